@@ -1,0 +1,28 @@
+#include "app/mainform.h"
+#include "app/texts.h"
+#include "link/serialport.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    // Without a display Qt would abort with a message about platform plugins; say it plainly.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+#ifndef Q_OS_WIN
+        std::fprintf(stderr, "stavnik-cfg: no display found (DISPLAY is not set). Start it from a "
+                             "desktop session, or under xvfb-run.\n");
+        return 1;
+#endif
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("stavnik-cfg"));
+
+    ConfigStore store;
+    SerialBytePort port(settingsFilePath());
+    TMainForm1 window(store, port);
+    window.createDialogs();
+    window.show();
+    return app.exec();
+}

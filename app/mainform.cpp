@@ -1,0 +1,238 @@
+#include "app/mainform.h"
+
+#include "app/okcommdialog.h"
+#include "app/texts.h"
+#include "data/codec.h"
+#include "data/kopiecestform.h"
+#include "data/messagebox.h"
+#include "data/routecommands.h"
+#include "data/routegrid.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+void addSeparator(QMenu* menu, const char* name) {
+    menu->addSeparator()->setObjectName(QLatin1String(name));
+}
+} // namespace
+
+TMainForm1::TMainForm1(ConfigStore& store, BytePort& port, QString settingsPath, QWidget* parent)
+    : QMainWindow(parent), m_store(store), m_port(port), m_settingsPath(std::move(settingsPath)) {
+    setObjectName(QStringLiteral("TMainForm1"));
+    setWindowTitle(texts::kMainCaption);
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    buildControls();
+    buildMenu();
+    FormCreate();
+}
+
+TMainForm1::~TMainForm1() {
+    FormClose();
+}
+
+void TMainForm1::buildControls() {
+    auto* central = new QWidget(this);
+    Table1 = new RouteGrid(central);
+    Label1 = new QLabel(texts::kHint, central);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    LBcestMax1 = new QLabel(QStringLiteral("??"), central);
+    LBcestMax1->setObjectName(QStringLiteral("LBcestMax1"));
+    LBverze1 = new QLabel(QStringLiteral("??"), central);
+    LBverze1->setObjectName(QStringLiteral("LBverze1"));
+    QFont big = LBverze1->font();
+    big.setPointSize(12);
+    LBverze1->setFont(big);
+    BTtest1 = new QPushButton(QStringLiteral("Test comm"), central);
+    BTtest1->setObjectName(QStringLiteral("BTtest1"));
+    PBar1 = new QProgressBar(central);
+    PBar1->setObjectName(QStringLiteral("PBar1"));
+    PBar1->setRange(0, 100);
+    PBar1->setValue(0);
+    PBar1->setTextVisible(false);
+    PBar1->hide();
+    LBbar1 = new QLabel(QStringLiteral("přenos dat"), central);
+    LBbar1->setObjectName(QStringLiteral("LBbar1"));
+    LBbar1->hide();
+
+    auto* status = new QHBoxLayout;
+    status->addWidget(LBcestMax1);
+    status->addSpacing(16);
+    status->addWidget(LBverze1);
+    status->addSpacing(16);
+    status->addWidget(BTtest1);
+    status->addSpacing(16);
+    status->addWidget(LBbar1);
+    status->addWidget(PBar1, 1);
+    status->addStretch();
+    auto* column = new QVBoxLayout(central);
+    column->addWidget(Table1, 1);
+    column->addWidget(Label1);
+    column->addLayout(status);
+    setCentralWidget(central);
+    resize(800, 560);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(20);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm1::Timer1Timer);
+    Timer1->start();
+
+    // The open dialog takes names of files that do not exist: the load then says it cannot
+    // open them. The save dialog asks before replacing a file.
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog1->setFileMode(QFileDialog::AnyFile);
+    OpenDialog1->setNameFilter(QStringLiteral("Text files (*.txt)"));
+    OpenDialog1->setDefaultSuffix(QStringLiteral("txt"));
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    SaveDialog1->setNameFilter(QStringLiteral("Text file (*.txt)"));
+    SaveDialog1->setDefaultSuffix(QStringLiteral("txt"));
+}
+
+void TMainForm1::buildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    QMenu* file = bar->addMenu(QStringLiteral("Soubor       "));
+    file->setObjectName(QStringLiteral("File1"));
+    QAction* load = addItem(file, "Nast1", QStringLiteral("Načíst data"));
+    QAction* save = addItem(file, "Uloit1", QStringLiteral("Uložit data"));
+    addSeparator(file, "N2");
+    QAction* exit = addItem(file, "Exit1", QStringLiteral("Exit"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* setup = bar->addMenu(QStringLiteral("Konfigurace        "));
+    setup->setObjectName(QStringLiteral("Setup1"));
+    QAction* periph =
+        addItem(setup, "Konfiguracevhybek1", QStringLiteral("Konfigurace periferií "));
+    QAction* edit = addItem(setup, "Definicecesty1", QStringLiteral("Definice vlakové cesty"));
+    QAction* copy = addItem(setup, "Kopiecesty2", QStringLiteral("Kopie vlakové cesty"));
+    QAction* clear = addItem(setup, "Zruencesty1", QStringLiteral("Zrušení nadef. cesty"));
+    addSeparator(setup, "N1");
+    QAction* manual =
+        addItem(setup, "Manulnzen1", QStringLiteral("Test periferií/monitoring STV2"));
+    QAction* manualExp = addItem(setup, "TestperiferimonitoringEXP21",
+                                 QStringLiteral("Test periferií/monitoring EXP2"));
+    QAction* simul = addItem(setup, "Testnastavencesty1", QStringLiteral("Simulace STAVNIK č.2"));
+    connect(copy, &QAction::triggered, this, &TMainForm1::Kopiecesty2Click);
+    connect(clear, &QAction::triggered, this, &TMainForm1::Zruencesty1Click);
+
+    QMenu* transfer = bar->addMenu(QStringLiteral("Přenos       "));
+    transfer->setObjectName(QStringLiteral("Transfer1"));
+    QAction* port = addItem(transfer, "KomunikaceRS2321", QStringLiteral("Nastavení RS232"));
+    addSeparator(transfer, "N3");
+    QAction* read = addItem(transfer, "Nastdatazmodulu1", QStringLiteral("Načíst data z modulu"));
+    QAction* verify =
+        addItem(transfer, "Verifikovatdatasmodulem1", QStringLiteral("Verifikovat data s modulem"));
+    QAction* store =
+        addItem(transfer, "Uloitdatadomodulu1", QStringLiteral("Uložit data do modulu"));
+    connect(port, &QAction::triggered, this, &TMainForm1::KonfiguraceRS2321Click);
+
+    QMenu* info = bar->addMenu(QStringLiteral("Info    "));
+    info->setObjectName(QStringLiteral("Info1"));
+    QAction* about = addItem(info, "Oprogramu1", QStringLiteral("O programu"));
+    connect(about, &QAction::triggered, this, &TMainForm1::Oprogramu1Click);
+
+    // Commands whose windows and engines are not part of the program yet stay visible but
+    // cannot be chosen.
+    for (QAction* pending :
+         {load, save, periph, edit, manual, manualExp, simul, read, verify, store})
+        pending->setEnabled(false);
+}
+
+void TMainForm1::FormCreate() {
+    m_settings = loadSettings(m_settingsPath);
+    Timer1->setInterval(m_settings.timerInterval);
+    m_store.routeCapacity = image::kRouteCount;
+    decodeCurrent(m_store.image, m_store.routes);
+    Table1->fill(m_store);
+    openPort();
+}
+
+void TMainForm1::createDialogs() {
+    m_okCommDlg =
+        new TOKcommDlg([path = m_settingsPath](int n) { return portDevice(n, path); }, this);
+    m_kopieCestForm = new TKopieCestForm1(this);
+}
+
+void TMainForm1::openPort() {
+    if (m_port.open(m_settings.portNumber))
+        return;
+    const QString text = portOpenFailedText(m_settings.portNumber);
+    QTimer::singleShot(0, this, [this, text] { warningBox(this, text); });
+}
+
+void TMainForm1::refill() {
+    Table1->fill(m_store);
+}
+
+void TMainForm1::Kopiecesty2Click() {
+    const int target = Table1->selectedRoute();
+    m_kopieCestForm->prepare(target, m_store.routeCapacity);
+    const bool ok = m_kopieCestForm->exec() == QDialog::Accepted;
+    const int source = m_kopieCestForm->sourceRoute();
+    if (ok && copyRoute(m_store, source, target))
+        refill();
+}
+
+void TMainForm1::Zruencesty1Click() {
+    if (warningBox(this, texts::kClearRouteQuestion, QMessageBox::Ok | QMessageBox::Cancel) !=
+        QMessageBox::Ok)
+        return;
+    clearRoute(m_store.route(Table1->selectedRoute()));
+    refill();
+    encodeRoutes(m_store.routes, m_store.image);
+}
+
+void TMainForm1::KonfiguraceRS2321Click() {
+    m_okCommDlg->portNumber = m_settings.portNumber;
+    if (m_okCommDlg->exec() != QDialog::Accepted)
+        return;
+    m_settings.portNumber = m_okCommDlg->portNumber;
+    m_port.close();
+    openPort();
+}
+
+void TMainForm1::Oprogramu1Click() {
+    QMessageBox box(QMessageBox::NoIcon, texts::kApplicationTitle, texts::kAboutText,
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("aboutBox"));
+    box.exec();
+}
+
+void TMainForm1::Timer1Timer() {
+    m_buffer.receiveStep(m_port);
+    LBbar1->setVisible(PBar1->isVisible());
+}
+
+void TMainForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm1::FormClose() {
+    if (m_closed)
+        return;
+    m_closed = true;
+    Timer1->stop();
+    m_port.close();
+    saveComSerial(m_settings.portNumber, m_settingsPath);
+}

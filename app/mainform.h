@@ -1,0 +1,78 @@
+#pragma once
+
+#include "data/configstore.h"
+#include "link/byteport.h"
+#include "link/settings.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class RouteGrid;
+class TKopieCestForm1;
+class TOKcommDlg;
+
+// The main window: route grid, menu, link display and the 20 ms clock of the module link.
+class TMainForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    TMainForm1(ConfigStore& store, BytePort& port, QString settingsPath = settingsFilePath(),
+               QWidget* parent = nullptr);
+    ~TMainForm1() override;
+
+    // Program entry creates the dialogs once, right after the main window; they keep their
+    // controls' state between showings.
+    void createDialogs();
+
+    const AppSettings& settings() const { return m_settings; }
+    int portNumber() const { return m_settings.portNumber; }
+    RouteGrid* grid() const { return Table1; }
+    QTimer* timer() const { return Timer1; }
+    const ReceiveBuffer& receiveBuffer() const { return m_buffer; }
+    QFileDialog* openDialog() const { return OpenDialog1; }
+    QFileDialog* saveDialog() const { return SaveDialog1; }
+
+    // Handlers, named after the menu items and controls they serve.
+    void Kopiecesty2Click();
+    void Zruencesty1Click();
+    void KonfiguraceRS2321Click();
+    void Oprogramu1Click();
+    void Timer1Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void buildMenu();
+    void buildControls();
+    // Opens "COM" + port number; on failure queues the warning so start-up is never blocked.
+    void openPort();
+    void refill();
+
+    ConfigStore& m_store;
+    BytePort& m_port;
+    QString m_settingsPath;
+    AppSettings m_settings;
+    ReceiveBuffer m_buffer;
+    bool m_closed = false;
+
+    RouteGrid* Table1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* LBcestMax1 = nullptr;
+    QLabel* LBverze1 = nullptr;
+    QPushButton* BTtest1 = nullptr;
+    QProgressBar* PBar1 = nullptr;
+    QLabel* LBbar1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* SaveDialog1 = nullptr;
+
+    TOKcommDlg* m_okCommDlg = nullptr;
+    TKopieCestForm1* m_kopieCestForm = nullptr;
+};

@@ -1,0 +1,7 @@
+#include "data/configstore.h"
+
+#include "data/codec.h"
+
+ConfigStore::ConfigStore() {
+    decodeCurrent(image, routes);
+}

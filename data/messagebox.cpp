@@ -1,0 +1,21 @@
+#include "data/messagebox.h"
+
+namespace {
+QMessageBox::StandardButton run(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                                const QString& text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, caption, text, buttons, parent);
+    box.setObjectName(caption == QLatin1String("Warning") ? QStringLiteral("warningBox")
+                                                          : QStringLiteral("informationBox"));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+} // namespace
+
+QMessageBox::StandardButton warningBox(QWidget* parent, const QString& text,
+                                       QMessageBox::StandardButtons buttons) {
+    return run(parent, QMessageBox::Warning, QStringLiteral("Warning"), text, buttons);
+}
+
+QMessageBox::StandardButton informationBox(QWidget* parent, const QString& text,
+                                           QMessageBox::StandardButtons buttons) {
+    return run(parent, QMessageBox::Information, QStringLiteral("Information"), text, buttons);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+
+// The serial line as the link engine sees it. The real port wraps QSerialPort; tests use an
+// in-memory port.
+class BytePort {
+public:
+    virtual ~BytePort() = default;
+    // Opens "COM" + n; false when the device is missing or busy (no port is open then).
+    virtual bool open(int portNumber) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // One write; failures and short writes are not reported, as the module's replies tell.
+    virtual void send(const QByteArray& bytes) = 0;
+    virtual qint64 bytesWaiting() = 0;
+    virtual void discardInput() = 0;
+    virtual QByteArray read(qint64 count) = 0;
+};
+
+// Bytes received and not yet consumed. The receive step runs first in every tick and keeps the
+// buffer bounded: a flood (more than 100 bytes waiting) is thrown away whole, and a buffer that
+// has grown past 200 bytes is emptied before new bytes are added.
+class ReceiveBuffer {
+public:
+    static constexpr qint64 kQueueLimit = 100;
+    static constexpr int kBufferLimit = 200;
+
+    void receiveStep(BytePort& port);
+    void clear() { m_bytes.clear(); }
+    const QByteArray& bytes() const { return m_bytes; }
+    int size() const { return static_cast<int>(m_bytes.size()); }
+    // For tests and the in-process emulator host.
+    void append(const QByteArray& b) { m_bytes.append(b); }
+
+private:
+    QByteArray m_bytes;
+};

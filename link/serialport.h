@@ -1,0 +1,32 @@
+#pragma once
+
+#include "link/byteport.h"
+
+#include <QObject>
+#include <QString>
+
+class QSerialPort;
+
+// "COM" + n on a real (or pseudo-terminal) serial device: 9600 8N1, no flow control, DTR and
+// RTS held off.
+class SerialBytePort : public QObject, public BytePort {
+    Q_OBJECT
+public:
+    // settingsPath: where the COM n -> device mapping is looked up.
+    explicit SerialBytePort(QString settingsPath, QObject* parent = nullptr);
+    ~SerialBytePort() override;
+
+    bool open(int portNumber) override;
+    void close() override;
+    bool isOpen() const override;
+    void send(const QByteArray& bytes) override;
+    qint64 bytesWaiting() override;
+    void discardInput() override;
+    QByteArray read(qint64 count) override;
+
+    QString deviceFor(int portNumber) const;
+
+private:
+    QSerialPort* m_port;
+    QString m_settingsPath;
+};
