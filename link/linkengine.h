@@ -1,0 +1,237 @@
+#pragma once
+
+#include "data/configstore.h"
+#include "link/byteport.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The only code that talks to the module. One integer, the link state, says what the next tick
+// does; every exchange is one command and at most one awaited reply, with time-outs counted in
+// ticks. Nothing here sleeps, waits on the port or opens a window: the owner calls tick() from
+// its timer (or a test calls it directly) and shows what the signals report.
+//
+// Starters (startIdentify, startRead, ..., requestSimulationFrame) may be called between ticks
+// from any handler; they only prepare values and set the state, and refuse (return false) when
+// the link is not in the state they start from.
+class LinkEngine : public QObject {
+    Q_OBJECT
+public:
+    // Named link states. Gaps (1..4, 19, 25..29, 34, 39, 41, above 43) do nothing when ticked;
+    // 7, 13, 18 and 24 exist only inside a tick.
+    enum State : int {
+        Idle = 0,
+        IdentifyWait1 = 5,
+        IdentifyWait2 = 6,
+        IdentifyTimedOut = 7,
+        IdentCapacityWait1 = 8,
+        IdentCapacityWait2 = 9,
+        CapacitySend = 10,
+        CapacityWait1 = 11,
+        CapacityWait2 = 12,
+        CapacityFailed = 13,
+        ReadSend = 14,
+        ReadWait1 = 15,
+        ReadWait2 = 16,
+        ReadWait3 = 17,
+        ReadTimedOut = 18,
+        WriteSend = 20,
+        WriteWait1 = 21,
+        WriteWait2 = 22,
+        WriteWait3 = 23,
+        WriteTimedOut = 24,
+        StatusSend = 30,
+        StatusWait1 = 31,
+        StatusWait2 = 32,
+        StatusLook = 33,
+        ExpStatusSend = 35,
+        ExpStatusWait1 = 36,
+        ExpStatusWait2 = 37,
+        ExpStatusLook = 38,
+        PreparedSend = 40,
+        SimulationSend = 42,
+        SimulationWait = 43,
+    };
+
+    // What the user must be told, in a modal box with one OK button.
+    enum class Message {
+        VersionWarning,  // warning; after it is closed the capacity query follows
+        ReadError,       // warning; after it is closed the progress bar goes
+        WriteError,      // warning; after it is closed the progress bar goes
+        VerifyEqual,     // information
+        VerifyDifferent, // information; differences() lists what differed
+    };
+    Q_ENUM(Message)
+
+    enum class Transfer { None, Read, Verify, Store };
+    Q_ENUM(Transfer)
+
+    struct StatusValues {
+        std::uint8_t sensors = 0;
+        std::uint16_t pushButtons = 0;
+        std::uint8_t detectors = 0;
+    };
+
+    struct SimulationReply {
+        std::uint8_t requestedSignalA = 0; // 0..31
+        std::uint8_t requestedSignalB = 0;
+        std::uint8_t answerA = 0; // 0..3
+        std::uint8_t answerB = 0;
+        int replyCounter = 0; // never reset
+    };
+
+    struct ByteDifference {
+        int address = 0;
+        std::uint8_t imageValue = 0;
+        std::uint8_t moduleValue = 0;
+    };
+
+    // The store's image, routes and route capacity are read and written in place.
+    LinkEngine(ConfigStore& store, BytePort& port, QObject* parent = nullptr);
+
+    // One timer tick: the receive step, LBbar1 follows PBar1, then the action of the state.
+    void tick();
+
+    // ---- link state
+    int linkState() const { return m_state; }
+    bool isIdle() const { return m_state == Idle; }
+    // 10..24: read, verify or store in progress (loading a data file must wait).
+    bool transferRunning() const { return m_state >= CapacitySend && m_state <= WriteTimedOut; }
+    // Raw access for tests and tools that need an exact state; windows use the starters.
+    void setLinkState(int state) { m_state = state; }
+
+    // ---- starters
+    // "Test comm": from idle only. Empties the receive buffer, sends the identify command,
+    // version text back to "??", state 5.
+    bool startIdentify();
+    // From idle: capacity query, then addresses 1 .. last byte of the last route block. A read
+    // fills a copy of the image and commits it (and decodes it) only when every byte came.
+    bool startRead();
+    bool startVerify();
+    // From idle: one write per entry of the list, in order. Refused for an empty list or an
+    // address outside the image.
+    bool startStore(std::vector<std::uint32_t> addresses);
+
+    // Main-module status poll: idle -> 30; stop: 30..34 -> idle.
+    bool startStatusPoll();
+    bool stopStatusPoll();
+    // Expansion status poll: idle -> 35; stop: 30..39 -> idle (either poll).
+    bool stopExpansionStatusPoll();
+    bool startExpansionStatusPoll();
+
+    // The command state 40 sends once, unanswered. prepareCommand stores it and, when the link
+    // is idle, sets state 40; otherwise it stays prepared and is not sent (returns false).
+    void setPreparedCommand(const QByteArray& command) { m_prepared = command; }
+    const QByteArray& preparedCommand() const { return m_prepared; }
+    bool sendPreparedCommand();
+    bool prepareCommand(const QByteArray& command);
+
+    // Simulation: the eight data bytes go out as they are when state 42 is ticked.
+    void setSimulationData(const std::array<std::uint8_t, 8>& data) { m_simData = data; }
+    const std::array<std::uint8_t, 8>& simulationData() const { return m_simData; }
+    // 0 or 43 -> 42.
+    bool requestSimulationFrame();
+    // 42 or 43 -> idle; any other state is left alone so a running transfer is not cut short.
+    bool endSimulation();
+
+    // The user closed the box of this message: runs what follows it (the capacity query after
+    // the version warning, hiding the progress bar after an error). A caller without boxes
+    // calls it right after handling message().
+    void messageClosed(Message message);
+
+    // ---- values the windows read
+    ReceiveBuffer& receiveBuffer() { return m_rx; }
+    const ReceiveBuffer& receiveBuffer() const { return m_rx; }
+    int transferPosition() const { return m_position; }
+    int transferEnd() const { return m_end; }
+    const std::vector<std::uint32_t>& addressList() const { return m_addresses; }
+    int retryCount() const { return m_retries; }
+    bool verifyMode() const { return m_verify; }
+    bool matchFlag() const { return m_match; }
+    Transfer currentTransfer() const { return m_transfer; }
+    // Bytes the last verify found different, in address order.
+    const std::vector<ByteDifference>& differences() const { return m_differences; }
+
+    StatusValues status() const { return m_status; }
+    StatusValues expansionStatus() const { return m_expStatus; }
+    SimulationReply simulationReply() const { return m_simReply; }
+
+    QString versionText() const { return m_versionText; }      // LBverze1
+    QString capacityText() const { return m_capacityText; }    // LBcestMax1
+    int progress() const { return m_progress; }                // PBar1 position
+    bool progressVisible() const { return m_progressVisible; } // PBar1
+    bool barLabelVisible() const { return m_barLabelVisible; } // LBbar1
+
+    static QString messageText(Message message);
+    static bool isWarning(Message message);
+    // 100 * position / end, halves to even; 100 when the end is not positive.
+    static int progressPercent(int position, int end);
+
+signals:
+    void versionTextChanged(const QString& text);
+    void capacityTextChanged(const QString& text);
+    void progressChanged(int percent);
+    void progressVisibleChanged(bool visible);
+    void barLabelVisibleChanged(bool visible);
+    // Emitted inside tick(): show the box later, never from the timer's own slot.
+    void message(LinkEngine::Message message);
+    // A read committed the module's bytes into the image and decoded the routes: refill.
+    void decoded();
+    // A read, verify or store ended, successfully or not.
+    void transferFinished(LinkEngine::Transfer transfer, bool ok);
+    void statusReceived();
+    void expansionStatusReceived();
+    void simulationReplyReceived();
+
+private:
+    void send(const QByteArray& bytes);
+    void setVersionText(const QString& text);
+    void setCapacity(int count);
+    void setProgress(int percent);
+    void setProgressVisible(bool visible);
+    bool beginTransfer(Transfer kind);
+    void endTransfer(bool ok);
+    void failTransfer(Message message);
+    bool sendReadRequest();
+    bool sendWriteRequest();
+    void tickIdentify();
+    void tickIdentCapacity();
+    void tickCapacity();
+    void tickRead();
+    void tickWrite();
+    void acceptReadByte(std::uint8_t value);
+    void acceptWriteAck();
+    void retry();
+
+    ConfigStore& m_store;
+    BytePort& m_port;
+    ReceiveBuffer m_rx;
+
+    int m_state = Idle;
+    int m_position = 0;
+    int m_end = 0;
+    std::vector<std::uint32_t> m_addresses;
+    int m_retries = 0;
+    bool m_verify = false;
+    bool m_match = true;
+    Transfer m_transfer = Transfer::None;
+    Image m_readCopy{};
+    std::vector<ByteDifference> m_differences;
+
+    StatusValues m_status;
+    StatusValues m_expStatus;
+    QByteArray m_prepared;
+    std::array<std::uint8_t, 8> m_simData{};
+    SimulationReply m_simReply;
+
+    QString m_versionText = QStringLiteral("??");
+    QString m_capacityText = QStringLiteral("??");
+    int m_progress = 0;
+    bool m_progressVisible = false;
+    bool m_barLabelVisible = false;
+};

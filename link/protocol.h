@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+// The module's command and reply formats. Commands are "@", a letter, raw parameter bytes and
+// "*"; parameter bytes may themselves be "@" or "*". Replies are recognised by their length and
+// the fixed position of their closing "*" only, never by searching: a stray "*" inside a value
+// must not shift a reply.
+namespace protocol {
+
+QByteArray identifyCommand();        // "@G0000* ", eight bytes with a trailing blank
+QByteArray capacityCommand();        // "@M0000*"
+QByteArray statusCommand();          // "@S0000*"
+QByteArray expansionStatusCommand(); // "@U0000*"
+QByteArray readByteCommand(int address);
+// The address low byte is sent twice; the module uses the second copy as a check.
+QByteArray writeByteCommand(int address, std::uint8_t value);
+QByteArray simulationFrame(const std::array<std::uint8_t, 8>& data);
+
+// Commands the test windows prepare; none of them is answered.
+QByteArray signalCommand(std::uint8_t signalNumber, std::uint8_t signalCode);
+QByteArray pointMachineCommand(std::uint8_t machineIndex, std::uint8_t positionCode);
+QByteArray relaysCommand(std::uint8_t relayByteA, std::uint8_t relayByteB);
+QByteArray expansionRelaysCommand(std::uint8_t relayByteA, std::uint8_t relayByteB);
+
+struct IdentifyReply {
+    std::uint8_t version = 0; // high nibble major, low nibble minor
+    bool hasLetter = false;
+    char letter = 0;
+};
+// Long form wins when a buffer matches both ("S", v, "*", "*").
+bool matchIdentify(const QByteArray& buf, IdentifyReply& out);
+bool matchCapacity(const QByteArray& buf, std::uint8_t& count);
+bool matchReadByte(const QByteArray& buf, std::uint8_t& value);
+bool matchWriteAck(const QByteArray& buf);
+// Four data bytes and "*"; both status replies share the frame, they differ in byte order.
+bool matchStatus(const QByteArray& buf, std::array<std::uint8_t, 4>& bytes);
+// Exactly ten bytes: a longer buffer is something else and is ignored.
+bool matchSimulation(const QByteArray& buf, std::array<std::uint8_t, 9>& bytes);
+
+// "V 3.0", "V 2.5b": nibbles in decimal, then the revision letter as one character.
+QString versionText(const IdentifyReply& reply);
+QString capacityText(int count); // "Max.cest:90"
+
+} // namespace protocol
