@@ -1,0 +1,350 @@
+#include "app/mainform.h"
+#include "data/codec.h"
+#include "data/routegrid.h"
+#include "support/memoryport.h"
+#include "support/modal.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    int fileNo = 0;
+    QString ini;
+
+    void writeIni(const QByteArray& text) {
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+    QAction* action(QWidget* w, const char* name) {
+        return w->findChild<QAction*>(QLatin1String(name));
+    }
+
+private slots:
+    void init() { ini = dir.filePath(QStringLiteral("cfg%1.ini").arg(++fileNo)); }
+
+    void windowAsDescribed() {
+        ConfigStore store;
+        MemoryPort port;
+        TMainForm1 w(store, port, ini);
+        w.createDialogs();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Stavnik V2ext  CFG"));
+
+        const QList<QMenu*> menus = w.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
+        QStringList titles;
+        for (QAction* a : w.menuBar()->actions())
+            titles << a->text();
+        QCOMPARE(titles, (QStringList{"Soubor       ", "Konfigurace        ", "Přenos       ",
+                                      "Info    "}));
+        Q_UNUSED(menus);
+
+        struct Item {
+            const char* name;
+            const char* caption;
+        };
+        const Item items[] = {
+            {"Nast1", "Načíst data"},
+            {"Uloit1", "Uložit data"},
+            {"Exit1", "Exit"},
+            {"Konfiguracevhybek1", "Konfigurace periferií "},
+            {"Definicecesty1", "Definice vlakové cesty"},
+            {"Kopiecesty2", "Kopie vlakové cesty"},
+            {"Zruencesty1", "Zrušení nadef. cesty"},
+            {"Manulnzen1", "Test periferií/monitoring STV2"},
+            {"TestperiferimonitoringEXP21", "Test periferií/monitoring EXP2"},
+            {"Testnastavencesty1", "Simulace STAVNIK č.2"},
+            {"KomunikaceRS2321", "Nastavení RS232"},
+            {"Nastdatazmodulu1", "Načíst data z modulu"},
+            {"Verifikovatdatasmodulem1", "Verifikovat data s modulem"},
+            {"Uloitdatadomodulu1", "Uložit data do modulu"},
+            {"Oprogramu1", "O programu"},
+        };
+        for (const Item& item : items) {
+            QAction* a = action(&w, item.name);
+            QVERIFY2(a, item.name);
+            QCOMPARE(a->text(), QString::fromUtf8(item.caption));
+        }
+        for (const char* sep : {"N1", "N2", "N3"})
+            QVERIFY2(action(&w, sep) && action(&w, sep)->isSeparator(), sep);
+
+        auto* label = w.findChild<QLabel*>(QStringLiteral("Label1"));
+        QCOMPARE(label->text(), QStringLiteral("Klikněte  na vybraný řádek pro zobrazení detailů"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("LBcestMax1"))->text(), QStringLiteral("??"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("LBverze1"))->text(), QStringLiteral("??"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("LBverze1"))->font().pointSize(), 12);
+        QCOMPARE(w.findChild<QPushButton*>(QStringLiteral("BTtest1"))->text(),
+                 QStringLiteral("Test comm"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* bar = w.findChild<QProgressBar*>(QStringLiteral("PBar1"));
+        QVERIFY(!bar->isVisible());
+        QCOMPARE(bar->maximum(), 100);
+        QVERIFY(!w.findChild<QLabel*>(QStringLiteral("LBbar1"))->isVisible());
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("LBbar1"))->text(),
+                 QStringLiteral("přenos dat"));
+
+        auto* timer = w.findChild<QTimer*>(QStringLiteral("Timer1"));
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 20);
+
+        auto* open = w.findChild<QFileDialog*>(QStringLiteral("OpenDialog1"));
+        auto* save = w.findChild<QFileDialog*>(QStringLiteral("SaveDialog1"));
+        QCOMPARE(open->nameFilters(), QStringList{"Text files (*.txt)"});
+        QCOMPARE(save->nameFilters(), QStringList{"Text file (*.txt)"});
+        QCOMPARE(open->defaultSuffix(), QStringLiteral("txt"));
+        QCOMPARE(save->defaultSuffix(), QStringLiteral("txt"));
+        QVERIFY(!save->testOption(QFileDialog::DontConfirmOverwrite));
+    }
+
+    void gridAfterStartUp() {
+        ConfigStore store;
+        store.image.fill(0xFF); // start-up decodes whatever image the store holds
+        store.image.fill(0);
+        MemoryPort port;
+        TMainForm1 w(store, port, ini);
+        RouteGrid* grid = w.grid();
+        QCOMPARE(grid->objectName(), QStringLiteral("Table1"));
+        QCOMPARE(grid->columnCount(), 21);
+        QCOMPARE(grid->rowCount(), 90);
+        const int widths[] = {29, 33, 33, 28, 21, 21, 22, 22, 23, 21, 23,
+                              22, 25, 26, 25, 25, 25, 24, 25, 22, 250};
+        for (int c = 0; c < 21; ++c)
+            QCOMPARE(grid->columnWidth(c), widths[c]);
+        QCOMPARE(grid->horizontalHeaderItem(0)->text(), QStringLiteral("poř."));
+        QCOMPARE(grid->horizontalHeaderItem(20)->text(), QStringLiteral("popis"));
+        QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+        for (int row = 0; row < 90; ++row) {
+            QCOMPARE(grid->item(row, 0)->text(), QString::number(row + 1));
+            QCOMPARE(grid->item(row, 1)->text(), QStringLiteral("TL??"));
+            QCOMPARE(grid->item(row, 2)->text(), QStringLiteral("TL??"));
+            QCOMPARE(grid->item(row, 3)->text(), QStringLiteral(" "));
+            for (int c = 4; c < 20; ++c)
+                QCOMPARE(grid->item(row, c)->text(), QStringLiteral("-"));
+            QCOMPARE(grid->item(row, 20)->text(), QString());
+        }
+        QCOMPARE(grid->selectedRoute(), 1);
+        for (const Tcesta_REC& r : store.routes)
+            QCOMPARE(r.followingSignal, 44);
+    }
+
+    void settingsAtStartAndClose_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("openedPort");
+        QTest::addColumn<int>("interval");
+        QTest::newRow("no file") << QByteArray() << 1 << 20;
+        QTest::newRow("values") << QByteArray("[Options]\nCOMserial=4\ntimerCOM=15\n") << 4 << 15;
+        QTest::newRow("zeros") << QByteArray("[Options]\nCOMserial=0\ntimerCOM=0\n") << 1 << 20;
+        QTest::newRow("junk") << QByteArray("[Options]\nCOMserial=x1\ntimerCOM=\n") << 1 << 20;
+        QTest::newRow("large port") << QByteArray("[Options]\nCOMserial=15\n") << 15 << 20;
+    }
+    void settingsAtStartAndClose() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, openedPort);
+        QFETCH(int, interval);
+        if (!content.isEmpty())
+            writeIni(content);
+        ConfigStore store;
+        MemoryPort port;
+        {
+            TMainForm1 w(store, port, ini);
+            QCOMPARE(port.openedNumbers, QList<int>{openedPort});
+            QCOMPARE(w.timer()->interval(), interval);
+            w.show();
+            w.close();
+            QVERIFY(!port.isOpen());
+        }
+        QSettings written(ini, QSettings::IniFormat);
+        QCOMPARE(written.value(QStringLiteral("Options/COMserial")).toInt(), openedPort);
+    }
+
+    void portFailureWarnsOnceAndProgramGoesOn() {
+        writeIni("[Options]\nCOMserial=3\n");
+        ConfigStore store;
+        MemoryPort port;
+        port.openResult = false;
+        auto box = answerNextBox(QMessageBox::Ok);
+        TMainForm1 w(store, port, ini);
+        w.createDialogs();
+        w.show();
+        QTRY_COMPARE(box->text, QStringLiteral("Chyba otevření  COM3  "));
+        QCOMPARE(box->title, QStringLiteral("Warning"));
+        QCOMPARE(box->icon, QMessageBox::Warning);
+        QCOMPARE(box->buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QTest::qWait(100);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(w.timer()->isActive());
+    }
+
+    void portDialog_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("typed"); // 0: keep what is shown
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("finalPort");
+        QTest::newRow("choose 4") << QByteArray() << 1 << 4 << true << 4;
+        QTest::newRow("cancel") << QByteArray() << 1 << 4 << false << 1;
+        QTest::newRow("large number clamps to 10")
+            << QByteArray("[Options]\nCOMserial=15\n") << 10 << 0 << true << 10;
+        QTest::newRow("large number kept on cancel")
+            << QByteArray("[Options]\nCOMserial=15\n") << 10 << 0 << false << 15;
+    }
+    void portDialog() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, shown);
+        QFETCH(int, typed);
+        QFETCH(bool, ok);
+        QFETCH(int, finalPort);
+        if (!content.isEmpty())
+            writeIni(content);
+        ConfigStore store;
+        MemoryPort port;
+        {
+            TMainForm1 w(store, port, ini);
+            w.createDialogs();
+            const int startPort = port.openedNumbers.value(0);
+            auto seenValue = std::make_shared<int>(-1);
+            auto device = std::make_shared<QString>();
+            onNextModal([=](QWidget* dlg) {
+                auto* spin = dlg->findChild<QSpinBox*>(QStringLiteral("SEdit1"));
+                *seenValue = spin->value();
+                QCOMPARE(spin->maximum(), 10);
+                QCOMPARE(dlg->windowTitle(), QStringLiteral("COM port"));
+                if (typed) {
+                    spin->selectAll();
+                    QTest::keyClicks(spin, QString::number(typed));
+                }
+                *device = dlg->findChild<QLabel*>(QStringLiteral("LBdevice"))->text();
+                dlg->findChild<QPushButton*>(ok ? QStringLiteral("OKBtn")
+                                                : QStringLiteral("CancelBtn"))
+                    ->click();
+            });
+            w.KonfiguraceRS2321Click();
+            QCOMPARE(*seenValue, shown);
+            if (typed)
+                QCOMPARE(*device, QStringLiteral("/dev/ttyS%1").arg(typed - 1));
+            if (ok)
+                QCOMPARE(port.openedNumbers, (QList<int>{startPort, finalPort}));
+            else
+                QCOMPARE(port.openedNumbers, QList<int>{startPort});
+            QCOMPARE(w.portNumber(), finalPort);
+            w.close();
+        }
+        // The next start opens what was chosen.
+        MemoryPort next;
+        TMainForm1 again(store, next, ini);
+        QCOMPARE(next.openedNumbers, QList<int>{finalPort});
+    }
+
+    void clearRoute_data() {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("ok") << QMessageBox::Ok << true;
+        QTest::newRow("cancel") << QMessageBox::Cancel << false;
+    }
+    void clearRoute() {
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(bool, cleared);
+        ConfigStore store;
+        MemoryPort port;
+        TMainForm1 w(store, port, ini);
+        Tcesta_REC& r = store.route(7);
+        r.fromButton = 4;
+        r.toButton = 6;
+        r.pointPositions[2] = 2;
+        r.trackNumber = 3;
+        r.description = QStringLiteral("k3");
+        encodeRoutes(store.routes, store.image);
+        const Image before = store.image;
+        w.grid()->selectRoute(7);
+        auto box = answerNextBox(answer);
+        w.Zruencesty1Click();
+        QCOMPARE(box->text, QStringLiteral("Opravdu nulovat definici cesty? "));
+        QCOMPARE(box->icon, QMessageBox::Warning);
+        QCOMPARE(box->buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        if (!cleared) {
+            QCOMPARE(store.route(7).fromButton, 4);
+            QVERIFY(store.image == before);
+            return;
+        }
+        QCOMPARE(store.route(7).fromButton, 0);
+        QCOMPARE(store.route(7).trackNumber, 3);
+        QCOMPARE(store.image[image::indexPairAddress(7)], 0);
+        QCOMPARE(store.image[image::blockAddress(7) + 4], 3); // track number stays in the image
+        QCOMPARE(w.grid()->item(6, 1)->text(), QStringLiteral("TL??"));
+        QCOMPARE(w.grid()->item(6, 6)->text(), QStringLiteral("-"));
+        QCOMPARE(w.grid()->item(6, 20)->text(), QStringLiteral("k3"));
+    }
+
+    void copyRouteRemembersSource() {
+        ConfigStore store;
+        MemoryPort port;
+        TMainForm1 w(store, port, ini);
+        w.createDialogs();
+        store.route(12).fromButton = 9;
+        store.route(12).description = QStringLiteral("dvanáctka");
+        store.routeCapacity = 100;
+        w.grid()->selectRoute(30);
+        auto label = std::make_shared<QString>();
+        auto max = std::make_shared<int>(0);
+        onNextModal([=](QWidget* dlg) {
+            QCOMPARE(dlg->windowTitle(), QStringLiteral("Kopie definice cesty"));
+            *label = dlg->findChild<QLabel*>(QStringLiteral("LBcil"))->text();
+            auto* spin = dlg->findChild<QSpinBox*>(QStringLiteral("SEzdr"));
+            *max = spin->maximum();
+            spin->selectAll();
+            QTest::keyClicks(spin, QStringLiteral("12"));
+            dlg->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+        });
+        w.Kopiecesty2Click();
+        QCOMPARE(*label, QStringLiteral("Uložit do cesty č.30 ?"));
+        QCOMPARE(*max, 90); // a module reporting 100 routes never makes us read past the table
+        QCOMPARE(store.route(30), store.route(12));
+        QCOMPARE(w.grid()->item(29, 1)->text(), QStringLiteral("TL 9"));
+        QCOMPARE(store.image[image::indexPairAddress(30)], 9);
+
+        // Second showing: the dialog offers 12 again; Cancel copies nothing.
+        store.routeCapacity = 20;
+        w.grid()->selectRoute(40);
+        auto shown = std::make_shared<int>(0);
+        onNextModal([=](QWidget* dlg) {
+            auto* spin = dlg->findChild<QSpinBox*>(QStringLiteral("SEzdr"));
+            *shown = spin->value();
+            *max = spin->maximum();
+            dlg->findChild<QPushButton*>(QStringLiteral("CancelBtn"))->click();
+        });
+        w.Kopiecesty2Click();
+        QCOMPARE(*shown, 12);
+        QCOMPARE(*max, 20);
+        QCOMPARE(store.route(40).fromButton, 0);
+    }
+
+    void aboutBox() {
+        ConfigStore store;
+        MemoryPort port;
+        TMainForm1 w(store, port, ini);
+        auto box = answerNextBox(QMessageBox::Ok);
+        w.Oprogramu1Click();
+        QCOMPARE(box->title, QStringLiteral("Stavnik CFG EXT 3.0"));
+        QCOMPARE(box->icon, QMessageBox::NoIcon);
+        QVERIFY(box->text.contains(QStringLiteral("Stavnik CFG EXT 3.0")));
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "app_mainform.moc"
