@@ -98,6 +98,10 @@ private slots:
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("LBbar1"))->text(),
                  QStringLiteral("přenos dat"));
 
+        // Set STAVNIK_SCREENSHOT_DIR to look at the window side by side with its description.
+        if (const QString shots = qEnvironmentVariable("STAVNIK_SCREENSHOT_DIR"); !shots.isEmpty())
+            w.grab().save(shots + QStringLiteral("/main-window.png"));
+
         auto* timer = w.findChild<QTimer*>(QStringLiteral("Timer1"));
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 20);
