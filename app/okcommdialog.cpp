@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 
 TOKcommDlg::TOKcommDlg(std::function<QString(int)> deviceFor, QWidget* parent)
@@ -41,6 +42,9 @@ TOKcommDlg::TOKcommDlg(std::function<QString(int)> deviceFor, QWidget* parent)
 void TOKcommDlg::FormShow() {
     SEdit1->setValue(portNumber);
     showDevice(SEdit1->value());
+    adjustSize();
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
 }
 
 int TOKcommDlg::exec() {
