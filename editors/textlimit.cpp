@@ -1,0 +1,25 @@
+#include "editors/textlimit.h"
+
+#include <algorithm>
+
+LimitedText limitTypedText(const QString& before, const QString& after, int cursor, int limit) {
+    const int allowed = std::max(limit, static_cast<int>(before.size()));
+    const int size = static_cast<int>(after.size());
+    if (size <= allowed)
+        return {after, std::clamp(cursor, 0, size)};
+
+    // Inserted text ends at the cursor, so the excess is taken from just before it.
+    int count = size - allowed;
+    int start = std::clamp(cursor, count, size) - count;
+    // Never leave half of a surrogate pair behind.
+    if (start > 0 && after.at(start).isLowSurrogate() && after.at(start - 1).isHighSurrogate()) {
+        --start;
+        ++count;
+    }
+    if (start + count < size && after.at(start + count).isLowSurrogate() &&
+        after.at(start + count - 1).isHighSurrogate())
+        ++count;
+    QString text = after;
+    text.remove(start, count);
+    return {text, start};
+}
