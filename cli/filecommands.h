@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/command.h"
+
+// convert IN OUT: start from the start-up state, load IN as "Načíst data" does and save OUT as
+// "Uložit data" does. OUT is not touched unless IN loaded completely.
+int convertCommand(const QStringList& operands, QTextStream& out, QTextStream& err);
+// show FILE: load FILE the same way and print the route grid, header row and routes 1..90,
+// cells separated by one TAB.
+int showCommand(const QStringList& operands, QTextStream& out, QTextStream& err);

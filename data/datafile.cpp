@@ -1,0 +1,357 @@
+#include "data/datafile.h"
+
+#include "data/codec.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cstring>
+#include <vector>
+
+namespace datafile {
+namespace {
+
+const QString kOpenFailedText = QStringLiteral("Chyba otevreni souboru  dat");
+const QString kUnknownFormatText = QStringLiteral("Neznámý format dat !");
+const QString kSkippedLinesText =
+    QStringLiteral("Počet přeskočených řádků dat s adresou mimo paměť modulu: %1");
+const QString kWriteFailedText = QStringLiteral("Chyba zápisu souboru dat");
+const char* const kCodePage = "windows-1250";
+
+constexpr char kHeaderLines[] = "S2.6\r\n"
+                                "V0006:0008\r\n"
+                                "C0040:07BC\r\n"
+                                "D0000:08C4\r\n"
+                                "*\r\n";
+
+enum class Layout { S20, S24, S26 };
+
+// Hands out the file line by line without ever holding a whole line: each line reaches the
+// sink as one or more pieces of at most one buffer. LF ends a line and a CR right before it is
+// dropped; a CR anywhere else is text.
+class LineReader {
+public:
+    explicit LineReader(QIODevice& in) : m_in(in), m_buffer(kChunk) {}
+
+    // False at the end of the file (no line left) and after a read error.
+    template <typename Sink> bool next(Sink& sink) {
+        bool started = false;
+        for (;;) {
+            if (m_pos == m_end && !fill()) {
+                if (m_pendingCr) {
+                    sink(QByteArrayView("\r", 1));
+                    m_pendingCr = false;
+                }
+                return started && !m_failed;
+            }
+            started = true;
+            const char* begin = m_buffer.data() + m_pos;
+            const qsizetype available = m_end - m_pos;
+            const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', available));
+            if (newline) {
+                qsizetype length = newline - begin;
+                // A CR held back from the previous piece was text unless the LF follows it.
+                if (m_pendingCr && length > 0)
+                    sink(QByteArrayView("\r", 1));
+                m_pendingCr = false;
+                if (length > 0 && begin[length - 1] == '\r')
+                    --length;
+                sink(QByteArrayView(begin, length));
+                m_pos += (newline - begin) + 1;
+                return true;
+            }
+            if (m_pendingCr)
+                sink(QByteArrayView("\r", 1));
+            qsizetype length = available;
+            m_pendingCr = begin[length - 1] == '\r';
+            if (m_pendingCr)
+                --length;
+            sink(QByteArrayView(begin, length));
+            m_pos = m_end;
+        }
+    }
+
+    bool atEnd() { return m_pos == m_end && !fill(); }
+    bool failed() const { return m_failed; }
+    QString errorString() const { return m_error; }
+
+private:
+    static constexpr qsizetype kChunk = 64 * 1024;
+
+    bool fill() {
+        if (m_failed || m_eof)
+            return false;
+        const qint64 n = m_in.read(m_buffer.data(), kChunk);
+        if (n < 0) {
+            m_failed = true;
+            m_error = m_in.errorString();
+            return false;
+        }
+        if (n == 0) {
+            m_eof = true;
+            return false;
+        }
+        m_pos = 0;
+        m_end = static_cast<qsizetype>(n);
+        return true;
+    }
+
+    QIODevice& m_in;
+    std::vector<char> m_buffer;
+    qsizetype m_pos = 0;
+    qsizetype m_end = 0;
+    bool m_pendingCr = false;
+    bool m_eof = false;
+    bool m_failed = false;
+    QString m_error;
+};
+
+// Keeps the first `limit` bytes of a line and its full length.
+class LineHead {
+public:
+    explicit LineHead(qsizetype limit) : m_limit(limit) {}
+
+    void operator()(QByteArrayView piece) {
+        const qsizetype room = m_limit - m_head.size();
+        if (room > 0)
+            m_head.append(piece.first(qMin(room, piece.size())));
+        m_length += piece.size();
+    }
+
+    bool is(const char* text) const {
+        return m_length == static_cast<qint64>(std::strlen(text)) && m_head == text;
+    }
+    const QByteArray& head() const { return m_head; }
+
+private:
+    qsizetype m_limit;
+    QByteArray m_head;
+    qint64 m_length = 0;
+};
+
+// One data line, read on the fly: the address is every hexadecimal digit before the first ":",
+// the value the digits among the (at most ten) characters after it, or among the first ten
+// characters when the line has no ":" at all. Both wrap at 32 bits like any hex text.
+class DataLine {
+public:
+    void operator()(QByteArrayView piece) {
+        for (qsizetype i = 0; i < piece.size(); ++i) {
+            if (m_colon && m_afterCount == kValueChars) {
+                // Nothing further in this line can change address or value.
+                m_length += piece.size() - i;
+                return;
+            }
+            const char c = piece[i];
+            if (m_length == 0)
+                m_first = c;
+            if (m_length < kValueChars)
+                m_leading = add(m_leading, c);
+            ++m_length;
+            if (!m_colon) {
+                if (c == ':')
+                    m_colon = true;
+                else
+                    m_before = add(m_before, c);
+            } else {
+                m_after = add(m_after, c);
+                ++m_afterCount;
+            }
+        }
+    }
+
+    bool isEndMarker() const { return m_length == 1 && m_first == '*'; }
+    std::uint32_t address() const { return m_colon ? m_before : 0; }
+    std::uint8_t value() const { return static_cast<std::uint8_t>(m_colon ? m_after : m_leading); }
+
+private:
+    static constexpr int kValueChars = 10;
+
+    // Upper-case digits only: lower-case a..f and everything else are passed over.
+    static std::uint32_t add(std::uint32_t value, char c) {
+        if (c >= '0' && c <= '9')
+            return value * 16u + static_cast<std::uint32_t>(c - '0');
+        if (c >= 'A' && c <= 'F')
+            return value * 16u + static_cast<std::uint32_t>(c - 'A' + 10);
+        return value;
+    }
+
+    std::uint32_t m_before = 0;
+    std::uint32_t m_after = 0;
+    std::uint32_t m_leading = 0;
+    int m_afterCount = 0;
+    qint64 m_length = 0;
+    char m_first = 0;
+    bool m_colon = false;
+};
+
+bool layoutOf(const LineHead& line, Layout& layout) {
+    if (line.is("S2.6"))
+        layout = Layout::S26;
+    else if (line.is("S2.4"))
+        layout = Layout::S24;
+    else if (line.is("S2.0"))
+        layout = Layout::S20;
+    else
+        return false;
+    return true;
+}
+
+LoadResult outcome(LoadResult::Status status, const QString& message = QString()) {
+    LoadResult r;
+    r.status = status;
+    r.message = message;
+    return r;
+}
+
+LoadResult readFailed(const LineReader& reader) {
+    return outcome(LoadResult::Status::IoError, reader.errorString());
+}
+
+void appendHex(QByteArray& out, std::uint32_t value, int digits) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        out.append(kDigits[(value >> shift) & 0xF]);
+}
+
+} // namespace
+
+LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
+    LineReader reader(in);
+
+    LineHead marker(8);
+    const bool hasMarker = reader.next(marker);
+    if (reader.failed())
+        return readFailed(reader);
+    Layout layout = Layout::S26;
+    if (!hasMarker || !layoutOf(marker, layout))
+        return outcome(LoadResult::Status::Refused, kUnknownFormatText + fileName);
+
+    for (;;) {
+        LineHead line(2);
+        if (!reader.next(line) || line.is("*"))
+            break;
+    }
+    if (reader.failed())
+        return readFailed(reader);
+    if (reader.atEnd())
+        return reader.failed() ? readFailed(reader) : outcome(LoadResult::Status::Stopped);
+
+    // Everything goes into copies first: a read error further on must leave the program's
+    // configuration exactly as it was.
+    Image image = store.image;
+    RouteTable routes = store.routes;
+    LoadResult result = outcome(LoadResult::Status::Loaded);
+
+    for (;;) {
+        DataLine line;
+        if (!reader.next(line))
+            break;
+        const std::uint32_t address = line.address();
+        if (address < image.size())
+            image[address] = line.value();
+        else
+            ++result.skippedLines;
+        if (line.isEndMarker())
+            break;
+    }
+    if (reader.failed())
+        return readFailed(reader);
+
+    switch (layout) {
+    case Layout::S26:
+        decodeCurrent(image, routes);
+        break;
+    case Layout::S24:
+        decodeS24(image, routes);
+        encodeRoutes(routes, image);
+        break;
+    case Layout::S20:
+        decodeS20(image, routes);
+        encodeRoutes(routes, image);
+        break;
+    }
+
+    LineHead popis(8);
+    if (reader.next(popis) && popis.is("POPIS")) {
+        QStringDecoder decoder(kCodePage);
+        for (Tcesta_REC& route : routes) {
+            LineHead text(kMaxDescriptionBytes);
+            route.description = reader.next(text) ? decoder.decode(text.head()) : QString();
+        }
+    }
+    if (reader.failed())
+        return readFailed(reader);
+
+    store.image = image;
+    store.routes = routes;
+    return result;
+}
+
+LoadResult loadBytes(const QByteArray& bytes, const QString& fileName, ConfigStore& store) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return load(buffer, fileName, store);
+}
+
+LoadResult loadFile(const QString& path, ConfigStore& store) {
+    const QString fullName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return outcome(LoadResult::Status::Refused, kOpenFailedText + fullName);
+    return load(file, fullName, store);
+}
+
+QByteArray format(const ConfigStore& store) {
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(sizeof kHeaderLines) + 9 * image::kConfigSize + 16 +
+                90 * 48);
+    out.append(kHeaderLines);
+    for (int address = 0; address < image::kConfigSize; ++address) {
+        appendHex(out, static_cast<std::uint32_t>(address), 4);
+        out.append(':');
+        appendHex(out, store.image[static_cast<std::size_t>(address)], 2);
+        out.append("\r\n");
+    }
+    out.append("*\r\nPOPIS\r\n");
+    QStringEncoder encoder(kCodePage);
+    for (const Tcesta_REC& route : store.routes) {
+        // A line feed inside a description would shift every later description by a line on
+        // the next load; the route editor cannot type one, so a blank stands in for it.
+        QString text = route.description;
+        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        out.append(encoder.encode(text));
+        out.append("\r\n");
+    }
+    return out;
+}
+
+QString saveFile(const QString& path, const ConfigStore& store) {
+    QSaveFile file(path);
+    const auto failure = [&file] {
+        const QString text = file.errorString();
+        return text.isEmpty() ? kWriteFailedText : text;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return failure();
+    const QByteArray bytes = format(store);
+    if (file.write(bytes) != bytes.size()) {
+        const QString text = failure();
+        file.cancelWriting();
+        return text;
+    }
+    if (!file.commit())
+        return failure();
+    return QString();
+}
+
+QString skippedLinesText(int count) {
+    return kSkippedLinesText.arg(count);
+}
+
+} // namespace datafile

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "data/datafile.h"
+
+class QFileDialog;
+class QWidget;
+class RouteGrid;
+
+// The window side of "Načíst data" and "Uložit data": the file dialogs, the message boxes and
+// the grid refill around the data file logic.
+
+// Asks for a file with `openDialog` (cancel does nothing), loads it into `store` and refills
+// `grid`. Refusals, read errors and skipped lines are told in warning boxes over `parent`.
+void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,
+                         RouteGrid& grid);
+// Asks for a file name with `saveDialog` (cancel does nothing) and writes the configuration;
+// a failure is shown with the system's text and leaves any earlier file as it was.
+void saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, const ConfigStore& store);
+
+// The same once a file name is known.
+datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, ConfigStore& store,
+                                      RouteGrid& grid);
+bool saveDataFileTo(QWidget* parent, const QString& path, const ConfigStore& store);
