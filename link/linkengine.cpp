@@ -2,19 +2,12 @@
 
 #include "data/codec.h"
 #include "link/protocol.h"
+#include "link/transfers.h"
 
 #include <algorithm>
 
-namespace {
-// The whole configuration of a module with `capacity` routes ends with its last route block.
-int lastConfigAddress(int capacity) {
-    return image::kBlockBase - 1 + image::kBlockSize * capacity;
-}
-
-bool capacityAccepted(int count) {
-    return count >= 20 && count <= image::kMaxCapacity;
-}
-} // namespace
+using transfers::capacityAccepted;
+using transfers::lastConfigAddress;
 
 LinkEngine::LinkEngine(ConfigStore& store, BytePort& port, QObject* parent)
     : QObject(parent), m_store(store), m_port(port) {}

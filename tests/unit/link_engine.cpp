@@ -1,0 +1,713 @@
+#include "link_fakemodule.h"
+
+#include "data/codec.h"
+#include "link/linkengine.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <random>
+
+namespace {
+using Msg = LinkEngine::Message;
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+void fillRandom(std::array<std::uint8_t, 3004>& mem, unsigned seed) {
+    std::mt19937 rng(seed);
+    for (auto& b : mem)
+        b = static_cast<std::uint8_t>(rng());
+}
+
+// One engine on one fake module, with every signal recorded.
+struct Rig {
+    ConfigStore store;
+    FakeModule module;
+    LinkEngine engine{store, module};
+    QList<Msg> messages;
+    QList<int> progress;
+    QList<bool> finished;
+    int decoded = 0;
+    // Closes each box at once, as a caller without windows does.
+    bool closeBoxes = true;
+
+    Rig() {
+        QObject::connect(&engine, &LinkEngine::message, [this](Msg m) {
+            messages.append(m);
+            if (closeBoxes)
+                engine.messageClosed(m);
+        });
+        QObject::connect(&engine, &LinkEngine::progressChanged,
+                         [this](int p) { progress.append(p); });
+        QObject::connect(&engine, &LinkEngine::decoded, [this] { ++decoded; });
+        QObject::connect(&engine, &LinkEngine::transferFinished,
+                         [this](LinkEngine::Transfer, bool ok) { finished.append(ok); });
+    }
+
+    // Ticks until the link is idle; returns the ticks used, -1 if it never got there.
+    int runUntilIdle(int limit = 20000) {
+        for (int t = 1; t <= limit; ++t) {
+            engine.tick();
+            if (engine.isIdle())
+                return t;
+        }
+        return -1;
+    }
+    QList<int> statesOver(int ticks) {
+        QList<int> s;
+        for (int i = 0; i < ticks; ++i) {
+            engine.tick();
+            s.append(engine.linkState());
+        }
+        return s;
+    }
+};
+
+int countReadsOf(const FakeModule& m, int address) {
+    int n = 0;
+    for (const QByteArray& c : m.sentWithLetter('R'))
+        n += FakeModule::addressOf(c) == address;
+    return n;
+}
+} // namespace
+
+class LinkEngineTest : public QObject {
+    Q_OBJECT
+private slots:
+    // ---- identify
+
+    void identify_data() {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("letter");
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<QString>("versionText");
+        QTest::addColumn<bool>("warning");
+        QTest::newRow("current") << 0x30 << 0 << 90 << "V 3.0" << false;
+        QTest::newRow("newer with letter") << 0x31 << int('c') << 100 << "V 3.1c" << false;
+        QTest::newRow("old with letter") << 0x25 << int('b') << 90 << "V 2.5b" << true;
+        QTest::newRow("old, capacity unchecked") << 0x20 << 0 << 255 << "V 2.0" << true;
+        QTest::newRow("long form with a star letter") << 0x30 << int('*') << 7 << "V 3.0*" << false;
+    }
+    void identify() {
+        QFETCH(int, version);
+        QFETCH(int, letter);
+        QFETCH(int, capacity);
+        QFETCH(QString, versionText);
+        QFETCH(bool, warning);
+        Rig r;
+        r.closeBoxes = false;
+        r.module.version = static_cast<std::uint8_t>(version);
+        r.module.letter = static_cast<char>(letter);
+        r.module.capacity = static_cast<std::uint8_t>(capacity);
+        QVERIFY(r.engine.startIdentify());
+        QCOMPARE(r.engine.versionText(), QStringLiteral("??"));
+        QCOMPARE(r.engine.linkState(), 5);
+        r.engine.tick();
+        QCOMPARE(r.engine.versionText(), versionText);
+        QCOMPARE(r.engine.linkState(), 8);
+        if (warning) {
+            QCOMPARE(r.messages, QList<Msg>{Msg::VersionWarning});
+            QCOMPARE(r.module.sentWithLetter('M').size(), 0);
+            // The box is open: ticks go on, the unanswered wait ends silently.
+            QCOMPARE(r.statesOver(3), (QList<int>{9, 0, 0}));
+            QCOMPARE(r.engine.capacityText(), QStringLiteral("??"));
+            r.engine.messageClosed(Msg::VersionWarning);
+            QCOMPARE(r.engine.linkState(), 8);
+        } else {
+            QVERIFY(r.messages.isEmpty());
+        }
+        QCOMPARE(r.module.sentWithLetter('M').size(), 1);
+        r.engine.tick();
+        QCOMPARE(r.engine.linkState(), 0);
+        QCOMPARE(r.engine.capacityText(), QStringLiteral("Max.cest:%1").arg(capacity));
+        QCOMPARE(r.store.routeCapacity, capacity);
+        QCOMPARE(r.messages.size(), warning ? 1 : 0);
+    }
+
+    void identifySilence_data() {
+        QTest::addColumn<int>("latency");
+        QTest::addColumn<QString>("versionText");
+        QTest::addColumn<QString>("capacityText");
+        QTest::newRow("answered in the second tick") << 2 << "V 3.0"
+                                                     << "Max.cest:90";
+        QTest::newRow("too late") << 3 << "??"
+                                  << "??";
+    }
+    void identifySilence() {
+        QFETCH(int, latency);
+        QFETCH(QString, versionText);
+        QFETCH(QString, capacityText);
+        Rig r;
+        r.module.latency = latency;
+        QVERIFY(r.engine.startIdentify());
+        r.statesOver(8);
+        QCOMPARE(r.engine.linkState(), 0);
+        QCOMPARE(r.engine.versionText(), versionText);
+        QCOMPARE(r.engine.capacityText(), capacityText);
+        QVERIFY(r.messages.isEmpty());
+    }
+
+    void identifyStateSequence() {
+        Rig r;
+        r.module.silent = true;
+        QVERIFY(r.engine.startIdentify());
+        QCOMPARE(r.statesOver(3), (QList<int>{6, 0, 0}));
+        QCOMPARE(r.module.sent, QList<QByteArray>{QByteArray("@G0000* ")});
+    }
+
+    void identifyEmptiesStaleInput() {
+        Rig r;
+        r.module.silent = true;
+        r.module.inject(bytes({'S', 0x30, '*'}));
+        r.engine.tick(); // the stale reply lands in the buffer while idle
+        QVERIFY(r.engine.startIdentify());
+        r.statesOver(3);
+        QCOMPARE(r.engine.versionText(), QStringLiteral("??"));
+    }
+
+    // ---- read and verify
+
+    void fullRead() {
+        Rig r;
+        fillRandom(r.module.memory, 1);
+        r.store.image[0] = 0xAB;
+        r.store.image[2500] = 0xCD;
+        QVERIFY(r.engine.startRead());
+        QVERIFY(r.engine.progressVisible());
+        const int ticks = r.runUntilIdle();
+        // capacity: send + reply tick; then one tick per byte (the last read is sent in the
+        // tick that accepts the capacity's follow-up).
+        QCOMPARE(ticks, 2 + 1 + 2243);
+        QCOMPARE(r.module.sentWithLetter('R').size(), 2243);
+        QVERIFY(std::equal(r.module.memory.begin() + 1, r.module.memory.begin() + 2244,
+                           r.store.image.begin() + 1));
+        QCOMPARE(r.store.image[0], 0xAB); // address 0 is never read
+        QCOMPARE(r.store.image[2500], 0xCD);
+        QCOMPARE(countReadsOf(r.module, 0), 0);
+        QCOMPARE(r.decoded, 1);
+        RouteTable expected;
+        decodeCurrent(r.store.image, expected);
+        QVERIFY(expected == r.store.routes);
+        QVERIFY(r.messages.isEmpty());
+        QCOMPARE(r.finished, QList<bool>{true});
+        QVERIFY(!r.engine.progressVisible());
+        QCOMPARE(r.progress.last(), 100);
+        // Every percentage from 1 to 100 appears once, in order.
+        QCOMPARE(r.progress.size(), 100);
+    }
+
+    void readCapacity_data() {
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("lastAddress");
+        QTest::newRow("19 refused") << 19 << false << 0;
+        QTest::newRow("20 accepted") << 20 << true << 703;
+        QTest::newRow("90") << 90 << true << 2243;
+        QTest::newRow("100 accepted") << 100 << true << 2463;
+        QTest::newRow("101 refused") << 101 << false << 0;
+        QTest::newRow("0 refused") << 0 << false << 0;
+        QTest::newRow("42 is a star") << 42 << true << 1187;
+    }
+    void readCapacity() {
+        QFETCH(int, capacity);
+        QFETCH(bool, ok);
+        QFETCH(int, lastAddress);
+        Rig r;
+        fillRandom(r.module.memory, 2);
+        r.module.capacity = static_cast<std::uint8_t>(capacity);
+        const Image before = r.store.image;
+        QVERIFY(r.engine.startRead());
+        QVERIFY(r.runUntilIdle() > 0);
+        QCOMPARE(r.store.routeCapacity, capacity);
+        QCOMPARE(r.engine.capacityText(), QStringLiteral("Max.cest:%1").arg(capacity));
+        const auto reads = r.module.sentWithLetter('R');
+        if (!ok) {
+            QCOMPARE(r.messages, QList<Msg>{Msg::ReadError});
+            QCOMPARE(reads.size(), 0);
+            QVERIFY(r.store.image == before);
+            QCOMPARE(r.decoded, 0);
+            return;
+        }
+        QVERIFY(r.messages.isEmpty());
+        QCOMPARE(reads.size(), lastAddress);
+        QCOMPARE(FakeModule::addressOf(reads.last()), lastAddress);
+        QCOMPARE(r.store.image[lastAddress], r.module.memory[lastAddress]);
+        QCOMPARE(r.store.image[lastAddress + 1], 0); // nothing beyond the reported routes
+        QCOMPARE(r.decoded, 1);
+    }
+
+    void readWithoutCapacityReply() {
+        Rig r;
+        r.module.silent = true;
+        r.closeBoxes = false;
+        QVERIFY(r.engine.startRead());
+        QCOMPARE(r.statesOver(3), (QList<int>{11, 12, 0}));
+        QCOMPARE(r.messages, QList<Msg>{Msg::ReadError});
+        QCOMPARE(r.module.sent, QList<QByteArray>{QByteArray("@M0000*")});
+        // The bar stays until the box is closed.
+        QVERIFY(r.engine.progressVisible());
+        r.engine.messageClosed(Msg::ReadError);
+        QVERIFY(!r.engine.progressVisible());
+    }
+
+    void readFailureLeavesImage() {
+        Rig r;
+        fillRandom(r.module.memory, 3);
+        fillRandom(r.store.image, 4);
+        r.store.route(1).description = QStringLiteral("keep me");
+        const Image before = r.store.image;
+        const RouteTable routesBefore = r.store.routes;
+        r.module.answer = [](const QByteArray& c) {
+            return !(c.at(1) == 'R' && FakeModule::addressOf(c) >= 1500);
+        };
+        QVERIFY(r.engine.startRead());
+        QVERIFY(r.runUntilIdle() > 0);
+        QCOMPARE(r.messages, QList<Msg>{Msg::ReadError});
+        QCOMPARE(r.finished, QList<bool>{false});
+        QCOMPARE(countReadsOf(r.module, 1500), 3);
+        QCOMPARE(countReadsOf(r.module, 1501), 0);
+        QVERIFY(r.store.image == before);
+        QVERIFY(r.store.routes == routesBefore);
+        QCOMPARE(r.decoded, 0);
+    }
+
+    void retryTiming() {
+        // Attempt: send, three waiting ticks; the byte fails after the third attempt.
+        Rig r;
+        r.closeBoxes = false;
+        r.module.answer = [](const QByteArray& c) { return c.at(1) != 'R'; };
+        QVERIFY(r.engine.startRead());
+        r.statesOver(2); // capacity
+        QCOMPARE(r.engine.linkState(), 14);
+        QCOMPARE(r.statesOver(12), (QList<int>{15, 16, 17, 14, 15, 16, 17, 14, 15, 16, 17, 0}));
+        QCOMPARE(r.engine.retryCount(), 3);
+        QCOMPARE(countReadsOf(r.module, 1), 3);
+        QCOMPARE(r.messages, QList<Msg>{Msg::ReadError});
+    }
+
+    void retries_data() {
+        QTest::addColumn<int>("dropsFirst");
+        QTest::addColumn<int>("dropsSecond");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("answered at once") << 0 << 0 << true;
+        QTest::newRow("second attempt") << 1 << 0 << true;
+        QTest::newRow("third attempt, then fresh count") << 2 << 2 << true;
+        QTest::newRow("three silent attempts") << 3 << 0 << false;
+        QTest::newRow("next byte fails on its own") << 2 << 3 << false;
+    }
+    void retries() {
+        QFETCH(int, dropsFirst);
+        QFETCH(int, dropsSecond);
+        QFETCH(bool, ok);
+        for (bool store : {false, true}) {
+            Rig r;
+            fillRandom(r.module.memory, 5);
+            fillRandom(r.store.image, 6);
+            QHash<int, int> drops{{100, dropsFirst}, {101, dropsSecond}};
+            r.module.answer = [&drops](const QByteArray& c) {
+                if (c.at(1) != 'R' && c.at(1) != 'W')
+                    return true;
+                int& left = drops[FakeModule::addressOf(c)];
+                return left-- <= 0;
+            };
+            std::vector<std::uint32_t> list;
+            for (std::uint32_t a = 95; a <= 110; ++a)
+                list.push_back(a);
+            QVERIFY(store ? r.engine.startStore(list) : r.engine.startRead());
+            QVERIFY(r.runUntilIdle() > 0);
+            QCOMPARE(r.finished, QList<bool>{ok});
+            if (ok) {
+                QVERIFY(r.messages.isEmpty());
+            } else {
+                QCOMPARE(r.messages, QList<Msg>{store ? Msg::WriteError : Msg::ReadError});
+            }
+            if (store && ok)
+                QVERIFY(std::equal(r.module.memory.begin() + 95, r.module.memory.begin() + 111,
+                                   r.store.image.begin() + 95));
+        }
+    }
+
+    void lateReplyIsTakenInTheThirdTick_data() {
+        QTest::addColumn<int>("latency");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("third tick") << 3 << true;
+        QTest::newRow("fourth tick is too late") << 4 << false;
+    }
+    void lateReplyIsTakenInTheThirdTick() {
+        QFETCH(int, latency);
+        QFETCH(bool, ok);
+        Rig r;
+        r.module.latency = latency;
+        std::vector<std::uint32_t> list{7};
+        QVERIFY(r.engine.startStore(list));
+        QVERIFY(r.runUntilIdle() > 0);
+        QCOMPARE(r.finished, QList<bool>{ok});
+        QCOMPARE(r.module.sentWithLetter('W').size(), ok ? 1 : 3);
+    }
+
+    void verify_data() {
+        QTest::addColumn<QList<int>>("changed");
+        QTest::newRow("equal") << QList<int>{};
+        QTest::newRow("first byte") << QList<int>{1};
+        QTest::newRow("last byte and a header byte") << QList<int>{2243, 30};
+    }
+    void verify() {
+        QFETCH(QList<int>, changed);
+        Rig r;
+        fillRandom(r.module.memory, 7);
+        r.store.image = r.module.memory;
+        r.store.image[0] = 0x55;     // never compared
+        r.store.image[2244] ^= 0xFF; // beyond the reported routes
+        for (int a : changed)
+            r.store.image[a] ^= 0x0F;
+        const Image before = r.store.image;
+        const RouteTable routesBefore = r.store.routes;
+        QVERIFY(r.engine.startVerify());
+        QVERIFY(r.runUntilIdle() > 0);
+        QCOMPARE(r.module.sentWithLetter('R').size(), 2243);
+        QVERIFY(r.store.image == before);
+        QVERIFY(r.store.routes == routesBefore);
+        QCOMPARE(r.decoded, 0);
+        QCOMPARE(r.messages,
+                 QList<Msg>{changed.isEmpty() ? Msg::VerifyEqual : Msg::VerifyDifferent});
+        QCOMPARE(r.engine.matchFlag(), changed.isEmpty());
+        std::sort(changed.begin(), changed.end());
+        QCOMPARE(int(r.engine.differences().size()), changed.size());
+        for (int i = 0; i < changed.size(); ++i) {
+            const auto& d = r.engine.differences()[static_cast<std::size_t>(i)];
+            QCOMPARE(d.address, changed[i]);
+            QCOMPARE(d.imageValue, r.store.image[changed[i]]);
+            QCOMPARE(d.moduleValue, r.module.memory[changed[i]]);
+        }
+    }
+
+    void verifyStartsWithFreshMatchFlag() {
+        Rig r;
+        r.store.image[5] = 1;
+        QVERIFY(r.engine.startVerify());
+        r.runUntilIdle();
+        QCOMPARE(r.messages.last(), Msg::VerifyDifferent);
+        r.store.image[5] = 0;
+        QVERIFY(r.engine.startVerify());
+        r.runUntilIdle();
+        QCOMPARE(r.messages.last(), Msg::VerifyEqual);
+        QVERIFY(r.engine.differences().empty());
+    }
+
+    // ---- store
+
+    void store_data() {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::newRow("header") << 1 << 62;
+        QTest::newRow("everything") << 1 << 2243;
+        QTest::newRow("single byte") << 2463 << 2463;
+    }
+    void store() {
+        QFETCH(int, first);
+        QFETCH(int, last);
+        Rig r;
+        fillRandom(r.store.image, 8);
+        std::vector<std::uint32_t> list;
+        for (int a = first; a <= last; ++a)
+            list.push_back(static_cast<std::uint32_t>(a));
+        QVERIFY(r.engine.startStore(list));
+        QCOMPARE(r.engine.linkState(), 20);
+        const int ticks = r.runUntilIdle();
+        QCOMPARE(ticks, last - first + 2);
+        const auto writes = r.module.sentWithLetter('W');
+        QCOMPARE(writes.size(), last - first + 1);
+        for (int i = 0; i < writes.size(); ++i)
+            QCOMPARE(FakeModule::addressOf(writes[i]), first + i);
+        for (int a = 0; a < 3004; ++a)
+            QCOMPARE(r.module.memory[a], (a >= first && a <= last) ? r.store.image[a] : 0);
+        QCOMPARE(r.finished, QList<bool>{true});
+        QVERIFY(r.messages.isEmpty());
+        QCOMPARE(r.engine.progress(), 100);
+        QVERIFY(!r.engine.progressVisible());
+    }
+
+    void storeSendsTheImageAtSendingTime() {
+        Rig r;
+        r.store.image[2] = 0x11;
+        QVERIFY(r.engine.startStore({1, 2}));
+        r.engine.tick(); // address 1 sent
+        r.store.image[2] = 0x22;
+        r.runUntilIdle();
+        QCOMPARE(r.module.memory[2], 0x22);
+    }
+
+    void storeRejectsWrongAck_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("wrong first byte") << QByteArray("N*");
+        QTest::newRow("no star") << QByteArray("YY");
+        QTest::newRow("one byte") << QByteArray("Y");
+    }
+    void storeRejectsWrongAck() {
+        QFETCH(QByteArray, reply);
+        Rig r;
+        int n = 0;
+        r.module.rewrite = [&](const QByteArray&, const QByteArray& good) {
+            return n++ == 0 ? reply : good;
+        };
+        QVERIFY(r.engine.startStore({9}));
+        r.runUntilIdle();
+        QCOMPARE(r.module.sentWithLetter('W').size(), 2);
+        QCOMPARE(r.finished, QList<bool>{true});
+    }
+
+    void storeRefusesBadLists_data() {
+        QTest::addColumn<std::vector<std::uint32_t>>("list");
+        QTest::newRow("empty") << std::vector<std::uint32_t>{};
+        QTest::newRow("past the image") << std::vector<std::uint32_t>{1, 3004};
+        QTest::newRow("far past") << std::vector<std::uint32_t>{0xFFFFFFFFu};
+    }
+    void storeRefusesBadLists() {
+        QFETCH(std::vector<std::uint32_t>, list);
+        Rig r;
+        QVERIFY(!r.engine.startStore(list));
+        QCOMPARE(r.engine.linkState(), 0);
+        QVERIFY(!r.engine.progressVisible());
+    }
+
+    // ---- status, prepared command, simulation
+
+    void statusPolls_data() {
+        QTest::addColumn<bool>("expansion");
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<int>("pushButtons");
+        QTest::newRow("main: low byte first") << false << QByteArray("@S0000*") << 0x0302;
+        QTest::newRow("expansion: high byte first") << true << QByteArray("@U0000*") << 0x0203;
+    }
+    void statusPolls() {
+        QFETCH(bool, expansion);
+        QFETCH(QByteArray, command);
+        QFETCH(int, pushButtons);
+        Rig r;
+        r.module.status = {1, 2, 3, 4};
+        r.module.expansionStatus = {1, 2, 3, 4};
+        QVERIFY(expansion ? r.engine.startExpansionStatusPoll() : r.engine.startStatusPoll());
+        const int base = expansion ? 35 : 30;
+        QCOMPARE(r.statesOver(8), (QList<int>{base + 1, base + 2, base + 3, base, base + 1,
+                                              base + 2, base + 3, base}));
+        QCOMPARE(r.module.sent, (QList<QByteArray>{command, command}));
+        const auto s = expansion ? r.engine.expansionStatus() : r.engine.status();
+        QCOMPARE(int(s.sensors), 1);
+        QCOMPARE(int(s.pushButtons), pushButtons);
+        QCOMPARE(int(s.detectors), 4);
+        QVERIFY(expansion ? r.engine.stopExpansionStatusPoll() : r.engine.stopStatusPoll());
+        QCOMPARE(r.engine.linkState(), 0);
+    }
+
+    void statusReplyMustBeCompleteInTheThirdTick_data() {
+        QTest::addColumn<int>("latency");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("first tick") << 1 << true;
+        QTest::newRow("third tick") << 3 << true;
+        QTest::newRow("fourth tick") << 4 << false;
+    }
+    void statusReplyMustBeCompleteInTheThirdTick() {
+        QFETCH(int, latency);
+        QFETCH(bool, taken);
+        Rig r;
+        r.module.status = {9, 8, 7, 6};
+        r.module.latency = latency;
+        int sent = 0;
+        r.module.answer = [&sent](const QByteArray&) { return sent++ == 0; };
+        QVERIFY(r.engine.startStatusPoll());
+        r.statesOver(12);
+        QCOMPARE(int(r.engine.status().sensors), taken ? 9 : 0);
+    }
+
+    void statusSplitReply() {
+        Rig r;
+        r.module.silent = true;
+        QVERIFY(r.engine.startStatusPoll());
+        r.engine.tick(); // sent
+        r.module.inject(bytes({0x11, 0x22}));
+        r.engine.tick();
+        r.module.inject(bytes({0x33, 0x44, '*'}));
+        r.engine.tick();
+        r.engine.tick(); // the third tick looks
+        QCOMPARE(int(r.engine.status().sensors), 0x11);
+        QCOMPARE(int(r.engine.status().pushButtons), 0x3322);
+        QCOMPARE(int(r.engine.status().detectors), 0x44);
+    }
+
+    void pollStops_data() {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("mainStops");
+        QTest::addColumn<bool>("expansionStops");
+        QTest::newRow("30") << 30 << true << true;
+        QTest::newRow("34") << 34 << true << true;
+        QTest::newRow("35") << 35 << false << true;
+        QTest::newRow("39") << 39 << false << true;
+        QTest::newRow("40") << 40 << false << false;
+        QTest::newRow("14") << 14 << false << false;
+        QTest::newRow("29") << 29 << false << false;
+    }
+    void pollStops() {
+        QFETCH(int, state);
+        QFETCH(bool, mainStops);
+        QFETCH(bool, expansionStops);
+        Rig r;
+        r.engine.setLinkState(state);
+        QCOMPARE(r.engine.stopStatusPoll(), mainStops);
+        QCOMPARE(r.engine.linkState(), mainStops ? 0 : state);
+        r.engine.setLinkState(state);
+        QCOMPARE(r.engine.stopExpansionStatusPoll(), expansionStops);
+        QCOMPARE(r.engine.linkState(), expansionStops ? 0 : state);
+    }
+
+    void preparedCommand() {
+        Rig r;
+        r.module.silent = true;
+        r.module.inject("xy");
+        r.engine.tick();
+        const QByteArray cmd = bytes({'@', 'E', 0x12, 0x34, 1, 1, '*'});
+        QVERIFY(r.engine.prepareCommand(cmd));
+        QCOMPARE(r.engine.linkState(), 40);
+        r.engine.tick();
+        QCOMPARE(r.engine.linkState(), 0);
+        QCOMPARE(r.module.sent, QList<QByteArray>{cmd});
+        QCOMPARE(r.engine.receiveBuffer().bytes(), QByteArray("xy")); // left untouched
+        r.engine.tick();
+        QCOMPARE(r.module.sent.size(), 1); // once only
+
+        // Busy: kept but never sent; a later press replaces it.
+        QVERIFY(r.engine.startStatusPoll());
+        QVERIFY(!r.engine.prepareCommand("@N\x01\x02\x01\x01*"));
+        QCOMPARE(r.engine.linkState(), 30);
+        QCOMPARE(r.engine.preparedCommand(), QByteArray("@N\x01\x02\x01\x01*"));
+        r.statesOver(4);
+        QCOMPARE(r.module.sentWithLetter('N').size(), 0);
+    }
+
+    void simulation() {
+        Rig r;
+        r.engine.setSimulationData({0x60, 0x20, 0, 0x01, 0x02, 0x03, 0x04, 0});
+        QVERIFY(r.engine.requestSimulationFrame());
+        r.engine.tick();
+        QCOMPARE(r.engine.linkState(), 43);
+        QCOMPARE(r.module.sent.last(), bytes({'@', 0x60, 0x20, 0, 1, 2, 3, 4, 0, '*'}));
+        r.engine.tick();
+        QCOMPARE(r.engine.linkState(), 43);
+        auto s = r.engine.simulationReply();
+        QCOMPARE(int(s.requestedSignalA), 3);
+        QCOMPARE(int(s.answerA), 3);
+        QCOMPARE(int(s.requestedSignalB), 5);
+        QCOMPARE(int(s.answerB), 0);
+        QCOMPARE(s.replyCounter, 1);
+        QCOMPARE(r.engine.receiveBuffer().size(), 0);
+        r.statesOver(3);
+        QCOMPARE(r.engine.simulationReply().replyCounter, 1);
+
+        // An eleven-byte reply is not a simulation reply.
+        r.module.simulationReply = {0, 0x41, 0x42, 0, 0, 0, 0, 0, 0};
+        r.module.rewrite = [](const QByteArray&, const QByteArray& good) { return good + 'x'; };
+        QVERIFY(r.engine.requestSimulationFrame());
+        r.statesOver(3);
+        QCOMPARE(r.engine.simulationReply().replyCounter, 1);
+        QCOMPARE(int(r.engine.simulationReply().requestedSignalA), 3);
+        QVERIFY(r.engine.endSimulation());
+        QCOMPARE(r.engine.linkState(), 0);
+    }
+
+    void simulationDoesNotCutTransfers() {
+        Rig r;
+        QVERIFY(r.engine.startRead());
+        QVERIFY(!r.engine.requestSimulationFrame());
+        QVERIFY(!r.engine.endSimulation());
+        QCOMPARE(r.engine.linkState(), 10);
+    }
+
+    // ---- starters and display
+
+    void startersRefuseWhenBusy_data() {
+        QTest::addColumn<int>("state");
+        for (int s : {5, 8, 10, 14, 15, 20, 23, 30, 35, 40, 42, 43, 1, 19, 99})
+            QTest::newRow(qPrintable(QString::number(s))) << s;
+    }
+    void startersRefuseWhenBusy() {
+        QFETCH(int, state);
+        Rig r;
+        r.engine.setLinkState(state);
+        QVERIFY(!r.engine.startIdentify());
+        QVERIFY(!r.engine.startRead());
+        QVERIFY(!r.engine.startVerify());
+        QVERIFY(!r.engine.startStore({1}));
+        QVERIFY(!r.engine.startStatusPoll());
+        QVERIFY(!r.engine.startExpansionStatusPoll());
+        QVERIFY(!r.engine.sendPreparedCommand());
+        QCOMPARE(r.engine.linkState(), state);
+        QVERIFY(r.module.sent.isEmpty());
+        QVERIFY(!r.engine.progressVisible());
+    }
+
+    void quietStatesDoNothing_data() {
+        QTest::addColumn<int>("state");
+        for (int s : {1, 2, 3, 4, 19, 25, 29, 34, 39, 41, 44, 1000, -1})
+            QTest::newRow(qPrintable(QString::number(s))) << s;
+    }
+    void quietStatesDoNothing() {
+        QFETCH(int, state);
+        Rig r;
+        r.engine.setLinkState(state);
+        r.statesOver(5);
+        QCOMPARE(r.engine.linkState(), state);
+        QVERIFY(r.module.sent.isEmpty());
+    }
+
+    void barLabelFollowsProgressBarAtTheNextTick() {
+        Rig r;
+        r.module.silent = true;
+        r.closeBoxes = false;
+        QVERIFY(r.engine.startRead());
+        QVERIFY(r.engine.progressVisible());
+        QVERIFY(!r.engine.barLabelVisible());
+        r.engine.tick();
+        QVERIFY(r.engine.barLabelVisible());
+        r.statesOver(2); // capacity time-out
+        r.engine.messageClosed(Msg::ReadError);
+        QVERIFY(!r.engine.progressVisible());
+        QVERIFY(r.engine.barLabelVisible());
+        r.engine.tick();
+        QVERIFY(!r.engine.barLabelVisible());
+    }
+
+    void messageTexts() {
+        // One row per message the user can get, with the wording and box kind they must see.
+        const QList<std::tuple<Msg, QString, bool>> expected{
+            {Msg::VersionWarning,
+             QStringLiteral(
+                 "Tento SW nelze použít pro konfiguraci, aktualizujte funkci Stavníka na V3.0!"),
+             true},
+            {Msg::ReadError, QStringLiteral("Chyba čtení dat !"), true},
+            {Msg::WriteError, QStringLiteral("Chyba zapisu dat !"), true},
+            {Msg::VerifyEqual, QStringLiteral("Data v modulu jsou shodná"), false},
+            {Msg::VerifyDifferent, QStringLiteral("Data v modulu jsou rozdílná !"), false}};
+        for (const auto& [m, text, warning] : expected) {
+            QCOMPARE(LinkEngine::messageText(m), text);
+            QCOMPARE(LinkEngine::isWarning(m), warning);
+        }
+    }
+
+    void floodIsDropped() {
+        Rig r;
+        r.module.silent = true;
+        QVERIFY(r.engine.startStore({1}));
+        r.engine.tick();
+        r.module.inject(QByteArray(101, 'Y'));
+        r.engine.tick();
+        QCOMPARE(r.engine.receiveBuffer().size(), 0);
+        QCOMPARE(r.module.discards, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(LinkEngineTest)
+#include "link_engine.moc"
