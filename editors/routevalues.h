@@ -34,15 +34,15 @@ struct RouteEditValues {
     std::uint16_t extRelays = 0;  // CBrele17..32
 
     // Tab "Signalizace návěstí"; index 0..2 stands for N1..N3.
-    std::array<int, 3> signal{};      // SEnav1..3, 0..22
-    std::array<int, 3> aspectIndex{}; // CBox1navest..CBox3navest, -1..2
-    std::array<bool, 3> repeat{};     // CBopakNav1 (following), CBopakNav2 (N1), CBopakNav3 (N2)
-    int following = -1;               // CBox1navestREM, -1..46
-    bool autoCancelSignal = false;    // CheBsnNVena
-    bool autoCancelRoute = false;     // CheBsnCESena
-    bool autoCancelShunting = false;  // CBsnPOSUNena
-    int signalCancelInput = -1;       // CBsenzNV, -1..63
-    int routeCancelInput = -1;        // CBsenzCES, -1..63
+    std::array<int, 3> signal{};                // SEnav1..3, 0..22
+    std::array<int, 3> aspectIndex{-1, -1, -1}; // CBox1navest..CBox3navest, -1..2
+    std::array<bool, 3> repeat{};    // CBopakNav1 (following), CBopakNav2 (N1), CBopakNav3 (N2)
+    int following = -1;              // CBox1navestREM, -1..46
+    bool autoCancelSignal = false;   // CheBsnNVena
+    bool autoCancelRoute = false;    // CheBsnCESena
+    bool autoCancelShunting = false; // CBsnPOSUNena
+    int signalCancelInput = -1;      // CBsenzNV, -1..63
+    int routeCancelInput = -1;       // CBsenzCES, -1..63
 
     bool operator==(const RouteEditValues& o) const;
     bool operator!=(const RouteEditValues& o) const { return !(*this == o); }
