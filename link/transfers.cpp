@@ -56,4 +56,17 @@ std::optional<std::vector<std::uint32_t>> storeAddresses(int choice, int route, 
     }
 }
 
+QString describeAddress(int address) {
+    if (address < image::kIndexPairBase)
+        return QStringLiteral("hlavička, bajt %1").arg(address);
+    if (address < image::kBlockBase) {
+        const int offset = address - image::kIndexPairBase;
+        return QStringLiteral("cesta %1, index %2").arg(offset / 2 + 1).arg(offset % 2);
+    }
+    const int offset = address - image::kBlockBase;
+    return QStringLiteral("cesta %1, bajt %2")
+        .arg(offset / image::kBlockSize + 1)
+        .arg(offset % image::kBlockSize);
+}
+
 } // namespace transfers

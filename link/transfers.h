@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -31,5 +33,9 @@ std::vector<std::uint32_t> routeAddresses(int route);  // index pair, then the b
 // route outside 1..90, or a whole-configuration store with a capacity outside 20..100 (an
 // unchecked capacity from "Test comm" could otherwise address past the image).
 std::optional<std::vector<std::uint32_t>> storeAddresses(int choice, int route, int capacity);
+
+// Where an address lies, for the list of bytes a verify found different: "hlavička, bajt 14",
+// "cesta 3, index 1", "cesta 3, bajt 21".
+QString describeAddress(int address);
 
 } // namespace transfers

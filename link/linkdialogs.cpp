@@ -1,0 +1,108 @@
+#include "link/linkdialogs.h"
+
+#include "data/hex.h"
+#include "data/messagebox.h"
+#include "data/routegrid.h"
+#include "link/dlgstoreform.h"
+#include "link/transfers.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+
+LinkDialogs::LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& widgets,
+                         TDlgStore1* dlgStore, QWidget* window)
+    : QObject(window), m_engine(engine), m_store(store), m_w(widgets), m_dlgStore(dlgStore),
+      m_window(window) {
+    m_w.PBar1->setValue(m_engine.progress());
+    m_w.PBar1->setVisible(m_engine.progressVisible());
+    m_w.LBbar1->setVisible(m_engine.barLabelVisible());
+    m_w.LBverze1->setText(m_engine.versionText());
+    m_w.LBcestMax1->setText(m_engine.capacityText());
+
+    connect(&m_engine, &LinkEngine::progressChanged, m_w.PBar1, &QProgressBar::setValue);
+    connect(&m_engine, &LinkEngine::progressVisibleChanged, m_w.PBar1, &QWidget::setVisible);
+    connect(&m_engine, &LinkEngine::barLabelVisibleChanged, m_w.LBbar1, &QWidget::setVisible);
+    connect(&m_engine, &LinkEngine::versionTextChanged, m_w.LBverze1, &QLabel::setText);
+    connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.LBcestMax1, &QLabel::setText);
+    connect(&m_engine, &LinkEngine::decoded, this, [this] { m_w.Table1->fill(m_store); });
+    connect(&m_engine, &LinkEngine::message, this, &LinkDialogs::queueMessage);
+}
+
+void LinkDialogs::Timer1Timer() {
+    m_engine.tick();
+}
+
+void LinkDialogs::BTtest1Click() {
+    m_engine.startIdentify();
+}
+
+void LinkDialogs::ReadData1Click() {
+    m_engine.startRead();
+}
+
+void LinkDialogs::VerifData1Click() {
+    m_engine.startVerify();
+}
+
+void LinkDialogs::UlozitData1Click() {
+    const int route = m_w.Table1->selectedRoute();
+    if (m_dlgStore->exec() != QDialog::Accepted || !m_engine.isIdle())
+        return;
+    const auto addresses =
+        transfers::storeAddresses(m_dlgStore->storeChoice(), route, m_store.routeCapacity);
+    if (!addresses) {
+        // A capacity outside what a whole store may use: nothing is sent.
+        warningBox(m_window, LinkEngine::messageText(LinkEngine::Message::WriteError));
+        return;
+    }
+    m_engine.startStore(*addresses);
+}
+
+void LinkDialogs::queueMessage(LinkEngine::Message message) {
+    if (m_pending.contains(message))
+        return;
+    m_pending.append(message);
+    if (m_showQueued)
+        return;
+    m_showQueued = true;
+    QMetaObject::invokeMethod(this, &LinkDialogs::showPending, Qt::QueuedConnection);
+}
+
+void LinkDialogs::showPending() {
+    m_showQueued = false;
+    // Boxes queued while one of these is open get their own queued call.
+    const QList<LinkEngine::Message> batch = std::exchange(m_pending, {});
+    for (LinkEngine::Message message : batch) {
+        showBox(message);
+        m_engine.messageClosed(message);
+    }
+}
+
+void LinkDialogs::showBox(LinkEngine::Message message) {
+    const QString text = LinkEngine::messageText(message);
+    if (LinkEngine::isWarning(message)) {
+        warningBox(m_window, text);
+        return;
+    }
+    if (message != LinkEngine::Message::VerifyDifferent) {
+        informationBox(m_window, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok,
+                    m_window);
+    box.setObjectName(QStringLiteral("informationBox"));
+    box.setDetailedText(differencesText(m_engine.differences()));
+    box.exec();
+}
+
+QString LinkDialogs::differencesText(const std::vector<LinkEngine::ByteDifference>& differences) {
+    QStringList lines;
+    lines.reserve(static_cast<int>(differences.size()));
+    for (const auto& d : differences)
+        lines.append(QStringLiteral("%1  %2: data %3, modul %4")
+                         .arg(toHex(static_cast<std::uint32_t>(d.address), 4),
+                              transfers::describeAddress(d.address), toHex(d.imageValue, 2),
+                              toHex(d.moduleValue, 2)));
+    return lines.join(QLatin1Char('\n'));
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "data/configstore.h"
+#include "link/linkengine.h"
+
+#include <QList>
+#include <QObject>
+
+class QLabel;
+class QProgressBar;
+class QWidget;
+class RouteGrid;
+class TDlgStore1;
+
+// The main window's side of the module link: the handlers of "Test comm" and the three transfer
+// commands, the timer tick, and the engine's display (labels, progress bar, grid refill, boxes).
+//
+// A box opened inside the timer's slot would stop that timer until the box closes (Qt does not
+// re-enter a blocked timer slot), and the module exchange must go on while a box is open. So the
+// engine's messages are collected during the tick and shown from a queued call after it returns;
+// what must follow a box (the capacity query after the version warning, hiding the progress bar
+// after an error) runs when the box is closed.
+class LinkDialogs : public QObject {
+    Q_OBJECT
+public:
+    struct Widgets {
+        QProgressBar* PBar1 = nullptr;
+        QLabel* LBbar1 = nullptr;
+        QLabel* LBverze1 = nullptr;
+        QLabel* LBcestMax1 = nullptr;
+        RouteGrid* Table1 = nullptr;
+    };
+
+    // `window` parents the message boxes; all pointers must outlive this object.
+    LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& widgets,
+                TDlgStore1* dlgStore, QWidget* window);
+
+    void Timer1Timer();
+    void BTtest1Click();
+    void ReadData1Click();
+    void VerifData1Click();
+    void UlozitData1Click();
+
+    // One line per differing byte, for the verify box's detailed text.
+    static QString differencesText(const std::vector<LinkEngine::ByteDifference>& differences);
+
+private:
+    void queueMessage(LinkEngine::Message message);
+    void showPending();
+    void showBox(LinkEngine::Message message);
+
+    LinkEngine& m_engine;
+    ConfigStore& m_store;
+    Widgets m_w;
+    TDlgStore1* m_dlgStore;
+    QWidget* m_window;
+    QList<LinkEngine::Message> m_pending;
+    bool m_showQueued = false;
+};
