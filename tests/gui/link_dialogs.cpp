@@ -1,0 +1,352 @@
+#include "data/codec.h"
+#include "data/routegrid.h"
+#include "link/dlgstoreform.h"
+#include "link/linkdialogs.h"
+#include "support/modal.h"
+#include "unit/link_fakemodule.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+// The main window's link widgets, an engine on a fake module and the timer, as TMainForm1 wires
+// them.
+struct Window {
+    ConfigStore store;
+    FakeModule module;
+    LinkEngine engine{store, module};
+    QWidget window;
+    QProgressBar* PBar1 = new QProgressBar(&window);
+    QLabel* LBbar1 = new QLabel(QStringLiteral("přenos dat"), &window);
+    QLabel* LBverze1 = new QLabel(QStringLiteral("??"), &window);
+    QLabel* LBcestMax1 = new QLabel(QStringLiteral("??"), &window);
+    RouteGrid* Table1 = new RouteGrid(&window);
+    TDlgStore1* dlgStore = new TDlgStore1(&window);
+    LinkDialogs* link = nullptr;
+    QTimer timer;
+
+    Window() {
+        auto* column = new QVBoxLayout(&window);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{Table1, LBcestMax1, LBverze1, LBbar1, PBar1})
+            column->addWidget(w);
+        PBar1->hide();
+        LBbar1->hide();
+        Table1->fill(store);
+        link = new LinkDialogs(engine, store, {PBar1, LBbar1, LBverze1, LBcestMax1, Table1},
+                               dlgStore, &window);
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] { link->Timer1Timer(); });
+        window.show();
+        timer.start();
+    }
+
+    // Long transfers: the ticks without the wall clock; boxes still open from the event loop.
+    bool fastForward() {
+        timer.stop();
+        for (int i = 0; i < 20000 && !engine.isIdle(); ++i)
+            link->Timer1Timer();
+        return engine.isIdle();
+    }
+};
+
+QRadioButton* item(TDlgStore1* d, int i) {
+    return d->findChild<QRadioButton*>(QStringLiteral("RGtypcest1_%1").arg(i));
+}
+QPushButton* button(QWidget* d, const char* name) {
+    return d->findChild<QPushButton*>(QLatin1String(name));
+}
+
+// Chooses `choice` in the store dialog when it opens (or none for -1) and presses `press`.
+void answerStoreDialog(int choice, QByteArray press) {
+    onNextModal([choice, press](QWidget* w) {
+        auto* d = qobject_cast<TDlgStore1*>(w);
+        if (!d)
+            return;
+        if (choice >= 0)
+            item(d, choice)->click();
+        button(d, press.constData())->click();
+    });
+}
+// Records the next message box (skipping any dialog that opens before it) and presses OK.
+void onNextMessageBox(std::shared_ptr<SeenBox> seen, int tries = 0) {
+    QTimer::singleShot(10, [seen, tries] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            if (tries < 500)
+                onNextMessageBox(seen, tries + 1);
+            return;
+        }
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        seen->icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+} // namespace
+
+class LinkDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void errorBoxDoesNotStopTheLink() {
+        Window w;
+        w.module.answer = [](const QByteArray& c) {
+            return !(c.at(1) == 'R' && FakeModule::addressOf(c) >= 40);
+        };
+        auto ticksWhileOpen = std::make_shared<int>(-1);
+        auto barWhileOpen = std::make_shared<bool>(false);
+        auto seen = std::make_shared<QString>();
+        onNextModal([&w, ticksWhileOpen, barWhileOpen, seen](QWidget* box) {
+            *seen = static_cast<QMessageBox*>(box)->text();
+            *barWhileOpen = w.PBar1->isVisible();
+            const int before = w.module.receiveSteps;
+            QTest::qWait(100);
+            *ticksWhileOpen = w.module.receiveSteps - before;
+            static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
+        const Image before = w.store.image;
+        w.link->ReadData1Click();
+        QVERIFY(w.PBar1->isVisible());
+        QVERIFY(QTest::qWaitFor([&] { return *ticksWhileOpen >= 0; }, 5000));
+        QCOMPARE(*seen, QStringLiteral("Chyba čtení dat !"));
+        // At 5 ms, 100 ms with the box open must see many ticks, not none.
+        QVERIFY2(*ticksWhileOpen >= 5, qPrintable(QString::number(*ticksWhileOpen)));
+        QVERIFY(*barWhileOpen);
+        QVERIFY(QTest::qWaitFor([&] { return !w.PBar1->isVisible(); }, 1000));
+        QVERIFY(QTest::qWaitFor([&] { return !w.LBbar1->isVisible(); }, 1000));
+        QVERIFY(w.store.image == before);
+    }
+
+    void versionWarningThenCapacity() {
+        Window w;
+        w.module.version = 0x25;
+        w.module.letter = 'b';
+        w.module.capacity = 64;
+        auto capacitySentWhileOpen = std::make_shared<int>(-1);
+        auto stateWhileOpen = std::make_shared<int>(-1);
+        auto seen = std::make_shared<SeenBox>();
+        onNextModal([&w, capacitySentWhileOpen, stateWhileOpen, seen](QWidget* wdg) {
+            auto* box = qobject_cast<QMessageBox*>(wdg);
+            seen->title = box->windowTitle();
+            seen->text = box->text();
+            seen->icon = box->icon();
+            QTest::qWait(60);
+            *capacitySentWhileOpen = w.module.sentWithLetter('M').size();
+            *stateWhileOpen = w.engine.linkState();
+            static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
+        w.link->BTtest1Click();
+        QCOMPARE(w.LBverze1->text(), QStringLiteral("??"));
+        QVERIFY(QTest::qWaitFor([&] { return w.LBcestMax1->text() != QLatin1String("??"); }, 5000));
+        QCOMPARE(seen->title, QStringLiteral("Warning"));
+        QCOMPARE(seen->icon, QMessageBox::Warning);
+        QCOMPARE(seen->text, QStringLiteral("Tento SW nelze použít pro konfiguraci, aktualizujte "
+                                            "funkci Stavníka na V3.0!"));
+        QCOMPARE(w.LBverze1->text(), QStringLiteral("V 2.5b"));
+        // While the warning was open the waiting ran out without a query.
+        QCOMPARE(*capacitySentWhileOpen, 0);
+        QCOMPARE(*stateWhileOpen, 0);
+        QCOMPARE(w.LBcestMax1->text(), QStringLiteral("Max.cest:64"));
+        QCOMPARE(w.module.sentWithLetter('M').size(), 1);
+    }
+
+    void boxIsNeverOpenedInsideTheTick() {
+        Window w;
+        w.timer.stop();
+        w.module.silent = true;
+        w.link->ReadData1Click();
+        bool modalInTick = false;
+        // A box opened inside Timer1Timer would block here; the tick must return first.
+        for (int i = 0; i < 3; ++i) {
+            w.link->Timer1Timer();
+            modalInTick |= QApplication::activeModalWidget() != nullptr;
+        }
+        QVERIFY(!modalInTick);
+        QCOMPARE(w.engine.linkState(), 0);
+        auto seen = answerNextBox(QMessageBox::Ok);
+        QVERIFY(QTest::qWaitFor([&] { return !seen->text.isEmpty(); }, 2000));
+        QCOMPARE(seen->text, QStringLiteral("Chyba čtení dat !"));
+    }
+
+    void verifyBoxes_data() {
+        QTest::addColumn<bool>("differ");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("equal") << false << "Data v modulu jsou shodná";
+        QTest::newRow("different") << true << "Data v modulu jsou rozdílná !";
+    }
+    void verifyBoxes() {
+        QFETCH(bool, differ);
+        QFETCH(QString, text);
+        Window w;
+        w.module.capacity = 20;
+        if (differ) {
+            w.store.image[0x12] = 0x5A;
+            w.store.image[264 + 22 * 2 + 5] = 0x01;
+        }
+        auto details = std::make_shared<QString>();
+        auto seen = std::make_shared<SeenBox>();
+        onNextModal([seen, details](QWidget* wdg) {
+            auto* box = qobject_cast<QMessageBox*>(wdg);
+            seen->title = box->windowTitle();
+            seen->text = box->text();
+            seen->icon = box->icon();
+            *details = box->detailedText();
+            box->button(QMessageBox::Ok)->click();
+        });
+        w.link->VerifData1Click();
+        QVERIFY(w.fastForward());
+        QVERIFY(QTest::qWaitFor([&] { return !seen->text.isEmpty(); }, 5000));
+        QCOMPARE(seen->text, text);
+        QCOMPARE(seen->title, QStringLiteral("Information"));
+        QCOMPARE(seen->icon, QMessageBox::Information);
+        if (differ)
+            QCOMPARE(*details, QStringLiteral("0012  hlavička, bajt 18: data 5A, modul 00\n"
+                                              "0139  cesta 3, bajt 5: data 01, modul 00"));
+        else
+            QVERIFY(details->isEmpty());
+        QVERIFY(!w.PBar1->isVisible());
+    }
+
+    void readRefillsTheGrid() {
+        Window w;
+        // Route 2 goes from button 3 to button 7 as a train route.
+        w.module.memory[image::indexPairAddress(2)] = 0x80 | 3;
+        w.module.memory[image::indexPairAddress(2) + 1] = 7;
+        auto rowText = [](RouteGrid& g, int c) {
+            return g.item(1, c) ? g.item(1, c)->text() : QString();
+        };
+        QStringList before;
+        for (int c = 0; c < w.Table1->columnCount(); ++c)
+            before << rowText(*w.Table1, c);
+        w.link->ReadData1Click();
+        QVERIFY(w.fastForward());
+        ConfigStore expected;
+        expected.image = w.store.image;
+        decodeCurrent(expected.image, expected.routes);
+        RouteGrid reference;
+        reference.fill(expected);
+        bool changed = false;
+        for (int c = 0; c < reference.columnCount(); ++c) {
+            QCOMPARE(rowText(*w.Table1, c), rowText(reference, c));
+            changed |= rowText(*w.Table1, c) != before[c];
+        }
+        QVERIFY(changed);
+        QCOMPARE(w.store.route(2).fromButton, 3);
+    }
+
+    void storeDialog() {
+        TDlgStore1 d;
+        QCOMPARE(d.windowTitle(), QStringLiteral("Uložení dat do modulu"));
+        QCOMPARE(d.findChild<QGroupBox*>(QStringLiteral("RGtypcest1"))->title(),
+                 QStringLiteral("Data"));
+        const QStringList texts{"jen konfiguraci periferií bez cest",
+                                "konfig. periferií  + všechny  cesty", "pouze vybranou cestu"};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(item(&d, i)->text(), texts[i]);
+            QVERIFY(!item(&d, i)->isChecked());
+        }
+        QCOMPARE(button(&d, "Button1")->text(), QStringLiteral("Store"));
+        QCOMPARE(button(&d, "Button2")->text(), QStringLiteral("Cancel"));
+        QVERIFY(!(d.windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(!(d.windowFlags() & Qt::WindowMinMaxButtonsHint));
+
+        // Nothing chosen: Store cannot be pressed, Cancel leaves the choice at -1.
+        bool storeEnabled = true;
+        onNextModal([&](QWidget*) {
+            storeEnabled = button(&d, "Button1")->isEnabled();
+            button(&d, "Button2")->click();
+        });
+        QCOMPARE(d.exec(), int(QDialog::Rejected));
+        QVERIFY(!storeEnabled);
+        QCOMPARE(d.storeChoice(), -1);
+
+        answerStoreDialog(2, "Button1");
+        QCOMPARE(d.exec(), int(QDialog::Accepted));
+        QCOMPARE(d.storeChoice(), 2);
+
+        // The last choice is still selected the next time; Cancel also records it.
+        bool stillChecked = false;
+        onNextModal([&](QWidget*) {
+            stillChecked = item(&d, 2)->isChecked();
+            item(&d, 0)->click();
+            button(&d, "Button2")->click();
+        });
+        QCOMPARE(d.exec(), int(QDialog::Rejected));
+        QVERIFY(stillChecked);
+        QCOMPARE(d.storeChoice(), 0);
+    }
+
+    void storeCommand_data() {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QByteArray>("press");
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<int>("firstAddress");
+        QTest::addColumn<int>("writes");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("header") << 0 << QByteArray("Button1") << 90 << 1 << 62 << "";
+        QTest::newRow("selected route 3") << 2 << QByteArray("Button1") << 90 << 68 << 24 << "";
+        QTest::newRow("all with 20 routes") << 1 << QByteArray("Button1") << 20 << 1 << 703 << "";
+        QTest::newRow("all with capacity 255 refused")
+            << 1 << QByteArray("Button1") << 255 << 0 << 0 << "Chyba zapisu dat !";
+        QTest::newRow("cancel sends nothing") << 1 << QByteArray("Button2") << 90 << 0 << 0 << "";
+    }
+    void storeCommand() {
+        QFETCH(int, choice);
+        QFETCH(QByteArray, press);
+        QFETCH(int, capacity);
+        QFETCH(int, firstAddress);
+        QFETCH(int, writes);
+        QFETCH(QString, warning);
+        Window w;
+        w.store.routeCapacity = capacity;
+        for (int a = 0; a < 3004; ++a)
+            w.store.image[a] = static_cast<std::uint8_t>(a * 7);
+        w.Table1->selectRoute(3);
+        answerStoreDialog(choice, press);
+        auto box = std::make_shared<SeenBox>();
+        if (!warning.isEmpty())
+            onNextMessageBox(box);
+        w.link->UlozitData1Click();
+        if (!warning.isEmpty()) {
+            QVERIFY(QTest::qWaitFor([&] { return !box->text.isEmpty(); }, 2000));
+            QCOMPARE(box->text, warning);
+            QCOMPARE(box->title, QStringLiteral("Warning"));
+        }
+        QVERIFY(w.fastForward());
+        const auto sent = w.module.sentWithLetter('W');
+        QCOMPARE(sent.size(), writes);
+        if (writes) {
+            QCOMPARE(FakeModule::addressOf(sent.first()), firstAddress);
+            for (const QByteArray& c : sent) {
+                const int a = FakeModule::addressOf(c);
+                QCOMPARE(w.module.memory[a], w.store.image[a]);
+            }
+        }
+    }
+
+    void storeRefusedWhenLinkBusyAfterDialog() {
+        Window w;
+        w.timer.stop();
+        onNextModal([&w](QWidget* d) {
+            w.engine.startStatusPoll(); // something took the link while the dialog was open
+            item(static_cast<TDlgStore1*>(d), 0)->click();
+            button(d, "Button1")->click();
+        });
+        w.link->UlozitData1Click();
+        QCOMPARE(w.engine.linkState(), 30);
+        QVERIFY(!w.PBar1->isVisible());
+    }
+};
+
+QTEST_MAIN(LinkDialogsTest)
+#include "link_dialogs.moc"
