@@ -161,6 +161,9 @@ TFormKonfVYH2::TFormKonfVYH2(ConfigStore& store, QWidget* parent)
 
     PCntr1 = new QTabWidget(this);
     PCntr1->setObjectName(QStringLiteral("PCntr1"));
+    // All six captions stay in sight; the dialog grows to fit them instead of scrolling.
+    PCntr1->setUsesScrollButtons(false);
+    PCntr1->setElideMode(Qt::ElideNone);
     PCntr1->addTab(buildPointMachinePage(), text::kTabPoints);
     PCntr1->addTab(buildRelayDelayPage(), text::kTabRelays);
     PCntr1->addTab(buildRelay15And16Page(), text::kTabRelays1516);
