@@ -58,6 +58,15 @@ bool LinkEngine::startIdentify() {
     return true;
 }
 
+bool LinkEngine::startCapacityQuery() {
+    if (m_state != Idle)
+        return false;
+    send(protocol::capacityCommand());
+    m_rx.clear();
+    m_state = IdentCapacityWait1;
+    return true;
+}
+
 bool LinkEngine::beginTransfer(Transfer kind) {
     if (m_state != Idle)
         return false;

@@ -109,6 +109,9 @@ public:
     // "Test comm": from idle only. Empties the receive buffer, sends the identify command,
     // version text back to "??", state 5.
     bool startIdentify();
+    // From idle: the capacity query alone, waited for as after "Test comm" (states 8, 9). For
+    // callers that want the capacity before a whole store without asking for the version.
+    bool startCapacityQuery();
     // From idle: capacity query, then addresses 1 .. last byte of the last route block. A read
     // fills a copy of the image and commits it (and decodes it) only when every byte came.
     bool startRead();
