@@ -22,6 +22,8 @@ struct CliCommand {
     int minOperands = 0;
     int maxOperands = 0; // -1: no upper limit
     std::function<int(const QStringList& operands, QTextStream& out, QTextStream& err)> run;
+    // The module transfers use 2 for "the transfer failed" and print their own usage lines.
+    bool ownsExitCodes = false;
 };
 using CliCommands = std::vector<CliCommand>;
 

@@ -10,6 +10,7 @@ namespace {
 // is one more line here.
 const std::function<CliCommands()> kGroups[] = {
     fileCommands,
+    linkCommands,
 };
 
 CliCommands allCommands() {
@@ -79,7 +80,7 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         return usageError(err, what.arg(command->name), usageLine(*command));
     }
     const int code = command->run(operands, out, err);
-    if (code == exitcode::kUsage)
+    if (code == exitcode::kUsage && !command->ownsExitCodes)
         err << "usage: " << usageLine(*command) << '\n';
     return code;
 }

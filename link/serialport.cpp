@@ -24,8 +24,11 @@ QString SerialBytePort::deviceFor(int portNumber) const {
 }
 
 bool SerialBytePort::open(int portNumber) {
+    return openDevice(deviceFor(portNumber));
+}
+
+bool SerialBytePort::openDevice(const QString& device) {
     close();
-    const QString device = deviceFor(portNumber);
 #ifndef Q_OS_WIN
     // QSerialPort resolves a bare name under /dev; a symbolic link must be resolved by us.
     const QFileInfo info(device);

@@ -17,6 +17,8 @@ public:
     ~SerialBytePort() override;
 
     bool open(int portNumber) override;
+    // The same for a device given by path (stavnikctl --port /dev/ttyUSB0).
+    bool openDevice(const QString& device);
     void close() override;
     bool isOpen() const override;
     void send(const QByteArray& bytes) override;
