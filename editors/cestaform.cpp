@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
@@ -101,6 +102,44 @@ QWidget* checkRow(const QString& heading, const char* name, const char* prefix, 
     }
     return row;
 }
+
+// The decoration under the signal row: a track running left to right past the masts of N2, N1
+// and the following signal, in the columns where their controls stand.
+class SignalSketch : public QWidget {
+public:
+    explicit SignalSketch(QWidget* parent) : QWidget(parent) { setFixedHeight(72); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const int w = width();
+        const int rail = height() - 8;
+        p.setPen(QPen(QColor(0x40, 0x40, 0x40), 3));
+        p.drawLine(4, rail, w - 4, rail);
+        p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
+        for (int x = 8; x < w - 4; x += 12)
+            p.drawLine(x, rail - 4, x, rail + 4);
+        // Direction of travel.
+        p.setBrush(QColor(0x00, 0x80, 0x80));
+        p.setPen(Qt::NoPen);
+        const QPointF arrow[] = {
+            {w - 4.0, rail - 14.0}, {w - 16.0, rail - 20.0}, {w - 16.0, rail - 8.0}};
+        p.drawPolygon(arrow, 3);
+        for (int column = 0; column < 3; ++column) {
+            const int x = w * (2 * column + 1) / 6 + 24;
+            p.setPen(QPen(Qt::black, 2));
+            p.drawLine(x, rail - 6, x, rail - 30);
+            p.setPen(QPen(Qt::black, 1));
+            p.setBrush(QColor(0x30, 0x30, 0x30));
+            p.drawRoundedRect(QRectF(x - 7, rail - 58, 14, 30), 6, 6);
+            p.setBrush(column == 2 ? QColor(Qt::red) : QColor(0x20, 0xC0, 0x20));
+            p.drawEllipse(QPointF(x, rail - 51), 4, 4);
+            p.setBrush(column == 1 ? QColor(0xF0, 0xC0, 0x20) : QColor(0x60, 0x60, 0x60));
+            p.drawEllipse(QPointF(x, rail - 38), 4, 4);
+        }
+    }
+};
 
 void setMaskBoxes(QCheckBox* const* boxes, int count, std::uint32_t mask) {
     for (int k = 0; k < count; ++k)
@@ -192,6 +231,7 @@ QWidget* TCestaForm1::buildButtonsTab() {
     sequence->addWidget(new QLabel(t::kButton2, tab), 1, 3);
     sequence->addWidget(SEtlac2, 1, 4);
     sequence->setColumnStretch(5, 1);
+    sequence->setRowStretch(2, 1);
 
     auto* type = new QGridLayout;
     type->addWidget(boldLabel(t::kRouteType, tab), 0, 0);
@@ -254,7 +294,7 @@ QWidget* TCestaForm1::buildPointsTab() {
     // One half for the module (points 1..8, R1..R16), one for the expansion unit.
     auto addHalf = [&](int firstPoint, int firstRelay, const QString& relayCaption) {
         auto* points = new QGridLayout;
-        points->setHorizontalSpacing(10);
+        points->setHorizontalSpacing(6);
         points->setVerticalSpacing(4);
         for (int k = 0; k < 8; ++k) {
             const int n = firstPoint + k;
@@ -263,7 +303,8 @@ QWidget* TCestaForm1::buildPointsTab() {
             group->setObjectName(number("RGvyh", n));
             auto* entries = new QButtonGroup(group);
             auto* row = new QHBoxLayout(group);
-            row->setContentsMargins(6, 2, 6, 2);
+            row->setContentsMargins(4, 0, 2, 0);
+            row->setSpacing(2);
             const QString texts[] = {t::kPointNothing, t::kPointStraight, t::kPointDiverging};
             for (int e = 0; e < 3; ++e) {
                 auto* radio = new QRadioButton(texts[e], group);
@@ -353,6 +394,7 @@ QWidget* TCestaForm1::buildSignalsTab() {
     row->addWidget(signalPanel(2, CBopakNav2, SEnav2, CBox2navest), 1, 0);
     row->addWidget(signalPanel(1, CBopakNav1, SEnav1, CBox1navest), 1, 1);
     row->addWidget(followingPanel, 1, 2);
+    row->addWidget(new SignalSketch(tab), 2, 0, 1, 3);
     for (int c = 0; c < 3; ++c)
         row->setColumnStretch(c, 1);
 
