@@ -1,0 +1,250 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run stavnikctl(const QStringList& args, const QString& workingDir = QString()) {
+    QProcess p;
+    if (!workingDir.isEmpty())
+        p.setWorkingDirectory(workingDir);
+    p.start(QStringLiteral(STAVNIK_BIN_DIR "/stavnikctl"), args);
+    Run r;
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.code = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QString sample(const char* name) {
+    return QStringLiteral(STAVNIK_TEST_DATA "/") + QLatin1String(name);
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class StavnikctlTest : public QObject {
+    Q_OBJECT
+private slots:
+    void commandLine_data();
+    void commandLine();
+    void showPrintsTheGrid_data();
+    void showPrintsTheGrid();
+    void convertWritesTheCurrentLayout_data();
+    void convertWritesTheCurrentLayout();
+    void convertInPlace();
+    void failedLoad_data();
+    void failedLoad();
+    void refusalNamesTheFullPath();
+    void convertIntoMissingFolder();
+};
+
+void StavnikctlTest::commandLine_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("stdoutHas"); // empty: stdout must be empty
+    QTest::addColumn<QByteArray>("stderrHas"); // empty: stderr must be empty
+    QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("convert IN OUT")
+                          << QByteArray();
+    QTest::newRow("short help") << QStringList{"-h"} << 0 << QByteArray("show FILE")
+                                << QByteArray();
+    QTest::newRow("command help") << QStringList{"convert", "--help"} << 0
+                                  << QByteArray("stavnikctl convert IN OUT") << QByteArray();
+    QTest::newRow("nothing") << QStringList{} << 2 << QByteArray() << QByteArray("usage");
+    QTest::newRow("unknown command")
+        << QStringList{"frobnicate"} << 2 << QByteArray() << QByteArray("frobnicate");
+    QTest::newRow("convert without operands")
+        << QStringList{"convert"} << 2 << QByteArray() << QByteArray("stavnikctl convert IN OUT");
+    QTest::newRow("convert with one operand")
+        << QStringList{"convert", "x.txt"} << 2 << QByteArray() << QByteArray("too few");
+    QTest::newRow("convert with three operands")
+        << QStringList{"convert", "a.txt", "b.txt", "c.txt"} << 2 << QByteArray()
+        << QByteArray("too many");
+    QTest::newRow("show without operand")
+        << QStringList{"show"} << 2 << QByteArray() << QByteArray("stavnikctl show FILE");
+    QTest::newRow("show with two operands")
+        << QStringList{"show", "a.txt", "b.txt"} << 2 << QByteArray() << QByteArray("too many");
+}
+
+void StavnikctlTest::commandLine() {
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QByteArray, stdoutHas);
+    QFETCH(QByteArray, stderrHas);
+    QTemporaryDir dir;
+    const Run r = stavnikctl(args, dir.path());
+    QCOMPARE(r.code, code);
+    if (stdoutHas.isEmpty())
+        QCOMPARE(r.out, QByteArray());
+    else
+        QVERIFY2(r.out.contains(stdoutHas), r.out.constData());
+    if (stderrHas.isEmpty())
+        QCOMPARE(r.err, QByteArray());
+    else
+        QVERIFY2(r.err.contains(stderrHas), r.err.constData());
+    QVERIFY(QDir(dir.path()).isEmpty()); // a wrong command line writes nothing
+}
+
+void StavnikctlTest::showPrintsTheGrid_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("warns");
+    QTest::newRow("S2.6 in any order, junk, Czech")
+        << sample("s26_mixed.txt") << sample("s26_mixed.show.txt") << true;
+    QTest::newRow("S2.4 with LF, no POPIS")
+        << sample("s24_nopopis.txt") << sample("s24_nopopis.show.txt") << false;
+    QTest::newRow("S2.0 with short descriptions")
+        << sample("s20_short.txt") << sample("s20_short.show.txt") << false;
+}
+
+void StavnikctlTest::showPrintsTheGrid() {
+    QFETCH(QString, file);
+    QFETCH(QString, expected);
+    QFETCH(bool, warns);
+    const Run r = stavnikctl({QStringLiteral("show"), file});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, contents(expected));
+    // The S2.6 sample names one address beyond the image.
+    QCOMPARE(r.err.isEmpty(), !warns);
+    if (warns)
+        QVERIFY(QString::fromUtf8(r.err).contains(QLatin1String(": 1")));
+}
+
+void StavnikctlTest::convertWritesTheCurrentLayout_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("show");
+    QTest::addColumn<QStringList>("expectedLines");
+    QTest::addColumn<QStringList>("absentLines");
+    QTest::newRow("S2.6") << sample("s26_mixed.txt") << sample("s26_mixed.show.txt")
+                          << QStringList{"0000:00",
+                                         "000E:64",
+                                         "0010:FF",
+                                         "0018:90",
+                                         "0105:07",
+                                         "08AE:08",
+                                         QString::fromLatin1(
+                                             "Vjezd na 1. kolej \x96 \x8E\xEF\xE1r")}
+                          << QStringList{"0BBB:5A", "0BBC:FF", "0000:AB"};
+    QTest::newRow("S2.4") << sample("s24_nopopis.txt") << sample("s24_nopopis.show.txt")
+                          << QStringList{"003C:FF", "0040:01", "0041:02", "0066:40",
+                                         "010B:10", "011D:AB", "045C:00"}
+                          << QStringList{"S2.4", "045C:3A"};
+    QTest::newRow("S2.0") << sample("s20_short.txt") << sample("s20_short.show.txt")
+                          << QStringList{"0044:04", "0045:05", "010D:40", "010E:23", "0134:22"}
+                          << QStringList{"S2.0"};
+}
+
+void StavnikctlTest::convertWritesTheCurrentLayout() {
+    QFETCH(QString, file);
+    QFETCH(QString, show);
+    QFETCH(QStringList, expectedLines);
+    QFETCH(QStringList, absentLines);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out.txt"));
+    QCOMPARE(stavnikctl({QStringLiteral("convert"), file, out}).code, 0);
+    const QByteArray bytes = contents(out);
+    QVERIFY(bytes.startsWith("S2.6\r\nV0006:0008\r\nC0040:07BC\r\nD0000:08C4\r\n*\r\n"));
+    QList<QByteArray> lines = bytes.split('\n');
+    QCOMPARE(lines.takeLast(), QByteArray());
+    QCOMPARE(lines.size(), 2341);
+    for (QByteArray& l : lines) {
+        QVERIFY(l.endsWith('\r'));
+        l.chop(1);
+    }
+    for (const QString& want : expectedLines)
+        QVERIFY2(lines.contains(want.toLatin1()), qPrintable(want));
+    for (const QString& unwanted : absentLines)
+        QVERIFY2(!lines.contains(unwanted.toLatin1()), qPrintable(unwanted));
+
+    // The converted file shows the same grid, and converting it again changes nothing.
+    QCOMPARE(stavnikctl({QStringLiteral("show"), out}).out, contents(show));
+    const QString again = dir.filePath(QStringLiteral("again.txt"));
+    QCOMPARE(stavnikctl({QStringLiteral("convert"), out, again}).code, 0);
+    QCOMPARE(contents(again), bytes);
+}
+
+void StavnikctlTest::convertInPlace() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trasy.txt"));
+    write(path, contents(sample("s24_nopopis.txt")));
+    QCOMPARE(stavnikctl({QStringLiteral("convert"), path, path}).code, 0);
+    QCOMPARE(stavnikctl({QStringLiteral("show"), path}).out,
+             contents(sample("s24_nopopis.show.txt")));
+}
+
+void StavnikctlTest::failedLoad_data() {
+    QTest::addColumn<QByteArray>("input"); // "-": no input file at all
+    QTest::addColumn<QString>("message");  // the full stderr before the file name; empty: any
+    QTest::newRow("missing file") << QByteArray("-")
+                                  << QStringLiteral("Chyba otevreni souboru  dat");
+    QTest::newRow("unknown marker")
+        << QByteArray("s2.6\r\n*\r\n0001:01\r\n") << QStringLiteral("Neznámý format dat !");
+    QTest::newRow("empty file") << QByteArray() << QStringLiteral("Neznámý format dat !");
+    QTest::newRow("no data lines") << QByteArray("S2.6\r\nV0006:0008\r\n*\r\n") << QString();
+}
+
+void StavnikctlTest::failedLoad() {
+    QFETCH(QByteArray, input);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("vstup.txt"));
+    if (input != "-")
+        write(in, input);
+    const QString out = dir.filePath(QStringLiteral("vystup.txt"));
+    const QByteArray previous = "the user's earlier file";
+    write(out, previous);
+
+    for (const QStringList& args : {QStringList{QStringLiteral("convert"), in, out},
+                                    QStringList{QStringLiteral("show"), in}}) {
+        const Run r = stavnikctl(args);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QByteArray());
+        if (message.isEmpty())
+            QVERIFY(!r.err.isEmpty());
+        else
+            QCOMPARE(QString::fromUtf8(r.err), message + in + QLatin1Char('\n'));
+        QCOMPARE(contents(out), previous);
+    }
+}
+
+void StavnikctlTest::refusalNamesTheFullPath() {
+    QTemporaryDir dir;
+    const Run r =
+        stavnikctl({QStringLiteral("show"), QStringLiteral("neni/trasy.txt")}, dir.path());
+    QCOMPARE(r.code, 1);
+    QCOMPARE(QString::fromUtf8(r.err), QStringLiteral("Chyba otevreni souboru  dat") +
+                                           dir.filePath(QStringLiteral("neni/trasy.txt")) +
+                                           QLatin1Char('\n'));
+}
+
+void StavnikctlTest::convertIntoMissingFolder() {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("neni/out.txt"));
+    const Run r = stavnikctl({QStringLiteral("convert"), sample("s24_nopopis.txt"), out});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.err.contains("neni/out.txt"));
+    QVERIFY(!QFile::exists(out));
+}
+
+QTEST_GUILESS_MAIN(StavnikctlTest)
+#include "cli_stavnikctl.moc"
