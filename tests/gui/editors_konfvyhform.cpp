@@ -202,6 +202,10 @@ struct Session {
     }
 };
 
+QStringList steps(const char* script) {
+    return QString::fromUtf8(script).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
 QStringList allConditionBoxes() {
     QStringList names;
     for (const char* prefix : {"CBsn", "CBdet", "CBsnR", "CBdetR"})
@@ -253,219 +257,107 @@ void KonfVyhFormTest::scripts_data() {
     QTest::addColumn<QStringList>("script");
     QTest::addColumn<Header>("expected");
     const Header zero(64, 0);
-    const QStringList firstLook = QStringList{"show",
-                                              "?RGtyp1Item0=1",
-                                              "?SEdit1=1",
-                                              "?LBvyh2=+9",
-                                              "?SEpulsVar1=1",
-                                              "?SEpulsVar1.enabled=0",
-                                              "?SEdelayVYH=0",
-                                              "?SEdelay=0",
-                                              "?RGrele14Item0=1",
-                                              "?RGrele15Item0=1",
-                                              "?SEnavestR14.enabled=0",
-                                              "?SEsenzorR14.enabled=0",
-                                              "?SEnavestR15.enabled=0",
-                                              "?SEsenzorR15.enabled=0",
-                                              "?SEnavestR14=1",
-                                              "?SEsenzorR14=1",
-                                              "?SEnavestR15=1",
-                                              "?SEsenzorR15=1",
-                                              "?SE_DCCaddr=1"} +
-                                  checksAllClear();
+    const Header set = settled();
+    const QStringList firstLook =
+        steps("show ?RGtyp1Item0=1 ?SEdit1=1 ?LBvyh2=+9 ?SEpulsVar1=1 ?SEpulsVar1.enabled=0 "
+              "?SEdelayVYH=0 ?SEdelay=0 ?RGrele14Item0=1 ?RGrele15Item0=1 "
+              "?SEnavestR14.enabled=0 ?SEsenzorR14.enabled=0 ?SEnavestR15.enabled=0 "
+              "?SEsenzorR15.enabled=0 ?SEnavestR14=1 ?SEsenzorR14=1 ?SEnavestR15=1 "
+              "?SEsenzorR15=1 ?SE_DCCaddr=1") +
+        checksAllClear();
+    auto row = [](const char* name, const Header& h, const QStringList& s, const Header& e) {
+        QTest::newRow(name) << h << s << e;
+    };
 
-    QTest::newRow("all-zero first showing, OK")
-        << zero << firstLook + QStringList{"OK"} << zeroAfterOk();
-    QTest::newRow("all-zero first showing, Cancel")
-        << zero << firstLook + QStringList{"Cancel"} << zero;
-    QTest::newRow("settled header comes back unchanged")
-        << settled() << QStringList{"show", "OK"} << settled();
-    QTest::newRow("settled header shows its values") << settled()
-                                                     << QStringList{"show",
-                                                                    "?RGtyp1Item2=1",
-                                                                    "?SEpulsVar1=1",
-                                                                    "?SEdelayVYH=16",
-                                                                    "?SEdelay=3",
-                                                                    "?RGrele14Item1=1",
-                                                                    "?RGrele15Item2=1",
-                                                                    "?SEnavestR14=12",
-                                                                    "?SEsenzorR14=8",
-                                                                    "?SEnavestR15=5",
-                                                                    "?SEsenzorR15=4",
-                                                                    "?CBdccMode=1",
-                                                                    "?CBinverzeDET=1",
-                                                                    "?CBdetekceSN=1",
-                                                                    "?CBinverzeDET2=1",
-                                                                    "?CBdetekceSN2=1",
-                                                                    "?CBrele9=1",
-                                                                    "?CBrele10=0",
-                                                                    "?CBrele11=1",
-                                                                    "?CBrele12=0",
-                                                                    "?SE_DCCaddr=359",
-                                                                    "?CB_DCCenaGLOB=1",
-                                                                    "?CB_DCCrstENA=0",
-                                                                    "Cancel"}
-                                                     << settled();
+    row("all-zero first showing, OK", zero, firstLook + steps("OK"), zeroAfterOk());
+    row("all-zero first showing, Cancel", zero, firstLook + steps("Cancel"), zero);
+    row("settled header comes back unchanged", set, steps("show OK"), set);
+    row("settled header shows its values", set,
+        steps("show ?RGtyp1Item2=1 ?SEpulsVar1=1 ?SEdelayVYH=16 ?SEdelay=3 ?RGrele14Item1=1 "
+              "?RGrele15Item2=1 ?SEnavestR14=12 ?SEsenzorR14=8 ?SEnavestR15=5 ?SEsenzorR15=4 "
+              "?CBdccMode=1 ?CBinverzeDET=1 ?CBdetekceSN=1 ?CBinverzeDET2=1 ?CBdetekceSN2=1 "
+              "?CBrele9=1 ?CBrele10=0 ?CBrele11=1 ?CBrele12=0 ?SE_DCCaddr=359 "
+              "?CB_DCCenaGLOB=1 ?CB_DCCrstENA=0 Cancel"),
+        set);
 
-    QTest::newRow("machine 3 shows +11")
-        << zero << QStringList{"show", "SEdit1=3", "?LBvyh2=+11", "?SEpulsVar1=1", "Cancel"}
-        << zero;
-    QTest::newRow("type and pulse of machine 4") << settled()
-                                                 << QStringList{"show",
-                                                                "SEdit1=4",
-                                                                "?RGtyp1Item3=1",
-                                                                "?SEpulsVar1=4",
-                                                                "?SEpulsVar1.enabled=0",
-                                                                "RGtyp1Item1",
-                                                                "?SEpulsVar1.enabled=1",
-                                                                "SEpulsVar1=12",
-                                                                "SEdit1=5",
-                                                                "?RGtyp1Item1=1",
-                                                                "?SEpulsVar1=5",
-                                                                "RGtyp1Item0",
-                                                                "?SEpulsVar1.enabled=0",
-                                                                "SEdit1=4",
-                                                                "?RGtyp1Item1=1",
-                                                                "?SEpulsVar1=12",
-                                                                "OK"}
-                                                 << bytes({{9, 0xC1}, {10, 0x50}}, settled());
-    QTest::newRow("type code above 3 and pulse 0 are shown as they can be")
-        << bytes({{6, 0x35}, {7, 0x07}}, zero)
-        << QStringList{"show",     "?RGtyp1Item3=1", "?SEpulsVar1=3",
-                       "SEdit1=2", "?RGtyp1Item3=1", "?SEpulsVar1=1",
-                       "OK"}
-        // Machine 2 keeps its type code: the selected item did not change on the way there.
-        << zeroAfterOk({{6, 0x33}, {7, 0x17}});
-    QTest::newRow("an emptied machine selector edits nothing")
-        << settled() << QStringList{"show",
-                                    "SEdit1=2",
-                                    "SEdit1=",
-                                    "?LBvyh2=",
-                                    "?RGtyp1.enabled=0",
-                                    "?RGtyp1Item0=0",
-                                    "?RGtyp1Item1=0",
-                                    "?RGtyp1Item2=0",
-                                    "?RGtyp1Item3=0",
-                                    "?SEpulsVar1.enabled=0",
-                                    "RGtyp1Item2",
-                                    "SEdit1=2",
-                                    "?RGtyp1Item1=1",
-                                    "?LBvyh2=+10",
-                                    "OK"}
-        << settled();
-    QTest::newRow("OK with an empty machine selector takes machine 1")
-        << settled() << QStringList{"show", "SEdit1=6",  "SEdit1=",    "OK",
-                                    "show", "?SEdit1=1", "?LBvyh2=+9", "Cancel"}
-        << settled();
+    row("machine 3 shows +11", zero, steps("show SEdit1=3 ?LBvyh2=+11 ?SEpulsVar1=1 Cancel"), zero);
+    row("type and pulse of machine 4", set,
+        steps("show SEdit1=4 ?RGtyp1Item3=1 ?SEpulsVar1=4 ?SEpulsVar1.enabled=0 RGtyp1Item1 "
+              "?SEpulsVar1.enabled=1 SEpulsVar1=12 SEdit1=5 ?RGtyp1Item1=1 ?SEpulsVar1=5 "
+              "RGtyp1Item0 ?SEpulsVar1.enabled=0 SEdit1=4 ?RGtyp1Item1=1 ?SEpulsVar1=12 OK"),
+        bytes({{9, 0xC1}, {10, 0x50}}, set));
+    // Machine 2 keeps its type code: the selected item did not change on the way there.
+    row("type code above 3 and pulse 0 are shown as they can be",
+        bytes({{6, 0x35}, {7, 0x07}}, zero),
+        steps("show ?RGtyp1Item3=1 ?SEpulsVar1=3 SEdit1=2 ?RGtyp1Item3=1 ?SEpulsVar1=1 OK"),
+        zeroAfterOk({{6, 0x33}, {7, 0x17}}));
+    row("an emptied machine selector edits nothing", set,
+        steps("show SEdit1=2 SEdit1= ?LBvyh2= ?RGtyp1.enabled=0 ?RGtyp1Item0=0 ?RGtyp1Item1=0 "
+              "?RGtyp1Item2=0 ?RGtyp1Item3=0 ?SEpulsVar1.enabled=0 RGtyp1Item2 SEdit1=2 "
+              "?RGtyp1Item1=1 ?LBvyh2=+10 OK"),
+        set);
+    row("OK with an empty machine selector takes machine 1", set,
+        steps("show SEdit1=6 SEdit1= OK show ?SEdit1=1 ?LBvyh2=+9 Cancel"), set);
 
-    QTest::newRow("S3 and rD8 for relay 10")
-        << zero << QStringList{"show", "SEreleIND1=10", "CBsn3", "CBdetR8", "OK"}
-        << zeroAfterOk({{36, 0x04}, {39, 0x80}});
-    QTest::newRow("ticks follow the relay selector, Cancel drops them")
-        << settled()
-        << QStringList{"show",     "?CBsn1=1",     "?CBsn3=0", "CBsn3",    "SEreleIND1=11",
-                       "?CBsn3=0", "SEreleIND1=9", "?CBsn3=1", "?CBsn1=1", "Cancel"}
-        << settled();
-    QTest::newRow("tick for relay 9 from zero, switch away and back, Cancel")
-        << zero << QStringList{"show",         "CBdet5",    "SEreleIND1=11", "?CBdet5=0",
-                               "SEreleIND1=9", "?CBdet5=1", "Cancel"}
-        << zero;
-    QTest::newRow("every condition box of relay 12")
-        << zero << QStringList{"show", "SEreleIND1=12"} + allConditionBoxes() + QStringList{"OK"}
-        << zeroAfterOk({{44, 0xFF}, {45, 0xFF}, {46, 0xFF}, {47, 0xFF}});
-    QTest::newRow("a click flips only its own bit")
-        << settled() << QStringList{"show", "SEreleIND1=11", "CBsnR3", "CBdet1", "OK"}
-        << bytes({{42, quint8(settled()[42]) ^ 0x04}, {41, quint8(settled()[41]) ^ 0x01}},
-                 settled());
-    QTest::newRow("a half-typed relay number selects no relay")
-        << zero << QStringList{"show",
-                               "CBsn1",
-                               "SEreleIND1=1",
-                               "?CBsn1=0",
-                               "?CBsn1.enabled=0",
-                               "?CBdetR8.enabled=0",
-                               "CBsn2",
-                               "?CBsn2=0",
-                               "SEreleIND1=12",
-                               "?CBsn1=0",
-                               "?CBsn1.enabled=1",
-                               "CBdet2",
-                               "OK"}
-        << zeroAfterOk({{32, 0x01}, {45, 0x02}});
+    row("S3 and rD8 for relay 10", zero, steps("show SEreleIND1=10 CBsn3 CBdetR8 OK"),
+        zeroAfterOk({{36, 0x04}, {39, 0x80}}));
+    row("ticks follow the relay selector, Cancel drops them", set,
+        steps("show ?CBsn1=1 ?CBsn3=0 CBsn3 SEreleIND1=11 ?CBsn3=0 SEreleIND1=9 ?CBsn3=1 "
+              "?CBsn1=1 Cancel"),
+        set);
+    row("tick for relay 9 from zero, switch away and back, Cancel", zero,
+        steps("show CBdet5 SEreleIND1=11 ?CBdet5=0 SEreleIND1=9 ?CBdet5=1 Cancel"), zero);
+    row("every condition box of relay 12", zero,
+        steps("show SEreleIND1=12") + allConditionBoxes() + steps("OK"),
+        zeroAfterOk({{44, 0xFF}, {45, 0xFF}, {46, 0xFF}, {47, 0xFF}}));
+    row("a click flips only its own bit", set, steps("show SEreleIND1=11 CBsnR3 CBdet1 OK"),
+        bytes({{42, quint8(set[42]) ^ 0x04}, {41, quint8(set[41]) ^ 0x01}}, set));
+    row("a half-typed relay number selects no relay", zero,
+        steps("show CBsn1 SEreleIND1=1 ?CBsn1=0 ?CBsn1.enabled=0 ?CBdetR8.enabled=0 CBsn2 "
+              "?CBsn2=0 SEreleIND1=12 ?CBsn1=0 ?CBsn1.enabled=1 CBdet2 OK"),
+        zeroAfterOk({{32, 0x01}, {45, 0x02}}));
 
-    QTest::newRow("relay 15 modes enable its boxes")
-        << zero
-        << QStringList{"show",
-                       "RGrele14Item1",
-                       "?SEnavestR14.enabled=1",
-                       "?SEsenzorR14.enabled=0",
-                       "RGrele14Item2",
-                       "?SEnavestR14.enabled=1",
-                       "?SEsenzorR14.enabled=1",
-                       "SEnavestR14=20",
-                       "SEsenzorR14=16",
-                       "RGrele14Item0",
-                       "?SEnavestR14.enabled=0",
-                       "?SEsenzorR14.enabled=0",
-                       "RGrele14Item2",
-                       "OK"}
-        << zeroAfterOk({{3, 0x20}, {17, 15}, {18, 20}});
-    QTest::newRow("relay 16 modes enable its boxes") << zero
-                                                     << QStringList{"show",
-                                                                    "RGrele15Item2",
-                                                                    "?SEnavestR15.enabled=1",
-                                                                    "?SEsenzorR15.enabled=1",
-                                                                    "SEnavestR15=7",
-                                                                    "SEsenzorR15=9",
-                                                                    "RGrele15Item1",
-                                                                    "?SEnavestR15.enabled=1",
-                                                                    "?SEsenzorR15.enabled=0",
-                                                                    "OK"}
-                                                     << zeroAfterOk({{3, 0x40}, {1, 8}, {2, 7}});
-    QTest::newRow("stored mode 3 shows as the last item")
-        << bytes({{3, 0xF0}}, zero) << QStringList{"show",
-                                                   "?RGrele14Item2=1",
-                                                   "?RGrele15Item2=1",
-                                                   "?SEsenzorR14.enabled=1",
-                                                   "?SEsenzorR15.enabled=1",
-                                                   "OK"}
-        << zeroAfterOk({{3, 0xA0}});
+    row("relay 15 modes enable its boxes", zero,
+        steps("show RGrele14Item1 ?SEnavestR14.enabled=1 ?SEsenzorR14.enabled=0 RGrele14Item2 "
+              "?SEnavestR14.enabled=1 ?SEsenzorR14.enabled=1 SEnavestR14=20 SEsenzorR14=16 "
+              "RGrele14Item0 ?SEnavestR14.enabled=0 ?SEsenzorR14.enabled=0 RGrele14Item2 OK"),
+        zeroAfterOk({{3, 0x20}, {17, 15}, {18, 20}}));
+    row("relay 16 modes enable its boxes", zero,
+        steps("show RGrele15Item2 ?SEnavestR15.enabled=1 ?SEsenzorR15.enabled=1 SEnavestR15=7 "
+              "SEsenzorR15=9 RGrele15Item1 ?SEnavestR15.enabled=1 ?SEsenzorR15.enabled=0 OK"),
+        zeroAfterOk({{3, 0x40}, {1, 8}, {2, 7}}));
+    row("stored mode 3 shows as the last item", bytes({{3, 0xF0}}, zero),
+        steps("show ?RGrele14Item2=1 ?RGrele15Item2=1 ?SEsenzorR14.enabled=1 "
+              "?SEsenzorR15.enabled=1 OK"),
+        zeroAfterOk({{3, 0xA0}}));
 
-    QTest::newRow("DCC 1900 with both flags")
-        << zero << QStringList{"show", "SE_DCCaddr=1900", "CB_DCCenaGLOB", "CB_DCCrstENA", "OK"}
-        << zeroAfterOk({{14, 0x6F}, {15, 0xC7}});
-    QTest::newRow("DCC 1900 without flags")
-        << settled() << QStringList{"show", "SE_DCCaddr=1900", "CB_DCCenaGLOB", "OK"}
-        << bytes({{14, 0x6F}, {15, 0x07}}, settled());
-    QTest::newRow("DCC address above 1900 in the image")
-        << bytes({{14, 0xFF}, {15, 0x3F}}, zero) << QStringList{"show", "?SE_DCCaddr=1900", "OK"}
-        << zeroAfterOk({{14, 0x6F}, {15, 0x07}});
+    row("DCC 1900 with both flags", zero,
+        steps("show SE_DCCaddr=1900 CB_DCCenaGLOB CB_DCCrstENA OK"),
+        zeroAfterOk({{14, 0x6F}, {15, 0xC7}}));
+    row("DCC 1900 without flags", set, steps("show SE_DCCaddr=1900 CB_DCCenaGLOB OK"),
+        bytes({{14, 0x6F}, {15, 0x07}}, set));
+    row("DCC address above 1900 in the image", bytes({{14, 0xFF}, {15, 0x3F}}, zero),
+        steps("show ?SE_DCCaddr=1900 OK"), zeroAfterOk({{14, 0x6F}, {15, 0x07}}));
+    row("an emptied DCC address reads as the lowest on OK", set, steps("show SE_DCCaddr= OK"),
+        bytes({{14, 4}, {15, 0x80}}, set));
 
-    QTest::newRow("an emptied DCC address reads as the lowest on OK")
-        << settled() << QStringList{"show", "SE_DCCaddr=", "OK"}
-        << bytes({{14, 4}, {15, 0x80}}, settled());
+    row("flags of bytes 4 and 5", zero,
+        steps("show CBdccMode CBinverzeDET2 CBdetekceSN CBrele10 CBrele12 SEdelayVYH=8 "
+              "SEdelay=5 OK"),
+        zeroAfterOk({{3, 10}, {4, 0x15}, {5, 0xA5}}));
+    row("longest point-machine delay", zero, steps("show SEdelayVYH=25 OK"),
+        zeroAfterOk({{5, 0x0F}}));
 
-    QTest::newRow("flags of bytes 4 and 5")
-        << zero
-        << QStringList{"show",     "CBdccMode",    "CBinverzeDET2", "CBdetekceSN", "CBrele10",
-                       "CBrele12", "SEdelayVYH=8", "SEdelay=5",     "OK"}
-        << zeroAfterOk({{3, 10}, {4, 0x15}, {5, 0xA5}});
-    QTest::newRow("longest point-machine delay")
-        << zero << QStringList{"show", "SEdelayVYH=25", "OK"} << zeroAfterOk({{5, 0x0F}});
-
-    QTest::newRow("close box drops every change")
-        << settled()
-        << QStringList{"show",     "SEdit1=3",      "RGtyp1Item1",   "SEpulsVar1=9", "CBsn4",
-                       "CBrele10", "SE_DCCaddr=55", "RGrele14Item0", "CB_DCCrstENA", "close"}
-        << settled();
-    QTest::newRow("next showing reloads but keeps both selectors")
-        << zero
-        << QStringList{"show",        "SEdit1=3",       "SEreleIND1=11", "CBsn1",
-                       "RGtyp1Item1", "Cancel",         "show",          "?SEdit1=3",
-                       "?LBvyh2=+11", "?SEreleIND1=11", "?CBsn1=0",      "?RGtyp1Item0=1",
-                       "OK"} // This time machine 3 is shown while its pulse box already reads 1, so
-                             // no entry takes the pulse length 1 and byte 6 stays 0.
-        << zeroAfterOk({{6, 0x00}});
+    row("close box drops every change", set,
+        steps("show SEdit1=3 RGtyp1Item1 SEpulsVar1=9 CBsn4 CBrele10 SE_DCCaddr=55 "
+              "RGrele14Item0 CB_DCCrstENA close"),
+        set);
+    // This time machine 3 is shown while its pulse box already reads 1, so no entry takes the
+    // pulse length 1 and byte 6 stays 0.
+    row("next showing reloads but keeps both selectors", zero,
+        steps("show SEdit1=3 SEreleIND1=11 CBsn1 RGtyp1Item1 Cancel show ?SEdit1=3 ?LBvyh2=+11 "
+              "?SEreleIND1=11 ?CBsn1=0 ?RGtyp1Item0=1 OK"),
+        zeroAfterOk({{6, 0x00}}));
 }
 
 void KonfVyhFormTest::scripts() {
