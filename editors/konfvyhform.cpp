@@ -143,6 +143,22 @@ int typedNumber(const QSpinBox* box) {
     return ok && v >= box->minimum() && v <= box->maximum() ? v : 0;
 }
 
+// Moves the selection to what the box's text stands for; says whether it moved.
+bool followTypedText(const QSpinBox* box, int& selected) {
+    const int n = typedNumber(box);
+    if (n == selected)
+        return false;
+    selected = n;
+    return true;
+}
+
+// A relay 15/16 mode other than "part of the route" watches a signal; BG switching also a sensor.
+void enableForMode(const QButtonGroup* modes, QSpinBox* signal, QSpinBox* sensor) {
+    const int mode = relayModeCode(modes->checkedId());
+    signal->setEnabled(mode != 0);
+    sensor->setEnabled(mode == 2);
+}
+
 QLabel* label(QWidget* parent, const QString& caption, QWidget* buddy = nullptr) {
     auto* l = new QLabel(caption, parent);
     if (buddy)
@@ -455,15 +471,11 @@ void TFormKonfVYH2::SEpulsVar1Change() {
 }
 
 void TFormKonfVYH2::RGrele14Click() {
-    const int mode = relayModeCode(m_relay15Items->checkedId());
-    SEnavestR14->setEnabled(mode != 0);
-    SEsenzorR14->setEnabled(mode == 2);
+    enableForMode(m_relay15Items, SEnavestR14, SEsenzorR14);
 }
 
 void TFormKonfVYH2::RGrele15Click() {
-    const int mode = relayModeCode(m_relay16Items->checkedId());
-    SEnavestR15->setEnabled(mode != 0);
-    SEsenzorR15->setEnabled(mode == 2);
+    enableForMode(m_relay16Items, SEnavestR15, SEsenzorR15);
 }
 
 void TFormKonfVYH2::SEreleIND1Change() {
@@ -497,19 +509,13 @@ void TFormKonfVYH2::BtOK1Click() {
 }
 
 void TFormKonfVYH2::followPointMachineText() {
-    const int n = typedNumber(SEdit1);
-    if (n == m_machine)
-        return;
-    m_machine = n;
-    SEdit1Change();
+    if (followTypedText(SEdit1, m_machine))
+        SEdit1Change();
 }
 
 void TFormKonfVYH2::followRelayText() {
-    const int r = typedNumber(SEreleIND1);
-    if (r == m_relay)
-        return;
-    m_relay = r;
-    SEreleIND1Change();
+    if (followTypedText(SEreleIND1, m_relay))
+        SEreleIND1Change();
 }
 
 // Pressing OK leaves the box being typed into: its text counts, clamped into the range, as it
