@@ -1,0 +1,218 @@
+#include "data/datafiledialog.h"
+#include "data/routegrid.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+struct Box {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Closes every message box that opens while it lives and remembers what they said.
+class BoxWatcher {
+public:
+    BoxWatcher() {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                m_boxes.push_back({box->windowTitle(), box->text(), box->icon()});
+                box->accept();
+            }
+        });
+        m_timer.start(10);
+    }
+    const QList<Box>& boxes() const { return m_boxes; }
+
+private:
+    QTimer m_timer;
+    QList<Box> m_boxes;
+};
+
+// Answers the next file dialog: picks `path`, or cancels when it is empty.
+void answerFileDialog(const QString& path) {
+    auto tries = std::make_shared<int>(0);
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [path, tries, poll] {
+        if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            if (path.isEmpty()) {
+                d->reject();
+            } else {
+                d->selectFile(path);
+                static_cast<QDialog*>(d)->accept();
+            }
+            return;
+        }
+        if (++*tries < 500)
+            QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+QString sample(const char* name) {
+    return QStringLiteral(STAVNIK_TEST_DATA "/") + QLatin1String(name);
+}
+
+QString cell(const RouteGrid& grid, int route, int column) {
+    const QTableWidgetItem* item = grid.item(route - 1, column);
+    return item ? item->text() : QString();
+}
+
+} // namespace
+
+class DataFileDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void loadRefillsTheGrid();
+    void loadRefusals_data();
+    void loadRefusals();
+    void loadCancelledChangesNothing();
+    void noDataAfterHeaderIsSilent();
+    void saveWritesTheChosenFile();
+    void saveCancelledWritesNothing();
+    void failedSaveShowsTheError();
+
+private:
+    QWidget* m_parent = nullptr;
+    RouteGrid* m_grid = nullptr;
+    QFileDialog* m_open = nullptr;
+    QFileDialog* m_save = nullptr;
+    ConfigStore m_store;
+};
+
+void DataFileDialogTest::init() {
+    m_parent = new QWidget;
+    m_grid = new RouteGrid(m_parent);
+    m_open = new QFileDialog(m_parent);
+    m_open->setOption(QFileDialog::DontUseNativeDialog);
+    m_open->setAcceptMode(QFileDialog::AcceptOpen);
+    m_open->setFileMode(QFileDialog::AnyFile);
+    m_save = new QFileDialog(m_parent);
+    m_save->setOption(QFileDialog::DontUseNativeDialog);
+    m_save->setAcceptMode(QFileDialog::AcceptSave);
+    m_save->setFileMode(QFileDialog::AnyFile);
+    m_store = ConfigStore();
+    m_grid->fill(m_store);
+}
+
+void DataFileDialogTest::cleanup() {
+    delete m_parent;
+}
+
+void DataFileDialogTest::loadRefillsTheGrid() {
+    BoxWatcher watcher;
+    answerFileDialog(sample("s26_mixed.txt"));
+    loadDataFileCommand(m_parent, *m_open, m_store, *m_grid);
+    QCOMPARE(cell(*m_grid, 1, 1), QStringLiteral("TL 5"));
+    QCOMPARE(cell(*m_grid, 1, 3), QStringLiteral("357"));
+    QCOMPARE(cell(*m_grid, 1, 20), QStringLiteral("Vjezd na 1. kolej – Žďár"));
+    QCOMPARE(cell(*m_grid, 7, 0), QStringLiteral("7 X"));
+    QCOMPARE(cell(*m_grid, 90, 12), QStringLiteral("O"));
+    // The sample names one address beyond the image: one warning, after the grid was filled.
+    QCOMPARE(watcher.boxes().size(), 1);
+    QCOMPARE(watcher.boxes()[0].title, QStringLiteral("Warning"));
+    QCOMPARE(watcher.boxes()[0].icon, QMessageBox::Warning);
+    QCOMPARE(watcher.boxes()[0].text, datafile::skippedLinesText(1));
+}
+
+void DataFileDialogTest::loadRefusals_data() {
+    QTest::addColumn<QByteArray>("content"); // "-": the file does not exist
+    QTest::addColumn<QString>("text");
+    QTest::newRow("missing file") << QByteArray("-")
+                                  << QStringLiteral("Chyba otevreni souboru  dat");
+    QTest::newRow("unknown marker")
+        << QByteArray("S2.6 \r\n*\r\n0040:85\r\n") << QStringLiteral("Neznámý format dat !");
+}
+
+void DataFileDialogTest::loadRefusals() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trasy.txt"));
+    if (content != "-") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    m_store.route(1).description = QStringLiteral("beze změny");
+    m_grid->fill(m_store);
+    BoxWatcher watcher;
+    answerFileDialog(path);
+    loadDataFileCommand(m_parent, *m_open, m_store, *m_grid);
+    QCOMPARE(watcher.boxes().size(), 1);
+    QCOMPARE(watcher.boxes()[0].title, QStringLiteral("Warning"));
+    QCOMPARE(watcher.boxes()[0].text, text + path);
+    QCOMPARE(cell(*m_grid, 1, 1), QStringLiteral("TL??"));
+    QCOMPARE(m_store.route(1).description, QStringLiteral("beze změny"));
+}
+
+void DataFileDialogTest::loadCancelledChangesNothing() {
+    BoxWatcher watcher;
+    m_store.image[0x40] = 0x85;
+    answerFileDialog(QString());
+    loadDataFileCommand(m_parent, *m_open, m_store, *m_grid);
+    QVERIFY(watcher.boxes().isEmpty());
+    QCOMPARE(m_store.image[0x40], std::uint8_t(0x85));
+    QCOMPARE(cell(*m_grid, 1, 1), QStringLiteral("TL??"));
+}
+
+void DataFileDialogTest::noDataAfterHeaderIsSilent() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("prazdny.txt"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("S2.6\r\nV0006:0008\r\n*\r\n");
+    f.close();
+    BoxWatcher watcher;
+    const ConfigStore before = m_store;
+    const auto r = loadDataFileFrom(m_parent, path, m_store, *m_grid);
+    QCOMPARE(r.status, datafile::LoadResult::Status::Stopped);
+    QVERIFY(watcher.boxes().isEmpty());
+    QVERIFY(m_store.image == before.image);
+}
+
+void DataFileDialogTest::saveWritesTheChosenFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ulozeno.txt"));
+    m_store.image[2243] = 171;
+    m_store.route(3).description = QStringLiteral("třetí");
+    BoxWatcher watcher;
+    answerFileDialog(path);
+    saveDataFileCommand(m_parent, *m_save, m_store);
+    QVERIFY(watcher.boxes().isEmpty());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), datafile::format(m_store));
+}
+
+void DataFileDialogTest::saveCancelledWritesNothing() {
+    QTemporaryDir dir;
+    m_save->setDirectory(dir.path());
+    BoxWatcher watcher;
+    answerFileDialog(QString());
+    saveDataFileCommand(m_parent, *m_save, m_store);
+    QVERIFY(watcher.boxes().isEmpty());
+    QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void DataFileDialogTest::failedSaveShowsTheError() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("neni/ulozeno.txt"));
+    BoxWatcher watcher;
+    QVERIFY(!saveDataFileTo(m_parent, path, m_store));
+    QCOMPARE(watcher.boxes().size(), 1);
+    QCOMPARE(watcher.boxes()[0].title, QStringLiteral("Warning"));
+    QVERIFY(!watcher.boxes()[0].text.isEmpty());
+    QVERIFY(!QFile::exists(path));
+}
+
+QTEST_MAIN(DataFileDialogTest)
+#include "data_datafiledialog.moc"
