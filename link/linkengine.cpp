@@ -339,6 +339,15 @@ void LinkEngine::tickCapacity() {
         failTransfer(Message::ReadError);
 }
 
+bool LinkEngine::singleReply() const {
+    // Replies carry no address. A reply that missed its attempt's window can still arrive
+    // later, and would then be taken for the answer to whatever was asked next, putting one
+    // address's byte into another. A prompt module's reply arrives alone in the tick after
+    // its command, so more than one reply's worth of bytes means a straggler is mixed in:
+    // take none of it and let the retry ask again on a cleared buffer.
+    return m_rx.size() == 2;
+}
+
 bool LinkEngine::sendReadRequest() {
     // Only reachable with bad values when a test forces the state; never read past the image.
     if (m_position < 1 || m_position > m_end || m_end >= image::kSize) {
@@ -354,7 +363,7 @@ bool LinkEngine::sendReadRequest() {
 void LinkEngine::tickRead() {
     ++m_state;
     std::uint8_t value = 0;
-    if (protocol::matchReadByte(m_rx.bytes(), value)) {
+    if (singleReply() && protocol::matchReadByte(m_rx.bytes(), value)) {
         acceptReadByte(value);
         return;
     }
@@ -416,7 +425,7 @@ bool LinkEngine::sendWriteRequest() {
 
 void LinkEngine::tickWrite() {
     ++m_state;
-    if (protocol::matchWriteAck(m_rx.bytes())) {
+    if (singleReply() && protocol::matchWriteAck(m_rx.bytes())) {
         acceptWriteAck();
         return;
     }

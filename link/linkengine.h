@@ -200,6 +200,7 @@ private:
     bool beginTransfer(Transfer kind);
     void endTransfer(bool ok);
     void failTransfer(Message message);
+    bool singleReply() const;
     bool sendReadRequest();
     bool sendWriteRequest();
     void tickIdentify();

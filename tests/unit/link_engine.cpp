@@ -332,6 +332,41 @@ private slots:
         }
     }
 
+    void stragglerIsNotTakenForTheNextByte_data() {
+        QTest::addColumn<bool>("store");
+        QTest::newRow("read") << false;
+        QTest::newRow("store") << true;
+    }
+    void stragglerIsNotTakenForTheNextByte() {
+        // The first answer for address 100 comes two ticks after its attempt gave up, together
+        // with the prompt answer for address 101.
+        QFETCH(bool, store);
+        Rig r;
+        fillRandom(r.module.memory, 11);
+        r.module.memory[100] = 0x10;
+        r.module.memory[101] = 0x11;
+        auto firstOf100 = std::make_shared<bool>(true);
+        r.module.latencyOf = [firstOf100](const QByteArray& c) {
+            if (c.at(1) == 'M' || FakeModule::addressOf(c) != 100 || !*firstOf100)
+                return -1;
+            *firstOf100 = false;
+            return 6;
+        };
+        fillRandom(r.store.image, 12);
+        QVERIFY(store ? r.engine.startStore({99, 100, 101, 102}) : r.engine.startRead());
+        QVERIFY(r.runUntilIdle() > 0);
+        QCOMPARE(r.finished, QList<bool>{true});
+        if (store) {
+            // 101 was asked again rather than trusting an acknowledgement that was not its own.
+            QCOMPARE(r.module.sentWithLetter('W').size(), 6);
+        } else {
+            QCOMPARE(countReadsOf(r.module, 101), 2);
+            QCOMPARE(r.store.image[101], 0x11);
+            QVERIFY(std::equal(r.module.memory.begin() + 1, r.module.memory.begin() + 2244,
+                               r.store.image.begin() + 1));
+        }
+    }
+
     void lateReplyIsTakenInTheThirdTick_data() {
         QTest::addColumn<int>("latency");
         QTest::addColumn<bool>("ok");

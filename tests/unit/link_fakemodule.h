@@ -11,8 +11,8 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <functional>
+#include <vector>
 
 class FakeModule : public BytePort {
 public:
@@ -24,6 +24,8 @@ public:
     std::array<std::uint8_t, 4> expansionStatus{5, 6, 7, 8};
     std::array<std::uint8_t, 9> simulationReply{0, 0x63, 0x05, 0, 0, 0, 0, 0, 0};
     int latency = 1;
+    // Per-command latency; falls back to `latency` when unset or negative.
+    std::function<int(const QByteArray&)> latencyOf;
     bool portOpen = true;
     bool silent = false;
     // Called for every command; returning false drops its reply. Lets a test fail exactly the
@@ -49,15 +51,21 @@ public:
         QByteArray reply = replyTo(bytes);
         if (rewrite)
             reply = rewrite(bytes, reply);
+        const int own = latencyOf ? latencyOf(bytes) : -1;
+        const int delay = own >= 0 ? own : latency;
         if (!reply.isEmpty())
-            m_pending.push_back({receiveSteps + latency, reply});
+            m_pending.push_back({receiveSteps + delay, reply});
     }
 
     qint64 bytesWaiting() override {
         ++receiveSteps;
-        while (!m_pending.empty() && m_pending.front().due <= receiveSteps) {
-            m_ready.append(m_pending.front().bytes);
-            m_pending.pop_front();
+        for (auto it = m_pending.begin(); it != m_pending.end();) {
+            if (it->due <= receiveSteps) {
+                m_ready.append(it->bytes);
+                it = m_pending.erase(it);
+            } else {
+                ++it;
+            }
         }
         return m_ready.size();
     }
@@ -130,6 +138,6 @@ private:
         int due;
         QByteArray bytes;
     };
-    std::deque<Pending> m_pending;
+    std::vector<Pending> m_pending; // kept in order of sending
     QByteArray m_ready;
 };
