@@ -4,12 +4,10 @@
 #include "data/datafile.h"
 #include "data/hex.h"
 #include "link/linkengine.h"
+#include "link/linkrunner.h"
 #include "link/serialport.h"
 #include "link/settings.h"
 #include "link/transfers.h"
-
-#include <QEventLoop>
-#include <QTimer>
 
 #include <cstdio>
 #include <optional>
@@ -75,16 +73,11 @@ bool stderrIsTerminal() {
 #endif
 }
 
-// One engine on one port, ticked by a precise timer at the tool's interval: exactly the
-// timing the main window gives it. Boxes become lines on stderr, closed at once.
+// One engine on one port, ticked as the main window ticks it. Boxes become lines on stderr.
 class Session {
 public:
     Session(ConfigStore& store, QTextStream& err)
-        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port) {
-        QObject::connect(&m_engine, &LinkEngine::message,
-                         [this](LinkEngine::Message m) { m_messages.append(m); });
-        QObject::connect(&m_engine, &LinkEngine::transferFinished,
-                         [this](LinkEngine::Transfer, bool ok) { m_transferOk = ok; });
+        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port), m_runner(m_engine) {
         if (stderrIsTerminal())
             QObject::connect(&m_engine, &LinkEngine::progressChanged,
                              [this](int p) { drawProgress(p); });
@@ -92,7 +85,7 @@ public:
 
     bool open(const Options& o) {
         const AppSettings settings = loadSettings();
-        m_tick = o.tick > 0 ? o.tick : settings.timerInterval;
+        m_runner.setTickInterval(o.tick > 0 ? o.tick : settings.timerInterval);
         bool isNumber = false;
         const int number = o.port.isEmpty() ? settings.portNumber : o.port.toInt(&isNumber);
         if (o.port.isEmpty() || isNumber) {
@@ -109,42 +102,19 @@ public:
     }
 
     LinkEngine& engine() { return m_engine; }
-    const QList<LinkEngine::Message>& messages() const { return m_messages; }
-    bool transferOk() const { return m_transferOk; }
+    const QList<LinkEngine::Message>& messages() const { return m_runner.messages(); }
+    bool transferOk() const { return m_runner.transferOk(); }
 
-    // Starts with `start` and ticks until the link is idle again.
-    bool run(const std::function<bool(LinkEngine&)>& start) {
-        m_messages.clear();
-        m_transferOk = false;
-        if (!start(m_engine))
-            return false;
-        QEventLoop loop;
-        QTimer timer;
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setInterval(m_tick);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            m_engine.tick();
-            closeBoxes();
-            if (m_engine.isIdle())
-                loop.quit();
-        });
-        timer.start();
-        loop.exec();
+    void run(const std::function<bool(LinkEngine&)>& start) {
+        m_runner.run(start);
         if (m_barDrawn) {
             m_err << '\n';
             m_err.flush();
             m_barDrawn = false;
         }
-        return true;
     }
 
 private:
-    void closeBoxes() {
-        for (int i = m_closed; i < m_messages.size(); ++i)
-            m_engine.messageClosed(m_messages.at(i));
-        m_closed = static_cast<int>(m_messages.size());
-    }
-
     void drawProgress(int percent) {
         const int width = 40;
         const int filled = percent * width / 100;
@@ -157,11 +127,8 @@ private:
     QTextStream& m_err;
     SerialBytePort m_port;
     LinkEngine m_engine;
-    QList<LinkEngine::Message> m_messages;
-    int m_closed = 0;
-    bool m_transferOk = false;
+    LinkRunner m_runner;
     bool m_barDrawn = false;
-    int m_tick = 20;
 };
 
 bool loadData(const QString& path, ConfigStore& store, QTextStream& err) {

@@ -1,0 +1,53 @@
+#include "link/linkrunner.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+bool LinkRunner::run(const std::function<bool(LinkEngine&)>& start, int limitMs) {
+    m_messages.clear();
+    m_transferOk = false;
+    m_ticks = 0;
+    m_elapsedNs = 0;
+
+    QList<LinkEngine::Message> fresh;
+    const auto onMessage = QObject::connect(&m_engine, &LinkEngine::message,
+                                            [&fresh](LinkEngine::Message m) { fresh.append(m); });
+    const auto onFinished =
+        QObject::connect(&m_engine, &LinkEngine::transferFinished,
+                         [this](LinkEngine::Transfer, bool ok) { m_transferOk = ok; });
+    QElapsedTimer clock;
+    clock.start();
+    bool started = start(m_engine);
+    bool done = !started || m_engine.isIdle();
+    if (!done) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setInterval(m_tick);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            m_engine.tick();
+            ++m_ticks;
+            // What a window does when the user presses OK, only without the wait.
+            const QList<LinkEngine::Message> closing = std::exchange(fresh, {});
+            for (LinkEngine::Message m : closing) {
+                m_messages.append(m);
+                m_engine.messageClosed(m);
+            }
+            if (m_hook)
+                m_hook();
+            if (m_engine.isIdle()) {
+                done = true;
+                loop.quit();
+            } else if (limitMs >= 0 && clock.elapsed() > limitMs) {
+                loop.quit();
+            }
+        });
+        timer.start();
+        loop.exec();
+    }
+    m_elapsedNs = clock.nsecsElapsed();
+    QObject::disconnect(onMessage);
+    QObject::disconnect(onFinished);
+    return started && done;
+}
