@@ -57,6 +57,7 @@ private slots:
     void silentAfterCommands();
     void silentSwitch();
     void portDeliversAfterDelays();
+    void survivesArbitraryBytes();
 };
 
 // Command bytes to the exact reply a fresh module (default options unless set) gives.
@@ -531,6 +532,35 @@ void EmuResponderTest::portDeliversAfterDelays() {
     port.close();
     port.setPresent(false);
     QVERIFY(!port.open(1));
+}
+
+// Whatever the line carries, the module neither crashes nor loses its footing: after a short run
+// of noise it answers the next command as usual.
+void EmuResponderTest::survivesArbitraryBytes() {
+    quint32 state = 12345;
+    const auto next = [&] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 24;
+    };
+    ResponderOptions o;
+    o.capacity = 255;
+    Stv2Responder m(o);
+    for (int round = 0; round < 200; ++round) {
+        QByteArray junk;
+        const int n = static_cast<int>(next() % 64);
+        for (int i = 0; i < n; ++i) {
+            // Plenty of "@", "*" and command letters, so that near-commands are common.
+            const quint32 r = next();
+            junk += r < 40 ? '@' : r < 80 ? '*' : r < 120 ? "GMRWSUNTEF"[r % 10] : char(next());
+        }
+        for (const ReplyChunk& c : m.receive(junk)) {
+            QVERIFY(!c.bytes.isEmpty() && c.bytes.size() <= 10);
+            QCOMPARE(c.bytes.back(), '*');
+        }
+        m.receive(QByteArray(10, '\x01'));
+        QCOMPARE(m.reply("@M0000*"), bytes({255, '*'}));
+    }
+    QVERIFY(m.commandCount() > 200);
 }
 
 QTEST_APPLESS_MAIN(EmuResponderTest)
