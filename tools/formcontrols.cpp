@@ -1,0 +1,67 @@
+#include "tools/formcontrols.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QPainter>
+#include <QRadioButton>
+#include <QSpinBox>
+
+LampShape::LampShape(int penWidth, QWidget* parent) : QWidget(parent), m_penWidth(penWidth) {
+    setFixedSize(kWidth, kHeight);
+}
+
+void LampShape::setBrushColor(const QColor& colour) {
+    if (colour == m_brush)
+        return;
+    m_brush = colour;
+    update();
+}
+
+void LampShape::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    p.fillRect(rect().adjusted(m_penWidth, m_penWidth, -m_penWidth, -m_penWidth), m_brush);
+}
+
+RadioGroup::RadioGroup(const QString& name, const QString& caption, const QStringList& items,
+                       int columns, QWidget* parent)
+    : QGroupBox(caption, parent), m_group(new QButtonGroup(this)) {
+    setObjectName(name);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 2, 6, 2);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items[i], this);
+        b->setObjectName(objectName() + QString::number(i));
+        m_group->addButton(b, i);
+        grid->addWidget(b, i / columns, i % columns);
+    }
+}
+
+int RadioGroup::itemIndex() const {
+    return m_group->checkedId();
+}
+
+void RadioGroup::setItemIndex(int index) {
+    if (QAbstractButton* b = m_group->button(index)) {
+        b->setChecked(true);
+        return;
+    }
+    // An exclusive group refuses to uncheck its last button.
+    m_group->setExclusive(false);
+    if (QAbstractButton* checked = m_group->checkedButton())
+        checked->setChecked(false);
+    m_group->setExclusive(true);
+}
+
+int spinValue(QSpinBox* box) {
+    box->interpretText();
+    return box->value();
+}
+
+int chosenIndex(const QComboBox* box) {
+    const int current = box->currentIndex();
+    if (!box->isEditable() || (current >= 0 && box->itemText(current) == box->currentText()))
+        return current;
+    return box->findText(box->currentText(), Qt::MatchExactly);
+}

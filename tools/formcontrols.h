@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QColor>
+#include <QGroupBox>
+#include <QWidget>
+
+class QButtonGroup;
+class QComboBox;
+class QSpinBox;
+
+// Small controls the live-tool windows share.
+
+// An indicator lamp: a filled upright rectangle with a black outline. Only the fill changes.
+class LampShape : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QColor brushColor READ brushColor WRITE setBrushColor)
+public:
+    static constexpr int kWidth = 9;
+    static constexpr int kHeight = 17;
+
+    explicit LampShape(int penWidth = 1, QWidget* parent = nullptr);
+    QColor brushColor() const { return m_brush; }
+    void setBrushColor(const QColor& colour);
+    int penWidth() const { return m_penWidth; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor m_brush = Qt::white;
+    int m_penWidth = 1;
+};
+
+// A framed group of radio buttons read and set by the index of the chosen item, -1 for none.
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+    Q_PROPERTY(int itemIndex READ itemIndex WRITE setItemIndex)
+public:
+    // The buttons are named after the group with their index appended (RGvyh1a0, RGvyh1a1).
+    RadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
+               QWidget* parent = nullptr);
+    int itemIndex() const;
+    void setItemIndex(int index);
+
+private:
+    QButtonGroup* m_group;
+};
+
+// The number standing in the box now, even while the user is still typing it; a text that is
+// not a number reads as the minimum.
+int spinValue(QSpinBox* box);
+// The entry an editable list shows: its current item, or the item whose text was typed in
+// full; -1 when the text names no item.
+int chosenIndex(const QComboBox* box);
