@@ -25,10 +25,10 @@ std::optional<RouteRefusal> validateRoute(const RouteEditValues& v) {
     if (n1 != 0 && v.following == following::kFirstOwn - 1 + n1)
         return RouteRefusal{t::kDuplicateN1Following, B::Cancel, T::Unchanged};
     if (!v.trainRoute && !v.shuntingRoute)
-        return RouteRefusal{t::kNoRouteType, B::Cancel, T::Buttons};
+        return RouteRefusal{t::kNoRouteType, B::Cancel, T::TabSheet1};
     if (n2 != 0 && n1 == 0)
-        return RouteRefusal{t::kN2WithoutN1, B::Cancel, T::Signals};
+        return RouteRefusal{t::kN2WithoutN1, B::Cancel, T::TabSheet3};
     if (n3 != 0 && n2 == 0)
-        return RouteRefusal{t::kN3WithoutN2, B::Cancel, T::Signals};
+        return RouteRefusal{t::kN3WithoutN2, B::Cancel, T::TabSheet3};
     return std::nullopt;
 }

@@ -10,7 +10,7 @@
 // offers and the tab the editor turns to. Whatever the user answers, the editor stays open.
 struct RouteRefusal {
     enum class Buttons { OkCancel, Cancel };
-    enum class Tab { Unchanged = -1, Buttons = 0, Points = 1, Signals = 2 };
+    enum class Tab { Unchanged = -1, TabSheet1 = 0, TabSheet2 = 1, TabSheet3 = 2 };
 
     QString message;
     Buttons buttons = Buttons::Cancel;

@@ -599,22 +599,6 @@ private slots:
         QCOMPARE(e, isEnabled);
     }
 
-    void buttonsFromImageShowClamped() {
-        store.route(1).fromButton = 25;
-        store.route(1).toButton = 31;
-        store.route(1).signal2 = 23;
-        int from = 0, to = 0, n2 = 0;
-        edit(1, [&] {
-            from = number("SEtlac1");
-            to = number("SEtlac2");
-            n2 = number("SEnav2");
-            pressCancel();
-        });
-        QCOMPARE(from, 22);
-        QCOMPARE(to, 22);
-        QCOMPARE(n2, 22);
-    }
-
     void signalZeroDisablesButKeeps() {
         store.route(1) = richRoute();
         bool aspectOn = true, repeatOn = true;

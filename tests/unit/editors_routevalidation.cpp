@@ -167,16 +167,16 @@ void RouteValidationTest::rules_data() {
         << refused(t::kDuplicateN1Following, CancelOnly);
 
     QTest::newRow("no route type")
-        << with({routeType(false, false)}) << refused(t::kNoRouteType, CancelOnly, T::Buttons);
+        << with({routeType(false, false)}) << refused(t::kNoRouteType, CancelOnly, T::TabSheet1);
     QTest::newRow("no route type before N2 without N1")
         << with({routeType(false, false), signalsN(0, 3, 0)})
-        << refused(t::kNoRouteType, CancelOnly, T::Buttons);
+        << refused(t::kNoRouteType, CancelOnly, T::TabSheet1);
     QTest::newRow("N2 without N1")
-        << with({signalsN(0, 3, 0)}) << refused(t::kN2WithoutN1, CancelOnly, T::Signals);
+        << with({signalsN(0, 3, 0)}) << refused(t::kN2WithoutN1, CancelOnly, T::TabSheet3);
     QTest::newRow("N1 5 N3 5 without N2")
-        << with({signalsN(5, 0, 5)}) << refused(t::kN3WithoutN2, CancelOnly, T::Signals);
+        << with({signalsN(5, 0, 5)}) << refused(t::kN3WithoutN2, CancelOnly, T::TabSheet3);
     QTest::newRow("N3 without N1 and N2")
-        << with({signalsN(0, 0, 9)}) << refused(t::kN3WithoutN2, CancelOnly, T::Signals);
+        << with({signalsN(0, 0, 9)}) << refused(t::kN3WithoutN2, CancelOnly, T::TabSheet3);
 }
 
 void RouteValidationTest::rules() {
@@ -464,36 +464,24 @@ void RouteValidationTest::writeBack_data() {
     r.routeCancelSensor = 37;
     row("list indices as chosen");
 
-    v.autoCancelSignal = true;
-    r.autoCancelSignal = 1;
-    row("autoCancelSignal alone");
-    v.autoCancelRoute = true;
-    r.autoCancelRoute = 1;
-    row("autoCancelRoute alone");
-    v.autoCancelShunting = true;
-    r.autoCancelShunting = 1;
-    row("autoCancelShunting alone");
-    v.trainRoute = true;
-    r.trainRoute = 1;
-    row("trainRoute alone");
-    v.shuntingRoute = true;
-    r.shuntingRoute = 1;
-    row("shuntingRoute alone");
-    v.unsecuredShunting = true;
-    r.unsecuredShunting = 1;
-    row("unsecuredShunting alone");
-    v.cancelButton1 = true;
-    r.cancelButton1 = 1;
-    row("cancelButton1 alone");
-    v.cancelButton2 = true;
-    r.cancelButton2 = 1;
-    row("cancelButton2 alone");
-    v.dccEnabled = true;
-    r.dccEnabled = 1;
-    row("dccEnabled alone");
-    v.testBlocked = true;
-    r.testBlocked = 1;
-    row("testBlocked alone");
+    // Each check box on its own, so that two boxes written into each other's field show.
+    const std::pair<bool RouteEditValues::*, Flag Tcesta_REC::*> boxes[] = {
+        {&RouteEditValues::autoCancelSignal, &Tcesta_REC::autoCancelSignal},
+        {&RouteEditValues::autoCancelRoute, &Tcesta_REC::autoCancelRoute},
+        {&RouteEditValues::autoCancelShunting, &Tcesta_REC::autoCancelShunting},
+        {&RouteEditValues::trainRoute, &Tcesta_REC::trainRoute},
+        {&RouteEditValues::shuntingRoute, &Tcesta_REC::shuntingRoute},
+        {&RouteEditValues::unsecuredShunting, &Tcesta_REC::unsecuredShunting},
+        {&RouteEditValues::cancelButton1, &Tcesta_REC::cancelButton1},
+        {&RouteEditValues::cancelButton2, &Tcesta_REC::cancelButton2},
+        {&RouteEditValues::dccEnabled, &Tcesta_REC::dccEnabled},
+        {&RouteEditValues::testBlocked, &Tcesta_REC::testBlocked}};
+    int k = 0;
+    for (const auto& [box, field] : boxes) {
+        v.*box = true;
+        r.*field = 1;
+        row(qPrintable(QStringLiteral("check box %1 alone").arg(++k)));
+    }
 
     v.fromButton = 7;
     v.toButton = 21;
