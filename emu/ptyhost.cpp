@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -49,6 +50,10 @@ PtyHost::PtyHost(Stv2Responder& module, const EmuOptions& options, std::FILE* lo
       m_byteNs(options.pacing ? static_cast<Nanos>(emu::kByteTimeMs * 1e6 + 0.5) : 0),
       m_animate(options.animate) {
     m_start = now();
+    // Byte times are about a millisecond; the default timer slack of 50 us per wake-up would
+    // add up to a noticeable share of every paced reply.
+    if (options.pacing)
+        ::prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
 }
 
 PtyHost::~PtyHost() {
@@ -74,8 +79,12 @@ bool PtyHost::installSignalHandlers(QString* error) {
     sigemptyset(&sa.sa_mask);
     for (int s : {SIGTERM, SIGINT, SIGHUP})
         sigaction(s, &sa, nullptr);
-    // A reader of our standard output going away must not kill the module.
+    // A reader of our standard output going away must not kill the module, and neither must
+    // being started in the background of an interactive shell: reading the terminal then fails
+    // instead of stopping the process, and live input is simply not available.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGTTIN, SIG_IGN);
+    std::signal(SIGTTOU, SIG_IGN);
     return true;
 }
 
