@@ -325,7 +325,13 @@ QByteArray format(const ConfigStore& store) {
         // the next load; the route editor cannot type one, so a blank stands in for it.
         QString text = route.description;
         text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        out.append(encoder.encode(text));
+        QByteArray bytes = encoder.encode(text);
+        // Letters the code page lacks come out as SUB; a question mark tells the reader more.
+        if (encoder.hasError()) {
+            bytes.replace('\x1A', '?');
+            encoder.resetState();
+        }
+        out.append(bytes);
         out.append("\r\n");
     }
     return out;

@@ -207,11 +207,14 @@ void DataFileTest::descriptionsAreSavedInWindows1250() {
     ConfigStore store;
     store.route(1).description = QStringLiteral("Vjezd – Žďár nad Sázavou");
     store.route(2).description = QStringLiteral("dva\nřádky");
+    store.route(4).description = QStringLiteral("mimo \u4E2D kódování");
     store.route(90).description = QString(60, QLatin1Char('x'));
     const QList<QByteArray> l = datafile::format(store).split('\n');
     QCOMPARE(l.at(2251), QByteArray("Vjezd \x96 \x8E\xEF\xE1r nad S\xE1zavou\r"));
     QCOMPARE(l.at(2252), QByteArray("dva \xF8\xE1"
                                     "dky\r"));
+    QCOMPARE(l.at(2254), QByteArray("mimo ? k\xF3"
+                                    "dov\xE1n\xED\r"));
     QCOMPARE(l.at(2340), QByteArray(60, 'x') + "\r");
 }
 
