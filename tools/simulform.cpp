@@ -63,6 +63,10 @@ TSimulForm1::TSimulForm1(LinkEngine& engine, const AppSettings& settings, QWidge
     setWindowTitle(simultexts::kCaption);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     buildControls();
+    // Laid out with the developer controls shown, so switching them on never needs more room.
+    setFixedSize(sizeHint());
+    for (QWidget* w : developerControls())
+        w->setVisible(m_developer);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -194,11 +198,17 @@ void TSimulForm1::buildControls() {
     bottom->addWidget(Button1, 0, 2, Qt::AlignBottom);
     bottom->setColumnStretch(0, 1);
     body->addLayout(bottom);
-    body->setSizeConstraint(QLayout::SetFixedSize);
 
-    for (QWidget* w : std::initializer_list<QWidget*>{SEkolejA, SEkolejB, LBkolej1, CBvjezd1,
-                                                      CBvjezd2, LBspeedA, SEnavREQa, LBreqA})
-        w->setVisible(m_developer);
+    // Hidden developer controls keep their place, so the window looks the same in both modes.
+    for (QWidget* w : developerControls()) {
+        QSizePolicy p = w->sizePolicy();
+        p.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(p);
+    }
+}
+
+std::array<QWidget*, 8> TSimulForm1::developerControls() const {
+    return {SEkolejA, SEkolejB, LBkolej1, CBvjezd1, CBvjezd2, LBspeedA, SEnavREQa, LBreqA};
 }
 
 void TSimulForm1::FormCreate() {
@@ -215,8 +225,7 @@ void TSimulForm1::showEvent(QShowEvent* event) {
 
 void TSimulForm1::FormShow() {
     Timer1->start();
-    for (QWidget* w : std::initializer_list<QWidget*>{SEkolejA, SEkolejB, LBkolej1, CBvjezd1,
-                                                      CBvjezd2, LBspeedA, SEnavREQa, LBreqA})
+    for (QWidget* w : developerControls())
         w->setVisible(m_developer);
 }
 

@@ -41,6 +41,7 @@ protected:
 
 private:
     void buildControls();
+    std::array<QWidget*, 8> developerControls() const;
 
     LinkEngine& m_engine;
     bool m_developer = false;
