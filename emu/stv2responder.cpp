@@ -1,7 +1,7 @@
 #include "emu/stv2responder.h"
 
+#include "data/datafile.h"
 #include "data/hex.h"
-#include "emu/moduledatafile.h"
 
 #include <algorithm>
 
@@ -128,24 +128,33 @@ void Stv2Responder::setImage(const Image& img) {
 }
 
 bool Stv2Responder::loadDataFile(const QString& path, QString* error) {
-    ModuleDataFile file;
+    // The file's route descriptions stay with the module only so that a save writes them back.
+    ConfigStore file = m_file;
     file.image = image();
-    file.descriptions = m_descriptions;
-    file.hasDescriptions = m_hasDescriptions;
-    if (!readModuleDataFile(path, file, error))
+    const datafile::LoadResult r = datafile::loadFile(path, file);
+    switch (r.status) {
+    case datafile::LoadResult::Status::Loaded:
+        setImage(file.image);
+        m_file = file;
+        return true;
+    case datafile::LoadResult::Status::Stopped:
+        if (error)
+            *error = QStringLiteral("%1 holds no data lines").arg(path);
         return false;
-    setImage(file.image);
-    m_descriptions = file.descriptions;
-    m_hasDescriptions = file.hasDescriptions;
-    return true;
+    default:
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, r.message);
+        return false;
+    }
 }
 
 bool Stv2Responder::saveDataFile(const QString& path, QString* error) const {
-    ModuleDataFile file;
+    ConfigStore file = m_file;
     file.image = image();
-    file.descriptions = m_descriptions;
-    file.hasDescriptions = m_hasDescriptions;
-    return writeModuleDataFile(path, file, error);
+    const QString failure = datafile::saveFile(path, file);
+    if (!failure.isEmpty() && error)
+        *error = QStringLiteral("cannot write %1: %2").arg(path, failure);
+    return failure.isEmpty();
 }
 
 UnitInputs& Stv2Responder::unitInputs(Unit unit) {

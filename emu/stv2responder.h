@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/configstore.h"
 #include "data/image.h"
 
 #include <QByteArray>
@@ -131,8 +132,7 @@ private:
 
     ResponderOptions m_options;
     std::vector<std::uint8_t> m_memory;
-    QList<QByteArray> m_descriptions; // raw lines after "POPIS", kept for a save
-    bool m_hasDescriptions = false;
+    ConfigStore m_file; // descriptions of the last loaded data file
     QByteArray m_pending;
     bool m_expectBlank = false;
     int m_ignored = 0;
