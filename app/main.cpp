@@ -21,7 +21,8 @@ int main(int argc, char* argv[]) {
 
     ConfigStore store;
     SerialBytePort port(settingsFilePath());
-    TMainForm1 window(store, port);
+    LinkEngine engine(store, port);
+    TMainForm1 window(store, engine, port);
     window.createDialogs();
     window.show();
     return app.exec();

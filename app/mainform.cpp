@@ -3,10 +3,15 @@
 #include "app/okcommdialog.h"
 #include "app/texts.h"
 #include "data/codec.h"
+#include "data/datafiledialog.h"
 #include "data/kopiecestform.h"
 #include "data/messagebox.h"
 #include "data/routecommands.h"
 #include "data/routegrid.h"
+#include "editors/cestaform.h"
+#include "editors/konfvyhform.h"
+#include "link/dlgstoreform.h"
+#include "link/linkdialogs.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -30,8 +35,10 @@ void addSeparator(QMenu* menu, const char* name) {
 }
 } // namespace
 
-TMainForm1::TMainForm1(ConfigStore& store, BytePort& port, QString settingsPath, QWidget* parent)
-    : QMainWindow(parent), m_store(store), m_port(port), m_settingsPath(std::move(settingsPath)) {
+TMainForm1::TMainForm1(ConfigStore& store, LinkEngine& engine, BytePort& port, QString settingsPath,
+                       QWidget* parent)
+    : QMainWindow(parent), m_store(store), m_port(port), m_settingsPath(std::move(settingsPath)),
+      m_engine(engine) {
     setObjectName(QStringLiteral("TMainForm1"));
     setWindowTitle(texts::kMainCaption);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -118,6 +125,8 @@ void TMainForm1::buildMenu() {
     addSeparator(file, "N2");
     QAction* exit = addItem(file, "Exit1", QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(load, &QAction::triggered, this, &TMainForm1::Nast1Click);
+    connect(save, &QAction::triggered, this, &TMainForm1::Uloit1Click);
 
     QMenu* setup = bar->addMenu(QStringLiteral("Konfigurace        "));
     setup->setObjectName(QStringLiteral("Setup1"));
@@ -132,6 +141,8 @@ void TMainForm1::buildMenu() {
     QAction* manualExp = addItem(setup, "TestperiferimonitoringEXP21",
                                  QStringLiteral("Test periferií/monitoring EXP2"));
     QAction* simul = addItem(setup, "Testnastavencesty1", QStringLiteral("Simulace STAVNIK č.2"));
+    connect(periph, &QAction::triggered, this, &TMainForm1::Konfiguracevhybek1Click);
+    connect(edit, &QAction::triggered, this, &TMainForm1::Table1DblClick);
     connect(copy, &QAction::triggered, this, &TMainForm1::Kopiecesty2Click);
     connect(clear, &QAction::triggered, this, &TMainForm1::Zruencesty1Click);
 
@@ -145,6 +156,15 @@ void TMainForm1::buildMenu() {
     QAction* store =
         addItem(transfer, "Uloitdatadomodulu1", QStringLiteral("Uložit data do modulu"));
     connect(port, &QAction::triggered, this, &TMainForm1::KonfiguraceRS2321Click);
+    // The link handlers live with the link; they exist once the dialogs are created.
+    connect(read, &QAction::triggered, this, [this] { m_link->ReadData1Click(); });
+    connect(verify, &QAction::triggered, this, [this] { m_link->VerifData1Click(); });
+    connect(store, &QAction::triggered, this, [this] { m_link->UlozitData1Click(); });
+    connect(BTtest1, &QPushButton::clicked, this, [this] {
+        if (m_link)
+            m_link->BTtest1Click();
+    });
+    connect(Table1, &QTableWidget::cellDoubleClicked, this, &TMainForm1::Table1DblClick);
 
     QMenu* info = bar->addMenu(QStringLiteral("Info    "));
     info->setObjectName(QStringLiteral("Info1"));
@@ -168,9 +188,14 @@ void TMainForm1::FormCreate() {
 }
 
 void TMainForm1::createDialogs() {
+    m_dlgStore = new TDlgStore1(this);
+    m_konfVyhForm = new TFormKonfVYH2(m_store, this);
+    m_cestaForm = new TCestaForm1(m_store, this);
     m_okCommDlg =
         new TOKcommDlg([path = m_settingsPath](int n) { return portDevice(n, path); }, this);
     m_kopieCestForm = new TKopieCestForm1(this);
+    m_link = new LinkDialogs(m_engine, m_store, {PBar1, LBbar1, LBverze1, LBcestMax1, Table1},
+                             m_dlgStore, this);
 }
 
 void TMainForm1::openPort() {
@@ -182,6 +207,29 @@ void TMainForm1::openPort() {
 
 void TMainForm1::refill() {
     Table1->fill(m_store);
+}
+
+void TMainForm1::Nast1Click() {
+    // A file loaded now would be overwritten by the read in progress, or mix two
+    // configurations in the module during a store.
+    if (m_engine.transferRunning()) {
+        warningBox(this, texts::kLoadDuringTransfer);
+        return;
+    }
+    loadDataFileCommand(this, *OpenDialog1, m_store, *Table1);
+}
+
+void TMainForm1::Uloit1Click() {
+    saveDataFileCommand(this, *SaveDialog1, m_store);
+}
+
+void TMainForm1::Konfiguracevhybek1Click() {
+    m_konfVyhForm->exec();
+}
+
+void TMainForm1::Table1DblClick() {
+    if (editRoute(*m_cestaForm, m_store, Table1->selectedRoute()))
+        refill();
 }
 
 void TMainForm1::Kopiecesty2Click() {
@@ -219,7 +267,11 @@ void TMainForm1::Oprogramu1Click() {
 }
 
 void TMainForm1::Timer1Timer() {
-    m_buffer.receiveStep(m_port);
+    if (m_link) {
+        m_link->Timer1Timer();
+        return;
+    }
+    m_engine.tick();
     LBbar1->setVisible(PBar1->isVisible());
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/configstore.h"
 #include "link/byteport.h"
+#include "link/linkengine.h"
 #include "link/settings.h"
 
 #include <QMainWindow>
@@ -12,7 +13,11 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class LinkDialogs;
 class RouteGrid;
+class TCestaForm1;
+class TDlgStore1;
+class TFormKonfVYH2;
 class TKopieCestForm1;
 class TOKcommDlg;
 
@@ -20,8 +25,8 @@ class TOKcommDlg;
 class TMainForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    TMainForm1(ConfigStore& store, BytePort& port, QString settingsPath = settingsFilePath(),
-               QWidget* parent = nullptr);
+    TMainForm1(ConfigStore& store, LinkEngine& engine, BytePort& port,
+               QString settingsPath = settingsFilePath(), QWidget* parent = nullptr);
     ~TMainForm1() override;
 
     // Program entry creates the dialogs once, right after the main window; they keep their
@@ -32,11 +37,14 @@ public:
     int portNumber() const { return m_settings.portNumber; }
     RouteGrid* grid() const { return Table1; }
     QTimer* timer() const { return Timer1; }
-    const ReceiveBuffer& receiveBuffer() const { return m_buffer; }
     QFileDialog* openDialog() const { return OpenDialog1; }
     QFileDialog* saveDialog() const { return SaveDialog1; }
 
     // Handlers, named after the menu items and controls they serve.
+    void Nast1Click();
+    void Uloit1Click();
+    void Konfiguracevhybek1Click();
+    void Table1DblClick();
     void Kopiecesty2Click();
     void Zruencesty1Click();
     void KonfiguraceRS2321Click();
@@ -59,7 +67,7 @@ private:
     BytePort& m_port;
     QString m_settingsPath;
     AppSettings m_settings;
-    ReceiveBuffer m_buffer;
+    LinkEngine& m_engine;
     bool m_closed = false;
 
     RouteGrid* Table1 = nullptr;
@@ -73,6 +81,10 @@ private:
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
 
+    TDlgStore1* m_dlgStore = nullptr;
+    TFormKonfVYH2* m_konfVyhForm = nullptr;
+    TCestaForm1* m_cestaForm = nullptr;
     TOKcommDlg* m_okCommDlg = nullptr;
     TKopieCestForm1* m_kopieCestForm = nullptr;
+    LinkDialogs* m_link = nullptr;
 };

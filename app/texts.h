@@ -10,7 +10,8 @@ inline const QString kMainCaption = QStringLiteral("Stavnik V2ext  CFG");
 inline const QString kHint = QStringLiteral("Klikněte  na vybraný řádek pro zobrazení detailů");
 inline const QString kPortOpenFailed = QStringLiteral("Chyba otevření  COM");
 inline const QString kClearRouteQuestion = QStringLiteral("Opravdu nulovat definici cesty? ");
-inline const QString kEditCaption = QStringLiteral("Konfigurace traťové cesty č.");
+inline const QString kLoadDuringTransfer =
+    QStringLiteral("Probíhá přenos dat s modulem. Soubor lze načíst až po jeho skončení.");
 inline const QString kAboutText =
     QStringLiteral("Stavnik CFG EXT 3.0\n\nKonfigurace a servis modulu STV2 a rozšíření EXP2.");
 } // namespace texts

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -41,7 +42,8 @@ private slots:
     void windowAsDescribed() {
         ConfigStore store;
         MemoryPort port;
-        TMainForm1 w(store, port, ini);
+        LinkEngine engine_w(store, port);
+        TMainForm1 w(store, engine_w, port, ini);
         w.createDialogs();
         QCOMPARE(w.windowTitle(), QStringLiteral("Stavnik V2ext  CFG"));
 
@@ -120,7 +122,8 @@ private slots:
         store.image.fill(0xFF); // start-up decodes whatever image the store holds
         store.image.fill(0);
         MemoryPort port;
-        TMainForm1 w(store, port, ini);
+        LinkEngine engine_w(store, port);
+        TMainForm1 w(store, engine_w, port, ini);
         RouteGrid* grid = w.grid();
         QCOMPARE(grid->objectName(), QStringLiteral("Table1"));
         QCOMPARE(grid->columnCount(), 21);
@@ -166,7 +169,8 @@ private slots:
         ConfigStore store;
         MemoryPort port;
         {
-            TMainForm1 w(store, port, ini);
+            LinkEngine engine_w(store, port);
+            TMainForm1 w(store, engine_w, port, ini);
             QCOMPARE(port.openedNumbers, QList<int>{openedPort});
             QCOMPARE(w.timer()->interval(), interval);
             w.show();
@@ -183,7 +187,8 @@ private slots:
         MemoryPort port;
         port.openResult = false;
         auto box = answerNextBox(QMessageBox::Ok);
-        TMainForm1 w(store, port, ini);
+        LinkEngine engine_w(store, port);
+        TMainForm1 w(store, engine_w, port, ini);
         w.createDialogs();
         w.show();
         QTRY_COMPARE(box->text, QStringLiteral("Chyba otevření  COM3  "));
@@ -219,7 +224,8 @@ private slots:
         ConfigStore store;
         MemoryPort port;
         {
-            TMainForm1 w(store, port, ini);
+            LinkEngine engine_w(store, port);
+            TMainForm1 w(store, engine_w, port, ini);
             w.createDialogs();
             const int startPort = port.openedNumbers.value(0);
             auto seenValue = std::make_shared<int>(-1);
@@ -251,7 +257,8 @@ private slots:
         }
         // The next start opens what was chosen.
         MemoryPort next;
-        TMainForm1 again(store, next, ini);
+        LinkEngine engine_again(store, next);
+        TMainForm1 again(store, engine_again, next, ini);
         QCOMPARE(next.openedNumbers, QList<int>{finalPort});
     }
 
@@ -266,7 +273,8 @@ private slots:
         QFETCH(bool, cleared);
         ConfigStore store;
         MemoryPort port;
-        TMainForm1 w(store, port, ini);
+        LinkEngine engine_w(store, port);
+        TMainForm1 w(store, engine_w, port, ini);
         Tcesta_REC& r = store.route(7);
         r.fromButton = 4;
         r.toButton = 6;
@@ -298,7 +306,8 @@ private slots:
     void copyRouteRemembersSource() {
         ConfigStore store;
         MemoryPort port;
-        TMainForm1 w(store, port, ini);
+        LinkEngine engine_w(store, port);
+        TMainForm1 w(store, engine_w, port, ini);
         w.createDialogs();
         store.route(12).fromButton = 9;
         store.route(12).description = QStringLiteral("dvanáctka");
@@ -338,10 +347,67 @@ private slots:
         QCOMPARE(store.route(40).fromButton, 0);
     }
 
+    void editRoute_data() {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("ok writes back") << true;
+        QTest::newRow("cancel changes nothing") << false;
+    }
+    void editRoute() {
+        QFETCH(bool, ok);
+        ConfigStore store;
+        MemoryPort port;
+        LinkEngine engine(store, port);
+        TMainForm1 w(store, engine, port, ini);
+        w.createDialogs();
+        // A route taken out of service is accepted without the route checks.
+        store.route(5).testBlocked = 1;
+        store.route(5).fromButton = 2;
+        store.route(5).description = QStringLiteral("stará");
+        encodeRoutes(store.routes, store.image);
+        w.grid()->fill(store);
+        const Image before = store.image;
+        auto caption = std::make_shared<QString>();
+        onNextModal([=](QWidget* dlg) {
+            *caption = dlg->windowTitle();
+            auto* text = dlg->findChild<QLineEdit*>(QStringLiteral("TXTnazev1"));
+            text->selectAll();
+            QTest::keyClicks(text, QStringLiteral("nova"));
+            dlg->findChild<QPushButton*>(ok ? QStringLiteral("BtOK1") : QStringLiteral("Button1"))
+                ->click();
+        });
+        // The user double-clicks route 5's row.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRect cell = w.grid()->visualItemRect(w.grid()->item(4, 1));
+        QTest::mousePress(w.grid()->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseRelease(w.grid()->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(w.grid()->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(*caption, QStringLiteral("Konfigurace traťové cesty č.5"));
+        QCOMPARE(store.route(5).description, ok ? QStringLiteral("nova") : QStringLiteral("stará"));
+        QCOMPARE(w.grid()->item(4, 20)->text(), store.route(5).description);
+        QCOMPARE(store.route(5).fromButton, 2);
+        QVERIFY(store.image == before); // descriptions live outside the image
+    }
+
+    void loadRefusedWhileTransferRuns() {
+        ConfigStore store;
+        MemoryPort port;
+        LinkEngine engine(store, port);
+        TMainForm1 w(store, engine, port, ini);
+        w.createDialogs();
+        engine.setLinkState(LinkEngine::CapacitySend);
+        auto box = answerNextBox(QMessageBox::Ok);
+        w.Nast1Click();
+        QCOMPARE(box->title, QStringLiteral("Warning"));
+        QVERIFY(box->text.startsWith(QStringLiteral("Probíhá přenos dat")));
+        engine.setLinkState(LinkEngine::Idle);
+    }
+
     void aboutBox() {
         ConfigStore store;
         MemoryPort port;
-        TMainForm1 w(store, port, ini);
+        LinkEngine engine_w(store, port);
+        TMainForm1 w(store, engine_w, port, ini);
         auto box = answerNextBox(QMessageBox::Ok);
         w.Oprogramu1Click();
         QCOMPARE(box->title, QStringLiteral("Stavnik CFG EXT 3.0"));
