@@ -339,13 +339,30 @@ void LinkEngine::tickCapacity() {
         failTransfer(Message::ReadError);
 }
 
-bool LinkEngine::singleReply() const {
-    // Replies carry no address. A reply that missed its attempt's window can still arrive
-    // later, and would then be taken for the answer to whatever was asked next, putting one
-    // address's byte into another. A prompt module's reply arrives alone in the tick after
-    // its command, so more than one reply's worth of bytes means a straggler is mixed in:
-    // take none of it and let the retry ask again on a cleared buffer.
-    return m_rx.size() == 2;
+bool LinkEngine::takeByteReply(std::uint8_t& value) const {
+    // Replies carry no address. A reply that missed its attempt's window can still arrive and
+    // be read together with a later one. Several whole replies that all say the same are safe
+    // to take (typically every attempt at the same address answering at once); replies that
+    // disagree may mix two addresses' bytes, so none is taken and the retry asks again on a
+    // cleared buffer.
+    const QByteArray& b = m_rx.bytes();
+    if (b.isEmpty() || b.size() % 2 != 0)
+        return false;
+    for (qsizetype i = 0; i < b.size(); i += 2)
+        if (b.at(i + 1) != '*' || b.at(i) != b.at(0))
+            return false;
+    value = static_cast<std::uint8_t>(b.at(0));
+    return true;
+}
+
+bool LinkEngine::takeWriteAck() const {
+    const QByteArray& b = m_rx.bytes();
+    if (b.isEmpty() || b.size() % 2 != 0)
+        return false;
+    for (qsizetype i = 0; i < b.size(); i += 2)
+        if (b.at(i) != 'Y' || b.at(i + 1) != '*')
+            return false;
+    return true;
 }
 
 bool LinkEngine::sendReadRequest() {
@@ -363,7 +380,7 @@ bool LinkEngine::sendReadRequest() {
 void LinkEngine::tickRead() {
     ++m_state;
     std::uint8_t value = 0;
-    if (singleReply() && protocol::matchReadByte(m_rx.bytes(), value)) {
+    if (takeByteReply(value)) {
         acceptReadByte(value);
         return;
     }
@@ -425,7 +442,7 @@ bool LinkEngine::sendWriteRequest() {
 
 void LinkEngine::tickWrite() {
     ++m_state;
-    if (singleReply() && protocol::matchWriteAck(m_rx.bytes())) {
+    if (takeWriteAck()) {
         acceptWriteAck();
         return;
     }

@@ -200,7 +200,8 @@ private:
     bool beginTransfer(Transfer kind);
     void endTransfer(bool ok);
     void failTransfer(Message message);
-    bool singleReply() const;
+    bool takeByteReply(std::uint8_t& value) const;
+    bool takeWriteAck() const;
     bool sendReadRequest();
     bool sendWriteRequest();
     void tickIdentify();

@@ -1,0 +1,238 @@
+#include "link_emu.h"
+
+#include "data/codec.h"
+#include "link/linkengine.h"
+#include "link/linkrunner.h"
+#include "link/serialport.h"
+#include "link/transfers.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace linke2e;
+using Msg = LinkEngine::Message;
+
+namespace {
+constexpr int kTick = 5;
+constexpr int kLimitMs = 60000;
+
+// The tool's side: store, real serial port, engine and the tick.
+struct Tool {
+    ConfigStore store;
+    SerialBytePort port;
+    LinkEngine engine{store, port};
+    LinkRunner runner{engine, kTick};
+
+    explicit Tool(const QString& ini) : port(ini) {}
+    bool open(const QString& device) { return port.openDevice(device); }
+    bool run(const std::function<bool(LinkEngine&)>& start) { return runner.run(start, kLimitMs); }
+};
+
+bool sameBytes(const Image& a, const Image& b, int first, int last) {
+    return std::equal(a.begin() + first, a.begin() + last + 1, b.begin() + first);
+}
+} // namespace
+
+class LinkTransfersTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    int fileNo = 0;
+    QString file(const char* stem) {
+        return dir.filePath(QStringLiteral("%1-%2.txt").arg(QLatin1String(stem)).arg(++fileNo));
+    }
+    QString ini() { return dir.filePath(QStringLiteral("stavnikCFG.ini")); }
+
+private slots:
+    void identify_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("capacity");
+        QTest::addColumn<bool>("warning");
+        QTest::newRow("current firmware") << QStringList{} << "V 3.0"
+                                          << "Max.cest:90" << false;
+        QTest::newRow("revision letter")
+            << QStringList{"--firmware", "3.0b", "--capacity", "100"} << "V 3.0b"
+            << "Max.cest:100" << false;
+        QTest::newRow("old firmware still gets asked its capacity")
+            << QStringList{"--firmware", "2.5b", "--capacity", "64"} << "V 2.5b"
+            << "Max.cest:64" << true;
+    }
+    void identify() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, version);
+        QFETCH(QString, capacity);
+        QFETCH(bool, warning);
+        Emulator emu;
+        QVERIFY(emu.start(args));
+        emu.holdOpen();
+        Tool tool(ini());
+        QVERIFY(tool.open(emu.device));
+        QVERIFY(tool.run([](LinkEngine& e) { return e.startIdentify(); }));
+        QCOMPARE(tool.engine.versionText(), version);
+        QCOMPARE(tool.engine.capacityText(), capacity);
+        QCOMPARE(tool.runner.messages(), warning ? QList<Msg>{Msg::VersionWarning} : QList<Msg>{});
+    }
+
+    void readThenVerify() {
+        const ConfigStore module = randomConfig(21);
+        const QString loaded = file("module");
+        QVERIFY(writeConfig(loaded, module));
+        Emulator emu;
+        QVERIFY(emu.start({"--capacity", "20", "--load", loaded}));
+        emu.holdOpen();
+        Tool tool(ini());
+        QVERIFY(tool.open(emu.device));
+
+        QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
+        QVERIFY(tool.runner.transferOk());
+        QVERIFY(tool.runner.messages().isEmpty());
+        QCOMPARE(tool.store.routeCapacity, 20);
+        QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
+        QCOMPARE(tool.store.image[704], 0); // beyond the reported routes nothing is read
+        RouteTable decoded;
+        decodeCurrent(tool.store.image, decoded);
+        QVERIFY(decoded == tool.store.routes);
+
+        QVERIFY(tool.run([](LinkEngine& e) { return e.startVerify(); }));
+        QCOMPARE(tool.runner.messages(), QList<Msg>{Msg::VerifyEqual});
+
+        tool.store.image[0x123] ^= 0x5A;
+        QVERIFY(tool.run([](LinkEngine& e) { return e.startVerify(); }));
+        QCOMPARE(tool.runner.messages(), QList<Msg>{Msg::VerifyDifferent});
+        QCOMPARE(int(tool.engine.differences().size()), 1);
+        QCOMPARE(tool.engine.differences().front().address, 0x123);
+        QCOMPARE(tool.engine.differences().front().moduleValue, module.image[0x123]);
+    }
+
+    void store_data() {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<int>("route");
+        QTest::newRow("header") << int(transfers::HeaderOnly) << 1;
+        QTest::newRow("all of 20 routes") << int(transfers::Everything) << 1;
+        QTest::newRow("route 17") << int(transfers::SelectedRoute) << 17;
+    }
+    void store() {
+        QFETCH(int, choice);
+        QFETCH(int, route);
+        const QString saved = file("saved");
+        Emulator emu;
+        QVERIFY(emu.start({"--capacity", "20", "--save", saved}));
+        emu.holdOpen();
+        Tool tool(ini());
+        tool.store = randomConfig(22);
+        QVERIFY(tool.open(emu.device));
+        QVERIFY(tool.run([](LinkEngine& e) { return e.startCapacityQuery(); }));
+        QCOMPARE(tool.store.routeCapacity, 20);
+        const auto list =
+            transfers::storeAddresses(choice, route, tool.store.routeCapacity).value();
+        QVERIFY(tool.run([&list](LinkEngine& e) { return e.startStore(list); }));
+        QVERIFY(tool.runner.transferOk());
+        QVERIFY(emu.stop());
+
+        ConfigStore module;
+        QVERIFY(readConfig(saved, module));
+        Image expected{};
+        for (std::uint32_t a : list)
+            expected[a] = tool.store.image[a];
+        for (int a = 0; a < image::kConfigSize; ++a)
+            QCOMPARE(module.image[a], expected[a]);
+    }
+
+    void faultsAreRetried_data() {
+        QTest::addColumn<QStringList>("faults");
+        QTest::newRow("dropped replies") << QStringList{"--drop", "2%", "--seed", "3"};
+        QTest::newRow("late within the window")
+            << QStringList{"--late", "5%", "--late-ms", "9", "--seed", "4"};
+        QTest::newRow("late beyond the window")
+            << QStringList{"--late", "2%", "--late-ms", "40", "--seed", "5"};
+        QTest::newRow("split replies")
+            << QStringList{"--split", "10%", "--split-ms", "6", "--seed", "6"};
+    }
+    void faultsAreRetried() {
+        QFETCH(QStringList, faults);
+        const ConfigStore module = randomConfig(23);
+        const QString loaded = file("module");
+        const QString saved = file("saved");
+        QVERIFY(writeConfig(loaded, module));
+        Emulator emu;
+        QVERIFY(
+            emu.start(QStringList{"--capacity", "20", "--load", loaded, "--save", saved} + faults));
+        emu.holdOpen();
+        Tool tool(ini());
+        QVERIFY(tool.open(emu.device));
+        QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
+        QCOMPARE(tool.runner.messages(), QList<Msg>{});
+        QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
+
+        // Write a different configuration back through the same faults.
+        ConfigStore other = randomConfig(24);
+        tool.store.image = other.image;
+        const auto list = transfers::allAddresses(20);
+        QVERIFY(tool.run([&list](LinkEngine& e) { return e.startStore(list); }));
+        QCOMPARE(tool.runner.messages(), QList<Msg>{});
+        QVERIFY(emu.stop());
+        ConfigStore after;
+        QVERIFY(readConfig(saved, after));
+        QVERIFY(sameBytes(after.image, other.image, 1, 703));
+        QVERIFY(sameBytes(after.image, module.image, 704, image::kConfigSize - 1));
+    }
+
+    void moduleFallsSilent_data() {
+        QTest::addColumn<bool>("store");
+        QTest::addColumn<int>("message");
+        QTest::newRow("read") << false << int(Msg::ReadError);
+        QTest::newRow("store") << true << int(Msg::WriteError);
+    }
+    void moduleFallsSilent() {
+        QFETCH(bool, store);
+        QFETCH(int, message);
+        Emulator emu;
+        QVERIFY(emu.start({"--silent-after", "150"}));
+        emu.holdOpen();
+        Tool tool(ini());
+        tool.store = randomConfig(25);
+        const Image before = tool.store.image;
+        QVERIFY(tool.open(emu.device));
+        const auto list = transfers::allAddresses(90);
+        QVERIFY(
+            tool.run([&](LinkEngine& e) { return store ? e.startStore(list) : e.startRead(); }));
+        QCOMPARE(tool.runner.messages(), QList<Msg>{Msg(message)});
+        QVERIFY(!tool.runner.transferOk());
+        QVERIFY(tool.store.image == before);
+        QVERIFY(!tool.engine.progressVisible());
+        QCOMPARE(tool.engine.linkState(), 0);
+    }
+
+    void emulatorKilledMidTransfer() {
+        const QString link = dir.filePath(QStringLiteral("ttySTV2"));
+        auto emu = std::make_unique<Emulator>();
+        QVERIFY(emu->start({"--link", link}));
+        Tool tool(ini());
+        tool.store = randomConfig(26);
+        const Image before = tool.store.image;
+        QVERIFY(tool.open(link));
+        QTest::qWait(60);
+        tool.runner.setTickHook([&] {
+            if (tool.engine.transferPosition() == 300 && emu)
+                emu.reset(); // kills it
+        });
+        QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
+        tool.runner.setTickHook({});
+        QCOMPARE(tool.runner.messages(), QList<Msg>{Msg::ReadError});
+        QVERIFY(tool.store.image == before);
+
+        // A new module on the same line; the port dialog's OK reopens it.
+        Emulator again;
+        QVERIFY(again.start({"--link", link, "--firmware", "3.1"}));
+        QVERIFY(tool.open(link));
+        QTest::qWait(60);
+        QVERIFY(tool.run([](LinkEngine& e) { return e.startIdentify(); }));
+        QCOMPARE(tool.engine.versionText(), QStringLiteral("V 3.1"));
+        QCOMPARE(tool.engine.capacityText(), QStringLiteral("Max.cest:90"));
+    }
+};
+
+QTEST_MAIN(LinkTransfersTest)
+#include "link_transfers.moc"
