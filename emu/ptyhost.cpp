@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/prctl.h>
 #include <termios.h>
 #include <time.h>
@@ -28,9 +29,12 @@ void onStopSignal(int) {
 }
 
 constexpr std::int64_t kMs = 1000000;
-// While nobody has the terminal open its master reports a hang-up on every poll; look again
-// this often to notice the tool opening it.
+// While nobody has the terminal open its master reports a hang-up on every poll, so the host
+// waits for the device's open event instead; without one it looks again this often.
 constexpr std::int64_t kReopenPollNs = 20 * kMs;
+// With the open event, a look now and then all the same costs nothing and covers any open the
+// event might not report.
+constexpr std::int64_t kReopenSafetyNs = 250 * kMs;
 constexpr int kPressMs = 1000;
 
 QString errnoText() {
@@ -60,6 +64,19 @@ PtyHost::~PtyHost() {
     removeLink();
     if (m_master >= 0)
         ::close(m_master);
+    if (m_openWatch >= 0)
+        ::close(m_openWatch);
+}
+
+void PtyHost::drainOpenEvents() {
+    char buf[4096];
+    while (m_openWatch >= 0 && ::read(m_openWatch, buf, sizeof buf) > 0) {
+    }
+}
+
+bool PtyHost::nobodyHasTerminalOpen() const {
+    pollfd fd{m_master, POLLIN, 0};
+    return ::poll(&fd, 1, 0) == 1 && (fd.revents & POLLHUP) && !(fd.revents & POLLIN);
 }
 
 PtyHost::Nanos PtyHost::now() {
@@ -117,6 +134,11 @@ bool PtyHost::open(QString* error) {
         ::tcsetattr(slave, TCSANOW, &tio);
     }
     ::close(slave);
+    m_openWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_openWatch >= 0 && ::inotify_add_watch(m_openWatch, name, IN_OPEN) < 0) {
+        ::close(m_openWatch);
+        m_openWatch = -1;
+    }
 
     if (!m_options.linkPath.isEmpty()) {
         const QFileInfo link(m_options.linkPath);
@@ -333,7 +355,8 @@ void PtyHost::run() {
                      m_options.linkPath.isEmpty()
                          ? QString()
                          : QStringLiteral(" (link ") + m_options.linkPath + QLatin1Char(')')));
-    bool backOff = false;
+    // Nobody has the terminal open: wait for someone to open it rather than poll the master.
+    bool closed = false;
     while (!m_stop) {
         Nanos t = now();
         if (m_connected)
@@ -357,15 +380,18 @@ void PtyHost::run() {
         const int stdinSlot = m_stdinOpen ? count : -1;
         if (m_stdinOpen)
             fds[count++] = {STDIN_FILENO, POLLIN, 0};
-        const int masterSlot = backOff ? -1 : count;
-        if (!backOff)
+        const int masterSlot = closed ? -1 : count;
+        if (!closed)
             fds[count++] = {m_master, POLLIN, 0};
+        else if (m_openWatch >= 0)
+            fds[count++] = {m_openWatch, POLLIN, 0};
 
-        const Nanos wake = nextWake(t);
-        const bool untilEvent = wake == INT64_MAX && !backOff;
-        const timespec ts = toTimespec(backOff ? std::min(wake - t, kReopenPollNs) : wake - t);
+        Nanos wait = nextWake(t) - t;
+        if (closed)
+            wait = std::min(wait, m_openWatch >= 0 ? kReopenSafetyNs : kReopenPollNs);
+        const timespec ts = toTimespec(wait);
+        const bool untilEvent = wait == INT64_MAX - t;
         const int r = ::ppoll(fds, static_cast<nfds_t>(count), untilEvent ? nullptr : &ts, nullptr);
-        backOff = false;
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -376,14 +402,20 @@ void PtyHost::run() {
             break;
         if (stdinSlot >= 0 && fds[stdinSlot].revents)
             readStdin();
-        if (masterSlot >= 0) {
-            const short ev = fds[masterSlot].revents;
-            if (ev & POLLIN)
-                readLine();
-            if (ev & POLLHUP) {
-                setConnected(false);
-                backOff = true;
-            }
+        if (closed) {
+            drainOpenEvents();
+            closed = false; // the next poll tells whether the terminal really is open now
+            continue;
+        }
+        const short ev = fds[masterSlot].revents;
+        if (ev & POLLIN)
+            readLine();
+        if (ev & POLLHUP) {
+            setConnected(false);
+            // An open between the hang-up and this look has left its event behind: read the
+            // events first, then look once more, so none is lost.
+            drainOpenEvents();
+            closed = nobodyHasTerminalOpen();
         }
     }
     logLine(QStringLiteral("stopping"));

@@ -41,11 +41,14 @@ private:
     Nanos nextWake(Nanos t) const;
     void setConnected(bool connected);
     void removeLink();
+    void drainOpenEvents();
+    bool nobodyHasTerminalOpen() const;
 
     Stv2Responder& m_module;
     EmuOptions m_options;
     std::FILE* m_log;
     int m_master = -1;
+    int m_openWatch = -1; // inotify: someone opened the terminal's device
     QString m_devicePath;
     bool m_linkMade = false;
     bool m_connected = false;
