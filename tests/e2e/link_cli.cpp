@@ -1,0 +1,205 @@
+#include "link_emu.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace linke2e;
+
+namespace {
+struct Result {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Result ctl(const QStringList& args, const QString& configHome) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    p.setProcessEnvironment(env);
+    p.start(kCtl, args);
+    Result r;
+    if (!p.waitForFinished(120000))
+        return r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+} // namespace
+
+class LinkCliTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    int fileNo = 0;
+    QString file(const char* stem) {
+        return dir.filePath(QStringLiteral("%1-%2.txt").arg(QLatin1String(stem)).arg(++fileNo));
+    }
+    Result run(QStringList args, const Emulator& emu) {
+        args << QStringLiteral("--port") << emu.device << QStringLiteral("--tick=5");
+        return ctl(args, dir.path());
+    }
+
+private slots:
+    void identify_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("current") << QStringList{} << "V 3.0\nMax.cest:90\n"
+                                 << "";
+        QTest::newRow("old firmware")
+            << QStringList{"--firmware", "2.5b", "--capacity", "70"} << "V 2.5b\nMax.cest:70\n"
+            << "Tento SW nelze použít pro konfiguraci, aktualizujte funkci Stavníka na V3.0!\n";
+    }
+    void identify() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        Emulator emu;
+        QVERIFY(emu.start(args));
+        emu.holdOpen();
+        const Result r = run({"identify"}, emu);
+        QCOMPARE(r.err, err);
+        QCOMPARE(r.out, out);
+        QCOMPARE(r.code, 0);
+    }
+
+    void identifySilentModule() {
+        Emulator emu;
+        QVERIFY(emu.start({"--silent-after", "0"}));
+        emu.holdOpen();
+        const Result r = run({"identify"}, emu);
+        QCOMPARE(r.code, 2);
+        QCOMPARE(r.out, QStringLiteral("??\n??\n"));
+    }
+
+    void readVerifyStore() {
+        const ConfigStore module = randomConfig(31);
+        const QString loaded = file("module");
+        QVERIFY(writeConfig(loaded, module));
+        const QString saved = file("saved");
+        Emulator emu;
+        QVERIFY(emu.start({"--capacity", "20", "--load", loaded, "--save", saved}));
+        emu.holdOpen();
+
+        // read: the file holds the module's bytes of its 20 routes, zero beyond.
+        const QString out = file("read");
+        Result r = run({"read", out}, emu);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        ConfigStore read;
+        QVERIFY(readConfig(out, read));
+        for (int a = 1; a < image::kConfigSize; ++a)
+            QCOMPARE(read.image[a], a <= 703 ? module.image[a] : 0);
+
+        r = run({"verify", out}, emu);
+        QCOMPARE(r.out, QStringLiteral("Data v modulu jsou shodná\n"));
+        QCOMPARE(r.code, 0);
+
+        ConfigStore changed = read;
+        changed.image[0x123] = 0x5A;
+        changed.image[0x2BF] = static_cast<std::uint8_t>(module.image[0x2BF] ^ 0xFF);
+        const QString changedFile = file("changed");
+        QVERIFY(writeConfig(changedFile, changed));
+        r = run({"verify", changedFile}, emu);
+        QCOMPARE(r.code, 1);
+        const auto hex = [](int v) {
+            return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
+        };
+        QCOMPARE(r.out, QStringLiteral("Data v modulu jsou rozdílná !\n"
+                                       "0123: file 5A module %1\n"
+                                       "02BF: file %2 module %3\n")
+                            .arg(hex(module.image[0x123]), hex(changed.image[0x2BF]),
+                                 hex(module.image[0x2BF])));
+
+        // store route=2 then everything; the module ends up with the changed file's bytes.
+        r = run({"store", changedFile, "--what", "route=2"}, emu);
+        QCOMPARE(r.code, 0);
+        r = run({"store", changedFile, "--what=all"}, emu);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        QVERIFY(emu.stop());
+        ConfigStore after;
+        QVERIFY(readConfig(saved, after));
+        for (int a = 1; a <= 703; ++a)
+            QCOMPARE(after.image[a], changed.image[a]);
+    }
+
+    void storeHeaderOnly() {
+        const QString saved = file("saved");
+        Emulator emu;
+        QVERIFY(emu.start({"--save", saved}));
+        emu.holdOpen();
+        const ConfigStore config = randomConfig(32);
+        const QString in = file("in");
+        QVERIFY(writeConfig(in, config));
+        QCOMPARE(run({"store", in, "--what", "header"}, emu).code, 0);
+        QVERIFY(emu.stop());
+        ConfigStore after;
+        QVERIFY(readConfig(saved, after));
+        for (int a = 0; a < image::kConfigSize; ++a)
+            QCOMPARE(after.image[a], a >= 1 && a <= 62 ? config.image[a] : 0);
+    }
+
+    void failures_data() {
+        QTest::addColumn<QStringList>("emuArgs");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("read from a module that falls silent")
+            << QStringList{"--silent-after", "40"} << "read"
+            << "Chyba čtení dat !\n";
+        QTest::newRow("verify with a capacity out of range")
+            << QStringList{"--capacity", "101"} << "verify"
+            << "Chyba čtení dat !\n";
+        QTest::newRow("store to a module that falls silent")
+            << QStringList{"--silent-after", "40"} << "store"
+            << "Chyba zapisu dat !\n";
+        QTest::newRow("store all with a capacity out of range")
+            << QStringList{"--capacity", "19"} << "store"
+            << "Chyba zapisu dat !\n";
+    }
+    void failures() {
+        QFETCH(QStringList, emuArgs);
+        QFETCH(QString, command);
+        QFETCH(QString, err);
+        Emulator emu;
+        QVERIFY(emu.start(emuArgs));
+        emu.holdOpen();
+        const QString in = file("in");
+        QVERIFY(writeConfig(in, randomConfig(33)));
+        const QString out = file("out");
+        QStringList args{command, command == QLatin1String("read") ? out : in};
+        if (command == QLatin1String("store"))
+            args << QStringLiteral("--what") << QStringLiteral("all");
+        const Result r = run(args, emu);
+        QCOMPARE(r.code, 2);
+        QCOMPARE(r.err, err);
+        QVERIFY(!QFile::exists(out));
+    }
+
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("store without --what") << QStringList{"store", "x.txt"};
+        QTest::newRow("bad route") << QStringList{"store", "x.txt", "--what", "route=91"};
+        QTest::newRow("bad tick") << QStringList{"identify", "--tick", "0"};
+        QTest::newRow("read without file") << QStringList{"read"};
+        QTest::newRow("unknown option") << QStringList{"verify", "x.txt", "--speed", "1"};
+    }
+    void usageErrors() {
+        QFETCH(QStringList, args);
+        const Result r = ctl(args, dir.path());
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains(QLatin1String("usage: stavnikctl ")));
+        QCOMPARE(r.err.count(QLatin1String("usage:")), 1);
+    }
+
+    void missingPort() {
+        const Result r = ctl({"identify", "--port", dir.filePath("none")}, dir.path());
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.startsWith(QStringLiteral("Chyba otevření  ")));
+    }
+};
+
+QTEST_MAIN(LinkCliTest)
+#include "link_cli.moc"
