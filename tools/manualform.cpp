@@ -70,6 +70,9 @@ ManualForm::ManualForm(const ManualConfig& config, LinkEngine& engine, const App
     setWindowTitle(config.caption);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     buildControls();
+    // Enter in a number box must not press a button: a stray Set would move a point machine.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(false);
     setFixedSize(config.size);
 
     BTtestINC->setVisible(m_developer);

@@ -63,6 +63,9 @@ TSimulForm1::TSimulForm1(LinkEngine& engine, const AppSettings& settings, QWidge
     setWindowTitle(simultexts::kCaption);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     buildControls();
+    // Enter in a number box must not press a button: a stray Set would move a point machine.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(false);
     // Laid out with the developer controls shown, so switching them on never needs more room.
     setFixedSize(sizeHint());
     for (QWidget* w : developerControls())

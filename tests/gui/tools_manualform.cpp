@@ -401,6 +401,25 @@ private slots:
         f->close();
     }
 
+    // Enter in a number box confirms the number and presses no button.
+    void enterPressesNothing_data() { bothWindows(); }
+    void enterPressesNothing() {
+        QFETCH(QString, which);
+        Rig rig(true);
+        ManualForm* f = rig.form(which);
+        f->show();
+        for (const QString& name : {pointSpin(f), QStringLiteral("SEnav1")}) {
+            auto* spin = child<QSpinBox>(f, name);
+            typeInto(spin, spin->maximum());
+            QTest::keyClick(spin, Qt::Key_Return);
+        }
+        QTest::keyClick(child<QComboBox>(f, "CBox1navest"), Qt::Key_Return);
+        QCOMPARE(rig.engine.linkState(), 0);
+        QCOMPARE(rig.sent(), QByteArray());
+        QVERIFY(f->isVisible());
+        f->close();
+    }
+
     // Busy link: the command is only prepared; a later press replaces it.
     void setWhileBusyOnlyPrepares_data() { bothWindows(); }
     void setWhileBusyOnlyPrepares() {
