@@ -40,7 +40,9 @@ void printHelp(QTextStream& out, const CliCommands& commands) {
     for (const CliCommand& c : commands)
         out << "  " << (c.name + QLatin1Char(' ') + c.operands).leftJustified(width + 2)
             << c.summary << '\n';
-    out << "\nExit status: 0 done, 1 the command failed, 2 wrong command line.\n";
+    out << "\nExit status: 0 done, 2 wrong command line. convert and show exit 1 when a file\n"
+           "cannot be loaded or saved; the module commands exit 1 when verify finds differences\n"
+           "and 2 when the transfer fails.\n";
 }
 
 bool isHelp(const QString& arg) {
