@@ -1,0 +1,254 @@
+// Full read, verify and store of a 90-route module over a pseudo-terminal against stv2-emu with
+// its 9600-baud pacing, at several tick intervals, side by side; then the CPU the link takes
+// while idle with its port open (this process, and the desktop tool when it is built).
+//
+// Usage: link_bench [--ticks 20,15,12] [--ops read,verify,store] [--idle-seconds 10]
+//                   [--no-idle] [--bin BUILD/bin]
+
+#include "data/configstore.h"
+#include "link/linkengine.h"
+#include "link/linkrunner.h"
+#include "link/serialport.h"
+#include "link/transfers.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <random>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kExchanges = 2243; // one per byte of a 90-route configuration
+// Every exchange is a 7-byte command and a 2-byte reply; 10 bits per byte at 9600 baud.
+constexpr double kWireSeconds = kExchanges * 9 * 10 / 9600.0;
+
+struct Emulator {
+    QProcess process;
+    QString device;
+    bool start(const QString& bin, const QStringList& args) {
+        process.start(bin + QStringLiteral("/stv2-emu"), args + QStringList{"--quiet"});
+        if (!process.waitForStarted(5000))
+            return false;
+        QElapsedTimer t;
+        t.start();
+        while (!process.canReadLine() && t.elapsed() < 5000)
+            process.waitForReadyRead(50);
+        device = QString::fromLocal8Bit(process.readLine()).trimmed();
+        return device.startsWith(QLatin1Char('/'));
+    }
+    ~Emulator() {
+        process.terminate();
+        if (!process.waitForFinished(3000))
+            process.kill();
+    }
+};
+
+double cpuSeconds(const rusage& r) {
+    return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+}
+
+// utime + stime of another process, in seconds.
+double processCpu(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray stat = f.readAll();
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    return (fields.at(11).toLongLong() + fields.at(12).toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// Sleeps in the event loop, so that the CPU it measures is the link's and not a poll's.
+void wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList& ops) {
+    std::printf("Full transfers of 90 routes (%d exchanges) against stv2-emu with 9600-baud "
+                "pacing.\nIdeal = %d exchanges x one tick; wire limit = %d x 9 bytes x 10 bits "
+                "/ 9600 baud = %.1f s.\n\n",
+                kExchanges, kExchanges, kExchanges, kWireSeconds);
+    std::printf("%-7s %-7s %10s %8s %9s %9s %8s %8s %s\n", "tick", "op", "elapsed", "ticks",
+                "ticks/B", "x ideal", "x wire", "retries", "result");
+    int failures = 0;
+    for (int tick : ticks) {
+        Emulator emu;
+        if (!emu.start(bin, {})) {
+            std::fprintf(stderr, "link_bench: cannot start %s/stv2-emu\n", qPrintable(bin));
+            return 2;
+        }
+        ConfigStore store;
+        std::mt19937 random(static_cast<unsigned>(tick));
+        for (int a = 1; a < image::kConfigSize; ++a)
+            store.image[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(random());
+        SerialBytePort port(QDir::temp().filePath(QStringLiteral("link_bench.ini")));
+        if (!port.openDevice(emu.device)) {
+            std::fprintf(stderr, "link_bench: cannot open %s\n", qPrintable(emu.device));
+            return 2;
+        }
+        wait(100);
+        LinkEngine engine(store, port);
+        LinkRunner runner(engine, tick);
+        int retries = 0;
+        runner.setTickHook([&] {
+            if (engine.retryCount() > 0 && engine.linkState() == LinkEngine::ReadSend)
+                ++retries;
+            if (engine.retryCount() > 0 && engine.linkState() == LinkEngine::WriteSend)
+                ++retries;
+        });
+        // Store first, so that read and verify see the bench's configuration.
+        for (const QString& op : ops) {
+            retries = 0;
+            bool ok = false;
+            if (op == QLatin1String("store")) {
+                const auto list = transfers::allAddresses(90);
+                ok = runner.run([&](LinkEngine& e) { return e.startStore(list); }) &&
+                     runner.transferOk();
+            } else if (op == QLatin1String("read")) {
+                const Image expected = store.image;
+                ok = runner.run([](LinkEngine& e) { return e.startRead(); }) &&
+                     runner.transferOk() && store.image == expected;
+            } else if (op == QLatin1String("verify")) {
+                ok = runner.run([](LinkEngine& e) { return e.startVerify(); }) &&
+                     runner.transferOk() && engine.matchFlag();
+            } else {
+                continue;
+            }
+            const double seconds = runner.elapsedNs() / 1e9;
+            const double ideal = kExchanges * tick / 1000.0;
+            std::printf("%4d ms %-7s %8.2f s %8d %9.3f %9.3f %8.2f %8d %s\n", tick, qPrintable(op),
+                        seconds, runner.ticks(), runner.ticks() / double(kExchanges),
+                        seconds / ideal, seconds / kWireSeconds, retries, ok ? "ok" : "FAILED");
+            std::fflush(stdout);
+            failures += ok ? 0 : 1;
+        }
+    }
+    return failures ? 1 : 0;
+}
+
+void idleInProcess(const QString& bin, int seconds) {
+    Emulator emu;
+    if (!emu.start(bin, {}))
+        return;
+    ConfigStore store;
+    SerialBytePort port(QDir::temp().filePath(QStringLiteral("link_bench.ini")));
+    if (!port.openDevice(emu.device))
+        return;
+    LinkEngine engine(store, port);
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(20);
+    int ticks = 0;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        engine.tick();
+        ++ticks;
+    });
+    timer.start();
+    wait(500);
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QElapsedTimer wall;
+    wall.start();
+    const int ticksBefore = ticks;
+    wait(seconds * 1000);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const double cpu = cpuSeconds(after) - cpuSeconds(before);
+    std::printf("\nIdle link, port open, 20 ms ticks, %d s: %.3f %% of one core (%d ticks, "
+                "%.1f us CPU per tick)\n",
+                seconds, 100.0 * cpu / (wall.elapsed() / 1000.0), ticks - ticksBefore,
+                1e6 * cpu / std::max(1, ticks - ticksBefore));
+}
+
+void idleTool(const QString& bin, int seconds) {
+    const QString tool = bin + QStringLiteral("/stavnik-cfg");
+    if (!QFile::exists(tool))
+        return;
+    Emulator emu;
+    if (!emu.start(bin, {}))
+        return;
+    QTemporaryDir config;
+    QDir().mkpath(config.filePath(QStringLiteral("stavnik-cfg")));
+    QFile ini(config.filePath(QStringLiteral("stavnik-cfg/stavnikCFG.ini")));
+    if (!ini.open(QIODevice::WriteOnly))
+        return;
+    ini.write(
+        QStringLiteral("[Options]\nCOMserial=1\n[Ports]\nCOM1=%1\n").arg(emu.device).toUtf8());
+    ini.close();
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(tool, {});
+    if (!p.waitForStarted(5000))
+        return;
+    wait(2000); // start-up
+    const double before = processCpu(p.processId());
+    QElapsedTimer wall;
+    wall.start();
+    wait(seconds * 1000);
+    const double after = processCpu(p.processId());
+    const double share = 100.0 * (after - before) / (wall.elapsed() / 1000.0);
+    std::printf("Idle desktop tool (stavnik-cfg, offscreen), port open on stv2-emu, %d s: "
+                "%.3f %% of one core\n",
+                seconds, share);
+    p.terminate();
+    if (!p.waitForFinished(3000))
+        p.kill();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QList<int> ticks{20, 15, 12};
+    QStringList ops{QStringLiteral("store"), QStringLiteral("read"), QStringLiteral("verify")};
+    int idleSeconds = 10;
+    bool idle = true;
+    QString bin = QStringLiteral(STAVNIK_BIN_DIR);
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString a = args.at(i);
+        const QString next = i + 1 < args.size() ? args.at(i + 1) : QString();
+        if (a == QLatin1String("--ticks")) {
+            ticks.clear();
+            for (const QString& t : next.split(QLatin1Char(',')))
+                ticks << t.toInt();
+            ++i;
+        } else if (a == QLatin1String("--ops")) {
+            ops = next.split(QLatin1Char(','));
+            ++i;
+        } else if (a == QLatin1String("--idle-seconds")) {
+            idleSeconds = next.toInt();
+            ++i;
+        } else if (a == QLatin1String("--no-idle")) {
+            idle = false;
+        } else if (a == QLatin1String("--bin")) {
+            bin = next;
+            ++i;
+        } else {
+            std::fprintf(stderr, "usage: link_bench [--ticks 20,15,12] [--ops store,read,verify] "
+                                 "[--idle-seconds N] [--no-idle] [--bin DIR]\n");
+            return 2;
+        }
+    }
+    const int rc = ops.isEmpty() || ticks.isEmpty() ? 0 : runTransfers(bin, ticks, ops);
+    if (idle) {
+        idleInProcess(bin, idleSeconds);
+        idleTool(bin, idleSeconds);
+    }
+    return rc;
+}
