@@ -37,9 +37,8 @@ struct Emulator {
         device = QString::fromLocal8Bit(process.readLine()).trimmed();
         return device.startsWith(QLatin1Char('/'));
     }
-    // While nobody has the terminal open the emulator looks for the tool only every 20 ms, so
-    // the first command after an open could miss a short reply window. Holding the terminal
-    // open keeps it attentive; the tool's own open then shares the line.
+    // Holds the terminal open from the test as well, so the emulator already sees a connected
+    // line when the tool's first command comes, whatever its own polling does.
     void holdOpen() {
         if (holder < 0)
             holder = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
