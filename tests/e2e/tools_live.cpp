@@ -73,10 +73,12 @@ struct Emulator {
     QString logPath;
     int holder = -1;
 
-    bool start(const QString& log) {
+    bool start(const QString& log, bool pacing = false) {
         logPath = log;
-        process.start(QStringLiteral(STAVNIK_BIN_DIR "/stv2-emu"),
-                      {QStringLiteral("--no-pacing"), QStringLiteral("--log"), log});
+        QStringList args{QStringLiteral("--log"), log};
+        if (!pacing)
+            args << QStringLiteral("--no-pacing");
+        process.start(QStringLiteral(STAVNIK_BIN_DIR "/stv2-emu"), args);
         if (!process.waitForStarted(5000))
             return false;
         QElapsedTimer t;
@@ -163,6 +165,19 @@ class ToolsLiveTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     QString ini() const { return dir.filePath(QStringLiteral("stavnikCFG.ini")); }
+    // A log of its own for every test case.
+    QString logFile() const {
+        return dir.filePath(
+            QStringLiteral("%1-%2.log")
+                .arg(QLatin1String(QTest::currentTestFunction()))
+                .arg(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-')));
+    }
+    // Paced as a real line at 9600 baud, as ./run starts the virtual module, and unpaced.
+    static void pacing() {
+        QTest::addColumn<bool>("paced");
+        QTest::newRow("no pacing") << false;
+        QTest::newRow("9600 baud") << true;
+    }
 
 private slots:
     // What each Set puts on the line, byte for byte, read at the far end of the terminal.
@@ -239,7 +254,7 @@ private slots:
     // The Set commands reach the virtual module, which logs them and takes their settings.
     void commandsReachTheModule() {
         Emulator emu;
-        QVERIFY(emu.start(dir.filePath(QStringLiteral("commands.log"))));
+        QVERIFY(emu.start(logFile()));
         Tool tool(ini(), false);
         QVERIFY(tool.port.openDevice(emu.device));
         tool.clock.start(20);
@@ -284,9 +299,11 @@ private slots:
     }
 
     // The lamps follow the module's inputs as they change while it runs.
+    void lampsFollowTheModule_data() { pacing(); }
     void lampsFollowTheModule() {
+        QFETCH(bool, paced);
         Emulator emu;
-        QVERIFY(emu.start(dir.filePath(QStringLiteral("lamps.log"))));
+        QVERIFY(emu.start(logFile(), paced));
         Tool tool(ini(), false);
         QVERIFY(tool.port.openDevice(emu.device));
         tool.clock.start(20);
@@ -323,9 +340,11 @@ private slots:
     }
 
     // The simulation window counts the module's replies and answers its varying questions.
+    void simulationCountsReplies_data() { pacing(); }
     void simulationCountsReplies() {
+        QFETCH(bool, paced);
         Emulator emu;
-        QVERIFY(emu.start(dir.filePath(QStringLiteral("simul.log"))));
+        QVERIFY(emu.start(logFile(), paced));
         Tool tool(ini(), true);
         QVERIFY(tool.port.openDevice(emu.device));
         tool.clock.start(20);
