@@ -195,7 +195,6 @@ void TSimulForm1::buildControls() {
     warning->addWidget(Label13);
     Button1 = new QPushButton(simultexts::kClose, this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    makeBold(Button1);
     bottom->addLayout(counter, 0, 0, Qt::AlignTop);
     bottom->addLayout(warning, 0, 1);
     bottom->addWidget(Button1, 0, 2, Qt::AlignBottom);
