@@ -1,7 +1,5 @@
-#include "support/memoryport.h"
 #include "tools/lampcolours.h"
 #include "tools/manualcommands.h"
-#include "tools/manualpoll.h"
 
 #include <QtTest>
 
@@ -274,84 +272,6 @@ private slots:
         QFETCH(int, colour);
         QFETCH(uint, rgb);
         QCOMPARE(lampRgb(static_cast<LampColour>(colour)), rgb);
-    }
-
-    // Each window reads the status of its own unit after the engine stored a reply.
-    void shownStatusFollowsTheUnit_data() {
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<int>("buttons");
-        QTest::newRow("STV2 reads the status poll") << "STV2" << 0x0302;
-        QTest::newRow("EXP2 reads the expansion poll") << "EXP2" << 0x0203;
-    }
-    void shownStatusFollowsTheUnit() {
-        QFETCH(QString, unit);
-        QFETCH(int, buttons);
-        const ManualConfig& c = config(unit);
-        ConfigStore store;
-        MemoryPort port;
-        port.opened = true;
-        LinkEngine engine(store, port);
-        QCOMPARE(switchPoll(c, engine), PollSwitch::Started);
-        engine.tick(); // sends
-        port.incoming = bytes({0x01, 0x02, 0x03, 0x04, '*'});
-        for (int i = 0; i < 3; ++i)
-            engine.tick();
-        const LinkEngine::StatusValues s = shownStatus(c, engine);
-        QCOMPARE(int(s.sensors), 0x01);
-        QCOMPARE(int(s.pushButtons), buttons);
-        QCOMPARE(int(s.detectors), 0x04);
-        QCOMPARE(port.written,
-                 c.unit == TestedUnit::Main ? QByteArray("@S0000*") : QByteArray("@U0000*"));
-    }
-
-    // The poll button and the close in every link state the engine knows, and a few it does not.
-    void pollSwitchInEveryState_data() {
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<int>("state");
-        QTest::addColumn<int>("switched"); // PollSwitch
-        QTest::addColumn<int>("afterSwitch");
-        QTest::addColumn<int>("afterClose");
-        const QList<int> states = {0,  1,  5,  6,  8,  9,  10, 11, 12, 14, 15, 16,
-                                   17, 19, 20, 21, 22, 23, 25, 29, 30, 31, 32, 33,
-                                   34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, -1};
-        for (int s : states) {
-            // Main module: idle starts at 30, 30..34 stop.
-            const bool mainStops = s >= 30 && s <= 34;
-            QTest::addRow("STV2 state %d", s) << "STV2" << s
-                                              << int(s == 0      ? PollSwitch::Started
-                                                     : mainStops ? PollSwitch::Stopped
-                                                                 : PollSwitch::Unchanged)
-                                              << (s == 0      ? 30
-                                                  : mainStops ? 0
-                                                              : s)
-                                              << (mainStops ? 0 : s);
-            // Expansion unit: idle starts at 35, 30..39 stop.
-            const bool expStops = s >= 30 && s <= 39;
-            QTest::addRow("EXP2 state %d", s) << "EXP2" << s
-                                              << int(s == 0     ? PollSwitch::Started
-                                                     : expStops ? PollSwitch::Stopped
-                                                                : PollSwitch::Unchanged)
-                                              << (s == 0     ? 35
-                                                  : expStops ? 0
-                                                             : s)
-                                              << (expStops ? 0 : s);
-        }
-    }
-    void pollSwitchInEveryState() {
-        QFETCH(QString, unit);
-        QFETCH(int, state);
-        QFETCH(int, switched);
-        QFETCH(int, afterSwitch);
-        QFETCH(int, afterClose);
-        ConfigStore store;
-        MemoryPort port;
-        LinkEngine engine(store, port);
-        engine.setLinkState(state);
-        QCOMPARE(int(switchPoll(config(unit), engine)), switched);
-        QCOMPARE(engine.linkState(), afterSwitch);
-        engine.setLinkState(state);
-        stopPoll(config(unit), engine);
-        QCOMPARE(engine.linkState(), afterClose);
     }
 };
 

@@ -1,4 +1,3 @@
-#include "support/memoryport.h"
 #include "tools/simulation.h"
 
 #include <QtTest>
@@ -125,29 +124,6 @@ private slots:
         QFETCH(QStringList, texts);
         const SimulationLabels l = simulationLabels(last);
         QCOMPARE((QStringList{l.replies, l.signalA, l.signalB, l.answerA}), texts);
-    }
-
-    // Through the engine: the reply's questions come back answered in the next frame.
-    void replyAnsweredInTheNextFrame() {
-        ConfigStore store;
-        MemoryPort port;
-        port.opened = true;
-        LinkEngine engine(store, port);
-        SimulationControls c;
-        c.aspects[2] = 3;
-        c.aspects[4] = 1;
-        engine.setSimulationData(simulationData(c, engine.simulationReply()));
-        QVERIFY(engine.requestSimulationFrame());
-        engine.tick();
-        QCOMPARE(port.written.toHex(' '), QByteArray("40 00 00 00 00 00 00 00 00 2a"));
-        port.written.clear();
-        port.incoming = QByteArray::fromHex("0063050000000000002a");
-        engine.tick();
-        QCOMPARE(engine.simulationReply().replyCounter, 1);
-        engine.setSimulationData(simulationData(c, engine.simulationReply()));
-        QVERIFY(engine.requestSimulationFrame());
-        engine.tick();
-        QCOMPARE(port.written.toHex(' '), QByteArray("40 60 20 00 00 00 00 00 00 2a"));
     }
 };
 
