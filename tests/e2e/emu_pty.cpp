@@ -8,6 +8,8 @@
 
 #include <memory>
 
+#include <signal.h>
+
 namespace {
 const QString kEmu = QStringLiteral(STAVNIK_BIN_DIR "/stv2-emu");
 
@@ -98,6 +100,8 @@ private slots:
     void refusesBadStart_data();
     void refusesBadStart();
     void quitFromStandardInput();
+    void stopSignals_data();
+    void stopSignals();
 };
 
 void EmuPtyTest::identify_data() {
@@ -300,6 +304,36 @@ void EmuPtyTest::quitFromStandardInput() {
     QVERIFY(help.waitForFinished(5000));
     QCOMPARE(help.exitCode(), 0);
     QVERIFY(help.readAllStandardOutput().contains("--silent-after"));
+}
+
+void EmuPtyTest::stopSignals_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// Every way a session ends from outside saves the memory and removes the link.
+void EmuPtyTest::stopSignals() {
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out.txt");
+    const QString link = dir.filePath("port");
+    Emulator emu;
+    QVERIFY(emu.start({"--no-pacing", "--quiet", "--save", out, "--link", link}));
+    {
+        auto port = openPort(link);
+        QVERIFY(port);
+        QCOMPARE(exchange(*port, writeCmd(0x10, 0xC3), 2), QByteArray("Y*"));
+    }
+    QVERIFY(::kill(static_cast<pid_t>(emu.process.processId()), signal) == 0);
+    QVERIFY(emu.process.waitForFinished(5000));
+    QCOMPARE(emu.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(emu.process.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QFile saved(out);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().contains("\r\n0010:C3\r\n"));
 }
 
 QTEST_MAIN(EmuPtyTest)
