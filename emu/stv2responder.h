@@ -92,7 +92,7 @@ public:
     void setImage(const Image& img);
 
     // The program's data file (S2.6; S2.0 and S2.4 files are converted as the tool does).
-    // Loading replaces bytes 0..2243 the file names and keeps the route descriptions so that a
+    // Loading replaces the bytes the file names and keeps the route descriptions so that a
     // later save writes them back; on failure nothing changes and `error` says why.
     bool loadDataFile(const QString& path, QString* error = nullptr);
     bool saveDataFile(const QString& path, QString* error = nullptr) const;
@@ -113,14 +113,14 @@ public:
     int frameCount() const { return m_frameCount; }     // simulation frames among them
 
     // One readable line per command (and per run of ignored bytes), newest last; the oldest are
-    // dropped beyond logLimit lines. The sink, when set, gets each line as it is made.
+    // dropped beyond logLimit lines (negative: no limit). The sink, when set, gets each line as it
+    // is made.
     const QStringList& log() const { return m_log; }
     void clearLog() { m_log.clear(); }
     void setLogLimit(int lines) { m_logLimit = lines; }
     void setLogSink(std::function<void(const QString&)> sink) { m_sink = std::move(sink); }
 
 private:
-    struct Fate;
     void handleCommand(const QByteArray& cmd, QList<ReplyChunk>& out);
     void handleFrame(const QByteArray& frame, QList<ReplyChunk>& out);
     void answer(QByteArray bytes, QString line, QList<ReplyChunk>& out);
