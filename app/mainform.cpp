@@ -12,6 +12,8 @@
 #include "editors/konfvyhform.h"
 #include "link/dlgstoreform.h"
 #include "link/linkdialogs.h"
+#include "tools/manualform.h"
+#include "tools/simulform.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -171,11 +173,9 @@ void TMainForm1::buildMenu() {
     QAction* about = addItem(info, "Oprogramu1", QStringLiteral("O programu"));
     connect(about, &QAction::triggered, this, &TMainForm1::Oprogramu1Click);
 
-    // Commands whose windows and engines are not part of the program yet stay visible but
-    // cannot be chosen.
-    for (QAction* pending :
-         {load, save, periph, edit, manual, manualExp, simul, read, verify, store})
-        pending->setEnabled(false);
+    connect(manual, &QAction::triggered, this, &TMainForm1::Manulnzen1Click);
+    connect(manualExp, &QAction::triggered, this, &TMainForm1::TestperiferimonitoringEXP21Click);
+    connect(simul, &QAction::triggered, this, &TMainForm1::Testnastavencesty1Click);
 }
 
 void TMainForm1::FormCreate() {
@@ -190,10 +190,13 @@ void TMainForm1::FormCreate() {
 void TMainForm1::createDialogs() {
     m_dlgStore = new TDlgStore1(this);
     m_konfVyhForm = new TFormKonfVYH2(m_store, this);
+    m_manualExpForm = new TManualFormEX2(m_engine, m_settings, this);
     m_cestaForm = new TCestaForm1(m_store, this);
     m_okCommDlg =
         new TOKcommDlg([path = m_settingsPath](int n) { return portDevice(n, path); }, this);
     m_kopieCestForm = new TKopieCestForm1(this);
+    m_simulForm = new TSimulForm1(m_engine, m_settings, this);
+    m_manualForm = new TManualForm2(m_engine, m_settings, this);
     m_link = new LinkDialogs(m_engine, m_store, {PBar1, LBbar1, LBverze1, LBcestMax1, Table1},
                              m_dlgStore, this);
 }
@@ -225,6 +228,18 @@ void TMainForm1::Uloit1Click() {
 
 void TMainForm1::Konfiguracevhybek1Click() {
     m_konfVyhForm->exec();
+}
+
+void TMainForm1::Manulnzen1Click() {
+    m_manualForm->exec();
+}
+
+void TMainForm1::TestperiferimonitoringEXP21Click() {
+    m_manualExpForm->exec();
+}
+
+void TMainForm1::Testnastavencesty1Click() {
+    m_simulForm->exec();
 }
 
 void TMainForm1::Table1DblClick() {

@@ -19,6 +19,9 @@ class TCestaForm1;
 class TDlgStore1;
 class TFormKonfVYH2;
 class TKopieCestForm1;
+class TManualForm2;
+class TManualFormEX2;
+class TSimulForm1;
 class TOKcommDlg;
 
 // The main window: route grid, menu, link display and the 20 ms clock of the module link.
@@ -45,6 +48,9 @@ public:
     void Uloit1Click();
     void Konfiguracevhybek1Click();
     void Table1DblClick();
+    void Manulnzen1Click();
+    void TestperiferimonitoringEXP21Click();
+    void Testnastavencesty1Click();
     void Kopiecesty2Click();
     void Zruencesty1Click();
     void KonfiguraceRS2321Click();
@@ -86,5 +92,8 @@ private:
     TCestaForm1* m_cestaForm = nullptr;
     TOKcommDlg* m_okCommDlg = nullptr;
     TKopieCestForm1* m_kopieCestForm = nullptr;
+    TManualFormEX2* m_manualExpForm = nullptr;
+    TSimulForm1* m_simulForm = nullptr;
+    TManualForm2* m_manualForm = nullptr;
     LinkDialogs* m_link = nullptr;
 };

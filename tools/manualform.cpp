@@ -264,7 +264,9 @@ void ManualForm::FormShow() {
 void ManualForm::Timer1Timer() {
     const LampColours c = lampColours(m_config, shownStatus(m_config, m_engine));
     const auto paint = [](const QList<LampShape*>& lamps, const auto& colours) {
-        for (int k = 0; k < lamps.size(); ++k)
+        const int count =
+            std::min(static_cast<int>(lamps.size()), static_cast<int>(colours.size()));
+        for (int k = 0; k < count; ++k)
             lamps[k]->setBrushColor(QColor::fromRgb(lampRgb(colours[static_cast<std::size_t>(k)])));
     };
     paint(ShTL, c.pushButtons);

@@ -80,6 +80,7 @@ private slots:
             QAction* a = action(&w, item.name);
             QVERIFY2(a, item.name);
             QCOMPARE(a->text(), QString::fromUtf8(item.caption));
+            QVERIFY2(a->isEnabled(), item.name);
         }
         for (const char* sep : {"N1", "N2", "N3"})
             QVERIFY2(action(&w, sep) && action(&w, sep)->isSeparator(), sep);
