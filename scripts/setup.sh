@@ -24,9 +24,11 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 JOBS="${JOBS:-2}"
-build_tree() { # build_tree <dir> <cmake args...>
+build_tree() { # build_tree <dir> <cmake args...>; BUILD_TARGETS limits what is built
   local dir="$1"; shift
   cmake -S "$ROOT" -B "$ROOT/$dir" "$@" >/dev/null
-  cmake --build "$ROOT/$dir" -j"$JOBS"
+  local targets=()
+  for t in ${BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+  cmake --build "$ROOT/$dir" -j"$JOBS" "${targets[@]}"
 }
 build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
