@@ -1,48 +1,12 @@
 #include "link/serialport.h"
+#include "support/pty.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <termios.h>
 #include <unistd.h>
-
-namespace {
-// The module's side of the line: the master of a pseudo-terminal.
-struct Pty {
-    int master = -1;
-    QString slave;
-    Pty() {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
-            return;
-        slave = QString::fromLocal8Bit(ptsname(master));
-        termios t{};
-        tcgetattr(master, &t);
-        cfmakeraw(&t);
-        tcsetattr(master, TCSANOW, &t);
-        fcntl(master, F_SETFL, O_NONBLOCK);
-    }
-    ~Pty() {
-        if (master >= 0)
-            ::close(master);
-    }
-    QByteArray readAll() {
-        QByteArray out;
-        char buf[256];
-        for (;;) {
-            const ssize_t n = ::read(master, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            out.append(buf, int(n));
-        }
-        return out;
-    }
-};
-} // namespace
 
 class SerialPortTest : public QObject {
     Q_OBJECT
@@ -90,8 +54,7 @@ private slots:
         // The other way, through the receive step as the link clock runs it.
         ReceiveBuffer buffer;
         const QByteArray reply("@V\x03\x00\x0d*", 6);
-        QCOMPARE(::write(pty.master, reply.constData(), size_t(reply.size())),
-                 ssize_t(reply.size()));
+        QVERIFY(pty.write(reply));
         t.restart();
         while (buffer.size() < reply.size() && t.elapsed() < 3000) {
             QTest::qWait(5);
@@ -106,8 +69,7 @@ private slots:
         SerialBytePort port(ini());
         QVERIFY(port.open(3));
         const QByteArray flood(150, 'x');
-        QCOMPARE(::write(pty.master, flood.constData(), size_t(flood.size())),
-                 ssize_t(flood.size()));
+        QVERIFY(pty.write(flood));
         QTRY_VERIFY_WITH_TIMEOUT(port.bytesWaiting() >= 150, 3000);
         ReceiveBuffer buffer;
         buffer.append("old");

@@ -4,6 +4,9 @@
 #include "tools/manualform.h"
 #include "tools/simulform.h"
 
+#include "support/bytes.h"
+#include "support/pty.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -16,56 +19,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <memory>
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
-
-// The far end of a pseudo-terminal held by the test itself: it sees every byte the tool sends.
-struct Pty {
-    int master = -1;
-    QString slave;
-    Pty() {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
-            return;
-        slave = QString::fromLocal8Bit(ptsname(master));
-        termios t{};
-        tcgetattr(master, &t);
-        cfmakeraw(&t);
-        tcsetattr(master, TCSANOW, &t);
-        fcntl(master, F_SETFL, O_NONBLOCK);
-    }
-    ~Pty() {
-        if (master >= 0)
-            ::close(master);
-    }
-    QByteArray read(int count, int timeoutMs = 1000) {
-        QByteArray out;
-        QElapsedTimer t;
-        t.start();
-        while (out.size() < count && t.elapsed() < timeoutMs) {
-            char buf[64];
-            const ssize_t n = ::read(master, buf, sizeof buf);
-            if (n > 0)
-                out.append(buf, int(n));
-            else
-                QTest::qWait(2);
-        }
-        return out;
-    }
-};
-
 // stv2-emu in a child process, logging every command it receives into a file.
 struct Emulator {
     QProcess process;

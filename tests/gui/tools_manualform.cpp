@@ -1,3 +1,4 @@
+#include "support/bytes.h"
 #include "support/memoryport.h"
 #include "tools/formcontrols.h"
 #include "tools/manualform.h"
@@ -17,13 +18,6 @@
 #include <memory>
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
-
 // A link engine on an in-memory line, and the two test windows as the program creates them.
 struct Rig {
     ConfigStore store;

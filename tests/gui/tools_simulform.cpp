@@ -1,3 +1,4 @@
+#include "support/bytes.h"
 #include "support/memoryport.h"
 #include "tools/simulform.h"
 
@@ -14,13 +15,6 @@
 #include <memory>
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
-
 struct Rig {
     ConfigStore store;
     MemoryPort port;
