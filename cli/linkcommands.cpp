@@ -65,6 +65,21 @@ int usage(QTextStream& err, const QString& what, const char* line) {
     return exitcode::kUsage;
 }
 
+// Options plus exactly `operands` operands; a usage error is said on `err` and gives nothing.
+std::optional<Options> commandLine(const QStringList& args, int operands, bool allowWhat,
+                                   const char* line, QTextStream& err) {
+    Options o;
+    QString error = parseOptions(args, allowWhat, o);
+    if (error.isEmpty() && o.positional.size() != operands)
+        error = operands == 0 ? QStringLiteral("no operands expected")
+                              : QStringLiteral("one file name expected");
+    if (!error.isEmpty()) {
+        usage(err, error, line);
+        return std::nullopt;
+    }
+    return o;
+}
+
 bool stderrIsTerminal() {
 #ifdef Q_OS_UNIX
     return isatty(fileno(stderr)) != 0;
@@ -178,14 +193,12 @@ std::optional<std::vector<std::uint32_t>> parseWhat(const QString& what, int cap
 
 int identifyCommand(const QStringList& operands, QTextStream& out, QTextStream& err) {
     const char* line = "stavnikctl identify [--port N|DEVICE] [--tick MS]";
-    Options o;
-    if (const QString e = parseOptions(operands, false, o); !e.isEmpty())
-        return usage(err, e, line);
-    if (!o.positional.isEmpty())
-        return usage(err, QStringLiteral("identify takes no operands"), line);
+    const auto o = commandLine(operands, 0, false, line, err);
+    if (!o)
+        return exitcode::kUsage;
     ConfigStore store;
     Session s(store, err);
-    if (!s.open(o))
+    if (!s.open(*o))
         return kFailed;
     s.run([](LinkEngine& e) { return e.startIdentify(); });
     reportErrors(s, err);
@@ -200,22 +213,20 @@ int identifyCommand(const QStringList& operands, QTextStream& out, QTextStream& 
 
 int readCommand(const QStringList& operands, QTextStream&, QTextStream& err) {
     const char* line = "stavnikctl read OUT [--port N|DEVICE] [--tick MS]";
-    Options o;
-    if (const QString e = parseOptions(operands, false, o); !e.isEmpty())
-        return usage(err, e, line);
-    if (o.positional.size() != 1)
-        return usage(err, QStringLiteral("read takes one file name"), line);
+    const auto o = commandLine(operands, 1, false, line, err);
+    if (!o)
+        return exitcode::kUsage;
     ConfigStore store;
     Session s(store, err);
-    if (!s.open(o))
+    if (!s.open(*o))
         return kFailed;
     s.run([](LinkEngine& e) { return e.startRead(); });
     reportErrors(s, err);
     if (!s.transferOk())
         return kFailed;
-    const QString error = datafile::saveFile(o.positional.first(), store);
+    const QString error = datafile::saveFile(o->positional.first(), store);
     if (!error.isEmpty()) {
-        err << "stavnikctl: " << o.positional.first() << ": " << error << '\n';
+        err << "stavnikctl: " << o->positional.first() << ": " << error << '\n';
         return kFailed;
     }
     return kOk;
@@ -223,16 +234,14 @@ int readCommand(const QStringList& operands, QTextStream&, QTextStream& err) {
 
 int verifyCommand(const QStringList& operands, QTextStream& out, QTextStream& err) {
     const char* line = "stavnikctl verify FILE [--port N|DEVICE] [--tick MS]";
-    Options o;
-    if (const QString e = parseOptions(operands, false, o); !e.isEmpty())
-        return usage(err, e, line);
-    if (o.positional.size() != 1)
-        return usage(err, QStringLiteral("verify takes one file name"), line);
+    const auto o = commandLine(operands, 1, false, line, err);
+    if (!o)
+        return exitcode::kUsage;
     ConfigStore store;
-    if (!loadData(o.positional.first(), store, err))
+    if (!loadData(o->positional.first(), store, err))
         return kFailed;
     Session s(store, err);
-    if (!s.open(o))
+    if (!s.open(*o))
         return kFailed;
     s.run([](LinkEngine& e) { return e.startVerify(); });
     reportErrors(s, err);
@@ -251,24 +260,22 @@ int verifyCommand(const QStringList& operands, QTextStream& out, QTextStream& er
 int storeCommand(const QStringList& operands, QTextStream&, QTextStream& err) {
     const char* line =
         "stavnikctl store FILE --what header|all|route=N [--port N|DEVICE] [--tick MS]";
-    Options o;
-    if (const QString e = parseOptions(operands, true, o); !e.isEmpty())
-        return usage(err, e, line);
-    if (o.positional.size() != 1)
-        return usage(err, QStringLiteral("store takes one file name"), line);
-    if (o.what.isEmpty())
+    const auto o = commandLine(operands, 1, true, line, err);
+    if (!o)
+        return exitcode::kUsage;
+    if (o->what.isEmpty())
         return usage(err, QStringLiteral("store needs --what"), line);
     bool needsCapacity = false;
     QString whatError;
-    auto list = parseWhat(o.what, image::kRouteCount, &needsCapacity, &whatError);
+    auto list = parseWhat(o->what, image::kRouteCount, &needsCapacity, &whatError);
     if (!list)
         return usage(err, whatError, line);
 
     ConfigStore store;
-    if (!loadData(o.positional.first(), store, err))
+    if (!loadData(o->positional.first(), store, err))
         return kFailed;
     Session s(store, err);
-    if (!s.open(o))
+    if (!s.open(*o))
         return kFailed;
     const QString writeError = LinkEngine::messageText(LinkEngine::Message::WriteError);
     if (needsCapacity) {
