@@ -2,6 +2,7 @@
 
 #include "data/codec.h"
 #include "link/linkengine.h"
+#include "support/bytes.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -10,13 +11,6 @@
 
 namespace {
 using Msg = LinkEngine::Message;
-
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 void fillRandom(std::array<std::uint8_t, 3004>& mem, unsigned seed) {
     std::mt19937 rng(seed);

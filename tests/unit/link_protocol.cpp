@@ -2,16 +2,11 @@
 #include "link/protocol.h"
 #include "link/transfers.h"
 
+#include "support/bytes.h"
+
 #include <QtTest>
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
-
 std::vector<std::uint32_t> span(std::uint32_t first, std::uint32_t last) {
     std::vector<std::uint32_t> v;
     for (std::uint32_t a = first; a <= last; ++a)
