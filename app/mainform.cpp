@@ -96,6 +96,7 @@ void TMainForm1::buildControls() {
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer); // one exchange per tick: a coarse timer loses ticks
     Timer1->setInterval(20);
     connect(Timer1, &QTimer::timeout, this, &TMainForm1::Timer1Timer);
     Timer1->start();
