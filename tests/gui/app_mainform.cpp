@@ -1,10 +1,12 @@
 #include "app/mainform.h"
 #include "data/codec.h"
 #include "data/routegrid.h"
+#include "emu/responderport.h"
 #include "support/memoryport.h"
 #include "support/modal.h"
 
 #include <QAction>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -402,6 +404,60 @@ private slots:
         QCOMPARE(box->title, QStringLiteral("Warning"));
         QVERIFY(box->text.startsWith(QStringLiteral("Probíhá přenos dat")));
         engine.setLinkState(LinkEngine::Idle);
+    }
+
+    // The whole road through the main window: "Test comm", then a read whose routes appear in
+    // the grid, against the virtual module on an in-memory line.
+    void testCommAndReadFromTheModule() {
+        writeIni("[Options]\ntimerCOM=1\n");
+        Stv2Responder module;
+        Image moduleImage{};
+        moduleImage[image::indexPairAddress(3)] = 0x80 | 4; // train route TL 4 -> TL 9
+        moduleImage[image::indexPairAddress(3) + 1] = 9;
+        moduleImage[image::blockAddress(3)] = 0x01; // V1 straight
+        module.setImage(moduleImage);
+        ResponderPort port(module);
+        ConfigStore store;
+        LinkEngine engine(store, port);
+        TMainForm1 w(store, engine, port, ini);
+        w.createDialogs();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* version = w.findChild<QLabel*>(QStringLiteral("LBverze1"));
+        auto* capacity = w.findChild<QLabel*>(QStringLiteral("LBcestMax1"));
+        // Time on the in-memory line moves with the clock's ticks.
+        connect(w.timer(), &QTimer::timeout, this, [&port] { port.advance(20); });
+
+        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("BTtest1")), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(version->text(), QStringLiteral("V 3.0"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(capacity->text(), QStringLiteral("Max.cest:90"), 5000);
+
+        // Whatever box the read ends with is answered; the grid must show the module's route.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        closer.start(50);
+        action(&w, "Nastdatazmodulu1")->trigger();
+        auto* bar = w.findChild<QProgressBar*>(QStringLiteral("PBar1"));
+        QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 2000);
+        // QTest::qWait sleeps between event rounds, which would slow the 1 ms clock tenfold.
+        QEventLoop loop;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (!bar->isVisible() || w.grid()->item(2, 1)->text() == QStringLiteral("TL 4"))
+                loop.quit();
+        });
+        poll.start(5);
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCOMPARE(w.grid()->item(2, 1)->text(), QStringLiteral("TL 4"));
+        QCOMPARE(w.grid()->item(2, 2)->text(), QStringLiteral("TL 9"));
+        QCOMPARE(w.grid()->item(2, 4)->text(), QStringLiteral("R"));
+        QCOMPARE(store.route(3).trainRoute, Flag(1));
+        QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), 5000);
+        QCOMPARE(engine.linkState(), 0);
     }
 
     void aboutBox() {
