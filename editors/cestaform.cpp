@@ -4,6 +4,7 @@
 #include "data/messagebox.h"
 #include "data/valuelists.h"
 #include "editors/cestatexts.h"
+#include "editors/formspinbox.h"
 #include "editors/routevalidation.h"
 #include "editors/textlimit.h"
 
@@ -54,7 +55,7 @@ QCheckBox* checkBox(const QString& name, const QString& text, QWidget* parent) {
 }
 
 QSpinBox* spinBox(const QString& name, int maximum, const QString& hint, QWidget* parent) {
-    auto* box = new QSpinBox(parent);
+    auto* box = new FormSpinBox(parent);
     box->setObjectName(name);
     box->setRange(0, maximum);
     box->setToolTip(hint);

@@ -1,5 +1,7 @@
 #include "editors/konfvyhform.h"
 
+#include "editors/formspinbox.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -90,7 +92,7 @@ const QString kCancel = QStringLiteral("Cancel");
 
 QSpinBox* spinBox(QWidget* parent, const char* name, int min, int max, int value,
                   const QString& hint) {
-    auto* box = new QSpinBox(parent);
+    auto* box = new FormSpinBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setRange(min, max);
     box->setValue(value);

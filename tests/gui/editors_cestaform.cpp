@@ -748,6 +748,12 @@ private slots:
                                        << t::kN2WithoutN1 << false << kTabSignals << false;
         QTest::newRow("N1 5 N3 5 without N2") << 1 << 2 << 5 << 0 << 5 << 44 << false << true
                                               << t::kN3WithoutN2 << false << kTabSignals << false;
+        // Numbers typed above the range count as the maximum once the box is left.
+        QTest::newRow("N1 typed 25 is 22, with N22")
+            << 1 << 2 << 25 << 0 << 0 << 43 << true << false << t::kDuplicateN1Following << false
+            << stay << false;
+        QTest::newRow("buttons typed 30 and 22") << 30 << 22 << 0 << 0 << 0 << 44 << true << false
+                                                 << t::kSameButtons << true << stay << false;
     }
     void refusals() {
         QFETCH(int, from);

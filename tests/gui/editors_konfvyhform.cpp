@@ -340,6 +340,11 @@ void KonfVyhFormTest::scripts_data() {
         steps("show ?SE_DCCaddr=1900 OK"), zeroAfterOk({{14, 0x6F}, {15, 0x07}}));
     row("an emptied DCC address reads as the lowest on OK", set, steps("show SE_DCCaddr= OK"),
         bytes({{14, 4}, {15, 0x80}}, set));
+    row("a DCC address typed above 1900 stores 1900", zero, steps("show SE_DCCaddr=2500 OK"),
+        zeroAfterOk({{14, 0x6F}, {15, 0x07}}));
+    row("machine 9 typed selects none, then becomes 8", zero,
+        steps("show SEdit1=9 ?LBvyh2= ?RGtyp1.enabled=0 OK show ?SEdit1=8 ?LBvyh2=+16 Cancel"),
+        zeroAfterOk());
 
     row("flags of bytes 4 and 5", zero,
         steps("show CBdccMode CBinverzeDET2 CBdetekceSN CBrele10 CBrele12 SEdelayVYH=8 "

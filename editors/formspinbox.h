@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSpinBox>
+
+// The number box of the editor windows. A plain QSpinBox refuses the keystroke that takes the
+// typed number above the maximum, so typing 25 into a box that ends at 22 silently leaves 2.
+// Here such a number may stand while the user types and becomes the maximum when the box is
+// left; a number below the minimum, or a text that is no number, becomes the minimum then
+// (with CorrectToNearestValue, which the windows set).
+class FormSpinBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QValidator::State validate(QString& text, int& pos) const override {
+        const QValidator::State state = QSpinBox::validate(text, pos);
+        return state == QValidator::Invalid && aboveMaximum(text) ? QValidator::Intermediate
+                                                                  : state;
+    }
+
+    void fixup(QString& text) const override {
+        if (aboveMaximum(text))
+            text = textFromValue(maximum());
+        else
+            QSpinBox::fixup(text);
+    }
+
+private:
+    bool aboveMaximum(const QString& text) const {
+        bool ok = false;
+        const qlonglong n = locale().toLongLong(text.trimmed(), &ok);
+        return ok && n > maximum();
+    }
+};
