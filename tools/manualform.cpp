@@ -44,6 +44,17 @@ QFrame* tealBar(const char* name, QWidget* parent) {
     return bar;
 }
 
+// A number box reads an emptied text as its minimum and a typed number outside its range as the
+// nearest bound, rather than silently sending whatever number it held before.
+QSpinBox* numberBox(const char* name, int min, int max, QWidget* parent) {
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    box->setRange(min, max);
+    box->setValue(min);
+    return box;
+}
+
 QPushButton* setButton(const char* name, QWidget* parent) {
     auto* b = new QPushButton(manualtexts::kSet, parent);
     b->setObjectName(QLatin1String(name));
@@ -116,10 +127,7 @@ void ManualForm::buildControls() {
     auto* pointRow = new QHBoxLayout;
     LBbar1 = new QLabel(manualtexts::kPointHeading, this);
     LBbar1->setObjectName(QStringLiteral("LBbar1"));
-    SEvyh = new QSpinBox(this);
-    SEvyh->setObjectName(QLatin1String(m_config.pointSpinName));
-    SEvyh->setRange(m_config.pointMin, m_config.pointMax);
-    SEvyh->setValue(m_config.pointMin);
+    SEvyh = numberBox(m_config.pointSpinName, m_config.pointMin, m_config.pointMax, this);
     SEvyh->setToolTip(manualtexts::kPointHint);
     RGvyh = new RadioGroup(QLatin1String(m_config.positionGroupName), manualtexts::kPosition,
                            {manualtexts::kStraight, manualtexts::kDiverging}, 2, this);
@@ -162,10 +170,7 @@ void ManualForm::buildControls() {
     auto* signalRow = new QHBoxLayout;
     Label1 = new QLabel(manualtexts::kSignalHeading, this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    SEnav1 = new QSpinBox(this);
-    SEnav1->setObjectName(QStringLiteral("SEnav1"));
-    SEnav1->setRange(m_config.signalMin, m_config.signalMax);
-    SEnav1->setValue(m_config.signalMin);
+    SEnav1 = numberBox("SEnav1", m_config.signalMin, m_config.signalMax, this);
     SEnav1->setToolTip(manualtexts::kSignalHint);
     CBox1navest = new QComboBox(this);
     CBox1navest->setObjectName(QStringLiteral("CBox1navest"));

@@ -35,6 +35,8 @@ void makeBold(QWidget* w) {
 QSpinBox* namedSpin(const char* name, int max, const QString& hint, QWidget* parent) {
     auto* s = new QSpinBox(parent);
     s->setObjectName(QLatin1String(name));
+    // An emptied box reads as 0, not as the number it held before.
+    s->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     s->setRange(0, max);
     s->setValue(0);
     s->setToolTip(hint);
@@ -63,7 +65,7 @@ TSimulForm1::TSimulForm1(LinkEngine& engine, const AppSettings& settings, QWidge
     setWindowTitle(simultexts::kCaption);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     buildControls();
-    // Enter in a number box must not press a button: a stray Set would move a point machine.
+    // Enter in a number box must not press ZAVŘÍT and end the simulation.
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false);
     // Laid out with the developer controls shown, so switching them on never needs more room.

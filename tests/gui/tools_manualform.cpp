@@ -85,10 +85,14 @@ void choosePosition(ManualForm* f, int index) {
     QCOMPARE(group->itemIndex(), index);
 }
 
+// 0 empties the box instead of typing a number.
 void typeInto(QSpinBox* box, int value) {
     box->setFocus();
     box->selectAll();
-    QTest::keyClicks(box, QString::number(value));
+    if (value == 0)
+        QTest::keyClick(box, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(box, QString::number(value));
 }
 
 int position(ManualForm* f) {
@@ -298,7 +302,7 @@ private slots:
     void setSendsExactBytes_data() {
         QTest::addColumn<QString>("which");
         QTest::addColumn<QString>("setButton");
-        QTest::addColumn<int>("number");        // point machine or signal number
+        QTest::addColumn<int>("number");        // point machine or signal number typed; 0 empties
         QTest::addColumn<int>("choice");        // position or signal code item; -1 none
         QTest::addColumn<QList<int>>("relays"); // CBrele boxes to tick
         QTest::addColumn<QByteArray>("expected");
@@ -312,6 +316,9 @@ private slots:
         QTest::newRow("STV2 point 8 odbočka")
             << "STV2"
             << "Button1" << 8 << 1 << none << bytes({0x40, 0x54, 0x07, 0x02, 0x01, 0x01, 0x2A});
+        QTest::newRow("STV2 point emptied reads 1")
+            << "STV2"
+            << "Button1" << 0 << 0 << none << bytes({0x40, 0x54, 0x00, 0x01, 0x01, 0x01, 0x2A});
         QTest::newRow("STV2 relays R1 R16") << "STV2"
                                             << "Button2" << 0 << 0 << QList<int>{1, 16}
                                             << bytes({0x40, 0x45, 0x01, 0x80, 0x01, 0x01, 0x2A});
@@ -342,6 +349,12 @@ private slots:
         QTest::newRow("EXP2 signal 17 code 1")
             << "EXP2"
             << "Button4" << 17 << 1 << none << bytes({0x40, 0x4E, 0x11, 0x01, 0x01, 0x01, 0x2A});
+        QTest::newRow("EXP2 signal emptied reads 17")
+            << "EXP2"
+            << "Button4" << 0 << 1 << none << bytes({0x40, 0x4E, 0x11, 0x01, 0x01, 0x01, 0x2A});
+        QTest::newRow("EXP2 signal typed 2 reads 17")
+            << "EXP2"
+            << "Button4" << 2 << 1 << none << bytes({0x40, 0x4E, 0x11, 0x01, 0x01, 0x01, 0x2A});
         QTest::newRow("EXP2 signal 23 no code")
             << "EXP2"
             << "Button4" << 23 << -1 << none << bytes({0x40, 0x4E, 0x17, 0xFF, 0x01, 0x01, 0x2A});
@@ -356,6 +369,10 @@ private slots:
         Rig rig;
         ManualForm* f = rig.form(which);
         f->show();
+        // Each box first holds its maximum, so that a box read as "the number it held before"
+        // shows in the bytes.
+        for (const QString& name : {pointSpin(f), QStringLiteral("SEnav1")})
+            child<QSpinBox>(f, name)->setValue(child<QSpinBox>(f, name)->maximum());
         if (setButton == "Button1") {
             typeInto(child<QSpinBox>(f, pointSpin(f)), number);
             choosePosition(f, choice);

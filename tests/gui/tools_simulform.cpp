@@ -155,7 +155,7 @@ private slots:
     void frames_data() {
         QTest::addColumn<bool>("developer");
         QTest::addColumn<QStringList>("ticked"); // check boxes to tick
-        QTest::addColumn<QList<int>>("spins");   // SEnavREQa, SEkolejA, SEkolejB
+        QTest::addColumn<QList<int>>("spins");   // SEnavREQa, SEkolejA, SEkolejB; -n: n, emptied
         QTest::addColumn<QString>("frame");
         QTest::newRow("nothing changed")
             << false << QStringList() << QList<int>{0, 0, 0} << "40 00 00 00 00 00 00 00 00 2a";
@@ -167,6 +167,8 @@ private slots:
             << true << QStringList() << QList<int>{0, 5, 2} << "40 00 00 25 00 00 00 00 00 2a";
         QTest::newRow("track ignored without developer mode")
             << false << QStringList() << QList<int>{0, 5, 2} << "40 00 00 00 00 00 00 00 00 2a";
+        QTest::newRow("emptied boxes read 0")
+            << true << QStringList() << QList<int>{-21, -5, -2} << "40 00 00 00 00 00 00 00 00 2a";
         QTest::newRow("own question")
             << true << QStringList() << QList<int>{21, 0, 0} << "40 15 00 00 00 00 00 00 00 2a";
         QTest::newRow("entry directions stay out")
@@ -186,8 +188,15 @@ private slots:
             QVERIFY(box->isChecked());
         }
         const char* names[] = {"SEnavREQa", "SEkolejA", "SEkolejB"};
-        for (int i = 0; i < 3; ++i)
-            rig.get<QSpinBox>(QLatin1String(names[i]))->setValue(spins[i]);
+        for (int i = 0; i < 3; ++i) {
+            auto* spin = rig.get<QSpinBox>(QLatin1String(names[i]));
+            spin->setValue(qAbs(spins[i]));
+            if (spins[i] < 0) {
+                spin->setFocus();
+                spin->selectAll();
+                QTest::keyClick(spin, Qt::Key_Backspace);
+            }
+        }
         QCOMPARE(QString::fromLatin1(rig.frame()), frame);
         rig.form->close();
     }
