@@ -22,6 +22,7 @@ AppSettings loadSettings(const QString& path) {
     const QSettings ini(path, QSettings::IniFormat);
     if (const int port = readInt(ini, QStringLiteral("Options/COMserial")))
         s.portNumber = port;
+    // A negative interval would leave the link clock stopped for good: treated like a missing key.
     if (const int interval = readInt(ini, QStringLiteral("Options/timerCOM")); interval > 0)
         s.timerInterval = interval;
     s.developer = readInt(ini, QStringLiteral("Options/Developer")) != 0;
