@@ -102,7 +102,10 @@ public:
         const AppSettings settings = loadSettings();
         m_runner.setTickInterval(o.tick > 0 ? o.tick : settings.timerInterval);
         bool isNumber = false;
-        const int number = o.port.isEmpty() ? settings.portNumber : o.port.toInt(&isNumber);
+        // "COM3" means port number 3, as in the window's port dialog.
+        const QString comNumber =
+            o.port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ? o.port.mid(3) : o.port;
+        const int number = o.port.isEmpty() ? settings.portNumber : comNumber.toInt(&isNumber);
         if (o.port.isEmpty() || isNumber) {
             if (m_port.open(number))
                 return true;

@@ -1,5 +1,6 @@
 #include "link_emu.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -192,6 +193,30 @@ private slots:
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains(QLatin1String("usage: stavnikctl ")));
         QCOMPARE(r.err.count(QLatin1String("usage:")), 1);
+    }
+
+    // A COM number goes through the settings file's mapping, written either way.
+    void portByNumber_data() {
+        QTest::addColumn<QString>("port");
+        QTest::newRow("number") << "7";
+        QTest::newRow("COM name") << "COM7";
+        QTest::newRow("lower case") << "com7";
+    }
+    void portByNumber() {
+        QFETCH(QString, port);
+        Emulator emu;
+        QVERIFY(emu.start({}));
+        emu.holdOpen();
+        QDir(dir.path()).mkpath(QStringLiteral("stavnik-cfg"));
+        QFile ini(dir.filePath(QStringLiteral("stavnik-cfg/stavnikCFG.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(QStringLiteral("[Ports]\nCOM7=%1\n").arg(emu.device).toUtf8());
+        ini.close();
+        const Result r = ctl({"identify", "--tick=5", "--port", port}, dir.path());
+        QFile::remove(ini.fileName());
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.out, QStringLiteral("V 3.0\nMax.cest:90\n"));
+        QCOMPARE(r.code, 0);
     }
 
     void missingPort() {
