@@ -1,17 +1,18 @@
 #include "app/okcommdialog.h"
+#include "data/formspinbox.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QSpinBox>
 
 TOKcommDlg::TOKcommDlg(std::function<QString(int)> deviceFor, QWidget* parent)
     : QDialog(parent), m_deviceFor(std::move(deviceFor)) {
     setObjectName(QStringLiteral("TOKcommDlg"));
     setWindowTitle(QStringLiteral("COM port"));
     auto* label = new QLabel(QStringLiteral("port COM"), this);
-    SEdit1 = new QSpinBox(this);
+    SEdit1 = new FormSpinBox(this);
+    SEdit1->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     SEdit1->setObjectName(QStringLiteral("SEdit1"));
     SEdit1->setRange(1, 10);
     SEdit1->setValue(1);

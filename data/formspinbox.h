@@ -2,7 +2,7 @@
 
 #include <QSpinBox>
 
-// The number box of the editor windows. A plain QSpinBox refuses the keystroke that takes the
+// The number box of every window. A plain QSpinBox refuses the keystroke that takes the
 // typed number above the maximum, so typing 25 into a box that ends at 22 silently leaves 2.
 // Here such a number may stand while the user types and becomes the maximum when the box is
 // left; a number below the minimum, or a text that is no number, becomes the minimum then

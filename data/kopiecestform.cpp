@@ -1,4 +1,5 @@
 #include "data/kopiecestform.h"
+#include "data/formspinbox.h"
 
 #include "data/routecommands.h"
 
@@ -6,13 +7,13 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSpinBox>
 
 TKopieCestForm1::TKopieCestForm1(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TKopieCestForm1"));
     setWindowTitle(QStringLiteral("Kopie definice cesty"));
     auto* source = new QLabel(QStringLiteral("Konfiguraci z cesty č."), this);
-    SEzdr = new QSpinBox(this);
+    SEzdr = new FormSpinBox(this);
+    SEzdr->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     SEzdr->setObjectName(QStringLiteral("SEzdr"));
     SEzdr->setRange(1, copySourceLimit(image::kRouteCount));
     SEzdr->setValue(1);

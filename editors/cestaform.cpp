@@ -1,10 +1,10 @@
 #include "editors/cestaform.h"
 
 #include "data/codec.h"
+#include "data/formspinbox.h"
 #include "data/messagebox.h"
 #include "data/valuelists.h"
 #include "editors/cestatexts.h"
-#include "editors/formspinbox.h"
 #include "editors/routevalidation.h"
 #include "editors/textlimit.h"
 

@@ -1,6 +1,6 @@
 #include "editors/konfvyhform.h"
 
-#include "editors/formspinbox.h"
+#include "data/formspinbox.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,4 +1,5 @@
 #include "tools/manualform.h"
+#include "data/formspinbox.h"
 
 #include "tools/formcontrols.h"
 #include "tools/lampcolours.h"
@@ -47,7 +48,7 @@ QFrame* tealBar(const char* name, QWidget* parent) {
 // A number box reads an emptied text as its minimum and a typed number outside its range as the
 // nearest bound, rather than silently sending whatever number it held before.
 QSpinBox* numberBox(const char* name, int min, int max, QWidget* parent) {
-    auto* box = new QSpinBox(parent);
+    auto* box = new FormSpinBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     box->setRange(min, max);

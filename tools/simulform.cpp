@@ -1,4 +1,5 @@
 #include "tools/simulform.h"
+#include "data/formspinbox.h"
 
 #include "tools/formcontrols.h"
 #include "tools/simultexts.h"
@@ -33,7 +34,7 @@ void makeBold(QWidget* w) {
 }
 
 QSpinBox* namedSpin(const char* name, int max, const QString& hint, QWidget* parent) {
-    auto* s = new QSpinBox(parent);
+    auto* s = new FormSpinBox(parent);
     s->setObjectName(QLatin1String(name));
     // An emptied box reads as 0, not as the number it held before.
     s->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);

@@ -215,6 +215,7 @@ private slots:
             << QByteArray("[Options]\nCOMserial=15\n") << 10 << 0 << true << 10;
         QTest::newRow("large number kept on cancel")
             << QByteArray("[Options]\nCOMserial=15\n") << 10 << 0 << false << 15;
+        QTest::newRow("typed 15 becomes 10") << QByteArray() << 1 << 15 << true << 10;
     }
     void portDialog() {
         QFETCH(QByteArray, content);
@@ -242,15 +243,15 @@ private slots:
                     spin->selectAll();
                     QTest::keyClicks(spin, QString::number(typed));
                 }
-                *device = dlg->findChild<QLabel*>(QStringLiteral("LBdevice"))->text();
                 dlg->findChild<QPushButton*>(ok ? QStringLiteral("OKBtn")
                                                 : QStringLiteral("CancelBtn"))
                     ->click();
+                *device = dlg->findChild<QLabel*>(QStringLiteral("LBdevice"))->text();
             });
             w.KonfiguraceRS2321Click();
             QCOMPARE(*seenValue, shown);
             if (typed)
-                QCOMPARE(*device, QStringLiteral("/dev/ttyS%1").arg(typed - 1));
+                QCOMPARE(*device, QStringLiteral("/dev/ttyS%1").arg(qMin(typed, 10) - 1));
             if (ok)
                 QCOMPARE(port.openedNumbers, (QList<int>{startPort, finalPort}));
             else
