@@ -2,8 +2,11 @@
 
 namespace {
 QMessageBox::StandardButton run(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
-                                const QString& text, QMessageBox::StandardButtons buttons) {
+                                const QString& text, QMessageBox::StandardButtons buttons,
+                                const QString& detailedText = QString()) {
     QMessageBox box(icon, caption, text, buttons, parent);
+    if (!detailedText.isEmpty())
+        box.setDetailedText(detailedText);
     box.setObjectName(caption == QLatin1String("Warning") ? QStringLiteral("warningBox")
                                                           : QStringLiteral("informationBox"));
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -16,6 +19,8 @@ QMessageBox::StandardButton warningBox(QWidget* parent, const QString& text,
 }
 
 QMessageBox::StandardButton informationBox(QWidget* parent, const QString& text,
-                                           QMessageBox::StandardButtons buttons) {
-    return run(parent, QMessageBox::Information, QStringLiteral("Information"), text, buttons);
+                                           QMessageBox::StandardButtons buttons,
+                                           const QString& detailedText) {
+    return run(parent, QMessageBox::Information, QStringLiteral("Information"), text, buttons,
+               detailedText);
 }

@@ -3,8 +3,10 @@
 #include <QMessageBox>
 
 // The program's message boxes: warning icon with caption "Warning", information icon with
-// caption "Information". Return the button pressed.
+// caption "Information". Return the button pressed. A detailed text, when given, sits behind the
+// box's "Show Details..." button.
 QMessageBox::StandardButton warningBox(QWidget* parent, const QString& text,
                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 QMessageBox::StandardButton informationBox(QWidget* parent, const QString& text,
-                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                           const QString& detailedText = QString());

@@ -85,15 +85,9 @@ void LinkDialogs::showBox(LinkEngine::Message message) {
         warningBox(m_window, text);
         return;
     }
-    if (message != LinkEngine::Message::VerifyDifferent) {
-        informationBox(m_window, text);
-        return;
-    }
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok,
-                    m_window);
-    box.setObjectName(QStringLiteral("informationBox"));
-    box.setDetailedText(differencesText(m_engine.differences()));
-    box.exec();
+    const bool listDifferences = message == LinkEngine::Message::VerifyDifferent;
+    informationBox(m_window, text, QMessageBox::Ok,
+                   listDifferences ? differencesText(m_engine.differences()) : QString());
 }
 
 QString LinkDialogs::differencesText(const std::vector<LinkEngine::ByteDifference>& differences) {
