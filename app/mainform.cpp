@@ -5,7 +5,7 @@
 #include "data/codec.h"
 #include "data/datafiledialog.h"
 #include "data/kopiecestform.h"
-#include "data/messagebox.h"
+#include "widgets/messageboxes.h"
 #include "data/routecommands.h"
 #include "data/routegrid.h"
 #include "editors/cestaform.h"

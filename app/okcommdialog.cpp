@@ -1,5 +1,5 @@
 #include "app/okcommdialog.h"
-#include "data/formspinbox.h"
+#include "widgets/numberbox.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -11,7 +11,7 @@ TOKcommDlg::TOKcommDlg(std::function<QString(int)> deviceFor, QWidget* parent)
     setObjectName(QStringLiteral("TOKcommDlg"));
     setWindowTitle(QStringLiteral("COM port"));
     auto* label = new QLabel(QStringLiteral("port COM"), this);
-    SEdit1 = new FormSpinBox(this);
+    SEdit1 = new NumberBox(this);
     SEdit1->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     SEdit1->setObjectName(QStringLiteral("SEdit1"));
     SEdit1->setRange(1, 10);

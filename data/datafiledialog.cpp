@@ -1,6 +1,6 @@
 #include "data/datafiledialog.h"
 
-#include "data/messagebox.h"
+#include "widgets/messageboxes.h"
 #include "data/routegrid.h"
 
 #include <QFileDialog>

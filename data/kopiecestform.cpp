@@ -1,5 +1,5 @@
 #include "data/kopiecestform.h"
-#include "data/formspinbox.h"
+#include "widgets/numberbox.h"
 
 #include "data/routecommands.h"
 
@@ -12,7 +12,7 @@ TKopieCestForm1::TKopieCestForm1(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TKopieCestForm1"));
     setWindowTitle(QStringLiteral("Kopie definice cesty"));
     auto* source = new QLabel(QStringLiteral("Konfiguraci z cesty č."), this);
-    SEzdr = new FormSpinBox(this);
+    SEzdr = new NumberBox(this);
     SEzdr->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     SEzdr->setObjectName(QStringLiteral("SEzdr"));
     SEzdr->setRange(1, copySourceLimit(image::kRouteCount));

@@ -1,8 +1,8 @@
 #include "editors/cestaform.h"
 
 #include "data/codec.h"
-#include "data/formspinbox.h"
-#include "data/messagebox.h"
+#include "widgets/numberbox.h"
+#include "widgets/messageboxes.h"
 #include "data/valuelists.h"
 #include "editors/cestatexts.h"
 #include "editors/routevalidation.h"
@@ -55,7 +55,7 @@ QCheckBox* checkBox(const QString& name, const QString& text, QWidget* parent) {
 }
 
 QSpinBox* spinBox(const QString& name, int maximum, const QString& hint, QWidget* parent) {
-    auto* box = new FormSpinBox(parent);
+    auto* box = new NumberBox(parent);
     box->setObjectName(name);
     box->setRange(0, maximum);
     box->setToolTip(hint);

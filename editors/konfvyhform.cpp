@@ -1,6 +1,6 @@
 #include "editors/konfvyhform.h"
 
-#include "data/formspinbox.h"
+#include "widgets/numberbox.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -92,7 +92,7 @@ const QString kCancel = QStringLiteral("Cancel");
 
 QSpinBox* spinBox(QWidget* parent, const char* name, int min, int max, int value,
                   const QString& hint) {
-    auto* box = new FormSpinBox(parent);
+    auto* box = new NumberBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setRange(min, max);
     box->setValue(value);

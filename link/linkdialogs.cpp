@@ -1,7 +1,7 @@
 #include "link/linkdialogs.h"
 
 #include "data/hex.h"
-#include "data/messagebox.h"
+#include "widgets/messageboxes.h"
 #include "data/routegrid.h"
 #include "link/dlgstoreform.h"
 #include "link/transfers.h"

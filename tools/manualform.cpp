@@ -1,7 +1,7 @@
 #include "tools/manualform.h"
-#include "data/formspinbox.h"
+#include "widgets/numberbox.h"
 
-#include "tools/formcontrols.h"
+#include "widgets/controls.h"
 #include "tools/lampcolours.h"
 #include "tools/manualpoll.h"
 #include "tools/manualtexts.h"
@@ -48,7 +48,7 @@ QFrame* tealBar(const char* name, QWidget* parent) {
 // A number box reads an emptied text as its minimum and a typed number outside its range as the
 // nearest bound, rather than silently sending whatever number it held before.
 QSpinBox* numberBox(const char* name, int min, int max, QWidget* parent) {
-    auto* box = new FormSpinBox(parent);
+    auto* box = new NumberBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     box->setRange(min, max);

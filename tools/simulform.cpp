@@ -1,7 +1,7 @@
 #include "tools/simulform.h"
-#include "data/formspinbox.h"
+#include "widgets/numberbox.h"
 
-#include "tools/formcontrols.h"
+#include "widgets/controls.h"
 #include "tools/simultexts.h"
 
 #include <QCheckBox>
@@ -34,7 +34,7 @@ void makeBold(QWidget* w) {
 }
 
 QSpinBox* namedSpin(const char* name, int max, const QString& hint, QWidget* parent) {
-    auto* s = new FormSpinBox(parent);
+    auto* s = new NumberBox(parent);
     s->setObjectName(QLatin1String(name));
     // An emptied box reads as 0, not as the number it held before.
     s->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);

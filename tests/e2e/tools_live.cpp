@@ -1,6 +1,6 @@
 #include "link/linkengine.h"
 #include "link/serialport.h"
-#include "tools/formcontrols.h"
+#include "widgets/controls.h"
 #include "tools/manualform.h"
 #include "tools/simulform.h"
 

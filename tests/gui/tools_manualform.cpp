@@ -1,6 +1,6 @@
 #include "support/bytes.h"
 #include "support/memoryport.h"
-#include "tools/formcontrols.h"
+#include "widgets/controls.h"
 #include "tools/manualform.h"
 
 #include <QCheckBox>

@@ -7,7 +7,7 @@
 // Here such a number may stand while the user types and becomes the maximum when the box is
 // left; a number below the minimum, or a text that is no number, becomes the minimum then
 // (with CorrectToNearestValue, which the windows set).
-class FormSpinBox : public QSpinBox {
+class NumberBox : public QSpinBox {
 public:
     using QSpinBox::QSpinBox;
 

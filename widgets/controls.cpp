@@ -1,4 +1,4 @@
-#include "tools/formcontrols.h"
+#include "widgets/controls.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "data/messagebox.h"
+#include "widgets/messageboxes.h"
 
 namespace {
 QMessageBox::StandardButton run(QWidget* parent, QMessageBox::Icon icon, const QString& caption,

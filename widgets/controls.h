@@ -8,7 +8,7 @@ class QButtonGroup;
 class QComboBox;
 class QSpinBox;
 
-// Small controls the live-tool windows share.
+// Controls the windows share.
 
 // An indicator lamp: a filled upright rectangle with a black outline. Only the fill changes.
 class LampShape : public QWidget {

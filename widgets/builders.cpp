@@ -1,0 +1,91 @@
+#include "widgets/builders.h"
+
+#include "widgets/numberbox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+
+namespace widgets {
+
+QCheckBox* checkBox(const QString& name, const QString& caption, QWidget* parent) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QLabel* label(const QString& name, const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+QLabel* boldLabel(const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    makeBold(l);
+    return l;
+}
+
+void makeBold(QWidget* widget) {
+    QFont font = widget->font();
+    font.setBold(true);
+    widget->setFont(font);
+}
+
+QFrame* horizontalLine(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QFrame* tealBar(QWidget* parent, const QString& name) {
+    auto* bar = new QFrame(parent);
+    if (!name.isEmpty())
+        bar->setObjectName(name);
+    bar->setFixedHeight(6);
+    bar->setAutoFillBackground(true);
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Window, QColor(0x00, 0x80, 0x80));
+    bar->setPalette(palette);
+    return bar;
+}
+
+QSpinBox* numberBox(const QString& name, int min, int max, const QString& hint, QWidget* parent) {
+    auto* box = new NumberBox(parent);
+    box->setObjectName(name);
+    box->setRange(min, max);
+    box->setValue(min);
+    if (!hint.isEmpty())
+        box->setToolTip(hint);
+    box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    return box;
+}
+
+QComboBox* pickList(const QString& name, const QString& placeholder, const QStringList& items,
+                    QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    // The placeholder must be in place before the items, or "nothing chosen" shows blank.
+    box->setPlaceholderText(placeholder);
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    return box;
+}
+
+std::uint32_t checkedMask(const std::vector<QCheckBox*>& boxes) {
+    std::uint32_t mask = 0;
+    for (std::size_t k = 0; k < boxes.size() && k < 32; ++k)
+        if (boxes[k]->isChecked())
+            mask |= 1U << k;
+    return mask;
+}
+
+void setCheckedMask(const std::vector<QCheckBox*>& boxes, std::uint32_t mask) {
+    for (std::size_t k = 0; k < boxes.size() && k < 32; ++k)
+        boxes[k]->setChecked((mask >> k) & 1U);
+}
+
+} // namespace widgets

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QSpinBox;
+class QWidget;
+
+// Small builders every window uses, so that the same kind of control looks and behaves the same
+// everywhere. Each names the control (its objectName) as given.
+namespace widgets {
+
+QCheckBox* checkBox(const QString& name, const QString& caption, QWidget* parent);
+QLabel* label(const QString& name, const QString& text, QWidget* parent);
+QLabel* boldLabel(const QString& text, QWidget* parent);
+void makeBold(QWidget* widget);
+QFrame* horizontalLine(QWidget* parent);
+// The teal bar that sets the expansion unit's controls apart from the module's own.
+QFrame* tealBar(QWidget* parent, const QString& name = QString());
+// A number box (see NumberBox) with its range and hint. A typed number outside the range, or
+// a text that is no number, becomes the nearest allowed value when the box is left.
+QSpinBox* numberBox(const QString& name, int min, int max, const QString& hint, QWidget* parent);
+// A drop-down list that starts with nothing chosen and shows the placeholder then.
+QComboBox* pickList(const QString& name, const QString& placeholder, const QStringList& items,
+                    QWidget* parent);
+
+// A row of check boxes as a bit mask: box k is bit k.
+std::uint32_t checkedMask(const std::vector<QCheckBox*>& boxes);
+void setCheckedMask(const std::vector<QCheckBox*>& boxes, std::uint32_t mask);
+
+} // namespace widgets
