@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
 
 namespace widgets {
@@ -70,6 +71,20 @@ QComboBox* pickList(const QString& name, const QString& placeholder, const QStri
     box->setObjectName(name);
     // The placeholder must be in place before the items, or "nothing chosen" shows blank.
     box->setPlaceholderText(placeholder);
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    return box;
+}
+
+QComboBox* editablePickList(const QString& name, const QString& placeholder,
+                            const QStringList& items, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    // An editable list shows its text line, not its own placeholder: it goes on both.
+    box->setPlaceholderText(placeholder);
+    box->lineEdit()->setPlaceholderText(placeholder);
     box->addItems(items);
     box->setCurrentIndex(-1);
     return box;

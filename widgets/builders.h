@@ -30,6 +30,10 @@ QSpinBox* numberBox(const QString& name, int min, int max, const QString& hint, 
 // A drop-down list that starts with nothing chosen and shows the placeholder then.
 QComboBox* pickList(const QString& name, const QString& placeholder, const QStringList& items,
                     QWidget* parent);
+// The same list with a text line: a typed item's full text chooses that item, and typed text
+// never becomes a new entry, because what counts is the chosen entry's position.
+QComboBox* editablePickList(const QString& name, const QString& placeholder,
+                            const QStringList& items, QWidget* parent);
 
 // A row of check boxes as a bit mask: box k is bit k.
 std::uint32_t checkedMask(const std::vector<QCheckBox*>& boxes);
