@@ -5,15 +5,15 @@
 #include "data/codec.h"
 #include "data/datafiledialog.h"
 #include "data/kopiecestform.h"
-#include "widgets/messageboxes.h"
 #include "data/routecommands.h"
 #include "data/routegrid.h"
 #include "editors/cestaform.h"
 #include "editors/konfvyhform.h"
 #include "link/dlgstoreform.h"
 #include "link/linkdialogs.h"
-#include "tools/manualform.h"
-#include "tools/simulform.h"
+#include "tools/manualtestwindow.h"
+#include "tools/simulationwindow.h"
+#include "widgets/messageboxes.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -191,13 +191,13 @@ void TMainForm1::FormCreate() {
 void TMainForm1::createDialogs() {
     m_dlgStore = new TDlgStore1(this);
     m_konfVyhForm = new TFormKonfVYH2(m_store, this);
-    m_manualExpForm = new TManualFormEX2(m_engine, m_settings, this);
+    m_manualExpForm = new ExpansionTestWindow(m_engine, m_settings, this);
     m_cestaForm = new TCestaForm1(m_store, this);
     m_okCommDlg =
         new TOKcommDlg([path = m_settingsPath](int n) { return portDevice(n, path); }, this);
     m_kopieCestForm = new TKopieCestForm1(this);
-    m_simulForm = new TSimulForm1(m_engine, m_settings, this);
-    m_manualForm = new TManualForm2(m_engine, m_settings, this);
+    m_simulForm = new SimulationWindow(m_engine, m_settings, this);
+    m_manualForm = new ModuleTestWindow(m_engine, m_settings, this);
     m_link = new LinkDialogs(m_engine, m_store, {PBar1, LBbar1, LBverze1, LBcestMax1, Table1},
                              m_dlgStore, this);
 }

@@ -19,9 +19,9 @@ class TCestaForm1;
 class TDlgStore1;
 class TFormKonfVYH2;
 class TKopieCestForm1;
-class TManualForm2;
-class TManualFormEX2;
-class TSimulForm1;
+class ModuleTestWindow;
+class ExpansionTestWindow;
+class SimulationWindow;
 class TOKcommDlg;
 
 // The main window: route grid, menu, link display and the 20 ms clock of the module link.
@@ -92,8 +92,8 @@ private:
     TCestaForm1* m_cestaForm = nullptr;
     TOKcommDlg* m_okCommDlg = nullptr;
     TKopieCestForm1* m_kopieCestForm = nullptr;
-    TManualFormEX2* m_manualExpForm = nullptr;
-    TSimulForm1* m_simulForm = nullptr;
-    TManualForm2* m_manualForm = nullptr;
+    ExpansionTestWindow* m_manualExpForm = nullptr;
+    SimulationWindow* m_simulForm = nullptr;
+    ModuleTestWindow* m_manualForm = nullptr;
     LinkDialogs* m_link = nullptr;
 };

@@ -18,7 +18,7 @@ std::uint32_t lampRgb(LampColour colour) {
     return 0xFFFFFF;
 }
 
-LampColours lampColours(const ManualConfig& config, const LinkEngine::StatusValues& status) {
+LampColours lampColours(const ManualTestConfig& config, const LinkEngine::StatusValues& status) {
     LampColours c;
     const auto bit = [](unsigned value, int k) { return ((value >> k) & 1U) != 0; };
     for (int k = 0; k < 16; ++k)
@@ -34,7 +34,7 @@ LampColours lampColours(const ManualConfig& config, const LinkEngine::StatusValu
     return c;
 }
 
-LinkEngine::StatusValues shownStatus(const ManualConfig& config, const LinkEngine& engine) {
+LinkEngine::StatusValues shownStatus(const ManualTestConfig& config, const LinkEngine& engine) {
     return config.unit == TestedUnit::Main ? engine.status() : engine.expansionStatus();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/linkengine.h"
-#include "tools/manualconfig.h"
+#include "tools/manualtestconfig.h"
 
 #include <array>
 #include <cstdint>
@@ -21,10 +21,10 @@ struct LampColours {
 };
 
 // Lamp k of a group shows bit k-1 of its value.
-LampColours lampColours(const ManualConfig& config, const LinkEngine::StatusValues& status);
+LampColours lampColours(const ManualTestConfig& config, const LinkEngine::StatusValues& status);
 
 // The status values the window of this configuration shows: the main module's or the
 // expansion unit's.
-LinkEngine::StatusValues shownStatus(const ManualConfig& config, const LinkEngine& engine);
+LinkEngine::StatusValues shownStatus(const ManualTestConfig& config, const LinkEngine& engine);
 
 } // namespace tools

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/manualconfig.h"
+#include "tools/manualtestconfig.h"
 
 #include <QByteArray>
 
@@ -15,16 +15,17 @@ constexpr int kNoPosition = -1; // radio group with nothing chosen
 constexpr int kStraight = 0;    // "rovně"
 constexpr int kDiverging = 1;   // "odbočka"
 
-std::uint8_t machineIndex(const ManualConfig& config, int machineNumber);
+std::uint8_t machineIndex(const ManualTestConfig& config, int machineNumber);
 // 0 when no position is chosen.
-std::uint8_t positionCode(const ManualConfig& config, int positionIndex);
+std::uint8_t positionCode(const ManualTestConfig& config, int positionIndex);
 // The item's position in the signal-code list; nothing chosen (-1) goes out as 0xFF.
 std::uint8_t signalCode(int itemIndex);
 
-QByteArray pointCommand(const ManualConfig& config, int machineNumber, int positionIndex);
-QByteArray signalCommand(const ManualConfig& config, int signalNumber, int itemIndex);
+QByteArray pointCommand(const ManualTestConfig& config, int machineNumber, int positionIndex);
+QByteArray signalCommand(const ManualTestConfig& config, int signalNumber, int itemIndex);
 // Bit k-1 of the word is relay box k; highByteFirst swaps the two relay bytes.
-QByteArray relayCommand(const ManualConfig& config, std::uint16_t relayWord, bool highByteFirst);
+QByteArray relayCommand(const ManualTestConfig& config, std::uint16_t relayWord,
+                        bool highByteFirst);
 
 // Each window's own memory for "swap HI/LO": with the box ticked, relay commands alternate
 // between high byte first and low byte first, starting with high byte first; unticked presses
@@ -50,6 +51,6 @@ struct PointSelection {
 // Where "test INC" leaves the point controls after sending the current selection: a machine
 // not yet diverging goes diverging; a diverging one hands over to the next machine, straight,
 // and the last machine hands over to the first.
-PointSelection testIncNext(const ManualConfig& config, PointSelection current);
+PointSelection testIncNext(const ManualTestConfig& config, PointSelection current);
 
 } // namespace tools

@@ -1,15 +1,15 @@
-#include "tools/manualconfig.h"
+#include "tools/manualtestconfig.h"
 
-#include "tools/manualtexts.h"
+#include "tools/manualtesttexts.h"
 
 namespace tools {
 
-const ManualConfig& stv2Config() {
-    static const ManualConfig c = [] {
-        ManualConfig m;
+const ManualTestConfig& moduleTestConfig() {
+    static const ManualTestConfig c = [] {
+        ManualTestConfig m;
         m.unit = TestedUnit::Main;
-        m.className = "TManualForm2";
-        m.caption = manualtexts::kCaptionStv2;
+        m.windowName = "TManualForm2";
+        m.caption = manualtesttexts::kCaptionStv2;
         m.size = QSize(456, 383);
         m.tealBars = false;
         m.pointSpinName = "SEvyh1a";
@@ -20,22 +20,22 @@ const ManualConfig& stv2Config() {
         m.signalMin = 1;
         m.signalMax = 15;
         m.firstRelay = 1;
-        m.pushButtonLabel = manualtexts::kButtonsStv2;
+        m.pushButtonLabel = manualtesttexts::kButtonsStv2;
         m.pushButtonLabelOverFirstEight = false;
-        m.sensorLabel = manualtexts::kSensorsStv2;
-        m.detectorLabel = manualtexts::kDetectorsStv2;
+        m.sensorLabel = manualtesttexts::kSensorsStv2;
+        m.detectorLabel = manualtesttexts::kDetectorsStv2;
         m.topButtonsOwnColours = true;
         return m;
     }();
     return c;
 }
 
-const ManualConfig& exp2Config() {
-    static const ManualConfig c = [] {
-        ManualConfig m;
+const ManualTestConfig& expansionTestConfig() {
+    static const ManualTestConfig c = [] {
+        ManualTestConfig m;
         m.unit = TestedUnit::Expansion;
-        m.className = "TManualFormEX2";
-        m.caption = manualtexts::kCaptionExp2;
+        m.windowName = "TManualFormEX2";
+        m.caption = manualtesttexts::kCaptionExp2;
         m.size = QSize(465, 387);
         m.tealBars = true;
         m.pointSpinName = "SEvyh1";
@@ -46,10 +46,10 @@ const ManualConfig& exp2Config() {
         m.signalMin = 17;
         m.signalMax = 23;
         m.firstRelay = 17;
-        m.pushButtonLabel = manualtexts::kButtonsExp2;
+        m.pushButtonLabel = manualtesttexts::kButtonsExp2;
         m.pushButtonLabelOverFirstEight = true;
-        m.sensorLabel = manualtexts::kSensorsExp2;
-        m.detectorLabel = manualtexts::kDetectorsExp2;
+        m.sensorLabel = manualtesttexts::kSensorsExp2;
+        m.detectorLabel = manualtesttexts::kDetectorsExp2;
         m.topButtonsOwnColours = false;
         return m;
     }();

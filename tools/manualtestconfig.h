@@ -9,9 +9,9 @@ namespace tools {
 
 enum class TestedUnit { Main, Expansion };
 
-struct ManualConfig {
+struct ManualTestConfig {
     TestedUnit unit = TestedUnit::Main;
-    const char* className = ""; // objectName of the window
+    const char* windowName = ""; // objectName of the window
     QString caption;
     QSize size;            // client area in pixels
     bool tealBars = false; // Shape2 across the top edge, Shape1 across the bottom
@@ -36,7 +36,7 @@ struct ManualConfig {
     bool topButtonsOwnColours = false;
 };
 
-const ManualConfig& stv2Config(); // TManualForm2
-const ManualConfig& exp2Config(); // TManualFormEX2
+const ManualTestConfig& moduleTestConfig();    // TManualForm2
+const ManualTestConfig& expansionTestConfig(); // TManualFormEX2
 
 } // namespace tools

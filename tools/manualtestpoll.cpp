@@ -1,8 +1,8 @@
-#include "tools/manualpoll.h"
+#include "tools/manualtestpoll.h"
 
 namespace tools {
 
-PollSwitch switchPoll(const ManualConfig& config, LinkEngine& engine) {
+PollSwitch switchPoll(const ManualTestConfig& config, LinkEngine& engine) {
     if (engine.isIdle()) {
         const bool started = config.unit == TestedUnit::Main ? engine.startStatusPoll()
                                                              : engine.startExpansionStatusPoll();
@@ -11,7 +11,7 @@ PollSwitch switchPoll(const ManualConfig& config, LinkEngine& engine) {
     return stopPoll(config, engine) ? PollSwitch::Stopped : PollSwitch::Unchanged;
 }
 
-bool stopPoll(const ManualConfig& config, LinkEngine& engine) {
+bool stopPoll(const ManualTestConfig& config, LinkEngine& engine) {
     return config.unit == TestedUnit::Main ? engine.stopStatusPoll()
                                            : engine.stopExpansionStatusPoll();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/linkengine.h"
-#include "tools/manualconfig.h"
+#include "tools/manualtestconfig.h"
 
 // The repeated status reading of a manual test window. Each window starts only its own poll,
 // from idle; stopping takes in the link states the engine's stopper of that unit accepts
@@ -12,8 +12,8 @@ enum class PollSwitch { Started, Stopped, Unchanged };
 
 // The poll button: idle starts the poll, a running poll stops, any other link state (a
 // transfer, a command being sent, the simulation) is left alone.
-PollSwitch switchPoll(const ManualConfig& config, LinkEngine& engine);
+PollSwitch switchPoll(const ManualTestConfig& config, LinkEngine& engine);
 // ZAVŘÍT and every other way of closing the window.
-bool stopPoll(const ManualConfig& config, LinkEngine& engine);
+bool stopPoll(const ManualTestConfig& config, LinkEngine& engine);
 
 } // namespace tools

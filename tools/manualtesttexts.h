@@ -5,7 +5,7 @@
 
 // Texts of the two manual test windows exactly as the user sees them; the blanks inside the lamp
 // captions and the signal-code items line them up with the lamps and the signal head pictures.
-namespace manualtexts {
+namespace manualtesttexts {
 inline const QString kCaptionStv2 = QStringLiteral("Test a manuální řízení periferií");
 inline const QString kCaptionExp2 = QStringLiteral("Test a manuální řízení periferií EXP jednotky");
 
@@ -54,4 +54,4 @@ inline const QStringList kSignalCodes = {
     QStringLiteral("14:[ž*--b-]  opakovací navěst "),
     QStringLiteral("15:[ž--bž]  opakovací navěst "),
 };
-} // namespace manualtexts
+} // namespace manualtesttexts

@@ -1,10 +1,10 @@
-#include "tools/manualform.h"
-#include "widgets/numberbox.h"
+#include "tools/manualtestwindow.h"
 
-#include "widgets/controls.h"
 #include "tools/lampcolours.h"
-#include "tools/manualpoll.h"
-#include "tools/manualtexts.h"
+#include "tools/manualtestpoll.h"
+#include "tools/manualtesttexts.h"
+#include "widgets/builders.h"
+#include "widgets/controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,7 +12,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSpinBox>
@@ -25,39 +24,9 @@ using namespace tools;
 
 namespace {
 constexpr int kLampRefreshMs = 250;
-const QColor kTeal(0, 128, 128);
-
-QFrame* horizontalLine(QWidget* parent) {
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
-
-QFrame* tealBar(const char* name, QWidget* parent) {
-    auto* bar = new QFrame(parent);
-    bar->setObjectName(QLatin1String(name));
-    bar->setFixedHeight(6);
-    bar->setAutoFillBackground(true);
-    QPalette p = bar->palette();
-    p.setColor(QPalette::Window, kTeal);
-    bar->setPalette(p);
-    return bar;
-}
-
-// A number box reads an emptied text as its minimum and a typed number outside its range as the
-// nearest bound, rather than silently sending whatever number it held before.
-QSpinBox* numberBox(const char* name, int min, int max, QWidget* parent) {
-    auto* box = new NumberBox(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    box->setRange(min, max);
-    box->setValue(min);
-    return box;
-}
 
 QPushButton* setButton(const char* name, QWidget* parent) {
-    auto* b = new QPushButton(manualtexts::kSet, parent);
+    auto* b = new QPushButton(manualtesttexts::kSet, parent);
     b->setObjectName(QLatin1String(name));
     b->setFixedWidth(48);
     return b;
@@ -75,10 +44,10 @@ std::pair<double, double> wordCentres(const QFontMetrics& fm, const QString& tex
 }
 } // namespace
 
-ManualForm::ManualForm(const ManualConfig& config, LinkEngine& engine, const AppSettings& settings,
-                       QWidget* parent)
+ManualTestWindow::ManualTestWindow(const ManualTestConfig& config, LinkEngine& engine,
+                                   const AppSettings& settings, QWidget* parent)
     : QDialog(parent), m_config(config), m_engine(engine), m_developer(settings.developer) {
-    setObjectName(QLatin1String(config.className));
+    setObjectName(QLatin1String(config.windowName));
     setWindowTitle(config.caption);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     buildControls();
@@ -87,131 +56,120 @@ ManualForm::ManualForm(const ManualConfig& config, LinkEngine& engine, const App
         b->setAutoDefault(false);
     setFixedSize(config.size);
 
-    BTtestINC->setVisible(m_developer);
-    BTtestINC->setEnabled(m_developer);
-    CBswap->setVisible(m_developer);
-    CBswap->setEnabled(m_developer);
+    m_testIncButton->setVisible(m_developer);
+    m_testIncButton->setEnabled(m_developer);
+    m_swapBox->setVisible(m_developer);
+    m_swapBox->setEnabled(m_developer);
 
-    connect(Button1, &QPushButton::clicked, this, &ManualForm::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &ManualForm::Button2Click);
-    connect(Button4, &QPushButton::clicked, this, &ManualForm::Button4Click);
-    connect(Button5, &QPushButton::clicked, this, &ManualForm::Button5Click);
-    connect(Button3, &QPushButton::clicked, this, &ManualForm::Button3Click);
-    connect(BTtestINC, &QPushButton::clicked, this, &ManualForm::BTtestINCClick);
+    connect(m_setPointButton, &QPushButton::clicked, this, &ManualTestWindow::onSetPointClicked);
+    connect(m_setRelaysButton, &QPushButton::clicked, this, &ManualTestWindow::onSetRelaysClicked);
+    connect(m_setSignalButton, &QPushButton::clicked, this, &ManualTestWindow::onSetSignalClicked);
+    connect(m_pollButton, &QPushButton::clicked, this, &ManualTestWindow::onPollClicked);
+    connect(m_testIncButton, &QPushButton::clicked, this, &ManualTestWindow::onTestIncClicked);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kLampRefreshMs);
-    connect(Timer1, &QTimer::timeout, this, &ManualForm::Timer1Timer);
-    Timer1->start();
-    Timer1Timer();
+    m_lampTimer = new QTimer(this);
+    m_lampTimer->setObjectName(QStringLiteral("Timer1"));
+    m_lampTimer->setInterval(kLampRefreshMs);
+    connect(m_lampTimer, &QTimer::timeout, this, &ManualTestWindow::refreshLamps);
+    m_lampTimer->start();
+    refreshLamps();
 }
 
-void ManualForm::buildControls() {
+void ManualTestWindow::buildControls() {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
-    if (m_config.tealBars) {
-        Shape2 = tealBar("Shape2", this);
-        outer->addWidget(Shape2);
-    }
+    if (m_config.tealBars)
+        outer->addWidget(widgets::tealBar(this, QStringLiteral("Shape2")));
     auto* body = new QVBoxLayout;
     body->setContentsMargins(8, 6, 8, 6);
     body->setSpacing(4);
     outer->addLayout(body, 1);
-    if (m_config.tealBars) {
-        Shape1 = tealBar("Shape1", this);
-        outer->addWidget(Shape1);
-    }
+    if (m_config.tealBars)
+        outer->addWidget(widgets::tealBar(this, QStringLiteral("Shape1")));
 
     // Point machine row.
     auto* pointRow = new QHBoxLayout;
-    LBbar1 = new QLabel(manualtexts::kPointHeading, this);
-    LBbar1->setObjectName(QStringLiteral("LBbar1"));
-    SEvyh = numberBox(m_config.pointSpinName, m_config.pointMin, m_config.pointMax, this);
-    SEvyh->setToolTip(manualtexts::kPointHint);
-    RGvyh = new RadioGroup(QLatin1String(m_config.positionGroupName), manualtexts::kPosition,
-                           {manualtexts::kStraight, manualtexts::kDiverging}, 2, this);
-    BTtestINC = new QPushButton(manualtexts::kTestInc, this);
-    BTtestINC->setObjectName(QStringLiteral("BTtestINC"));
-    Button1 = setButton("Button1", this);
-    pointRow->addWidget(LBbar1);
-    pointRow->addWidget(SEvyh);
+    QLabel* pointHeading =
+        widgets::label(QStringLiteral("LBbar1"), manualtesttexts::kPointHeading, this);
+    m_pointNumber = widgets::numberBox(QLatin1String(m_config.pointSpinName), m_config.pointMin,
+                                       m_config.pointMax, manualtesttexts::kPointHint, this);
+    m_pointPosition =
+        new RadioGroup(QLatin1String(m_config.positionGroupName), manualtesttexts::kPosition,
+                       {manualtesttexts::kStraight, manualtesttexts::kDiverging}, 2, this);
+    m_testIncButton = new QPushButton(manualtesttexts::kTestInc, this);
+    m_testIncButton->setObjectName(QStringLiteral("BTtestINC"));
+    m_setPointButton = setButton("Button1", this);
+    pointRow->addWidget(pointHeading);
+    pointRow->addWidget(m_pointNumber);
     pointRow->addSpacing(8);
-    pointRow->addWidget(RGvyh);
+    pointRow->addWidget(m_pointPosition);
     pointRow->addStretch(1);
-    pointRow->addWidget(BTtestINC);
-    pointRow->addWidget(Button1);
+    pointRow->addWidget(m_testIncButton);
+    pointRow->addWidget(m_setPointButton);
     body->addLayout(pointRow);
-    body->addWidget(horizontalLine(this));
+    body->addWidget(widgets::horizontalLine(this));
 
     // Two relay rows.
     auto* relays = new QGridLayout;
     relays->setHorizontalSpacing(2);
     relays->setVerticalSpacing(2);
-    Label5 = new QLabel(manualtexts::kRelayHeading, this);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    relays->addWidget(Label5, 0, 0);
+    relays->addWidget(
+        widgets::label(QStringLiteral("Label5"), manualtesttexts::kRelayHeading, this), 0, 0);
     for (int k = 0; k < 16; ++k) {
-        auto* box = new QCheckBox(QStringLiteral("R%1").arg(m_config.firstRelay + k), this);
-        box->setObjectName(QStringLiteral("CBrele%1").arg(k + 1));
-        CBrele[static_cast<std::size_t>(k)] = box;
+        QCheckBox* box =
+            widgets::checkBox(QStringLiteral("CBrele%1").arg(k + 1),
+                              QStringLiteral("R%1").arg(m_config.firstRelay + k), this);
+        m_relayBoxes.push_back(box);
         relays->addWidget(box, k / 8, 1 + k % 8);
     }
-    CBswap = new QCheckBox(manualtexts::kSwap, this);
-    CBswap->setObjectName(QStringLiteral("CBswap"));
-    relays->addWidget(CBswap, 2, 1, 1, 4);
-    Button2 = setButton("Button2", this);
+    m_swapBox = widgets::checkBox(QStringLiteral("CBswap"), manualtesttexts::kSwap, this);
+    relays->addWidget(m_swapBox, 2, 1, 1, 4);
+    m_setRelaysButton = setButton("Button2", this);
     relays->setColumnStretch(9, 1);
-    relays->addWidget(Button2, 0, 10, 2, 1, Qt::AlignVCenter);
+    relays->addWidget(m_setRelaysButton, 0, 10, 2, 1, Qt::AlignVCenter);
     body->addLayout(relays);
-    body->addWidget(horizontalLine(this));
+    body->addWidget(widgets::horizontalLine(this));
 
     // Signal row.
     auto* signalRow = new QHBoxLayout;
-    Label1 = new QLabel(manualtexts::kSignalHeading, this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    SEnav1 = numberBox("SEnav1", m_config.signalMin, m_config.signalMax, this);
-    SEnav1->setToolTip(manualtexts::kSignalHint);
-    CBox1navest = new QComboBox(this);
-    CBox1navest->setObjectName(QStringLiteral("CBox1navest"));
-    CBox1navest->setEditable(true);
-    // Typed text must never become a new entry: the code sent is the entry's position.
-    CBox1navest->setInsertPolicy(QComboBox::NoInsert);
-    CBox1navest->setPlaceholderText(manualtexts::kSignalCodePrompt);
-    CBox1navest->lineEdit()->setPlaceholderText(manualtexts::kSignalCodePrompt);
-    CBox1navest->addItems(manualtexts::kSignalCodes);
-    CBox1navest->setCurrentIndex(-1);
-    CBox1navest->setMaxVisibleItems(16);
-    Button4 = setButton("Button4", this);
-    signalRow->addWidget(Label1);
-    signalRow->addWidget(SEnav1);
-    signalRow->addWidget(CBox1navest, 1);
-    signalRow->addWidget(Button4);
+    QLabel* signalHeading =
+        widgets::label(QStringLiteral("Label1"), manualtesttexts::kSignalHeading, this);
+    m_signalNumber = widgets::numberBox(QStringLiteral("SEnav1"), m_config.signalMin,
+                                        m_config.signalMax, manualtesttexts::kSignalHint, this);
+    m_signalCode =
+        widgets::editablePickList(QStringLiteral("CBox1navest"), manualtesttexts::kSignalCodePrompt,
+                                  manualtesttexts::kSignalCodes, this);
+    m_signalCode->setMaxVisibleItems(16);
+    m_setSignalButton = setButton("Button4", this);
+    signalRow->addWidget(signalHeading);
+    signalRow->addWidget(m_signalNumber);
+    signalRow->addWidget(m_signalCode, 1);
+    signalRow->addWidget(m_setSignalButton);
     body->addLayout(signalRow);
-    body->addWidget(horizontalLine(this));
+    body->addWidget(widgets::horizontalLine(this));
 
     // Lamp panels: sensors over detectors on the left, push-buttons on the right.
     auto* lamps = new QHBoxLayout;
     auto* left = new QVBoxLayout;
-    left->addWidget(buildLampPanel(m_config.sensorLabel, 8, 8, "ShSN", ShSN));
-    left->addWidget(buildLampPanel(m_config.detectorLabel, 8, 8, "ShDET", ShDET));
+    left->addWidget(buildLampPanel(m_config.sensorLabel, 8, 8, "ShSN", m_sensorLamps));
+    left->addWidget(buildLampPanel(m_config.detectorLabel, 8, 8, "ShDET", m_detectorLamps));
     left->addStretch(1);
     auto* right = new QVBoxLayout;
     right->addWidget(buildLampPanel(m_config.pushButtonLabel, 16,
-                                    m_config.pushButtonLabelOverFirstEight ? 8 : 14, "ShTL", ShTL));
+                                    m_config.pushButtonLabelOverFirstEight ? 8 : 14, "ShTL",
+                                    m_pushButtonLamps));
     right->addStretch(1);
     auto* buttons = new QHBoxLayout;
-    Button5 = new QPushButton(manualtexts::kPollFirst, this);
-    Button5->setObjectName(QStringLiteral("Button5"));
-    Button3 = new QPushButton(manualtexts::kClose, this);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    QFont bold = Button3->font();
-    bold.setBold(true);
-    Button3->setFont(bold);
+    m_pollButton = new QPushButton(manualtesttexts::kPollFirst, this);
+    m_pollButton->setObjectName(QStringLiteral("Button5"));
+    auto* closeButton = new QPushButton(manualtesttexts::kClose, this);
+    closeButton->setObjectName(QStringLiteral("Button3"));
+    widgets::makeBold(closeButton);
+    connect(closeButton, &QPushButton::clicked, this, &ManualTestWindow::onCloseClicked);
     buttons->addStretch(1);
-    buttons->addWidget(Button5);
-    buttons->addWidget(Button3);
+    buttons->addWidget(m_pollButton);
+    buttons->addWidget(closeButton);
     right->addLayout(buttons);
     lamps->addLayout(left);
     lamps->addStretch(1);
@@ -219,8 +177,8 @@ void ManualForm::buildControls() {
     body->addLayout(lamps, 1);
 }
 
-QWidget* ManualForm::buildLampPanel(const QString& caption, int count, int labelSpan,
-                                    const char* prefix, QList<LampShape*>& lamps) {
+QWidget* ManualTestWindow::buildLampPanel(const QString& caption, int count, int labelSpan,
+                                          const char* prefix, std::vector<LampShape*>& lamps) {
     auto* panel = new QFrame(this);
     panel->setFrameShape(QFrame::Box);
     panel->setFrameShadow(QFrame::Sunken);
@@ -246,65 +204,68 @@ QWidget* ManualForm::buildLampPanel(const QString& caption, int count, int label
         const double centre = margin + shift + firstCentre + k * pitch;
         lamp->move(qRound(centre - LampShape::kWidth / 2.0), lampTop);
         right = std::max(right, lamp->x() + LampShape::kWidth);
-        lamps << lamp;
+        lamps.push_back(lamp);
     }
     panel->setFixedSize(right + margin, lampTop + LampShape::kHeight + margin);
     return panel;
 }
 
-void ManualForm::showEvent(QShowEvent* event) {
+void ManualTestWindow::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
-        FormShow();
+        onShown();
     QDialog::showEvent(event);
 }
 
-void ManualForm::FormShow() {
+// FormShow
+void ManualTestWindow::onShown() {
     setSetButtonsEnabled(true);
-    CBswap->setChecked(false);
-    CBswap->setVisible(m_developer);
-    CBswap->setEnabled(m_developer);
-    BTtestINC->setVisible(m_developer);
-    BTtestINC->setEnabled(m_developer);
+    m_swapBox->setChecked(false);
+    m_swapBox->setVisible(m_developer);
+    m_swapBox->setEnabled(m_developer);
+    m_testIncButton->setVisible(m_developer);
+    m_testIncButton->setEnabled(m_developer);
 }
 
-void ManualForm::Timer1Timer() {
+void ManualTestWindow::refreshLamps() {
     const LampColours c = lampColours(m_config, shownStatus(m_config, m_engine));
-    const auto paint = [](const QList<LampShape*>& lamps, const auto& colours) {
-        const int count =
-            std::min(static_cast<int>(lamps.size()), static_cast<int>(colours.size()));
-        for (int k = 0; k < count; ++k)
-            lamps[k]->setBrushColor(QColor::fromRgb(lampRgb(colours[static_cast<std::size_t>(k)])));
+    const auto paint = [](const std::vector<LampShape*>& lamps, const auto& colours) {
+        const std::size_t count = std::min(lamps.size(), colours.size());
+        for (std::size_t k = 0; k < count; ++k)
+            lamps[k]->setBrushColor(QColor::fromRgb(lampRgb(colours[k])));
     };
-    paint(ShTL, c.pushButtons);
-    paint(ShSN, c.sensors);
-    paint(ShDET, c.detectors);
+    paint(m_pushButtonLamps, c.pushButtons);
+    paint(m_sensorLamps, c.sensors);
+    paint(m_detectorLamps, c.detectors);
 }
 
-void ManualForm::Button1Click() {
-    m_engine.prepareCommand(pointCommand(m_config, spinValue(SEvyh), RGvyh->itemIndex()));
+// Button1Click
+void ManualTestWindow::onSetPointClicked() {
+    m_engine.prepareCommand(
+        pointCommand(m_config, spinValue(m_pointNumber), m_pointPosition->itemIndex()));
 }
 
-void ManualForm::Button2Click() {
-    std::uint16_t word = 0;
-    for (int k = 0; k < 16; ++k)
-        if (CBrele[static_cast<std::size_t>(k)]->isChecked())
-            word |= static_cast<std::uint16_t>(1U << k);
-    const bool highFirst = m_swap.nextHighByteFirst(CBswap->isChecked());
+// Button2Click
+void ManualTestWindow::onSetRelaysClicked() {
+    const auto word = static_cast<std::uint16_t>(widgets::checkedMask(m_relayBoxes));
+    const bool highFirst = m_swap.nextHighByteFirst(m_swapBox->isChecked());
     m_engine.prepareCommand(relayCommand(m_config, word, highFirst));
 }
 
-void ManualForm::Button4Click() {
-    m_engine.prepareCommand(signalCommand(m_config, spinValue(SEnav1), chosenIndex(CBox1navest)));
+// Button4Click
+void ManualTestWindow::onSetSignalClicked() {
+    m_engine.prepareCommand(
+        signalCommand(m_config, spinValue(m_signalNumber), chosenIndex(m_signalCode)));
 }
 
-void ManualForm::Button5Click() {
+// Button5Click
+void ManualTestWindow::onPollClicked() {
     switch (switchPoll(m_config, m_engine)) {
     case PollSwitch::Started:
-        Button5->setText(manualtexts::kPollOn);
+        m_pollButton->setText(manualtesttexts::kPollOn);
         setSetButtonsEnabled(false);
         break;
     case PollSwitch::Stopped:
-        Button5->setText(manualtexts::kPollOff);
+        m_pollButton->setText(manualtesttexts::kPollOff);
         setSetButtonsEnabled(true);
         break;
     case PollSwitch::Unchanged:
@@ -312,39 +273,43 @@ void ManualForm::Button5Click() {
     }
 }
 
-void ManualForm::Button3Click() {
+// Button3Click
+void ManualTestWindow::onCloseClicked() {
     endPoll();
     accept();
 }
 
-void ManualForm::BTtestINCClick() {
-    Button1Click();
-    const PointSelection next = testIncNext(m_config, {spinValue(SEvyh), RGvyh->itemIndex()});
-    RGvyh->setItemIndex(next.positionIndex);
-    SEvyh->setValue(next.machine);
+// BTtestINCClick
+void ManualTestWindow::onTestIncClicked() {
+    onSetPointClicked();
+    const PointSelection next =
+        testIncNext(m_config, {spinValue(m_pointNumber), m_pointPosition->itemIndex()});
+    m_pointPosition->setItemIndex(next.positionIndex);
+    m_pointNumber->setValue(next.machine);
 }
 
-void ManualForm::done(int result) {
+void ManualTestWindow::done(int result) {
     endPoll();
     QDialog::done(result);
 }
 
-void ManualForm::endPoll() {
+void ManualTestWindow::endPoll() {
     // The caption must not go on claiming a poll that closing has just ended.
     if (stopPoll(m_config, m_engine)) {
-        Button5->setText(manualtexts::kPollOff);
+        m_pollButton->setText(manualtesttexts::kPollOff);
         setSetButtonsEnabled(true);
     }
 }
 
-void ManualForm::setSetButtonsEnabled(bool enabled) {
-    Button1->setEnabled(enabled);
-    Button2->setEnabled(enabled);
-    Button4->setEnabled(enabled);
+void ManualTestWindow::setSetButtonsEnabled(bool enabled) {
+    m_setPointButton->setEnabled(enabled);
+    m_setRelaysButton->setEnabled(enabled);
+    m_setSignalButton->setEnabled(enabled);
 }
 
-TManualForm2::TManualForm2(LinkEngine& engine, const AppSettings& settings, QWidget* parent)
-    : ManualForm(stv2Config(), engine, settings, parent) {}
+ModuleTestWindow::ModuleTestWindow(LinkEngine& engine, const AppSettings& settings, QWidget* parent)
+    : ManualTestWindow(moduleTestConfig(), engine, settings, parent) {}
 
-TManualFormEX2::TManualFormEX2(LinkEngine& engine, const AppSettings& settings, QWidget* parent)
-    : ManualForm(exp2Config(), engine, settings, parent) {}
+ExpansionTestWindow::ExpansionTestWindow(LinkEngine& engine, const AppSettings& settings,
+                                         QWidget* parent)
+    : ManualTestWindow(expansionTestConfig(), engine, settings, parent) {}

@@ -2,18 +2,16 @@
 
 #include "link/linkengine.h"
 #include "link/settings.h"
-#include "tools/manualcommands.h"
-#include "tools/manualconfig.h"
+#include "tools/manualtestcommands.h"
+#include "tools/manualtestconfig.h"
 
 #include <QDialog>
 
-#include <array>
+#include <vector>
 
 class LampShape;
 class QCheckBox;
 class QComboBox;
-class QFrame;
-class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTimer;
@@ -21,28 +19,21 @@ class RadioGroup;
 
 // Drives one unit's outputs by hand and shows its inputs on 32 lamps. The window never touches
 // the port: it prepares commands and starts or stops its unit's status poll in the link engine,
-// and paints the status values the engine stored every 250 ms. TManualForm2 (main module) and
-// TManualFormEX2 (expansion unit) are this window with different configurations.
-class ManualForm : public QDialog {
+// and paints the status values the engine stored every 250 ms. ModuleTestWindow and
+// ExpansionTestWindow are this window with different configurations.
+class ManualTestWindow : public QDialog {
     Q_OBJECT
 public:
-    ManualForm(const tools::ManualConfig& config, LinkEngine& engine, const AppSettings& settings,
-               QWidget* parent = nullptr);
+    ManualTestWindow(const tools::ManualTestConfig& config, LinkEngine& engine,
+                     const AppSettings& settings, QWidget* parent = nullptr);
 
-    const tools::ManualConfig& config() const { return m_config; }
+    const tools::ManualTestConfig& config() const { return m_config; }
     bool developerMode() const { return m_developer; }
     // This window's "swap HI/LO" alternation; survives closing and reopening.
     bool relaySwapToggle() const { return m_swap.toggle(); }
 
-    // Handlers, named after the controls they serve.
-    void FormShow();
-    void Timer1Timer();
-    void Button1Click();
-    void Button2Click();
-    void Button4Click();
-    void Button5Click();
-    void Button3Click();
-    void BTtestINCClick();
+    // Paints the lamps from the status values the engine holds now (Timer1Timer).
+    void refreshLamps();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -53,48 +44,49 @@ protected:
 private:
     void buildControls();
     QWidget* buildLampPanel(const QString& caption, int count, int labelSpan, const char* prefix,
-                            QList<LampShape*>& lamps);
+                            std::vector<LampShape*>& lamps);
+    void onShown();
+    void onSetPointClicked();
+    void onSetRelaysClicked();
+    void onSetSignalClicked();
+    void onPollClicked();
+    void onCloseClicked();
+    void onTestIncClicked();
     void setSetButtonsEnabled(bool enabled);
     void endPoll();
 
-    const tools::ManualConfig& m_config;
+    const tools::ManualTestConfig& m_config;
     LinkEngine& m_engine;
     bool m_developer = false;
     tools::RelaySwapToggle m_swap;
 
-    QLabel* LBbar1 = nullptr;
-    QSpinBox* SEvyh = nullptr;   // SEvyh1a / SEvyh1
-    RadioGroup* RGvyh = nullptr; // RGvyh1a / RGvyh1
-    QPushButton* BTtestINC = nullptr;
-    QPushButton* Button1 = nullptr;
-    QLabel* Label5 = nullptr;
-    std::array<QCheckBox*, 16> CBrele{};
-    QCheckBox* CBswap = nullptr;
-    QPushButton* Button2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QSpinBox* SEnav1 = nullptr;
-    QComboBox* CBox1navest = nullptr;
-    QPushButton* Button4 = nullptr;
-    QList<LampShape*> ShSN;
-    QList<LampShape*> ShTL;
-    QList<LampShape*> ShDET;
-    QPushButton* Button5 = nullptr;
-    QPushButton* Button3 = nullptr;
-    QFrame* Shape1 = nullptr;
-    QFrame* Shape2 = nullptr;
-    QTimer* Timer1 = nullptr;
+    QSpinBox* m_pointNumber = nullptr;
+    RadioGroup* m_pointPosition = nullptr;
+    QPushButton* m_testIncButton = nullptr;
+    QPushButton* m_setPointButton = nullptr;
+    std::vector<QCheckBox*> m_relayBoxes; // R1..R16 or R17..R32, bit k is box k
+    QCheckBox* m_swapBox = nullptr;
+    QPushButton* m_setRelaysButton = nullptr;
+    QSpinBox* m_signalNumber = nullptr;
+    QComboBox* m_signalCode = nullptr;
+    QPushButton* m_setSignalButton = nullptr;
+    std::vector<LampShape*> m_sensorLamps;
+    std::vector<LampShape*> m_pushButtonLamps;
+    std::vector<LampShape*> m_detectorLamps;
+    QPushButton* m_pollButton = nullptr;
+    QTimer* m_lampTimer = nullptr;
 };
 
 // "Test periferií/monitoring STV2": the main module.
-class TManualForm2 : public ManualForm {
+class ModuleTestWindow : public ManualTestWindow {
     Q_OBJECT
 public:
-    TManualForm2(LinkEngine& engine, const AppSettings& settings, QWidget* parent = nullptr);
+    ModuleTestWindow(LinkEngine& engine, const AppSettings& settings, QWidget* parent = nullptr);
 };
 
 // "Test periferií/monitoring EXP2": the expansion unit.
-class TManualFormEX2 : public ManualForm {
+class ExpansionTestWindow : public ManualTestWindow {
     Q_OBJECT
 public:
-    TManualFormEX2(LinkEngine& engine, const AppSettings& settings, QWidget* parent = nullptr);
+    ExpansionTestWindow(LinkEngine& engine, const AppSettings& settings, QWidget* parent = nullptr);
 };

@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // Texts of the simulation window exactly as the user sees them.
-namespace simultexts {
+namespace simulationtexts {
 inline const QString kCaption = QStringLiteral("Simulace STAVNIK č.2");
 // Aspect codes of the neighbour's signals: the code is the item's position.
 inline const QStringList kAspects = {
@@ -32,4 +32,4 @@ inline const QString kWarningTitle = QStringLiteral("Upozornění:");
 inline const QString kWarningLine1 = QStringLiteral("Pro simulaci komunikace STVNIK <-> STVNIK");
 inline const QString kWarningLine2 = QStringLiteral("nutno odpojit konfig. propojku na DPS");
 inline const QString kClose = QStringLiteral("ZAVŘÍT");
-} // namespace simultexts
+} // namespace simulationtexts

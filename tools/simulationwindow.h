@@ -7,31 +7,28 @@
 #include <QDialog>
 
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QPushButton;
 class QSpinBox;
 class QTimer;
 
 // The PC as a second module on the line: every 600 ms while the window is open the link engine
 // sends one simulation frame with the simulated neighbour's inputs and its answers, and the
 // window shows what the module asked in its last reply.
-class TSimulForm1 : public QDialog {
+class SimulationWindow : public QDialog {
     Q_OBJECT
 public:
-    TSimulForm1(LinkEngine& engine, const AppSettings& settings, QWidget* parent = nullptr);
+    SimulationWindow(LinkEngine& engine, const AppSettings& settings, QWidget* parent = nullptr);
 
     bool developerMode() const { return m_developer; }
     // What the controls say now, as the next frame would carry it.
     tools::SimulationControls controls() const;
 
-    // Handlers.
-    void FormCreate();
-    void FormShow();
-    void Timer1Timer();
-    void FormClose();
+    // Hands the engine the next frame's data and shows the last reply (Timer1Timer).
+    void sendNextFrame();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,32 +39,28 @@ protected:
 private:
     void buildControls();
     std::array<QWidget*, 8> developerControls() const;
+    void onCreated();
+    void onShown();
+    void onClosed();
 
     LinkEngine& m_engine;
     bool m_developer = false;
 
-    std::array<QComboBox*, tools::kNeighbourSignals> CBoxNav{};
-    QLabel* Label22 = nullptr;
-    QLabel* LBreqNavA = nullptr;
-    QLabel* Label23 = nullptr;
-    QLabel* LBreqNavB = nullptr;
-    QLabel* Label10 = nullptr;
-    std::array<QCheckBox*, 16> CBsen{};
-    QLabel* Label9 = nullptr;
-    std::array<QCheckBox*, 16> CBdet{};
-    QLabel* Label21 = nullptr;
-    QLabel* LBtikRX = nullptr;
-    QLabel* LBreqA = nullptr;
-    QSpinBox* SEnavREQa = nullptr;
-    QLabel* LBspeedA = nullptr;
-    QLabel* LBkolej1 = nullptr;
-    QSpinBox* SEkolejA = nullptr;
-    QSpinBox* SEkolejB = nullptr;
-    QCheckBox* CBvjezd1 = nullptr;
-    QCheckBox* CBvjezd2 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLabel* Label12 = nullptr;
-    QLabel* Label13 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    std::array<QComboBox*, tools::kNeighbourSignals> m_aspectBoxes{};
+    QLabel* m_askedSignalA = nullptr;
+    QLabel* m_askedSignalB = nullptr;
+    std::vector<QCheckBox*> m_sensorBoxes;   // S1..S16, bit k is box k
+    std::vector<QCheckBox*> m_detectorBoxes; // D1..D16, bit k is box k
+    QLabel* m_replyCount = nullptr;
+    // The developer's own question about the neighbour's signal, and its answer.
+    QLabel* m_requestLabel = nullptr;
+    QSpinBox* m_requestSignal = nullptr;
+    QLabel* m_answerA = nullptr;
+    // Developer-only track data and entry directions.
+    QLabel* m_trackLabel = nullptr;
+    QSpinBox* m_trackNumber = nullptr;
+    QSpinBox* m_trackOccupancy = nullptr;
+    QCheckBox* m_entryDirection1 = nullptr;
+    QCheckBox* m_entryDirection2 = nullptr;
+    QTimer* m_frameTimer = nullptr;
 };

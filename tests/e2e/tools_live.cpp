@@ -1,8 +1,8 @@
 #include "link/linkengine.h"
 #include "link/serialport.h"
+#include "tools/manualtestwindow.h"
+#include "tools/simulationwindow.h"
 #include "widgets/controls.h"
-#include "tools/manualform.h"
-#include "tools/simulform.h"
 
 #include "support/bytes.h"
 #include "support/pty.h"
@@ -80,20 +80,20 @@ struct Tool {
     LinkEngine engine{store, port};
     AppSettings settings;
     QTimer clock;
-    std::unique_ptr<TManualForm2> stv2;
-    std::unique_ptr<TManualFormEX2> exp2;
-    std::unique_ptr<TSimulForm1> simul;
+    std::unique_ptr<ModuleTestWindow> stv2;
+    std::unique_ptr<ExpansionTestWindow> exp2;
+    std::unique_ptr<SimulationWindow> simul;
 
     Tool(const QString& ini, bool developer) : port(ini) {
         settings.developer = developer;
-        stv2 = std::make_unique<TManualForm2>(engine, settings);
-        exp2 = std::make_unique<TManualFormEX2>(engine, settings);
-        simul = std::make_unique<TSimulForm1>(engine, settings);
+        stv2 = std::make_unique<ModuleTestWindow>(engine, settings);
+        exp2 = std::make_unique<ExpansionTestWindow>(engine, settings);
+        simul = std::make_unique<SimulationWindow>(engine, settings);
         QObject::connect(&clock, &QTimer::timeout, &engine, &LinkEngine::tick);
     }
-    ManualForm* form(const QString& which) {
-        return which == QLatin1String("EXP2") ? static_cast<ManualForm*>(exp2.get())
-                                              : static_cast<ManualForm*>(stv2.get());
+    ManualTestWindow* form(const QString& which) {
+        return which == QLatin1String("EXP2") ? static_cast<ManualTestWindow*>(exp2.get())
+                                              : static_cast<ManualTestWindow*>(stv2.get());
     }
 };
 
@@ -189,7 +189,7 @@ private slots:
         QVERIFY(!pty.slave.isEmpty());
         Tool tool(ini(), true);
         QVERIFY(tool.port.openDevice(pty.slave));
-        ManualForm* f = tool.form(which);
+        ManualTestWindow* f = tool.form(which);
         f->show();
         if (setButton == "Button1") {
             child<QSpinBox>(f, QLatin1String(f->config().pointSpinName))->setValue(number);
@@ -217,7 +217,7 @@ private slots:
         QVERIFY(tool.port.openDevice(emu.device));
         tool.clock.start(20);
 
-        ManualForm* main = tool.form("STV2");
+        ManualTestWindow* main = tool.form("STV2");
         main->show();
         child<QSpinBox>(main, "SEvyh1a")->setValue(4);
         child<RadioGroup>(main, "RGvyh1a")->setItemIndex(1);
@@ -233,7 +233,7 @@ private slots:
         QTRY_VERIFY(tool.engine.isIdle());
         click(main, "Button3");
 
-        ManualForm* exp = tool.form("EXP2");
+        ManualTestWindow* exp = tool.form("EXP2");
         exp->show();
         child<QSpinBox>(exp, "SEvyh1")->setValue(16);
         child<RadioGroup>(exp, "RGvyh1")->setItemIndex(0);
@@ -266,7 +266,7 @@ private slots:
         QVERIFY(tool.port.openDevice(emu.device));
         tool.clock.start(20);
 
-        ManualForm* main = tool.form("STV2");
+        ManualTestWindow* main = tool.form("STV2");
         main->show();
         QCOMPARE(lamp(main, "ShTL15"), kAqua);
         click(main, "Button5");
@@ -284,7 +284,7 @@ private slots:
         click(main, "Button3");
         QCOMPARE(tool.engine.linkState(), 0);
 
-        ManualForm* exp = tool.form("EXP2");
+        ManualTestWindow* exp = tool.form("EXP2");
         exp->show();
         click(exp, "Button5");
         emu.command("exp button 12 on");
@@ -308,7 +308,7 @@ private slots:
         tool.clock.start(20);
 
         // Signal 5 of the module shows VOLNO, and the neighbour asks about it.
-        ManualForm* main = tool.form("STV2");
+        ManualTestWindow* main = tool.form("STV2");
         main->show();
         child<QSpinBox>(main, "SEnav1")->setValue(5);
         child<QComboBox>(main, "CBox1navest")->setCurrentIndex(1);
@@ -316,7 +316,7 @@ private slots:
         QTRY_VERIFY(tool.engine.isIdle());
         main->close();
 
-        TSimulForm1* f = tool.simul.get();
+        SimulationWindow* f = tool.simul.get();
         for (int n = 1; n <= 15; ++n)
             child<QComboBox>(f, QStringLiteral("CBoxNav%1").arg(n))->setCurrentIndex(3);
         child<QSpinBox>(f, "SEnavREQa")->setValue(5);

@@ -1,7 +1,7 @@
 #include "support/bytes.h"
 #include "support/memoryport.h"
+#include "tools/manualtestwindow.h"
 #include "widgets/controls.h"
-#include "tools/manualform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,18 +24,18 @@ struct Rig {
     MemoryPort port;
     LinkEngine engine{store, port};
     AppSettings settings;
-    std::unique_ptr<TManualForm2> stv2;
-    std::unique_ptr<TManualFormEX2> exp2;
+    std::unique_ptr<ModuleTestWindow> stv2;
+    std::unique_ptr<ExpansionTestWindow> exp2;
 
     explicit Rig(bool developer = false) {
         port.opened = true;
         settings.developer = developer;
-        stv2 = std::make_unique<TManualForm2>(engine, settings);
-        exp2 = std::make_unique<TManualFormEX2>(engine, settings);
+        stv2 = std::make_unique<ModuleTestWindow>(engine, settings);
+        exp2 = std::make_unique<ExpansionTestWindow>(engine, settings);
     }
-    ManualForm* form(const QString& which) {
-        return which == QLatin1String("EXP2") ? static_cast<ManualForm*>(exp2.get())
-                                              : static_cast<ManualForm*>(stv2.get());
+    ManualTestWindow* form(const QString& which) {
+        return which == QLatin1String("EXP2") ? static_cast<ManualTestWindow*>(exp2.get())
+                                              : static_cast<ManualTestWindow*>(stv2.get());
     }
     // What the line carried over the next ticks.
     QByteArray sent(int ticks = 1) {
@@ -64,15 +64,15 @@ void click(QWidget* w, const char* name) {
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-QString pointSpin(ManualForm* f) {
+QString pointSpin(ManualTestWindow* f) {
     return QLatin1String(f->config().pointSpinName);
 }
-QString positionGroup(ManualForm* f) {
+QString positionGroup(ManualTestWindow* f) {
     return QLatin1String(f->config().positionGroupName);
 }
 
 // Chooses a position the way a user does: a click on the radio button; -1 clears the group.
-void choosePosition(ManualForm* f, int index) {
+void choosePosition(ManualTestWindow* f, int index) {
     auto* group = child<RadioGroup>(f, positionGroup(f));
     QVERIFY(group);
     if (index < 0) {
@@ -95,7 +95,7 @@ void typeInto(QSpinBox* box, int value) {
         QTest::keyClicks(box, QString::number(value));
 }
 
-int position(ManualForm* f) {
+int position(ManualTestWindow* f) {
     return child<RadioGroup>(f, positionGroup(f))->itemIndex();
 }
 
@@ -125,7 +125,7 @@ QString lampLetters(QWidget* f, const char* prefix, int count) {
 }
 } // namespace
 
-class ToolsManualFormTest : public QObject {
+class ToolsManualTestWindowTest : public QObject {
     Q_OBJECT
 
     static void bothWindows() {
@@ -138,6 +138,7 @@ private slots:
     void controlsAsDescribed_data() {
         QTest::addColumn<QString>("which");
         QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("windowClass");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QString>("pointSpin");
@@ -151,6 +152,7 @@ private slots:
         QTest::newRow("STV2")
             << "STV2"
             << "TManualForm2"
+            << "ModuleTestWindow"
             << "Test a manuální řízení periferií" << QSize(456, 383) << "SEvyh1a" << 1 << 8 << 1
             << 15 << 1
             << QStringList{"SN1      snímač      SN8", "DET1    obsazení    DET8",
@@ -158,6 +160,7 @@ private slots:
             << false;
         QTest::newRow("EXP2") << "EXP2"
                               << "TManualFormEX2"
+                              << "ExpansionTestWindow"
                               << "Test a manuální řízení periferií EXP jednotky" << QSize(465, 387)
                               << "SEvyh1" << 9 << 16 << 17 << 23 << 17
                               << QStringList{"SN9       snímač      SN16",
@@ -168,6 +171,7 @@ private slots:
     void controlsAsDescribed() {
         QFETCH(QString, which);
         QFETCH(QString, className);
+        QFETCH(QString, windowClass);
         QFETCH(QString, caption);
         QFETCH(QSize, size);
         QFETCH(QString, pointSpin);
@@ -179,9 +183,9 @@ private slots:
         QFETCH(QStringList, lampCaptions);
         QFETCH(bool, bars);
         Rig rig;
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         QCOMPARE(f->objectName(), className);
-        QCOMPARE(QString::fromLatin1(f->metaObject()->className()), className);
+        QCOMPARE(QString::fromLatin1(f->metaObject()->className()), windowClass);
         QCOMPARE(f->windowTitle(), caption);
         QCOMPARE(f->size(), size);
 
@@ -282,7 +286,7 @@ private slots:
         QFETCH(QString, which);
         QFETCH(bool, developer);
         Rig rig(developer);
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         auto* swap = child<QCheckBox>(f, "CBswap");
         QCOMPARE(swap->isVisible(), developer);
@@ -367,7 +371,7 @@ private slots:
         QFETCH(QList<int>, relays);
         QFETCH(QByteArray, expected);
         Rig rig;
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         // Each box first holds its maximum, so that a box read as "the number it held before"
         // shows in the bytes.
@@ -394,7 +398,7 @@ private slots:
     // A typed signal code that names no entry goes out as "none chosen".
     void typedSignalCode() {
         Rig rig;
-        ManualForm* f = rig.form("STV2");
+        ManualTestWindow* f = rig.form("STV2");
         f->show();
         auto* box = child<QComboBox>(f, "CBox1navest");
         box->setCurrentIndex(4);
@@ -417,7 +421,7 @@ private slots:
     void enterPressesNothing() {
         QFETCH(QString, which);
         Rig rig(true);
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         for (const QString& name : {pointSpin(f), QStringLiteral("SEnav1")}) {
             auto* spin = child<QSpinBox>(f, name);
@@ -436,7 +440,7 @@ private slots:
     void setWhileBusyOnlyPrepares() {
         QFETCH(QString, which);
         Rig rig;
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         rig.engine.setLinkState(25); // a state that does nothing when ticked
         click(f, "Button1");
@@ -467,7 +471,7 @@ private slots:
         QFETCH(QString, presses);
         QFETCH(QStringList, sent);
         Rig rig(true);
-        for (ManualForm* f : {rig.form("STV2"), rig.form("EXP2")}) {
+        for (ManualTestWindow* f : {rig.form("STV2"), rig.form("EXP2")}) {
             f->show();
             for (int k = 1; k <= 8; ++k)
                 child<QCheckBox>(f, QStringLiteral("CBrele%1").arg(k))->setChecked(true);
@@ -475,7 +479,7 @@ private slots:
         }
         QStringList got;
         for (QChar p : presses) {
-            ManualForm* f = rig.form(p.toLower() == 's' ? "STV2" : "EXP2");
+            ManualTestWindow* f = rig.form(p.toLower() == 's' ? "STV2" : "EXP2");
             f->show(); // opening unticks swap, so tick it after
             child<QCheckBox>(f, "CBswap")->setChecked(p.isUpper());
             click(f, "Button2");
@@ -488,7 +492,7 @@ private slots:
     // The toggle survives closing and reopening the window.
     void swapToggleSurvivesReopening() {
         Rig rig(true);
-        ManualForm* f = rig.form("STV2");
+        ManualTestWindow* f = rig.form("STV2");
         f->show();
         child<QCheckBox>(f, "CBswap")->setChecked(true);
         click(f, "Button2");
@@ -532,7 +536,7 @@ private slots:
         QFETCH(QStringList, sent);
         QFETCH(QStringList, controls);
         Rig rig(true);
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         auto* spin = child<QSpinBox>(f, pointSpin(f));
         typeInto(spin, machine);
@@ -591,7 +595,7 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(bool, setEnabled);
         Rig rig;
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         rig.engine.setLinkState(state);
         click(f, "Button5");
@@ -608,7 +612,7 @@ private slots:
     void pollRunsAndStops() {
         QFETCH(QString, which);
         Rig rig;
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         const QByteArray request = which == "STV2" ? "@S0000*" : "@U0000*";
         click(f, "Button5");
@@ -634,7 +638,7 @@ private slots:
         QFETCH(QString, which);
         QFETCH(QString, how);
         Rig rig;
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         click(f, "Button5");
         rig.engine.tick();
@@ -673,7 +677,7 @@ private slots:
         QFETCH(int, state);
         QFETCH(int, after);
         Rig rig;
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         rig.engine.setLinkState(state);
         click(f, "Button3");
@@ -683,7 +687,7 @@ private slots:
     // Opening enables the Set buttons whatever the link state; the controls keep their values.
     void reopeningKeepsControls() {
         Rig rig;
-        ManualForm* f = rig.form("STV2");
+        ManualTestWindow* f = rig.form("STV2");
         f->show();
         typeInto(child<QSpinBox>(f, "SEvyh1a"), 6);
         choosePosition(f, 1);
@@ -748,7 +752,7 @@ private slots:
         QFETCH(QString, sensors);
         QFETCH(QString, detectors);
         Rig rig;
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         if (!reply.isEmpty()) {
             click(f, "Button5");
@@ -762,8 +766,8 @@ private slots:
         QCOMPARE(lampLetters(f, "ShSN", 8), sensors);
         QCOMPARE(lampLetters(f, "ShDET", 8), detectors);
         // The other window shows its own unit, untouched by this reply.
-        ManualForm* other = rig.form(which == "STV2" ? "EXP2" : "STV2");
-        other->Timer1Timer();
+        ManualTestWindow* other = rig.form(which == "STV2" ? "EXP2" : "STV2");
+        other->refreshLamps();
         QCOMPARE(lampLetters(other, "ShSN", 8), QStringLiteral("WWWWWWWW"));
         f->close();
     }
@@ -781,14 +785,14 @@ private slots:
         QFETCH(QString, which);
         QFETCH(QString, file);
         Rig rig(true);
-        ManualForm* f = rig.form(which);
+        ManualTestWindow* f = rig.form(which);
         f->show();
         click(f, "Button5");
         rig.engine.tick();
         rig.port.incoming = bytes({0x05, 0x81, 0x40, 0x0C, '*'});
         for (int i = 0; i < 3; ++i)
             rig.engine.tick();
-        f->Timer1Timer();
+        f->refreshLamps();
         const QImage shot = f->grab().toImage();
         for (const char* name : {"ShSN1", "ShSN2", "ShTL1", "ShTL8", "ShDET3", "ShTL16"}) {
             auto* l = child<LampShape>(f, name);
@@ -805,5 +809,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ToolsManualFormTest)
-#include "tools_manualform.moc"
+QTEST_MAIN(ToolsManualTestWindowTest)
+#include "tools_manualtestwindow.moc"

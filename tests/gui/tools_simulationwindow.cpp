@@ -1,6 +1,6 @@
 #include "support/bytes.h"
 #include "support/memoryport.h"
-#include "tools/simulform.h"
+#include "tools/simulationwindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,17 +20,17 @@ struct Rig {
     MemoryPort port;
     LinkEngine engine{store, port};
     AppSettings settings;
-    std::unique_ptr<TSimulForm1> form;
+    std::unique_ptr<SimulationWindow> form;
 
     explicit Rig(bool developer = false) {
         port.opened = true;
         settings.developer = developer;
-        form = std::make_unique<TSimulForm1>(engine, settings);
+        form = std::make_unique<SimulationWindow>(engine, settings);
     }
     // One simulation tick of the window, then the engine's tick that sends the frame; returns
     // the frame's hex bytes.
     QByteArray frame() {
-        form->Timer1Timer();
+        form->sendNextFrame();
         port.written.clear();
         engine.tick();
         return port.written.toHex(' ');
@@ -57,12 +57,12 @@ const char* const kDeveloperOnly[] = {"SEkolejA", "SEkolejB", "LBkolej1",  "CBvj
                                       "CBvjezd2", "LBspeedA", "SEnavREQa", "LBreqA"};
 } // namespace
 
-class ToolsSimulFormTest : public QObject {
+class ToolsSimulationWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void controlsAsDescribed() {
         Rig rig;
-        TSimulForm1* f = rig.form.get();
+        SimulationWindow* f = rig.form.get();
         QCOMPARE(f->objectName(), QStringLiteral("TSimulForm1"));
         QCOMPARE(f->windowTitle(), QStringLiteral("Simulace STAVNIK č.2"));
         for (int n = 1; n <= 15; ++n) {
@@ -293,7 +293,7 @@ private slots:
         rig.form->show();
         rig.get<QCheckBox>("CBsen2")->setChecked(true);
         rig.engine.setLinkState(state);
-        rig.form->Timer1Timer();
+        rig.form->sendNextFrame();
         QCOMPARE(rig.engine.linkState(), state);
         QCOMPARE(rig.engine.simulationData()[4], std::uint8_t(0x02));
         rig.engine.setLinkState(0);
@@ -342,7 +342,7 @@ private slots:
             rig.frame();
             rig.reply(simReply(0x24, 0x0E));
         }
-        rig.form->Timer1Timer();
+        rig.form->sendNextFrame();
         QCOMPARE(rig.text("LBtikRX"), QStringLiteral("3"));
         rig.form->close();
         QCOMPARE(rig.engine.linkState(), 0);
@@ -353,7 +353,7 @@ private slots:
         QVERIFY(rig.get<QCheckBox>("CBdet3")->isChecked());
         QCOMPARE(QString::fromLatin1(rig.frame()), QStringLiteral("40 40 00 00 04 00 00 00 00 2a"));
         rig.reply(simReply(0x24, 0x0E));
-        rig.form->Timer1Timer();
+        rig.form->sendNextFrame();
         QCOMPARE(rig.text("LBtikRX"), QStringLiteral("4"));
         rig.form->close();
     }
@@ -399,5 +399,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ToolsSimulFormTest)
-#include "tools_simulform.moc"
+QTEST_MAIN(ToolsSimulationWindowTest)
+#include "tools_simulationwindow.moc"

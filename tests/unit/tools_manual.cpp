@@ -1,5 +1,5 @@
 #include "tools/lampcolours.h"
-#include "tools/manualcommands.h"
+#include "tools/manualtestcommands.h"
 
 #include <QtTest>
 
@@ -13,8 +13,8 @@ QByteArray bytes(std::initializer_list<int> values) {
     return out;
 }
 
-const ManualConfig& config(const QString& name) {
-    return name == QLatin1String("EXP2") ? exp2Config() : stv2Config();
+const ManualTestConfig& config(const QString& name) {
+    return name == QLatin1String("EXP2") ? expansionTestConfig() : moduleTestConfig();
 }
 
 // One letter per lamp: W white, Y yellow, G green, R red, A aqua.
@@ -197,7 +197,7 @@ private slots:
     }
     void testIncWalksEveryMachine() {
         QFETCH(QString, unit);
-        const ManualConfig& c = config(unit);
+        const ManualTestConfig& c = config(unit);
         PointSelection s{c.pointMin, kStraight};
         QSet<QByteArray> sent;
         for (int i = 0; i < 16; ++i) {
