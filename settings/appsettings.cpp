@@ -1,4 +1,4 @@
-#include "link/settings.h"
+#include "settings/appsettings.h"
 
 #include <QSettings>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "link/settings.h"
+#include "settings/appsettings.h"
 
 #include <QFile>
 #include <QSettings>
@@ -112,4 +112,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(SettingsTest)
-#include "link_settings.moc"
+#include "settings_appsettings.moc"
