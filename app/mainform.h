@@ -3,7 +3,7 @@
 #include "data/configstore.h"
 #include "link/byteport.h"
 #include "link/linkengine.h"
-#include "link/settings.h"
+#include "settings/appsettings.h"
 
 #include <QMainWindow>
 

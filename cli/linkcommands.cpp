@@ -6,8 +6,8 @@
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
 #include "link/serialport.h"
-#include "link/settings.h"
 #include "link/transfers.h"
+#include "settings/appsettings.h"
 
 #include <cstdio>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "link/serialport.h"
 
-#include "link/settings.h"
+#include "settings/appsettings.h"
 
 #include <QFileInfo>
 #include <QSerialPort>

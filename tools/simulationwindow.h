@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/linkengine.h"
-#include "link/settings.h"
+#include "settings/appsettings.h"
 #include "tools/simulation.h"
 
 #include <QDialog>

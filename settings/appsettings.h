@@ -3,7 +3,7 @@
 #include <QString>
 
 // stavnikCFG.ini, section [Options]. Anything missing, zero or not an integer leaves the
-// default; the file is only ever written for COMserial.
+// default; the program itself only ever writes COMserial.
 struct AppSettings {
     int portNumber = 1;
     int timerInterval = 20;
@@ -13,7 +13,9 @@ struct AppSettings {
 // <user configuration folder>/stavnik-cfg/stavnikCFG.ini
 QString settingsFilePath();
 AppSettings loadSettings(const QString& path = settingsFilePath());
-// Best effort: a read-only or unwritable file is left as it is, silently.
+// Changes the COMserial line and nothing else, and writes only when its value differs: the
+// user's comments, own keys and layout stay. A file that is not plain INI text, is unreadable or
+// read-only is left as it is, silently.
 void saveComSerial(int portNumber, const QString& path = settingsFilePath());
 
 // The serial device that "COM" + n opens: on Windows the name itself; elsewhere the [Ports]

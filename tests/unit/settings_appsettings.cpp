@@ -1,5 +1,6 @@
-#include "link/settings.h"
+#include "settings/appsettings.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -49,6 +50,18 @@ private slots:
             << QByteArray("[Options]\nDeveloper=7\n") << 1 << 20 << true;
         QTest::newRow("negative interval cannot stop the clock")
             << QByteArray("[Options]\ntimerCOM=-5\n") << 1 << 20 << false;
+        QTest::newRow("shortest interval")
+            << QByteArray("[Options]\ntimerCOM=1\n") << 1 << 1 << false;
+        QTest::newRow("longest interval")
+            << QByteArray("[Options]\ntimerCOM=1000\n") << 1 << 1000 << false;
+        QTest::newRow("interval of seconds means missing")
+            << QByteArray("[Options]\ntimerCOM=1001\n") << 1 << 20 << false;
+        QTest::newRow("comment after a value, other case of names")
+            << QByteArray("[options]\r\ncomserial = 3 ; USB\r\nTIMERCOM=50\r\n") << 3 << 50
+            << false;
+        QTest::newRow("last of two values counts")
+            << QByteArray("[Options]\nCOMserial=2\n[Ports]\n[Options]\nCOMserial=5\n") << 5 << 20
+            << false;
         QTest::newRow("other section ignored")
             << QByteArray("[Other]\nCOMserial=3\n") << 1 << 20 << false;
         QTest::newRow("binary garbage")
@@ -79,6 +92,56 @@ private slots:
         QCOMPARE(s.timerInterval, 15);
         QCOMPARE(s.developer, true);
         QCOMPARE(::portDevice(4, path()), QStringLiteral("/dev/ttyUSB0"));
+    }
+
+    // A null "after" means the file must not be written at all.
+    void saveEditsOneLine_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray kept = "; moje nastavení\n[Options]\n#timerCOM=50\nCOMserial=2 ; USB\n\n"
+                                "[Mine]\nx = 1\n[Ports]\n;COM4=/dev/ttyACM0\nCOM4=/dev/ttyUSB0\n";
+        QTest::newRow("comments, own keys, commented-out mapping")
+            << kept << 4 << QByteArray(kept).replace("COMserial=2", "COMserial=4");
+        QTest::newRow("CR LF kept, missing key at the end of its section")
+            << QByteArray("\xEF\xBB\xBF[Options]\r\ntimerCOM=15\r\n\r\n[Ports]\r\n") << 3
+            << QByteArray("\xEF\xBB\xBF[Options]\r\ntimerCOM=15\r\nCOMserial=3\r\n\r\n[Ports]\r\n");
+        QTest::newRow("missing section at the end")
+            << QByteArray("[Ports]\nCOM1=/dev/ttyUSB0") << 2
+            << QByteArray("[Ports]\nCOM1=/dev/ttyUSB0\n\n[Options]\nCOMserial=2\n");
+        QTest::newRow("missing key after a last line without line end")
+            << QByteArray("[Options]\ntimerCOM=15") << 2
+            << QByteArray("[Options]\ntimerCOM=15\nCOMserial=2");
+        QTest::newRow("the value read is the one written")
+            << QByteArray("[Options]\nCOMserial=2\n[options]\nCOMserial=3\n") << 5
+            << QByteArray("[Options]\nCOMserial=2\n[options]\nCOMserial=5\n");
+        QTest::newRow("zero is a change") << QByteArray("[Options]\nCOMserial=0\n") << 1
+                                          << QByteArray("[Options]\nCOMserial=1\n");
+        QTest::newRow("unchanged") << QByteArray("[Options]\nCOMserial=04\n") << 4 << QByteArray();
+        QTest::newRow("line without =")
+            << QByteArray("[Options]\nCOMserial=2\nport\n") << 4 << QByteArray();
+        QTest::newRow("unclosed header")
+            << QByteArray("[Options\nCOMserial=2\n") << 4 << QByteArray();
+        QTest::newRow("binary") << QByteArray("[Options]\nCOMserial=2\n\x00\x01", 24) << 4
+                                << QByteArray();
+    }
+    void saveEditsOneLine() {
+        QFETCH(QByteArray, before);
+        QFETCH(int, port);
+        QFETCH(QByteArray, after);
+        write(before);
+        const QDateTime old = QDateTime::currentDateTime().addDays(-1);
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::ReadOnly) &&
+                file.setFileTime(old, QFile::FileModificationTime));
+        file.close();
+        saveComSerial(port, path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), after.isNull() ? before : after);
+        if (after.isNull())
+            QCOMPARE(file.fileTime(QFile::FileModificationTime), old);
+        else
+            QCOMPARE(loadSettings(path()).portNumber, port);
     }
 
     void saveToReadOnlyFileIsSilent() {
@@ -112,4 +175,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(SettingsTest)
-#include "link_settings.moc"
+#include "settings_appsettings.moc"

@@ -1,0 +1,93 @@
+#include "settings/appsettings.h"
+
+#include "settings/inifile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <optional>
+
+namespace {
+
+constexpr QByteArrayView kOptions = "Options";
+constexpr QByteArrayView kComSerial = "COMserial";
+
+// A settings file is a few lines; anything this large is not one, and is neither read nor
+// rewritten.
+constexpr qint64 kMaxFileSize = 1 << 20;
+
+// The file's bytes; empty when there is no file, nothing when it exists but cannot be read.
+std::optional<QByteArray> readFile(const QString& path) {
+    QFile file(path);
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // read() rather than readAll(): a device or pipe put in place of the file never ends.
+    QByteArray text = file.read(kMaxFileSize + 1);
+    if (text.size() > kMaxFileSize || file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return text;
+}
+
+std::optional<int> readInt(const QByteArray& text, QByteArrayView key) {
+    bool ok = false;
+    const int v = inifile::value(text, kOptions, key).value_or(QByteArray()).toInt(&ok);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+} // namespace
+
+QString settingsFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/stavnik-cfg/stavnikCFG.ini");
+}
+
+AppSettings loadSettings(const QString& path) {
+    AppSettings s;
+    const QByteArray text = readFile(path).value_or(QByteArray());
+    // Missing keys and non-integers read as 0, which means "keep the default".
+    if (const int port = readInt(text, kComSerial).value_or(0))
+        s.portNumber = port;
+    // A negative interval would leave the link clock stopped for good, and one of seconds would
+    // make every exchange look dead: both are treated like a missing key.
+    if (const int interval = readInt(text, "timerCOM").value_or(0);
+        interval >= 1 && interval <= 1000)
+        s.timerInterval = interval;
+    s.developer = readInt(text, "Developer").value_or(0) != 0;
+    return s;
+}
+
+void saveComSerial(int portNumber, const QString& path) {
+    const std::optional<QByteArray> text = readFile(path);
+    if (!text || readInt(*text, kComSerial) == portNumber)
+        return;
+    // Nothing when the text is not plain INI: such a file is left alone rather than guessed at.
+    const std::optional<QByteArray> edited =
+        inifile::withValue(*text, kOptions, kComSerial, QByteArray::number(portNumber));
+    if (!edited)
+        return;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // All or nothing: a full disk or a crash leaves the old file, not half of the new one.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(*edited) == edited->size())
+        file.commit();
+}
+
+QString portDevice(int portNumber, const QString& path) {
+    const QString name = QStringLiteral("COM") + QString::number(portNumber);
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return name;
+#else
+    const QByteArray text = readFile(path).value_or(QByteArray());
+    const QString mapped =
+        QString::fromUtf8(inifile::value(text, "Ports", name.toLatin1()).value_or(QByteArray()));
+    if (!mapped.isEmpty())
+        return mapped;
+    return QStringLiteral("/dev/ttyS") + QString::number(portNumber - 1);
+#endif
+}
