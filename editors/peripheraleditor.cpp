@@ -1,4 +1,4 @@
-#include "editors/konfvyhform.h"
+#include "editors/peripheraleditor.h"
 
 #include "widgets/numberbox.h"
 
@@ -170,7 +170,7 @@ QLabel* label(QWidget* parent, const QString& caption, QWidget* buddy = nullptr)
 
 } // namespace
 
-TFormKonfVYH2::TFormKonfVYH2(ConfigStore& store, QWidget* parent)
+PeripheralEditor::PeripheralEditor(ConfigStore& store, QWidget* parent)
     : QDialog(parent), m_store(store) {
     setObjectName(QStringLiteral("TFormKonfVYH2"));
     setWindowTitle(text::kCaption);
@@ -213,7 +213,7 @@ TFormKonfVYH2::TFormKonfVYH2(ConfigStore& store, QWidget* parent)
     connectHandlers();
 }
 
-QWidget* TFormKonfVYH2::buildPointMachinePage() {
+QWidget* PeripheralEditor::buildPointMachinePage() {
     auto* page = new QWidget;
     SEdit1 = spinBox(page, "SEdit1", kMachineMin, kMachineMax, 1, text::kMachineHint);
     LBvyh2 = new QLabel(text::kSecondMachine, page);
@@ -242,7 +242,7 @@ QWidget* TFormKonfVYH2::buildPointMachinePage() {
     return page;
 }
 
-QWidget* TFormKonfVYH2::buildRelayDelayPage() {
+QWidget* PeripheralEditor::buildRelayDelayPage() {
     auto* page = new QWidget;
     SEdelay = spinBox(page, "SEdelay", 0, kRelayDelayMax, 1, text::kRelayDelayHint);
     CBdccMode = checkBox(page, QStringLiteral("CBdccMode"), text::kCollision);
@@ -256,7 +256,7 @@ QWidget* TFormKonfVYH2::buildRelayDelayPage() {
     return page;
 }
 
-QWidget* TFormKonfVYH2::buildRelay15And16Page() {
+QWidget* PeripheralEditor::buildRelay15And16Page() {
     auto* page = new QWidget;
     RGrele14 = radioGroup(page, "RGrele14", text::kRelay15, text::kModes15, 1, m_relay15Items);
     SEnavestR14 = spinBox(page, "SEnavestR14", kSignalMin, kSignalMax, 1, text::kSignalHint);
@@ -281,7 +281,7 @@ QWidget* TFormKonfVYH2::buildRelay15And16Page() {
     return page;
 }
 
-QWidget* TFormKonfVYH2::buildDetectorPage() {
+QWidget* PeripheralEditor::buildDetectorPage() {
     auto* page = new QWidget;
     CBinverzeDET = checkBox(page, QStringLiteral("CBinverzeDET"), text::kInvert1);
     CBdetekceSN = checkBox(page, QStringLiteral("CBdetekceSN"), text::kSensors1);
@@ -295,7 +295,7 @@ QWidget* TFormKonfVYH2::buildDetectorPage() {
     return page;
 }
 
-QWidget* TFormKonfVYH2::buildIndicationPage() {
+QWidget* PeripheralEditor::buildIndicationPage() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
 
@@ -344,7 +344,7 @@ QWidget* TFormKonfVYH2::buildIndicationPage() {
     return page;
 }
 
-QWidget* TFormKonfVYH2::buildDccPage() {
+QWidget* PeripheralEditor::buildDccPage() {
     auto* page = new QWidget;
     CB_DCCenaGLOB = checkBox(page, QStringLiteral("CB_DCCenaGLOB"), text::kDccAccept);
     CB_DCCrstENA = checkBox(page, QStringLiteral("CB_DCCrstENA"), text::kDccReset);
@@ -361,19 +361,19 @@ QWidget* TFormKonfVYH2::buildDccPage() {
     return page;
 }
 
-void TFormKonfVYH2::connectHandlers() {
+void PeripheralEditor::connectHandlers() {
     connect(SEdit1, &QSpinBox::valueChanged, this, [this](int n) {
         m_machine = n;
         SEdit1Change();
     });
     for (QSpinBox* box :
          {SEdelayVYH, SEdelay, SEnavestR14, SEsenzorR14, SEnavestR15, SEsenzorR15, SE_DCCaddr})
-        connect(box, &QSpinBox::valueChanged, this, &TFormKonfVYH2::SEdit1Change);
+        connect(box, &QSpinBox::valueChanged, this, &PeripheralEditor::SEdit1Change);
     connect(m_typeItems, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on)
             RGtyp1Click();
     });
-    connect(SEpulsVar1, &QSpinBox::valueChanged, this, &TFormKonfVYH2::SEpulsVar1Change);
+    connect(SEpulsVar1, &QSpinBox::valueChanged, this, &PeripheralEditor::SEpulsVar1Change);
     connect(m_relay15Items, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on)
             RGrele14Click();
@@ -388,28 +388,28 @@ void TFormKonfVYH2::connectHandlers() {
     });
     for (const auto& row : m_conditions)
         for (QCheckBox* box : row)
-            connect(box, &QCheckBox::toggled, this, &TFormKonfVYH2::CBsn1Click);
-    connect(BtOK1, &QPushButton::clicked, this, &TFormKonfVYH2::BtOK1Click);
+            connect(box, &QCheckBox::toggled, this, &PeripheralEditor::CBsn1Click);
+    connect(BtOK1, &QPushButton::clicked, this, &PeripheralEditor::BtOK1Click);
     connect(BtCancel1, &QPushButton::clicked, this, &QDialog::reject);
 
     // valueChanged misses text that is out of range, and a text put back without a change of
     // value when the box is left; the editor's own signal sees both.
     auto* machineEdit = SEdit1->findChild<QLineEdit*>();
     auto* relayEdit = SEreleIND1->findChild<QLineEdit*>();
-    connect(machineEdit, &QLineEdit::textChanged, this, &TFormKonfVYH2::followPointMachineText);
-    connect(SEdit1, &QSpinBox::editingFinished, this, &TFormKonfVYH2::followPointMachineText);
-    connect(relayEdit, &QLineEdit::textChanged, this, &TFormKonfVYH2::followRelayText);
-    connect(SEreleIND1, &QSpinBox::editingFinished, this, &TFormKonfVYH2::followRelayText);
+    connect(machineEdit, &QLineEdit::textChanged, this, &PeripheralEditor::followPointMachineText);
+    connect(SEdit1, &QSpinBox::editingFinished, this, &PeripheralEditor::followPointMachineText);
+    connect(relayEdit, &QLineEdit::textChanged, this, &PeripheralEditor::followRelayText);
+    connect(SEreleIND1, &QSpinBox::editingFinished, this, &PeripheralEditor::followRelayText);
 }
 
-void TFormKonfVYH2::showEvent(QShowEvent* event) {
+void PeripheralEditor::showEvent(QShowEvent* event) {
     // A window system restoring the dialog is no new showing and must not drop the user's edits.
     if (!event->spontaneous())
         FormShow();
     QDialog::showEvent(event);
 }
 
-void TFormKonfVYH2::FormShow() {
+void PeripheralEditor::FormShow() {
     commitTypedText();
     const Image& img = m_store.image;
     loadPointMachines(m_work, img);
@@ -440,7 +440,7 @@ void TFormKonfVYH2::FormShow() {
     CB_DCCrstENA->setChecked(s.dccRouteReset);
 }
 
-void TFormKonfVYH2::SEdit1Change() {
+void PeripheralEditor::SEdit1Change() {
     RGtyp1->setEnabled(m_machine != 0);
     if (m_machine == 0) {
         clearItems(m_typeItems);
@@ -456,7 +456,7 @@ void TFormKonfVYH2::SEdit1Change() {
     LBvyh2->setText(QStringLiteral("+") + QString::number(m_machine + 8));
 }
 
-void TFormKonfVYH2::RGtyp1Click() {
+void PeripheralEditor::RGtyp1Click() {
     const int item = m_typeItems->checkedId();
     if (item >= 0 && m_machine != 0) {
         int& entry = m_work.pointMachines[static_cast<std::size_t>(m_machine - 1)];
@@ -465,22 +465,22 @@ void TFormKonfVYH2::RGtyp1Click() {
     SEpulsVar1->setEnabled(item == 1);
 }
 
-void TFormKonfVYH2::SEpulsVar1Change() {
+void PeripheralEditor::SEpulsVar1Change() {
     if (m_machine == 0)
         return;
     int& entry = m_work.pointMachines[static_cast<std::size_t>(m_machine - 1)];
     entry = withPulseLength(entry, SEpulsVar1->value());
 }
 
-void TFormKonfVYH2::RGrele14Click() {
+void PeripheralEditor::RGrele14Click() {
     enableForMode(m_relay15Items, SEnavestR14, SEsenzorR14);
 }
 
-void TFormKonfVYH2::RGrele15Click() {
+void PeripheralEditor::RGrele15Click() {
     enableForMode(m_relay16Items, SEnavestR15, SEsenzorR15);
 }
 
-void TFormKonfVYH2::SEreleIND1Change() {
+void PeripheralEditor::SEreleIND1Change() {
     // Setting the boxes raises their click handler; without the flag it would store the
     // half-loaded boxes over the relay's entries.
     m_loading = true;
@@ -493,7 +493,7 @@ void TFormKonfVYH2::SEreleIND1Change() {
     m_loading = false;
 }
 
-void TFormKonfVYH2::CBsn1Click() {
+void PeripheralEditor::CBsn1Click() {
     if (m_loading || m_relay == 0)
         return;
     std::array<int, 4> masks{};
@@ -504,32 +504,32 @@ void TFormKonfVYH2::CBsn1Click() {
     setRelayConditions(m_work, m_relay, masks);
 }
 
-void TFormKonfVYH2::BtOK1Click() {
+void PeripheralEditor::BtOK1Click() {
     commitTypedText();
     writeHeader(m_store.image, m_work, readSettings());
     accept();
 }
 
-void TFormKonfVYH2::followPointMachineText() {
+void PeripheralEditor::followPointMachineText() {
     if (followTypedText(SEdit1, m_machine))
         SEdit1Change();
 }
 
-void TFormKonfVYH2::followRelayText() {
+void PeripheralEditor::followRelayText() {
     if (followTypedText(SEreleIND1, m_relay))
         SEreleIND1Change();
 }
 
 // Pressing OK leaves the box being typed into: its text counts, clamped into the range, as it
 // would when focus moves on.
-void TFormKonfVYH2::commitTypedText() {
+void PeripheralEditor::commitTypedText() {
     for (QSpinBox* box : findChildren<QSpinBox*>())
         box->interpretText();
     followPointMachineText();
     followRelayText();
 }
 
-HeaderSettings TFormKonfVYH2::readSettings() const {
+HeaderSettings PeripheralEditor::readSettings() const {
     HeaderSettings s;
     s.pointDelay = SEdelayVYH->value();
     s.relayDelay = SEdelay->value();

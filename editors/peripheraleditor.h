@@ -16,13 +16,13 @@ class QSpinBox;
 class QTabWidget;
 class QWidget;
 
-// TFormKonfVYH2: the module-wide settings of the image header (point machines, relays,
+// PeripheralEditor: the module-wide settings of the image header (point machines, relays,
 // detectors, occupancy indication, DCC). Created once and shown modally; every showing reloads
 // from the image, and only OK writes back, and then only the header bytes it owns.
-class TFormKonfVYH2 : public QDialog {
+class PeripheralEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormKonfVYH2(ConfigStore& store, QWidget* parent = nullptr);
+    explicit PeripheralEditor(ConfigStore& store, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;

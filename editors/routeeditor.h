@@ -16,14 +16,14 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 
-// TCestaForm1: edits one route in three tabs. It works on the store's edit copy only: showing
+// RouteEditor: edits one route in three tabs. It works on the store's edit copy only: showing
 // loads the edit copy into the controls, and an accepted OK writes the controls back into it
 // and closes with Accepted. Any other way out closes with Rejected and leaves the edit copy
 // as it was. Created once and reused, so it reopens on the tab that was last in front.
-class TCestaForm1 : public QDialog {
+class RouteEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit TCestaForm1(ConfigStore& store, QWidget* parent = nullptr);
+    explicit RouteEditor(ConfigStore& store, QWidget* parent = nullptr);
 
     // Loads every control from the edit copy; runs on each showing.
     void FormShow();
@@ -107,4 +107,4 @@ private:
 // editor is shown modally with the caption naming the route, and on OK the edit copy is copied
 // back into route n and the route table packed into the image. Returns true only then; the
 // caller refills the grid. Any other close, or a number outside the table, changes nothing.
-bool editRoute(TCestaForm1& form, ConfigStore& store, int n);
+bool editRoute(RouteEditor& form, ConfigStore& store, int n);

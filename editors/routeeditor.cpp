@@ -1,12 +1,12 @@
-#include "editors/cestaform.h"
+#include "editors/routeeditor.h"
 
 #include "data/codec.h"
-#include "widgets/numberbox.h"
-#include "widgets/messageboxes.h"
 #include "data/valuelists.h"
-#include "editors/cestatexts.h"
+#include "editors/routeeditortexts.h"
 #include "editors/routevalidation.h"
 #include "editors/textlimit.h"
+#include "widgets/messageboxes.h"
+#include "widgets/numberbox.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -27,7 +27,7 @@
 
 #include <limits>
 
-namespace t = cestatexts;
+namespace t = routeeditortexts;
 
 namespace {
 QString number(const char* prefix, int k) {
@@ -156,7 +156,7 @@ std::uint16_t maskOf(QCheckBox* const* boxes) {
 }
 } // namespace
 
-TCestaForm1::TCestaForm1(ConfigStore& store, QWidget* parent)
+RouteEditor::RouteEditor(ConfigStore& store, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       m_store(store) {
@@ -183,7 +183,7 @@ TCestaForm1::TCestaForm1(ConfigStore& store, QWidget* parent)
     Button1 = new QPushButton(t::kCancel, this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setAutoDefault(false);
-    connect(BtOK1, &QPushButton::clicked, this, &TCestaForm1::BtOK1Click);
+    connect(BtOK1, &QPushButton::clicked, this, &RouteEditor::BtOK1Click);
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
@@ -200,7 +200,7 @@ TCestaForm1::TCestaForm1(ConfigStore& store, QWidget* parent)
     connectHandlers();
 }
 
-QWidget* TCestaForm1::buildButtonsTab() {
+QWidget* RouteEditor::buildButtonsTab() {
     auto* tab = new QWidget;
 
     SEtlac1 = spinBox(QStringLiteral("SEtlac1"), routeedit::kMaxButton, t::kButton1Hint, tab);
@@ -286,7 +286,7 @@ QWidget* TCestaForm1::buildButtonsTab() {
     return tab;
 }
 
-QWidget* TCestaForm1::buildPointsTab() {
+QWidget* RouteEditor::buildPointsTab() {
     auto* tab = new QWidget;
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(12, 10, 12, 10);
@@ -343,7 +343,7 @@ QWidget* TCestaForm1::buildPointsTab() {
     return tab;
 }
 
-QWidget* TCestaForm1::buildSignalsTab() {
+QWidget* RouteEditor::buildSignalsTab() {
     auto* tab = new QWidget;
 
     SEnav1 = spinBox(QStringLiteral("SEnav1"), routeedit::kMaxSignal, t::kSignalHint, tab);
@@ -425,30 +425,30 @@ QWidget* TCestaForm1::buildSignalsTab() {
     return tab;
 }
 
-void TCestaForm1::connectHandlers() {
+void RouteEditor::connectHandlers() {
     // Qt reports a state change through toggled/valueChanged/currentIndexChanged, and only when
     // the state really changes, which is exactly when these handlers must run.
     for (QCheckBox* box : {CheBsnNVena, ChBcestaENA, ChBposunENA, CBvjezd})
-        connect(box, &QCheckBox::toggled, this, &TCestaForm1::CheBsnNVenaClick);
-    connect(CheBsnCESena, &QCheckBox::toggled, this, &TCestaForm1::CBsenzCESChange);
-    connect(CBsnPOSUNena, &QCheckBox::toggled, this, &TCestaForm1::CBsenzCESChange);
-    connect(CBsenzCES, &QComboBox::currentIndexChanged, this, &TCestaForm1::CBsenzCESChange);
-    connect(SEnav1, &QSpinBox::valueChanged, this, &TCestaForm1::SEnav1Change);
-    connect(SEnav2, &QSpinBox::valueChanged, this, &TCestaForm1::SEnav2Change);
-    connect(SEnav3, &QSpinBox::valueChanged, this, &TCestaForm1::SEnav3Change);
-    connect(SEkolej, &QSpinBox::valueChanged, this, &TCestaForm1::SEkolejChange);
-    connect(CBopakNav1, &QCheckBox::toggled, this, &TCestaForm1::CBopakNav1Click);
-    connect(TXTnazev1, &QLineEdit::textEdited, this, &TCestaForm1::descriptionEdited);
+        connect(box, &QCheckBox::toggled, this, &RouteEditor::CheBsnNVenaClick);
+    connect(CheBsnCESena, &QCheckBox::toggled, this, &RouteEditor::CBsenzCESChange);
+    connect(CBsnPOSUNena, &QCheckBox::toggled, this, &RouteEditor::CBsenzCESChange);
+    connect(CBsenzCES, &QComboBox::currentIndexChanged, this, &RouteEditor::CBsenzCESChange);
+    connect(SEnav1, &QSpinBox::valueChanged, this, &RouteEditor::SEnav1Change);
+    connect(SEnav2, &QSpinBox::valueChanged, this, &RouteEditor::SEnav2Change);
+    connect(SEnav3, &QSpinBox::valueChanged, this, &RouteEditor::SEnav3Change);
+    connect(SEkolej, &QSpinBox::valueChanged, this, &RouteEditor::SEkolejChange);
+    connect(CBopakNav1, &QCheckBox::toggled, this, &RouteEditor::CBopakNav1Click);
+    connect(TXTnazev1, &QLineEdit::textEdited, this, &RouteEditor::descriptionEdited);
 }
 
-void TCestaForm1::showEvent(QShowEvent* event) {
+void RouteEditor::showEvent(QShowEvent* event) {
     // Restoring a minimised window is no new showing and must not reload the route.
     if (!event->spontaneous())
         FormShow();
     QDialog::showEvent(event);
 }
 
-void TCestaForm1::FormShow() {
+void RouteEditor::FormShow() {
     const Tcesta_REC& r = m_store.editCopy;
     const RouteEditValues v = routeedit::fromRoute(r, m_store.image[3]);
 
@@ -511,17 +511,17 @@ void TCestaForm1::FormShow() {
     SEnav3Change();
 }
 
-void TCestaForm1::CheBsnNVenaClick() {
+void RouteEditor::CheBsnNVenaClick() {
     CBsenzNV->setEnabled(CheBsnNVena->isChecked());
 }
 
-void TCestaForm1::CBsenzCESChange() {
+void RouteEditor::CBsenzCESChange() {
     const bool on = CheBsnCESena->isChecked();
     CBsenzCES->setEnabled(on);
     CBsnPOSUNena->setEnabled(on);
 }
 
-void TCestaForm1::signalChanged(int k) {
+void RouteEditor::signalChanged(int k) {
     const std::array<QSpinBox*, 3> spins{SEnav1, SEnav2, SEnav3};
     const std::array<QComboBox*, 3> aspects{CBox1navest, CBox2navest, CBox3navest};
     const std::array<QCheckBox*, 3> repeats{CBopakNav1, CBopakNav2, CBopakNav3};
@@ -531,28 +531,28 @@ void TCestaForm1::signalChanged(int k) {
     repeats[i]->setEnabled(on);
 }
 
-void TCestaForm1::SEnav1Change() {
+void RouteEditor::SEnav1Change() {
     signalChanged(0);
 }
 
-void TCestaForm1::SEnav2Change() {
+void RouteEditor::SEnav2Change() {
     signalChanged(1);
 }
 
-void TCestaForm1::SEnav3Change() {
+void RouteEditor::SEnav3Change() {
     signalChanged(2);
 }
 
-void TCestaForm1::SEkolejChange() {
+void RouteEditor::SEkolejChange() {
     CBvjezd->setEnabled(SEkolej->value() != 0);
 }
 
-void TCestaForm1::CBopakNav1Click() {
+void RouteEditor::CBopakNav1Click() {
     if (!routeedit::canRepeatFollowing(SEnav1->value(), CBox1navestREM->currentIndex()))
         CBopakNav1->setChecked(false);
 }
 
-void TCestaForm1::descriptionEdited(const QString& text) {
+void RouteEditor::descriptionEdited(const QString& text) {
     const LimitedText kept = limitTypedText(m_descriptionBefore, text, TXTnazev1->cursorPosition(),
                                             routeedit::kDescriptionLimit);
     m_descriptionBefore = kept.text;
@@ -562,13 +562,13 @@ void TCestaForm1::descriptionEdited(const QString& text) {
     }
 }
 
-void TCestaForm1::commitTypedValues() {
+void RouteEditor::commitTypedValues() {
     // A number still being typed counts as what the box will hold when it loses focus.
     for (QSpinBox* spin : {SEtlac1, SEtlac2, SEkolej, SEnav1, SEnav2, SEnav3})
         spin->interpretText();
 }
 
-RouteEditValues TCestaForm1::values() const {
+RouteEditValues RouteEditor::values() const {
     RouteEditValues v;
     v.fromButton = SEtlac1->value();
     v.toButton = SEtlac2->value();
@@ -603,7 +603,7 @@ RouteEditValues TCestaForm1::values() const {
     return v;
 }
 
-void TCestaForm1::BtOK1Click() {
+void RouteEditor::BtOK1Click() {
     commitTypedValues();
     const RouteEditValues v = values();
     if (const auto refusal = validateRoute(v)) {
@@ -619,11 +619,11 @@ void TCestaForm1::BtOK1Click() {
     accept();
 }
 
-bool editRoute(TCestaForm1& form, ConfigStore& store, int n) {
+bool editRoute(RouteEditor& form, ConfigStore& store, int n) {
     if (n < 1 || n > image::kRouteCount)
         return false;
     store.editCopy = store.route(n);
-    form.setWindowTitle(cestatexts::kEditCaption + QString::number(n));
+    form.setWindowTitle(routeeditortexts::kEditCaption + QString::number(n));
     if (form.exec() != QDialog::Accepted)
         return false;
     store.route(n) = store.editCopy;
