@@ -1,16 +1,14 @@
 #include "editors/peripheraleditor.h"
 
-#include "widgets/numberbox.h"
+#include "widgets/builders.h"
+#include "widgets/controls.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -19,6 +17,8 @@
 #include <tuple>
 
 using namespace periph;
+using widgets::checkBox;
+using widgets::numberBox;
 
 namespace {
 
@@ -90,51 +90,11 @@ const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("Cancel");
 } // namespace text
 
-QSpinBox* spinBox(QWidget* parent, const char* name, int min, int max, int value,
-                  const QString& hint) {
-    auto* box = new NumberBox(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setRange(min, max);
-    box->setValue(value);
-    box->setToolTip(hint);
-    // A typed number beyond the range becomes the nearest allowed one when the box is left.
-    box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    return box;
-}
-
-QCheckBox* checkBox(QWidget* parent, const QString& name, const QString& caption) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    return box;
-}
-
-// A titled group of radio buttons, filled column by column; the button ids are the item indices.
-QGroupBox* radioGroup(QWidget* parent, const char* name, const QString& title,
-                      const QStringList& items, int columns, QButtonGroup*& group) {
-    auto* box = new QGroupBox(title, parent);
-    box->setObjectName(QLatin1String(name));
-    group = new QButtonGroup(box);
-    auto* grid = new QGridLayout(box);
-    const int rows = (static_cast<int>(items.size()) + columns - 1) / columns;
-    for (int i = 0; i < items.size(); ++i) {
-        auto* button = new QRadioButton(items[i], box);
-        button->setObjectName(QStringLiteral("%1Item%2").arg(QLatin1String(name)).arg(i));
-        group->addButton(button, i);
-        grid->addWidget(button, i % rows, i / rows);
-    }
-    return box;
-}
-
-void selectItem(QButtonGroup* group, int item) {
-    if (QAbstractButton* button = group->button(item))
-        button->setChecked(true);
-}
-
-void clearItems(QButtonGroup* group) {
-    group->setExclusive(false);
-    if (QAbstractButton* button = group->checkedButton())
-        button->setChecked(false);
-    group->setExclusive(true);
+// A caption that hands the focus to the control it names when its mnemonic is used.
+QLabel* buddyLabel(const QString& caption, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(caption, parent);
+    label->setBuddy(buddy);
+    return label;
 }
 
 // The number the spin box's text stands for right now, or 0 when it stands for none in range.
@@ -155,17 +115,10 @@ bool followTypedText(const QSpinBox* box, int& selected) {
 }
 
 // A relay 15/16 mode other than "part of the route" watches a signal; BG switching also a sensor.
-void enableForMode(const QButtonGroup* modes, QSpinBox* signal, QSpinBox* sensor) {
-    const int mode = relayModeCode(modes->checkedId());
+void enableForMode(const RadioGroup* modes, QSpinBox* signal, QSpinBox* sensor) {
+    const int mode = relayModeCode(modes->itemIndex());
     signal->setEnabled(mode != 0);
     sensor->setEnabled(mode == 2);
-}
-
-QLabel* label(QWidget* parent, const QString& caption, QWidget* buddy = nullptr) {
-    auto* l = new QLabel(caption, parent);
-    if (buddy)
-        l->setBuddy(buddy);
-    return l;
 }
 
 } // namespace
@@ -177,66 +130,74 @@ PeripheralEditor::PeripheralEditor(ConfigStore& store, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
-    PCntr1 = new QTabWidget(this);
-    PCntr1->setObjectName(QStringLiteral("PCntr1"));
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("PCntr1"));
     // All six captions stay in sight; the dialog grows to fit them instead of scrolling.
-    PCntr1->setUsesScrollButtons(false);
-    PCntr1->setElideMode(Qt::ElideNone);
-    PCntr1->addTab(buildPointMachinePage(), text::kTabPoints);
-    PCntr1->addTab(buildRelayDelayPage(), text::kTabRelays);
-    PCntr1->addTab(buildRelay15And16Page(), text::kTabRelays1516);
-    PCntr1->addTab(buildDetectorPage(), text::kTabDetectors);
-    PCntr1->addTab(buildIndicationPage(), text::kTabIndication);
-    PCntr1->addTab(buildDccPage(), text::kTabDcc);
+    m_tabs->setUsesScrollButtons(false);
+    m_tabs->setElideMode(Qt::ElideNone);
+    m_tabs->addTab(buildPointMachinePage(), text::kTabPoints);
+    m_tabs->addTab(buildRelayDelayPage(), text::kTabRelays);
+    m_tabs->addTab(buildRelay15And16Page(), text::kTabRelays1516);
+    m_tabs->addTab(buildDetectorPage(), text::kTabDetectors);
+    m_tabs->addTab(buildIndicationPage(), text::kTabIndication);
+    m_tabs->addTab(buildDccPage(), text::kTabDcc);
 
-    BtOK1 = new QPushButton(text::kOk, this);
-    BtOK1->setObjectName(QStringLiteral("BtOK1"));
-    BtCancel1 = new QPushButton(text::kCancel, this);
-    BtCancel1->setObjectName(QStringLiteral("BtCancel1"));
+    m_okButton = new QPushButton(text::kOk, this);
+    m_okButton->setObjectName(QStringLiteral("BtOK1"));
+    m_cancelButton = new QPushButton(text::kCancel, this);
+    m_cancelButton->setObjectName(QStringLiteral("BtCancel1"));
     // Enter typed into a spin box must not press OK and rewrite the header behind the user.
-    for (QPushButton* b : {BtOK1, BtCancel1}) {
+    for (QPushButton* b : {m_okButton, m_cancelButton}) {
         b->setAutoDefault(false);
         b->setDefault(false);
     }
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(BtOK1);
-    buttons->addWidget(BtCancel1);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PCntr1);
+    layout->addWidget(m_tabs);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_machine = SEdit1->value();
-    m_relay = SEreleIND1->value();
+    m_machine = m_machineBox->value();
+    m_relay = m_indicationRelayBox->value();
     connectHandlers();
 }
 
 QWidget* PeripheralEditor::buildPointMachinePage() {
     auto* page = new QWidget;
-    SEdit1 = spinBox(page, "SEdit1", kMachineMin, kMachineMax, 1, text::kMachineHint);
-    LBvyh2 = new QLabel(text::kSecondMachine, page);
-    LBvyh2->setObjectName(QStringLiteral("LBvyh2"));
-    LBvyh2->setMinimumWidth(LBvyh2->fontMetrics().horizontalAdvance(QStringLiteral("+16")) + 4);
-    RGtyp1 = radioGroup(page, "RGtyp1", text::kType, text::kTypes, 2, m_typeItems);
-    RGtyp1->setToolTip(text::kTypeHint);
-    SEpulsVar1 = spinBox(page, "SEpulsVar1", kPulseMin, kPulseMax, 7, text::kPulseHint);
-    SEdelayVYH = spinBox(page, "SEdelayVYH", 0, kPointDelayMax, 2, text::kPointDelayHint);
+    m_machineBox =
+        numberBox(QStringLiteral("SEdit1"), kMachineMin, kMachineMax, text::kMachineHint, page);
+    m_pairedMachineLabel = widgets::label(QStringLiteral("LBvyh2"), text::kSecondMachine, page);
+    m_pairedMachineLabel->setMinimumWidth(
+        m_pairedMachineLabel->fontMetrics().horizontalAdvance(QStringLiteral("+16")) + 4);
+    m_machineTypeGroup = new RadioGroup(QStringLiteral("RGtyp1"), text::kType, text::kTypes, 2,
+                                        page, QStringLiteral("Item"));
+    // This dialog's groups keep the style's margins, not the shared group's tighter ones.
+    m_machineTypeGroup->layout()->unsetContentsMargins();
+    m_machineTypeGroup->setToolTip(text::kTypeHint);
+    m_pulseLengthBox =
+        numberBox(QStringLiteral("SEpulsVar1"), kPulseMin, kPulseMax, text::kPulseHint, page);
+    m_pulseLengthBox->setValue(7);
+    m_pointDelayBox =
+        numberBox(QStringLiteral("SEdelayVYH"), 0, kPointDelayMax, text::kPointDelayHint, page);
+    m_pointDelayBox->setValue(2);
 
     auto* machine = new QHBoxLayout;
-    machine->addWidget(label(page, text::kMachine, SEdit1));
-    machine->addWidget(SEdit1);
-    machine->addWidget(LBvyh2);
+    machine->addWidget(buddyLabel(text::kMachine, m_machineBox, page));
+    machine->addWidget(m_machineBox);
+    machine->addWidget(m_pairedMachineLabel);
     machine->addStretch();
 
     auto* grid = new QGridLayout(page);
     grid->addLayout(machine, 0, 0, 1, 3);
-    grid->addWidget(RGtyp1, 1, 0, 1, 3);
-    grid->addWidget(label(page, text::kPulse, SEpulsVar1), 2, 0);
-    grid->addWidget(SEpulsVar1, 2, 1);
-    grid->addWidget(label(page, text::kPointDelay, SEdelayVYH), 3, 0);
-    grid->addWidget(SEdelayVYH, 3, 1);
+    grid->addWidget(m_machineTypeGroup, 1, 0, 1, 3);
+    grid->addWidget(buddyLabel(text::kPulse, m_pulseLengthBox, page), 2, 0);
+    grid->addWidget(m_pulseLengthBox, 2, 1);
+    grid->addWidget(buddyLabel(text::kPointDelay, m_pointDelayBox, page), 3, 0);
+    grid->addWidget(m_pointDelayBox, 3, 1);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(4, 1);
     return page;
@@ -244,13 +205,15 @@ QWidget* PeripheralEditor::buildPointMachinePage() {
 
 QWidget* PeripheralEditor::buildRelayDelayPage() {
     auto* page = new QWidget;
-    SEdelay = spinBox(page, "SEdelay", 0, kRelayDelayMax, 1, text::kRelayDelayHint);
-    CBdccMode = checkBox(page, QStringLiteral("CBdccMode"), text::kCollision);
+    m_relayDelayBox =
+        numberBox(QStringLiteral("SEdelay"), 0, kRelayDelayMax, text::kRelayDelayHint, page);
+    m_relayDelayBox->setValue(1);
+    m_collisionGuardCheck = checkBox(QStringLiteral("CBdccMode"), text::kCollision, page);
 
     auto* grid = new QGridLayout(page);
-    grid->addWidget(label(page, text::kRelayDelay, SEdelay), 0, 0);
-    grid->addWidget(SEdelay, 0, 1);
-    grid->addWidget(CBdccMode, 1, 0, 1, 3);
+    grid->addWidget(buddyLabel(text::kRelayDelay, m_relayDelayBox, page), 0, 0);
+    grid->addWidget(m_relayDelayBox, 0, 1);
+    grid->addWidget(m_collisionGuardCheck, 1, 0, 1, 3);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(2, 1);
     return page;
@@ -258,21 +221,31 @@ QWidget* PeripheralEditor::buildRelayDelayPage() {
 
 QWidget* PeripheralEditor::buildRelay15And16Page() {
     auto* page = new QWidget;
-    RGrele14 = radioGroup(page, "RGrele14", text::kRelay15, text::kModes15, 1, m_relay15Items);
-    SEnavestR14 = spinBox(page, "SEnavestR14", kSignalMin, kSignalMax, 1, text::kSignalHint);
-    SEsenzorR14 = spinBox(page, "SEsenzorR14", kSensorMin, kSensorMax, 1, text::kSensorHint);
-    RGrele15 = radioGroup(page, "RGrele15", text::kRelay16, text::kModes16, 1, m_relay16Items);
-    SEnavestR15 = spinBox(page, "SEnavestR15", kSignalMin, kSignalMax, 1, text::kSignalHint);
-    SEsenzorR15 = spinBox(page, "SEsenzorR15", kSensorMin, kSensorMax, 1, text::kSensorHint);
+    auto modeGroup = [page](const QString& name, const QString& caption, const QStringList& modes) {
+        auto* group = new RadioGroup(name, caption, modes, 1, page, QStringLiteral("Item"));
+        group->layout()->unsetContentsMargins();
+        return group;
+    };
+    m_relay15ModeGroup = modeGroup(QStringLiteral("RGrele14"), text::kRelay15, text::kModes15);
+    m_relay15SignalBox =
+        numberBox(QStringLiteral("SEnavestR14"), kSignalMin, kSignalMax, text::kSignalHint, page);
+    m_relay15SensorBox =
+        numberBox(QStringLiteral("SEsenzorR14"), kSensorMin, kSensorMax, text::kSensorHint, page);
+    m_relay16ModeGroup = modeGroup(QStringLiteral("RGrele15"), text::kRelay16, text::kModes16);
+    m_relay16SignalBox =
+        numberBox(QStringLiteral("SEnavestR15"), kSignalMin, kSignalMax, text::kSignalHint, page);
+    m_relay16SensorBox =
+        numberBox(QStringLiteral("SEsenzorR15"), kSensorMin, kSensorMax, text::kSensorHint, page);
 
     auto* grid = new QGridLayout(page);
     int row = 0;
-    for (auto [group, signal, sensor] : {std::tuple{RGrele14, SEnavestR14, SEsenzorR14},
-                                         std::tuple{RGrele15, SEnavestR15, SEsenzorR15}}) {
+    for (auto [group, signal, sensor] :
+         {std::tuple{m_relay15ModeGroup, m_relay15SignalBox, m_relay15SensorBox},
+          std::tuple{m_relay16ModeGroup, m_relay16SignalBox, m_relay16SensorBox}}) {
         grid->addWidget(group, row, 0, 2, 1);
-        grid->addWidget(label(page, text::kSignal, signal), row, 1);
+        grid->addWidget(buddyLabel(text::kSignal, signal, page), row, 1);
         grid->addWidget(signal, row, 2);
-        grid->addWidget(label(page, text::kSensor, sensor), row + 1, 1);
+        grid->addWidget(buddyLabel(text::kSensor, sensor, page), row + 1, 1);
         grid->addWidget(sensor, row + 1, 2);
         row += 2;
     }
@@ -283,13 +256,14 @@ QWidget* PeripheralEditor::buildRelay15And16Page() {
 
 QWidget* PeripheralEditor::buildDetectorPage() {
     auto* page = new QWidget;
-    CBinverzeDET = checkBox(page, QStringLiteral("CBinverzeDET"), text::kInvert1);
-    CBdetekceSN = checkBox(page, QStringLiteral("CBdetekceSN"), text::kSensors1);
-    CBinverzeDET2 = checkBox(page, QStringLiteral("CBinverzeDET2"), text::kInvert2);
-    CBdetekceSN2 = checkBox(page, QStringLiteral("CBdetekceSN2"), text::kSensors2);
+    m_invertDetectors1Check = checkBox(QStringLiteral("CBinverzeDET"), text::kInvert1, page);
+    m_sensorsForDetectors1Check = checkBox(QStringLiteral("CBdetekceSN"), text::kSensors1, page);
+    m_invertDetectors2Check = checkBox(QStringLiteral("CBinverzeDET2"), text::kInvert2, page);
+    m_sensorsForDetectors2Check = checkBox(QStringLiteral("CBdetekceSN2"), text::kSensors2, page);
 
     auto* column = new QVBoxLayout(page);
-    for (QCheckBox* box : {CBinverzeDET, CBdetekceSN, CBinverzeDET2, CBdetekceSN2})
+    for (QCheckBox* box : {m_invertDetectors1Check, m_sensorsForDetectors1Check,
+                           m_invertDetectors2Check, m_sensorsForDetectors2Check})
         column->addWidget(box);
     column->addStretch();
     return page;
@@ -300,43 +274,39 @@ QWidget* PeripheralEditor::buildIndicationPage() {
     auto* grid = new QGridLayout(page);
 
     auto* indicators = new QHBoxLayout;
-    indicators->addWidget(label(page, text::kIndicators));
-    for (std::size_t r = 0; r < CBrele.size(); ++r) {
-        const int relay = kRelayMin + static_cast<int>(r);
-        CBrele[r] =
-            checkBox(page, QStringLiteral("CBrele%1").arg(relay), QStringLiteral("R%1").arg(relay));
-        QFont bold = CBrele[r]->font();
-        bold.setBold(true);
-        CBrele[r]->setFont(bold);
-        indicators->addWidget(CBrele[r]);
+    indicators->addWidget(new QLabel(text::kIndicators, page));
+    m_indicatorChecks = widgets::numberedCheckBoxes(QStringLiteral("CBrele"), QStringLiteral("R"),
+                                                    kRelayMin, kRelayMax - kRelayMin + 1, page);
+    for (QCheckBox* box : m_indicatorChecks) {
+        widgets::makeBold(box);
+        indicators->addWidget(box);
     }
     indicators->addStretch();
     grid->addLayout(indicators, 0, 0, 1, 10);
 
-    SEreleIND1 =
-        spinBox(page, "SEreleIND1", kRelayMin, kRelayMax, kRelayMin, text::kRelaySelectorHint);
+    m_indicationRelayBox = numberBox(QStringLiteral("SEreleIND1"), kRelayMin, kRelayMax,
+                                     text::kRelaySelectorHint, page);
     auto* selector = new QHBoxLayout;
-    selector->addWidget(label(page, text::kRelaySelector, SEreleIND1));
-    selector->addWidget(SEreleIND1);
+    selector->addWidget(buddyLabel(text::kRelaySelector, m_indicationRelayBox, page));
+    selector->addWidget(m_indicationRelayBox);
     selector->addStretch();
     grid->addLayout(selector, 1, 0, 1, 10);
 
     // Rows of condition boxes: local sensors and detectors under one caption, remote ones under
     // the other; "Definice podmínek" stands to their left.
     const int firstRow[4] = {3, 4, 6, 7};
-    grid->addWidget(label(page, text::kLocalConditions), 2, 1, 1, 8);
-    grid->addWidget(label(page, text::kRemoteConditions), 5, 1, 1, 8);
-    for (std::size_t g = 0; g < m_conditions.size(); ++g)
-        for (std::size_t k = 0; k < 8; ++k) {
-            const int input = static_cast<int>(k) + 1;
-            m_conditions[g][k] = checkBox(page, text::kConditionNames[g] + QString::number(input),
-                                          text::kConditionCaptions[g] + QString::number(input));
-            grid->addWidget(m_conditions[g][k], firstRow[g], input);
-        }
+    grid->addWidget(new QLabel(text::kLocalConditions, page), 2, 1, 1, 8);
+    grid->addWidget(new QLabel(text::kRemoteConditions, page), 5, 1, 1, 8);
+    for (std::size_t g = 0; g < m_conditionChecks.size(); ++g) {
+        m_conditionChecks[g] = widgets::numberedCheckBoxes(text::kConditionNames[g],
+                                                           text::kConditionCaptions[g], 1, 8, page);
+        for (std::size_t k = 0; k < m_conditionChecks[g].size(); ++k)
+            grid->addWidget(m_conditionChecks[g][k], firstRow[g], static_cast<int>(k) + 1);
+    }
     auto* words = new QVBoxLayout;
     words->addStretch();
-    words->addWidget(label(page, text::kDefinition));
-    words->addWidget(label(page, text::kConditionsWord));
+    words->addWidget(new QLabel(text::kDefinition, page));
+    words->addWidget(new QLabel(text::kConditionsWord, page));
     words->addStretch();
     grid->addLayout(words, 3, 0, 5, 1);
     grid->setColumnStretch(9, 1);
@@ -346,178 +316,175 @@ QWidget* PeripheralEditor::buildIndicationPage() {
 
 QWidget* PeripheralEditor::buildDccPage() {
     auto* page = new QWidget;
-    CB_DCCenaGLOB = checkBox(page, QStringLiteral("CB_DCCenaGLOB"), text::kDccAccept);
-    CB_DCCrstENA = checkBox(page, QStringLiteral("CB_DCCrstENA"), text::kDccReset);
-    SE_DCCaddr =
-        spinBox(page, "SE_DCCaddr", kDccAddressMin, kDccAddressMax, 1, text::kDccAddressHint);
+    m_dccAcceptCheck = checkBox(QStringLiteral("CB_DCCenaGLOB"), text::kDccAccept, page);
+    m_dccRouteResetCheck = checkBox(QStringLiteral("CB_DCCrstENA"), text::kDccReset, page);
+    m_dccAddressBox = numberBox(QStringLiteral("SE_DCCaddr"), kDccAddressMin, kDccAddressMax,
+                                text::kDccAddressHint, page);
 
     auto* grid = new QGridLayout(page);
-    grid->addWidget(CB_DCCenaGLOB, 0, 0, 1, 3);
-    grid->addWidget(CB_DCCrstENA, 1, 0, 1, 3);
-    grid->addWidget(label(page, text::kDccAddress, SE_DCCaddr), 2, 0);
-    grid->addWidget(SE_DCCaddr, 2, 1);
+    grid->addWidget(m_dccAcceptCheck, 0, 0, 1, 3);
+    grid->addWidget(m_dccRouteResetCheck, 1, 0, 1, 3);
+    grid->addWidget(buddyLabel(text::kDccAddress, m_dccAddressBox, page), 2, 0);
+    grid->addWidget(m_dccAddressBox, 2, 1);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(3, 1);
     return page;
 }
 
 void PeripheralEditor::connectHandlers() {
-    connect(SEdit1, &QSpinBox::valueChanged, this, [this](int n) {
+    connect(m_machineBox, &QSpinBox::valueChanged, this, [this](int n) {
         m_machine = n;
-        SEdit1Change();
+        showPointMachine();
     });
-    for (QSpinBox* box :
-         {SEdelayVYH, SEdelay, SEnavestR14, SEsenzorR14, SEnavestR15, SEsenzorR15, SE_DCCaddr})
-        connect(box, &QSpinBox::valueChanged, this, &PeripheralEditor::SEdit1Change);
-    connect(m_typeItems, &QButtonGroup::idToggled, this, [this](int, bool on) {
-        if (on)
-            RGtyp1Click();
-    });
-    connect(SEpulsVar1, &QSpinBox::valueChanged, this, &PeripheralEditor::SEpulsVar1Change);
-    connect(m_relay15Items, &QButtonGroup::idToggled, this, [this](int, bool on) {
-        if (on)
-            RGrele14Click();
-    });
-    connect(m_relay16Items, &QButtonGroup::idToggled, this, [this](int, bool on) {
-        if (on)
-            RGrele15Click();
-    });
-    connect(SEreleIND1, &QSpinBox::valueChanged, this, [this](int r) {
+    // The other number boxes re-show the point machine too, as they always have; showing the
+    // same machine again changes nothing once the dialog is loaded.
+    for (QSpinBox* box : {m_pointDelayBox, m_relayDelayBox, m_relay15SignalBox, m_relay15SensorBox,
+                          m_relay16SignalBox, m_relay16SensorBox, m_dccAddressBox})
+        connect(box, &QSpinBox::valueChanged, this, &PeripheralEditor::showPointMachine);
+    connect(m_machineTypeGroup, &RadioGroup::itemChosen, this,
+            &PeripheralEditor::onMachineTypeChosen);
+    connect(m_pulseLengthBox, &QSpinBox::valueChanged, this,
+            &PeripheralEditor::onPulseLengthChanged);
+    connect(m_relay15ModeGroup, &RadioGroup::itemChosen, this,
+            &PeripheralEditor::updateRelay15Boxes);
+    connect(m_relay16ModeGroup, &RadioGroup::itemChosen, this,
+            &PeripheralEditor::updateRelay16Boxes);
+    connect(m_indicationRelayBox, &QSpinBox::valueChanged, this, [this](int r) {
         m_relay = r;
-        SEreleIND1Change();
+        showIndicationConditions();
     });
-    for (const auto& row : m_conditions)
+    for (const auto& row : m_conditionChecks)
         for (QCheckBox* box : row)
-            connect(box, &QCheckBox::toggled, this, &PeripheralEditor::CBsn1Click);
-    connect(BtOK1, &QPushButton::clicked, this, &PeripheralEditor::BtOK1Click);
-    connect(BtCancel1, &QPushButton::clicked, this, &QDialog::reject);
+            connect(box, &QCheckBox::toggled, this, &PeripheralEditor::onConditionToggled);
+    connect(m_okButton, &QPushButton::clicked, this, &PeripheralEditor::onOkClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     // valueChanged misses text that is out of range, and a text put back without a change of
     // value when the box is left; the editor's own signal sees both.
-    auto* machineEdit = SEdit1->findChild<QLineEdit*>();
-    auto* relayEdit = SEreleIND1->findChild<QLineEdit*>();
+    auto* machineEdit = m_machineBox->findChild<QLineEdit*>();
+    auto* relayEdit = m_indicationRelayBox->findChild<QLineEdit*>();
     connect(machineEdit, &QLineEdit::textChanged, this, &PeripheralEditor::followPointMachineText);
-    connect(SEdit1, &QSpinBox::editingFinished, this, &PeripheralEditor::followPointMachineText);
+    connect(m_machineBox, &QSpinBox::editingFinished, this,
+            &PeripheralEditor::followPointMachineText);
     connect(relayEdit, &QLineEdit::textChanged, this, &PeripheralEditor::followRelayText);
-    connect(SEreleIND1, &QSpinBox::editingFinished, this, &PeripheralEditor::followRelayText);
+    connect(m_indicationRelayBox, &QSpinBox::editingFinished, this,
+            &PeripheralEditor::followRelayText);
 }
 
 void PeripheralEditor::showEvent(QShowEvent* event) {
     // A window system restoring the dialog is no new showing and must not drop the user's edits.
     if (!event->spontaneous())
-        FormShow();
+        loadFromImage();
     QDialog::showEvent(event);
 }
 
-void PeripheralEditor::FormShow() {
+void PeripheralEditor::loadFromImage() {
     commitTypedText();
     const Image& img = m_store.image;
     loadPointMachines(m_work, img);
-    SEdit1Change();
+    showPointMachine();
     loadConditions(m_work, img);
 
     const HeaderSettings s = settingsFromHeader(img);
-    SEdelayVYH->setValue(s.pointDelay);
-    SEdelay->setValue(s.relayDelay);
-    CBdccMode->setChecked(s.collisionGuard);
-    selectItem(m_relay15Items, s.relay15Mode);
-    RGrele14Click();
-    SEnavestR14->setValue(s.relay15Signal);
-    SEsenzorR14->setValue(s.relay15Sensor);
-    selectItem(m_relay16Items, s.relay16Mode);
-    RGrele15Click();
-    SEnavestR15->setValue(s.relay16Signal);
-    SEsenzorR15->setValue(s.relay16Sensor);
-    CBinverzeDET->setChecked(s.invertDetectors1);
-    CBdetekceSN->setChecked(s.sensorsForDetectors1);
-    CBinverzeDET2->setChecked(s.invertDetectors2);
-    CBdetekceSN2->setChecked(s.sensorsForDetectors2);
-    for (std::size_t r = 0; r < CBrele.size(); ++r)
-        CBrele[r]->setChecked(s.indicator[r]);
-    SEreleIND1Change();
-    SE_DCCaddr->setValue(s.dccAddress);
-    CB_DCCenaGLOB->setChecked(s.dccAccept);
-    CB_DCCrstENA->setChecked(s.dccRouteReset);
+    m_pointDelayBox->setValue(s.pointDelay);
+    m_relayDelayBox->setValue(s.relayDelay);
+    m_collisionGuardCheck->setChecked(s.collisionGuard);
+    m_relay15ModeGroup->setItemIndex(s.relay15Mode);
+    updateRelay15Boxes();
+    m_relay15SignalBox->setValue(s.relay15Signal);
+    m_relay15SensorBox->setValue(s.relay15Sensor);
+    m_relay16ModeGroup->setItemIndex(s.relay16Mode);
+    updateRelay16Boxes();
+    m_relay16SignalBox->setValue(s.relay16Signal);
+    m_relay16SensorBox->setValue(s.relay16Sensor);
+    m_invertDetectors1Check->setChecked(s.invertDetectors1);
+    m_sensorsForDetectors1Check->setChecked(s.sensorsForDetectors1);
+    m_invertDetectors2Check->setChecked(s.invertDetectors2);
+    m_sensorsForDetectors2Check->setChecked(s.sensorsForDetectors2);
+    for (std::size_t r = 0; r < m_indicatorChecks.size(); ++r)
+        m_indicatorChecks[r]->setChecked(s.indicator[r]);
+    showIndicationConditions();
+    m_dccAddressBox->setValue(s.dccAddress);
+    m_dccAcceptCheck->setChecked(s.dccAccept);
+    m_dccRouteResetCheck->setChecked(s.dccRouteReset);
 }
 
-void PeripheralEditor::SEdit1Change() {
-    RGtyp1->setEnabled(m_machine != 0);
+void PeripheralEditor::showPointMachine() {
+    m_machineTypeGroup->setEnabled(m_machine != 0);
     if (m_machine == 0) {
-        clearItems(m_typeItems);
-        RGtyp1Click();
-        LBvyh2->clear();
+        m_machineTypeGroup->setItemIndex(-1);
+        onMachineTypeChosen();
+        m_pairedMachineLabel->clear();
         return;
     }
     const auto n = static_cast<std::size_t>(m_machine - 1);
     // Both settings raise their handlers, which write the entry back: a type code above 3
     // becomes 3 and a pulse length of 0 becomes 1, as the user sees them.
-    selectItem(m_typeItems, typeItem(m_work.pointMachines[n]));
-    SEpulsVar1->setValue(shownPulseLength(m_work.pointMachines[n]));
-    LBvyh2->setText(QStringLiteral("+") + QString::number(m_machine + 8));
+    m_machineTypeGroup->setItemIndex(typeItem(m_work.pointMachines[n]));
+    m_pulseLengthBox->setValue(shownPulseLength(m_work.pointMachines[n]));
+    m_pairedMachineLabel->setText(QStringLiteral("+") + QString::number(m_machine + 8));
 }
 
-void PeripheralEditor::RGtyp1Click() {
-    const int item = m_typeItems->checkedId();
+void PeripheralEditor::onMachineTypeChosen() {
+    const int item = m_machineTypeGroup->itemIndex();
     if (item >= 0 && m_machine != 0) {
         int& entry = m_work.pointMachines[static_cast<std::size_t>(m_machine - 1)];
         entry = withType(entry, item);
     }
-    SEpulsVar1->setEnabled(item == 1);
+    m_pulseLengthBox->setEnabled(item == 1);
 }
 
-void PeripheralEditor::SEpulsVar1Change() {
+void PeripheralEditor::onPulseLengthChanged() {
     if (m_machine == 0)
         return;
     int& entry = m_work.pointMachines[static_cast<std::size_t>(m_machine - 1)];
-    entry = withPulseLength(entry, SEpulsVar1->value());
+    entry = withPulseLength(entry, m_pulseLengthBox->value());
 }
 
-void PeripheralEditor::RGrele14Click() {
-    enableForMode(m_relay15Items, SEnavestR14, SEsenzorR14);
+void PeripheralEditor::updateRelay15Boxes() {
+    enableForMode(m_relay15ModeGroup, m_relay15SignalBox, m_relay15SensorBox);
 }
 
-void PeripheralEditor::RGrele15Click() {
-    enableForMode(m_relay16Items, SEnavestR15, SEsenzorR15);
+void PeripheralEditor::updateRelay16Boxes() {
+    enableForMode(m_relay16ModeGroup, m_relay16SignalBox, m_relay16SensorBox);
 }
 
-void PeripheralEditor::SEreleIND1Change() {
+void PeripheralEditor::showIndicationConditions() {
     // Setting the boxes raises their click handler; without the flag it would store the
     // half-loaded boxes over the relay's entries.
     m_loading = true;
     const std::array<int, 4> masks = relayConditions(m_work, m_relay);
-    for (std::size_t g = 0; g < m_conditions.size(); ++g)
-        for (std::size_t k = 0; k < 8; ++k) {
-            m_conditions[g][k]->setChecked((masks[g] >> k) & 1);
-            m_conditions[g][k]->setEnabled(m_relay != 0);
-        }
+    for (std::size_t g = 0; g < m_conditionChecks.size(); ++g) {
+        widgets::setCheckedMask(m_conditionChecks[g], static_cast<std::uint32_t>(masks[g]));
+        for (QCheckBox* box : m_conditionChecks[g])
+            box->setEnabled(m_relay != 0);
+    }
     m_loading = false;
 }
 
-void PeripheralEditor::CBsn1Click() {
+void PeripheralEditor::onConditionToggled() {
     if (m_loading || m_relay == 0)
         return;
     std::array<int, 4> masks{};
-    for (std::size_t g = 0; g < m_conditions.size(); ++g)
-        for (std::size_t k = 0; k < 8; ++k)
-            if (m_conditions[g][k]->isChecked())
-                masks[g] |= 1 << k;
+    for (std::size_t g = 0; g < m_conditionChecks.size(); ++g)
+        masks[g] = static_cast<int>(widgets::checkedMask(m_conditionChecks[g]));
     setRelayConditions(m_work, m_relay, masks);
 }
 
-void PeripheralEditor::BtOK1Click() {
+void PeripheralEditor::onOkClicked() {
     commitTypedText();
     writeHeader(m_store.image, m_work, readSettings());
     accept();
 }
 
 void PeripheralEditor::followPointMachineText() {
-    if (followTypedText(SEdit1, m_machine))
-        SEdit1Change();
+    if (followTypedText(m_machineBox, m_machine))
+        showPointMachine();
 }
 
 void PeripheralEditor::followRelayText() {
-    if (followTypedText(SEreleIND1, m_relay))
-        SEreleIND1Change();
+    if (followTypedText(m_indicationRelayBox, m_relay))
+        showIndicationConditions();
 }
 
 // Pressing OK leaves the box being typed into: its text counts, clamped into the range, as it
@@ -531,23 +498,23 @@ void PeripheralEditor::commitTypedText() {
 
 HeaderSettings PeripheralEditor::readSettings() const {
     HeaderSettings s;
-    s.pointDelay = SEdelayVYH->value();
-    s.relayDelay = SEdelay->value();
-    s.collisionGuard = CBdccMode->isChecked();
-    s.relay15Mode = m_relay15Items->checkedId();
-    s.relay15Signal = SEnavestR14->value();
-    s.relay15Sensor = SEsenzorR14->value();
-    s.relay16Mode = m_relay16Items->checkedId();
-    s.relay16Signal = SEnavestR15->value();
-    s.relay16Sensor = SEsenzorR15->value();
-    s.invertDetectors1 = CBinverzeDET->isChecked();
-    s.sensorsForDetectors1 = CBdetekceSN->isChecked();
-    s.invertDetectors2 = CBinverzeDET2->isChecked();
-    s.sensorsForDetectors2 = CBdetekceSN2->isChecked();
-    for (std::size_t r = 0; r < CBrele.size(); ++r)
-        s.indicator[r] = CBrele[r]->isChecked();
-    s.dccAddress = SE_DCCaddr->value();
-    s.dccAccept = CB_DCCenaGLOB->isChecked();
-    s.dccRouteReset = CB_DCCrstENA->isChecked();
+    s.pointDelay = m_pointDelayBox->value();
+    s.relayDelay = m_relayDelayBox->value();
+    s.collisionGuard = m_collisionGuardCheck->isChecked();
+    s.relay15Mode = m_relay15ModeGroup->itemIndex();
+    s.relay15Signal = m_relay15SignalBox->value();
+    s.relay15Sensor = m_relay15SensorBox->value();
+    s.relay16Mode = m_relay16ModeGroup->itemIndex();
+    s.relay16Signal = m_relay16SignalBox->value();
+    s.relay16Sensor = m_relay16SensorBox->value();
+    s.invertDetectors1 = m_invertDetectors1Check->isChecked();
+    s.sensorsForDetectors1 = m_sensorsForDetectors1Check->isChecked();
+    s.invertDetectors2 = m_invertDetectors2Check->isChecked();
+    s.sensorsForDetectors2 = m_sensorsForDetectors2Check->isChecked();
+    for (std::size_t r = 0; r < m_indicatorChecks.size(); ++r)
+        s.indicator[r] = m_indicatorChecks[r]->isChecked();
+    s.dccAddress = m_dccAddressBox->value();
+    s.dccAccept = m_dccAcceptCheck->isChecked();
+    s.dccRouteReset = m_dccRouteResetCheck->isChecked();
     return s;
 }

@@ -5,21 +5,19 @@
 #include "editors/routeeditortexts.h"
 #include "editors/routevalidation.h"
 #include "editors/textlimit.h"
+#include "widgets/builders.h"
+#include "widgets/controls.h"
 #include "widgets/messageboxes.h"
-#include "widgets/numberbox.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -28,79 +26,41 @@
 #include <limits>
 
 namespace t = routeeditortexts;
+using widgets::boldLabel;
+using widgets::checkBox;
 
 namespace {
-QString number(const char* prefix, int k) {
-    return QString::fromLatin1(prefix) + QString::number(k);
-}
+// The number boxes keep one narrow width, whatever their range.
+constexpr int kNumberBoxWidth = 56;
+// Long lists (47 following signals, 64 inputs) show this many entries before they scroll.
+constexpr int kVisibleListEntries = 16;
 
-QLabel* boldLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-void makeBold(QWidget* w) {
-    QFont font = w->font();
-    font.setBold(true);
-    w->setFont(font);
-}
-
-QCheckBox* checkBox(const QString& name, const QString& text, QWidget* parent) {
-    auto* box = new QCheckBox(text, parent);
-    box->setObjectName(name);
-    return box;
-}
-
-QSpinBox* spinBox(const QString& name, int maximum, const QString& hint, QWidget* parent) {
-    auto* box = new NumberBox(parent);
-    box->setObjectName(name);
-    box->setRange(0, maximum);
-    box->setToolTip(hint);
-    // Text that is no number falls back to the lower bound instead of the previous value.
-    box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    box->setFixedWidth(56);
+QSpinBox* numberBox(const QString& name, int maximum, const QString& hint, QWidget* parent) {
+    QSpinBox* box = widgets::numberBox(name, 0, maximum, hint, parent);
+    box->setFixedWidth(kNumberBoxWidth);
     return box;
 }
 
 QComboBox* pickList(const QString& name, const QString& placeholder, const QStringList& items,
                     QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(name);
-    // The placeholder must be in place before the items, or "nothing chosen" shows blank.
-    box->setPlaceholderText(placeholder);
-    box->addItems(items);
-    box->setCurrentIndex(-1);
-    box->setMaxVisibleItems(16);
-    return box;
+    QComboBox* list = widgets::pickList(name, placeholder, items, parent);
+    list->setMaxVisibleItems(kVisibleListEntries);
+    return list;
 }
 
-// The teal bar that sets the expansion unit's controls apart from the module's own.
-QFrame* tealBar(QWidget* parent) {
-    auto* bar = new QFrame(parent);
-    bar->setFixedHeight(6);
-    bar->setAutoFillBackground(true);
-    QPalette palette = bar->palette();
-    palette.setColor(QPalette::Window, QColor(0x00, 0x80, 0x80));
-    bar->setPalette(palette);
-    return bar;
-}
-
-// A row of eight check boxes under a heading, for bits first..first+7 of one mask.
-QWidget* checkRow(const QString& heading, const char* name, const char* prefix, int first,
-                  QCheckBox** boxes, QWidget* parent) {
+// Eight check boxes under a heading, appended to `boxes`: bits first - 1 .. first + 6 of one mask.
+QWidget* checkRow(const QString& heading, const QString& name, const QString& prefix, int first,
+                  std::vector<QCheckBox*>& boxes, QWidget* parent) {
     auto* row = new QWidget(parent);
     auto* layout = new QGridLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setVerticalSpacing(2);
     layout->addWidget(new QLabel(heading, row), 0, 0, 1, 8);
-    for (int k = 0; k < 8; ++k) {
-        const int n = first + k;
-        boxes[k] = checkBox(number(name, n), number(prefix, n), row);
-        layout->addWidget(boxes[k], 1, k);
-    }
+    const std::vector<QCheckBox*> created =
+        widgets::numberedCheckBoxes(name, prefix, first, 8, row);
+    for (int k = 0; k < 8; ++k)
+        layout->addWidget(created[static_cast<std::size_t>(k)], 1, k);
+    boxes.insert(boxes.end(), created.begin(), created.end());
     return row;
 }
 
@@ -141,19 +101,6 @@ protected:
         }
     }
 };
-
-void setMaskBoxes(QCheckBox* const* boxes, int count, std::uint32_t mask) {
-    for (int k = 0; k < count; ++k)
-        boxes[k]->setChecked((mask >> k) & 1U);
-}
-
-std::uint16_t maskOf(QCheckBox* const* boxes) {
-    std::uint16_t mask = 0;
-    for (int k = 0; k < 16; ++k)
-        if (boxes[k]->isChecked())
-            mask = static_cast<std::uint16_t>(mask | (1U << k));
-    return mask;
-}
 } // namespace
 
 RouteEditor::RouteEditor(ConfigStore& store, QWidget* parent)
@@ -164,37 +111,37 @@ RouteEditor::RouteEditor(ConfigStore& store, QWidget* parent)
     setWindowTitle(t::kCaption);
     setFixedSize(660, 613);
 
-    PageC1 = new QTabWidget(this);
-    PageC1->setObjectName(QStringLiteral("PageC1"));
-    TabSheet1 = buildButtonsTab();
-    TabSheet2 = buildPointsTab();
-    TabSheet3 = buildSignalsTab();
-    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
-    PageC1->addTab(TabSheet1, t::kTab1);
-    PageC1->addTab(TabSheet2, t::kTab2);
-    PageC1->addTab(TabSheet3, t::kTab3);
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("PageC1"));
+    QWidget* buttonsTab = buildButtonsTab();
+    QWidget* pointsTab = buildPointsTab();
+    QWidget* signalsTab = buildSignalsTab();
+    buttonsTab->setObjectName(QStringLiteral("TabSheet1"));
+    pointsTab->setObjectName(QStringLiteral("TabSheet2"));
+    signalsTab->setObjectName(QStringLiteral("TabSheet3"));
+    m_tabs->addTab(buttonsTab, t::kTab1);
+    m_tabs->addTab(pointsTab, t::kTab2);
+    m_tabs->addTab(signalsTab, t::kTab3);
 
-    BtOK1 = new QPushButton(t::kOk, this);
-    BtOK1->setObjectName(QStringLiteral("BtOK1"));
-    makeBold(BtOK1);
-    BtOK1->setDefault(true);
-    Button1 = new QPushButton(t::kCancel, this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
-    connect(BtOK1, &QPushButton::clicked, this, &RouteEditor::BtOK1Click);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
+    m_okButton = new QPushButton(t::kOk, this);
+    m_okButton->setObjectName(QStringLiteral("BtOK1"));
+    widgets::makeBold(m_okButton);
+    m_okButton->setDefault(true);
+    m_cancelButton = new QPushButton(t::kCancel, this);
+    m_cancelButton->setObjectName(QStringLiteral("Button1"));
+    m_cancelButton->setAutoDefault(false);
+    connect(m_okButton, &QPushButton::clicked, this, &RouteEditor::onOkClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(BtOK1);
+    buttons->addWidget(m_okButton);
     buttons->addSpacing(24);
-    buttons->addWidget(Button1);
+    buttons->addWidget(m_cancelButton);
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
-    layout->addWidget(PageC1, 1);
+    layout->addWidget(m_tabs, 1);
     layout->addLayout(buttons);
 
     connectHandlers();
@@ -203,23 +150,25 @@ RouteEditor::RouteEditor(ConfigStore& store, QWidget* parent)
 QWidget* RouteEditor::buildButtonsTab() {
     auto* tab = new QWidget;
 
-    SEtlac1 = spinBox(QStringLiteral("SEtlac1"), routeedit::kMaxButton, t::kButton1Hint, tab);
-    SEtlac2 = spinBox(QStringLiteral("SEtlac2"), routeedit::kMaxButton, t::kButton2Hint, tab);
-    ChBcestaENA = checkBox(QStringLiteral("ChBcestaENA"), t::kTrainRoute, tab);
-    ChBposunENA = checkBox(QStringLiteral("ChBposunENA"), t::kShunting, tab);
-    CBzabPosun = checkBox(QStringLiteral("CBzabPosun"), t::kUnsecuredShunting, tab);
-    SEkolej = spinBox(QStringLiteral("SEkolej"), routeedit::kMaxTrack, t::kTrackHint, tab);
-    CBvjezd = checkBox(QStringLiteral("CBvjezd"), t::kEntry, tab);
-    Cb_DCCena = checkBox(QStringLiteral("Cb_DCCena"), t::kDccEnabled, tab);
-    ChBzakazENA = checkBox(QStringLiteral("ChBzakazENA"), t::kTestBlocked, tab);
-    makeBold(ChBzakazENA);
-    CBtlRST1 = checkBox(QStringLiteral("CBtlRST1"), t::kCancelButton1, tab);
-    CBtlRST2 = checkBox(QStringLiteral("CBtlRST2"), t::kCancelButton2, tab);
-    TXTnazev1 = new QLineEdit(t::kDescriptionDesigned, tab);
-    TXTnazev1->setObjectName(QStringLiteral("TXTnazev1"));
+    m_fromButtonBox =
+        numberBox(QStringLiteral("SEtlac1"), routeedit::kMaxButton, t::kButton1Hint, tab);
+    m_toButtonBox =
+        numberBox(QStringLiteral("SEtlac2"), routeedit::kMaxButton, t::kButton2Hint, tab);
+    m_trainRouteCheck = checkBox(QStringLiteral("ChBcestaENA"), t::kTrainRoute, tab);
+    m_shuntingCheck = checkBox(QStringLiteral("ChBposunENA"), t::kShunting, tab);
+    m_unsecuredShuntingCheck = checkBox(QStringLiteral("CBzabPosun"), t::kUnsecuredShunting, tab);
+    m_trackBox = numberBox(QStringLiteral("SEkolej"), routeedit::kMaxTrack, t::kTrackHint, tab);
+    m_entryCheck = checkBox(QStringLiteral("CBvjezd"), t::kEntry, tab);
+    m_dccCheck = checkBox(QStringLiteral("Cb_DCCena"), t::kDccEnabled, tab);
+    m_blockedCheck = checkBox(QStringLiteral("ChBzakazENA"), t::kTestBlocked, tab);
+    widgets::makeBold(m_blockedCheck);
+    m_cancelButton1Check = checkBox(QStringLiteral("CBtlRST1"), t::kCancelButton1, tab);
+    m_cancelButton2Check = checkBox(QStringLiteral("CBtlRST2"), t::kCancelButton2, tab);
+    m_descriptionEdit = new QLineEdit(t::kDescriptionDesigned, tab);
+    m_descriptionEdit->setObjectName(QStringLiteral("TXTnazev1"));
     // The typing limit is enforced on edits only: a longer description loaded from a file must
     // reach the record unchanged, and QLineEdit's own limit would cut it on loading.
-    TXTnazev1->setMaxLength(std::numeric_limits<int>::max());
+    m_descriptionEdit->setMaxLength(std::numeric_limits<int>::max());
 
     // Push-buttons that request the route.
     auto* sequence = new QGridLayout;
@@ -227,18 +176,18 @@ QWidget* RouteEditor::buildButtonsTab() {
     sequence->addWidget(boldLabel(t::kFrom, tab), 0, 0, 1, 2);
     sequence->addWidget(boldLabel(t::kTo, tab), 0, 3, 1, 2);
     sequence->addWidget(new QLabel(t::kButton1, tab), 1, 0);
-    sequence->addWidget(SEtlac1, 1, 1);
+    sequence->addWidget(m_fromButtonBox, 1, 1);
     sequence->setColumnMinimumWidth(2, 24);
     sequence->addWidget(new QLabel(t::kButton2, tab), 1, 3);
-    sequence->addWidget(SEtlac2, 1, 4);
+    sequence->addWidget(m_toButtonBox, 1, 4);
     sequence->setColumnStretch(5, 1);
     sequence->setRowStretch(2, 1);
 
     auto* type = new QGridLayout;
     type->addWidget(boldLabel(t::kRouteType, tab), 0, 0);
-    type->addWidget(ChBcestaENA, 0, 1);
-    type->addWidget(ChBposunENA, 1, 1);
-    type->addWidget(CBzabPosun, 2, 1);
+    type->addWidget(m_trainRouteCheck, 0, 1);
+    type->addWidget(m_shuntingCheck, 1, 1);
+    type->addWidget(m_unsecuredShuntingCheck, 2, 1);
 
     auto* top = new QHBoxLayout;
     top->addLayout(sequence, 1);
@@ -248,27 +197,31 @@ QWidget* RouteEditor::buildButtonsTab() {
 
     auto* track = new QHBoxLayout;
     track->addWidget(new QLabel(t::kTrack, tab));
-    track->addWidget(SEkolej);
+    track->addWidget(m_trackBox);
     track->addSpacing(8);
-    track->addWidget(CBvjezd);
+    track->addWidget(m_entryCheck);
     track->addSpacing(32);
     track->addWidget(boldLabel(t::kDcc, tab));
-    track->addWidget(Cb_DCCena);
+    track->addWidget(m_dccCheck);
     track->addStretch(1);
-    track->addWidget(ChBzakazENA);
+    track->addWidget(m_blockedCheck);
 
     auto* cancel = new QHBoxLayout;
     cancel->addWidget(boldLabel(t::kCancelButtons, tab));
-    cancel->addWidget(CBtlRST1);
+    cancel->addWidget(m_cancelButton1Check);
     cancel->addSpacing(8);
-    cancel->addWidget(CBtlRST2);
+    cancel->addWidget(m_cancelButton2Check);
     cancel->addStretch(1);
 
     auto* description = new QVBoxLayout;
     description->setSpacing(2);
     description->addWidget(new QLabel(t::kDescription, tab));
-    description->addWidget(TXTnazev1);
+    description->addWidget(m_descriptionEdit);
 
+    const QString local = QStringLiteral("CBdet");
+    const QString remote = QStringLiteral("CBdetR");
+    const QString localCaption = QStringLiteral("D");
+    const QString remoteCaption = QStringLiteral("rD");
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->setSpacing(10);
@@ -277,11 +230,15 @@ QWidget* RouteEditor::buildButtonsTab() {
     layout->addLayout(cancel);
     layout->addLayout(description);
     layout->addSpacing(6);
-    layout->addWidget(checkRow(t::kLocalDetectors, "CBdet", "D", 1, CBdet.data(), tab));
-    layout->addWidget(checkRow(t::kRemoteDetectors, "CBdetR", "rD", 1, CBdetR.data(), tab));
-    layout->addWidget(tealBar(tab));
-    layout->addWidget(checkRow(t::kLocalDetectorsExt, "CBdet", "D", 9, CBdet.data() + 8, tab));
-    layout->addWidget(checkRow(t::kRemoteDetectorsExt, "CBdetR", "rD", 9, CBdetR.data() + 8, tab));
+    layout->addWidget(
+        checkRow(t::kLocalDetectors, local, localCaption, 1, m_localDetectorChecks, tab));
+    layout->addWidget(
+        checkRow(t::kRemoteDetectors, remote, remoteCaption, 1, m_remoteDetectorChecks, tab));
+    layout->addWidget(widgets::tealBar(tab));
+    layout->addWidget(
+        checkRow(t::kLocalDetectorsExt, local, localCaption, 9, m_localDetectorChecks, tab));
+    layout->addWidget(
+        checkRow(t::kRemoteDetectorsExt, remote, remoteCaption, 9, m_remoteDetectorChecks, tab));
     layout->addStretch(1);
     return tab;
 }
@@ -293,28 +250,21 @@ QWidget* RouteEditor::buildPointsTab() {
     layout->setSpacing(6);
 
     // One half for the module (points 1..8, R1..R16), one for the expansion unit.
-    auto addHalf = [&](int firstPoint, int firstRelay, const QString& relayCaption) {
+    auto addHalf = [&](int firstPoint, int firstRelay, const QString& relayCaption,
+                       std::vector<QCheckBox*>& relayChecks) {
+        const QStringList positions{t::kPointNothing, t::kPointStraight, t::kPointDiverging};
         auto* points = new QGridLayout;
         points->setHorizontalSpacing(6);
         points->setVerticalSpacing(4);
         for (int k = 0; k < 8; ++k) {
             const int n = firstPoint + k;
-            const std::size_t i = static_cast<std::size_t>(n - 1);
-            auto* group = new QGroupBox(t::kPoint + QString::number(n), tab);
-            group->setObjectName(number("RGvyh", n));
-            auto* entries = new QButtonGroup(group);
-            auto* row = new QHBoxLayout(group);
-            row->setContentsMargins(4, 0, 2, 0);
-            row->setSpacing(2);
-            const QString texts[] = {t::kPointNothing, t::kPointStraight, t::kPointDiverging};
-            for (int e = 0; e < 3; ++e) {
-                auto* radio = new QRadioButton(texts[e], group);
-                radio->setObjectName(number("RGvyh", n) + QLatin1Char('_') + QString::number(e));
-                entries->addButton(radio, e);
-                row->addWidget(radio);
-            }
-            RGvyh[i] = group;
-            m_points[i] = entries;
+            auto* group =
+                new RadioGroup(QStringLiteral("RGvyh%1").arg(n), t::kPoint + QString::number(n),
+                               positions, 3, tab, QStringLiteral("_"));
+            // The three entries sit tight in one row, or three groups would not fit across.
+            group->layout()->setContentsMargins(4, 0, 2, 0);
+            group->layout()->setSpacing(2);
+            m_pointGroups[static_cast<std::size_t>(n - 1)] = group;
             points->addWidget(group, k / 3, k % 3);
         }
         layout->addLayout(points);
@@ -322,23 +272,24 @@ QWidget* RouteEditor::buildPointsTab() {
         auto* relays = new QGridLayout;
         relays->setVerticalSpacing(2);
         relays->addWidget(new QLabel(relayCaption, tab), 0, 0, 1, 8);
+        relayChecks = widgets::numberedCheckBoxes(QStringLiteral("CBrele"), QStringLiteral("R"),
+                                                  firstRelay, 16, tab);
         for (int k = 0; k < 16; ++k) {
-            const int n = firstRelay + k;
-            auto*& box = CBrele[static_cast<std::size_t>(n - 1)];
-            box = checkBox(number("CBrele", n), number("R", n), tab);
+            QCheckBox* box = relayChecks[static_cast<std::size_t>(k)];
             // R13 and R14 are the relays users most often mistake for ordinary ones.
+            const int n = firstRelay + k;
             if (n == 13 || n == 14)
-                makeBold(box);
+                widgets::makeBold(box);
             relays->addWidget(box, 1 + k / 8, k % 8);
         }
         layout->addLayout(relays);
     };
 
-    addHalf(1, 1, t::kRelays);
+    addHalf(1, 1, t::kRelays, m_relayChecks);
     layout->addSpacing(4);
-    layout->addWidget(tealBar(tab));
+    layout->addWidget(widgets::tealBar(tab));
     layout->addSpacing(4);
-    addHalf(9, 17, t::kRelaysExt);
+    addHalf(9, 17, t::kRelaysExt, m_extRelayChecks);
     layout->addStretch(1);
     return tab;
 }
@@ -346,36 +297,36 @@ QWidget* RouteEditor::buildPointsTab() {
 QWidget* RouteEditor::buildSignalsTab() {
     auto* tab = new QWidget;
 
-    SEnav1 = spinBox(QStringLiteral("SEnav1"), routeedit::kMaxSignal, t::kSignalHint, tab);
-    SEnav2 = spinBox(QStringLiteral("SEnav2"), routeedit::kMaxSignal, t::kSignalHint, tab);
-    SEnav3 = spinBox(QStringLiteral("SEnav3"), routeedit::kMaxSignal, t::kSignalHint, tab);
-    const QStringList& aspects = valuelists::aspects();
-    CBox1navest = pickList(QStringLiteral("CBox1navest"), t::kAspectPlaceholder, aspects, tab);
-    CBox2navest = pickList(QStringLiteral("CBox2navest"), t::kAspectPlaceholder, aspects, tab);
-    CBox3navest = pickList(QStringLiteral("CBox3navest"), t::kAspectPlaceholder, aspects, tab);
-    CBopakNav1 = checkBox(QStringLiteral("CBopakNav1"), t::kRepeatFollowing, tab);
-    CBopakNav2 = checkBox(QStringLiteral("CBopakNav2"), t::kRepeatN1, tab);
-    CBopakNav3 = checkBox(QStringLiteral("CBopakNav3"), t::kRepeatN2, tab);
-    CBox1navestREM = pickList(QStringLiteral("CBox1navestREM"), t::kFollowingPlaceholder,
-                              valuelists::followingSignals(), tab);
-    CheBsnNVena = checkBox(QStringLiteral("CheBsnNVena"), t::kAutoCancelSignal, tab);
-    CBsenzNV = pickList(QStringLiteral("CBsenzNV"), t::kSensorPlaceholder,
-                        valuelists::signalCancelInputs(), tab);
-    CheBsnCESena = checkBox(QStringLiteral("CheBsnCESena"), t::kAutoCancelRoute, tab);
-    CBsenzCES = pickList(QStringLiteral("CBsenzCES"), t::kSensorPlaceholder,
-                         valuelists::routeCancelInputs(), tab);
-    CBsnPOSUNena = checkBox(QStringLiteral("CBsnPOSUNena"), t::kAutoCancelShunting, tab);
+    for (std::size_t k = 0; k < m_signalBoxes.size(); ++k)
+        m_signalBoxes[k] = numberBox(QStringLiteral("SEnav%1").arg(k + 1), routeedit::kMaxSignal,
+                                     t::kSignalHint, tab);
+    for (std::size_t k = 0; k < m_aspectLists.size(); ++k)
+        m_aspectLists[k] = pickList(QStringLiteral("CBox%1navest").arg(k + 1),
+                                    t::kAspectPlaceholder, valuelists::aspects(), tab);
+    m_repeatChecks = {checkBox(QStringLiteral("CBopakNav1"), t::kRepeatFollowing, tab),
+                      checkBox(QStringLiteral("CBopakNav2"), t::kRepeatN1, tab),
+                      checkBox(QStringLiteral("CBopakNav3"), t::kRepeatN2, tab)};
+    m_followingList = pickList(QStringLiteral("CBox1navestREM"), t::kFollowingPlaceholder,
+                               valuelists::followingSignals(), tab);
+    m_autoCancelSignalCheck = checkBox(QStringLiteral("CheBsnNVena"), t::kAutoCancelSignal, tab);
+    m_signalCancelList = pickList(QStringLiteral("CBsenzNV"), t::kSensorPlaceholder,
+                                  valuelists::signalCancelInputs(), tab);
+    m_autoCancelRouteCheck = checkBox(QStringLiteral("CheBsnCESena"), t::kAutoCancelRoute, tab);
+    m_routeCancelList = pickList(QStringLiteral("CBsenzCES"), t::kSensorPlaceholder,
+                                 valuelists::routeCancelInputs(), tab);
+    m_autoCancelShuntingCheck =
+        checkBox(QStringLiteral("CBsnPOSUNena"), t::kAutoCancelShunting, tab);
 
     // One framed panel per signal: repeat box on top, caption, number with aspect beside it.
-    auto signalPanel = [tab](int n, QCheckBox* repeat, QSpinBox* spin, QComboBox* aspect) {
+    auto signalPanel = [this, tab](std::size_t k) {
         auto* panel = new QFrame(tab);
         panel->setFrameShape(QFrame::StyledPanel);
         auto* grid = new QGridLayout(panel);
         grid->setVerticalSpacing(4);
-        grid->addWidget(repeat, 0, 0, 1, 2);
-        grid->addWidget(boldLabel(t::kSignal + QString::number(n), panel), 1, 0, 1, 2);
-        grid->addWidget(spin, 2, 0);
-        grid->addWidget(aspect, 2, 1);
+        grid->addWidget(m_repeatChecks[k], 0, 0, 1, 2);
+        grid->addWidget(boldLabel(t::kSignal + QString::number(k + 1), panel), 1, 0, 1, 2);
+        grid->addWidget(m_signalBoxes[k], 2, 0);
+        grid->addWidget(m_aspectLists[k], 2, 1);
         grid->setColumnStretch(1, 1);
         return panel;
     };
@@ -385,15 +336,15 @@ QWidget* RouteEditor::buildSignalsTab() {
     auto* following = new QVBoxLayout(followingPanel);
     following->setSpacing(4);
     following->addWidget(new QLabel(t::kFollowingLabel, followingPanel));
-    following->addWidget(CBox1navestREM);
+    following->addWidget(m_followingList);
     following->addStretch(1);
 
     auto* row = new QGridLayout;
     row->setHorizontalSpacing(10);
     row->setVerticalSpacing(10);
-    row->addWidget(signalPanel(3, CBopakNav3, SEnav3, CBox3navest), 0, 0);
-    row->addWidget(signalPanel(2, CBopakNav2, SEnav2, CBox2navest), 1, 0);
-    row->addWidget(signalPanel(1, CBopakNav1, SEnav1, CBox1navest), 1, 1);
+    row->addWidget(signalPanel(2), 0, 0);
+    row->addWidget(signalPanel(1), 1, 0);
+    row->addWidget(signalPanel(0), 1, 1);
     row->addWidget(followingPanel, 1, 2);
     row->addWidget(new SignalSketch(tab), 2, 0, 1, 3);
     for (int c = 0; c < 3; ++c)
@@ -406,11 +357,11 @@ QWidget* RouteEditor::buildSignalsTab() {
     cancelPanel->setFrameShape(QFrame::StyledPanel);
     auto* cancel = new QGridLayout(cancelPanel);
     cancel->setVerticalSpacing(4);
-    cancel->addWidget(CheBsnNVena, 0, 0);
-    cancel->addWidget(CBsenzNV, 1, 0);
-    cancel->addWidget(CheBsnCESena, 0, 1);
-    cancel->addWidget(CBsenzCES, 1, 1);
-    cancel->addWidget(CBsnPOSUNena, 2, 1);
+    cancel->addWidget(m_autoCancelSignalCheck, 0, 0);
+    cancel->addWidget(m_signalCancelList, 1, 0);
+    cancel->addWidget(m_autoCancelRouteCheck, 0, 1);
+    cancel->addWidget(m_routeCancelList, 1, 1);
+    cancel->addWidget(m_autoCancelShuntingCheck, 2, 1);
     cancel->setColumnStretch(0, 1);
     cancel->setColumnStretch(1, 1);
 
@@ -428,187 +379,175 @@ QWidget* RouteEditor::buildSignalsTab() {
 void RouteEditor::connectHandlers() {
     // Qt reports a state change through toggled/valueChanged/currentIndexChanged, and only when
     // the state really changes, which is exactly when these handlers must run.
-    for (QCheckBox* box : {CheBsnNVena, ChBcestaENA, ChBposunENA, CBvjezd})
-        connect(box, &QCheckBox::toggled, this, &RouteEditor::CheBsnNVenaClick);
-    connect(CheBsnCESena, &QCheckBox::toggled, this, &RouteEditor::CBsenzCESChange);
-    connect(CBsnPOSUNena, &QCheckBox::toggled, this, &RouteEditor::CBsenzCESChange);
-    connect(CBsenzCES, &QComboBox::currentIndexChanged, this, &RouteEditor::CBsenzCESChange);
-    connect(SEnav1, &QSpinBox::valueChanged, this, &RouteEditor::SEnav1Change);
-    connect(SEnav2, &QSpinBox::valueChanged, this, &RouteEditor::SEnav2Change);
-    connect(SEnav3, &QSpinBox::valueChanged, this, &RouteEditor::SEnav3Change);
-    connect(SEkolej, &QSpinBox::valueChanged, this, &RouteEditor::SEkolejChange);
-    connect(CBopakNav1, &QCheckBox::toggled, this, &RouteEditor::CBopakNav1Click);
-    connect(TXTnazev1, &QLineEdit::textEdited, this, &RouteEditor::descriptionEdited);
+    for (QCheckBox* box :
+         {m_autoCancelSignalCheck, m_trainRouteCheck, m_shuntingCheck, m_entryCheck})
+        connect(box, &QCheckBox::toggled, this, &RouteEditor::updateSignalCancelList);
+    connect(m_autoCancelRouteCheck, &QCheckBox::toggled, this,
+            &RouteEditor::updateRouteCancelControls);
+    connect(m_autoCancelShuntingCheck, &QCheckBox::toggled, this,
+            &RouteEditor::updateRouteCancelControls);
+    connect(m_routeCancelList, &QComboBox::currentIndexChanged, this,
+            &RouteEditor::updateRouteCancelControls);
+    for (std::size_t k = 0; k < m_signalBoxes.size(); ++k)
+        connect(m_signalBoxes[k], &QSpinBox::valueChanged, this,
+                [this, k] { updateSignalControls(static_cast<int>(k)); });
+    connect(m_trackBox, &QSpinBox::valueChanged, this, &RouteEditor::updateEntryCheck);
+    connect(m_repeatChecks[0], &QCheckBox::toggled, this, &RouteEditor::onRepeatFollowingToggled);
+    connect(m_descriptionEdit, &QLineEdit::textEdited, this, &RouteEditor::onDescriptionEdited);
 }
 
 void RouteEditor::showEvent(QShowEvent* event) {
     // Restoring a minimised window is no new showing and must not reload the route.
     if (!event->spontaneous())
-        FormShow();
+        loadFromRoute();
     QDialog::showEvent(event);
 }
 
-void RouteEditor::FormShow() {
-    const Tcesta_REC& r = m_store.editCopy;
-    const RouteEditValues v = routeedit::fromRoute(r, m_store.image[3]);
+void RouteEditor::loadFromRoute() {
+    const RouteEditValues v = routeedit::fromRoute(m_store.editCopy, m_store.image[3]);
 
-    SEtlac1->setValue(v.fromButton);
-    SEtlac2->setValue(v.toButton);
-    SEkolej->setValue(v.track);
+    m_fromButtonBox->setValue(v.fromButton);
+    m_toButtonBox->setValue(v.toButton);
+    m_trackBox->setValue(v.track);
 
-    ChBzakazENA->setChecked(v.testBlocked);
-    Cb_DCCena->setChecked(v.dccEnabled);
-    CBtlRST1->setChecked(v.cancelButton1);
-    CBtlRST2->setChecked(v.cancelButton2);
-    CBzabPosun->setChecked(v.unsecuredShunting);
-    TXTnazev1->setText(v.description);
-    TXTnazev1->setCursorPosition(0);
+    m_blockedCheck->setChecked(v.testBlocked);
+    m_dccCheck->setChecked(v.dccEnabled);
+    m_cancelButton1Check->setChecked(v.cancelButton1);
+    m_cancelButton2Check->setChecked(v.cancelButton2);
+    m_unsecuredShuntingCheck->setChecked(v.unsecuredShunting);
+    m_descriptionEdit->setText(v.description);
+    m_descriptionEdit->setCursorPosition(0);
     m_descriptionBefore = v.description;
 
-    CBvjezd->setEnabled(v.track != 0);
-    CBvjezd->setChecked(v.entry);
+    m_entryCheck->setEnabled(v.track != 0);
+    m_entryCheck->setChecked(v.entry);
 
-    for (std::size_t k = 0; k < m_points.size(); ++k)
-        m_points[k]->button(v.points[k])->setChecked(true);
+    for (std::size_t k = 0; k < m_pointGroups.size(); ++k)
+        m_pointGroups[k]->setItemIndex(v.points[k]);
 
-    setMaskBoxes(CBdet.data(), 16, v.localDetectors);
-    setMaskBoxes(CBdetR.data(), 16, v.remoteDetectors);
-    setMaskBoxes(CBrele.data(), 16, v.relays);
-    setMaskBoxes(CBrele.data() + 16, 16, v.extRelays);
+    widgets::setCheckedMask(m_localDetectorChecks, v.localDetectors);
+    widgets::setCheckedMask(m_remoteDetectorChecks, v.remoteDetectors);
+    widgets::setCheckedMask(m_relayChecks, v.relays);
+    widgets::setCheckedMask(m_extRelayChecks, v.extRelays);
     // R15 and R16 with a task of their own in the module are not the routes' to switch.
-    CBrele[14]->setEnabled(routeedit::relay15InRoutes(m_store.image[3]));
-    CBrele[15]->setEnabled(routeedit::relay16InRoutes(m_store.image[3]));
+    m_relayChecks[14]->setEnabled(routeedit::relay15InRoutes(m_store.image[3]));
+    m_relayChecks[15]->setEnabled(routeedit::relay16InRoutes(m_store.image[3]));
 
-    ChBcestaENA->setChecked(v.trainRoute);
-    ChBposunENA->setChecked(v.shuntingRoute);
+    m_trainRouteCheck->setChecked(v.trainRoute);
+    m_shuntingCheck->setChecked(v.shuntingRoute);
 
-    CBox1navestREM->setCurrentIndex(v.following);
+    m_followingList->setCurrentIndex(v.following);
 
-    SEnav1->setValue(v.signal[0]);
-    SEnav2->setValue(v.signal[1]);
-    SEnav3->setValue(v.signal[2]);
+    for (std::size_t k = 0; k < m_signalBoxes.size(); ++k)
+        m_signalBoxes[k]->setValue(v.signal[k]);
+    for (std::size_t k = 0; k < m_aspectLists.size(); ++k)
+        m_aspectLists[k]->setCurrentIndex(v.aspectIndex[k]);
+    for (std::size_t k = 0; k < m_repeatChecks.size(); ++k)
+        m_repeatChecks[k]->setChecked(v.repeat[k]);
 
-    CBox1navest->setCurrentIndex(v.aspectIndex[0]);
-    CBox2navest->setCurrentIndex(v.aspectIndex[1]);
-    CBox3navest->setCurrentIndex(v.aspectIndex[2]);
+    m_autoCancelSignalCheck->setChecked(v.autoCancelSignal);
+    m_autoCancelRouteCheck->setChecked(v.autoCancelRoute);
+    m_autoCancelShuntingCheck->setEnabled(v.autoCancelRoute);
+    m_autoCancelShuntingCheck->setChecked(v.autoCancelShunting);
+    m_signalCancelList->setEnabled(v.autoCancelSignal);
+    m_routeCancelList->setEnabled(v.autoCancelRoute);
 
-    CBopakNav1->setChecked(v.repeat[0]);
-    CBopakNav2->setChecked(v.repeat[1]);
-    CBopakNav3->setChecked(v.repeat[2]);
+    m_signalCancelList->setCurrentIndex(v.signalCancelInput);
+    m_routeCancelList->setCurrentIndex(v.routeCancelInput);
 
-    CheBsnNVena->setChecked(v.autoCancelSignal);
-    CheBsnCESena->setChecked(v.autoCancelRoute);
-    CBsnPOSUNena->setEnabled(v.autoCancelRoute);
-    CBsnPOSUNena->setChecked(v.autoCancelShunting);
-    CBsenzNV->setEnabled(v.autoCancelSignal);
-    CBsenzCES->setEnabled(v.autoCancelRoute);
-
-    CBsenzNV->setCurrentIndex(v.signalCancelInput);
-    CBsenzCES->setCurrentIndex(v.routeCancelInput);
-
-    SEnav1Change();
-    SEnav2Change();
-    SEnav3Change();
+    for (int k = 0; k < 3; ++k)
+        updateSignalControls(k);
 }
 
-void RouteEditor::CheBsnNVenaClick() {
-    CBsenzNV->setEnabled(CheBsnNVena->isChecked());
+void RouteEditor::updateSignalCancelList() {
+    m_signalCancelList->setEnabled(m_autoCancelSignalCheck->isChecked());
 }
 
-void RouteEditor::CBsenzCESChange() {
-    const bool on = CheBsnCESena->isChecked();
-    CBsenzCES->setEnabled(on);
-    CBsnPOSUNena->setEnabled(on);
+void RouteEditor::updateRouteCancelControls() {
+    const bool on = m_autoCancelRouteCheck->isChecked();
+    m_routeCancelList->setEnabled(on);
+    m_autoCancelShuntingCheck->setEnabled(on);
 }
 
-void RouteEditor::signalChanged(int k) {
-    const std::array<QSpinBox*, 3> spins{SEnav1, SEnav2, SEnav3};
-    const std::array<QComboBox*, 3> aspects{CBox1navest, CBox2navest, CBox3navest};
-    const std::array<QCheckBox*, 3> repeats{CBopakNav1, CBopakNav2, CBopakNav3};
-    const auto i = static_cast<std::size_t>(k);
-    const bool on = spins[i]->value() != 0;
-    aspects[i]->setEnabled(on);
-    repeats[i]->setEnabled(on);
+void RouteEditor::updateSignalControls(int signal) {
+    const auto k = static_cast<std::size_t>(signal);
+    const bool on = m_signalBoxes[k]->value() != 0;
+    m_aspectLists[k]->setEnabled(on);
+    m_repeatChecks[k]->setEnabled(on);
 }
 
-void RouteEditor::SEnav1Change() {
-    signalChanged(0);
+void RouteEditor::updateEntryCheck() {
+    m_entryCheck->setEnabled(m_trackBox->value() != 0);
 }
 
-void RouteEditor::SEnav2Change() {
-    signalChanged(1);
+void RouteEditor::onRepeatFollowingToggled() {
+    if (!routeedit::canRepeatFollowing(m_signalBoxes[0]->value(), m_followingList->currentIndex()))
+        m_repeatChecks[0]->setChecked(false);
 }
 
-void RouteEditor::SEnav3Change() {
-    signalChanged(2);
-}
-
-void RouteEditor::SEkolejChange() {
-    CBvjezd->setEnabled(SEkolej->value() != 0);
-}
-
-void RouteEditor::CBopakNav1Click() {
-    if (!routeedit::canRepeatFollowing(SEnav1->value(), CBox1navestREM->currentIndex()))
-        CBopakNav1->setChecked(false);
-}
-
-void RouteEditor::descriptionEdited(const QString& text) {
-    const LimitedText kept = limitTypedText(m_descriptionBefore, text, TXTnazev1->cursorPosition(),
-                                            routeedit::kDescriptionLimit);
+void RouteEditor::onDescriptionEdited(const QString& text) {
+    const LimitedText kept =
+        limitTypedText(m_descriptionBefore, text, m_descriptionEdit->cursorPosition(),
+                       routeedit::kDescriptionLimit);
     m_descriptionBefore = kept.text;
     if (kept.text != text) {
-        TXTnazev1->setText(kept.text);
-        TXTnazev1->setCursorPosition(kept.cursor);
+        m_descriptionEdit->setText(kept.text);
+        m_descriptionEdit->setCursorPosition(kept.cursor);
     }
 }
 
 void RouteEditor::commitTypedValues() {
     // A number still being typed counts as what the box will hold when it loses focus.
-    for (QSpinBox* spin : {SEtlac1, SEtlac2, SEkolej, SEnav1, SEnav2, SEnav3})
-        spin->interpretText();
+    for (QSpinBox* box : {m_fromButtonBox, m_toButtonBox, m_trackBox, m_signalBoxes[0],
+                          m_signalBoxes[1], m_signalBoxes[2]})
+        box->interpretText();
 }
 
 RouteEditValues RouteEditor::values() const {
+    const auto mask16 = [](const std::vector<QCheckBox*>& boxes) {
+        return static_cast<std::uint16_t>(widgets::checkedMask(boxes));
+    };
     RouteEditValues v;
-    v.fromButton = SEtlac1->value();
-    v.toButton = SEtlac2->value();
-    v.track = SEkolej->value();
-    v.trainRoute = ChBcestaENA->isChecked();
-    v.shuntingRoute = ChBposunENA->isChecked();
-    v.unsecuredShunting = CBzabPosun->isChecked();
-    v.entry = CBvjezd->isChecked();
-    v.dccEnabled = Cb_DCCena->isChecked();
-    v.testBlocked = ChBzakazENA->isChecked();
-    v.cancelButton1 = CBtlRST1->isChecked();
-    v.cancelButton2 = CBtlRST2->isChecked();
-    v.description = TXTnazev1->text();
-    v.localDetectors = maskOf(CBdet.data());
-    v.remoteDetectors = maskOf(CBdetR.data());
+    v.fromButton = m_fromButtonBox->value();
+    v.toButton = m_toButtonBox->value();
+    v.track = m_trackBox->value();
+    v.trainRoute = m_trainRouteCheck->isChecked();
+    v.shuntingRoute = m_shuntingCheck->isChecked();
+    v.unsecuredShunting = m_unsecuredShuntingCheck->isChecked();
+    v.entry = m_entryCheck->isChecked();
+    v.dccEnabled = m_dccCheck->isChecked();
+    v.testBlocked = m_blockedCheck->isChecked();
+    v.cancelButton1 = m_cancelButton1Check->isChecked();
+    v.cancelButton2 = m_cancelButton2Check->isChecked();
+    v.description = m_descriptionEdit->text();
+    v.localDetectors = mask16(m_localDetectorChecks);
+    v.remoteDetectors = mask16(m_remoteDetectorChecks);
 
-    for (std::size_t k = 0; k < m_points.size(); ++k)
-        v.points[k] = m_points[k]->checkedId();
-    v.relays = maskOf(CBrele.data());
-    v.extRelays = maskOf(CBrele.data() + 16);
+    for (std::size_t k = 0; k < m_pointGroups.size(); ++k)
+        v.points[k] = m_pointGroups[k]->itemIndex();
+    v.relays = mask16(m_relayChecks);
+    v.extRelays = mask16(m_extRelayChecks);
 
-    v.signal = {SEnav1->value(), SEnav2->value(), SEnav3->value()};
-    v.aspectIndex = {CBox1navest->currentIndex(), CBox2navest->currentIndex(),
-                     CBox3navest->currentIndex()};
-    v.repeat = {CBopakNav1->isChecked(), CBopakNav2->isChecked(), CBopakNav3->isChecked()};
-    v.following = CBox1navestREM->currentIndex();
-    v.autoCancelSignal = CheBsnNVena->isChecked();
-    v.autoCancelRoute = CheBsnCESena->isChecked();
-    v.autoCancelShunting = CBsnPOSUNena->isChecked();
-    v.signalCancelInput = CBsenzNV->currentIndex();
-    v.routeCancelInput = CBsenzCES->currentIndex();
+    for (std::size_t k = 0; k < 3; ++k) {
+        v.signal[k] = m_signalBoxes[k]->value();
+        v.aspectIndex[k] = m_aspectLists[k]->currentIndex();
+        v.repeat[k] = m_repeatChecks[k]->isChecked();
+    }
+    v.following = m_followingList->currentIndex();
+    v.autoCancelSignal = m_autoCancelSignalCheck->isChecked();
+    v.autoCancelRoute = m_autoCancelRouteCheck->isChecked();
+    v.autoCancelShunting = m_autoCancelShuntingCheck->isChecked();
+    v.signalCancelInput = m_signalCancelList->currentIndex();
+    v.routeCancelInput = m_routeCancelList->currentIndex();
     return v;
 }
 
-void RouteEditor::BtOK1Click() {
+void RouteEditor::onOkClicked() {
     commitTypedValues();
     const RouteEditValues v = values();
     if (const auto refusal = validateRoute(v)) {
         if (refusal->tab != RouteRefusal::Tab::Unchanged)
-            PageC1->setCurrentIndex(static_cast<int>(refusal->tab));
+            m_tabs->setCurrentIndex(static_cast<int>(refusal->tab));
         warningBox(this, refusal->message,
                    refusal->buttons == RouteRefusal::Buttons::OkCancel
                        ? QMessageBox::Ok | QMessageBox::Cancel
@@ -619,12 +558,12 @@ void RouteEditor::BtOK1Click() {
     accept();
 }
 
-bool editRoute(RouteEditor& form, ConfigStore& store, int n) {
+bool editRoute(RouteEditor& editor, ConfigStore& store, int n) {
     if (n < 1 || n > image::kRouteCount)
         return false;
     store.editCopy = store.route(n);
-    form.setWindowTitle(routeeditortexts::kEditCaption + QString::number(n));
-    if (form.exec() != QDialog::Accepted)
+    editor.setWindowTitle(routeeditortexts::kEditCaption + QString::number(n));
+    if (editor.exec() != QDialog::Accepted)
         return false;
     store.route(n) = store.editCopy;
     encodeRoutes(store.routes, store.image);
