@@ -7,8 +7,8 @@
 #include "data/kopiecestform.h"
 #include "data/routecommands.h"
 #include "data/routegrid.h"
-#include "editors/cestaform.h"
-#include "editors/konfvyhform.h"
+#include "editors/peripheraleditor.h"
+#include "editors/routeeditor.h"
 #include "link/dlgstoreform.h"
 #include "link/linkdialogs.h"
 #include "tools/manualtestwindow.h"
@@ -190,9 +190,9 @@ void TMainForm1::FormCreate() {
 
 void TMainForm1::createDialogs() {
     m_dlgStore = new TDlgStore1(this);
-    m_konfVyhForm = new TFormKonfVYH2(m_store, this);
+    m_konfVyhForm = new PeripheralEditor(m_store, this);
     m_manualExpForm = new ExpansionTestWindow(m_engine, m_settings, this);
-    m_cestaForm = new TCestaForm1(m_store, this);
+    m_cestaForm = new RouteEditor(m_store, this);
     m_okCommDlg =
         new TOKcommDlg([path = m_settingsPath](int n) { return portDevice(n, path); }, this);
     m_kopieCestForm = new TKopieCestForm1(this);

@@ -15,9 +15,9 @@ class QPushButton;
 class QTimer;
 class LinkDialogs;
 class RouteGrid;
-class TCestaForm1;
+class RouteEditor;
 class TDlgStore1;
-class TFormKonfVYH2;
+class PeripheralEditor;
 class TKopieCestForm1;
 class ModuleTestWindow;
 class ExpansionTestWindow;
@@ -88,8 +88,8 @@ private:
     QFileDialog* SaveDialog1 = nullptr;
 
     TDlgStore1* m_dlgStore = nullptr;
-    TFormKonfVYH2* m_konfVyhForm = nullptr;
-    TCestaForm1* m_cestaForm = nullptr;
+    PeripheralEditor* m_konfVyhForm = nullptr;
+    RouteEditor* m_cestaForm = nullptr;
     TOKcommDlg* m_okCommDlg = nullptr;
     TKopieCestForm1* m_kopieCestForm = nullptr;
     ExpansionTestWindow* m_manualExpForm = nullptr;

@@ -1,11 +1,11 @@
 #include "editors/routevalidation.h"
 
-#include "editors/cestatexts.h"
+#include "editors/routeeditortexts.h"
 
 std::optional<RouteRefusal> validateRoute(const RouteEditValues& v) {
     using B = RouteRefusal::Buttons;
     using T = RouteRefusal::Tab;
-    namespace t = cestatexts;
+    namespace t = routeeditortexts;
 
     if (v.testBlocked)
         return std::nullopt;

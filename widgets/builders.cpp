@@ -90,6 +90,15 @@ QComboBox* editablePickList(const QString& name, const QString& placeholder,
     return box;
 }
 
+std::vector<QCheckBox*> numberedCheckBoxes(const QString& namePrefix, const QString& captionPrefix,
+                                           int first, int count, QWidget* parent) {
+    std::vector<QCheckBox*> boxes;
+    for (int n = first; n < first + count; ++n)
+        boxes.push_back(
+            checkBox(namePrefix + QString::number(n), captionPrefix + QString::number(n), parent));
+    return boxes;
+}
+
 std::uint32_t checkedMask(const std::vector<QCheckBox*>& boxes) {
     std::uint32_t mask = 0;
     for (std::size_t k = 0; k < boxes.size() && k < 32; ++k)

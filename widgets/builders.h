@@ -35,6 +35,11 @@ QComboBox* pickList(const QString& name, const QString& placeholder, const QStri
 QComboBox* editablePickList(const QString& name, const QString& placeholder,
                             const QStringList& items, QWidget* parent);
 
+// `count` check boxes for the numbers first, first + 1, ...: box n is named namePrefix + n and
+// captioned captionPrefix + n (CBrele9 "R9"). In that order they suit checkedMask below.
+std::vector<QCheckBox*> numberedCheckBoxes(const QString& namePrefix, const QString& captionPrefix,
+                                           int first, int count, QWidget* parent);
+
 // A row of check boxes as a bit mask: box k is bit k.
 std::uint32_t checkedMask(const std::vector<QCheckBox*>& boxes);
 void setCheckedMask(const std::vector<QCheckBox*>& boxes, std::uint32_t mask);

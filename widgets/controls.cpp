@@ -25,17 +25,24 @@ void LampShape::paintEvent(QPaintEvent*) {
 }
 
 RadioGroup::RadioGroup(const QString& name, const QString& caption, const QStringList& items,
-                       int columns, QWidget* parent)
+                       int columns, QWidget* parent, const QString& itemInfix)
     : QGroupBox(caption, parent), m_group(new QButtonGroup(this)) {
     setObjectName(name);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 2, 6, 2);
-    for (int i = 0; i < items.size(); ++i) {
+    const int count = static_cast<int>(items.size());
+    const int rows = (count + columns - 1) / columns;
+    for (int i = 0; i < count; ++i) {
         auto* b = new QRadioButton(items[i], this);
-        b->setObjectName(objectName() + QString::number(i));
+        b->setObjectName(objectName() + itemInfix + QString::number(i));
         m_group->addButton(b, i);
-        grid->addWidget(b, i / columns, i % columns);
+        grid->addWidget(b, i % rows, i / rows);
     }
+    // Unchecking the previous item is no choice of its own.
+    connect(m_group, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on)
+            emit itemChosen(id);
+    });
 }
 
 int RadioGroup::itemIndex() const {

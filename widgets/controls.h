@@ -32,15 +32,21 @@ private:
 };
 
 // A framed group of radio buttons read and set by the index of the chosen item, -1 for none.
+// The items fill the first column top to bottom, then the next, like the designer's groups.
 class RadioGroup : public QGroupBox {
     Q_OBJECT
     Q_PROPERTY(int itemIndex READ itemIndex WRITE setItemIndex)
 public:
-    // The buttons are named after the group with their index appended (RGvyh1a0, RGvyh1a1).
+    // The buttons are named after the group, then `itemInfix`, then their index: RGvyh1a0 with
+    // no infix, RGtyp1Item0 with "Item".
     RadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
-               QWidget* parent = nullptr);
+               QWidget* parent = nullptr, const QString& itemInfix = QString());
     int itemIndex() const;
     void setItemIndex(int index);
+
+signals:
+    // An item became the chosen one, whether the user clicked it or the program set it.
+    void itemChosen(int index);
 
 private:
     QButtonGroup* m_group;

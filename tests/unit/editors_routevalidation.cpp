@@ -1,4 +1,4 @@
-#include "editors/cestatexts.h"
+#include "editors/routeeditortexts.h"
 #include "editors/routevalidation.h"
 #include "editors/routevalues.h"
 #include "editors/textlimit.h"
@@ -120,7 +120,7 @@ private slots:
 };
 
 void RouteValidationTest::rules_data() {
-    namespace t = cestatexts;
+    namespace t = routeeditortexts;
     QTest::addColumn<RouteEditValues>("values");
     QTest::addColumn<Refusal>("expected");
     using T = RouteRefusal::Tab;

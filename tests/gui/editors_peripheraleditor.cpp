@@ -1,6 +1,6 @@
 #include "data/configstore.h"
 #include "data/routegrid.h"
-#include "editors/konfvyhform.h"
+#include "editors/peripheraleditor.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -98,12 +98,12 @@ QString describe(const Header& actual, const Header& expected) {
 // One dialog on its own store; the bytes past the header carry a pattern that must survive.
 struct Session {
     ConfigStore store;
-    std::unique_ptr<TFormKonfVYH2> dialog;
+    std::unique_ptr<PeripheralEditor> dialog;
 
     explicit Session(const Header& header) {
         for (int a = 0; a < image::kSize; ++a)
             store.image[a] = quint8(a < 64 ? header[a] : a * 7 + 3);
-        dialog = std::make_unique<TFormKonfVYH2>(store);
+        dialog = std::make_unique<PeripheralEditor>(store);
     }
 
     template <typename T = QWidget> T* find(const QString& name) const {
@@ -234,7 +234,7 @@ QStringList checksAllClear() {
 
 } // namespace
 
-class KonfVyhFormTest : public QObject {
+class PeripheralEditorTest : public QObject {
     Q_OBJECT
 private slots:
     void scripts_data();
@@ -252,7 +252,7 @@ private slots:
     void screenshots();
 };
 
-void KonfVyhFormTest::scripts_data() {
+void PeripheralEditorTest::scripts_data() {
     QTest::addColumn<Header>("header");
     QTest::addColumn<QStringList>("script");
     QTest::addColumn<Header>("expected");
@@ -365,7 +365,7 @@ void KonfVyhFormTest::scripts_data() {
         zeroAfterOk({{6, 0x00}}));
 }
 
-void KonfVyhFormTest::scripts() {
+void PeripheralEditorTest::scripts() {
     QFETCH(Header, header);
     QFETCH(QStringList, script);
     QFETCH(Header, expected);
@@ -376,33 +376,33 @@ void KonfVyhFormTest::scripts() {
     s.verifyImage(expected);
 }
 
-void KonfVyhFormTest::delayRoundTrips_data() {
+void PeripheralEditorTest::delayRoundTrips_data() {
     QTest::addColumn<int>("code");
     for (int c = 0; c < 16; ++c)
         QTest::addRow("code %d", c) << c;
 }
 
-void KonfVyhFormTest::delayRoundTrips() {
+void PeripheralEditorTest::delayRoundTrips() {
     QFETCH(int, code);
     Session s(bytes({{5, 0x90 | code}}, settled()));
     s.run({"show", QStringLiteral("?SEdelayVYH=%1").arg(kDelayShown[code]), "OK"});
     s.verifyImage(bytes({{5, 0x90 | kDelayStoredAgain[code]}}, settled()));
 }
 
-void KonfVyhFormTest::relayDelayRoundTrips_data() {
+void PeripheralEditorTest::relayDelayRoundTrips_data() {
     QTest::addColumn<int>("halfSeconds");
     for (int v = 0; v < 16; ++v)
         QTest::addRow("%d half seconds", v) << v;
 }
 
-void KonfVyhFormTest::relayDelayRoundTrips() {
+void PeripheralEditorTest::relayDelayRoundTrips() {
     QFETCH(int, halfSeconds);
     Session s(bytes({{3, 0x60 | halfSeconds}}, settled()));
     s.run({"show", QStringLiteral("?SEdelay=%1").arg(kRelayStoredAgain[halfSeconds] / 2), "OK"});
     s.verifyImage(bytes({{3, 0x60 | kRelayStoredAgain[halfSeconds]}}, settled()));
 }
 
-void KonfVyhFormTest::firstShowingMatchesModel() {
+void PeripheralEditorTest::firstShowingMatchesModel() {
     QRandomGenerator gen(2024);
     for (int i = 0; i < 150; ++i) {
         Header h(64, 0);
@@ -418,7 +418,7 @@ void KonfVyhFormTest::firstShowingMatchesModel() {
 
 // Whatever the user does, Cancel and the close box change nothing and OK touches only the
 // bytes the dialog owns.
-void KonfVyhFormTest::randomUseNeverLeavesTheOwnedBytes() {
+void PeripheralEditorTest::randomUseNeverLeavesTheOwnedBytes() {
     QRandomGenerator gen(77);
     QStringList buttons = allCheckBoxes();
     for (int i = 0; i < 4; ++i)
@@ -470,18 +470,18 @@ void KonfVyhFormTest::randomUseNeverLeavesTheOwnedBytes() {
     }
 }
 
-void KonfVyhFormTest::modalShowingThroughExec_data() {
+void PeripheralEditorTest::modalShowingThroughExec_data() {
     QTest::addColumn<bool>("ok");
     QTest::newRow("OK") << true;
     QTest::newRow("close box") << false;
 }
 
-void KonfVyhFormTest::modalShowingThroughExec() {
+void PeripheralEditorTest::modalShowingThroughExec() {
     QFETCH(bool, ok);
     Session s(Header(64, 0));
     QString seen;
     QTimer::singleShot(0, [&] {
-        auto* modal = qobject_cast<TFormKonfVYH2*>(QApplication::activeModalWidget());
+        auto* modal = qobject_cast<PeripheralEditor*>(QApplication::activeModalWidget());
         if (!modal) {
             seen = QStringLiteral("no modal dialog");
             return;
@@ -499,7 +499,7 @@ void KonfVyhFormTest::modalShowingThroughExec() {
 
 // The dialog writes the image only; the grid keeps the numbers it was filled with until its
 // next refill reads the new base.
-void KonfVyhFormTest::gridShowsNewDccBaseOnlyAfterRefill() {
+void PeripheralEditorTest::gridShowsNewDccBaseOnlyAfterRefill() {
     Session s(Header(64, 0));
     s.store.route(3).dccEnabled = 1;
     RouteGrid grid;
@@ -511,9 +511,9 @@ void KonfVyhFormTest::gridShowsNewDccBaseOnlyAfterRefill() {
     QCOMPARE(grid.item(2, 3)->text(), QStringLiteral("1906"));
 }
 
-void KonfVyhFormTest::windowLooksAsDescribed() {
+void PeripheralEditorTest::windowLooksAsDescribed() {
     Session s(settled());
-    TFormKonfVYH2& d = *s.dialog;
+    PeripheralEditor& d = *s.dialog;
     QCOMPARE(d.windowTitle(), QStringLiteral("Konfigurace přestavníků a funkce"));
     QVERIFY(d.windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!(d.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
@@ -572,7 +572,7 @@ void KonfVyhFormTest::windowLooksAsDescribed() {
 }
 
 // Pictures of every tab for a side-by-side look; written only when a folder is given.
-void KonfVyhFormTest::screenshots() {
+void PeripheralEditorTest::screenshots() {
     const QString folder = qEnvironmentVariable("STAVNIK_SCREENSHOTS");
     if (folder.isEmpty())
         QSKIP("set STAVNIK_SCREENSHOTS to a folder to get the pictures");
@@ -589,5 +589,5 @@ void KonfVyhFormTest::screenshots() {
     s.dialog->reject();
 }
 
-QTEST_MAIN(KonfVyhFormTest)
-#include "editors_konfvyhform.moc"
+QTEST_MAIN(PeripheralEditorTest)
+#include "editors_peripheraleditor.moc"

@@ -2,8 +2,8 @@
 #include "data/configstore.h"
 #include "data/routegrid.h"
 #include "data/valuelists.h"
-#include "editors/cestaform.h"
-#include "editors/cestatexts.h"
+#include "editors/routeeditor.h"
+#include "editors/routeeditortexts.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -23,7 +23,7 @@
 #include <functional>
 #include <memory>
 
-namespace t = cestatexts;
+namespace t = routeeditortexts;
 Q_DECLARE_METATYPE(Tcesta_REC)
 
 namespace {
@@ -129,11 +129,11 @@ Tcesta_REC validRoute() {
 }
 } // namespace
 
-class CestaFormTest : public QObject {
+class RouteEditorTest : public QObject {
     Q_OBJECT
 
     ConfigStore store;
-    std::unique_ptr<TCestaForm1> form;
+    std::unique_ptr<RouteEditor> form;
     std::unique_ptr<RouteGrid> grid;
 
     template <class W> W* find(const QString& name) {
@@ -232,7 +232,7 @@ class CestaFormTest : public QObject {
 
 private slots:
     void initTestCase() {
-        form = std::make_unique<TCestaForm1>(store);
+        form = std::make_unique<RouteEditor>(store);
         grid = std::make_unique<RouteGrid>();
     }
     void init() {
@@ -1174,5 +1174,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CestaFormTest)
-#include "editors_cestaform.moc"
+QTEST_MAIN(RouteEditorTest)
+#include "editors_routeeditor.moc"

@@ -4,7 +4,7 @@
 
 // Every text of the route editor exactly as the user sees it. The double blanks and trailing
 // blanks are deliberate: users recognise the messages by them.
-namespace cestatexts {
+namespace routeeditortexts {
 inline const QString kCaption = QStringLiteral("Konfigurace traťové cesty");
 inline const QString kEditCaption = QStringLiteral("Konfigurace traťové cesty č."); // + route
 inline const QString kOk = QStringLiteral("OK");
@@ -83,4 +83,4 @@ inline const QString kN2WithoutN1 =
     QStringLiteral("Navěst N1 neni definována, nelze definovat pouze N2 !!");
 inline const QString kN3WithoutN2 =
     QStringLiteral("Navěst N2 neni definována, nelze definovat pouze N3 !!");
-} // namespace cestatexts
+} // namespace routeeditortexts

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "data/configstore.h"
+#include "editors/headerconversion.h"
+
+#include <QDialog>
+
+#include <array>
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QWidget;
+class RadioGroup;
+
+// The module-wide settings of the image header (point machines, relays, detectors, occupancy
+// indication, DCC); objectName TFormKonfVYH2. Created once and shown modally; every showing
+// reloads from the image, and only OK writes back, and then only the header bytes it owns.
+class PeripheralEditor : public QDialog {
+    Q_OBJECT
+public:
+    explicit PeripheralEditor(ConfigStore& store, QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* buildPointMachinePage();
+    QWidget* buildRelayDelayPage();
+    QWidget* buildRelay15And16Page();
+    QWidget* buildDetectorPage();
+    QWidget* buildIndicationPage();
+    QWidget* buildDccPage();
+    void connectHandlers();
+
+    void loadFromImage();            // FormShow
+    void showPointMachine();         // SEdit1Change
+    void onMachineTypeChosen();      // RGtyp1Click
+    void onPulseLengthChanged();     // SEpulsVar1Change
+    void updateRelay15Boxes();       // RGrele14Click
+    void updateRelay16Boxes();       // RGrele15Click
+    void showIndicationConditions(); // SEreleIND1Change
+    void onConditionToggled();       // CBsn1Click
+    void onOkClicked();              // BtOK1Click
+
+    // The selectors follow their typed text, not only their value: a half-typed number outside
+    // the range selects nothing, so no click can land in the wrong entry.
+    void followPointMachineText();
+    void followRelayText();
+    void commitTypedText();
+    periph::HeaderSettings readSettings() const;
+
+    ConfigStore& m_store;
+    periph::WorkingCopy m_work;
+    int m_machine = 0; // point machine 1..8 being shown, 0 while its selector stands for none
+    int m_relay = 0;   // relay 9..12 being shown, 0 while its selector stands for none
+    bool m_loading = false;
+
+    // Each control carries its documented name as objectName.
+    QTabWidget* m_tabs = nullptr;
+
+    // Point machines.
+    QSpinBox* m_machineBox = nullptr;
+    QLabel* m_pairedMachineLabel = nullptr; // the machine n + 8 that shares the settings
+    RadioGroup* m_machineTypeGroup = nullptr;
+    QSpinBox* m_pulseLengthBox = nullptr;
+    QSpinBox* m_pointDelayBox = nullptr;
+
+    // Relays.
+    QSpinBox* m_relayDelayBox = nullptr;
+    QCheckBox* m_collisionGuardCheck = nullptr;
+    RadioGroup* m_relay15ModeGroup = nullptr;
+    QSpinBox* m_relay15SignalBox = nullptr;
+    QSpinBox* m_relay15SensorBox = nullptr;
+    RadioGroup* m_relay16ModeGroup = nullptr;
+    QSpinBox* m_relay16SignalBox = nullptr;
+    QSpinBox* m_relay16SensorBox = nullptr;
+
+    // Detectors.
+    QCheckBox* m_invertDetectors1Check = nullptr;
+    QCheckBox* m_sensorsForDetectors1Check = nullptr;
+    QCheckBox* m_invertDetectors2Check = nullptr;
+    QCheckBox* m_sensorsForDetectors2Check = nullptr;
+
+    // Occupancy indication of relays R9..R12.
+    std::vector<QCheckBox*> m_indicatorChecks; // R9..R12
+    QSpinBox* m_indicationRelayBox = nullptr;
+    // Rows of the shown relay's conditions: local sensors, local detectors, remote sensors,
+    // remote detectors; box k of a row is input k + 1.
+    std::array<std::vector<QCheckBox*>, 4> m_conditionChecks;
+
+    // DCC.
+    QCheckBox* m_dccAcceptCheck = nullptr;
+    QCheckBox* m_dccRouteResetCheck = nullptr;
+    QSpinBox* m_dccAddressBox = nullptr;
+
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+};
