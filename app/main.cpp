@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 #include "app/texts.h"
 #include "link/serialport.h"
+#include "widgets/programfont.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("stavnik-cfg"));
+    applyProgramFont(app);
 
     ConfigStore store;
     SerialBytePort port(settingsFilePath());

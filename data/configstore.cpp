@@ -2,6 +2,25 @@
 
 #include "data/codec.h"
 
+#include <algorithm>
+
 ConfigStore::ConfigStore() {
     decodeCurrent(image, routes);
+    markSaved();
+}
+
+ConfigStore::SavedContent ConfigStore::content() const {
+    SavedContent c;
+    std::copy_n(image.begin(), c.image.size(), c.image.begin());
+    for (std::size_t k = 0; k < routes.size(); ++k)
+        c.descriptions[k] = routes[k].description;
+    return c;
+}
+
+void ConfigStore::markSaved() {
+    m_saved = content();
+}
+
+bool ConfigStore::isModified() const {
+    return !(content() == m_saved);
 }

@@ -19,4 +19,26 @@ struct ConfigStore {
 
     Tcesta_REC& route(int n) { return routes.at(static_cast<std::size_t>(n - 1)); }
     const Tcesta_REC& route(int n) const { return routes.at(static_cast<std::size_t>(n - 1)); }
+
+    // The configuration now equals the file just loaded or saved (and, at start-up, the empty
+    // configuration nobody needs to keep).
+    void markSaved();
+    // Whether saving now would write anything other than the last file loaded or saved. The
+    // contents are compared, not the edits counted: a change undone by hand is no change, and
+    // every way into the configuration (route commands, the peripheral editor, a read from
+    // the module) is covered without each of them having to report itself.
+    bool isModified() const;
+
+private:
+    // What the data file holds: the image up to the last route block and the descriptions.
+    struct SavedContent {
+        std::array<std::uint8_t, image::kConfigSize> image{};
+        std::array<QString, image::kRouteCount> descriptions;
+        bool operator==(const SavedContent& o) const {
+            return image == o.image && descriptions == o.descriptions;
+        }
+    };
+    SavedContent content() const;
+
+    SavedContent m_saved;
 };

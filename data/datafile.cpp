@@ -289,6 +289,7 @@ LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
 
     store.image = image;
     store.routes = routes;
+    store.markSaved();
     return result;
 }
 

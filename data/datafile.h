@@ -29,7 +29,7 @@ struct LoadResult {
 };
 
 // Reads `in` (already open) and changes `store` only when the file was read to its end without
-// an error. `fileName` goes into the refusal text.
+// an error; the store then counts as unmodified. `fileName` goes into the refusal text.
 LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store);
 LoadResult loadBytes(const QByteArray& bytes, const QString& fileName, ConfigStore& store);
 // Opens and loads `path`; refusal texts carry its full name.

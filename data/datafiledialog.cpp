@@ -1,7 +1,7 @@
 #include "data/datafiledialog.h"
 
-#include "widgets/messageboxes.h"
 #include "data/routegrid.h"
+#include "widgets/messageboxes.h"
 
 #include <QFileDialog>
 
@@ -34,10 +34,12 @@ datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, Conf
     return result;
 }
 
-bool saveDataFileTo(QWidget* parent, const QString& path, const ConfigStore& store) {
+bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
     const QString error = datafile::saveFile(path, store);
-    if (error.isEmpty())
+    if (error.isEmpty()) {
+        store.markSaved();
         return true;
+    }
     warningBox(parent, error);
     return false;
 }
@@ -49,8 +51,21 @@ void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& 
         loadDataFileFrom(parent, path, store, grid);
 }
 
-void saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, const ConfigStore& store) {
+bool saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, ConfigStore& store) {
     const QString path = askForFile(saveDialog);
-    if (!path.isEmpty())
-        saveDataFileTo(parent, path, store);
+    return !path.isEmpty() && saveDataFileTo(parent, path, store);
+}
+
+bool saveChangesFirst(QWidget* parent, QFileDialog& saveDialog, ConfigStore& store) {
+    if (!store.isModified())
+        return true;
+    switch (askSaveChanges(parent)) {
+    case SaveChangesAnswer::Save:
+        return saveDataFileCommand(parent, saveDialog, store);
+    case SaveChangesAnswer::Discard:
+        return true;
+    case SaveChangesAnswer::Cancel:
+        break;
+    }
+    return false;
 }

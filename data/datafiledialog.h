@@ -14,10 +14,16 @@ class RouteGrid;
 void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,
                          RouteGrid& grid);
 // Asks for a file name with `saveDialog` (cancel does nothing) and writes the configuration;
-// a failure is shown with the system's text and leaves any earlier file as it was.
-void saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, const ConfigStore& store);
+// a failure is shown with the system's text and leaves any earlier file as it was. True when
+// the file was written: the store then counts as unmodified.
+bool saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, ConfigStore& store);
 
 // The same once a file name is known.
 datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, ConfigStore& store,
                                       RouteGrid& grid);
-bool saveDataFileTo(QWidget* parent, const QString& path, const ConfigStore& store);
+bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store);
+
+// Before the configuration is replaced or the program ends: when it differs from the last file
+// loaded or saved, asks whether to save it first. True when the caller may go on (nothing to
+// keep, saved, or the user chose not to save); false when the user cancelled or saving failed.
+bool saveChangesFirst(QWidget* parent, QFileDialog& saveDialog, ConfigStore& store);

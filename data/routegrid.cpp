@@ -2,23 +2,39 @@
 
 #include "data/routetexts.h"
 
+#include <QEvent>
 #include <QHeaderView>
+#include <QStyle>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
+constexpr int kDescriptionColumn = routegrid::kColumnCount - 1;
 constexpr int kColumnWidths[routegrid::kColumnCount] = {29, 33, 33, 28, 21, 21, 22, 22, 23, 21, 23,
                                                         22, 25, 26, 25, 25, 25, 24, 25, 22, 250};
+constexpr int kRowHeight = 19;
+
+// The header draws its caption inside the style sheet's border and padding (set below).
+constexpr int kHeaderBorder = 1;
+constexpr int kHeaderPadding = 2;
+constexpr int kHeaderTextRoom = 2 * (kHeaderBorder + kHeaderPadding);
+
+int textWidth(const QFontMetricsF& metrics, const QString& text) {
+    return static_cast<int>(std::ceil(metrics.horizontalAdvance(text)));
 }
+} // namespace
 
 RouteGrid::RouteGrid(QWidget* parent) : QTableWidget(parent) {
     setObjectName(QStringLiteral("Table1"));
     setColumnCount(routegrid::kColumnCount);
     setRowCount(image::kRouteCount);
+    setHorizontalHeaderLabels(routegrid::headerTexts());
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setShowGrid(true);
     verticalHeader()->hide();
-    verticalHeader()->setDefaultSectionSize(19);
     verticalHeader()->setMinimumSectionSize(10);
     horizontalHeader()->setDefaultSectionSize(30);
     horizontalHeader()->setMinimumSectionSize(10);
@@ -26,9 +42,15 @@ RouteGrid::RouteGrid(QWidget* parent) : QTableWidget(parent) {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStyleSheet(
         QStringLiteral("QHeaderView::section { background-color: yellow; color: black; "
-                       "border: 1px solid gray; padding: 0px 2px; }"));
-    for (int c = 0; c < routegrid::kColumnCount; ++c)
-        setColumnWidth(c, kColumnWidths[c]);
+                       "border: %1px solid gray; padding: 0px %2px; }")
+            .arg(kHeaderBorder)
+            .arg(kHeaderPadding));
+    // The description column follows whenever the user widens or narrows another one.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != kDescriptionColumn)
+            fitDescriptionColumn();
+    });
+    fitToFont();
     setCurrentCell(0, 0);
 }
 
@@ -48,6 +70,7 @@ void RouteGrid::fill(const ConfigStore& store) {
             cell->setText(texts[c]);
         }
     }
+    fitDescriptionColumn();
     if (row >= 0)
         selectRow(row);
 }
@@ -59,4 +82,63 @@ int RouteGrid::selectedRoute() const {
 
 void RouteGrid::selectRoute(int n) {
     selectRow(n - 1);
+}
+
+void RouteGrid::changeEvent(QEvent* event) {
+    QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitToFont();
+}
+
+bool RouteGrid::viewportEvent(QEvent* event) {
+    const bool handled = QTableWidget::viewportEvent(event);
+    if (event->type() == QEvent::Resize)
+        fitDescriptionColumn();
+    return handled;
+}
+
+int RouteGrid::cellWidth(const QStringList& texts) const {
+    const QFontMetricsF metrics(font());
+    int widest = 0;
+    for (const QString& text : texts)
+        widest = std::max(widest, textWidth(metrics, text));
+    // Qt's item painter keeps the focus frame's margin and one more pixel free on either side
+    // of the text, and the grid line takes the last pixel of the cell.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return widest + 2 * margin + (showGrid() ? 1 : 0);
+}
+
+int RouteGrid::headerWidth(int column) const {
+    const QFontMetricsF metrics(font());
+    return textWidth(metrics, routegrid::headerTexts().at(column)) + kHeaderTextRoom;
+}
+
+void RouteGrid::fitToFont() {
+    // A style sheet keeps a widget's font from reaching the widgets inside it, so the header
+    // and the part of it that draws the captions are given the grid's font here.
+    horizontalHeader()->setFont(font());
+    horizontalHeader()->viewport()->setFont(font());
+    m_fitting = true;
+    for (int c = 0; c < kDescriptionColumn; ++c) {
+        const int needed = std::max(cellWidth(routegrid::possibleTexts(c)), headerWidth(c));
+        setColumnWidth(c, std::max(kColumnWidths[c], needed));
+    }
+    m_fitting = false;
+    verticalHeader()->setDefaultSectionSize(std::max(kRowHeight, fontMetrics().height() + 3));
+    fitDescriptionColumn();
+}
+
+void RouteGrid::fitDescriptionColumn() {
+    if (m_fitting)
+        return;
+    QStringList descriptions;
+    for (int row = 0; row < rowCount(); ++row)
+        if (const QTableWidgetItem* cell = item(row, kDescriptionColumn))
+            descriptions << cell->text();
+    int others = 0;
+    for (int c = 0; c < kDescriptionColumn; ++c)
+        others += columnWidth(c);
+    const int needed = std::max({kColumnWidths[kDescriptionColumn], cellWidth(descriptions),
+                                 headerWidth(kDescriptionColumn)});
+    setColumnWidth(kDescriptionColumn, std::max(needed, viewport()->width() - others));
 }

@@ -1,5 +1,7 @@
 #include "data/routetexts.h"
 
+#include "data/image.h"
+
 namespace routegrid {
 namespace {
 QString buttonText(int button) {
@@ -37,5 +39,32 @@ QStringList rowTexts(const Tcesta_REC& r, int n, int base) {
         row << pointText(r.pointPositions[k]);
     row << r.description;
     return row;
+}
+QStringList possibleTexts(int column) {
+    QStringList texts;
+    switch (column) {
+    case 0:
+        for (int n = 1; n <= image::kRouteCount; ++n)
+            texts << QString::number(n) << QString::number(n) + QStringLiteral(" X");
+        break;
+    case 1:
+    case 2:
+        texts << buttonText(0);
+        for (int button = 1; button <= 22; ++button)
+            texts << buttonText(button);
+        break;
+    case 3:
+        // The DCC base has 12 bits.
+        texts << QStringLiteral(" ");
+        for (int number = 1; number <= image::kRouteCount + 0xFFF; ++number)
+            texts << QString::number(number);
+        break;
+    case kColumnCount - 1:
+        break;
+    default:
+        texts << pointText(0) << pointText(1) << pointText(2);
+        break;
+    }
+    return texts;
 }
 } // namespace routegrid

@@ -1,5 +1,7 @@
 #include "widgets/messageboxes.h"
 
+#include <QAbstractButton>
+
 namespace {
 QMessageBox::StandardButton run(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                                 const QString& text, QMessageBox::StandardButtons buttons,
@@ -23,4 +25,24 @@ QMessageBox::StandardButton informationBox(QWidget* parent, const QString& text,
                                            const QString& detailedText) {
     return run(parent, QMessageBox::Information, QStringLiteral("Information"), text, buttons,
                detailedText);
+}
+
+SaveChangesAnswer askSaveChanges(QWidget* parent) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"),
+                    QStringLiteral("Konfigurace byla změněna. Uložit změny?"),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setObjectName(QStringLiteral("saveChangesBox"));
+    box.button(QMessageBox::Save)->setText(QStringLiteral("Uložit"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("Neukládat"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Zrušit"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveChangesAnswer::Save;
+    case QMessageBox::Discard:
+        return SaveChangesAnswer::Discard;
+    default:
+        return SaveChangesAnswer::Cancel;
+    }
 }

@@ -10,3 +10,8 @@ QMessageBox::StandardButton warningBox(QWidget* parent, const QString& text,
 QMessageBox::StandardButton informationBox(QWidget* parent, const QString& text,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                            const QString& detailedText = QString());
+
+// "Konfigurace byla změněna. Uložit změny?" with Uložit / Neukládat / Zrušit, in a warning box
+// like every other question that can cost the user work. Closing the box counts as Zrušit.
+enum class SaveChangesAnswer { Save, Discard, Cancel };
+SaveChangesAnswer askSaveChanges(QWidget* parent);
