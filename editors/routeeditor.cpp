@@ -6,6 +6,7 @@
 #include "editors/routevalidation.h"
 #include "editors/textlimit.h"
 #include "widgets/builders.h"
+#include "widgets/windowsize.h"
 #include "widgets/controls.h"
 #include "widgets/messageboxes.h"
 
@@ -109,7 +110,6 @@ RouteEditor::RouteEditor(ConfigStore& store, QWidget* parent)
       m_store(store) {
     setObjectName(QStringLiteral("TCestaForm1"));
     setWindowTitle(t::kCaption);
-    setFixedSize(660, 613);
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("PageC1"));
@@ -143,6 +143,7 @@ RouteEditor::RouteEditor(ConfigStore& store, QWidget* parent)
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(m_tabs, 1);
     layout->addLayout(buttons);
+    fitToContents(this, {660, 613});
 
     connectHandlers();
 }

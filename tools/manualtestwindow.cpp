@@ -4,6 +4,7 @@
 #include "tools/manualtestpoll.h"
 #include "tools/manualtesttexts.h"
 #include "widgets/builders.h"
+#include "widgets/windowsize.h"
 #include "widgets/controls.h"
 
 #include <QCheckBox>
@@ -49,12 +50,11 @@ ManualTestWindow::ManualTestWindow(const ManualTestConfig& config, LinkEngine& e
     : QDialog(parent), m_config(config), m_engine(engine), m_developer(settings.developer) {
     setObjectName(QLatin1String(config.windowName));
     setWindowTitle(config.caption);
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     buildControls();
     // Enter in a number box must not press a button: a stray Set would move a point machine.
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false);
-    setFixedSize(config.size);
+    fitToContents(this, config.size);
 
     m_testIncButton->setVisible(m_developer);
     m_testIncButton->setEnabled(m_developer);

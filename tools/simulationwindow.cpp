@@ -2,6 +2,7 @@
 
 #include "tools/simulationtexts.h"
 #include "widgets/builders.h"
+#include "widgets/windowsize.h"
 #include "widgets/controls.h"
 
 #include <QCheckBox>
@@ -25,13 +26,12 @@ SimulationWindow::SimulationWindow(LinkEngine& engine, const AppSettings& settin
     : QDialog(parent), m_engine(engine), m_developer(settings.developer) {
     setObjectName(QStringLiteral("TSimulForm1"));
     setWindowTitle(simulationtexts::kCaption);
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     buildControls();
     // Enter in a number box must not press ZAVŘÍT and end the simulation.
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false);
     // Laid out with the developer controls shown, so switching them on never needs more room.
-    setFixedSize(sizeHint());
+    fitToContents(this, sizeHint());
     for (QWidget* w : developerControls())
         w->setVisible(m_developer);
 
