@@ -1,6 +1,6 @@
 #include "editors/cestaform.h"
 
-#include "data/codec.h"
+#include "data/routecommands.h"
 #include "widgets/numberbox.h"
 #include "widgets/messageboxes.h"
 #include "data/valuelists.h"
@@ -626,7 +626,5 @@ bool editRoute(TCestaForm1& form, ConfigStore& store, int n) {
     form.setWindowTitle(cestatexts::kEditCaption + QString::number(n));
     if (form.exec() != QDialog::Accepted)
         return false;
-    store.route(n) = store.editCopy;
-    encodeRoutes(store.routes, store.image);
-    return true;
+    return storeEditCopy(store, n);
 }
