@@ -1,5 +1,4 @@
-#include "app/mainform.h"
-#include "app/texts.h"
+#include "app/mainwindow.h"
 #include "link/serialport.h"
 #include "widgets/programfont.h"
 
@@ -24,8 +23,7 @@ int main(int argc, char* argv[]) {
     ConfigStore store;
     SerialBytePort port(settingsFilePath());
     LinkEngine engine(store, port);
-    TMainForm1 window(store, engine, port);
-    window.createDialogs();
+    MainWindow window(store, engine, port);
     window.show();
     return app.exec();
 }

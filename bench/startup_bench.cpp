@@ -1,7 +1,7 @@
 // Start-up time of the desktop tool: application object, main window with the all-zero image
 // decoded and the grid filled, the eight dialogs, first paint. Run with QT_QPA_PLATFORM=offscreen
 // or on a display; prints milliseconds per phase.
-#include "app/mainform.h"
+#include "app/mainwindow.h"
 #include "link/serialport.h"
 
 #include <QApplication>
@@ -20,15 +20,13 @@ int main(int argc, char* argv[]) {
     LinkEngine engine(store, port);
     QElapsedTimer t;
     t.start();
-    TMainForm1 window(store, engine, port, dir.filePath(QStringLiteral("stavnikCFG.ini")));
-    const qint64 formMs = t.restart();
-    window.createDialogs();
-    const qint64 dialogsMs = t.restart();
+    MainWindow window(store, engine, port, dir.filePath(QStringLiteral("stavnikCFG.ini")));
+    const qint64 windowMs = t.restart();
     window.show();
     QApplication::processEvents();
     const qint64 showMs = t.elapsed();
-    std::printf("QApplication %lld ms, main window %lld ms, dialogs %lld ms, show %lld ms, "
+    std::printf("QApplication %lld ms, main window with its dialogs %lld ms, show %lld ms, "
                 "total %lld ms\n",
-                appMs, formMs, dialogsMs, showMs, static_cast<long long>(total.elapsed()));
+                appMs, windowMs, showMs, static_cast<long long>(total.elapsed()));
     return 0;
 }

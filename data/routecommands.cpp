@@ -4,7 +4,20 @@
 
 #include <algorithm>
 
-void clearRoute(Tcesta_REC& r) {
+namespace {
+bool inTable(int n) {
+    return n >= 1 && n <= image::kRouteCount;
+}
+
+void packRoutes(ConfigStore& store) {
+    encodeRoutes(store.routes, store.image);
+}
+} // namespace
+
+bool clearRoute(ConfigStore& store, int n) {
+    if (!inTable(n))
+        return false;
+    Tcesta_REC& r = store.route(n);
     r.fromButton = 0;
     r.toButton = 0;
     r.pointPositions.fill(0);
@@ -21,6 +34,16 @@ void clearRoute(Tcesta_REC& r) {
     r.signalCancelSensor = 0;
     r.routeCancelSensor = 0;
     r.followingSignal = following::kAlwaysStop;
+    packRoutes(store);
+    return true;
+}
+
+bool storeEditCopy(ConfigStore& store, int n) {
+    if (!inTable(n))
+        return false;
+    store.route(n) = store.editCopy;
+    packRoutes(store);
+    return true;
 }
 
 int copySourceLimit(int routeCapacity) {
@@ -28,10 +51,9 @@ int copySourceLimit(int routeCapacity) {
 }
 
 bool copyRoute(ConfigStore& store, int source, int target) {
-    auto valid = [](int n) { return n >= 1 && n <= image::kRouteCount; };
-    if (!valid(source) || !valid(target))
+    if (!inTable(source) || !inTable(target))
         return false;
     store.route(target) = store.route(source);
-    encodeRoutes(store.routes, store.image);
+    packRoutes(store);
     return true;
 }

@@ -2,9 +2,18 @@
 
 #include "data/configstore.h"
 
-// "Zrušení nadef. cesty": drops what makes the route settable and keeps what the user is
-// likely to reuse (description, track, N3, expansion relays, remote detectors, DCC flag, ...).
-void clearRoute(Tcesta_REC& route);
+// The grid's route commands on the configuration. Each one that changes a route ends by packing
+// the whole route table into the image, so the image never lags behind the table; the caller
+// only refills the grid.
+
+// "Zrušení nadef. cesty": drops what makes route n settable and keeps what the user is likely
+// to reuse (description, track, N3, expansion relays, remote detectors, DCC flag, ...), then
+// packs the table. Returns false and changes nothing when n lies outside 1..90.
+bool clearRoute(ConfigStore& store, int n);
+
+// The route editor's OK: the edit copy goes back over route n, then the table is packed.
+// Returns false and changes nothing when n lies outside 1..90.
+bool storeEditCopy(ConfigStore& store, int n);
 
 // The source numbers the copy dialog may offer: 1 .. min(capacity, 90), never empty, so a
 // module reporting more routes than the table holds can never make us read past it.

@@ -1,14 +1,14 @@
 #include "editors/routeeditor.h"
 
-#include "data/codec.h"
+#include "data/routecommands.h"
 #include "data/valuelists.h"
 #include "editors/routeeditortexts.h"
 #include "editors/routevalidation.h"
 #include "editors/textlimit.h"
 #include "widgets/builders.h"
-#include "widgets/windowsize.h"
 #include "widgets/controls.h"
 #include "widgets/messageboxes.h"
+#include "widgets/windowsize.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -566,7 +566,5 @@ bool editRoute(RouteEditor& editor, ConfigStore& store, int n) {
     editor.setWindowTitle(routeeditortexts::kEditCaption + QString::number(n));
     if (editor.exec() != QDialog::Accepted)
         return false;
-    store.route(n) = store.editCopy;
-    encodeRoutes(store.routes, store.image);
-    return true;
+    return storeEditCopy(store, n);
 }

@@ -4,8 +4,8 @@
 #include "tools/manualtestpoll.h"
 #include "tools/manualtesttexts.h"
 #include "widgets/builders.h"
-#include "widgets/windowsize.h"
 #include "widgets/controls.h"
+#include "widgets/windowsize.h"
 
 #include <QCheckBox>
 #include <QComboBox>

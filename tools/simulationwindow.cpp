@@ -2,8 +2,8 @@
 
 #include "tools/simulationtexts.h"
 #include "widgets/builders.h"
-#include "widgets/windowsize.h"
 #include "widgets/controls.h"
+#include "widgets/windowsize.h"
 
 #include <QCheckBox>
 #include <QComboBox>

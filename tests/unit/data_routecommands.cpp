@@ -36,9 +36,28 @@ Tcesta_REC fullRoute() {
 class RouteCommandsTest : public QObject {
     Q_OBJECT
 private slots:
+    void clearKeepsWhatIsReused_data() {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("route 4") << 4 << true;
+        QTest::newRow("last route") << 90 << true;
+        QTest::newRow("zero") << 0 << false;
+        QTest::newRow("beyond the table") << 91 << false;
+    }
     void clearKeepsWhatIsReused() {
-        Tcesta_REC r = fullRoute();
-        clearRoute(r);
+        QFETCH(int, n);
+        QFETCH(bool, cleared);
+        ConfigStore store;
+        store.routes.fill(fullRoute());
+        encodeRoutes(store.routes, store.image);
+        const ConfigStore before = store;
+        QCOMPARE(::clearRoute(store, n), cleared);
+        if (!cleared) {
+            QVERIFY(store.routes == before.routes);
+            QVERIFY(store.image == before.image);
+            return;
+        }
+        const Tcesta_REC& r = store.route(n);
         Tcesta_REC expected = fullRoute();
         expected.fromButton = expected.toButton = 0;
         expected.pointPositions.fill(0);
@@ -49,10 +68,15 @@ private slots:
         expected.signalCancelSensor = expected.routeCancelSensor = 0;
         expected.followingSignal = following::kAlwaysStop;
         QCOMPARE(r, expected);
-        const QStringList row = routegrid::rowTexts(r, 4, 0);
+        const QStringList row = routegrid::rowTexts(r, n, 0);
         QCOMPARE(row.mid(1, 2), (QStringList{"TL??", "TL??"}));
         QCOMPARE(row.mid(4, 16), QStringList(16, QStringLiteral("-")));
         QCOMPARE(row.last(), r.description);
+        // The clear reaches the image by itself, and only for route n.
+        RouteTable decoded;
+        decodeCurrent(store.image, decoded);
+        QCOMPARE(decoded[n - 1].fromButton, 0);
+        QCOMPARE(decoded[n == 1 ? 1 : 0].fromButton, fullRoute().fromButton);
     }
 
     void copySourceLimit_data() {

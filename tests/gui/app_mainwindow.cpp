@@ -1,4 +1,4 @@
-#include "app/mainform.h"
+#include "app/mainwindow.h"
 #include "data/codec.h"
 #include "data/routegrid.h"
 #include "emu/responderport.h"
@@ -23,7 +23,7 @@
 
 #include <memory>
 
-class MainFormTest : public QObject {
+class MainWindowTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     int fileNo = 0;
@@ -37,6 +37,9 @@ class MainFormTest : public QObject {
     QAction* action(QWidget* w, const char* name) {
         return w->findChild<QAction*>(QLatin1String(name));
     }
+    static QTimer* timer(const MainWindow& w) {
+        return w.findChild<QTimer*>(QStringLiteral("Timer1"));
+    }
 
 private slots:
     void init() { ini = dir.filePath(QStringLiteral("cfg%1.ini").arg(++fileNo)); }
@@ -45,8 +48,7 @@ private slots:
         ConfigStore store;
         MemoryPort port;
         LinkEngine engine_w(store, port);
-        TMainForm1 w(store, engine_w, port, ini);
-        w.createDialogs();
+        MainWindow w(store, engine_w, port, ini);
         QCOMPARE(w.windowTitle(), QStringLiteral("Stavnik V2ext  CFG"));
 
         const QList<QMenu*> menus = w.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
@@ -107,9 +109,8 @@ private slots:
         if (const QString shots = qEnvironmentVariable("STAVNIK_SCREENSHOT_DIR"); !shots.isEmpty())
             w.grab().save(shots + QStringLiteral("/main-window.png"));
 
-        auto* timer = w.findChild<QTimer*>(QStringLiteral("Timer1"));
-        QVERIFY(timer->isActive());
-        QCOMPARE(timer->interval(), 20);
+        QVERIFY(timer(w)->isActive());
+        QCOMPARE(timer(w)->interval(), 20);
 
         auto* open = w.findChild<QFileDialog*>(QStringLiteral("OpenDialog1"));
         auto* save = w.findChild<QFileDialog*>(QStringLiteral("SaveDialog1"));
@@ -126,7 +127,7 @@ private slots:
         store.image.fill(0);
         MemoryPort port;
         LinkEngine engine_w(store, port);
-        TMainForm1 w(store, engine_w, port, ini);
+        MainWindow w(store, engine_w, port, ini);
         RouteGrid* grid = w.grid();
         QCOMPARE(grid->objectName(), QStringLiteral("Table1"));
         QCOMPARE(grid->columnCount(), 21);
@@ -173,9 +174,9 @@ private slots:
         MemoryPort port;
         {
             LinkEngine engine_w(store, port);
-            TMainForm1 w(store, engine_w, port, ini);
+            MainWindow w(store, engine_w, port, ini);
             QCOMPARE(port.openedNumbers, QList<int>{openedPort});
-            QCOMPARE(w.timer()->interval(), interval);
+            QCOMPARE(timer(w)->interval(), interval);
             w.show();
             w.close();
             QVERIFY(!port.isOpen());
@@ -191,8 +192,7 @@ private slots:
         port.openResult = false;
         auto box = answerNextBox(QMessageBox::Ok);
         LinkEngine engine_w(store, port);
-        TMainForm1 w(store, engine_w, port, ini);
-        w.createDialogs();
+        MainWindow w(store, engine_w, port, ini);
         w.show();
         QTRY_COMPARE(box->text, QStringLiteral("Chyba otevření  COM3  "));
         QCOMPARE(box->title, QStringLiteral("Warning"));
@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(box->buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QTest::qWait(100);
         QVERIFY(!QApplication::activeModalWidget());
-        QVERIFY(w.timer()->isActive());
+        QVERIFY(timer(w)->isActive());
     }
 
     void portDialog_data() {
@@ -229,8 +229,7 @@ private slots:
         MemoryPort port;
         {
             LinkEngine engine_w(store, port);
-            TMainForm1 w(store, engine_w, port, ini);
-            w.createDialogs();
+            MainWindow w(store, engine_w, port, ini);
             const int startPort = port.openedNumbers.value(0);
             auto seenValue = std::make_shared<int>(-1);
             auto device = std::make_shared<QString>();
@@ -248,7 +247,7 @@ private slots:
                     ->click();
                 *device = dlg->findChild<QLabel*>(QStringLiteral("LBdevice"))->text();
             });
-            w.KonfiguraceRS2321Click();
+            action(&w, "KomunikaceRS2321")->trigger();
             QCOMPARE(*seenValue, shown);
             if (typed)
                 QCOMPARE(*device, QStringLiteral("/dev/ttyS%1").arg(qMin(typed, 10) - 1));
@@ -262,7 +261,7 @@ private slots:
         // The next start opens what was chosen.
         MemoryPort next;
         LinkEngine engine_again(store, next);
-        TMainForm1 again(store, engine_again, next, ini);
+        MainWindow again(store, engine_again, next, ini);
         QCOMPARE(next.openedNumbers, QList<int>{finalPort});
     }
 
@@ -278,7 +277,7 @@ private slots:
         ConfigStore store;
         MemoryPort port;
         LinkEngine engine_w(store, port);
-        TMainForm1 w(store, engine_w, port, ini);
+        MainWindow w(store, engine_w, port, ini);
         Tcesta_REC& r = store.route(7);
         r.fromButton = 4;
         r.toButton = 6;
@@ -289,7 +288,7 @@ private slots:
         const Image before = store.image;
         w.grid()->selectRoute(7);
         auto box = answerNextBox(answer);
-        w.Zruencesty1Click();
+        action(&w, "Zruencesty1")->trigger();
         QCOMPARE(box->text, QStringLiteral("Opravdu nulovat definici cesty? "));
         QCOMPARE(box->icon, QMessageBox::Warning);
         QCOMPARE(box->buttons, QMessageBox::Ok | QMessageBox::Cancel);
@@ -311,8 +310,7 @@ private slots:
         ConfigStore store;
         MemoryPort port;
         LinkEngine engine_w(store, port);
-        TMainForm1 w(store, engine_w, port, ini);
-        w.createDialogs();
+        MainWindow w(store, engine_w, port, ini);
         store.route(12).fromButton = 9;
         store.route(12).description = QStringLiteral("dvanáctka");
         store.routeCapacity = 100;
@@ -328,7 +326,7 @@ private slots:
             QTest::keyClicks(spin, QStringLiteral("12"));
             dlg->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
         });
-        w.Kopiecesty2Click();
+        action(&w, "Kopiecesty2")->trigger();
         QCOMPARE(*label, QStringLiteral("Uložit do cesty č.30 ?"));
         QCOMPARE(*max, 90); // a module reporting 100 routes never makes us read past the table
         QCOMPARE(store.route(30), store.route(12));
@@ -345,7 +343,7 @@ private slots:
             *max = spin->maximum();
             dlg->findChild<QPushButton*>(QStringLiteral("CancelBtn"))->click();
         });
-        w.Kopiecesty2Click();
+        action(&w, "Kopiecesty2")->trigger();
         QCOMPARE(*shown, 12);
         QCOMPARE(*max, 20);
         QCOMPARE(store.route(40).fromButton, 0);
@@ -361,8 +359,7 @@ private slots:
         ConfigStore store;
         MemoryPort port;
         LinkEngine engine(store, port);
-        TMainForm1 w(store, engine, port, ini);
-        w.createDialogs();
+        MainWindow w(store, engine, port, ini);
         // A route taken out of service is accepted without the route checks.
         store.route(5).testBlocked = 1;
         store.route(5).fromButton = 2;
@@ -397,11 +394,10 @@ private slots:
         ConfigStore store;
         MemoryPort port;
         LinkEngine engine(store, port);
-        TMainForm1 w(store, engine, port, ini);
-        w.createDialogs();
+        MainWindow w(store, engine, port, ini);
         engine.setLinkState(LinkEngine::CapacitySend);
         auto box = answerNextBox(QMessageBox::Ok);
-        w.Nast1Click();
+        action(&w, "Nast1")->trigger();
         QCOMPARE(box->title, QStringLiteral("Warning"));
         QVERIFY(box->text.startsWith(QStringLiteral("Probíhá přenos dat")));
         engine.setLinkState(LinkEngine::Idle);
@@ -420,14 +416,13 @@ private slots:
         ResponderPort port(module);
         ConfigStore store;
         LinkEngine engine(store, port);
-        TMainForm1 w(store, engine, port, ini);
-        w.createDialogs();
+        MainWindow w(store, engine, port, ini);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto* version = w.findChild<QLabel*>(QStringLiteral("LBverze1"));
         auto* capacity = w.findChild<QLabel*>(QStringLiteral("LBcestMax1"));
         // Time on the in-memory line moves with the clock's ticks.
-        connect(w.timer(), &QTimer::timeout, this, [&port] { port.advance(20); });
+        connect(timer(w), &QTimer::timeout, this, [&port] { port.advance(20); });
 
         QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("BTtest1")), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(version->text(), QStringLiteral("V 3.0"), 5000);
@@ -465,14 +460,14 @@ private slots:
         ConfigStore store;
         MemoryPort port;
         LinkEngine engine_w(store, port);
-        TMainForm1 w(store, engine_w, port, ini);
+        MainWindow w(store, engine_w, port, ini);
         auto box = answerNextBox(QMessageBox::Ok);
-        w.Oprogramu1Click();
+        action(&w, "Oprogramu1")->trigger();
         QCOMPARE(box->title, QStringLiteral("Stavnik CFG EXT 3.0"));
         QCOMPARE(box->icon, QMessageBox::NoIcon);
         QVERIFY(box->text.contains(QStringLiteral("Stavnik CFG EXT 3.0")));
     }
 };
 
-QTEST_MAIN(MainFormTest)
-#include "app_mainform.moc"
+QTEST_MAIN(MainWindowTest)
+#include "app_mainwindow.moc"

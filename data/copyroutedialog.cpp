@@ -1,24 +1,21 @@
-#include "data/kopiecestform.h"
-#include "widgets/numberbox.h"
+#include "data/copyroutedialog.h"
 
 #include "data/routecommands.h"
+#include "widgets/builders.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 
-TKopieCestForm1::TKopieCestForm1(QWidget* parent) : QDialog(parent) {
+CopyRouteDialog::CopyRouteDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TKopieCestForm1"));
     setWindowTitle(QStringLiteral("Kopie definice cesty"));
     auto* source = new QLabel(QStringLiteral("Konfiguraci z cesty č."), this);
-    SEzdr = new NumberBox(this);
-    SEzdr->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    SEzdr->setObjectName(QStringLiteral("SEzdr"));
-    SEzdr->setRange(1, copySourceLimit(image::kRouteCount));
-    SEzdr->setValue(1);
-    LBcil = new QLabel(this);
-    LBcil->setObjectName(QStringLiteral("LBcil"));
+    m_source = widgets::numberBox(QStringLiteral("SEzdr"), 1, copySourceLimit(image::kRouteCount),
+                                  QString(), this);
+    m_target = widgets::label(QStringLiteral("LBcil"), QString(), this);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("OKBtn"));
@@ -31,20 +28,21 @@ TKopieCestForm1::TKopieCestForm1(QWidget* parent) : QDialog(parent) {
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(source, 0, 0);
-    grid->addWidget(SEzdr, 0, 1);
-    grid->addWidget(LBcil, 1, 0, 1, 2);
+    grid->addWidget(m_source, 0, 1);
+    grid->addWidget(m_target, 1, 0, 1, 2);
     grid->addWidget(buttons, 2, 0, 1, 2);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TKopieCestForm1::prepare(int targetRoute, int routeCapacity) {
-    SEzdr->setMaximum(copySourceLimit(routeCapacity));
-    LBcil->setText(QStringLiteral("Uložit do cesty č.") + QString::number(targetRoute) +
-                   QStringLiteral(" ?"));
+void CopyRouteDialog::prepare(int targetRoute, int routeCapacity) {
+    m_source->setMaximum(copySourceLimit(routeCapacity));
+    m_target->setText(QStringLiteral("Uložit do cesty č.") + QString::number(targetRoute) +
+                      QStringLiteral(" ?"));
 }
 
-int TKopieCestForm1::sourceRoute() const {
+void CopyRouteDialog::done(int result) {
     // A typed value is only committed when the box loses focus; take what stands there now.
-    const_cast<QSpinBox*>(SEzdr)->interpretText();
-    return SEzdr->value();
+    m_source->interpretText();
+    m_sourceRoute = m_source->value();
+    QDialog::done(result);
 }

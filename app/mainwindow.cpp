@@ -1,0 +1,327 @@
+#include "app/mainwindow.h"
+
+#include "app/abouttext.h"
+#include "app/mainwindowtexts.h"
+#include "app/portdialog.h"
+#include "data/codec.h"
+#include "data/copyroutedialog.h"
+#include "data/datafiledialog.h"
+#include "data/routecommands.h"
+#include "data/routegrid.h"
+#include "editors/peripheraleditor.h"
+#include "editors/routeeditor.h"
+#include "link/dlgstoreform.h"
+#include "link/linkdialogs.h"
+#include "tools/manualtestwindow.h"
+#include "tools/simulationwindow.h"
+#include "widgets/builders.h"
+#include "widgets/messageboxes.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace t = mainwindowtexts;
+
+namespace {
+QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+void addSeparator(QMenu* menu, const char* name) {
+    menu->addSeparator()->setObjectName(QLatin1String(name));
+}
+
+QFileDialog* fileDialog(const QString& name, QFileDialog::AcceptMode mode, const QString& filter,
+                        QWidget* parent) {
+    auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(name);
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilter(filter);
+    dialog->setDefaultSuffix(t::kFileSuffix);
+    return dialog;
+}
+} // namespace
+
+MainWindow::MainWindow(ConfigStore& store, LinkEngine& engine, BytePort& port, QString settingsPath,
+                       QWidget* parent)
+    : QMainWindow(parent), m_store(store), m_port(port), m_settingsPath(std::move(settingsPath)),
+      m_engine(engine) {
+    setObjectName(QStringLiteral("TMainForm1"));
+    setWindowTitle(t::kMainCaption);
+    buildControls();
+    startUp();
+    createDialogs();
+    buildMenu();
+}
+
+MainWindow::~MainWindow() {
+    shutDown();
+}
+
+void MainWindow::buildControls() {
+    auto* central = new QWidget(this);
+    m_grid = new RouteGrid(central);
+    m_hint = widgets::label(QStringLiteral("Label1"), t::kHint, central);
+    m_capacityLabel = widgets::label(QStringLiteral("LBcestMax1"), t::kUnknown, central);
+    m_versionLabel = widgets::label(QStringLiteral("LBverze1"), t::kUnknown, central);
+    QFont big = m_versionLabel->font();
+    big.setPointSize(12);
+    m_versionLabel->setFont(big);
+    m_testButton = new QPushButton(t::kTestComm, central);
+    m_testButton->setObjectName(QStringLiteral("BTtest1"));
+    m_progressBar = new QProgressBar(central);
+    m_progressBar->setObjectName(QStringLiteral("PBar1"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->hide();
+    m_progressLabel = widgets::label(QStringLiteral("LBbar1"), t::kTransferring, central);
+    m_progressLabel->hide();
+
+    auto* status = new QHBoxLayout;
+    status->addWidget(m_capacityLabel);
+    status->addSpacing(16);
+    status->addWidget(m_versionLabel);
+    status->addSpacing(16);
+    status->addWidget(m_testButton);
+    status->addSpacing(16);
+    status->addWidget(m_progressLabel);
+    status->addWidget(m_progressBar, 1);
+    status->addStretch();
+    auto* column = new QVBoxLayout(central);
+    column->addWidget(m_grid, 1);
+    column->addWidget(m_hint);
+    column->addLayout(status);
+    setCentralWidget(central);
+    resize(800, 560);
+
+    // The link's clock runs from the moment the window exists, before the port is opened.
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setTimerType(Qt::PreciseTimer); // one exchange per tick: a coarse timer loses ticks
+    m_timer->setInterval(20);
+    connect(m_timer, &QTimer::timeout, this, &MainWindow::onTick);
+    m_timer->start();
+
+    // The open dialog takes names of files that do not exist: the load then says it cannot
+    // open them. The save dialog asks before replacing a file.
+    m_openDialog =
+        fileDialog(QStringLiteral("OpenDialog1"), QFileDialog::AcceptOpen, t::kOpenFilter, this);
+    m_saveDialog =
+        fileDialog(QStringLiteral("SaveDialog1"), QFileDialog::AcceptSave, t::kSaveFilter, this);
+}
+
+void MainWindow::buildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    QMenu* file = bar->addMenu(t::kFileMenu);
+    file->setObjectName(QStringLiteral("File1"));
+    QAction* load = addItem(file, "Nast1", t::kLoadFile);
+    QAction* save = addItem(file, "Uloit1", t::kSaveFile);
+    load->setShortcut(QKeySequence::Open);
+    save->setShortcut(QKeySequence::Save);
+    addSeparator(file, "N2");
+    QAction* exit = addItem(file, "Exit1", t::kExit);
+    connect(load, &QAction::triggered, this, &MainWindow::loadDataFile);
+    connect(save, &QAction::triggered, this, &MainWindow::saveDataFile);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* setup = bar->addMenu(t::kSetupMenu);
+    setup->setObjectName(QStringLiteral("Setup1"));
+    QAction* peripherals = addItem(setup, "Konfiguracevhybek1", t::kPeripherals);
+    QAction* edit = addItem(setup, "Definicecesty1", t::kEditRoute);
+    QAction* copy = addItem(setup, "Kopiecesty2", t::kCopyRoute);
+    QAction* clear = addItem(setup, "Zruencesty1", t::kClearRoute);
+    addSeparator(setup, "N1");
+    QAction* moduleTest = addItem(setup, "Manulnzen1", t::kModuleTest);
+    QAction* expansionTest = addItem(setup, "TestperiferimonitoringEXP21", t::kExpansionTest);
+    QAction* simulation = addItem(setup, "Testnastavencesty1", t::kSimulation);
+    connect(peripherals, &QAction::triggered, this, &MainWindow::openPeripheralEditor);
+    connect(edit, &QAction::triggered, this, &MainWindow::editRoute);
+    connect(copy, &QAction::triggered, this, &MainWindow::copyRoute);
+    connect(clear, &QAction::triggered, this, &MainWindow::clearRoute);
+    connect(moduleTest, &QAction::triggered, this, &MainWindow::openModuleTest);
+    connect(expansionTest, &QAction::triggered, this, &MainWindow::openExpansionTest);
+    connect(simulation, &QAction::triggered, this, &MainWindow::openSimulationWindow);
+    // Table1DblClick: the grid's double click edits the route as the menu item does.
+    connect(m_grid, &QTableWidget::cellDoubleClicked, this, &MainWindow::editRoute);
+    // Enter on a row does the same, for those who move through the grid by keyboard.
+    auto* enter =
+        new QShortcut(QKeySequence(Qt::Key_Return), m_grid, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(enter, &QShortcut::activated, this, &MainWindow::editRoute);
+    auto* keypadEnter =
+        new QShortcut(QKeySequence(Qt::Key_Enter), m_grid, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(keypadEnter, &QShortcut::activated, this, &MainWindow::editRoute);
+
+    QMenu* transfer = bar->addMenu(t::kTransferMenu);
+    transfer->setObjectName(QStringLiteral("Transfer1"));
+    QAction* port = addItem(transfer, "KomunikaceRS2321", t::kPortSettings);
+    addSeparator(transfer, "N3");
+    QAction* read = addItem(transfer, "Nastdatazmodulu1", t::kReadModule);
+    QAction* verify = addItem(transfer, "Verifikovatdatasmodulem1", t::kVerifyModule);
+    QAction* store = addItem(transfer, "Uloitdatadomodulu1", t::kStoreModule);
+    connect(port, &QAction::triggered, this, &MainWindow::choosePort);
+    // The transfers and "Test comm" belong to the link's side of the window.
+    connect(read, &QAction::triggered, m_link, &LinkDialogs::ReadData1Click);
+    connect(verify, &QAction::triggered, m_link, &LinkDialogs::VerifData1Click);
+    connect(store, &QAction::triggered, m_link, &LinkDialogs::UlozitData1Click);
+    connect(m_testButton, &QPushButton::clicked, m_link, &LinkDialogs::BTtest1Click);
+
+    QMenu* info = bar->addMenu(t::kInfoMenu);
+    info->setObjectName(QStringLiteral("Info1"));
+    QAction* about = addItem(info, "Oprogramu1", t::kAbout);
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+// FormCreate: settings, capacity, the all-zero image decoded into the grid, then the port.
+void MainWindow::startUp() {
+    m_settings = loadSettings(m_settingsPath);
+    m_timer->setInterval(m_settings.timerInterval);
+    m_store.routeCapacity = image::kRouteCount;
+    decodeCurrent(m_store.image, m_store.routes);
+    refillGrid();
+    openPort();
+}
+
+// Created once, in this order, after start-up has read the settings the live tools need.
+void MainWindow::createDialogs() {
+    m_storeChoiceDialog = new TDlgStore1(this);
+    m_peripheralEditor = new PeripheralEditor(m_store, this);
+    m_expansionTestWindow = new ExpansionTestWindow(m_engine, m_settings, this);
+    m_routeEditor = new RouteEditor(m_store, this);
+    m_portDialog =
+        new PortDialog([path = m_settingsPath](int n) { return portDevice(n, path); }, this);
+    m_copyRouteDialog = new CopyRouteDialog(this);
+    m_simulationWindow = new SimulationWindow(m_engine, m_settings, this);
+    m_moduleTestWindow = new ModuleTestWindow(m_engine, m_settings, this);
+    m_link =
+        new LinkDialogs(m_engine, m_store,
+                        {m_progressBar, m_progressLabel, m_versionLabel, m_capacityLabel, m_grid},
+                        m_storeChoiceDialog, this);
+}
+
+void MainWindow::openPort() {
+    if (m_port.open(m_settings.portNumber))
+        return;
+    const QString text = portOpenFailedText(m_settings.portNumber);
+    QTimer::singleShot(0, this, [this, text] { warningBox(this, text); });
+}
+
+void MainWindow::refillGrid() {
+    m_grid->fill(m_store);
+}
+
+// Nast1Click
+void MainWindow::loadDataFile() {
+    // A file loaded now would be overwritten by the read in progress, or mix two
+    // configurations in the module during a store.
+    if (m_engine.transferRunning()) {
+        warningBox(this, t::kLoadDuringTransfer);
+        return;
+    }
+    if (!saveChangesFirst(this, *m_saveDialog, m_store))
+        return;
+    loadDataFileCommand(this, *m_openDialog, m_store, *m_grid);
+}
+
+// Uloit1Click
+void MainWindow::saveDataFile() {
+    saveDataFileCommand(this, *m_saveDialog, m_store);
+}
+
+// Konfiguracevhybek1Click
+void MainWindow::openPeripheralEditor() {
+    m_peripheralEditor->exec();
+}
+
+// Manulnzen1Click
+void MainWindow::openModuleTest() {
+    m_moduleTestWindow->exec();
+}
+
+// TestperiferimonitoringEXP21Click
+void MainWindow::openExpansionTest() {
+    m_expansionTestWindow->exec();
+}
+
+// Testnastavencesty1Click
+void MainWindow::openSimulationWindow() {
+    m_simulationWindow->exec();
+}
+
+// Table1DblClick
+void MainWindow::editRoute() {
+    if (::editRoute(*m_routeEditor, m_store, m_grid->selectedRoute()))
+        refillGrid();
+}
+
+// Kopiecesty2Click
+void MainWindow::copyRoute() {
+    const int target = m_grid->selectedRoute();
+    m_copyRouteDialog->prepare(target, m_store.routeCapacity);
+    const bool ok = m_copyRouteDialog->exec() == QDialog::Accepted;
+    if (ok && ::copyRoute(m_store, m_copyRouteDialog->sourceRoute(), target))
+        refillGrid();
+}
+
+// Zruencesty1Click
+void MainWindow::clearRoute() {
+    if (warningBox(this, t::kClearRouteQuestion, QMessageBox::Ok | QMessageBox::Cancel) !=
+        QMessageBox::Ok)
+        return;
+    if (::clearRoute(m_store, m_grid->selectedRoute()))
+        refillGrid();
+}
+
+// KonfiguraceRS2321Click: a new number takes effect at once and is written at shut-down.
+void MainWindow::choosePort() {
+    m_portDialog->setPortNumber(m_settings.portNumber);
+    if (m_portDialog->exec() != QDialog::Accepted)
+        return;
+    m_settings.portNumber = m_portDialog->portNumber();
+    m_port.close();
+    openPort();
+}
+
+// Oprogramu1Click
+void MainWindow::showAbout() {
+    QMessageBox box(QMessageBox::NoIcon, t::kApplicationTitle, aboutText(), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("aboutBox"));
+    box.exec();
+}
+
+// Timer1Timer
+void MainWindow::onTick() {
+    m_link->Timer1Timer();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!m_closed && !saveChangesFirst(this, *m_saveDialog, m_store)) {
+        event->ignore();
+        return;
+    }
+    shutDown();
+    QMainWindow::closeEvent(event);
+}
+
+// FormClose
+void MainWindow::shutDown() {
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_timer->stop();
+    m_port.close();
+    saveComSerial(m_settings.portNumber, m_settingsPath);
+}

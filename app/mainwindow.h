@@ -1,0 +1,92 @@
+#pragma once
+
+#include "data/configstore.h"
+#include "link/byteport.h"
+#include "link/linkengine.h"
+#include "settings/appsettings.h"
+
+#include <QMainWindow>
+
+class QFileDialog;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class CopyRouteDialog;
+class LinkDialogs;
+class PortDialog;
+class RouteGrid;
+class RouteEditor;
+class TDlgStore1;
+class PeripheralEditor;
+class ModuleTestWindow;
+class ExpansionTestWindow;
+class SimulationWindow;
+
+// The main window: route grid, menu, link display and the 20 ms clock of the module link.
+// It creates its dialogs once, right after reading the settings and opening the port; they
+// live as long as the window and keep their controls' state between showings.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(ConfigStore& store, LinkEngine& engine, BytePort& port,
+               QString settingsPath = settingsFilePath(), QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    int portNumber() const { return m_settings.portNumber; }
+    RouteGrid* grid() const { return m_grid; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void createDialogs();
+    void startUp();
+    void shutDown();
+    // Opens "COM" + port number; on failure queues the warning so start-up is never blocked.
+    void openPort();
+    void refillGrid();
+
+    void loadDataFile();
+    void saveDataFile();
+    void openPeripheralEditor();
+    void editRoute();
+    void copyRoute();
+    void clearRoute();
+    void openModuleTest();
+    void openExpansionTest();
+    void openSimulationWindow();
+    void choosePort();
+    void showAbout();
+    void onTick();
+
+    ConfigStore& m_store;
+    BytePort& m_port;
+    QString m_settingsPath;
+    AppSettings m_settings;
+    LinkEngine& m_engine;
+    bool m_closed = false;
+
+    RouteGrid* m_grid = nullptr;
+    QLabel* m_hint = nullptr;
+    QLabel* m_capacityLabel = nullptr;
+    QLabel* m_versionLabel = nullptr;
+    QPushButton* m_testButton = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QLabel* m_progressLabel = nullptr;
+    QTimer* m_timer = nullptr;
+    QFileDialog* m_openDialog = nullptr;
+    QFileDialog* m_saveDialog = nullptr;
+
+    TDlgStore1* m_storeChoiceDialog = nullptr;
+    PeripheralEditor* m_peripheralEditor = nullptr;
+    ExpansionTestWindow* m_expansionTestWindow = nullptr;
+    RouteEditor* m_routeEditor = nullptr;
+    PortDialog* m_portDialog = nullptr;
+    CopyRouteDialog* m_copyRouteDialog = nullptr;
+    SimulationWindow* m_simulationWindow = nullptr;
+    ModuleTestWindow* m_moduleTestWindow = nullptr;
+    LinkDialogs* m_link = nullptr;
+};
