@@ -10,7 +10,7 @@
 #include "data/routegrid.h"
 #include "editors/cestaform.h"
 #include "editors/konfvyhform.h"
-#include "link/dlgstoreform.h"
+#include "link/storechoicedialog.h"
 #include "link/linkdialogs.h"
 #include "tools/manualform.h"
 #include "tools/simulform.h"
@@ -189,7 +189,7 @@ void TMainForm1::FormCreate() {
 }
 
 void TMainForm1::createDialogs() {
-    m_dlgStore = new TDlgStore1(this);
+    m_dlgStore = new StoreChoiceDialog(this);
     m_konfVyhForm = new TFormKonfVYH2(m_store, this);
     m_manualExpForm = new TManualFormEX2(m_engine, m_settings, this);
     m_cestaForm = new TCestaForm1(m_store, this);

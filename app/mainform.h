@@ -16,7 +16,7 @@ class QTimer;
 class LinkDialogs;
 class RouteGrid;
 class TCestaForm1;
-class TDlgStore1;
+class StoreChoiceDialog;
 class TFormKonfVYH2;
 class TKopieCestForm1;
 class TManualForm2;
@@ -87,7 +87,7 @@ private:
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
 
-    TDlgStore1* m_dlgStore = nullptr;
+    StoreChoiceDialog* m_dlgStore = nullptr;
     TFormKonfVYH2* m_konfVyhForm = nullptr;
     TCestaForm1* m_cestaForm = nullptr;
     TOKcommDlg* m_okCommDlg = nullptr;
