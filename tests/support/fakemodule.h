@@ -102,7 +102,6 @@ public:
             m_due.erase(m_due.begin());
         }
     }
-    qint64 nowMs() const { return m_nowMs; }
 
     // ---- faults; each hits the replies to the commands `which` selects, in the order added
     void drop(const Commands& which) { add(which, Fault::Drop); }
