@@ -10,8 +10,8 @@
 #include "data/routegrid.h"
 #include "editors/cestaform.h"
 #include "editors/konfvyhform.h"
-#include "link/storechoicedialog.h"
 #include "link/linkdialogs.h"
+#include "link/storechoicedialog.h"
 #include "tools/manualform.h"
 #include "tools/simulform.h"
 
