@@ -10,7 +10,7 @@
 #include "data/routegrid.h"
 #include "editors/peripheraleditor.h"
 #include "editors/routeeditor.h"
-#include "link/dlgstoreform.h"
+#include "link/storechoicedialog.h"
 #include "link/linkdialogs.h"
 #include "tools/manualtestwindow.h"
 #include "tools/simulationwindow.h"
@@ -197,7 +197,7 @@ void MainWindow::startUp() {
 
 // Created once, in this order, after start-up has read the settings the live tools need.
 void MainWindow::createDialogs() {
-    m_storeChoiceDialog = new TDlgStore1(this);
+    m_storeChoiceDialog = new StoreChoiceDialog(this);
     m_peripheralEditor = new PeripheralEditor(m_store, this);
     m_expansionTestWindow = new ExpansionTestWindow(m_engine, m_settings, this);
     m_routeEditor = new RouteEditor(m_store, this);

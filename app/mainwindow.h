@@ -17,7 +17,7 @@ class LinkDialogs;
 class PortDialog;
 class RouteGrid;
 class RouteEditor;
-class TDlgStore1;
+class StoreChoiceDialog;
 class PeripheralEditor;
 class ModuleTestWindow;
 class ExpansionTestWindow;
@@ -80,7 +80,7 @@ private:
     QFileDialog* m_openDialog = nullptr;
     QFileDialog* m_saveDialog = nullptr;
 
-    TDlgStore1* m_storeChoiceDialog = nullptr;
+    StoreChoiceDialog* m_storeChoiceDialog = nullptr;
     PeripheralEditor* m_peripheralEditor = nullptr;
     ExpansionTestWindow* m_expansionTestWindow = nullptr;
     RouteEditor* m_routeEditor = nullptr;

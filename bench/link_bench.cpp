@@ -10,6 +10,7 @@
 #include "link/linkrunner.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
+#include "support/emulator.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,27 +31,6 @@ namespace {
 constexpr int kExchanges = 2243; // one per byte of a 90-route configuration
 // Every exchange is a 7-byte command and a 2-byte reply; 10 bits per byte at 9600 baud.
 constexpr double kWireSeconds = kExchanges * 9 * 10 / 9600.0;
-
-struct Emulator {
-    QProcess process;
-    QString device;
-    bool start(const QString& bin, const QStringList& args) {
-        process.start(bin + QStringLiteral("/stv2-emu"), args + QStringList{"--quiet"});
-        if (!process.waitForStarted(5000))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (!process.canReadLine() && t.elapsed() < 5000)
-            process.waitForReadyRead(50);
-        device = QString::fromLocal8Bit(process.readLine()).trimmed();
-        return device.startsWith(QLatin1Char('/'));
-    }
-    ~Emulator() {
-        process.terminate();
-        if (!process.waitForFinished(3000))
-            process.kill();
-    }
-};
 
 double cpuSeconds(const rusage& r) {
     return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
@@ -84,8 +64,8 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
                 "ticks/B", "x ideal", "x wire", "retries", "result");
     int failures = 0;
     for (int tick : ticks) {
-        Emulator emu;
-        if (!emu.start(bin, {})) {
+        EmulatorProcess emu(bin);
+        if (!emu.start({QStringLiteral("--quiet")})) {
             std::fprintf(stderr, "link_bench: cannot start %s/stv2-emu\n", qPrintable(bin));
             return 2;
         }
@@ -139,8 +119,8 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
 }
 
 void idleInProcess(const QString& bin, int seconds) {
-    Emulator emu;
-    if (!emu.start(bin, {}))
+    EmulatorProcess emu(bin);
+    if (!emu.start({QStringLiteral("--quiet")}))
         return;
     ConfigStore store;
     SerialBytePort port(QDir::temp().filePath(QStringLiteral("link_bench.ini")));
@@ -176,8 +156,8 @@ void idleTool(const QString& bin, int seconds) {
     const QString tool = bin + QStringLiteral("/stavnik-cfg");
     if (!QFile::exists(tool))
         return;
-    Emulator emu;
-    if (!emu.start(bin, {}))
+    EmulatorProcess emu(bin);
+    if (!emu.start({QStringLiteral("--quiet")}))
         return;
     QTemporaryDir config;
     QDir().mkpath(config.filePath(QStringLiteral("stavnik-cfg")));

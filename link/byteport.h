@@ -30,8 +30,6 @@ public:
     void clear() { m_bytes.clear(); }
     const QByteArray& bytes() const { return m_bytes; }
     int size() const { return static_cast<int>(m_bytes.size()); }
-    // For tests and the in-process emulator host.
-    void append(const QByteArray& b) { m_bytes.append(b); }
 
 private:
     QByteArray m_bytes;

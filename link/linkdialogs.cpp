@@ -1,28 +1,27 @@
 #include "link/linkdialogs.h"
 
 #include "data/hex.h"
-#include "widgets/messageboxes.h"
 #include "data/routegrid.h"
-#include "link/dlgstoreform.h"
+#include "link/storechoicedialog.h"
 #include "link/transfers.h"
+#include "widgets/messageboxes.h"
 
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 
 LinkDialogs::LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& widgets,
-                         TDlgStore1* dlgStore, QWidget* window)
-    : QObject(window), m_engine(engine), m_store(store), m_w(widgets), m_dlgStore(dlgStore),
+                         StoreChoiceDialog* storeChoice, QWidget* window)
+    : QObject(window), m_engine(engine), m_store(store), m_w(widgets), m_storeChoice(storeChoice),
       m_window(window) {
     m_w.PBar1->setValue(m_engine.progress());
     m_w.PBar1->setVisible(m_engine.progressVisible());
-    m_w.LBbar1->setVisible(m_engine.barLabelVisible());
+    m_w.LBbar1->setVisible(m_engine.progressVisible());
     m_w.LBverze1->setText(m_engine.versionText());
     m_w.LBcestMax1->setText(m_engine.capacityText());
 
     connect(&m_engine, &LinkEngine::progressChanged, m_w.PBar1, &QProgressBar::setValue);
     connect(&m_engine, &LinkEngine::progressVisibleChanged, m_w.PBar1, &QWidget::setVisible);
-    connect(&m_engine, &LinkEngine::barLabelVisibleChanged, m_w.LBbar1, &QWidget::setVisible);
     connect(&m_engine, &LinkEngine::versionTextChanged, m_w.LBverze1, &QLabel::setText);
     connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.LBcestMax1, &QLabel::setText);
     connect(&m_engine, &LinkEngine::decoded, this, [this] { m_w.Table1->fill(m_store); });
@@ -30,6 +29,8 @@ LinkDialogs::LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& 
 }
 
 void LinkDialogs::Timer1Timer() {
+    // LBbar1 follows PBar1 at the next tick, not at once.
+    m_w.LBbar1->setVisible(m_engine.progressVisible());
     m_engine.tick();
 }
 
@@ -47,10 +48,10 @@ void LinkDialogs::VerifData1Click() {
 
 void LinkDialogs::UlozitData1Click() {
     const int route = m_w.Table1->selectedRoute();
-    if (m_dlgStore->exec() != QDialog::Accepted || !m_engine.isIdle())
+    if (m_storeChoice->exec() != QDialog::Accepted || !m_engine.isIdle())
         return;
     const auto addresses =
-        transfers::storeAddresses(m_dlgStore->storeChoice(), route, m_store.routeCapacity);
+        transfers::storeAddresses(m_storeChoice->choice(), route, m_store.routeCapacity);
     if (!addresses) {
         // A capacity outside what a whole store may use: nothing is sent.
         warningBox(m_window, LinkEngine::messageText(LinkEngine::Message::WriteError));

@@ -10,7 +10,7 @@ class QLabel;
 class QProgressBar;
 class QWidget;
 class RouteGrid;
-class TDlgStore1;
+class StoreChoiceDialog;
 
 // The main window's side of the module link: the handlers of "Test comm" and the three transfer
 // commands, the timer tick, and the engine's display (labels, progress bar, grid refill, boxes).
@@ -33,7 +33,7 @@ public:
 
     // `window` parents the message boxes; all pointers must outlive this object.
     LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& widgets,
-                TDlgStore1* dlgStore, QWidget* window);
+                StoreChoiceDialog* storeChoice, QWidget* window);
 
     void Timer1Timer();
     void BTtest1Click();
@@ -52,7 +52,7 @@ private:
     LinkEngine& m_engine;
     ConfigStore& m_store;
     Widgets m_w;
-    TDlgStore1* m_dlgStore;
+    StoreChoiceDialog* m_storeChoice;
     QWidget* m_window;
     QList<LinkEngine::Message> m_pending;
     bool m_showQueued = false;

@@ -34,18 +34,6 @@ bool LinkEngine::isWarning(Message message) {
            message == Message::WriteError;
 }
 
-int LinkEngine::progressPercent(int position, int end) {
-    if (end <= 0)
-        return 100;
-    // Exact integer arithmetic: a floating-point quotient could land a hair off an exact half.
-    const long long num = 100LL * position;
-    long long q = num / end;
-    const long long twiceRest = 2 * (num % end);
-    if (twiceRest > end || (twiceRest == end && (q & 1)))
-        ++q;
-    return static_cast<int>(q);
-}
-
 // ---- starters
 
 bool LinkEngine::startIdentify() {
@@ -67,34 +55,26 @@ bool LinkEngine::startCapacityQuery() {
     return true;
 }
 
-bool LinkEngine::beginTransfer(Transfer kind) {
+bool LinkEngine::beginTransfer() {
     if (m_state != Idle)
         return false;
-    m_transfer = kind;
-    m_verify = kind == Transfer::Verify;
-    m_match = true;
-    m_differences.clear();
-    m_retries = 0;
     setProgress(0);
     setProgressVisible(true);
     return true;
 }
 
 bool LinkEngine::startRead() {
-    if (!beginTransfer(Transfer::Read))
+    if (!beginTransfer())
         return false;
-    m_position = 1;
-    m_end = lastConfigAddress(m_store.routeCapacity);
-    m_readCopy = m_store.image;
+    m_transfer.startRead(m_store.image, lastConfigAddress(m_store.routeCapacity));
     m_state = CapacitySend;
     return true;
 }
 
 bool LinkEngine::startVerify() {
-    if (!beginTransfer(Transfer::Verify))
+    if (!beginTransfer())
         return false;
-    m_position = 1;
-    m_end = lastConfigAddress(m_store.routeCapacity);
+    m_transfer.startVerify(lastConfigAddress(m_store.routeCapacity));
     m_state = CapacitySend;
     return true;
 }
@@ -107,10 +87,8 @@ bool LinkEngine::startStore(std::vector<std::uint32_t> addresses) {
     });
     if (!inside)
         return false;
-    beginTransfer(Transfer::Store);
-    m_addresses = std::move(addresses);
-    m_position = 0;
-    m_end = static_cast<int>(m_addresses.size()) - 1;
+    beginTransfer();
+    m_transfer.startStore(std::move(addresses));
     m_state = WriteSend;
     return true;
 }
@@ -123,7 +101,8 @@ bool LinkEngine::startStatusPoll() {
 }
 
 bool LinkEngine::stopStatusPoll() {
-    if (m_state < StatusSend || m_state > 34)
+    // 30..34: the main poll and the unused state after it.
+    if (m_state < StatusSend || m_state >= ExpStatusSend)
         return false;
     m_state = Idle;
     return true;
@@ -137,22 +116,19 @@ bool LinkEngine::startExpansionStatusPoll() {
 }
 
 bool LinkEngine::stopExpansionStatusPoll() {
-    if (m_state < StatusSend || m_state > 39)
+    // 30..39: either poll; the expansion window's switch also ends a main poll.
+    if (m_state < StatusSend || m_state >= PreparedSend)
         return false;
     m_state = Idle;
     return true;
 }
 
-bool LinkEngine::sendPreparedCommand() {
+bool LinkEngine::prepareCommand(const QByteArray& command) {
+    m_prepared = command;
     if (m_state != Idle)
         return false;
     m_state = PreparedSend;
     return true;
-}
-
-bool LinkEngine::prepareCommand(const QByteArray& command) {
-    m_prepared = command;
-    return sendPreparedCommand();
 }
 
 bool LinkEngine::requestSimulationFrame() {
@@ -195,10 +171,6 @@ void LinkEngine::messageClosed(Message message) {
 
 void LinkEngine::tick() {
     m_rx.receiveStep(m_port);
-    if (m_barLabelVisible != m_progressVisible) {
-        m_barLabelVisible = m_progressVisible;
-        emit barLabelVisibleChanged(m_barLabelVisible);
-    }
 
     switch (m_state) {
     case IdentifyWait1:
@@ -248,22 +220,13 @@ void LinkEngine::tick() {
         ++m_state;
         break;
     case StatusLook:
-    case ExpStatusLook: {
-        std::array<std::uint8_t, 4> b{};
-        const bool main = m_state == StatusLook;
-        if (protocol::matchStatus(m_rx.bytes(), b)) {
-            // The expansion unit sends its push-button word high byte first.
-            if (main) {
-                m_status = {b[0], static_cast<std::uint16_t>(b[1] + 256 * b[2]), b[3]};
-                emit statusReceived();
-            } else {
-                m_expStatus = {b[0], static_cast<std::uint16_t>(256 * b[1] + b[2]), b[3]};
-                emit expansionStatusReceived();
-            }
-        }
-        m_state = main ? StatusSend : ExpStatusSend;
+        protocol::matchStatus(m_rx.bytes(), m_status);
+        m_state = StatusSend;
         break;
-    }
+    case ExpStatusLook:
+        protocol::matchExpansionStatus(m_rx.bytes(), m_expStatus);
+        m_state = ExpStatusSend;
+        break;
     case PreparedSend:
         // Unanswered: the receive buffer is left as it is.
         if (!m_prepared.isEmpty())
@@ -275,19 +238,12 @@ void LinkEngine::tick() {
         send(protocol::simulationFrame(m_simData));
         m_state = SimulationWait;
         break;
-    case SimulationWait: {
-        std::array<std::uint8_t, 9> b{};
-        if (protocol::matchSimulation(m_rx.bytes(), b)) {
-            m_simReply.requestedSignalA = b[1] & 0x1F;
-            m_simReply.requestedSignalB = b[2] & 0x1F;
-            m_simReply.answerA = (b[1] >> 5) & 0x03;
-            m_simReply.answerB = (b[2] >> 5) & 0x03;
+    case SimulationWait:
+        if (protocol::matchSimulation(m_rx.bytes(), m_simReply)) {
             ++m_simReply.replyCounter;
             m_rx.clear();
-            emit simulationReplyReceived();
         }
         break;
-    }
     default:
         break;
     }
@@ -332,55 +288,29 @@ void LinkEngine::tickCapacity() {
     std::uint8_t count = 0;
     if (protocol::matchCapacity(m_rx.bytes(), count)) {
         setCapacity(count);
-        m_end = lastConfigAddress(count);
+        m_transfer.setEnd(lastConfigAddress(count));
         m_state = capacityAccepted(count) ? ReadSend : CapacityFailed;
     }
     if (m_state == CapacityFailed)
         failTransfer(Message::ReadError);
 }
 
-bool LinkEngine::takeByteReply(std::uint8_t& value) const {
-    // Replies carry no address. A reply that missed its attempt's window can still arrive and
-    // be read together with a later one. Several whole replies that all say the same are safe
-    // to take (typically every attempt at the same address answering at once); replies that
-    // disagree may mix two addresses' bytes, so none is taken and the retry asks again on a
-    // cleared buffer.
-    const QByteArray& b = m_rx.bytes();
-    if (b.isEmpty() || b.size() % 2 != 0)
-        return false;
-    for (qsizetype i = 0; i < b.size(); i += 2)
-        if (b.at(i + 1) != '*' || b.at(i) != b.at(0))
-            return false;
-    value = static_cast<std::uint8_t>(b.at(0));
-    return true;
-}
-
-bool LinkEngine::takeWriteAck() const {
-    const QByteArray& b = m_rx.bytes();
-    if (b.isEmpty() || b.size() % 2 != 0)
-        return false;
-    for (qsizetype i = 0; i < b.size(); i += 2)
-        if (b.at(i) != 'Y' || b.at(i + 1) != '*')
-            return false;
-    return true;
-}
-
-bool LinkEngine::sendReadRequest() {
-    // Only reachable with bad values when a test forces the state; never read past the image.
-    if (m_position < 1 || m_position > m_end || m_end >= image::kSize) {
+void LinkEngine::sendReadRequest() {
+    // An accepted capacity keeps every address inside the image; this holds without it too.
+    const int address = m_transfer.address();
+    if (address < 0) {
         failTransfer(Message::ReadError);
-        return false;
+        return;
     }
-    send(protocol::readByteCommand(m_position));
+    send(protocol::readByteCommand(address));
     m_rx.clear();
     m_state = ReadWait1;
-    return true;
 }
 
 void LinkEngine::tickRead() {
     ++m_state;
     std::uint8_t value = 0;
-    if (takeByteReply(value)) {
+    if (protocol::matchReadByte(m_rx.bytes(), value)) {
         acceptReadByte(value);
         return;
     }
@@ -389,60 +319,43 @@ void LinkEngine::tickRead() {
 }
 
 void LinkEngine::acceptReadByte(std::uint8_t value) {
-    if (m_position < 1 || m_position > m_end || m_end >= image::kSize) {
+    if (m_transfer.address() < 0) {
         failTransfer(Message::ReadError);
         return;
     }
-    const auto at = static_cast<std::size_t>(m_position);
-    if (m_verify) {
-        if (m_store.image[at] != value) {
-            m_match = false;
-            m_differences.push_back({m_position, m_store.image[at], value});
-        }
-    } else {
-        m_readCopy[at] = value;
-    }
-    setProgress(progressPercent(m_position, m_end));
-    m_retries = 0;
-    ++m_position;
-    if (m_position <= m_end) {
+    setProgress(m_transfer.accept(value, m_store.image));
+    if (!m_transfer.finished()) {
         sendReadRequest();
         return;
     }
 
     m_state = Idle;
     setProgressVisible(false);
-    if (m_verify) {
+    if (m_transfer.kind() == TransferProgress::Kind::Verify) {
         endTransfer(true);
-        emit message(m_match ? Message::VerifyEqual : Message::VerifyDifferent);
+        emit message(matchFlag() ? Message::VerifyEqual : Message::VerifyDifferent);
         return;
     }
-    // Only a complete read replaces the image: a broken one must not leave the user's
-    // configuration half overwritten.
-    std::copy(m_readCopy.begin() + 1, m_readCopy.begin() + m_end + 1, m_store.image.begin() + 1);
+    m_transfer.commit(m_store.image);
     decodeCurrent(m_store.image, m_store.routes);
     emit decoded();
     endTransfer(true);
 }
 
-bool LinkEngine::sendWriteRequest() {
-    const auto count = static_cast<int>(m_addresses.size());
-    if (m_position < 0 || m_position >= count || m_end >= count ||
-        m_addresses[static_cast<std::size_t>(m_position)] >=
-            static_cast<std::uint32_t>(image::kSize)) {
+void LinkEngine::sendWriteRequest() {
+    const int address = m_transfer.address();
+    if (address < 0) {
         failTransfer(Message::WriteError);
-        return false;
+        return;
     }
-    const auto address = static_cast<int>(m_addresses[static_cast<std::size_t>(m_position)]);
     m_rx.clear();
     send(protocol::writeByteCommand(address, m_store.image[static_cast<std::size_t>(address)]));
     m_state = WriteWait1;
-    return true;
 }
 
 void LinkEngine::tickWrite() {
     ++m_state;
-    if (takeWriteAck()) {
+    if (protocol::matchWriteAck(m_rx.bytes())) {
         acceptWriteAck();
         return;
     }
@@ -451,10 +364,8 @@ void LinkEngine::tickWrite() {
 }
 
 void LinkEngine::acceptWriteAck() {
-    setProgress(progressPercent(m_position, m_end));
-    m_retries = 0;
-    ++m_position;
-    if (m_position <= m_end) {
+    setProgress(m_transfer.acknowledge());
+    if (!m_transfer.finished()) {
         sendWriteRequest();
         return;
     }
@@ -465,8 +376,7 @@ void LinkEngine::acceptWriteAck() {
 
 void LinkEngine::retry() {
     const bool store = m_state == WriteTimedOut;
-    ++m_retries;
-    if (m_retries >= 3) {
+    if (!m_transfer.retry()) {
         failTransfer(store ? Message::WriteError : Message::ReadError);
         return;
     }
@@ -481,9 +391,17 @@ void LinkEngine::failTransfer(Message message) {
 }
 
 void LinkEngine::endTransfer(bool ok) {
-    const Transfer kind = m_transfer;
-    m_transfer = Transfer::None;
-    emit transferFinished(kind, ok);
+    switch (m_transfer.kind()) {
+    case TransferProgress::Kind::Read:
+        emit transferFinished(Transfer::Read, ok);
+        break;
+    case TransferProgress::Kind::Verify:
+        emit transferFinished(Transfer::Verify, ok);
+        break;
+    case TransferProgress::Kind::Store:
+        emit transferFinished(Transfer::Store, ok);
+        break;
+    }
 }
 
 // ---- helpers

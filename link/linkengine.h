@@ -2,6 +2,8 @@
 
 #include "data/configstore.h"
 #include "link/byteport.h"
+#include "link/protocol.h"
+#include "link/transferprogress.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -68,33 +70,19 @@ public:
     };
     Q_ENUM(Message)
 
-    enum class Transfer { None, Read, Verify, Store };
+    enum class Transfer { Read, Verify, Store };
     Q_ENUM(Transfer)
 
-    struct StatusValues {
-        std::uint8_t sensors = 0;
-        std::uint16_t pushButtons = 0;
-        std::uint8_t detectors = 0;
-    };
-
-    struct SimulationReply {
-        std::uint8_t requestedSignalA = 0; // 0..31
-        std::uint8_t requestedSignalB = 0;
-        std::uint8_t answerA = 0; // 0..3
-        std::uint8_t answerB = 0;
+    using StatusValues = protocol::StatusValues;
+    struct SimulationReply : protocol::SimulationValues {
         int replyCounter = 0; // never reset
     };
-
-    struct ByteDifference {
-        int address = 0;
-        std::uint8_t imageValue = 0;
-        std::uint8_t moduleValue = 0;
-    };
+    using ByteDifference = TransferProgress::Difference;
 
     // The store's image, routes and route capacity are read and written in place.
     LinkEngine(ConfigStore& store, BytePort& port, QObject* parent = nullptr);
 
-    // One timer tick: the receive step, LBbar1 follows PBar1, then the action of the state.
+    // One timer tick: the receive step, then the action of the state.
     void tick();
 
     // ---- link state
@@ -102,8 +90,6 @@ public:
     bool isIdle() const { return m_state == Idle; }
     // 10..24: read, verify or store in progress (loading a data file must wait).
     bool transferRunning() const { return m_state >= CapacitySend && m_state <= WriteTimedOut; }
-    // Raw access for tests and tools that need an exact state; windows use the starters.
-    void setLinkState(int state) { m_state = state; }
 
     // ---- starters
     // "Test comm": from idle only. Empties the receive buffer, sends the identify command,
@@ -129,14 +115,10 @@ public:
 
     // The command state 40 sends once, unanswered. prepareCommand stores it and, when the link
     // is idle, sets state 40; otherwise it stays prepared and is not sent (returns false).
-    void setPreparedCommand(const QByteArray& command) { m_prepared = command; }
-    const QByteArray& preparedCommand() const { return m_prepared; }
-    bool sendPreparedCommand();
     bool prepareCommand(const QByteArray& command);
 
     // Simulation: the eight data bytes go out as they are when state 42 is ticked.
     void setSimulationData(const std::array<std::uint8_t, 8>& data) { m_simData = data; }
-    const std::array<std::uint8_t, 8>& simulationData() const { return m_simData; }
     // 0 or 43 -> 42.
     bool requestSimulationFrame();
     // 42 or 43 -> idle; any other state is left alone so a running transfer is not cut short.
@@ -148,17 +130,11 @@ public:
     void messageClosed(Message message);
 
     // ---- values the windows read
-    ReceiveBuffer& receiveBuffer() { return m_rx; }
-    const ReceiveBuffer& receiveBuffer() const { return m_rx; }
-    int transferPosition() const { return m_position; }
-    int transferEnd() const { return m_end; }
-    const std::vector<std::uint32_t>& addressList() const { return m_addresses; }
-    int retryCount() const { return m_retries; }
-    bool verifyMode() const { return m_verify; }
-    bool matchFlag() const { return m_match; }
-    Transfer currentTransfer() const { return m_transfer; }
+    int retryCount() const { return m_transfer.retries(); }
+    // Whether the last verify found every byte equal.
+    bool matchFlag() const { return m_transfer.differences().empty(); }
     // Bytes the last verify found different, in address order.
-    const std::vector<ByteDifference>& differences() const { return m_differences; }
+    const std::vector<ByteDifference>& differences() const { return m_transfer.differences(); }
 
     StatusValues status() const { return m_status; }
     StatusValues expansionStatus() const { return m_expStatus; }
@@ -167,29 +143,22 @@ public:
     QString versionText() const { return m_versionText; }      // LBverze1
     QString capacityText() const { return m_capacityText; }    // LBcestMax1
     int progress() const { return m_progress; }                // PBar1 position
-    bool progressVisible() const { return m_progressVisible; } // PBar1
-    bool barLabelVisible() const { return m_barLabelVisible; } // LBbar1
+    bool progressVisible() const { return m_progressVisible; } // PBar1 (LBbar1 follows it)
 
     static QString messageText(Message message);
     static bool isWarning(Message message);
-    // 100 * position / end, halves to even; 100 when the end is not positive.
-    static int progressPercent(int position, int end);
 
 signals:
     void versionTextChanged(const QString& text);
     void capacityTextChanged(const QString& text);
     void progressChanged(int percent);
     void progressVisibleChanged(bool visible);
-    void barLabelVisibleChanged(bool visible);
     // Emitted inside tick(): show the box later, never from the timer's own slot.
     void message(LinkEngine::Message message);
     // A read committed the module's bytes into the image and decoded the routes: refill.
     void decoded();
     // A read, verify or store ended, successfully or not.
     void transferFinished(LinkEngine::Transfer transfer, bool ok);
-    void statusReceived();
-    void expansionStatusReceived();
-    void simulationReplyReceived();
 
 private:
     void send(const QByteArray& bytes);
@@ -197,13 +166,11 @@ private:
     void setCapacity(int count);
     void setProgress(int percent);
     void setProgressVisible(bool visible);
-    bool beginTransfer(Transfer kind);
+    bool beginTransfer();
     void endTransfer(bool ok);
     void failTransfer(Message message);
-    bool takeByteReply(std::uint8_t& value) const;
-    bool takeWriteAck() const;
-    bool sendReadRequest();
-    bool sendWriteRequest();
+    void sendReadRequest();
+    void sendWriteRequest();
     void tickIdentify();
     void tickIdentCapacity();
     void tickCapacity();
@@ -218,15 +185,7 @@ private:
     ReceiveBuffer m_rx;
 
     int m_state = Idle;
-    int m_position = 0;
-    int m_end = 0;
-    std::vector<std::uint32_t> m_addresses;
-    int m_retries = 0;
-    bool m_verify = false;
-    bool m_match = true;
-    Transfer m_transfer = Transfer::None;
-    Image m_readCopy{};
-    std::vector<ByteDifference> m_differences;
+    TransferProgress m_transfer;
 
     StatusValues m_status;
     StatusValues m_expStatus;
@@ -238,5 +197,4 @@ private:
     QString m_capacityText = QStringLiteral("??");
     int m_progress = 0;
     bool m_progressVisible = false;
-    bool m_barLabelVisible = false;
 };

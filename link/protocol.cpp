@@ -14,8 +14,13 @@ QByteArray frame(char letter, std::uint8_t a, std::uint8_t b, std::uint8_t c, st
     return f;
 }
 
-std::uint8_t at(const QByteArray& buf, int i) {
+std::uint8_t at(const QByteArray& buf, qsizetype i) {
     return static_cast<std::uint8_t>(buf.at(i));
+}
+
+// Both status replies share the frame; they differ in the order of the push-button word.
+bool matchStatusFrame(const QByteArray& buf) {
+    return buf.size() >= 5 && buf.at(4) == '*';
 }
 } // namespace
 
@@ -88,26 +93,41 @@ bool matchCapacity(const QByteArray& buf, std::uint8_t& count) {
 }
 
 bool matchReadByte(const QByteArray& buf, std::uint8_t& value) {
-    return matchCapacity(buf, value);
-}
-
-bool matchWriteAck(const QByteArray& buf) {
-    return buf.size() >= 2 && buf.at(0) == 'Y' && buf.at(1) == '*';
-}
-
-bool matchStatus(const QByteArray& buf, std::array<std::uint8_t, 4>& bytes) {
-    if (buf.size() < 5 || buf.at(4) != '*')
+    if (buf.isEmpty() || buf.size() % 2 != 0)
         return false;
-    for (int i = 0; i < 4; ++i)
-        bytes[static_cast<std::size_t>(i)] = at(buf, i);
+    for (qsizetype i = 0; i < buf.size(); i += 2)
+        if (buf.at(i + 1) != '*' || buf.at(i) != buf.at(0))
+            return false;
+    value = at(buf, 0);
     return true;
 }
 
-bool matchSimulation(const QByteArray& buf, std::array<std::uint8_t, 9>& bytes) {
+bool matchWriteAck(const QByteArray& buf) {
+    std::uint8_t value = 0;
+    return matchReadByte(buf, value) && value == 'Y';
+}
+
+bool matchStatus(const QByteArray& buf, StatusValues& out) {
+    if (!matchStatusFrame(buf))
+        return false;
+    out = {at(buf, 0), static_cast<std::uint16_t>(at(buf, 1) + 256 * at(buf, 2)), at(buf, 3)};
+    return true;
+}
+
+bool matchExpansionStatus(const QByteArray& buf, StatusValues& out) {
+    if (!matchStatusFrame(buf))
+        return false;
+    out = {at(buf, 0), static_cast<std::uint16_t>(256 * at(buf, 1) + at(buf, 2)), at(buf, 3)};
+    return true;
+}
+
+bool matchSimulation(const QByteArray& buf, SimulationValues& out) {
     if (buf.size() != 10 || buf.at(9) != '*')
         return false;
-    for (int i = 0; i < 9; ++i)
-        bytes[static_cast<std::size_t>(i)] = at(buf, i);
+    out.requestedSignalA = at(buf, 1) & 0x1F;
+    out.requestedSignalB = at(buf, 2) & 0x1F;
+    out.answerA = (at(buf, 1) >> 5) & 0x03;
+    out.answerB = (at(buf, 2) >> 5) & 0x03;
     return true;
 }
 

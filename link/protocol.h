@@ -32,15 +32,37 @@ struct IdentifyReply {
     bool hasLetter = false;
     char letter = 0;
 };
+
+// Inputs of one unit as its status reply reports them.
+struct StatusValues {
+    std::uint8_t sensors = 0;
+    std::uint16_t pushButtons = 0;
+    std::uint8_t detectors = 0;
+};
+
+// What the neighbour module asks and answers in a simulation reply.
+struct SimulationValues {
+    std::uint8_t requestedSignalA = 0; // 0..31
+    std::uint8_t requestedSignalB = 0;
+    std::uint8_t answerA = 0; // 0..3
+    std::uint8_t answerB = 0;
+};
+
 // Long form wins when a buffer matches both ("S", v, "*", "*").
 bool matchIdentify(const QByteArray& buf, IdentifyReply& out);
 bool matchCapacity(const QByteArray& buf, std::uint8_t& count);
+// Read and write replies carry no address, and one that missed its attempt can arrive together
+// with the next. So only whole replies are taken: several that all say the same are safe (every
+// attempt at one address answering at once), replies that disagree may mix two addresses and
+// none of them is taken.
 bool matchReadByte(const QByteArray& buf, std::uint8_t& value);
 bool matchWriteAck(const QByteArray& buf);
-// Four data bytes and "*"; both status replies share the frame, they differ in byte order.
-bool matchStatus(const QByteArray& buf, std::array<std::uint8_t, 4>& bytes);
+// Four data bytes and "*". The main unit sends its push-button word low byte first, the
+// expansion unit high byte first.
+bool matchStatus(const QByteArray& buf, StatusValues& out);
+bool matchExpansionStatus(const QByteArray& buf, StatusValues& out);
 // Exactly ten bytes: a longer buffer is something else and is ignored.
-bool matchSimulation(const QByteArray& buf, std::array<std::uint8_t, 9>& bytes);
+bool matchSimulation(const QByteArray& buf, SimulationValues& out);
 
 // "V 3.0", "V 2.5b": nibbles in decimal, then the revision letter as one character.
 QString versionText(const IdentifyReply& reply);

@@ -9,7 +9,7 @@
 // What the three transfer commands hand to the link engine.
 namespace transfers {
 
-// The items of TDlgStore1's radio group, in order.
+// The items of the store-choice dialog's radio group (RGtypcest1), in order.
 enum StoreChoice : int {
     HeaderOnly = 0,    // "jen konfiguraci periferií bez cest"
     Everything = 1,    // "konfig. periferií  + všechny  cesty"

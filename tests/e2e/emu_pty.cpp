@@ -1,3 +1,5 @@
+#include "support/emulator.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -19,34 +21,6 @@ QByteArray bytes(std::initializer_list<int> list) {
         b += static_cast<char>(v);
     return b;
 }
-
-// stv2-emu started with `args`, its device path read from the first line of its output.
-struct Emulator {
-    QProcess process;
-    QString device;
-
-    bool start(const QStringList& args) {
-        process.start(kEmu, args);
-        if (!process.waitForStarted(5000))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (!process.canReadLine() && t.elapsed() < 5000)
-            process.waitForReadyRead(100);
-        device = QString::fromLocal8Bit(process.readLine()).trimmed();
-        return device.startsWith('/');
-    }
-    void command(const QByteArray& line) {
-        process.write(line + '\n');
-        process.waitForBytesWritten(1000);
-    }
-    ~Emulator() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(2000);
-        }
-    }
-};
 
 std::unique_ptr<QSerialPort> openPort(const QString& path) {
     auto port = std::make_unique<QSerialPort>();
@@ -115,8 +89,8 @@ void EmuPtyTest::identify_data() {
 void EmuPtyTest::identify() {
     QFETCH(QStringList, args);
     QFETCH(QByteArray, reply);
-    Emulator emu;
-    QVERIFY(emu.start(QStringList{"--no-pacing", "--quiet"} + args));
+    EmulatorProcess emu;
+    QVERIFY(emu.startFast(args));
     auto port = openPort(emu.device);
     QVERIFY(port);
     QCOMPARE(exchange(*port, "@G0000* ", reply.size()), reply);
@@ -136,7 +110,7 @@ void EmuPtyTest::sessionLoadWriteReopenSave() {
     f.write("S2.6\r\n*\r\n0123:5A\r\n08C3:AB\r\n*\r\nPOPIS\r\nprvni cesta\r\n");
     f.close();
 
-    Emulator emu;
+    EmulatorProcess emu;
     QVERIFY(emu.start({"--no-pacing", "--load", in, "--save", out, "--link", link, "--capacity",
                        "100", "--log", dir.filePath("emu.log")}));
     QCOMPARE(QFileInfo(link).symLinkTarget(), emu.device);
@@ -177,8 +151,8 @@ void EmuPtyTest::sessionLoadWriteReopenSave() {
 }
 
 void EmuPtyTest::liveInputsFromStandardInput() {
-    Emulator emu;
-    QVERIFY(emu.start({"--no-pacing", "--quiet"}));
+    EmulatorProcess emu;
+    QVERIFY(emu.startFast({}));
     auto port = openPort(emu.device);
     QVERIFY(port);
     QCOMPARE(exchange(*port, "@S0000*", 5), bytes({0, 0, 0, 0, '*'}));
@@ -206,7 +180,7 @@ void EmuPtyTest::liveInputsFromStandardInput() {
 }
 
 void EmuPtyTest::pacingTakesWireTime() {
-    Emulator emu;
+    EmulatorProcess emu;
     QVERIFY(emu.start({"--quiet"}));
     auto port = openPort(emu.device);
     QVERIFY(port);
@@ -238,8 +212,8 @@ void EmuPtyTest::faults() {
     QFETCH(QStringList, args);
     QFETCH(int, answeredAtOnce);
     QFETCH(bool, answeredLater);
-    Emulator emu;
-    QVERIFY(emu.start(QStringList{"--no-pacing", "--quiet"} + args));
+    EmulatorProcess emu;
+    QVERIFY(emu.startFast(args));
     auto port = openPort(emu.device);
     QVERIFY(port);
     int atOnce = 0;
@@ -293,8 +267,8 @@ void EmuPtyTest::refusesBadStart() {
 }
 
 void EmuPtyTest::quitFromStandardInput() {
-    Emulator emu;
-    QVERIFY(emu.start({"--no-pacing", "--quiet"}));
+    EmulatorProcess emu;
+    QVERIFY(emu.startFast({}));
     emu.command("quit");
     QVERIFY(emu.process.waitForFinished(5000));
     QCOMPARE(emu.process.exitCode(), 0);
@@ -319,7 +293,7 @@ void EmuPtyTest::stopSignals() {
     QTemporaryDir dir;
     const QString out = dir.filePath("out.txt");
     const QString link = dir.filePath("port");
-    Emulator emu;
+    EmulatorProcess emu;
     QVERIFY(emu.start({"--no-pacing", "--quiet", "--save", out, "--link", link}));
     {
         auto port = openPort(link);

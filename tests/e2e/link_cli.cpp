@@ -37,7 +37,7 @@ class LinkCliTest : public QObject {
     QString file(const char* stem) {
         return dir.filePath(QStringLiteral("%1-%2.txt").arg(QLatin1String(stem)).arg(++fileNo));
     }
-    Result run(QStringList args, const Emulator& emu) {
+    Result run(QStringList args, const EmulatorProcess& emu) {
         args << QStringLiteral("--port") << emu.device << QStringLiteral("--tick=5");
         return ctl(args, dir.path());
     }
@@ -57,8 +57,8 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        Emulator emu;
-        QVERIFY(emu.start(args));
+        EmulatorProcess emu;
+        QVERIFY(emu.startFast(args));
         emu.holdOpen();
         const Result r = run({"identify"}, emu);
         QCOMPARE(r.err, err);
@@ -67,8 +67,8 @@ private slots:
     }
 
     void identifySilentModule() {
-        Emulator emu;
-        QVERIFY(emu.start({"--silent-after", "0"}));
+        EmulatorProcess emu;
+        QVERIFY(emu.startFast({"--silent-after", "0"}));
         emu.holdOpen();
         const Result r = run({"identify"}, emu);
         QCOMPARE(r.code, 2);
@@ -80,8 +80,8 @@ private slots:
         const QString loaded = file("module");
         QVERIFY(writeConfig(loaded, module));
         const QString saved = file("saved");
-        Emulator emu;
-        QVERIFY(emu.start({"--capacity", "20", "--load", loaded, "--save", saved}));
+        EmulatorProcess emu;
+        QVERIFY(emu.startFast({"--capacity", "20", "--load", loaded, "--save", saved}));
         emu.holdOpen();
 
         // read: the file holds the module's bytes of its 20 routes, zero beyond.
@@ -129,8 +129,8 @@ private slots:
 
     void storeHeaderOnly() {
         const QString saved = file("saved");
-        Emulator emu;
-        QVERIFY(emu.start({"--save", saved}));
+        EmulatorProcess emu;
+        QVERIFY(emu.startFast({"--save", saved}));
         emu.holdOpen();
         const ConfigStore config = randomConfig(32);
         const QString in = file("in");
@@ -164,8 +164,8 @@ private slots:
         QFETCH(QStringList, emuArgs);
         QFETCH(QString, command);
         QFETCH(QString, err);
-        Emulator emu;
-        QVERIFY(emu.start(emuArgs));
+        EmulatorProcess emu;
+        QVERIFY(emu.startFast(emuArgs));
         emu.holdOpen();
         const QString in = file("in");
         QVERIFY(writeConfig(in, randomConfig(33)));
@@ -204,8 +204,8 @@ private slots:
     }
     void portByNumber() {
         QFETCH(QString, port);
-        Emulator emu;
-        QVERIFY(emu.start({}));
+        EmulatorProcess emu;
+        QVERIFY(emu.startFast({}));
         emu.holdOpen();
         QDir(dir.path()).mkpath(QStringLiteral("stavnik-cfg"));
         QFile ini(dir.filePath(QStringLiteral("stavnik-cfg/stavnikCFG.ini")));

@@ -5,6 +5,7 @@
 #include "widgets/controls.h"
 
 #include "support/bytes.h"
+#include "support/emulator.h"
 #include "support/pty.h"
 
 #include <QCheckBox>
@@ -24,53 +25,21 @@
 #include <memory>
 
 namespace {
-// stv2-emu in a child process, logging every command it receives into a file.
-struct Emulator {
-    QProcess process;
-    QString device;
-    QString logPath;
-    int holder = -1;
+// stv2-emu logging every command it receives into `log`, paced like a real line only when asked.
+bool startLogging(EmulatorProcess& emu, const QString& log, bool pacing = false) {
+    QStringList args{QStringLiteral("--log"), log};
+    if (!pacing)
+        args << QStringLiteral("--no-pacing");
+    if (!emu.start(args))
+        return false;
+    emu.holdOpen(0);
+    return true;
+}
 
-    bool start(const QString& log, bool pacing = false) {
-        logPath = log;
-        QStringList args{QStringLiteral("--log"), log};
-        if (!pacing)
-            args << QStringLiteral("--no-pacing");
-        process.start(QStringLiteral(STAVNIK_BIN_DIR "/stv2-emu"), args);
-        if (!process.waitForStarted(5000))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (!process.canReadLine() && t.elapsed() < 5000)
-            process.waitForReadyRead(50);
-        device = QString::fromLocal8Bit(process.readLine()).trimmed();
-        if (!device.startsWith(QLatin1Char('/')))
-            return false;
-        // A second reader of the terminal that never reads keeps the emulator attentive from
-        // the first command on; every reply still goes to the tool.
-        holder = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        return true;
-    }
-    void command(const QByteArray& line) {
-        process.write(line + '\n');
-        process.waitForBytesWritten(1000);
-    }
-    QString log() const {
-        QFile f(logPath);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
-    ~Emulator() {
-        if (holder >= 0)
-            ::close(holder);
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(3000)) {
-                process.kill();
-                process.waitForFinished(2000);
-            }
-        }
-    }
-};
+QString readLog(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
 
 // The tool's side, as the program builds it: a real serial port, the engine ticking every
 // 20 ms from a timer, and the three live-tool windows.
@@ -211,8 +180,8 @@ private slots:
 
     // The Set commands reach the virtual module, which logs them and takes their settings.
     void commandsReachTheModule() {
-        Emulator emu;
-        QVERIFY(emu.start(logFile()));
+        EmulatorProcess emu;
+        QVERIFY(startLogging(emu, logFile()));
         Tool tool(ini(), false);
         QVERIFY(tool.port.openDevice(emu.device));
         tool.clock.start(20);
@@ -253,15 +222,16 @@ private slots:
             "T point machine 4 := diverging", "E relays A=01 B=80", "N signal 5 := code",
             "T point machine 16 := straight", "F relays A=01 B=80", "N signal 17 (EXP) := code"};
         for (const QString& line : expected)
-            QTRY_VERIFY2(emu.log().contains(line), qPrintable(line + " in:\n" + emu.log()));
+            QTRY_VERIFY2(readLog(logFile()).contains(line),
+                         qPrintable(line + " in:\n" + readLog(logFile())));
     }
 
     // The lamps follow the module's inputs as they change while it runs.
     void lampsFollowTheModule_data() { pacing(); }
     void lampsFollowTheModule() {
         QFETCH(bool, paced);
-        Emulator emu;
-        QVERIFY(emu.start(logFile(), paced));
+        EmulatorProcess emu;
+        QVERIFY(startLogging(emu, logFile(), paced));
         Tool tool(ini(), false);
         QVERIFY(tool.port.openDevice(emu.device));
         tool.clock.start(20);
@@ -294,15 +264,15 @@ private slots:
         QCOMPARE(lamp(exp, "ShTL16"), kWhite); // the main module's button 16 is not this unit's
         exp->close();
         QCOMPARE(tool.engine.linkState(), 0);
-        QVERIFY(emu.log().contains("U exp status"));
+        QVERIFY(readLog(logFile()).contains("U exp status"));
     }
 
     // The simulation window counts the module's replies and answers its varying questions.
     void simulationCountsReplies_data() { pacing(); }
     void simulationCountsReplies() {
         QFETCH(bool, paced);
-        Emulator emu;
-        QVERIFY(emu.start(logFile(), paced));
+        EmulatorProcess emu;
+        QVERIFY(startLogging(emu, logFile(), paced));
         Tool tool(ini(), true);
         QVERIFY(tool.port.openDevice(emu.device));
         tool.clock.start(20);
@@ -333,7 +303,7 @@ private slots:
         QTest::qWait(800);
         QCOMPARE(tool.engine.simulationReply().replyCounter, counted);
         // Frames after the first carry the neighbour's VOLNO answers and sensor S1.
-        const QString log = emu.log();
+        const QString log = readLog(logFile());
         QVERIFY2(log.contains("neighbour says VOLNO/VOLNO"), qPrintable(log));
         QVERIFY2(log.contains("frame 05 00 00 00 01 00 00 00"), qPrintable(log));
     }

@@ -5,18 +5,15 @@
 // address list, and only a completed read changes the image.
 
 #include "link/linkengine.h"
-#include "unit/link_fakemodule.h"
+#include "support/fakemodule.h"
+#include "support/linkstates.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
 #include <cstdlib>
-#include <set>
 
 namespace {
-const std::set<int> kRestingStates{0,  5,  6,  8,  9,  10, 11, 12, 14, 15, 16, 17, 20, 21,
-                                   22, 23, 30, 31, 32, 33, 35, 36, 37, 38, 40, 42, 43};
-
 void check(bool ok) {
     if (!ok)
         std::abort();
@@ -75,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         store.image[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(a * 31);
     const Image before = store.image;
     FakeModule port;
-    port.silent = true; // every byte comes from the input
+    port.open(1);
+    port.setSilent(true); // every byte comes from the input
     LinkEngine engine(store, port);
     bool readDone = false;
     QObject::connect(&engine, &LinkEngine::transferFinished, [&](LinkEngine::Transfer t, bool ok) {
@@ -102,12 +100,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             engine.endSimulation();
         }
         engine.tick();
-        check(kRestingStates.count(engine.linkState()) == 1);
+        check(isRestingLinkState(engine.linkState()));
         check(engine.progress() >= 0 && engine.progress() <= 100);
         if (!readDone)
             check(store.image == before);
     }
-    for (const QByteArray& c : port.sent) {
+    for (const QByteArray& c : port.sent()) {
         if (c.size() == 7 && (c.at(1) == 'R' || c.at(1) == 'W')) {
             const int a = FakeModule::addressOf(c);
             check(a >= 1 && a < image::kSize);

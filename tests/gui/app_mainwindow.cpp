@@ -1,8 +1,7 @@
 #include "app/mainwindow.h"
 #include "data/codec.h"
 #include "data/routegrid.h"
-#include "emu/responderport.h"
-#include "support/memoryport.h"
+#include "support/fakemodule.h"
 #include "support/modal.h"
 
 #include <QAction>
@@ -46,7 +45,7 @@ private slots:
 
     void windowAsDescribed() {
         ConfigStore store;
-        MemoryPort port;
+        FakeModule port;
         LinkEngine engine_w(store, port);
         MainWindow w(store, engine_w, port, ini);
         QCOMPARE(w.windowTitle(), QStringLiteral("Stavnik V2ext  CFG"));
@@ -125,7 +124,7 @@ private slots:
         ConfigStore store;
         store.image.fill(0xFF); // start-up decodes whatever image the store holds
         store.image.fill(0);
-        MemoryPort port;
+        FakeModule port;
         LinkEngine engine_w(store, port);
         MainWindow w(store, engine_w, port, ini);
         RouteGrid* grid = w.grid();
@@ -171,11 +170,11 @@ private slots:
         if (!content.isEmpty())
             writeIni(content);
         ConfigStore store;
-        MemoryPort port;
+        FakeModule port;
         {
             LinkEngine engine_w(store, port);
             MainWindow w(store, engine_w, port, ini);
-            QCOMPARE(port.openedNumbers, QList<int>{openedPort});
+            QCOMPARE(port.openedNumbers(), QList<int>{openedPort});
             QCOMPARE(timer(w)->interval(), interval);
             w.show();
             w.close();
@@ -188,8 +187,8 @@ private slots:
     void portFailureWarnsOnceAndProgramGoesOn() {
         writeIni("[Options]\nCOMserial=3\n");
         ConfigStore store;
-        MemoryPort port;
-        port.openResult = false;
+        FakeModule port;
+        port.setPresent(false);
         auto box = answerNextBox(QMessageBox::Ok);
         LinkEngine engine_w(store, port);
         MainWindow w(store, engine_w, port, ini);
@@ -226,11 +225,11 @@ private slots:
         if (!content.isEmpty())
             writeIni(content);
         ConfigStore store;
-        MemoryPort port;
+        FakeModule port;
         {
             LinkEngine engine_w(store, port);
             MainWindow w(store, engine_w, port, ini);
-            const int startPort = port.openedNumbers.value(0);
+            const int startPort = port.openedNumbers().value(0);
             auto seenValue = std::make_shared<int>(-1);
             auto device = std::make_shared<QString>();
             onNextModal([=](QWidget* dlg) {
@@ -252,17 +251,17 @@ private slots:
             if (typed)
                 QCOMPARE(*device, QStringLiteral("/dev/ttyS%1").arg(qMin(typed, 10) - 1));
             if (ok)
-                QCOMPARE(port.openedNumbers, (QList<int>{startPort, finalPort}));
+                QCOMPARE(port.openedNumbers(), (QList<int>{startPort, finalPort}));
             else
-                QCOMPARE(port.openedNumbers, QList<int>{startPort});
+                QCOMPARE(port.openedNumbers(), QList<int>{startPort});
             QCOMPARE(w.portNumber(), finalPort);
             w.close();
         }
         // The next start opens what was chosen.
-        MemoryPort next;
+        FakeModule next;
         LinkEngine engine_again(store, next);
         MainWindow again(store, engine_again, next, ini);
-        QCOMPARE(next.openedNumbers, QList<int>{finalPort});
+        QCOMPARE(next.openedNumbers(), QList<int>{finalPort});
     }
 
     void clearRoute_data() {
@@ -275,7 +274,7 @@ private slots:
         QFETCH(QMessageBox::StandardButton, answer);
         QFETCH(bool, cleared);
         ConfigStore store;
-        MemoryPort port;
+        FakeModule port;
         LinkEngine engine_w(store, port);
         MainWindow w(store, engine_w, port, ini);
         Tcesta_REC& r = store.route(7);
@@ -308,7 +307,7 @@ private slots:
 
     void copyRouteRemembersSource() {
         ConfigStore store;
-        MemoryPort port;
+        FakeModule port;
         LinkEngine engine_w(store, port);
         MainWindow w(store, engine_w, port, ini);
         store.route(12).fromButton = 9;
@@ -357,7 +356,7 @@ private slots:
     void editRoute() {
         QFETCH(bool, ok);
         ConfigStore store;
-        MemoryPort port;
+        FakeModule port;
         LinkEngine engine(store, port);
         MainWindow w(store, engine, port, ini);
         // A route taken out of service is accepted without the route checks.
@@ -392,28 +391,26 @@ private slots:
 
     void loadRefusedWhileTransferRuns() {
         ConfigStore store;
-        MemoryPort port;
+        FakeModule port;
         LinkEngine engine(store, port);
         MainWindow w(store, engine, port, ini);
-        engine.setLinkState(LinkEngine::CapacitySend);
+        QVERIFY(engine.startRead());
         auto box = answerNextBox(QMessageBox::Ok);
         action(&w, "Nast1")->trigger();
         QCOMPARE(box->title, QStringLiteral("Warning"));
         QVERIFY(box->text.startsWith(QStringLiteral("Probíhá přenos dat")));
-        engine.setLinkState(LinkEngine::Idle);
     }
 
     // The whole road through the main window: "Test comm", then a read whose routes appear in
     // the grid, against the virtual module on an in-memory line.
     void testCommAndReadFromTheModule() {
         writeIni("[Options]\ntimerCOM=1\n");
-        Stv2Responder module;
+        FakeModule port;
         Image moduleImage{};
         moduleImage[image::indexPairAddress(3)] = 0x80 | 4; // train route TL 4 -> TL 9
         moduleImage[image::indexPairAddress(3) + 1] = 9;
         moduleImage[image::blockAddress(3)] = 0x01; // V1 straight
-        module.setImage(moduleImage);
-        ResponderPort port(module);
+        port.responder().setImage(moduleImage);
         ConfigStore store;
         LinkEngine engine(store, port);
         MainWindow w(store, engine, port, ini);
@@ -458,7 +455,7 @@ private slots:
 
     void aboutBox() {
         ConfigStore store;
-        MemoryPort port;
+        FakeModule port;
         LinkEngine engine_w(store, port);
         MainWindow w(store, engine_w, port, ini);
         auto box = answerNextBox(QMessageBox::Ok);

@@ -1,9 +1,9 @@
 #include "data/codec.h"
 #include "data/routegrid.h"
-#include "link/dlgstoreform.h"
 #include "link/linkdialogs.h"
+#include "link/storechoicedialog.h"
+#include "support/fakemodule.h"
 #include "support/modal.h"
-#include "unit/link_fakemodule.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -31,11 +31,12 @@ struct Window {
     QLabel* LBverze1 = new QLabel(QStringLiteral("??"), &window);
     QLabel* LBcestMax1 = new QLabel(QStringLiteral("??"), &window);
     RouteGrid* Table1 = new RouteGrid(&window);
-    TDlgStore1* dlgStore = new TDlgStore1(&window);
+    StoreChoiceDialog* storeChoice = new StoreChoiceDialog(&window);
     LinkDialogs* link = nullptr;
     QTimer timer;
 
-    Window() {
+    explicit Window(const ResponderOptions& options = {}) : module(options) {
+        module.open(1);
         auto* column = new QVBoxLayout(&window);
         for (QWidget* w :
              std::initializer_list<QWidget*>{Table1, LBcestMax1, LBverze1, LBbar1, PBar1})
@@ -44,7 +45,7 @@ struct Window {
         LBbar1->hide();
         Table1->fill(store);
         link = new LinkDialogs(engine, store, {PBar1, LBbar1, LBverze1, LBcestMax1, Table1},
-                               dlgStore, &window);
+                               storeChoice, &window);
         timer.setInterval(5);
         QObject::connect(&timer, &QTimer::timeout, [this] { link->Timer1Timer(); });
         window.show();
@@ -60,7 +61,7 @@ struct Window {
     }
 };
 
-QRadioButton* item(TDlgStore1* d, int i) {
+QRadioButton* item(StoreChoiceDialog* d, int i) {
     return d->findChild<QRadioButton*>(QStringLiteral("RGtypcest1_%1").arg(i));
 }
 QPushButton* button(QWidget* d, const char* name) {
@@ -70,7 +71,7 @@ QPushButton* button(QWidget* d, const char* name) {
 // Chooses `choice` in the store dialog when it opens (or none for -1) and presses `press`.
 void answerStoreDialog(int choice, QByteArray press) {
     onNextModal([choice, press](QWidget* w) {
-        auto* d = qobject_cast<TDlgStore1*>(w);
+        auto* d = qobject_cast<StoreChoiceDialog*>(w);
         if (!d)
             return;
         if (choice >= 0)
@@ -100,18 +101,16 @@ class LinkDialogsTest : public QObject {
 private slots:
     void errorBoxDoesNotStopTheLink() {
         Window w;
-        w.module.answer = [](const QByteArray& c) {
-            return !(c.at(1) == 'R' && FakeModule::addressOf(c) >= 40);
-        };
+        w.module.drop(FakeModule::Commands('R').from(40));
         auto ticksWhileOpen = std::make_shared<int>(-1);
         auto barWhileOpen = std::make_shared<bool>(false);
         auto seen = std::make_shared<QString>();
         onNextModal([&w, ticksWhileOpen, barWhileOpen, seen](QWidget* box) {
             *seen = static_cast<QMessageBox*>(box)->text();
             *barWhileOpen = w.PBar1->isVisible();
-            const int before = w.module.receiveSteps;
+            const int before = w.module.receiveSteps();
             QTest::qWait(100);
-            *ticksWhileOpen = w.module.receiveSteps - before;
+            *ticksWhileOpen = w.module.receiveSteps() - before;
             static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
         });
         const Image before = w.store.image;
@@ -128,10 +127,11 @@ private slots:
     }
 
     void versionWarningThenCapacity() {
-        Window w;
-        w.module.version = 0x25;
-        w.module.letter = 'b';
-        w.module.capacity = 64;
+        ResponderOptions old;
+        old.version = 0x25;
+        old.revision = 'b';
+        old.capacity = 64;
+        Window w(old);
         auto capacitySentWhileOpen = std::make_shared<int>(-1);
         auto stateWhileOpen = std::make_shared<int>(-1);
         auto seen = std::make_shared<SeenBox>();
@@ -160,10 +160,28 @@ private slots:
         QCOMPARE(w.module.sentWithLetter('M').size(), 1);
     }
 
+    void barLabelFollowsProgressBarAtTheNextTick() {
+        Window w;
+        w.timer.stop();
+        w.module.setSilent(true);
+        w.link->ReadData1Click();
+        QVERIFY(w.PBar1->isVisible());
+        QVERIFY(!w.LBbar1->isVisible());
+        w.link->Timer1Timer();
+        QVERIFY(w.LBbar1->isVisible());
+        answerNextBox(QMessageBox::Ok);
+        w.link->Timer1Timer();
+        w.link->Timer1Timer(); // the capacity query times out; the bar goes with the box
+        QVERIFY(QTest::qWaitFor([&] { return !w.PBar1->isVisible(); }, 2000));
+        QVERIFY(w.LBbar1->isVisible());
+        w.link->Timer1Timer();
+        QVERIFY(!w.LBbar1->isVisible());
+    }
+
     void boxIsNeverOpenedInsideTheTick() {
         Window w;
         w.timer.stop();
-        w.module.silent = true;
+        w.module.setSilent(true);
         w.link->ReadData1Click();
         bool modalInTick = false;
         // A box opened inside Timer1Timer would block here; the tick must return first.
@@ -187,8 +205,9 @@ private slots:
     void verifyBoxes() {
         QFETCH(bool, differ);
         QFETCH(QString, text);
-        Window w;
-        w.module.capacity = 20;
+        ResponderOptions twenty;
+        twenty.capacity = 20;
+        Window w(twenty);
         if (differ) {
             w.store.image[0x12] = 0x5A;
             w.store.image[264 + 22 * 2 + 5] = 0x01;
@@ -220,8 +239,8 @@ private slots:
     void readRefillsTheGrid() {
         Window w;
         // Route 2 goes from button 3 to button 7 as a train route.
-        w.module.memory[image::indexPairAddress(2)] = 0x80 | 3;
-        w.module.memory[image::indexPairAddress(2) + 1] = 7;
+        w.module.responder().setMemoryAt(image::indexPairAddress(2), 0x80 | 3);
+        w.module.responder().setMemoryAt(image::indexPairAddress(2) + 1, 7);
         auto rowText = [](RouteGrid& g, int c) {
             return g.item(1, c) ? g.item(1, c)->text() : QString();
         };
@@ -245,7 +264,7 @@ private slots:
     }
 
     void storeDialog() {
-        TDlgStore1 d;
+        StoreChoiceDialog d;
         QCOMPARE(d.windowTitle(), QStringLiteral("Uložení dat do modulu"));
         QCOMPARE(d.findChild<QGroupBox*>(QStringLiteral("RGtypcest1"))->title(),
                  QStringLiteral("Data"));
@@ -268,11 +287,11 @@ private slots:
         });
         QCOMPARE(d.exec(), int(QDialog::Rejected));
         QVERIFY(!storeEnabled);
-        QCOMPARE(d.storeChoice(), -1);
+        QCOMPARE(d.choice(), -1);
 
         answerStoreDialog(2, "Button1");
         QCOMPARE(d.exec(), int(QDialog::Accepted));
-        QCOMPARE(d.storeChoice(), 2);
+        QCOMPARE(d.choice(), 2);
 
         // The last choice is still selected the next time; Cancel also records it.
         bool stillChecked = false;
@@ -283,7 +302,7 @@ private slots:
         });
         QCOMPARE(d.exec(), int(QDialog::Rejected));
         QVERIFY(stillChecked);
-        QCOMPARE(d.storeChoice(), 0);
+        QCOMPARE(d.choice(), 0);
     }
 
     void storeCommand_data() {
@@ -329,7 +348,7 @@ private slots:
             QCOMPARE(FakeModule::addressOf(sent.first()), firstAddress);
             for (const QByteArray& c : sent) {
                 const int a = FakeModule::addressOf(c);
-                QCOMPARE(w.module.memory[a], w.store.image[a]);
+                QCOMPARE(w.module.responder().memoryAt(a), w.store.image[a]);
             }
         }
     }
@@ -339,7 +358,7 @@ private slots:
         w.timer.stop();
         onNextModal([&w](QWidget* d) {
             w.engine.startStatusPoll(); // something took the link while the dialog was open
-            item(static_cast<TDlgStore1*>(d), 0)->click();
+            item(static_cast<StoreChoiceDialog*>(d), 0)->click();
             button(d, "Button1")->click();
         });
         w.link->UlozitData1Click();

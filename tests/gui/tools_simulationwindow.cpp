@@ -1,5 +1,6 @@
 #include "support/bytes.h"
-#include "support/memoryport.h"
+#include "support/fakemodule.h"
+#include "support/linkstates.h"
 #include "tools/simulationwindow.h"
 
 #include <QCheckBox>
@@ -17,13 +18,14 @@
 namespace {
 struct Rig {
     ConfigStore store;
-    MemoryPort port;
+    FakeModule port; // answers only what a test puts on the line
     LinkEngine engine{store, port};
     AppSettings settings;
     std::unique_ptr<SimulationWindow> form;
 
     explicit Rig(bool developer = false) {
-        port.opened = true;
+        port.open(1);
+        port.setSilent(true);
         settings.developer = developer;
         form = std::make_unique<SimulationWindow>(engine, settings);
     }
@@ -31,13 +33,13 @@ struct Rig {
     // the frame's hex bytes.
     QByteArray frame() {
         form->sendNextFrame();
-        port.written.clear();
+        port.clearSent();
         engine.tick();
-        return port.written.toHex(' ');
+        return port.sentBytes().toHex(' ');
     }
     // The module's reply, handled by the engine's next tick.
     void reply(const QByteArray& r) {
-        port.incoming = r;
+        port.inject(r);
         engine.tick();
     }
     template <typename T> T* get(const QString& name) {
@@ -281,7 +283,7 @@ private slots:
         rig.form->close();
     }
 
-    // A tick while the link does something else only refreshes data bytes and labels.
+    // A tick while the link does something else asks for no frame.
     void busyLinkSendsNothing_data() {
         QTest::addColumn<int>("state");
         for (int s : {5, 11, 15, 21, 30, 33, 35, 40})
@@ -292,11 +294,13 @@ private slots:
         Rig rig;
         rig.form->show();
         rig.get<QCheckBox>("CBsen2")->setChecked(true);
-        rig.engine.setLinkState(state);
+        QVERIFY(reachLinkState(rig.engine, rig.port, state));
         rig.form->sendNextFrame();
         QCOMPARE(rig.engine.linkState(), state);
-        QCOMPARE(rig.engine.simulationData()[4], std::uint8_t(0x02));
-        rig.engine.setLinkState(0);
+        rig.port.clearSent();
+        rig.engine.tick();
+        for (const QByteArray& c : rig.port.sent())
+            QVERIFY(c.size() != 10);
         rig.form->close();
     }
 
@@ -318,7 +322,7 @@ private slots:
         rig.form->show();
         auto* timer = rig.form->findChild<QTimer*>("Timer1");
         QVERIFY(timer->isActive());
-        rig.engine.setLinkState(state);
+        QVERIFY(reachLinkState(rig.engine, rig.port, state));
         if (how == "ZAVŘÍT")
             QTest::mouseClick(rig.get<QPushButton>("Button1"), Qt::LeftButton);
         else if (how == "frame")
@@ -368,14 +372,14 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         rig.form->show();
-        QTRY_VERIFY_WITH_TIMEOUT(!rig.port.written.isEmpty(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.port.sent().isEmpty(), 2000);
         QVERIFY2(clock.elapsed() >= 550, "no frame before the first tick");
         QCOMPARE(rig.engine.linkState(), 43);
-        QTRY_COMPARE_WITH_TIMEOUT(rig.port.written.size(), 20, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.port.sentBytes().size(), 20, 2000);
         rig.form->close();
-        rig.port.written.clear();
+        rig.port.clearSent();
         QTest::qWait(700);
-        QCOMPARE(rig.port.written, QByteArray());
+        QCOMPARE(rig.port.sentBytes(), QByteArray());
     }
 
     void screenshot() {

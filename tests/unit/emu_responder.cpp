@@ -1,5 +1,5 @@
-#include "emu/responderport.h"
 #include "emu/stv2responder.h"
+#include "support/fakemodule.h"
 
 #include <QTest>
 
@@ -506,10 +506,10 @@ void EmuResponderTest::portDeliversAfterDelays() {
     o.latencyMs = 10;
     o.faults.splitRate = 1;
     o.faults.splitGapMs = 20;
-    Stv2Responder m(o);
-    ResponderPort port(m);
+    FakeModule port(o);
+    port.setTickMs(0);
     port.send("@S0000*");
-    QCOMPARE(port.sent(), QByteArray()); // not open: lost, as on a real port
+    QCOMPARE(port.sentBytes(), QByteArray()); // not open: lost, as on a real port
     QVERIFY(port.open(1));
     port.send("@S0000*");
     QCOMPARE(port.bytesWaiting(), 0);
@@ -523,7 +523,7 @@ void EmuResponderTest::portDeliversAfterDelays() {
     port.advance(1);
     QCOMPARE(port.bytesWaiting(), 5);
     QCOMPARE(port.read(100), bytes({0, 0, 0, 0, '*'}));
-    QCOMPARE(port.sent(), QByteArray("@S0000*"));
+    QCOMPARE(port.sentBytes(), QByteArray("@S0000*"));
     // Discarding drops what has arrived; a port that cannot be opened stays closed.
     port.send("@M0000*");
     port.advance(100);

@@ -1,5 +1,5 @@
-#include "link/linkengine.h"
 #include "link/protocol.h"
+#include "link/transferprogress.h"
 #include "link/transfers.h"
 
 #include "support/bytes.h"
@@ -86,11 +86,25 @@ private slots:
         QTest::addColumn<bool>("ack");
         QTest::addColumn<bool>("statusReply");
         QTest::addColumn<bool>("simulationReply");
+        QTest::newRow("value") << bytes({0x41, '*'}) << true << 0x41 << false << false << false;
         QTest::newRow("value that is a star")
             << bytes({'*', '*'}) << true << 0x2A << false << false << false;
         QTest::newRow("value Y reads as a byte and an ack")
             << bytes({'Y', '*'}) << true << int('Y') << true << false << false;
         QTest::newRow("one byte") << bytes({0x11}) << false << 0 << false << false << false;
+        QTest::newRow("a lone star") << bytes({'*'}) << false << 0 << false << false << false;
+        // A late reply read together with the next one: taken only when both say the same.
+        QTest::newRow("two agreeing")
+            << bytes({7, '*', 7, '*'}) << true << 7 << false << false << false;
+        QTest::newRow("two acks") << bytes({'Y', '*', 'Y', '*'}) << true << int('Y') << true
+                                  << false << false;
+        QTest::newRow("two disagreeing")
+            << bytes({7, '*', 8, '*'}) << false << 0 << false << false << false;
+        QTest::newRow("ack then another reply")
+            << bytes({'Y', '*', 'N', '*'}) << false << 0 << false << false << false;
+        QTest::newRow("half a reply more")
+            << bytes({7, '*', 7}) << false << 0 << false << false << false;
+        QTest::newRow("no star") << bytes({7, 7}) << false << 0 << false << false << false;
         QTest::newRow("star first is not a byte reply")
             << bytes({'*', 0x11}) << false << 0 << false << false << false;
         QTest::newRow("wrong ack")
@@ -115,9 +129,10 @@ private slots:
         if (byteReply)
             QCOMPARE(int(v), value);
         QCOMPARE(protocol::matchWriteAck(buffer), ack);
-        std::array<std::uint8_t, 4> s{};
+        protocol::StatusValues s;
         QCOMPARE(protocol::matchStatus(buffer, s), statusReply);
-        std::array<std::uint8_t, 9> sim{};
+        QCOMPARE(protocol::matchExpansionStatus(buffer, s), statusReply);
+        protocol::SimulationValues sim;
         QCOMPARE(protocol::matchSimulation(buffer, sim), simulationReply);
     }
 
@@ -141,7 +156,55 @@ private slots:
         QFETCH(int, position);
         QFETCH(int, end);
         QFETCH(int, percent);
-        QCOMPARE(LinkEngine::progressPercent(position, end), percent);
+        QCOMPARE(TransferProgress::percent(position, end), percent);
+    }
+
+    // Read or verify 1..3 of an image starting 9 5 6 7 9, or store 300, 2 and `last`. Events: a
+    // byte that came, "a" an acknowledgement, "-" no reply. Traced: address and progress, "r"
+    // another attempt, "F" none; after "|" a finished read's bytes 0..4 or a verify's finds.
+    void transferProgress_data() {
+        QTest::addColumn<char>("kind");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("trace");
+        QTest::newRow("read") << 'R' << 3 << "123"
+                              << "1=33 2=67 3=100 | 9 1 2 3 9";
+        QTest::newRow("three attempts a byte") << 'R' << 3 << "-1--2---"
+                                               << "1r 1=33 2r 2r 2=67 3r 3r 3F |";
+        QTest::newRow("verify") << 'V' << 3 << "597"
+                                << "1=33 2=67 3=100 | 2:6>9";
+        QTest::newRow("store past the image") << 'S' << 3004 << "aaa"
+                                              << "300=0 2=50 -1=100 |";
+    }
+    void transferProgress() {
+        QFETCH(char, kind);
+        QFETCH(int, last);
+        QFETCH(QString, events);
+        Image image{9, 5, 6, 7, 9};
+        TransferProgress t;
+        if (kind == 'S')
+            t.startStore({300, 2, static_cast<std::uint32_t>(last)});
+        else
+            kind == 'R' ? t.startRead(image, last) : t.startVerify(last);
+        QStringList got;
+        for (QChar e : events) {
+            const QString at = QString::number(t.address());
+            if (e == QLatin1Char('-'))
+                got << at + (t.retry() ? "r" : "F");
+            else
+                got << at + "=" +
+                           QString::number(e == QLatin1Char('a') ? t.acknowledge()
+                                                                 : t.accept(e.digitValue(), image));
+        }
+        got << "|";
+        if (kind == 'R' && t.finished()) {
+            t.commit(image);
+            for (int a = 0; a < 5; ++a)
+                got << QString::number(image[a]);
+        }
+        for (const auto& d : t.differences())
+            got << QStringLiteral("%1:%2>%3").arg(d.address).arg(d.imageValue).arg(d.moduleValue);
+        QTEST(got.join(' '), "trace");
     }
 
     void storeAddresses_data() {

@@ -1,4 +1,4 @@
-#include "link/dlgstoreform.h"
+#include "link/storechoicedialog.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -16,57 +16,53 @@ const QString kStore = QStringLiteral("Store");
 const QString kCancel = QStringLiteral("Cancel");
 } // namespace
 
-TDlgStore1::TDlgStore1(QWidget* parent)
+StoreChoiceDialog::StoreChoiceDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("TDlgStore1"));
     setWindowTitle(kCaption);
     setModal(true);
 
-    RGtypcest1 = new QGroupBox(kGroup, this);
-    RGtypcest1->setObjectName(QStringLiteral("RGtypcest1"));
+    m_group = new QGroupBox(kGroup, this);
+    m_group->setObjectName(QStringLiteral("RGtypcest1"));
     m_items = new QButtonGroup(this);
-    auto* items = new QVBoxLayout(RGtypcest1);
+    auto* items = new QVBoxLayout(m_group);
     int index = 0;
     for (const char* text : kItems) {
-        auto* item = new QRadioButton(QString::fromUtf8(text), RGtypcest1);
+        auto* item = new QRadioButton(QString::fromUtf8(text), m_group);
         item->setObjectName(QStringLiteral("RGtypcest1_%1").arg(index));
         m_items->addButton(item, index++);
         items->addWidget(item);
     }
 
-    Button1 = new QPushButton(kStore, this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setEnabled(false);
-    Button2 = new QPushButton(kCancel, this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setDefault(true);
+    m_storeButton = new QPushButton(kStore, this);
+    m_storeButton->setObjectName(QStringLiteral("Button1"));
+    m_storeButton->setEnabled(false);
+    m_cancelButton = new QPushButton(kCancel, this);
+    m_cancelButton->setObjectName(QStringLiteral("Button2"));
+    m_cancelButton->setDefault(true);
     connect(m_items, &QButtonGroup::idToggled, this,
-            [this](int, bool) { Button1->setEnabled(checkedIndex() >= 0); });
-    connect(Button1, &QPushButton::clicked, this, [this] {
-        Button1Click();
+            [this](int, bool) { m_storeButton->setEnabled(m_items->checkedId() >= 0); });
+    connect(m_storeButton, &QPushButton::clicked, this, [this] {
+        recordChoice();
         accept();
     });
-    connect(Button2, &QPushButton::clicked, this, &TDlgStore1::reject);
+    connect(m_cancelButton, &QPushButton::clicked, this, &StoreChoiceDialog::reject);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    buttons->addWidget(m_storeButton);
+    buttons->addWidget(m_cancelButton);
     auto* column = new QVBoxLayout(this);
-    column->addWidget(RGtypcest1);
+    column->addWidget(m_group);
     column->addLayout(buttons);
     column->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-int TDlgStore1::checkedIndex() const {
-    return m_items->checkedId();
+void StoreChoiceDialog::recordChoice() {
+    m_choice = m_items->checkedId();
 }
 
-void TDlgStore1::Button1Click() {
-    m_storeChoice = checkedIndex();
-}
-
-void TDlgStore1::reject() {
-    Button1Click();
+void StoreChoiceDialog::reject() {
+    recordChoice();
     QDialog::reject();
 }

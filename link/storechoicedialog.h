@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+class QButtonGroup;
+class QGroupBox;
+class QPushButton;
+
+// TDlgStore1: what "Uložit data do modulu" sends. Lives for the whole run, so the last choice
+// stays selected. "Store" stays unavailable until an item is chosen: a store must never start
+// with a list left over from an earlier one.
+class StoreChoiceDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit StoreChoiceDialog(QWidget* parent = nullptr);
+
+    // -1 until the user has chosen, else the index of the chosen item (transfers::StoreChoice).
+    // Both buttons (and Esc) record it, so Cancel keeps it too.
+    int choice() const { return m_choice; }
+
+    void reject() override;
+
+private:
+    // Button1Click: the radio group's index becomes the choice before the dialog closes.
+    void recordChoice();
+
+    int m_choice = -1;
+    QGroupBox* m_group = nullptr;
+    QButtonGroup* m_items = nullptr;
+    QPushButton* m_storeButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+};
