@@ -10,8 +10,8 @@
 #include "data/routegrid.h"
 #include "editors/peripheraleditor.h"
 #include "editors/routeeditor.h"
-#include "link/storechoicedialog.h"
 #include "link/linkdialogs.h"
+#include "link/storechoicedialog.h"
 #include "tools/manualtestwindow.h"
 #include "tools/simulationwindow.h"
 #include "widgets/builders.h"
@@ -174,10 +174,14 @@ void MainWindow::buildMenu() {
     QAction* store = addItem(transfer, "Uloitdatadomodulu1", t::kStoreModule);
     connect(port, &QAction::triggered, this, &MainWindow::choosePort);
     // The transfers and "Test comm" belong to the link's side of the window.
-    connect(read, &QAction::triggered, m_link, &LinkDialogs::ReadData1Click);
-    connect(verify, &QAction::triggered, m_link, &LinkDialogs::VerifData1Click);
-    connect(store, &QAction::triggered, m_link, &LinkDialogs::UlozitData1Click);
-    connect(m_testButton, &QPushButton::clicked, m_link, &LinkDialogs::BTtest1Click);
+    // A read replaces the configuration: what was not saved is offered for saving first.
+    connect(read, &QAction::triggered, this, [this] {
+        if (m_engine.isIdle() && saveChangesFirst(this, *m_saveDialog, m_store))
+            m_link->readFromModule();
+    });
+    connect(verify, &QAction::triggered, m_link, &LinkDialogs::verifyWithModule);
+    connect(store, &QAction::triggered, m_link, &LinkDialogs::storeToModule);
+    connect(m_testButton, &QPushButton::clicked, m_link, &LinkDialogs::testComm);
 
     QMenu* info = bar->addMenu(t::kInfoMenu);
     info->setObjectName(QStringLiteral("Info1"));
@@ -304,7 +308,7 @@ void MainWindow::showAbout() {
 
 // Timer1Timer
 void MainWindow::onTick() {
-    m_link->Timer1Timer();
+    m_link->tick();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -14,40 +14,40 @@ LinkDialogs::LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& 
                          StoreChoiceDialog* storeChoice, QWidget* window)
     : QObject(window), m_engine(engine), m_store(store), m_w(widgets), m_storeChoice(storeChoice),
       m_window(window) {
-    m_w.PBar1->setValue(m_engine.progress());
-    m_w.PBar1->setVisible(m_engine.progressVisible());
-    m_w.LBbar1->setVisible(m_engine.progressVisible());
-    m_w.LBverze1->setText(m_engine.versionText());
-    m_w.LBcestMax1->setText(m_engine.capacityText());
+    m_w.progressBar->setValue(m_engine.progress());
+    m_w.progressBar->setVisible(m_engine.progressVisible());
+    m_w.progressLabel->setVisible(m_engine.progressVisible());
+    m_w.versionLabel->setText(m_engine.versionText());
+    m_w.capacityLabel->setText(m_engine.capacityText());
 
-    connect(&m_engine, &LinkEngine::progressChanged, m_w.PBar1, &QProgressBar::setValue);
-    connect(&m_engine, &LinkEngine::progressVisibleChanged, m_w.PBar1, &QWidget::setVisible);
-    connect(&m_engine, &LinkEngine::versionTextChanged, m_w.LBverze1, &QLabel::setText);
-    connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.LBcestMax1, &QLabel::setText);
-    connect(&m_engine, &LinkEngine::decoded, this, [this] { m_w.Table1->fill(m_store); });
+    connect(&m_engine, &LinkEngine::progressChanged, m_w.progressBar, &QProgressBar::setValue);
+    connect(&m_engine, &LinkEngine::progressVisibleChanged, m_w.progressBar, &QWidget::setVisible);
+    connect(&m_engine, &LinkEngine::versionTextChanged, m_w.versionLabel, &QLabel::setText);
+    connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.capacityLabel, &QLabel::setText);
+    connect(&m_engine, &LinkEngine::decoded, this, [this] { m_w.grid->fill(m_store); });
     connect(&m_engine, &LinkEngine::message, this, &LinkDialogs::queueMessage);
 }
 
-void LinkDialogs::Timer1Timer() {
+void LinkDialogs::tick() {
     // LBbar1 follows PBar1 at the next tick, not at once.
-    m_w.LBbar1->setVisible(m_engine.progressVisible());
+    m_w.progressLabel->setVisible(m_engine.progressVisible());
     m_engine.tick();
 }
 
-void LinkDialogs::BTtest1Click() {
+void LinkDialogs::testComm() {
     m_engine.startIdentify();
 }
 
-void LinkDialogs::ReadData1Click() {
+void LinkDialogs::readFromModule() {
     m_engine.startRead();
 }
 
-void LinkDialogs::VerifData1Click() {
+void LinkDialogs::verifyWithModule() {
     m_engine.startVerify();
 }
 
-void LinkDialogs::UlozitData1Click() {
-    const int route = m_w.Table1->selectedRoute();
+void LinkDialogs::storeToModule() {
+    const int route = m_w.grid->selectedRoute();
     if (m_storeChoice->exec() != QDialog::Accepted || !m_engine.isIdle())
         return;
     const auto addresses =

@@ -24,22 +24,22 @@ class LinkDialogs : public QObject {
     Q_OBJECT
 public:
     struct Widgets {
-        QProgressBar* PBar1 = nullptr;
-        QLabel* LBbar1 = nullptr;
-        QLabel* LBverze1 = nullptr;
-        QLabel* LBcestMax1 = nullptr;
-        RouteGrid* Table1 = nullptr;
+        QProgressBar* progressBar = nullptr;
+        QLabel* progressLabel = nullptr;
+        QLabel* versionLabel = nullptr;
+        QLabel* capacityLabel = nullptr;
+        RouteGrid* grid = nullptr;
     };
 
     // `window` parents the message boxes; all pointers must outlive this object.
     LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& widgets,
                 StoreChoiceDialog* storeChoice, QWidget* window);
 
-    void Timer1Timer();
-    void BTtest1Click();
-    void ReadData1Click();
-    void VerifData1Click();
-    void UlozitData1Click();
+    void tick();
+    void testComm();
+    void readFromModule();
+    void verifyWithModule();
+    void storeToModule();
 
     // One line per differing byte, for the verify box's detailed text.
     static QString differencesText(const std::vector<LinkEngine::ByteDifference>& differences);

@@ -19,8 +19,8 @@
 #include <memory>
 
 namespace {
-// The main window's link widgets, an engine on a fake module and the timer, as TMainForm1 wires
-// them.
+// The main window's link widgets, an engine on a fake module and the timer, as the main window
+// wires them.
 struct Window {
     ConfigStore store;
     FakeModule module;
@@ -47,7 +47,7 @@ struct Window {
         link = new LinkDialogs(engine, store, {PBar1, LBbar1, LBverze1, LBcestMax1, Table1},
                                storeChoice, &window);
         timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] { link->Timer1Timer(); });
+        QObject::connect(&timer, &QTimer::timeout, [this] { link->tick(); });
         window.show();
         timer.start();
     }
@@ -56,7 +56,7 @@ struct Window {
     bool fastForward() {
         timer.stop();
         for (int i = 0; i < 20000 && !engine.isIdle(); ++i)
-            link->Timer1Timer();
+            link->tick();
         return engine.isIdle();
     }
 };
@@ -114,7 +114,7 @@ private slots:
             static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
         });
         const Image before = w.store.image;
-        w.link->ReadData1Click();
+        w.link->readFromModule();
         QVERIFY(w.PBar1->isVisible());
         QVERIFY(QTest::qWaitFor([&] { return *ticksWhileOpen >= 0; }, 5000));
         QCOMPARE(*seen, QStringLiteral("Chyba čtení dat !"));
@@ -145,7 +145,7 @@ private slots:
             *stateWhileOpen = w.engine.linkState();
             static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
         });
-        w.link->BTtest1Click();
+        w.link->testComm();
         QCOMPARE(w.LBverze1->text(), QStringLiteral("??"));
         QVERIFY(QTest::qWaitFor([&] { return w.LBcestMax1->text() != QLatin1String("??"); }, 5000));
         QCOMPARE(seen->title, QStringLiteral("Warning"));
@@ -164,17 +164,17 @@ private slots:
         Window w;
         w.timer.stop();
         w.module.setSilent(true);
-        w.link->ReadData1Click();
+        w.link->readFromModule();
         QVERIFY(w.PBar1->isVisible());
         QVERIFY(!w.LBbar1->isVisible());
-        w.link->Timer1Timer();
+        w.link->tick();
         QVERIFY(w.LBbar1->isVisible());
         answerNextBox(QMessageBox::Ok);
-        w.link->Timer1Timer();
-        w.link->Timer1Timer(); // the capacity query times out; the bar goes with the box
+        w.link->tick();
+        w.link->tick(); // the capacity query times out; the bar goes with the box
         QVERIFY(QTest::qWaitFor([&] { return !w.PBar1->isVisible(); }, 2000));
         QVERIFY(w.LBbar1->isVisible());
-        w.link->Timer1Timer();
+        w.link->tick();
         QVERIFY(!w.LBbar1->isVisible());
     }
 
@@ -182,11 +182,11 @@ private slots:
         Window w;
         w.timer.stop();
         w.module.setSilent(true);
-        w.link->ReadData1Click();
+        w.link->readFromModule();
         bool modalInTick = false;
         // A box opened inside Timer1Timer would block here; the tick must return first.
         for (int i = 0; i < 3; ++i) {
-            w.link->Timer1Timer();
+            w.link->tick();
             modalInTick |= QApplication::activeModalWidget() != nullptr;
         }
         QVERIFY(!modalInTick);
@@ -222,7 +222,7 @@ private slots:
             *details = box->detailedText();
             box->button(QMessageBox::Ok)->click();
         });
-        w.link->VerifData1Click();
+        w.link->verifyWithModule();
         QVERIFY(w.fastForward());
         QVERIFY(QTest::qWaitFor([&] { return !seen->text.isEmpty(); }, 5000));
         QCOMPARE(seen->text, text);
@@ -247,7 +247,7 @@ private slots:
         QStringList before;
         for (int c = 0; c < w.Table1->columnCount(); ++c)
             before << rowText(*w.Table1, c);
-        w.link->ReadData1Click();
+        w.link->readFromModule();
         QVERIFY(w.fastForward());
         ConfigStore expected;
         expected.image = w.store.image;
@@ -335,7 +335,7 @@ private slots:
         auto box = std::make_shared<SeenBox>();
         if (!warning.isEmpty())
             onNextMessageBox(box);
-        w.link->UlozitData1Click();
+        w.link->storeToModule();
         if (!warning.isEmpty()) {
             QVERIFY(QTest::qWaitFor([&] { return !box->text.isEmpty(); }, 2000));
             QCOMPARE(box->text, warning);
@@ -361,7 +361,7 @@ private slots:
             item(static_cast<StoreChoiceDialog*>(d), 0)->click();
             button(d, "Button1")->click();
         });
-        w.link->UlozitData1Click();
+        w.link->storeToModule();
         QCOMPARE(w.engine.linkState(), 30);
         QVERIFY(!w.PBar1->isVisible());
     }
