@@ -5,7 +5,6 @@
 #include "data/codec.h"
 #include "data/datafiledialog.h"
 #include "data/kopiecestform.h"
-#include "widgets/messageboxes.h"
 #include "data/routecommands.h"
 #include "data/routegrid.h"
 #include "editors/cestaform.h"
@@ -14,6 +13,7 @@
 #include "link/linkdialogs.h"
 #include "tools/manualform.h"
 #include "tools/simulform.h"
+#include "widgets/messageboxes.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -160,10 +160,21 @@ void TMainForm1::buildMenu() {
         addItem(transfer, "Uloitdatadomodulu1", QStringLiteral("Uložit data do modulu"));
     connect(port, &QAction::triggered, this, &TMainForm1::KonfiguraceRS2321Click);
     // The link handlers live with the link; they exist once the dialogs are created.
-    connect(read, &QAction::triggered, this, [this] { m_link->ReadData1Click(); });
-    connect(verify, &QAction::triggered, this, [this] { m_link->VerifData1Click(); });
-    connect(store, &QAction::triggered, this, [this] { m_link->UlozitData1Click(); });
+    // A port lost to an unplug is opened again as each exchange starts: no need for the dialog.
+    connect(read, &QAction::triggered, this, [this] {
+        m_port.reopenIfLost();
+        m_link->ReadData1Click();
+    });
+    connect(verify, &QAction::triggered, this, [this] {
+        m_port.reopenIfLost();
+        m_link->VerifData1Click();
+    });
+    connect(store, &QAction::triggered, this, [this] {
+        m_port.reopenIfLost();
+        m_link->UlozitData1Click();
+    });
     connect(BTtest1, &QPushButton::clicked, this, [this] {
+        m_port.reopenIfLost();
         if (m_link)
             m_link->BTtest1Click();
     });
@@ -195,6 +206,8 @@ void TMainForm1::createDialogs() {
     m_cestaForm = new TCestaForm1(m_store, this);
     m_okCommDlg =
         new TOKcommDlg([path = m_settingsPath](int n) { return portDevice(n, path); }, this);
+    m_okCommDlg->setPortList(
+        [path = m_settingsPath] { return availablePorts(emulatorLinkPath(path)); });
     m_kopieCestForm = new TKopieCestForm1(this);
     m_simulForm = new TSimulForm1(m_engine, m_settings, this);
     m_manualForm = new TManualForm2(m_engine, m_settings, this);
@@ -206,7 +219,9 @@ void TMainForm1::openPort() {
     if (m_port.open(m_settings.portNumber))
         return;
     const QString text = portOpenFailedText(m_settings.portNumber);
-    QTimer::singleShot(0, this, [this, text] { warningBox(this, text); });
+    const QString why = m_port.openErrorText();
+    QTimer::singleShot(0, this,
+                       [this, text, why] { warningBox(this, text, QMessageBox::Ok, why); });
 }
 
 void TMainForm1::refill() {
@@ -271,6 +286,8 @@ void TMainForm1::KonfiguraceRS2321Click() {
     if (m_okCommDlg->exec() != QDialog::Accepted)
         return;
     m_settings.portNumber = m_okCommDlg->portNumber;
+    if (!m_okCommDlg->chosenDevice().isEmpty())
+        savePortMapping(m_settings.portNumber, m_okCommDlg->chosenDevice(), m_settingsPath);
     m_port.close();
     openPort();
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "link/portlist.h"
+
 #include <QDialog>
 
 #include <functional>
 
+class QComboBox;
 class QLabel;
 class QSpinBox;
 
@@ -16,6 +19,11 @@ public:
 
     int portNumber = 1; // the number being edited
 
+    // Lists the devices offered, each time the dialog opens and on "Obnovit".
+    void setPortList(std::function<QList<PortEntry>()> list) { m_listPorts = std::move(list); }
+    // The device the user picked for portNumber, empty when the mapping stays as it is.
+    QString chosenDevice() const { return m_chosen; }
+
     // FormShow: the spin box clamps a number above 10 to its bound.
     void FormShow();
     int exec() override;
@@ -23,8 +31,13 @@ public:
 private:
     void OKBtnClick();
     void showDevice(int n);
+    void refreshList();
+    void deviceActivated(int index);
 
     QSpinBox* SEdit1;
     QLabel* LBdevice;
     std::function<QString(int)> m_deviceFor;
+    QComboBox* CBdevice;
+    std::function<QList<PortEntry>()> m_listPorts;
+    QString m_chosen;
 };

@@ -1,5 +1,9 @@
 #include "link/settings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -36,6 +40,86 @@ void saveComSerial(int portNumber, const QString& path) {
         return;
     ini.setValue(QStringLiteral("Options/COMserial"), portNumber);
     ini.sync();
+}
+
+namespace {
+// A value as QSettings reads it back: commas would make a list and a semicolon a comment.
+QByteArray iniValue(const QString& value) {
+    const QByteArray raw = value.toUtf8();
+    const bool plain = raw.trimmed() == raw && !raw.contains(';') && !raw.contains(',') &&
+                       !raw.contains('"') && !raw.contains('\\');
+    if (plain)
+        return raw;
+    QByteArray quoted = raw;
+    quoted.replace("\\", "\\\\").replace("\"", "\\\"");
+    return '"' + quoted + '"';
+}
+
+QByteArray lineEnd(const QByteArray& line) {
+    return line.endsWith("\r\n") ? "\r\n" : line.endsWith('\n') ? "\n" : "";
+}
+} // namespace
+
+bool savePortMapping(int portNumber, const QString& device, const QString& path) {
+    QByteArray text;
+    QFile in(path);
+    if (in.exists()) {
+        if (!in.open(QIODevice::ReadOnly))
+            return false;
+        text = in.readAll();
+        in.close();
+    }
+    const QByteArray eol = text.contains("\r\n") ? "\r\n" : "\n";
+    const QByteArray key = "COM" + QByteArray::number(portNumber);
+    const QByteArray entry = key + '=' + iniValue(device);
+
+    QList<QByteArray> lines; // each with its own line end, so that joining gives the file back
+    for (qsizetype start = 0; start < text.size();) {
+        const qsizetype nl = text.indexOf('\n', start);
+        const qsizetype end = nl < 0 ? text.size() : nl + 1;
+        lines << text.mid(start, end - start);
+        start = end;
+    }
+    bool inPorts = false;
+    bool replaced = false;
+    qsizetype insertAt = -1; // after the last non-blank line of [Ports]
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray content = lines[i].trimmed();
+        if (content.startsWith('[')) {
+            inPorts = content == "[Ports]";
+            if (inPorts)
+                insertAt = i + 1;
+            continue;
+        }
+        if (!inPorts || content.isEmpty())
+            continue;
+        insertAt = i + 1;
+        const qsizetype eq = content.indexOf('=');
+        if (eq > 0 && content.left(eq).trimmed() == key) {
+            lines[i] = entry + lineEnd(lines[i]);
+            replaced = true;
+        }
+    }
+    if (!replaced && insertAt >= 0) {
+        if (lineEnd(lines[insertAt - 1]).isEmpty())
+            lines[insertAt - 1] += eol;
+        lines.insert(insertAt, entry + eol);
+    } else if (!replaced) {
+        QByteArray section;
+        if (!text.isEmpty() && lineEnd(lines.last()).isEmpty())
+            section += eol;
+        if (!text.isEmpty() && !lines.last().trimmed().isEmpty())
+            section += eol; // a blank line between sections, as people write them
+        lines << section + "[Ports]" + eol + entry + eol;
+    }
+
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    for (const QByteArray& line : lines)
+        out.write(line);
+    return out.commit();
 }
 
 QString portDevice(int portNumber, const QString& path) {

@@ -90,6 +90,33 @@ private slots:
         buffer.receiveStep(port);
         QCOMPARE(buffer.size(), 0);
     }
+
+    // The real port's errors reach the right explanation (a port held by another program comes
+    // back from QSerialPort as a permission error).
+    void openFailureSaysWhy_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("missing") << "missing"
+                                 << "neexistuje";
+        QTest::newRow("regular file") << "file"
+                                      << "není sériové zařízení, ale obyčejný soubor";
+        QTest::newRow("held by another program") << "busy"
+                                                 << "právě používá jiný program";
+    }
+    void openFailureSaysWhy() {
+        QFETCH(QString, situation);
+        QFETCH(QString, says);
+        Pty pty;
+        SerialBytePort holder(ini());
+        QString device = dir.filePath(situation);
+        if (situation == QLatin1String("file"))
+            QVERIFY(QFile(device).open(QIODevice::WriteOnly));
+        if (situation == QLatin1String("busy"))
+            QVERIFY(holder.openDevice(device = pty.slave));
+        SerialBytePort port(ini());
+        QVERIFY(!port.openDevice(device));
+        QVERIFY2(port.openErrorText().contains(says), qPrintable(port.openErrorText()));
+    }
 };
 
 QTEST_MAIN(SerialPortTest)

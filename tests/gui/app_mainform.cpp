@@ -6,6 +6,7 @@
 #include "support/modal.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
@@ -264,6 +265,29 @@ private slots:
         LinkEngine engine_again(store, next);
         TMainForm1 again(store, engine_again, next, ini);
         QCOMPARE(next.openedNumbers, QList<int>{finalPort});
+    }
+
+    // Picking the virtual module in the list maps the number to it and opens it on OK.
+    void portDialogMapsTheChosenDevice() {
+        writeIni("; mine\n[Options]\nCOMserial=2\n");
+        const QString emuLink = dir.filePath(QStringLiteral("stv2-emu.tty"));
+        QVERIFY(QFile(emuLink).open(QIODevice::WriteOnly)); // the emulator runs
+        ConfigStore store;
+        MemoryPort port;
+        LinkEngine engine_w(store, port);
+        TMainForm1 w(store, engine_w, port, ini);
+        w.createDialogs();
+        onNextModal([emuLink](QWidget* dlg) {
+            QTest::keyClick(dlg->findChild<QComboBox*>(QStringLiteral("CBdevice")), Qt::Key_End);
+            QCOMPARE(dlg->findChild<QLabel*>(QStringLiteral("LBdevice"))->text(), emuLink);
+            dlg->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+        });
+        w.KonfiguraceRS2321Click();
+        QFile::remove(emuLink);
+        QCOMPARE(port.openedNumbers, (QList<int>{2, 2}));
+        QCOMPARE(portDevice(2, ini), emuLink);
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll().startsWith("; mine\n"));
     }
 
     void clearRoute_data() {

@@ -1,0 +1,47 @@
+#include "app/mainform.h"
+#include "e2e/link_emu.h"
+#include "link/serialport.h"
+#include "support/modal.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+class ReplugTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private slots:
+    // The module is plugged in after the start, then unplugged and plugged back in: each time
+    // "Test comm" finds it without the port dialog.
+    void testCommFindsTheModuleAgain() {
+        const QString link = dir.filePath(QStringLiteral("stv2-emu.tty"));
+        const QString ini = dir.filePath(QStringLiteral("stavnikCFG.ini"));
+        QVERIFY(savePortMapping(1, link, ini));
+        ConfigStore store;
+        SerialBytePort port(ini);
+        LinkEngine engine(store, port);
+        auto box = answerNextBox(QMessageBox::Ok);
+        TMainForm1 w(store, engine, port, ini);
+        w.createDialogs();
+        QTRY_VERIFY(box->detailedText.contains(link + QStringLiteral(" neexistuje")));
+        QCOMPARE(box->text, QStringLiteral("Chyba otevření  COM1  "));
+
+        auto* test = w.findChild<QPushButton*>(QStringLiteral("BTtest1"));
+        auto* version = w.findChild<QLabel*>(QStringLiteral("LBverze1"));
+        for (const QString& firmware : {QStringLiteral("3.0b"), QStringLiteral("3.0")}) {
+            linke2e::Emulator emu;
+            QVERIFY(emu.start(
+                {QStringLiteral("--link"), link, QStringLiteral("--firmware"), firmware}));
+            emu.holdOpen();
+            test->click();
+            QTRY_COMPARE_WITH_TIMEOUT(version->text(), QStringLiteral("V ") + firmware, 5000);
+            QVERIFY(emu.stop());
+            QTRY_VERIFY_WITH_TIMEOUT(!port.isOpen(), 3000); // the tool noticed the unplug
+        }
+    }
+};
+
+QTEST_MAIN(ReplugTest)
+#include "app_replug.moc"
