@@ -29,14 +29,15 @@ private slots:
         QCOMPARE(box->text, QStringLiteral("Chyba otevření  COM1  "));
 
         auto* test = w.findChild<QPushButton*>(QStringLiteral("BTtest1"));
-        auto* version = w.findChild<QLabel*>(QStringLiteral("LBverze1"));
-        for (const QString& firmware : {QStringLiteral("3.0b"), QStringLiteral("3.0")}) {
+        auto* capacity = w.findChild<QLabel*>(QStringLiteral("LBcestMax1"));
+        for (const QString& routes : {QStringLiteral("64"), QStringLiteral("90")}) {
             linke2e::Emulator emu;
-            QVERIFY(emu.start(
-                {QStringLiteral("--link"), link, QStringLiteral("--firmware"), firmware}));
+            QVERIFY(
+                emu.start({QStringLiteral("--link"), link, QStringLiteral("--capacity"), routes}));
             emu.holdOpen();
             test->click();
-            QTRY_COMPARE_WITH_TIMEOUT(version->text(), QStringLiteral("V ") + firmware, 5000);
+            // The capacity comes last: the exchange is over before the module goes away.
+            QTRY_COMPARE_WITH_TIMEOUT(capacity->text(), QStringLiteral("Max.cest:") + routes, 5000);
             QVERIFY(emu.stop());
             QTRY_VERIFY_WITH_TIMEOUT(!port.isOpen(), 3000); // the tool noticed the unplug
         }

@@ -269,7 +269,7 @@ private slots:
 
     // Picking the virtual module in the list maps the number to it and opens it on OK.
     void portDialogMapsTheChosenDevice() {
-        writeIni("; mine\n[Options]\nCOMserial=2\n");
+        writeIni("[Options]\nCOMserial=2\n");
         const QString emuLink = dir.filePath(QStringLiteral("stv2-emu.tty"));
         QVERIFY(QFile(emuLink).open(QIODevice::WriteOnly)); // the emulator runs
         ConfigStore store;
@@ -286,8 +286,6 @@ private slots:
         QFile::remove(emuLink);
         QCOMPARE(port.openedNumbers, (QList<int>{2, 2}));
         QCOMPARE(portDevice(2, ini), emuLink);
-        QFile f(ini);
-        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll().startsWith("; mine\n"));
     }
 
     void clearRoute_data() {

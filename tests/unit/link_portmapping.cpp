@@ -15,24 +15,21 @@ private slots:
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("device");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("no file") << QByteArray() << "/dev/ttyUSB0"
-                                 << QByteArray("[Ports]\nCOM2=/dev/ttyUSB0\n");
         QTest::newRow("replaced in place, CR LF and comments kept")
             << QByteArray("; mine\r\n[Ports]\r\nCOM1=/dev/ttyS0\r\nCOM2 = /dev/old ; x\r\n"
                           "[Options]\r\nCOMserial=2\r\n")
             << "/dev/ttyACM0"
             << QByteArray("; mine\r\n[Ports]\r\nCOM1=/dev/ttyS0\r\nCOM2=/dev/ttyACM0\r\n"
                           "[Options]\r\nCOMserial=2\r\n");
-        QTest::newRow("added at the end of the section, before its blank line")
-            << QByteArray("[Ports]\nCOM1=/dev/ttyS0\n\n[Options]\nCOMserial=2") << "/dev/ttyUSB0"
-            << QByteArray("[Ports]\nCOM1=/dev/ttyS0\nCOM2=/dev/ttyUSB0\n\n[Options]\nCOMserial=2");
+        QTest::newRow("added at the end of the section; COM12 and com2 are other keys")
+            << QByteArray("[Ports]\nCOM12=/dev/a\ncom2=/dev/b\n\n[Options]\nCOMserial=2")
+            << "/dev/c"
+            << QByteArray(
+                   "[Ports]\nCOM12=/dev/a\ncom2=/dev/b\nCOM2=/dev/c\n\n[Options]\nCOMserial=2");
         QTest::newRow("section added after a last line without its end")
             << QByteArray("[Options]\r\nCOMserial=2") << "/dev/ttyUSB0"
             << QByteArray("[Options]\r\nCOMserial=2\r\n\r\n[Ports]\r\nCOM2=/dev/ttyUSB0\r\n");
-        QTest::newRow("COM12 and com2 are other keys")
-            << QByteArray("[Ports]\nCOM12=/dev/a\ncom2=/dev/b\n") << "/dev/c"
-            << QByteArray("[Ports]\nCOM12=/dev/a\ncom2=/dev/b\nCOM2=/dev/c\n");
-        QTest::newRow("awkward path quoted")
+        QTest::newRow("no file yet; an awkward path quoted")
             << QByteArray() << "/tmp/a b;c,d\"e\\f"
             << QByteArray("[Ports]\nCOM2=\"/tmp/a b;c,d\\\"e\\\\f\"\n");
     }
