@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -38,8 +39,10 @@ TOKcommDlg::TOKcommDlg(std::function<QString(int)> deviceFor, QWidget* parent)
     grid->addWidget(label, 0, 0);
     grid->addWidget(SEdit1, 0, 1);
     grid->addWidget(LBdevice, 1, 0, 1, 2);
-    grid->addWidget(CBdevice, 2, 0);
-    grid->addWidget(refresh, 2, 1);
+    auto* devices = new QHBoxLayout;
+    devices->addWidget(CBdevice, 1);
+    devices->addWidget(refresh);
+    grid->addLayout(devices, 2, 0, 1, 2);
     grid->addWidget(ok, 3, 0);
     grid->addWidget(cancel, 3, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
