@@ -10,7 +10,7 @@ int main(int argc, char* argv[]) {
     // Without a display Qt would abort with a message about platform plugins; say it plainly.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-#ifndef Q_OS_WIN
+#if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS) // they have no DISPLAY
         std::fprintf(stderr, "stavnik-cfg: no display found (DISPLAY is not set). Start it from a "
                              "desktop session, or under xvfb-run.\n");
         return 1;
@@ -19,6 +19,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("stavnik-cfg"));
     applyProgramFont(app);
+    QGuiApplication::setDesktopFileName(QStringLiteral("stavnik-cfg")); // icon on Wayland
 
     ConfigStore store;
     SerialBytePort port(settingsFilePath());

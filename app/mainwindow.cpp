@@ -175,13 +175,25 @@ void MainWindow::buildMenu() {
     connect(port, &QAction::triggered, this, &MainWindow::choosePort);
     // The transfers and "Test comm" belong to the link's side of the window.
     // A read replaces the configuration: what was not saved is offered for saving first.
+    // A port lost to an unplug is opened again as each exchange starts: no need for the dialog.
     connect(read, &QAction::triggered, this, [this] {
-        if (m_engine.isIdle() && saveChangesFirst(this, *m_saveDialog, m_store))
-            m_link->readFromModule();
+        if (!m_engine.isIdle() || !saveChangesFirst(this, *m_saveDialog, m_store))
+            return;
+        m_port.reopenIfLost();
+        m_link->readFromModule();
     });
-    connect(verify, &QAction::triggered, m_link, &LinkDialogs::verifyWithModule);
-    connect(store, &QAction::triggered, m_link, &LinkDialogs::storeToModule);
-    connect(m_testButton, &QPushButton::clicked, m_link, &LinkDialogs::testComm);
+    connect(verify, &QAction::triggered, this, [this] {
+        m_port.reopenIfLost();
+        m_link->verifyWithModule();
+    });
+    connect(store, &QAction::triggered, this, [this] {
+        m_port.reopenIfLost();
+        m_link->storeToModule();
+    });
+    connect(m_testButton, &QPushButton::clicked, this, [this] {
+        m_port.reopenIfLost();
+        m_link->testComm();
+    });
 
     QMenu* info = bar->addMenu(t::kInfoMenu);
     info->setObjectName(QStringLiteral("Info1"));
@@ -207,6 +219,8 @@ void MainWindow::createDialogs() {
     m_routeEditor = new RouteEditor(m_store, this);
     m_portDialog =
         new PortDialog([path = m_settingsPath](int n) { return portDevice(n, path); }, this);
+    m_portDialog->setPortList(
+        [path = m_settingsPath] { return availablePorts(emulatorLinkPath(path)); });
     m_copyRouteDialog = new CopyRouteDialog(this);
     m_simulationWindow = new SimulationWindow(m_engine, m_settings, this);
     m_moduleTestWindow = new ModuleTestWindow(m_engine, m_settings, this);
@@ -220,7 +234,9 @@ void MainWindow::openPort() {
     if (m_port.open(m_settings.portNumber))
         return;
     const QString text = portOpenFailedText(m_settings.portNumber);
-    QTimer::singleShot(0, this, [this, text] { warningBox(this, text); });
+    const QString why = m_port.openErrorText();
+    QTimer::singleShot(0, this,
+                       [this, text, why] { warningBox(this, text, QMessageBox::Ok, why); });
 }
 
 void MainWindow::refillGrid() {
@@ -295,6 +311,8 @@ void MainWindow::choosePort() {
     if (m_portDialog->exec() != QDialog::Accepted)
         return;
     m_settings.portNumber = m_portDialog->portNumber();
+    if (!m_portDialog->chosenDevice().isEmpty())
+        savePortMapping(m_settings.portNumber, m_portDialog->chosenDevice(), m_settingsPath);
     m_port.close();
     openPort();
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "link/portlist.h"
+
 #include <QDialog>
 
 #include <functional>
 
+class QComboBox;
 class QLabel;
 class QSpinBox;
 
@@ -20,14 +23,23 @@ public:
     // The number chosen when OK closed the dialog; otherwise the one it was given.
     int portNumber() const { return m_portNumber; }
 
+    // Lists the devices offered, each time the dialog opens and on "Obnovit".
+    void setPortList(std::function<QList<PortEntry>()> list) { m_listPorts = std::move(list); }
+    // The device the user picked for portNumber, empty when the mapping stays as it is.
+    QString chosenDevice() const { return m_chosen; }
     int exec() override;
     void accept() override;
 
 private:
     void showDevice(int n);
+    void refreshList();
+    void deviceActivated(int index);
 
     QSpinBox* m_number;
     QLabel* m_device;
     std::function<QString(int)> m_deviceFor;
     int m_portNumber = 1;
+    QComboBox* m_deviceList;
+    std::function<QList<PortEntry>()> m_listPorts;
+    QString m_chosen;
 };

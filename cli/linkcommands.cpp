@@ -110,12 +110,12 @@ public:
             if (m_port.open(number))
                 return true;
             // The window's own words, two blanks included.
-            m_err << "Chyba otevření  COM" << number << "  \n";
+            m_err << "Chyba otevření  COM" << number << "  \n" << m_port.openErrorText() << '\n';
             return false;
         }
         if (m_port.openDevice(o.port))
             return true;
-        m_err << "Chyba otevření  " << o.port << "  \n";
+        m_err << "Chyba otevření  " << o.port << "  \n" << m_port.openErrorText() << '\n';
         return false;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // The serial line as the link engine sees it. The real port wraps QSerialPort; tests use an
 // in-memory port.
@@ -16,6 +17,11 @@ public:
     virtual qint64 bytesWaiting() = 0;
     virtual void discardInput() = 0;
     virtual QByteArray read(qint64 count) = 0;
+    // Opens again the port last asked for when it is not open: it was lost (unplugged) or
+    // missing when asked for. True when it is open. Closing by the caller ends the retries.
+    virtual bool reopenIfLost() { return isOpen(); }
+    // Why the last open failed and what to do about it; empty when nothing more is known.
+    virtual QString openErrorText() const { return QString(); }
 };
 
 // Bytes received and not yet consumed. The receive step runs first in every tick and keeps the

@@ -1,5 +1,7 @@
 #include "link/serialport.h"
 
+#include "link/porterror.h"
+#include "link/portlist.h"
 #include "settings/appsettings.h"
 
 #include <QFileInfo>
@@ -11,7 +13,7 @@ SerialBytePort::SerialBytePort(QString settingsPath, QObject* parent)
     // stays open; closing it turns the unplug into ordinary time-outs.
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
         if (e == QSerialPort::ReadError || e == QSerialPort::ResourceError)
-            close();
+            closeNow(); // the port stays wanted: reopenIfLost() brings it back
     });
 }
 
@@ -24,11 +26,28 @@ QString SerialBytePort::deviceFor(int portNumber) const {
 }
 
 bool SerialBytePort::open(int portNumber) {
-    return openDevice(deviceFor(portNumber));
+    m_wantedNumber = portNumber;
+    m_wantedDevice.clear();
+    return openNow(deviceFor(portNumber));
 }
 
 bool SerialBytePort::openDevice(const QString& device) {
-    close();
+    m_wantedNumber = 0;
+    m_wantedDevice = device;
+    return openNow(device);
+}
+
+bool SerialBytePort::reopenIfLost() {
+    if (m_port->isOpen())
+        return true;
+    // By number the mapping is read again: the user may have fixed it in the meantime.
+    if (m_wantedNumber > 0)
+        return openNow(deviceFor(m_wantedNumber));
+    return !m_wantedDevice.isEmpty() && openNow(m_wantedDevice);
+}
+
+bool SerialBytePort::openNow(const QString& device) {
+    closeNow();
 #ifndef Q_OS_WIN
     // QSerialPort resolves a bare name under /dev; a symbolic link must be resolved by us.
     const QFileInfo info(device);
@@ -36,8 +55,14 @@ bool SerialBytePort::openDevice(const QString& device) {
 #else
     m_port->setPortName(device);
 #endif
-    if (!m_port->open(QIODevice::ReadWrite))
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        const PortFailure failure{device, m_port->error(), m_port->errorString(),
+                                  portFacts(device)};
+        m_openError =
+            portFailureText(failure, availablePortLabels(emulatorLinkPath(m_settingsPath)));
         return false;
+    }
+    m_openError.clear();
     m_port->setBaudRate(QSerialPort::Baud9600);
     m_port->setDataBits(QSerialPort::Data8);
     m_port->setParity(QSerialPort::NoParity);
@@ -51,6 +76,12 @@ bool SerialBytePort::openDevice(const QString& device) {
 }
 
 void SerialBytePort::close() {
+    m_wantedNumber = 0;
+    m_wantedDevice.clear();
+    closeNow();
+}
+
+void SerialBytePort::closeNow() {
     if (m_port->isOpen())
         m_port->close();
 }

@@ -25,10 +25,19 @@ public:
     qint64 bytesWaiting() override;
     void discardInput() override;
     QByteArray read(qint64 count) override;
+    bool reopenIfLost() override;
+    QString openErrorText() const override { return m_openError; }
 
     QString deviceFor(int portNumber) const;
 
 private:
+    bool openNow(const QString& device);
+    void closeNow();
+
     QSerialPort* m_port;
     QString m_settingsPath;
+    // What to reopen after a loss: a port number (mapped again then) or a device path.
+    int m_wantedNumber = 0;
+    QString m_wantedDevice;
+    QString m_openError;
 };

@@ -2,7 +2,8 @@
 # they are all there) and builds the project into build/.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libgl-dev clang libclang-rt-14-dev)
+PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libgl-dev clang libclang-rt-14-dev
+  desktop-file-utils dpkg-dev file) # the last three: ./check builds and checks the .deb
 
 missing=()
 for p in "${PACKAGES[@]}"; do

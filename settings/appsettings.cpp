@@ -77,6 +77,24 @@ void saveComSerial(int portNumber, const QString& path) {
         file.commit();
 }
 
+bool savePortMapping(int portNumber, const QString& device, const QString& path) {
+    const std::optional<QByteArray> text = readFile(path);
+    if (!text)
+        return false;
+    const QByteArray key = "COM" + QByteArray::number(portNumber);
+    const QByteArray value = device.toUtf8();
+    if (inifile::value(*text, "Ports", key) == value)
+        return true;
+    // Nothing when the file is not plain INI or the device name would not read back as given.
+    const std::optional<QByteArray> edited = inifile::withValue(*text, "Ports", key, value);
+    if (!edited)
+        return false;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(*edited) == edited->size() &&
+           file.commit();
+}
+
 QString portDevice(int portNumber, const QString& path) {
     const QString name = QStringLiteral("COM") + QString::number(portNumber);
 #ifdef Q_OS_WIN

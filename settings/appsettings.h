@@ -17,6 +17,11 @@ AppSettings loadSettings(const QString& path = settingsFilePath());
 // user's comments, own keys and layout stay. A file that is not plain INI text, is unreadable or
 // read-only is left as it is, silently.
 void saveComSerial(int portNumber, const QString& path = settingsFilePath());
+// Maps "COM" + n to `device` in [Ports]: edits that one line in place (or adds it at the end of
+// the section, or the section at the end of the file); every other byte of the file stays as
+// it was, comments and line ends included. False when the file could not be read or written.
+bool savePortMapping(int portNumber, const QString& device,
+                     const QString& path = settingsFilePath());
 
 // The serial device that "COM" + n opens: on Windows the name itself; elsewhere the [Ports]
 // mapping of the settings file (COM1=/dev/ttyUSB0), else /dev/ttyS<n-1>.

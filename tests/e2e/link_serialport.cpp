@@ -93,6 +93,17 @@ private slots:
         buffer.receiveStep(port);
         QCOMPARE(buffer.size(), 0);
     }
+
+    // QSerialPort reports a port held by another program as a permission error.
+    void busyPortIsNotCalledAPermissionProblem() {
+        Pty pty;
+        SerialBytePort holder(ini());
+        QVERIFY(holder.openDevice(pty.slave));
+        SerialBytePort port(ini());
+        QVERIFY(!port.openDevice(pty.slave));
+        QVERIFY2(port.openErrorText().contains(QStringLiteral("právě používá jiný program")),
+                 qPrintable(port.openErrorText()));
+    }
 };
 
 QTEST_MAIN(SerialPortTest)

@@ -5,6 +5,7 @@
 #include "support/modal.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
@@ -262,6 +263,26 @@ private slots:
         LinkEngine engine_again(store, next);
         MainWindow again(store, engine_again, next, ini);
         QCOMPARE(next.openedNumbers(), QList<int>{finalPort});
+    }
+
+    // Picking the virtual module in the list maps the number to it and opens it on OK.
+    void portDialogMapsTheChosenDevice() {
+        writeIni("[Options]\nCOMserial=2\n");
+        const QString emuLink = dir.filePath(QStringLiteral("stv2-emu.tty"));
+        QVERIFY(QFile(emuLink).open(QIODevice::WriteOnly)); // the emulator runs
+        ConfigStore store;
+        FakeModule port;
+        LinkEngine engine_w(store, port);
+        MainWindow w(store, engine_w, port, ini);
+        onNextModal([emuLink](QWidget* dlg) {
+            QTest::keyClick(dlg->findChild<QComboBox*>(QStringLiteral("CBdevice")), Qt::Key_End);
+            QCOMPARE(dlg->findChild<QLabel*>(QStringLiteral("LBdevice"))->text(), emuLink);
+            dlg->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+        });
+        action(&w, "KomunikaceRS2321")->trigger();
+        QFile::remove(emuLink);
+        QCOMPARE(port.openedNumbers(), (QList<int>{2, 2}));
+        QCOMPARE(portDevice(2, ini), emuLink);
     }
 
     void clearRoute_data() {

@@ -28,6 +28,7 @@ inline void onNextModal(std::function<void(QWidget*)> act, QWidget* ignore = nul
 struct SeenBox {
     QString title;
     QString text;
+    QString detailedText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
 };
@@ -41,6 +42,7 @@ inline std::shared_ptr<SeenBox> answerNextBox(QMessageBox::StandardButton answer
             return;
         seen->title = box->windowTitle();
         seen->text = box->text();
+        seen->detailedText = box->detailedText();
         seen->icon = box->icon();
         seen->buttons = box->standardButtons();
         if (QAbstractButton* b = box->button(answer))

@@ -1,0 +1,58 @@
+#include "link/portlist.h"
+
+#include <QCollator>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+QString portLabel(const QString& device, const QString& description, const QString& maker) {
+    QString about = description.trimmed();
+    const QString by = maker.trimmed();
+    // Drivers often repeat the maker in the description ("FTDI FT232R"); say it once.
+    if (!by.isEmpty() && !about.contains(by, Qt::CaseInsensitive))
+        about = about.isEmpty() ? by : about + QStringLiteral(" (") + by + QLatin1Char(')');
+    return about.isEmpty() ? device : device + QStringLiteral(" — ") + about;
+}
+
+QList<PortEntry> availablePorts(const QString& emulatorLink) {
+    QList<PortEntry> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        const QString device = info.portName();
+#else
+        const QString device = info.systemLocation();
+#endif
+        ports.append({device, portLabel(device, info.description(), info.manufacturer())});
+    }
+    // ttyS2 before ttyS10, as people count.
+    QCollator natural;
+    natural.setNumericMode(true);
+    std::sort(ports.begin(), ports.end(), [&natural](const PortEntry& a, const PortEntry& b) {
+        return natural.compare(a.device, b.device) < 0;
+    });
+    // A link left behind by an emulator that died points nowhere and is not offered.
+    if (!emulatorLink.isEmpty() && QFileInfo::exists(emulatorLink))
+        ports.append({emulatorLink,
+                      portLabel(emulatorLink, QStringLiteral("virtuální modul stv2-emu"), {})});
+    return ports;
+}
+
+QStringList availablePortLabels(const QString& emulatorLink) {
+    QStringList labels;
+    for (const PortEntry& p : availablePorts(emulatorLink))
+        labels << p.label;
+    return labels;
+}
+
+QString emulatorLinkPath(const QString& settingsPath) {
+    return QFileInfo(settingsPath).absolutePath() + QStringLiteral("/stv2-emu.tty");
+}
+
+int comNumber(const QString& device) {
+    static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]{0,5})$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = com.match(device);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}

@@ -1,0 +1,47 @@
+#include "app/mainwindow.h"
+#include "link/serialport.h"
+#include "support/emulator.h"
+#include "support/modal.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+class ReplugTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private slots:
+    // The module is plugged in after the start, then unplugged and plugged back in: each time
+    // "Test comm" finds it without the port dialog.
+    void testCommFindsTheModuleAgain() {
+        const QString link = dir.filePath(QStringLiteral("stv2-emu.tty"));
+        const QString ini = dir.filePath(QStringLiteral("stavnikCFG.ini"));
+        QVERIFY(savePortMapping(1, link, ini));
+        ConfigStore store;
+        SerialBytePort port(ini);
+        LinkEngine engine(store, port);
+        auto box = answerNextBox(QMessageBox::Ok);
+        MainWindow w(store, engine, port, ini);
+        QTRY_VERIFY(box->detailedText.contains(link + QStringLiteral(" neexistuje")));
+        QCOMPARE(box->text, QStringLiteral("Chyba otevření  COM1  "));
+
+        auto* test = w.findChild<QPushButton*>(QStringLiteral("BTtest1"));
+        auto* capacity = w.findChild<QLabel*>(QStringLiteral("LBcestMax1"));
+        for (const QString& routes : {QStringLiteral("64"), QStringLiteral("90")}) {
+            EmulatorProcess emu;
+            QVERIFY(
+                emu.start({QStringLiteral("--link"), link, QStringLiteral("--capacity"), routes}));
+            emu.holdOpen();
+            test->click();
+            // The capacity comes last: the exchange is over before the module goes away.
+            QTRY_COMPARE_WITH_TIMEOUT(capacity->text(), QStringLiteral("Max.cest:") + routes, 5000);
+            QVERIFY(emu.stop());
+            QTRY_VERIFY_WITH_TIMEOUT(!port.isOpen(), 3000); // the tool noticed the unplug
+        }
+    }
+};
+
+QTEST_MAIN(ReplugTest)
+#include "app_replug.moc"
