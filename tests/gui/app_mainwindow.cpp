@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -472,6 +473,97 @@ private slots:
         QCOMPARE(store.route(3).trainRoute, Flag(1));
         QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), 5000);
         QCOMPARE(engine.linkState(), 0);
+    }
+
+    // The guard before a configuration is replaced or the program ends: each kind of change,
+    // each action that would lose it, each answer. Nothing is asked when nothing changed.
+    void unsavedChangesGuard_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("act");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("goesOn");
+        const QStringList acts = {QStringLiteral("close"), QStringLiteral("Nast1"),
+                                  QStringLiteral("Nastdatazmodulu1")};
+        for (const QString& act : acts) {
+            QTest::addRow("none %s", qPrintable(act)) << "none" << act << "-" << false << true;
+            for (const QString& change : {QStringLiteral("route"), QStringLiteral("header")}) {
+                const auto row = [&](const char* answer, bool goesOn) {
+                    QTest::addRow("%s %s %s", qPrintable(change), qPrintable(act), answer)
+                        << change << act << QString::fromLatin1(answer) << true << goesOn;
+                };
+                row("save", true);
+                row("save-cancelled", false);
+                row("discard", true);
+                row("cancel", false);
+            }
+        }
+    }
+    void unsavedChangesGuard() {
+        QFETCH(QString, change);
+        QFETCH(QString, act);
+        QFETCH(QString, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, goesOn);
+        ConfigStore store;
+        FakeModule port;
+        LinkEngine engine(store, port);
+        MainWindow w(store, engine, port, ini);
+        w.show();
+        if (change == QLatin1String("route")) {
+            store.route(5).description = QStringLiteral("nová");
+        } else if (change == QLatin1String("header")) {
+            store.image[3] ^= 1;
+        }
+        const QString saved =
+            dir.filePath(QStringLiteral("guard-%1.txt").arg(QTest::currentDataTag()));
+        bool wasAsked = false;
+        bool openShown = false;
+        QString unexpected;
+        for (auto* d : w.findChildren<QFileDialog*>())
+            d->setOption(QFileDialog::DontUseNativeDialog);
+        // Answers every modal window in turn until the action is over.
+        QTimer answerer;
+        QObject::connect(&answerer, &QTimer::timeout, [&] {
+            QWidget* m = QApplication::activeModalWidget();
+            auto* box = qobject_cast<QMessageBox*>(m);
+            if (box && box->objectName() != QLatin1String("saveChangesBox")) {
+                unexpected = box->text();
+                box->done(QMessageBox::Cancel);
+            } else if (box) {
+                wasAsked = true;
+                const auto button = answer.startsWith(QLatin1String("save")) ? QMessageBox::Save
+                                    : answer == QLatin1String("discard")     ? QMessageBox::Discard
+                                                                             : QMessageBox::Cancel;
+                box->button(button)->click();
+            } else if (auto* files = qobject_cast<QFileDialog*>(m)) {
+                if (files->objectName() == QLatin1String("OpenDialog1")) {
+                    openShown = true;
+                    files->reject();
+                } else if (answer == QLatin1String("save")) {
+                    files->setDirectory(dir.path());
+                    files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                        ->setText(QFileInfo(saved).fileName());
+                    files->QDialog::accept(); // past the dialog's own checks of the folder
+                } else {
+                    files->reject();
+                }
+            }
+        });
+        answerer.start(10);
+        bool wentOn = false;
+        if (act == QLatin1String("close")) {
+            wentOn = w.close();
+        } else {
+            action(&w, act.toLatin1().constData())->trigger();
+            wentOn = act == QLatin1String("Nast1") ? openShown : !engine.isIdle();
+        }
+        answerer.stop();
+        QCOMPARE(unexpected, QString());
+        QCOMPARE(wasAsked, asked);
+        QCOMPARE(wentOn, goesOn);
+        QCOMPARE(QFile::exists(saved), answer == QLatin1String("save"));
+        QCOMPARE(store.isModified(), asked && answer != QLatin1String("save"));
     }
 
     void aboutBox() {
