@@ -58,6 +58,8 @@ private slots:
     void silentSwitch();
     void portDeliversAfterDelays();
     void survivesArbitraryBytes();
+    void writeTimeDelaysOnlyWriteAcks_data();
+    void writeTimeDelaysOnlyWriteAcks();
 };
 
 // Command bytes to the exact reply a fresh module (default options unless set) gives.
@@ -561,6 +563,26 @@ void EmuResponderTest::survivesArbitraryBytes() {
         QCOMPARE(m.reply("@M0000*"), bytes({255, '*'}));
     }
     QVERIFY(m.commandCount() > 200);
+}
+
+void EmuResponderTest::writeTimeDelaysOnlyWriteAcks_data() {
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<int>("delayMs");
+    QTest::newRow("write") << writeCmd(5, 0x5A) << 3 + 40;
+    QTest::newRow("read") << readCmd(5) << 3;
+    QTest::newRow("capacity") << QByteArray("@M0000*") << 3;
+}
+
+void EmuResponderTest::writeTimeDelaysOnlyWriteAcks() {
+    QFETCH(QByteArray, command);
+    QFETCH(int, delayMs);
+    ResponderOptions o;
+    o.latencyMs = 3;
+    o.writeMs = 40;
+    Stv2Responder m(o);
+    const QList<ReplyChunk> chunks = m.receive(command);
+    QCOMPARE(chunks.size(), 1);
+    QCOMPARE(chunks[0].delayMs, delayMs);
 }
 
 QTEST_APPLESS_MAIN(EmuResponderTest)
