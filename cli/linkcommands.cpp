@@ -369,9 +369,9 @@ CliCommands linkCommands() {
                 linkcli::readCommand),
         command("verify", "FILE", "compare data file FILE with the module (exit 1: they differ)",
                 linkcli::verifyCommand),
-        command("store", "FILE --what header|all|route=N [--only-changed BASE]",
-                "write data file FILE (or a part of it) into the module; with BASE, a data file "
-                "of what the module holds, only the bytes that differ from it",
+        command("store", "FILE --what header|all|route=N",
+                "write data file FILE (or a part of it) into the module; --only-changed BASE: "
+                "only the bytes that differ from BASE, the module's contents",
                 linkcli::storeCommand),
     };
 }

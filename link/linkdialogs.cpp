@@ -27,7 +27,7 @@ constexpr int kNoteMs = 8000;
 
 QString bytesText(int n) {
     const char* word = n == 1 ? "bajt" : (n >= 2 && n <= 4 ? "bajty" : "bajtů");
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(word));
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
 }
 
 // "zbývá 42 s", "zbývá 1:05": the rest at the pace so far; nothing before the first byte.

@@ -12,7 +12,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -32,8 +31,6 @@ struct Window {
     QLabel* LBverze1 = new QLabel(QStringLiteral("??"), &window);
     QLabel* LBcestMax1 = new QLabel(QStringLiteral("??"), &window);
     RouteGrid* Table1 = new RouteGrid(&window);
-    QPushButton* BTcancel = new QPushButton(QStringLiteral("Přerušit"), &window);
-    QStatusBar* statusBar = new QStatusBar(&window);
     StoreChoiceDialog* storeChoice = new StoreChoiceDialog(&window);
     LinkDialogs* link = nullptr;
     QTimer timer;
@@ -47,10 +44,8 @@ struct Window {
         PBar1->hide();
         LBbar1->hide();
         Table1->fill(store);
-        link = new LinkDialogs(
-            engine, store,
-            {PBar1, LBbar1, LBverze1, LBcestMax1, Table1, nullptr, BTcancel, statusBar},
-            storeChoice, &window);
+        link = new LinkDialogs(engine, store, {PBar1, LBbar1, LBverze1, LBcestMax1, Table1},
+                               storeChoice, &window);
         timer.setInterval(5);
         QObject::connect(&timer, &QTimer::timeout, [this] { link->tick(); });
         window.show();
@@ -274,8 +269,10 @@ private slots:
         QCOMPARE(d.findChild<QGroupBox*>(QStringLiteral("RGtypcest1"))->title(),
                  QStringLiteral("Data"));
         const QStringList texts{"jen konfiguraci periferií bez cest",
-                                "konfig. periferií  + všechny  cesty", "pouze vybranou cestu"};
-        for (int i = 0; i < 3; ++i) {
+                                "konfig. periferií  + všechny  cesty", "pouze vybranou cestu",
+                                "pouze změněná data"};
+        QVERIFY(!item(&d, 3)->isEnabled()); // until the module's contents are known
+        for (int i = 0; i < 4; ++i) {
             QCOMPARE(item(&d, i)->text(), texts[i]);
             QVERIFY(!item(&d, i)->isChecked());
         }
@@ -369,59 +366,6 @@ private slots:
         w.link->storeToModule();
         QCOMPARE(w.engine.linkState(), 30);
         QVERIFY(!w.PBar1->isVisible());
-    }
-
-    // After a read the fourth choice stores only what was edited since; then nothing is left.
-    void storeOnlyChanges() {
-        Window w;
-        bool availableBeforeRead = true;
-        onNextModal([&](QWidget* d) {
-            availableBeforeRead = item(static_cast<StoreChoiceDialog*>(d), 3)->isEnabled();
-            button(d, "Button2")->click();
-        });
-        w.link->storeToModule();
-        QVERIFY(!availableBeforeRead);
-        w.link->readFromModule();
-        QVERIFY(w.fastForward());
-        w.store.image[image::blockAddress(3) + 4] ^= 0x21;
-        answerStoreDialog(3, "Button1");
-        w.link->storeToModule();
-        QVERIFY(w.fastForward());
-        const auto sent = w.module.sentWithLetter('W');
-        QCOMPARE(sent.size(), 1);
-        QCOMPARE(FakeModule::addressOf(sent[0]), image::blockAddress(3) + 4);
-        QVERIFY(w.statusBar->currentMessage().startsWith(
-            QStringLiteral("Uloženo do modulu: 1 bajt, ")));
-
-        answerStoreDialog(3, "Button1");
-        auto box = std::make_shared<SeenBox>();
-        onNextMessageBox(box);
-        w.link->storeToModule();
-        QCOMPARE(box->text, QStringLiteral("Data v modulu se neliší, není co ukládat."));
-        QCOMPARE(w.module.sentWithLetter('W').size(), 1);
-    }
-
-    void escapeCancelsStore() {
-        Window w;
-        w.timer.stop();
-        answerStoreDialog(1, "Button1");
-        w.link->storeToModule();
-        for (int i = 0; i < 30; ++i)
-            w.link->tick();
-        QVERIFY(w.BTcancel->isVisible());
-        const int written = w.engine.transferDone();
-        auto box = answerNextBox(QMessageBox::Ok);
-        // The offscreen platform leaves the closed store dialog active.
-        QApplication::setActiveWindow(&w.window);
-        QTest::keyClick(&w.window, Qt::Key_Escape);
-        QVERIFY(w.engine.isIdle());
-        QVERIFY(!w.BTcancel->isVisible());
-        QVERIFY(QTest::qWaitFor([&] { return !box->text.isEmpty(); }, 2000));
-        QCOMPARE(box->title, QStringLiteral("Information"));
-        QCOMPARE(box->text, QStringLiteral("Ukládání přerušeno. Do modulu se zapsalo %1 z 2243 "
-                                           "bajtů, data v modulu jsou nyní zapsána jen zčásti. "
-                                           "Uložte data do modulu znovu.")
-                                .arg(written));
     }
 };
 

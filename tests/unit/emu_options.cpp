@@ -27,7 +27,7 @@ QString summary(const EmuOptions& o) {
     const FaultOptions& f = o.responder.faults;
     return QStringLiteral("v=%1 r=%2 cap=%3 lat=%4 pace=%5 seed=%6 drop=%7 late=%8 split=%9 "
                           "corrupt=%10 latems=%11 splitms=%12 silent=%13 link=%14 load=%15 "
-                          "save=%16 log=%17 quiet=%18 anim=%19 animms=%20 help=%21 writems=%22")
+                          "save=%16 log=%17 quiet=%18 anim=%19 animms=%20 help=%21")
         .arg(o.responder.version, 2, 16, QLatin1Char('0'))
         .arg(o.responder.revision ? QString(QLatin1Char(o.responder.revision)) : "-")
         .arg(o.responder.capacity)
@@ -45,13 +45,12 @@ QString summary(const EmuOptions& o) {
         .arg(o.quiet)
         .arg(o.animate)
         .arg(o.animateMs)
-        .arg(o.help)
-        .arg(o.responder.writeMs);
+        .arg(o.help);
 }
 
 const QString kDefaults = "v=30 r=- cap=90 lat=0 pace=1 seed=1 drop=0 late=0 split=0 corrupt=0 "
                           "latems=200 splitms=10 silent=-1 link= load= save= log= quiet=0 "
-                          "anim=0 animms=400 help=0 writems=0";
+                          "anim=0 animms=400 help=0";
 
 QString with(const QString& changes) {
     QString s = kDefaults;
@@ -77,7 +76,6 @@ void EmuOptionsTest::accepted_data() {
     QTest::newRow("capacity bounds") << QStringList{"--capacity", "0"} << with("cap=0");
     QTest::newRow("capacity 255") << QStringList{"--capacity=255"} << with("cap=255");
     QTest::newRow("timing") << QStringList{"--latency", "5", "--no-pacing"} << with("lat=5 pace=0");
-    QTest::newRow("write time") << QStringList{"--write-ms=12"} << with("writems=12");
     QTest::newRow("faults") << QStringList{"--seed",     "99", "--drop",         "0.1",
                                            "--late",     "5%", "--split",        "1",
                                            "--corrupt",  "0",  "--late-ms",      "80",
@@ -126,7 +124,6 @@ void EmuOptionsTest::refused_data() {
     QTest::newRow("empty link") << QStringList{"--link="} << "--link";
     QTest::newRow("flag with value") << QStringList{"--no-pacing=1"} << "--no-pacing";
     QTest::newRow("animate too fast") << QStringList{"--animate-ms", "1"} << "1";
-    QTest::newRow("write time negative") << QStringList{"--write-ms", "-1"} << "-1";
 }
 
 void EmuOptionsTest::refused() {

@@ -3,83 +3,45 @@
 #include "link/transfers.h"
 #include "support/fakemodule.h"
 
+#include <QSignalSpy>
 #include <QtTest>
-
-namespace {
-QList<int> toList(const std::vector<std::uint32_t>& v) {
-    return QList<int>(v.begin(), v.end());
-}
-QList<int> route3() {
-    return toList(transfers::routeAddresses(3));
-}
-} // namespace
 
 class ModuleContentsTest : public QObject {
     Q_OBJECT
+    static QList<int> toList(const std::vector<std::uint32_t>& v) { return {v.begin(), v.end()}; }
 private slots:
-    // What a store of only the changed bytes sends, from what is known of the module.
+    // What a store of only the changed bytes sends after the steps, with the image starting
+    // equal to a 20-route module and then edited: nothing when the module's contents are unknown.
     void changeList_data() {
-        QTest::addColumn<int>("knownUpTo"); // the module's bytes 1..knownUpTo are known
-        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QList<int>>("edit"); // bytes changed after the steps
         QTest::addColumn<bool>("listed");
         QTest::addColumn<QList<int>>("sent");
-        QTest::newRow("header only") << 2243 << "header" << true << QList<int>{5};
-        QTest::newRow("one route, in increasing order") << 2243 << "route 3" << true << route3();
-        QTest::newRow("all") << 2243 << "all" << true << toList(transfers::allAddresses(90));
-        QTest::newRow("none") << 2243 << "" << true << QList<int>{};
-        QTest::newRow("unknown contents") << 0 << "header" << false << QList<int>{};
-        QTest::newRow("only 20 routes known") << 703 << "header" << false << QList<int>{};
-    }
-    void changeList() {
-        QFETCH(int, knownUpTo);
-        QFETCH(QString, edit);
-        QFETCH(bool, listed);
-        QFETCH(QList<int>, sent);
-        Image image{};
-        for (std::size_t a = 0; a < image.size(); ++a)
-            image[a] = static_cast<std::uint8_t>(a * 13 + 1);
-        ModuleContents module;
-        module.learn(image, 1, knownUpTo);
-        if (edit == QLatin1String("header"))
-            image[5] ^= 0x10;
-        for (std::uint32_t a : transfers::routeAddresses(3))
-            if (edit == QLatin1String("route 3"))
-                image[a] = static_cast<std::uint8_t>(~image[a]);
-        for (int a = 1; edit == QLatin1String("all") && a <= 2243; ++a)
-            image[a] = static_cast<std::uint8_t>(image[a] + 1);
-        const auto list = module.changedAddresses(image, transfers::allAddresses(90));
-        QCOMPARE(list.has_value(), listed);
-        if (list)
-            QCOMPARE(toList(*list), sent);
-    }
-
-    // What the engine's transfers teach about the module, and what makes it forget. The image
-    // starts equal to the module; after the steps its byte 7 is changed, and `sent` is what a
-    // store of the changes would then send.
-    void learnsFromTransfers_data() {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<bool>("known");
-        QTest::addColumn<QList<int>>("sent");
-        QTest::newRow("read") << QStringList{"read"} << true << QList<int>{7};
-        QTest::newRow("verify tells the module's differing bytes")
-            << QStringList{"edit 9", "verify"} << true << QList<int>{7, 9};
+        const QStringList read{"read"};
+        const QList<int> route = toList(transfers::routeAddresses(3));
+        const QList<int> all = toList(transfers::allAddresses(20));
+        const QList<int> header{7};
+        QTest::newRow("header only") << read << header << true << header;
+        QTest::newRow("one route, in increasing order") << read << route << true << route;
+        QTest::newRow("all") << read << all << true << all;
+        QTest::newRow("none") << read << QList<int>{} << true << QList<int>{};
+        QTest::newRow("unknown contents") << QStringList{} << header << false << QList<int>{};
+        QTest::newRow("verify tells the module's bytes")
+            << QStringList{"edit 9", "verify"} << header << true << QList<int>{7, 9};
         QTest::newRow("store after read")
-            << QStringList{"read", "edit 9", "store header"} << true << QList<int>{7};
-        QTest::newRow("store without read knows only its bytes")
-            << QStringList{"store header"} << false << QList<int>{};
-        QTest::newRow("failed store forgets")
-            << QStringList{"read", "silent", "store header"} << false << QList<int>{};
+            << QStringList{"read", "edit 9", "store"} << header << true << QList<int>{7};
+        QTest::newRow("store alone knows only its bytes")
+            << QStringList{"store"} << header << false << QList<int>{};
         QTest::newRow("cancelled read forgets")
-            << QStringList{"read", "cancel read"} << false << QList<int>{};
-        QTest::newRow("same identify answer keeps")
-            << QStringList{"identify", "read", "identify"} << true << QList<int>{7};
+            << QStringList{"read", "cancel"} << header << false << QList<int>{};
         QTest::newRow("other identify answer forgets")
-            << QStringList{"identify", "read", "other firmware", "identify"} << false
+            << QStringList{"identify", "read", "other", "identify"} << header << false
             << QList<int>{};
     }
-    void learnsFromTransfers() {
+    void changeList() {
         QFETCH(QStringList, steps);
-        QFETCH(bool, known);
+        QFETCH(QList<int>, edit);
+        QFETCH(bool, listed);
         QFETCH(QList<int>, sent);
         ResponderOptions twenty;
         twenty.capacity = 20;
@@ -88,44 +50,82 @@ private slots:
         for (int a = 1; a < 3004; ++a)
             fake.responder().setMemoryAt(a, static_cast<std::uint8_t>(a * 3));
         ConfigStore store;
-        store.image = fake.responder().image(); // the file the module was last stored from
+        store.image = fake.responder().image();
         LinkEngine engine(store, fake);
         QObject::connect(&engine, &LinkEngine::message,
                          [&engine](LinkEngine::Message m) { engine.messageClosed(m); });
         ModuleContents module;
         module.follow(engine, store);
-        const auto run = [&](bool started) {
-            QVERIFY(started);
-            for (int i = 0; i < 5000 && !engine.isIdle(); ++i)
-                engine.tick();
-        };
         for (const QString& step : steps) {
-            if (step == QLatin1String("read"))
-                run(engine.startRead());
-            else if (step == QLatin1String("verify"))
-                run(engine.startVerify());
-            else if (step == QLatin1String("store header"))
-                run(engine.startStore(transfers::headerAddresses()));
-            else if (step == QLatin1String("identify"))
-                run(engine.startIdentify());
-            else if (step == QLatin1String("silent"))
-                fake.setSilent(true);
-            else if (step == QLatin1String("other firmware"))
-                fake.replyWith(FakeModule::Commands('G'), "S1*");
-            else if (step.startsWith(QLatin1String("edit ")))
-                store.image[step.mid(5).toUInt()] ^= 0x40;
-            else if (step == QLatin1String("cancel read")) {
-                QVERIFY(engine.startRead());
-                for (int i = 0; i < 20; ++i)
-                    engine.tick();
-                QVERIFY(engine.cancelTransfer());
+            if (step == "other" || step == "edit 9") {
+                if (step == "other")
+                    fake.replyWith(FakeModule::Commands('G'), "S1*"); // firmware 3.1
+                store.image[9] ^= step == "edit 9" ? 0x40 : 0;
+                continue;
             }
+            QVERIFY(step == "verify"     ? engine.startVerify()
+                    : step == "store"    ? engine.startStore(transfers::headerAddresses())
+                    : step == "identify" ? engine.startIdentify()
+                                         : engine.startRead());
+            for (int i = 0; i < (step == "cancel" ? 20 : 5000) && !engine.isIdle(); ++i)
+                engine.tick();
+            if (step == "cancel")
+                QVERIFY(engine.cancelTransfer());
         }
-        store.image[7] ^= 0x01;
+        for (int a : edit)
+            store.image[a] = static_cast<std::uint8_t>(~store.image[a]);
         const auto list = module.changedAddresses(store.image, transfers::allAddresses(20));
-        QCOMPARE(list.has_value(), known);
+        QCOMPARE(list.has_value(), listed);
         if (list)
             QCOMPARE(toList(*list), sent);
+    }
+
+    // "Přerušit" at any point of a transfer: the link is idle and quiet at once, no box follows,
+    // a read or verify leaves the image as it was, and a store has written what it reports.
+    void cancel_data() {
+        QTest::addColumn<LinkEngine::Transfer>("transfer");
+        QTest::addColumn<int>("after"); // bytes confirmed before the cancel; -1: no capacity yet
+        QTest::newRow("read before the capacity reply") << LinkEngine::Transfer::Read << -1;
+        QTest::newRow("read") << LinkEngine::Transfer::Read << 100;
+        QTest::newRow("verify") << LinkEngine::Transfer::Verify << 100;
+        QTest::newRow("store at once") << LinkEngine::Transfer::Store << 0;
+        QTest::newRow("store") << LinkEngine::Transfer::Store << 100;
+    }
+    void cancel() {
+        QFETCH(LinkEngine::Transfer, transfer);
+        QFETCH(int, after);
+        FakeModule fake;
+        fake.open(1);
+        ConfigStore store;
+        for (int a = 1; a < 3004; ++a) {
+            fake.responder().setMemoryAt(a, static_cast<std::uint8_t>(a * 5 + 1));
+            store.image[a] = static_cast<std::uint8_t>(a);
+        }
+        const Image before = store.image;
+        LinkEngine engine(store, fake);
+        QSignalSpy messages(&engine, &LinkEngine::message);
+        QSignalSpy cancelled(&engine, &LinkEngine::transferCancelled);
+        QVERIFY(transfer == LinkEngine::Transfer::Read ? engine.startRead()
+                : transfer == LinkEngine::Transfer::Verify
+                    ? engine.startVerify()
+                    : engine.startStore(transfers::allAddresses(90)));
+        for (int i = 0; i < 5000 && (i == 0 || engine.transferDone() < after); ++i)
+            engine.tick();
+        QVERIFY(engine.cancelTransfer() && engine.isIdle() && !engine.progressVisible());
+        fake.clearSent();
+        for (int i = 0; i < 20; ++i)
+            engine.tick();
+        QVERIFY(fake.sent().isEmpty() && messages.isEmpty());
+        const int done = std::max(after, 0);
+        QCOMPARE(cancelled.takeFirst(), (QVariantList{QVariant::fromValue(transfer), done}));
+        // A store: the confirmed bytes, and at most the one whose confirmation was on its way.
+        int written = 0;
+        for (int a = 1; a < 3004; ++a)
+            written += fake.responder().memoryAt(a) == store.image[a];
+        if (transfer != LinkEngine::Transfer::Store)
+            QVERIFY(store.image == before);
+        else
+            QVERIFY2(written == done || written == done + 1, qPrintable(QString::number(written)));
     }
 };
 
