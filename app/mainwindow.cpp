@@ -25,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -88,6 +89,13 @@ void MainWindow::buildControls() {
     m_progressBar->hide();
     m_progressLabel = widgets::label(QStringLiteral("LBbar1"), t::kTransferring, central);
     m_progressLabel->hide();
+    // Beside the bar, only while a transfer runs; everything documented stays where it is.
+    m_timeLeftLabel = widgets::label(QStringLiteral("LBtimeLeft"), QString(), central);
+    m_timeLeftLabel->hide();
+    m_cancelButton = new QPushButton(t::kCancelTransfer, central);
+    m_cancelButton->setObjectName(QStringLiteral("BTcancel"));
+    m_cancelButton->setToolTip(t::kCancelTransferTip);
+    m_cancelButton->hide();
 
     auto* status = new QHBoxLayout;
     status->addWidget(m_capacityLabel);
@@ -98,12 +106,16 @@ void MainWindow::buildControls() {
     status->addSpacing(16);
     status->addWidget(m_progressLabel);
     status->addWidget(m_progressBar, 1);
+    status->addWidget(m_timeLeftLabel);
+    status->addWidget(m_cancelButton);
     status->addStretch();
     auto* column = new QVBoxLayout(central);
     column->addWidget(m_grid, 1);
     column->addWidget(m_hint);
     column->addLayout(status);
     setCentralWidget(central);
+    // Notes after a transfer; made now so that it never pushes the window's controls later.
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     resize(800, 560);
 
     // The link's clock runs from the moment the window exists, before the port is opened.
@@ -224,10 +236,10 @@ void MainWindow::createDialogs() {
     m_copyRouteDialog = new CopyRouteDialog(this);
     m_simulationWindow = new SimulationWindow(m_engine, m_settings, this);
     m_moduleTestWindow = new ModuleTestWindow(m_engine, m_settings, this);
-    m_link =
-        new LinkDialogs(m_engine, m_store,
-                        {m_progressBar, m_progressLabel, m_versionLabel, m_capacityLabel, m_grid},
-                        m_storeChoiceDialog, this);
+    m_link = new LinkDialogs(m_engine, m_store,
+                             {m_progressBar, m_progressLabel, m_versionLabel, m_capacityLabel,
+                              m_grid, m_timeLeftLabel, m_cancelButton, statusBar()},
+                             m_storeChoiceDialog, this);
 }
 
 void MainWindow::openPort() {
@@ -313,6 +325,7 @@ void MainWindow::choosePort() {
     m_settings.portNumber = m_portDialog->portNumber();
     if (!m_portDialog->chosenDevice().isEmpty())
         savePortMapping(m_settings.portNumber, m_portDialog->chosenDevice(), m_settingsPath);
+    m_link->portChanged();
     m_port.close();
     openPort();
 }

@@ -76,6 +76,8 @@ private:
     QPushButton* m_testButton = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QLabel* m_progressLabel = nullptr;
+    QLabel* m_timeLeftLabel = nullptr;
+    QPushButton* m_cancelButton = nullptr;
     QTimer* m_timer = nullptr;
     QFileDialog* m_openDialog = nullptr;
     QFileDialog* m_saveDialog = nullptr;

@@ -11,6 +11,8 @@ inline const QString kHint = QStringLiteral("Klikněte  na vybraný řádek pro 
 inline const QString kUnknown = QStringLiteral("??");
 inline const QString kTestComm = QStringLiteral("Test comm");
 inline const QString kTransferring = QStringLiteral("přenos dat");
+inline const QString kCancelTransfer = QStringLiteral("Přerušit");
+inline const QString kCancelTransferTip = QStringLiteral("Přerušit přenos dat (Esc)");
 
 inline const QString kFileMenu = QStringLiteral("Soubor       ");
 inline const QString kLoadFile = QStringLiteral("Načíst data");

@@ -1,10 +1,13 @@
 #include "cli/linkcommands.h"
 
+#include "cli/stopsignals.h"
+
 #include "data/configstore.h"
 #include "data/datafile.h"
 #include "data/hex.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
+#include "link/modulecontents.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
 #include "settings/appsettings.h"
@@ -22,6 +25,7 @@ struct Options {
     QString port; // empty: COMserial of the settings file
     int tick = 0; // 0: timerCOM of the settings file
     QString what; // store only
+    QString base; // store only: data file of what the module holds (--only-changed)
     QStringList positional;
 };
 
@@ -53,6 +57,8 @@ QString parseOptions(const QStringList& args, bool allowWhat, Options& o) {
                 return QStringLiteral("--tick takes milliseconds, 1..10000");
         } else if (name == QLatin1String("--what") && allowWhat) {
             o.what = value;
+        } else if (name == QLatin1String("--only-changed") && allowWhat) {
+            o.base = value;
         } else {
             return QStringLiteral("unknown option %1").arg(name);
         }
@@ -92,7 +98,8 @@ bool stderrIsTerminal() {
 class Session {
 public:
     Session(ConfigStore& store, QTextStream& err)
-        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port), m_runner(m_engine) {
+        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port), m_runner(m_engine),
+          m_stop([this] { m_runner.cancel(); }) {
         if (stderrIsTerminal())
             QObject::connect(&m_engine, &LinkEngine::progressChanged,
                              [this](int p) { drawProgress(p); });
@@ -120,6 +127,12 @@ public:
     }
 
     LinkEngine& engine() { return m_engine; }
+    // Ctrl-C or SIGTERM came: the link has gone quiet, nothing more is to be sent or saved.
+    bool stopped() const { return m_stop.signalNumber() != 0; }
+    int stoppedExit() {
+        m_err << "stavnikctl: stopped\n";
+        return m_stop.exitCode();
+    }
     const QList<LinkEngine::Message>& messages() const { return m_runner.messages(); }
     bool transferOk() const { return m_runner.transferOk(); }
 
@@ -146,6 +159,7 @@ private:
     SerialBytePort m_port;
     LinkEngine m_engine;
     LinkRunner m_runner;
+    StopSignals m_stop;
     bool m_barDrawn = false;
 };
 
@@ -204,6 +218,8 @@ int identifyCommand(const QStringList& operands, QTextStream& out, QTextStream& 
     if (!s.open(*o))
         return kFailed;
     s.run([](LinkEngine& e) { return e.startIdentify(); });
+    if (s.stopped())
+        return s.stoppedExit();
     reportErrors(s, err);
     out << s.engine().versionText() << '\n' << s.engine().capacityText() << '\n';
     if (s.engine().versionText() == QLatin1String("??") ||
@@ -224,6 +240,9 @@ int readCommand(const QStringList& operands, QTextStream&, QTextStream& err) {
     if (!s.open(*o))
         return kFailed;
     s.run([](LinkEngine& e) { return e.startRead(); });
+    // A stopped read leaves the output file alone, whether it exists or not.
+    if (s.stopped())
+        return s.stoppedExit();
     reportErrors(s, err);
     if (!s.transferOk())
         return kFailed;
@@ -247,6 +266,8 @@ int verifyCommand(const QStringList& operands, QTextStream& out, QTextStream& er
     if (!s.open(*o))
         return kFailed;
     s.run([](LinkEngine& e) { return e.startVerify(); });
+    if (s.stopped())
+        return s.stoppedExit();
     reportErrors(s, err);
     if (!s.transferOk())
         return kFailed;
@@ -260,9 +281,9 @@ int verifyCommand(const QStringList& operands, QTextStream& out, QTextStream& er
     return equal ? kOk : kDifferent;
 }
 
-int storeCommand(const QStringList& operands, QTextStream&, QTextStream& err) {
-    const char* line =
-        "stavnikctl store FILE --what header|all|route=N [--port N|DEVICE] [--tick MS]";
+int storeCommand(const QStringList& operands, QTextStream& out, QTextStream& err) {
+    const char* line = "stavnikctl store FILE --what header|all|route=N [--only-changed BASE] "
+                       "[--port N|DEVICE] [--tick MS]";
     const auto o = commandLine(operands, 1, true, line, err);
     if (!o)
         return exitcode::kUsage;
@@ -277,6 +298,16 @@ int storeCommand(const QStringList& operands, QTextStream&, QTextStream& err) {
     ConfigStore store;
     if (!loadData(o->positional.first(), store, err))
         return kFailed;
+    // BASE stands for the module's memory in the same form as FILE (a data file, zero beyond
+    // its last route), so the two compare byte for byte over any list.
+    std::optional<ModuleContents> module;
+    if (!o->base.isEmpty()) {
+        ConfigStore base;
+        if (!loadData(o->base, base, err))
+            return kFailed;
+        module.emplace();
+        module->learn(base.image, 0, image::kSize - 1);
+    }
     Session s(store, err);
     if (!s.open(*o))
         return kFailed;
@@ -287,6 +318,8 @@ int storeCommand(const QStringList& operands, QTextStream&, QTextStream& err) {
         bool answered = false;
         for (int attempt = 0; attempt < 3 && !answered; ++attempt) {
             s.run([](LinkEngine& e) { return e.startCapacityQuery(); });
+            if (s.stopped())
+                return s.stoppedExit();
             answered = s.engine().capacityText() != QLatin1String("??");
         }
         list = answered ? transfers::storeAddresses(transfers::Everything, 1, store.routeCapacity)
@@ -296,7 +329,20 @@ int storeCommand(const QStringList& operands, QTextStream&, QTextStream& err) {
             return kFailed;
         }
     }
+    if (module) {
+        list = module->changedAddresses(store.image, *list);
+        if (list->empty()) {
+            out << transfers::kNothingToStoreText << '\n';
+            return kOk;
+        }
+    }
+    const auto total = list->size();
     s.run([&list](LinkEngine& e) { return e.startStore(*list); });
+    if (s.stopped()) {
+        err << "stavnikctl: " << s.engine().transferDone() << " of " << total
+            << " bytes written, the module is now partly written\n";
+        return s.stoppedExit();
+    }
     reportErrors(s, err);
     return s.transferOk() ? kOk : kFailed;
 }
@@ -324,6 +370,8 @@ CliCommands linkCommands() {
         command("verify", "FILE", "compare data file FILE with the module (exit 1: they differ)",
                 linkcli::verifyCommand),
         command("store", "FILE --what header|all|route=N",
-                "write data file FILE (or a part of it) into the module", linkcli::storeCommand),
+                "write data file FILE (or a part of it) into the module; --only-changed BASE: "
+                "only the bytes that differ from BASE, the module's contents",
+                linkcli::storeCommand),
     };
 }

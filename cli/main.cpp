@@ -42,7 +42,8 @@ void printHelp(QTextStream& out, const CliCommands& commands) {
             << c.summary << '\n';
     out << "\nExit status: 0 done, 2 wrong command line. convert and show exit 1 when a file\n"
            "cannot be loaded or saved; the module commands exit 1 when verify finds differences\n"
-           "and 2 when the transfer fails.\n";
+           "and 2 when the transfer fails; 130 (Ctrl-C) or 143 (SIGTERM) when stopped, with\n"
+           "the link quiet and no file written.\n";
 }
 
 bool isHelp(const QString& arg) {

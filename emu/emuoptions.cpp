@@ -80,6 +80,8 @@ EmuOptionsResult parseEmuOptions(const QStringList& args) {
          [&](const QString& v) { return parseInt(v, 0, 255, o.responder.capacity); }},
         {QStringLiteral("--latency"),
          [&](const QString& v) { return parseInt(v, 0, 60000, o.responder.latencyMs); }},
+        {QStringLiteral("--write-ms"),
+         [&](const QString& v) { return parseInt(v, 0, 60000, o.responder.writeMs); }},
         {QStringLiteral("--seed"),
          [&](const QString& v) {
              bool ok = false;
@@ -176,6 +178,8 @@ QString emuHelpText() {
         "\n"
         "Timing:\n"
         "  --latency MS        wait MS milliseconds before every reply (default 0)\n"
+        "  --write-ms MS       time to store one written byte: the acknowledgement of a write\n"
+        "                      comes MS milliseconds later still (default 0)\n"
         "  --no-pacing         deliver bytes at once; by default every byte takes its 9600-baud\n"
         "                      time of 1.04 ms, both the received command and the reply\n"
         "\n"

@@ -336,7 +336,9 @@ void Stv2Responder::handleCommand(const QByteArray& cmd, QList<ReplyChunk>& out)
             return;
         }
         setMemoryAt(address, b(4));
-        answer("Y*", tag + QStringLiteral("W %1 := %2").arg(where, hex2(b(4))), out);
+        // The memory takes its time to store the byte before the module confirms it.
+        answer("Y*", tag + QStringLiteral("W %1 := %2").arg(where, hex2(b(4))), out,
+               m_options.writeMs);
         return;
     }
     case 'S':
@@ -441,7 +443,8 @@ void Stv2Responder::handleFrame(const QByteArray& frame, QList<ReplyChunk>& out)
            out);
 }
 
-void Stv2Responder::answer(QByteArray bytes, QString line, QList<ReplyChunk>& out) {
+void Stv2Responder::answer(QByteArray bytes, QString line, QList<ReplyChunk>& out,
+                           int extraDelayMs) {
     if (isSilent()) {
         addLog(line + QStringLiteral(" [silent]"));
         return;
@@ -468,7 +471,7 @@ void Stv2Responder::answer(QByteArray bytes, QString line, QList<ReplyChunk>& ou
                     .arg(pos)
                     .arg(hex2(before), hex2(static_cast<u8>(bytes[pos])));
     }
-    int delay = m_options.latencyMs;
+    int delay = m_options.latencyMs + extraDelayMs;
     if (late) {
         delay += f.lateMs;
         line += QStringLiteral(" [late %1 ms]").arg(delay);

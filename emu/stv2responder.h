@@ -40,6 +40,7 @@ struct ResponderOptions {
     char revision = 0;           // 0: short identify reply "S", version, "*"
     int capacity = 90;           // route count the module reports, 0..255
     int latencyMs = 0;           // every reply waits this long after its command
+    int writeMs = 0;             // a write byte's acknowledgement waits this much longer
     FaultOptions faults;
 };
 
@@ -123,7 +124,7 @@ public:
 private:
     void handleCommand(const QByteArray& cmd, QList<ReplyChunk>& out);
     void handleFrame(const QByteArray& frame, QList<ReplyChunk>& out);
-    void answer(QByteArray bytes, QString line, QList<ReplyChunk>& out);
+    void answer(QByteArray bytes, QString line, QList<ReplyChunk>& out, int extraDelayMs = 0);
     void addLog(const QString& line);
     void flushIgnored();
     std::uint64_t nextRandom();

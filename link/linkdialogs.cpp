@@ -7,8 +7,41 @@
 #include "widgets/messageboxes.h"
 
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+
+namespace {
+const QString kStoreCancelled =
+    QStringLiteral("Ukládání přerušeno. Do modulu se zapsalo %1 z %2 bajtů, data v modulu jsou "
+                   "nyní zapsána jen zčásti. Uložte data do modulu znovu.");
+const QString kReadCancelled = QStringLiteral("Čtení přerušeno, data se nezměnila.");
+const QString kVerifyCancelled = QStringLiteral("Ověřování přerušeno.");
+const QString kReadDone = QStringLiteral("Načteno z modulu: %1, %2 s");
+const QString kVerifyDone = QStringLiteral("Ověřeno s modulem: %1, %2 s");
+const QString kStoreDone = QStringLiteral("Uloženo do modulu: %1, %2 s");
+constexpr int kNoteMs = 8000;
+
+QString bytesText(int n) {
+    const char* word = n == 1 ? "bajt" : (n >= 2 && n <= 4 ? "bajty" : "bajtů");
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
+}
+
+// "zbývá 42 s", "zbývá 1:05": the rest at the pace so far; nothing before the first byte.
+QString timeLeftText(int done, int total, qint64 elapsedMs) {
+    if (done < 1 || total <= done)
+        return QString();
+    const qint64 seconds = (elapsedMs * (total - done) / done + 999) / 1000;
+    if (seconds < 60)
+        return QStringLiteral("zbývá %1 s").arg(seconds);
+    return QStringLiteral("zbývá %1:%2")
+        .arg(seconds / 60)
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+} // namespace
 
 LinkDialogs::LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& widgets,
                          StoreChoiceDialog* storeChoice, QWidget* window)
@@ -26,12 +59,25 @@ LinkDialogs::LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& 
     connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.capacityLabel, &QLabel::setText);
     connect(&m_engine, &LinkEngine::decoded, this, [this] { m_w.grid->fill(m_store); });
     connect(&m_engine, &LinkEngine::message, this, &LinkDialogs::queueMessage);
+    connect(&m_engine, &LinkEngine::transferStarted, this, &LinkDialogs::transferStarted);
+    connect(&m_engine, &LinkEngine::transferFinished, this, &LinkDialogs::transferFinished);
+    connect(&m_engine, &LinkEngine::transferCancelled, this, &LinkDialogs::transferCancelled);
+    if (m_w.cancelButton) {
+        connect(m_w.cancelButton, &QPushButton::clicked, this, &LinkDialogs::cancelTransfer);
+        // Esc as well, live only while the button is shown. Not the button's own shortcut:
+        // that animates a click and cancels 100 ms later, bytes after the user asked to stop.
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_w.cancelButton);
+        connect(escape, &QShortcut::activated, this, &LinkDialogs::cancelTransfer);
+    }
+    m_contents.follow(m_engine, m_store);
+    showTransferControls();
 }
 
 void LinkDialogs::tick() {
     // LBbar1 follows PBar1 at the next tick, not at once.
     m_w.progressLabel->setVisible(m_engine.progressVisible());
     m_engine.tick();
+    showTransferControls();
 }
 
 void LinkDialogs::testComm() {
@@ -48,16 +94,86 @@ void LinkDialogs::verifyWithModule() {
 
 void LinkDialogs::storeToModule() {
     const int route = m_w.grid->selectedRoute();
+    const auto everything =
+        transfers::storeAddresses(transfers::Everything, route, m_store.routeCapacity);
+    m_storeChoice->setChangedOnlyAvailable(everything && m_contents.knows(*everything));
     if (m_storeChoice->exec() != QDialog::Accepted || !m_engine.isIdle())
         return;
-    const auto addresses =
+    auto addresses =
         transfers::storeAddresses(m_storeChoice->choice(), route, m_store.routeCapacity);
+    if (m_storeChoice->choice() == transfers::ChangedOnly && everything)
+        addresses = m_contents.changedAddresses(m_store.image, *everything);
     if (!addresses) {
         // A capacity outside what a whole store may use: nothing is sent.
         warningBox(m_window, LinkEngine::messageText(LinkEngine::Message::WriteError));
         return;
     }
+    if (addresses->empty()) {
+        informationBox(m_window, transfers::kNothingToStoreText);
+        return;
+    }
+    m_storeSize = static_cast<int>(addresses->size());
     m_engine.startStore(*addresses);
+}
+
+void LinkDialogs::cancelTransfer() {
+    m_engine.cancelTransfer();
+}
+
+void LinkDialogs::portChanged() {
+    m_contents.forget();
+}
+
+void LinkDialogs::transferStarted() {
+    m_clock.start();
+    if (m_w.timeLeftLabel)
+        m_w.timeLeftLabel->clear();
+    showTransferControls();
+}
+
+void LinkDialogs::showTransferControls() {
+    const bool running = m_engine.transferRunning();
+    if (m_w.cancelButton)
+        m_w.cancelButton->setVisible(running);
+    if (!m_w.timeLeftLabel)
+        return;
+    m_w.timeLeftLabel->setVisible(running);
+    if (!running)
+        return;
+    const bool store = m_engine.linkState() >= LinkEngine::WriteSend;
+    const int total = store ? m_storeSize : transfers::lastConfigAddress(m_store.routeCapacity);
+    m_w.timeLeftLabel->setText(timeLeftText(m_engine.transferDone(), total, m_clock.elapsed()));
+}
+
+void LinkDialogs::transferFinished(LinkEngine::Transfer transfer, bool ok) {
+    showTransferControls();
+    if (!ok)
+        return;
+    const QString& text = transfer == LinkEngine::Transfer::Read     ? kReadDone
+                          : transfer == LinkEngine::Transfer::Verify ? kVerifyDone
+                                                                     : kStoreDone;
+    const QString seconds = QLocale(QLocale::Czech).toString(m_clock.elapsed() / 1000.0, 'f', 1);
+    note(text.arg(bytesText(m_engine.transferDone()), seconds));
+}
+
+void LinkDialogs::transferCancelled(LinkEngine::Transfer transfer, int bytesDone) {
+    if (transfer == LinkEngine::Transfer::Read) {
+        note(kReadCancelled);
+        return;
+    }
+    if (transfer == LinkEngine::Transfer::Verify) {
+        note(kVerifyCancelled);
+        return;
+    }
+    // The box comes after the handler that cancelled has returned, like every other box.
+    const QString text = kStoreCancelled.arg(bytesDone).arg(m_storeSize);
+    QMetaObject::invokeMethod(
+        this, [this, text] { informationBox(m_window, text); }, Qt::QueuedConnection);
+}
+
+void LinkDialogs::note(const QString& text) {
+    if (m_w.statusBar)
+        m_w.statusBar->showMessage(text, kNoteMs);
 }
 
 void LinkDialogs::queueMessage(LinkEngine::Message message) {

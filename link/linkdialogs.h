@@ -2,12 +2,16 @@
 
 #include "data/configstore.h"
 #include "link/linkengine.h"
+#include "link/modulecontents.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
+class QStatusBar;
 class QWidget;
 class RouteGrid;
 class StoreChoiceDialog;
@@ -29,6 +33,12 @@ public:
         QLabel* versionLabel = nullptr;
         QLabel* capacityLabel = nullptr;
         RouteGrid* grid = nullptr;
+        // Optional: shown only while a transfer runs (the time left, "Přerušit", which Esc
+        // presses too).
+        QLabel* timeLeftLabel = nullptr;
+        QPushButton* cancelButton = nullptr;
+        // Optional: where a finished transfer leaves its short note.
+        QStatusBar* statusBar = nullptr;
     };
 
     // `window` parents the message boxes; all pointers must outlive this object.
@@ -40,11 +50,20 @@ public:
     void readFromModule();
     void verifyWithModule();
     void storeToModule();
+    // "Přerušit" or Esc while a read, verify or store runs.
+    void cancelTransfer();
+    // The serial port was changed: another module may be on the line now.
+    void portChanged();
 
     // One line per differing byte, for the verify box's detailed text.
     static QString differencesText(const std::vector<LinkEngine::ByteDifference>& differences);
 
 private:
+    void transferStarted();
+    void transferFinished(LinkEngine::Transfer transfer, bool ok);
+    void transferCancelled(LinkEngine::Transfer transfer, int bytesDone);
+    void showTransferControls();
+    void note(const QString& text);
     void queueMessage(LinkEngine::Message message);
     void showPending();
     void showBox(LinkEngine::Message message);
@@ -56,4 +75,7 @@ private:
     QWidget* m_window;
     QList<LinkEngine::Message> m_pending;
     bool m_showQueued = false;
+    ModuleContents m_contents;
+    QElapsedTimer m_clock; // of the running transfer
+    int m_storeSize = 0;   // entries of the store's address list
 };

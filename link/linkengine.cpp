@@ -68,6 +68,7 @@ bool LinkEngine::startRead() {
         return false;
     m_transfer.startRead(m_store.image, lastConfigAddress(m_store.routeCapacity));
     m_state = CapacitySend;
+    emit transferStarted(Transfer::Read);
     return true;
 }
 
@@ -76,6 +77,7 @@ bool LinkEngine::startVerify() {
         return false;
     m_transfer.startVerify(lastConfigAddress(m_store.routeCapacity));
     m_state = CapacitySend;
+    emit transferStarted(Transfer::Verify);
     return true;
 }
 
@@ -90,6 +92,7 @@ bool LinkEngine::startStore(std::vector<std::uint32_t> addresses) {
     beginTransfer();
     m_transfer.startStore(std::move(addresses));
     m_state = WriteSend;
+    emit transferStarted(Transfer::Store);
     return true;
 }
 
@@ -349,6 +352,7 @@ void LinkEngine::sendWriteRequest() {
         return;
     }
     m_rx.clear();
+    m_writeValue = m_store.image[static_cast<std::size_t>(address)];
     send(protocol::writeByteCommand(address, m_store.image[static_cast<std::size_t>(address)]));
     m_state = WriteWait1;
 }
@@ -364,6 +368,7 @@ void LinkEngine::tickWrite() {
 }
 
 void LinkEngine::acceptWriteAck() {
+    emit byteStored(m_transfer.address(), m_writeValue);
     setProgress(m_transfer.acknowledge());
     if (!m_transfer.finished()) {
         sendWriteRequest();
@@ -402,6 +407,39 @@ void LinkEngine::endTransfer(bool ok) {
         emit transferFinished(Transfer::Store, ok);
         break;
     }
+}
+
+// ---- cancel
+
+bool LinkEngine::cancelTransfer() {
+    if (!transferRunning())
+        return false;
+    // Whatever the module still answers to the command in flight is dropped by the next
+    // exchange, which empties the receive buffer before it looks for its reply.
+    m_state = Idle;
+    setProgressVisible(false);
+    emit transferCancelled(runningTransfer(), transferDone());
+    endTransfer(false);
+    return true;
+}
+
+int LinkEngine::transferDone() const {
+    // A store counts list entries from 0, a read or verify addresses from 1.
+    const int position = m_transfer.position();
+    return m_transfer.kind() == TransferProgress::Kind::Store ? position
+                                                              : std::max(0, position - 1);
+}
+
+LinkEngine::Transfer LinkEngine::runningTransfer() const {
+    switch (m_transfer.kind()) {
+    case TransferProgress::Kind::Read:
+        return Transfer::Read;
+    case TransferProgress::Kind::Verify:
+        return Transfer::Verify;
+    case TransferProgress::Kind::Store:
+        break;
+    }
+    return Transfer::Store;
 }
 
 // ---- helpers

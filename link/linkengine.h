@@ -105,6 +105,10 @@ public:
     // From idle: one write per entry of the list, in order. Refused for an empty list or an
     // address outside the image.
     bool startStore(std::vector<std::uint32_t> addresses);
+    // Ends a running read, verify or store at once: the link goes idle, the progress bar goes,
+    // and no box follows. A read or verify leaves the image as it was; a store leaves the module
+    // partly written. Emits transferCancelled, then transferFinished(kind, false).
+    bool cancelTransfer();
 
     // Main-module status poll: idle -> 30; stop: 30..34 -> idle.
     bool startStatusPoll();
@@ -131,6 +135,8 @@ public:
 
     // ---- values the windows read
     int retryCount() const { return m_transfer.retries(); }
+    // Bytes of the running (or last) transfer already confirmed by the module.
+    int transferDone() const;
     // Whether the last verify found every byte equal.
     bool matchFlag() const { return m_transfer.differences().empty(); }
     // Bytes the last verify found different, in address order.
@@ -157,8 +163,14 @@ signals:
     void message(LinkEngine::Message message);
     // A read committed the module's bytes into the image and decoded the routes: refill.
     void decoded();
+    // A starter began a read, verify or store.
+    void transferStarted(LinkEngine::Transfer transfer);
     // A read, verify or store ended, successfully or not.
     void transferFinished(LinkEngine::Transfer transfer, bool ok);
+    // cancelTransfer() ended it after `bytesDone` confirmed bytes.
+    void transferCancelled(LinkEngine::Transfer transfer, int bytesDone);
+    // The module acknowledged `value` written at `address` (a store in progress).
+    void byteStored(int address, std::uint8_t value);
 
 private:
     void send(const QByteArray& bytes);
@@ -179,6 +191,7 @@ private:
     void acceptReadByte(std::uint8_t value);
     void acceptWriteAck();
     void retry();
+    Transfer runningTransfer() const;
 
     ConfigStore& m_store;
     BytePort& m_port;
@@ -186,6 +199,7 @@ private:
 
     int m_state = Idle;
     TransferProgress m_transfer;
+    std::uint8_t m_writeValue = 0; // the byte the write command in flight carries
 
     StatusValues m_status;
     StatusValues m_expStatus;

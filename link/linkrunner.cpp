@@ -18,7 +18,7 @@ bool LinkRunner::run(const std::function<bool(LinkEngine&)>& start, int limitMs)
                          [this](LinkEngine::Transfer, bool ok) { m_transferOk = ok; });
     QElapsedTimer clock;
     clock.start();
-    bool started = start(m_engine);
+    bool started = !m_cancelled && start(m_engine);
     bool done = !started || m_engine.isIdle();
     if (!done) {
         QEventLoop loop;
@@ -26,6 +26,10 @@ bool LinkRunner::run(const std::function<bool(LinkEngine&)>& start, int limitMs)
         timer.setTimerType(Qt::PreciseTimer);
         timer.setInterval(m_tick);
         QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (m_cancelled) {
+                loop.quit();
+                return;
+            }
             m_engine.tick();
             ++m_ticks;
             // What a window does when the user presses OK, only without the wait.
@@ -50,4 +54,9 @@ bool LinkRunner::run(const std::function<bool(LinkEngine&)>& start, int limitMs)
     QObject::disconnect(onMessage);
     QObject::disconnect(onFinished);
     return started && done;
+}
+
+void LinkRunner::cancel() {
+    m_cancelled = true;
+    m_engine.cancelTransfer();
 }

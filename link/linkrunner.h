@@ -22,6 +22,10 @@ public:
     // False when `start` refused (link not idle) or the exchange was still running after
     // `limitMs` (then the link state is left as it was).
     bool run(const std::function<bool(LinkEngine&)>& start, int limitMs = -1);
+    // Ends the running exchange at the next tick (a transfer is cancelled at once) and refuses
+    // every later run(): for Ctrl-C. Safe to call from the event loop run() spins.
+    void cancel();
+    bool cancelled() const { return m_cancelled; }
 
     // Of the last run.
     const QList<LinkEngine::Message>& messages() const { return m_messages; }
@@ -37,4 +41,5 @@ private:
     bool m_transferOk = false;
     int m_ticks = 0;
     qint64 m_elapsedNs = 0;
+    bool m_cancelled = false;
 };

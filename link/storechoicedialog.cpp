@@ -11,7 +11,11 @@ namespace {
 const QString kCaption = QStringLiteral("Uložení dat do modulu");
 const QString kGroup = QStringLiteral("Data");
 const char* const kItems[] = {"jen konfiguraci periferií bez cest",
-                              "konfig. periferií  + všechny  cesty", "pouze vybranou cestu"};
+                              "konfig. periferií  + všechny  cesty", "pouze vybranou cestu",
+                              "pouze změněná data"};
+const QString kChangedOnlyTip =
+    QStringLiteral("Uloží jen bajty, které se liší od dat v modulu. Dostupné, když program ví, "
+                   "co modul obsahuje: nejprve data z modulu načtěte nebo je s ním ověřte.");
 const QString kStore = QStringLiteral("Store");
 const QString kCancel = QStringLiteral("Cancel");
 } // namespace
@@ -33,6 +37,8 @@ StoreChoiceDialog::StoreChoiceDialog(QWidget* parent)
         m_items->addButton(item, index++);
         items->addWidget(item);
     }
+    m_items->button(3)->setToolTip(kChangedOnlyTip);
+    m_items->button(3)->setEnabled(false);
 
     m_storeButton = new QPushButton(kStore, this);
     m_storeButton->setObjectName(QStringLiteral("Button1"));
@@ -56,6 +62,16 @@ StoreChoiceDialog::StoreChoiceDialog(QWidget* parent)
     column->addWidget(m_group);
     column->addLayout(buttons);
     column->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void StoreChoiceDialog::setChangedOnlyAvailable(bool available) {
+    QAbstractButton* item = m_items->button(3);
+    if (!available && item->isChecked()) {
+        m_items->setExclusive(false);
+        item->setChecked(false);
+        m_items->setExclusive(true);
+    }
+    item->setEnabled(available);
 }
 
 void StoreChoiceDialog::recordChoice() {

@@ -8,7 +8,8 @@ class QPushButton;
 
 // TDlgStore1: what "Uložit data do modulu" sends. Lives for the whole run, so the last choice
 // stays selected. "Store" stays unavailable until an item is chosen: a store must never start
-// with a list left over from an earlier one.
+// with a list left over from an earlier one. After the three classic items comes a fourth, for
+// storing only what changed.
 class StoreChoiceDialog : public QDialog {
     Q_OBJECT
 public:
@@ -17,6 +18,10 @@ public:
     // -1 until the user has chosen, else the index of the chosen item (transfers::StoreChoice).
     // Both buttons (and Esc) record it, so Cancel keeps it too.
     int choice() const { return m_choice; }
+
+    // The last item, "pouze změněná data", can be chosen only while the module's contents are
+    // known; when they are not, a previous choice of it is cleared.
+    void setChangedOnlyAvailable(bool available);
 
     void reject() override;
 

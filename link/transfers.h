@@ -14,7 +14,14 @@ enum StoreChoice : int {
     HeaderOnly = 0,    // "jen konfiguraci periferií bez cest"
     Everything = 1,    // "konfig. periferií  + všechny  cesty"
     SelectedRoute = 2, // "pouze vybranou cestu"
+    // "pouze změněná data": of the whole configuration, only the bytes that differ from what
+    // the module is known to hold (ModuleContents); storeAddresses() has no list for it.
+    ChangedOnly = 3,
 };
+
+// A store of only the changed bytes found none: nothing is sent.
+inline const QString kNothingToStoreText =
+    QStringLiteral("Data v modulu se neliší, není co ukládat.");
 
 // Route capacities a module may report for a whole-configuration transfer.
 constexpr int kMinCapacity = 20;

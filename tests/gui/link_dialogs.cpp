@@ -269,8 +269,10 @@ private slots:
         QCOMPARE(d.findChild<QGroupBox*>(QStringLiteral("RGtypcest1"))->title(),
                  QStringLiteral("Data"));
         const QStringList texts{"jen konfiguraci periferií bez cest",
-                                "konfig. periferií  + všechny  cesty", "pouze vybranou cestu"};
-        for (int i = 0; i < 3; ++i) {
+                                "konfig. periferií  + všechny  cesty", "pouze vybranou cestu",
+                                "pouze změněná data"};
+        QVERIFY(!item(&d, 3)->isEnabled()); // until the module's contents are known
+        for (int i = 0; i < 4; ++i) {
             QCOMPARE(item(&d, i)->text(), texts[i]);
             QVERIFY(!item(&d, i)->isChecked());
         }

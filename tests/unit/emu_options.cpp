@@ -137,10 +137,10 @@ void EmuOptionsTest::refused() {
 void EmuOptionsTest::helpDescribesEveryOption() {
     const QString help = emuHelpText();
     const QStringList options = {
-        "--firmware",  "--revision",   "--capacity",     "--load", "--save",    "--latency",
-        "--no-pacing", "--seed",       "--drop",         "--late", "--late-ms", "--split",
-        "--split-ms",  "--corrupt",    "--silent-after", "--link", "--log",     "--quiet",
-        "--animate",   "--animate-ms", "--help"};
+        "--firmware",  "--revision",   "--capacity",     "--load",    "--save",    "--latency",
+        "--no-pacing", "--seed",       "--drop",         "--late",    "--late-ms", "--split",
+        "--split-ms",  "--corrupt",    "--silent-after", "--link",    "--log",     "--quiet",
+        "--animate",   "--animate-ms", "--help",         "--write-ms"};
     for (const QString& o : options) {
         QVERIFY2(help.contains(QRegularExpression("\\n +(-h, )?" + QRegularExpression::escape(o) +
                                                   "(\\s|,)")),

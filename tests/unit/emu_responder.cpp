@@ -58,6 +58,7 @@ private slots:
     void silentSwitch();
     void portDeliversAfterDelays();
     void survivesArbitraryBytes();
+    void writeTimeDelaysOnlyWriteAcks();
 };
 
 // Command bytes to the exact reply a fresh module (default options unless set) gives.
@@ -561,6 +562,15 @@ void EmuResponderTest::survivesArbitraryBytes() {
         QCOMPARE(m.reply("@M0000*"), bytes({255, '*'}));
     }
     QVERIFY(m.commandCount() > 200);
+}
+
+// The module's write time holds back a write's acknowledgement, and no other reply.
+void EmuResponderTest::writeTimeDelaysOnlyWriteAcks() {
+    ResponderOptions o;
+    o.writeMs = 40;
+    Stv2Responder m(o);
+    QCOMPARE(m.receive(readCmd(5)), (QList<ReplyChunk>{{0, bytes({0, '*'})}}));
+    QCOMPARE(m.receive(writeCmd(5, 0x5A)), (QList<ReplyChunk>{{40, "Y*"}}));
 }
 
 QTEST_APPLESS_MAIN(EmuResponderTest)

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "data/configstore.h"
+#include "data/image.h"
+
+#include <QObject>
+#include <QString>
+
+#include <bitset>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class LinkEngine;
+
+// What the module on the port holds, as far as this run has seen it: the bytes of the last
+// complete read, of a verify (equal bytes from the image, different ones as the module
+// reported them), and every byte a complete store wrote. A store of only the bytes that
+// differ from it turns "edit one route, store" from a 45-second full store into under a second.
+//
+// Anything that leaves the module's contents in doubt forgets them: a failed or cancelled
+// transfer (the module may be partly written), another port, or an identify answer (version or
+// route capacity) other than the one seen before.
+class ModuleContents : public QObject {
+    Q_OBJECT
+public:
+    explicit ModuleContents(QObject* parent = nullptr) : QObject(parent) {}
+
+    // Learns from every transfer `engine` runs between `store.image` and the module. Both must
+    // outlive this object.
+    void follow(LinkEngine& engine, const ConfigStore& store);
+
+    // Whether every one of `addresses` is known.
+    bool knows(const std::vector<std::uint32_t>& addresses) const;
+    // The module holds image[first..last] (clamped to the image).
+    void learn(const Image& image, int first, int last);
+    void learn(int address, std::uint8_t value);
+    void forget();
+
+    // Of `candidates`, in their order, those whose byte in `image` differs from the module's;
+    // nothing when any candidate is not known (the caller must then store them all).
+    std::optional<std::vector<std::uint32_t>>
+    changedAddresses(const Image& image, const std::vector<std::uint32_t>& candidates) const;
+
+    // The module answered "Test comm" or a capacity query: another answer than before means
+    // another module (or one reconfigured by someone else), so what was known is dropped.
+    void identified(const QString& versionText);
+    void capacityReported(int capacity);
+
+private:
+    Image m_bytes{};
+    std::bitset<image::kSize> m_known;
+    std::vector<std::pair<int, std::uint8_t>> m_storing; // acknowledged bytes of a running store
+    Image m_verifyStart{};                               // the image a verify began comparing with
+    QString m_version;
+    int m_capacity = 0; // 0: not reported yet
+};
