@@ -7,15 +7,11 @@
 // --port N|DEVICE (a COM number mapped as the tool maps it, or a device path) and --tick MS
 // (default: timerCOM of the settings file, else 20).
 //
-// Exit status: 0 success (verify: equal), 1 verify found differences, 2 failure, with the
-// message the window would show on stderr.
+// Exit status: exitcode::kOk on success (verify: equal), kDifferent when verify found
+// differences, kTransferFailed on any failure, with the message the window would show on stderr.
 namespace linkcli {
-constexpr int kOk = 0;
-constexpr int kDifferent = 1;
-constexpr int kFailed = 2;
-
-int identifyCommand(const QStringList& operands, QTextStream& out, QTextStream& err);
-int readCommand(const QStringList& operands, QTextStream& out, QTextStream& err);
-int verifyCommand(const QStringList& operands, QTextStream& out, QTextStream& err);
-int storeCommand(const QStringList& operands, QTextStream& out, QTextStream& err);
+int identifyCommand(const Invocation& run);
+int readCommand(const Invocation& run);
+int verifyCommand(const Invocation& run);
+int storeCommand(const Invocation& run);
 } // namespace linkcli

@@ -8,21 +8,33 @@
 #include <functional>
 #include <memory>
 
+namespace modaldetail {
+struct Wait {
+    std::function<void(QWidget*)> act;
+    QWidget* ignore = nullptr;
+    int tries = 0;
+};
+
+// Each timer holds the wait and nothing holds the timer's function, so the wait is freed with
+// the last timer instead of keeping itself alive.
+inline void poll(const std::shared_ptr<Wait>& wait, int delay) {
+    QTimer::singleShot(delay, qApp, [wait] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w && w != wait->ignore)
+            wait->act(w);
+        else if (++wait->tries < 500)
+            poll(wait, 10);
+    });
+}
+} // namespace modaldetail
+
 // Runs `act` on the next modal window that opens (a box or a dialog started with exec()).
 // Polls, because the window only exists once the caller has entered its exec().
 inline void onNextModal(std::function<void(QWidget*)> act, QWidget* ignore = nullptr) {
-    auto poll = std::make_shared<std::function<void()>>();
-    auto tries = std::make_shared<int>(0);
-    *poll = [act, poll, tries, ignore] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w && w != ignore) {
-            act(w);
-            return;
-        }
-        if (++*tries < 500)
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    auto wait = std::make_shared<modaldetail::Wait>();
+    wait->act = std::move(act);
+    wait->ignore = ignore;
+    modaldetail::poll(wait, 0);
 }
 
 struct SeenBox {
