@@ -11,7 +11,11 @@ QString usageLine(const CliCommand& command) {
     return line;
 }
 
-int Invocation::usageError(const QString& what) const {
+int usageError(QTextStream& err, const QString& what, const QString& usage) {
     err << "stavnikctl: " << what << '\n' << "usage: " << usage << '\n';
     return exitcode::kUsage;
+}
+
+int Invocation::usageError(const QString& what) const {
+    return ::usageError(err, what, usage);
 }

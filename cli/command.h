@@ -50,6 +50,8 @@ using CliCommands = std::vector<CliCommand>;
 // "stavnikctl NAME OPERANDS --required VALUE [--optional VALUE]": the one usage line of a
 // command, shown by --help and with every usage error.
 QString usageLine(const CliCommand& command);
+// Says what is wrong with the command line, then the usage line; returns exitcode::kUsage.
+int usageError(QTextStream& err, const QString& what, const QString& usage);
 
 // The groups of subcommands, each defined in its own cli/<group>commands.cpp and listed in the
 // dispatch table of cli/main.cpp.

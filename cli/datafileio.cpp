@@ -67,8 +67,7 @@ bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& er
     if (isStandardOutput(path)) {
         name = kStandardOutput;
         QFile out;
-        if (out.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered,
-                     QFileDevice::DontCloseHandle))
+        if (out.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle))
             r = datafile::writeTo(out, store);
         else
             r.reason = out.errorString();
@@ -101,18 +100,20 @@ bool canSaveTo(const QString& path, QTextStream& err) {
 
 void keepInTemporaryFile(const ConfigStore& store, QTextStream& err) {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QTemporaryFile file(QDir::temp().filePath(QStringLiteral("stavnikctl-read-%1-XXXXXX.txt").arg(stamp)));
+    QTemporaryFile file(
+        QDir::temp().filePath(QStringLiteral("stavnikctl-read-%1-XXXXXX.txt").arg(stamp)));
     file.setAutoRemove(false);
-    const datafile::SaveResult r =
-        file.open() ? datafile::writeTo(file, store) : datafile::SaveResult{false, false, file.errorString()};
+    const datafile::SaveResult r = file.open()
+                                       ? datafile::writeTo(file, store)
+                                       : datafile::SaveResult{false, false, file.errorString()};
     if (r.saved) {
         err << "stavnikctl: what was read from the module is kept in " << file.fileName() << '\n';
         return;
     }
     if (!file.fileName().isEmpty())
         file.remove();
-    err << "stavnikctl: what was read from the module could not be kept in "
-        << QDir::tempPath() << " either: " << r.reason << '\n';
+    err << "stavnikctl: what was read from the module could not be kept in " << QDir::tempPath()
+        << " either: " << r.reason << '\n';
 }
 
 } // namespace cliio

@@ -1,7 +1,7 @@
 #include "cli/linkcommands.h"
 
-#include "data/configstore.h"
 #include "cli/datafileio.h"
+#include "data/configstore.h"
 #include "data/hex.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"

@@ -43,10 +43,10 @@ void printHelp(QTextStream& out, const CliCommands& commands) {
         width = qMax(width, int(shortUsage(c).size()));
     for (const CliCommand& c : commands)
         out << "  " << shortUsage(c).leftJustified(width + 2) << c.summary << '\n';
-    out << "\nThe module commands also take --port N|DEVICE (a COM number, mapped as the tool maps\n"
-           "it, or a device path) and --tick MS (default: timerCOM of the settings file, else 20).\n"
-           "A data file named - is standard input; an OUT named - or /dev/stdout is standard\n"
-           "output.\n"
+    out << "\nThe module commands also take --port N|DEVICE (a COM number, mapped as the\n"
+           "tool maps it, or a device path) and --tick MS (default: timerCOM of the settings\n"
+           "file, else 20). A data file named - is standard input; an OUT named - or\n"
+           "/dev/stdout is standard output.\n"
            "\nExit status: 0 done, 2 wrong command line. convert and show exit 1 when a file\n"
            "cannot be loaded or saved; the module commands exit 1 when verify finds differences\n"
            "and 2 when the transfer or a file fails.\n";
@@ -54,11 +54,6 @@ void printHelp(QTextStream& out, const CliCommands& commands) {
 
 bool isHelp(const QString& arg) {
     return arg == QLatin1String("--help") || arg == QLatin1String("-h");
-}
-
-int usageError(QTextStream& err, const QString& what, const QString& usage) {
-    err << "stavnikctl: " << what << '\n' << "usage: " << usage << '\n';
-    return exitcode::kUsage;
 }
 
 // Splits the arguments after the command name into operands and the command's options.
@@ -77,21 +72,18 @@ QString parseArguments(const CliCommand& command, const QStringList& args, Invoc
         }
         const int eq = arg.indexOf(QLatin1Char('='));
         const QString name = eq > 0 ? arg.left(eq) : arg;
-        const bool known =
-            std::any_of(command.options.begin(), command.options.end(),
-                        [&name](const CliOption& o) { return o.name == name; });
+        const bool known = std::any_of(command.options.begin(), command.options.end(),
+                                       [&name](const CliOption& o) { return o.name == name; });
         if (!known)
             return QStringLiteral("unknown option %1").arg(name);
         if (eq < 0 && i + 1 == args.size())
             return QStringLiteral("option %1 needs a value").arg(name);
         run.options.insert(name, eq > 0 ? arg.mid(eq + 1) : args.at(++i));
     }
-    if (run.operands.size() != command.operandCount)
-        return (run.operands.size() < command.operandCount ? QStringLiteral("too few operands "
-                                                                            "for '%1'")
-                                                           : QStringLiteral("too many operands "
-                                                                            "for '%1'"))
-            .arg(command.name);
+    if (run.operands.size() < command.operandCount)
+        return QStringLiteral("too few operands for '%1'").arg(command.name);
+    if (run.operands.size() > command.operandCount)
+        return QStringLiteral("too many operands for '%1'").arg(command.name);
     for (const CliOption& o : command.options)
         if (o.required && !run.options.contains(o.name))
             return QStringLiteral("%1 needs %2").arg(command.name, o.name);

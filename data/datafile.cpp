@@ -292,9 +292,8 @@ QString accessProblem(const QString& path) {
         return qt_error_string(errno);
     return QString();
 #else
-    return QFileInfo(path).isWritable() || !QFileInfo::exists(path)
-               ? QString()
-               : qt_error_string(EACCES);
+    return QFileInfo(path).isWritable() || !QFileInfo::exists(path) ? QString()
+                                                                    : qt_error_string(EACCES);
 #endif
 }
 

@@ -14,11 +14,14 @@ struct Result {
     QString err;
 };
 
-Result ctl(const QStringList& args, const QString& configHome) {
+// `stdoutTo`: a file for standard output; empty: captured.
+Result ctl(const QStringList& args, const QString& configHome, const QString& stdoutTo = {}) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
     p.setProcessEnvironment(env);
+    if (!stdoutTo.isEmpty())
+        p.setStandardOutputFile(stdoutTo);
     p.start(kCtl, args);
     Result r;
     if (!p.waitForFinished(120000))
@@ -37,9 +40,9 @@ class LinkCliTest : public QObject {
     QString file(const char* stem) {
         return dir.filePath(QStringLiteral("%1-%2.txt").arg(QLatin1String(stem)).arg(++fileNo));
     }
-    Result run(QStringList args, const Emulator& emu) {
+    Result run(QStringList args, const Emulator& emu, const QString& stdoutTo = {}) {
         args << QStringLiteral("--port") << emu.device << QStringLiteral("--tick=5");
-        return ctl(args, dir.path());
+        return ctl(args, dir.path(), stdoutTo);
     }
 
 private slots:
@@ -177,6 +180,46 @@ private slots:
         QCOMPARE(r.code, 2);
         QCOMPARE(r.err, err);
         QVERIFY(!QFile::exists(out));
+    }
+
+    // What came over the line is never lost: on standard output, or when that fails, in a
+    // file of the temporary folder that stderr names.
+    void readToStandardOutput_data() {
+        QTest::addColumn<QString>("stdoutTo");
+        QTest::newRow("standard output") << QString();
+        QTest::newRow("standard output on a full disk") << QStringLiteral("/dev/full");
+    }
+    void readToStandardOutput() {
+        QFETCH(QString, stdoutTo);
+        const QString loaded = file("module");
+        QVERIFY(writeConfig(loaded, randomConfig(34)));
+        Emulator emu;
+        QVERIFY(emu.start({"--capacity", "20", "--load", loaded}));
+        emu.holdOpen();
+        const Result r = run({"read", "-"}, emu, stdoutTo);
+        QString kept = file("expected");
+        if (stdoutTo.isEmpty()) {
+            QCOMPARE(r.err, QString());
+            QCOMPARE(r.code, 0);
+            QFile out(kept);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(r.out.toUtf8());
+        } else {
+            QCOMPARE(r.code, 2);
+            QVERIFY2(r.err.contains(QLatin1String("standard output: No space left on device")),
+                     qPrintable(r.err));
+            const QString tag = QStringLiteral("is kept in ");
+            QVERIFY2(r.err.contains(tag), qPrintable(r.err));
+            kept = r.err.mid(r.err.indexOf(tag) + tag.size()).trimmed();
+            QVERIFY2(kept.startsWith(QDir::tempPath() + QStringLiteral("/stavnikctl-read-")),
+                     qPrintable(kept));
+        }
+        ConfigStore read;
+        QVERIFY(readConfig(kept, read));
+        QFile::remove(kept);
+        const ConfigStore module = randomConfig(34);
+        for (int a = 1; a < image::kConfigSize; ++a)
+            QCOMPARE(read.image[a], a <= 703 ? module.image[a] : 0);
     }
 
     void usageErrors_data() {

@@ -1,5 +1,7 @@
 #include "data/datafiledialog.h"
 #include "data/routegrid.h"
+#include "support/modal.h"
+#include "support/privileges.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -14,6 +16,7 @@ struct Box {
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString informative;
 };
 
 // Closes every message box that opens while it lives and remembers what they said.
@@ -22,7 +25,8 @@ public:
     BoxWatcher() {
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                m_boxes.push_back({box->windowTitle(), box->text(), box->icon()});
+                m_boxes.push_back(
+                    {box->windowTitle(), box->text(), box->icon(), box->informativeText()});
                 box->accept();
             }
         });
@@ -37,22 +41,17 @@ private:
 
 // Answers the next file dialog: picks `path`, or cancels when it is empty.
 void answerFileDialog(const QString& path) {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [path, tries, poll] {
-        if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            if (path.isEmpty()) {
-                d->reject();
-            } else {
-                d->selectFile(path);
-                static_cast<QDialog*>(d)->accept();
-            }
+    onNextModal([path](QWidget* w) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        if (!d)
             return;
+        if (path.isEmpty()) {
+            d->reject();
+        } else {
+            d->selectFile(path);
+            static_cast<QDialog*>(d)->accept();
         }
-        if (++*tries < 500)
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    });
 }
 
 QString sample(const char* name) {
@@ -78,7 +77,8 @@ private slots:
     void noDataAfterHeaderIsSilent();
     void saveWritesTheChosenFile();
     void saveCancelledWritesNothing();
-    void failedSaveShowsTheError();
+    void saveBoxes_data();
+    void saveBoxes();
 
 private:
     QWidget* m_parent = nullptr;
@@ -126,15 +126,18 @@ void DataFileDialogTest::loadRefillsTheGrid() {
 void DataFileDialogTest::loadRefusals_data() {
     QTest::addColumn<QByteArray>("content"); // "-": the file does not exist
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("reason"); // under the text, after the file name
     QTest::newRow("missing file") << QByteArray("-")
-                                  << QStringLiteral("Chyba otevreni souboru  dat");
-    QTest::newRow("unknown marker")
-        << QByteArray("S2.6 \r\n*\r\n0040:85\r\n") << QStringLiteral("Neznámý format dat !");
+                                  << QStringLiteral("Chyba otevreni souboru  dat")
+                                  << QStringLiteral("No such file or directory");
+    QTest::newRow("unknown marker") << QByteArray("S2.6 \r\n*\r\n0040:85\r\n")
+                                    << QStringLiteral("Neznámý format dat !") << QString();
 }
 
 void DataFileDialogTest::loadRefusals() {
     QFETCH(QByteArray, content);
     QFETCH(QString, text);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("trasy.txt"));
     if (content != "-") {
@@ -150,6 +153,8 @@ void DataFileDialogTest::loadRefusals() {
     QCOMPARE(watcher.boxes().size(), 1);
     QCOMPARE(watcher.boxes()[0].title, QStringLiteral("Warning"));
     QCOMPARE(watcher.boxes()[0].text, text + path);
+    QCOMPARE(watcher.boxes()[0].informative,
+             reason.isEmpty() ? QString() : path + QStringLiteral(": ") + reason);
     QCOMPARE(cell(*m_grid, 1, 1), QStringLiteral("TL??"));
     QCOMPARE(m_store.route(1).description, QStringLiteral("beze změny"));
 }
@@ -203,15 +208,59 @@ void DataFileDialogTest::saveCancelledWritesNothing() {
     QVERIFY(QDir(dir.path()).isEmpty());
 }
 
-void DataFileDialogTest::failedSaveShowsTheError() {
+void DataFileDialogTest::saveBoxes_data() {
+    QTest::addColumn<QString>("target"); // DIR: a fresh folder with a read-only folder "ro"
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<QString>("text"); // part of the box's informative text; empty: no box
+    QTest::newRow("missing folder")
+        << "DIR/neni/ulozeno.txt" << false << "neni/ulozeno.txt: No such file or directory";
+    QTest::newRow("device") << "/dev/null" << false << "/dev/null: Is a device";
+    QTest::newRow("file in a read-only folder") << "DIR/ro/ulozeno.txt" << true << QString();
+}
+
+void DataFileDialogTest::saveBoxes() {
+    QFETCH(QString, target);
+    QFETCH(bool, saved);
+    QFETCH(QString, text);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("neni/ulozeno.txt"));
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ro")));
+    const QString inReadOnly = dir.filePath(QStringLiteral("ro/ulozeno.txt"));
+    QFile earlier(inReadOnly);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.close();
+    QVERIFY(earlier.setPermissions(QFileDevice::Permissions(0x6666)));
+    QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("ro")),
+                                  QFileDevice::Permissions(0x5555)));
+    target.replace(QLatin1String("DIR"), dir.path());
+    m_store.image[7] = 0x77;
+    const ConfigStore before = m_store;
     BoxWatcher watcher;
-    QVERIFY(!saveDataFileTo(m_parent, path, m_store));
+    {
+        WithoutRootRights unprivileged;
+        QVERIFY(unprivileged.ok());
+        QCOMPARE(saveDataFileTo(m_parent, target, m_store), saved);
+    }
+    QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("ro")),
+                                  QFileDevice::Permissions(0x7777)));
     QCOMPARE(watcher.boxes().size(), 1);
-    QCOMPARE(watcher.boxes()[0].title, QStringLiteral("Warning"));
-    QVERIFY(!watcher.boxes()[0].text.isEmpty());
-    QVERIFY(!QFile::exists(path));
+    const Box& box = watcher.boxes()[0];
+    if (saved) {
+        // Written straight over the file, and the user is told so.
+        QCOMPARE(box.title, QStringLiteral("Information"));
+        QVERIFY2(box.text.endsWith(target), qPrintable(box.text));
+    } else {
+        QCOMPARE(box.title, QStringLiteral("Warning"));
+        QVERIFY2(box.informative.contains(text), qPrintable(box.informative));
+        QVERIFY(box.informative.contains(box.text));
+    }
+    // Nothing of the configuration is lost: it still saves elsewhere.
+    QVERIFY(m_store.image == before.image);
+    const QString elsewhere = dir.filePath(QStringLiteral("jinam.txt"));
+    QVERIFY(saveDataFileTo(m_parent, elsewhere, m_store));
+    QFile f(saved ? target : elsewhere);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), datafile::format(before));
 }
 
 QTEST_MAIN(DataFileDialogTest)

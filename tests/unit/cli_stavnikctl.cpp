@@ -1,8 +1,11 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -12,10 +15,16 @@ struct Run {
     QByteArray err;
 };
 
-Run stavnikctl(const QStringList& args, const QString& workingDir = QString()) {
+// `input` and `output` name files for standard input and output; empty: none, and captured.
+Run stavnikctl(const QStringList& args, const QString& workingDir = QString(),
+               const QString& input = QString(), const QString& output = QString()) {
     QProcess p;
     if (!workingDir.isEmpty())
         p.setWorkingDirectory(workingDir);
+    if (!input.isEmpty())
+        p.setStandardInputFile(input);
+    if (!output.isEmpty())
+        p.setStandardOutputFile(output);
     p.start(QStringLiteral(STAVNIK_BIN_DIR "/stavnikctl"), args);
     Run r;
     if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
@@ -56,7 +65,8 @@ private slots:
     void failedLoad_data();
     void failedLoad();
     void refusalNamesTheFullPath();
-    void convertIntoMissingFolder();
+    void badTargets_data();
+    void badTargets();
 };
 
 void StavnikctlTest::commandLine_data() {
@@ -111,6 +121,8 @@ void StavnikctlTest::showPrintsTheGrid_data() {
     QTest::addColumn<bool>("warns");
     QTest::newRow("S2.6 in any order, junk, Czech")
         << sample("s26_mixed.txt") << sample("s26_mixed.show.txt") << true;
+    QTest::newRow("S2.6 from standard input")
+        << QStringLiteral("-") << sample("s26_mixed.show.txt") << true;
     QTest::newRow("S2.4 with LF, no POPIS")
         << sample("s24_nopopis.txt") << sample("s24_nopopis.show.txt") << false;
     QTest::newRow("S2.0 with short descriptions")
@@ -121,7 +133,8 @@ void StavnikctlTest::showPrintsTheGrid() {
     QFETCH(QString, file);
     QFETCH(QString, expected);
     QFETCH(bool, warns);
-    const Run r = stavnikctl({QStringLiteral("show"), file});
+    const Run r = stavnikctl({QStringLiteral("show"), file}, QString(),
+                             file == QLatin1String("-") ? sample("s26_mixed.txt") : QString());
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out, contents(expected));
     // The S2.6 sample names one address beyond the image.
@@ -194,21 +207,31 @@ void StavnikctlTest::convertInPlace() {
 
 void StavnikctlTest::failedLoad_data() {
     QTest::addColumn<QByteArray>("input"); // "-": no input file at all
-    QTest::addColumn<QString>("message");  // the full stderr before the file name; empty: any
+    QTest::addColumn<QString>("message");  // the first line before the file name; empty: any
+    QTest::addColumn<QString>("reason");   // the line after it, "stavnikctl: FILE: " + reason
     QTest::newRow("missing file") << QByteArray("-")
-                                  << QStringLiteral("Chyba otevreni souboru  dat");
-    QTest::newRow("unknown marker")
-        << QByteArray("s2.6\r\n*\r\n0001:01\r\n") << QStringLiteral("Neznámý format dat !");
-    QTest::newRow("empty file") << QByteArray() << QStringLiteral("Neznámý format dat !");
-    QTest::newRow("no data lines") << QByteArray("S2.6\r\nV0006:0008\r\n*\r\n") << QString();
+                                  << QStringLiteral("Chyba otevreni souboru  dat")
+                                  << QStringLiteral("No such file or directory");
+    QTest::newRow("unknown marker") << QByteArray("s2.6\r\n*\r\n0001:01\r\n")
+                                    << QStringLiteral("Neznámý format dat !") << QString();
+    QTest::newRow("empty file") << QByteArray() << QStringLiteral("Neznámý format dat !")
+                                << QString();
+    QTest::newRow("no data lines")
+        << QByteArray("S2.6\r\nV0006:0008\r\n*\r\n") << QString() << QString();
+    QTest::newRow("endless first line")
+        << QByteArray("/dev/zero") << QStringLiteral("Neznámý format dat !")
+        << QStringLiteral("Line 1 is longer than 65536 bytes");
 }
 
 void StavnikctlTest::failedLoad() {
     QFETCH(QByteArray, input);
     QFETCH(QString, message);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
-    const QString in = dir.filePath(QStringLiteral("vstup.txt"));
-    if (input != "-")
+    QString in = dir.filePath(QStringLiteral("vstup.txt"));
+    if (input.startsWith("/dev/"))
+        in = QString::fromLatin1(input);
+    else if (input != "-")
         write(in, input);
     const QString out = dir.filePath(QStringLiteral("vystup.txt"));
     const QByteArray previous = "the user's earlier file";
@@ -219,10 +242,12 @@ void StavnikctlTest::failedLoad() {
         const Run r = stavnikctl(args);
         QCOMPARE(r.code, 1);
         QCOMPARE(r.out, QByteArray());
+        const QString detail =
+            reason.isEmpty() ? QString() : QStringLiteral("stavnikctl: %1: %2\n").arg(in, reason);
         if (message.isEmpty())
             QVERIFY(!r.err.isEmpty());
         else
-            QCOMPARE(QString::fromUtf8(r.err), message + in + QLatin1Char('\n'));
+            QCOMPARE(QString::fromUtf8(r.err), message + in + QLatin1Char('\n') + detail);
         QCOMPARE(contents(out), previous);
     }
 }
@@ -232,18 +257,73 @@ void StavnikctlTest::refusalNamesTheFullPath() {
     const Run r =
         stavnikctl({QStringLiteral("show"), QStringLiteral("neni/trasy.txt")}, dir.path());
     QCOMPARE(r.code, 1);
-    QCOMPARE(QString::fromUtf8(r.err), QStringLiteral("Chyba otevreni souboru  dat") +
-                                           dir.filePath(QStringLiteral("neni/trasy.txt")) +
-                                           QLatin1Char('\n'));
+    QCOMPARE(QString::fromUtf8(r.err),
+             QStringLiteral("Chyba otevreni souboru  dat") +
+                 dir.filePath(QStringLiteral("neni/trasy.txt")) +
+                 QStringLiteral("\nstavnikctl: neni/trasy.txt: No such file or directory\n"));
 }
 
-void StavnikctlTest::convertIntoMissingFolder() {
+void StavnikctlTest::badTargets_data() {
+    QTest::addColumn<QString>("command"); // convert from the S2.4 sample, or read
+    QTest::addColumn<QString>("target");  // DIR: a fresh folder holding a FIFO "fifo"
+    QTest::addColumn<QString>("stdoutTo");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("err"); // part of stderr; empty: stderr empty
+    QTest::newRow("- is standard output") << "convert"
+                                          << "-" << QString() << 0 << QString();
+    QTest::newRow("/dev/stdout") << "convert"
+                                 << "/dev/stdout" << QString() << 0 << QString();
+    QTest::newRow("standard output on a full disk")
+        << "convert"
+        << "-"
+        << "/dev/full" << 1 << "standard output: No space left on device";
+    QTest::newRow("device") << "convert"
+                            << "/dev/null" << QString() << 1
+                            << "/dev/null: Is a device, not a regular file";
+    QTest::newRow("FIFO") << "convert"
+                          << "DIR/fifo" << QString() << 1 << "fifo: Is a named pipe";
+    QTest::newRow("folder") << "convert"
+                            << "DIR" << QString() << 1 << "Is a folder";
+    QTest::newRow("missing folder")
+        << "convert"
+        << "DIR/neni/out.txt" << QString() << 1 << "neni/out.txt: No such file or directory";
+    // Found before the port is opened, so the named port is never tried.
+    QTest::newRow("read into a missing folder")
+        << "read"
+        << "DIR/neni/out.txt" << QString() << 2 << "neni/out.txt: No such file or directory";
+    QTest::newRow("read into a device")
+        << "read"
+        << "/dev/null" << QString() << 2 << "/dev/null: Is a device";
+}
+
+void StavnikctlTest::badTargets() {
+    QFETCH(QString, command);
+    QFETCH(QString, target);
+    QFETCH(QString, stdoutTo);
+    QFETCH(int, code);
+    QFETCH(QString, err);
     QTemporaryDir dir;
-    const QString out = dir.filePath(QStringLiteral("neni/out.txt"));
-    const Run r = stavnikctl({QStringLiteral("convert"), sample("s24_nopopis.txt"), out});
-    QCOMPARE(r.code, 1);
-    QVERIFY(r.err.contains("neni/out.txt"));
-    QVERIFY(!QFile::exists(out));
+    QVERIFY(mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0666) == 0);
+    target.replace(QLatin1String("DIR"), dir.path());
+    const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System);
+    const QStringList args =
+        command == QLatin1String("read")
+            ? QStringList{command, target, QStringLiteral("--port"), dir.filePath("none")}
+            : QStringList{command, sample("s24_nopopis.txt"), target};
+    const Run r = stavnikctl(args, QString(), QString(), stdoutTo);
+    QCOMPARE(r.code, code);
+    if (err.isEmpty())
+        QCOMPARE(QString::fromUtf8(r.err), QString());
+    else
+        QVERIFY2(QString::fromUtf8(r.err).contains(err), r.err.constData());
+    QVERIFY(!r.err.contains("Chyba otev"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System), entries);
+    QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists() && !QFileInfo("/dev/null").isFile());
+    if (code == 0) {
+        const QString file = dir.filePath(QStringLiteral("out.txt"));
+        QCOMPARE(stavnikctl({command, sample("s24_nopopis.txt"), file}).code, 0);
+        QCOMPARE(r.out, contents(file));
+    }
 }
 
 QTEST_GUILESS_MAIN(StavnikctlTest)

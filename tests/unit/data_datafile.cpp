@@ -1,5 +1,6 @@
 #include "data/codec.h"
 #include "data/datafile.h"
+#include "support/privileges.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,28 +94,6 @@ private:
     std::size_t m_part = 0;
     qint64 m_offset = 0;
     qint64 m_served = 0;
-};
-
-// Takes away root's right to write anywhere for as long as it lives, so that permission bits
-// count; ordinary users have no such right anyway. The real user id changes too, because the
-// system's access check asks for it.
-class WithoutRootRights {
-public:
-    WithoutRootRights() : m_wasRoot(geteuid() == 0) {
-        if (m_wasRoot && setresgid(65534, 65534, 0) == 0)
-            m_ok = setresuid(65534, 65534, 0) == 0;
-    }
-    ~WithoutRootRights() {
-        if (m_wasRoot) {
-            setresuid(0, 0, 0);
-            setresgid(0, 0, 0);
-        }
-    }
-    bool ok() const { return !m_wasRoot || m_ok; }
-
-private:
-    bool m_wasRoot;
-    bool m_ok = false;
 };
 
 QByteArray lines(const QList<QByteArray>& list, const char* eol = "\r\n") {
@@ -634,15 +613,15 @@ void DataFileTest::overlongLines_data() {
     QTest::addColumn<int>("line"); // the line refused; 0: the file loads
     const qint64 endless = qint64(1) << 50;
     const QByteArray toPopis = lines({"S2.6", "*", "0001:05", "*", "POPIS"});
-    QTest::newRow("endless first line, as /dev/zero") << QByteArray() << QByteArray(1, '\0')
-                                                      << endless << 1;
-    QTest::newRow("endless marker-like line") << QByteArray("S2.6") << QByteArray("6") << endless
-                                              << 1;
+    QTest::newRow("endless first line, as /dev/zero")
+        << QByteArray() << QByteArray(1, '\0') << endless << 1;
+    QTest::newRow("endless marker-like line")
+        << QByteArray("S2.6") << QByteArray("6") << endless << 1;
     QTest::newRow("endless header line") << lines({"S2.6"}) << QByteArray("V") << endless << 2;
-    QTest::newRow("endless data value") << lines({"S2.6", "X", "*"}) + "0001:" << QByteArray("F")
-                                        << endless << 4;
-    QTest::newRow("endless run of CR") << lines({"S2.6", "*", "0001:05"}) << QByteArray("\r")
-                                       << endless << 4;
+    QTest::newRow("endless data value")
+        << lines({"S2.6", "X", "*"}) + "0001:" << QByteArray("F") << endless << 4;
+    QTest::newRow("endless run of CR")
+        << lines({"S2.6", "*", "0001:05"}) << QByteArray("\r") << endless << 4;
     QTest::newRow("endless description") << toPopis << QByteArray("\xE8") << endless << 6;
     QTest::newRow("longest line allowed")
         << toPopis << QByteArray("\xE8") << datafile::kMaxLineBytes << 0;
@@ -727,14 +706,14 @@ void DataFileTest::saveFailures_data() {
     QTest::newRow("folder") << "folder" << false << false << "Is a folder";
     // A file size limit makes the write fail part-way, as a full disk would, even for root.
     QTest::newRow("full disk") << "full disk" << false << false << qt_error_string(EFBIG);
-    QTest::newRow("read-only file") << "read-only file" << false << false
-                                    << qt_error_string(EACCES);
-    QTest::newRow("read-only folder") << "read-only folder" << false << false
-                                      << qt_error_string(EACCES);
+    QTest::newRow("read-only file")
+        << "read-only file" << false << false << qt_error_string(EACCES);
+    QTest::newRow("read-only folder")
+        << "read-only folder" << false << false << qt_error_string(EACCES);
     QTest::newRow("read-only folder, writable file")
         << "read-only folder, writable file" << true << true << QString();
-    QTest::newRow("missing folder") << "missing folder" << false << false
-                                    << qt_error_string(ENOENT);
+    QTest::newRow("missing folder")
+        << "missing folder" << false << false << qt_error_string(ENOENT);
     QTest::newRow("link to a file") << "link to a file" << true << false << QString();
 }
 
