@@ -95,5 +95,12 @@ int main(int argc, char* argv[]) {
                datafile::loadBytes(bytes, QStringLiteral("full.txt"), store);
            }));
     report("format in memory", measure(runs, [&] { (void)datafile::format(full); }));
+    // A file that never ends a line must be given up at once, not read for ever.
+    report("give up on /dev/zero", measure(runs, [&] {
+               ConfigStore store;
+               if (datafile::loadFile(QStringLiteral("/dev/zero"), store).status !=
+                   datafile::LoadResult::Status::Refused)
+                   std::abort();
+           }));
     return 0;
 }

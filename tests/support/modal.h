@@ -8,33 +8,19 @@
 #include <functional>
 #include <memory>
 
-namespace modaldetail {
-struct Wait {
-    std::function<void(QWidget*)> act;
-    QWidget* ignore = nullptr;
-    int tries = 0;
-};
-
-// Each timer holds the wait and nothing holds the timer's function, so the wait is freed with
-// the last timer instead of keeping itself alive.
-inline void poll(const std::shared_ptr<Wait>& wait, int delay) {
-    QTimer::singleShot(delay, qApp, [wait] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w && w != wait->ignore)
-            wait->act(w);
-        else if (++wait->tries < 500)
-            poll(wait, 10);
-    });
-}
-} // namespace modaldetail
-
 // Runs `act` on the next modal window that opens (a box or a dialog started with exec()).
-// Polls, because the window only exists once the caller has entered its exec().
-inline void onNextModal(std::function<void(QWidget*)> act, QWidget* ignore = nullptr) {
-    auto wait = std::make_shared<modaldetail::Wait>();
-    wait->act = std::move(act);
-    wait->ignore = ignore;
-    modaldetail::poll(wait, 0);
+// Polls, because the window only exists once the caller has entered its exec(). Each poll's
+// timer owns a copy of what the next poll needs and nothing refers back to it, so nothing is
+// left alive once the polls end.
+inline void onNextModal(std::function<void(QWidget*)> act, QWidget* ignore = nullptr,
+                        int pollsLeft = 500) {
+    QTimer::singleShot(pollsLeft == 500 ? 0 : 10, qApp, [act = std::move(act), ignore, pollsLeft] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w && w != ignore)
+            act(w);
+        else if (pollsLeft > 1)
+            onNextModal(act, ignore, pollsLeft - 1);
+    });
 }
 
 struct SeenBox {

@@ -2,24 +2,18 @@
 
 #include <unistd.h>
 
-// Takes away root's right to write anywhere for as long as it lives, so that permission bits
-// count; ordinary users have no such right anyway. The real user id changes too, because the
-// system's access check asks for it.
+// While it lives, root is user "nobody", so that permission bits count as for anyone else (the
+// real user id too: the system's access check asks for that one). Does nothing for other users.
 class WithoutRootRights {
 public:
-    WithoutRootRights() : m_wasRoot(geteuid() == 0) {
-        if (m_wasRoot && setresgid(65534, 65534, 0) == 0)
-            m_ok = setresuid(65534, 65534, 0) == 0;
-    }
+    WithoutRootRights() : m_ok(!m_wasRoot || setresuid(65534, 65534, 0) == 0) {}
     ~WithoutRootRights() {
-        if (m_wasRoot) {
-            setresuid(0, 0, 0);
-            setresgid(0, 0, 0);
-        }
+        if (m_wasRoot)
+            (void)setresuid(0, 0, 0);
     }
-    bool ok() const { return !m_wasRoot || m_ok; }
+    bool ok() const { return m_ok; }
 
 private:
-    bool m_wasRoot;
-    bool m_ok = false;
+    const bool m_wasRoot = geteuid() == 0;
+    const bool m_ok;
 };

@@ -5,8 +5,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/stat.h>
-
 namespace {
 
 struct Run {
@@ -208,30 +206,20 @@ void StavnikctlTest::convertInPlace() {
 void StavnikctlTest::failedLoad_data() {
     QTest::addColumn<QByteArray>("input"); // "-": no input file at all
     QTest::addColumn<QString>("message");  // the first line before the file name; empty: any
-    QTest::addColumn<QString>("reason");   // the line after it, "stavnikctl: FILE: " + reason
     QTest::newRow("missing file") << QByteArray("-")
-                                  << QStringLiteral("Chyba otevreni souboru  dat")
-                                  << QStringLiteral("No such file or directory");
-    QTest::newRow("unknown marker") << QByteArray("s2.6\r\n*\r\n0001:01\r\n")
-                                    << QStringLiteral("Neznámý format dat !") << QString();
-    QTest::newRow("empty file") << QByteArray() << QStringLiteral("Neznámý format dat !")
-                                << QString();
-    QTest::newRow("no data lines")
-        << QByteArray("S2.6\r\nV0006:0008\r\n*\r\n") << QString() << QString();
-    QTest::newRow("endless first line")
-        << QByteArray("/dev/zero") << QStringLiteral("Neznámý format dat !")
-        << QStringLiteral("Line 1 is longer than 65536 bytes");
+                                  << QStringLiteral("Chyba otevreni souboru  dat");
+    QTest::newRow("unknown marker")
+        << QByteArray("s2.6\r\n*\r\n0001:01\r\n") << QStringLiteral("Neznámý format dat !");
+    QTest::newRow("empty file") << QByteArray() << QStringLiteral("Neznámý format dat !");
+    QTest::newRow("no data lines") << QByteArray("S2.6\r\nV0006:0008\r\n*\r\n") << QString();
 }
 
 void StavnikctlTest::failedLoad() {
     QFETCH(QByteArray, input);
     QFETCH(QString, message);
-    QFETCH(QString, reason);
     QTemporaryDir dir;
-    QString in = dir.filePath(QStringLiteral("vstup.txt"));
-    if (input.startsWith("/dev/"))
-        in = QString::fromLatin1(input);
-    else if (input != "-")
+    const QString in = dir.filePath(QStringLiteral("vstup.txt"));
+    if (input != "-")
         write(in, input);
     const QString out = dir.filePath(QStringLiteral("vystup.txt"));
     const QByteArray previous = "the user's earlier file";
@@ -242,12 +230,10 @@ void StavnikctlTest::failedLoad() {
         const Run r = stavnikctl(args);
         QCOMPARE(r.code, 1);
         QCOMPARE(r.out, QByteArray());
-        const QString detail =
-            reason.isEmpty() ? QString() : QStringLiteral("stavnikctl: %1: %2\n").arg(in, reason);
         if (message.isEmpty())
             QVERIFY(!r.err.isEmpty());
-        else
-            QCOMPARE(QString::fromUtf8(r.err), message + in + QLatin1Char('\n') + detail);
+        else // the system's reason may follow
+            QCOMPARE(QString::fromUtf8(r.err).section('\n', 0, 0), message + in);
         QCOMPARE(contents(out), previous);
     }
 }
@@ -265,35 +251,25 @@ void StavnikctlTest::refusalNamesTheFullPath() {
 
 void StavnikctlTest::badTargets_data() {
     QTest::addColumn<QString>("command"); // convert from the S2.4 sample, or read
-    QTest::addColumn<QString>("target");  // DIR: a fresh folder holding a FIFO "fifo"
+    QTest::addColumn<QString>("target");  // DIR: a fresh folder
     QTest::addColumn<QString>("stdoutTo");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("err"); // part of stderr; empty: stderr empty
-    QTest::newRow("- is standard output") << "convert"
-                                          << "-" << QString() << 0 << QString();
-    QTest::newRow("/dev/stdout") << "convert"
-                                 << "/dev/stdout" << QString() << 0 << QString();
-    QTest::newRow("standard output on a full disk")
-        << "convert"
-        << "-"
-        << "/dev/full" << 1 << "standard output: No space left on device";
-    QTest::newRow("device") << "convert"
-                            << "/dev/null" << QString() << 1
-                            << "/dev/null: Is a device, not a regular file";
-    QTest::newRow("FIFO") << "convert"
-                          << "DIR/fifo" << QString() << 1 << "fifo: Is a named pipe";
-    QTest::newRow("folder") << "convert"
-                            << "DIR" << QString() << 1 << "Is a folder";
-    QTest::newRow("missing folder")
-        << "convert"
-        << "DIR/neni/out.txt" << QString() << 1 << "neni/out.txt: No such file or directory";
+    const auto row = [](const char* name, const char* command, const char* target,
+                        const char* stdoutTo, int code, const char* err) {
+        QTest::newRow(name) << QString(command) << QString(target) << QString(stdoutTo) << code
+                            << QString(err);
+    };
+    row("- is standard output", "convert", "-", "", 0, "");
+    row("/dev/stdout", "convert", "/dev/stdout", "", 0, "");
+    row("standard output on a full disk", "convert", "-", "/dev/full", 1,
+        "standard output: No space left on device");
+    row("missing folder", "convert", "DIR/neni/out.txt", "", 1,
+        "neni/out.txt: No such file or directory");
     // Found before the port is opened, so the named port is never tried.
-    QTest::newRow("read into a missing folder")
-        << "read"
-        << "DIR/neni/out.txt" << QString() << 2 << "neni/out.txt: No such file or directory";
-    QTest::newRow("read into a device")
-        << "read"
-        << "/dev/null" << QString() << 2 << "/dev/null: Is a device";
+    row("read into a missing folder", "read", "DIR/neni/out.txt", "", 2,
+        "neni/out.txt: No such file or directory");
+    row("read into a device", "read", "/dev/null", "", 2, "/dev/null: Is a device");
 }
 
 void StavnikctlTest::badTargets() {
@@ -303,26 +279,20 @@ void StavnikctlTest::badTargets() {
     QFETCH(int, code);
     QFETCH(QString, err);
     QTemporaryDir dir;
-    QVERIFY(mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0666) == 0);
     target.replace(QLatin1String("DIR"), dir.path());
-    const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System);
-    const QStringList args =
-        command == QLatin1String("read")
-            ? QStringList{command, target, QStringLiteral("--port"), dir.filePath("none")}
-            : QStringList{command, sample("s24_nopopis.txt"), target};
+    QStringList args{command, sample("s24_nopopis.txt"), target};
+    if (command == QLatin1String("read"))
+        args = QStringList{command, target, QStringLiteral("--port"), dir.filePath("none")};
     const Run r = stavnikctl(args, QString(), QString(), stdoutTo);
     QCOMPARE(r.code, code);
-    if (err.isEmpty())
-        QCOMPARE(QString::fromUtf8(r.err), QString());
-    else
-        QVERIFY2(QString::fromUtf8(r.err).contains(err), r.err.constData());
+    QVERIFY2(err.isEmpty() ? r.err.isEmpty() : QString::fromUtf8(r.err).contains(err), r.err);
     QVERIFY(!r.err.contains("Chyba otev"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System), entries);
+    QVERIFY(QDir(dir.path()).isEmpty());
     QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists() && !QFileInfo("/dev/null").isFile());
     if (code == 0) {
         const QString file = dir.filePath(QStringLiteral("out.txt"));
         QCOMPARE(stavnikctl({command, sample("s24_nopopis.txt"), file}).code, 0);
-        QCOMPARE(r.out, contents(file));
+        QCOMPARE(r.out, contents(file)); // the same bytes as a file gets
     }
 }
 

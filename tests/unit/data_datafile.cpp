@@ -615,8 +615,6 @@ void DataFileTest::overlongLines_data() {
     const QByteArray toPopis = lines({"S2.6", "*", "0001:05", "*", "POPIS"});
     QTest::newRow("endless first line, as /dev/zero")
         << QByteArray() << QByteArray(1, '\0') << endless << 1;
-    QTest::newRow("endless marker-like line")
-        << QByteArray("S2.6") << QByteArray("6") << endless << 1;
     QTest::newRow("endless header line") << lines({"S2.6"}) << QByteArray("V") << endless << 2;
     QTest::newRow("endless data value")
         << lines({"S2.6", "X", "*"}) + "0001:" << QByteArray("F") << endless << 4;
@@ -648,24 +646,20 @@ void DataFileTest::overlongLines() {
     }
     QCOMPARE(r.status, Status::Refused);
     QVERIFY(sameConfiguration(store, old));
-    QVERIFY2(r.message.endsWith(kName), qPrintable(r.message));
-    if (line == 1)
-        QCOMPARE(r.message, QStringLiteral("Neznámý format dat !") + kName);
+    QCOMPARE(r.message.startsWith(QStringLiteral("Neznámý format dat !")), line == 1);
+    QVERIFY(r.message.endsWith(kName));
     QVERIFY2(r.reason.startsWith(QStringLiteral("Line %1 ").arg(line)), qPrintable(r.reason));
 }
 
 void DataFileTest::openFailure_data() {
     QTest::addColumn<QString>("relative");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing file") << QStringLiteral("neni.txt") << qt_error_string(ENOENT);
-    QTest::newRow("folder") << QStringLiteral("slozka") << QString();
-    QTest::newRow("inside a missing folder")
-        << QStringLiteral("neni/trasy.txt") << qt_error_string(ENOENT);
+    QTest::newRow("missing file") << QStringLiteral("neni.txt");
+    QTest::newRow("folder") << QStringLiteral("slozka");
+    QTest::newRow("inside a missing folder") << QStringLiteral("neni/trasy.txt");
 }
 
 void DataFileTest::openFailure() {
     QFETCH(QString, relative);
-    QFETCH(QString, reason);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("slozka")));
     const QString path = dir.filePath(relative);
@@ -674,9 +668,7 @@ void DataFileTest::openFailure() {
     const datafile::LoadResult r = datafile::loadFile(path, store);
     QCOMPARE(r.status, Status::Refused);
     QCOMPARE(r.message, QStringLiteral("Chyba otevreni souboru  dat") + path);
-    QVERIFY(!r.reason.isEmpty());
-    if (!reason.isEmpty())
-        QCOMPARE(r.reason, reason);
+    QVERIFY(!r.reason.isEmpty()); // the system's
     QVERIFY(sameConfiguration(store, before));
 }
 
@@ -697,75 +689,55 @@ void DataFileTest::saveReplacesTheWholeFile() {
 }
 
 void DataFileTest::saveFailures_data() {
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("saved");
+    QTest::addColumn<QString>("target"); // in a fresh folder whose subfolder ro is read-only
+    QTest::addColumn<QString>("make");   // what is there before: file MODE, fifo, folder, link
     QTest::addColumn<bool>("inPlace");
-    QTest::addColumn<QString>("reason"); // part of the reason given
-    QTest::newRow("device") << "device" << false << false << "Is a device";
-    QTest::newRow("FIFO") << "FIFO" << false << false << "Is a named pipe";
-    QTest::newRow("folder") << "folder" << false << false << "Is a folder";
+    QTest::addColumn<QString>("reason"); // part of the reason; empty: saved
+    const auto row = [](const char* name, const char* target, const char* make, bool inPlace,
+                        const QString& reason) {
+        QTest::newRow(name) << QString(target) << QString(make) << inPlace << reason;
+    };
+    row("device", "/dev/null", "", false, "Is a device");
+    row("FIFO", "trasy.txt", "fifo", false, "Is a named pipe");
+    row("folder", "trasy.txt", "folder", false, "Is a folder");
     // A file size limit makes the write fail part-way, as a full disk would, even for root.
-    QTest::newRow("full disk") << "full disk" << false << false << qt_error_string(EFBIG);
-    QTest::newRow("read-only file")
-        << "read-only file" << false << false << qt_error_string(EACCES);
-    QTest::newRow("read-only folder")
-        << "read-only folder" << false << false << qt_error_string(EACCES);
-    QTest::newRow("read-only folder, writable file")
-        << "read-only folder, writable file" << true << true << QString();
-    QTest::newRow("missing folder")
-        << "missing folder" << false << false << qt_error_string(ENOENT);
-    QTest::newRow("link to a file") << "link to a file" << true << false << QString();
+    row("full disk", "trasy.txt", "file 666", false, qt_error_string(EFBIG));
+    row("read-only file", "trasy.txt", "file 444", false, qt_error_string(EACCES));
+    row("read-only folder", "ro/trasy.txt", "", false, qt_error_string(EACCES));
+    row("read-only folder, writable file", "ro/trasy.txt", "file 666", true, "");
+    row("missing folder", "neni/trasy.txt", "", false, qt_error_string(ENOENT));
+    row("link to a file", "trasy.txt", "link", false, "");
 }
 
 void DataFileTest::saveFailures() {
     QFETCH(QString, target);
-    QFETCH(bool, saved);
+    QFETCH(QString, make);
     QFETCH(bool, inPlace);
     QFETCH(QString, reason);
     QTemporaryDir dir;
-    QCOMPARE(chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
-    const QByteArray previous = "S2.6\r\nthe user's earlier file\r\n";
-    const auto put = [&previous](const QString& path, mode_t mode) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(previous);
+    const QString path = target.startsWith('/') ? target : dir.filePath(target);
+    const QString real = make == QLatin1String("link") ? dir.filePath("real.txt") : path;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ro")));
+    if (make.startsWith(QLatin1String("file")) || make == QLatin1String("link")) {
+        QFile f(real);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("S2.6\r\nearlier\r\n") > 0);
         f.close();
-        QCOMPARE(chmod(QFile::encodeName(path).constData(), mode), 0);
-    };
-    QString path = dir.filePath(QStringLiteral("trasy.txt"));
-    const QString readOnly = dir.filePath(QStringLiteral("ro"));
-    if (target == QLatin1String("device")) {
-        path = QStringLiteral("/dev/null");
-    } else if (target == QLatin1String("FIFO")) {
-        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0666), 0);
-    } else if (target == QLatin1String("folder")) {
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("trasy.txt")));
-    } else if (target == QLatin1String("missing folder")) {
-        path = dir.filePath(QStringLiteral("neni/trasy.txt"));
-    } else if (target.startsWith(QLatin1String("read-only folder"))) {
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ro")));
-        path = readOnly + QStringLiteral("/trasy.txt");
-        if (target.endsWith(QLatin1String("writable file")))
-            put(path, 0666);
-        QCOMPARE(chmod(QFile::encodeName(readOnly).constData(), 0555), 0);
-    } else if (target == QLatin1String("link to a file")) {
-        put(dir.filePath(QStringLiteral("real.txt")), 0666);
-        QVERIFY(QFile::link(dir.filePath(QStringLiteral("real.txt")), path));
-    } else {
-        put(path, target == QLatin1String("read-only file") ? 0444 : 0666);
+        chmod(QFile::encodeName(real).constData(), make.endsWith("444") ? 0444 : 0666);
     }
-    const auto kind = [](const QString& p) {
-        struct stat st {};
-        return ::stat(QFile::encodeName(p).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
-    };
+    if ((make == QLatin1String("fifo") && mkfifo(QFile::encodeName(path).constData(), 0666)) ||
+        (make == QLatin1String("folder") && !QDir().mkdir(path)) ||
+        (make == QLatin1String("link") && !QFile::link(real, path)))
+        QFAIL("cannot make the target");
+    chmod(QFile::encodeName(dir.path()).constData(), 0777);
+    chmod(QFile::encodeName(dir.filePath("ro")).constData(), 0555);
     const auto contents = [](const QString& p) {
-        QFile f(p);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        QFile f(p); // a FIFO would wait for a writer
+        return QFileInfo(p).isFile() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
-    const mode_t kindBefore = kind(path);
-    const QByteArray before = kindBefore == S_IFREG ? contents(path) : QByteArray();
+    const bool wasFile = QFileInfo(path).isFile();
+    const QByteArray before = contents(path);
     const QDir folder(QFileInfo(path).absolutePath());
-    const QStringList entriesBefore = folder.entryList(QDir::AllEntries | QDir::System);
+    const QStringList entries = folder.entryList(QDir::AllEntries | QDir::System);
 
     datafile::SaveResult r;
     QString problem;
@@ -773,35 +745,27 @@ void DataFileTest::saveFailures() {
         WithoutRootRights unprivileged;
         QVERIFY(unprivileged.ok());
         problem = datafile::saveTargetProblem(path);
+        const bool full = QTest::currentDataTag() == QByteArray("full disk");
         rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 4096;
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit small{4096, saved.rlim_max};
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        if (target == QLatin1String("full disk"))
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, full ? &small : &saved), 0);
         r = datafile::saveFile(path, ConfigStore());
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
+        // Only a failure part-way through the write cannot be foreseen.
+        QCOMPARE(problem.isEmpty(), reason.isEmpty() || full);
     }
-    chmod(QFile::encodeName(readOnly).constData(), 0755);
-
-    QCOMPARE(r.saved, saved);
+    chmod(QFile::encodeName(dir.filePath("ro")).constData(), 0755);
+    QCOMPARE(r.saved, reason.isEmpty());
     QCOMPARE(r.inPlace, inPlace);
-    QVERIFY2(saved ? r.reason.isEmpty() : r.reason.contains(reason), qPrintable(r.reason));
-    // Only a failure part-way through the write cannot be foreseen.
-    if (target != QLatin1String("full disk"))
-        QCOMPARE(problem.isEmpty(), saved);
-    if (path != QLatin1String("/dev/null"))
-        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::System), entriesBefore);
-    if (saved) {
-        QCOMPARE(contents(path), datafile::format(ConfigStore()));
-        QCOMPARE(QFileInfo(path).isSymLink(), target == QLatin1String("link to a file"));
-    } else {
-        QCOMPARE(kind(path), kindBefore);
-        if (kindBefore == S_IFREG)
-            QCOMPARE(contents(path), before);
-    }
+    QVERIFY2(r.saved ? r.reason.isEmpty() : r.reason.contains(reason), qPrintable(r.reason));
+    if (!path.startsWith(QLatin1String("/dev/")))
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::System), entries);
+    QCOMPARE(QFileInfo(path).isFile(), r.saved || wasFile); // a device stays a device
+    QCOMPARE(contents(path), r.saved ? datafile::format(ConfigStore()) : before);
+    QCOMPARE(QFileInfo(path).isSymLink(), make == QLatin1String("link"));
 }
 
 QTEST_GUILESS_MAIN(DataFileTest)
