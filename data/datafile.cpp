@@ -12,7 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <memory>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,7 +42,11 @@ enum class Layout { S20, S24, S26 };
 // dropped; a CR anywhere else is text.
 class LineReader {
 public:
-    explicit LineReader(QIODevice& in) : m_in(in), m_buffer(kChunk) {}
+    // A small file of known size needs no bigger buffer than itself.
+    explicit LineReader(QIODevice& in)
+        : m_in(in),
+          m_size(in.isSequential() ? kChunk : qBound<qint64>(4096, in.bytesAvailable(), kChunk)),
+          m_buffer(new char[static_cast<std::size_t>(m_size)]) {}
 
     // False at the end of the file (no line left), after a read error and at a line longer
     // than kMaxLineBytes.
@@ -65,7 +69,7 @@ public:
                 return started && !m_failed && !exceeds(length);
             }
             started = true;
-            const char* begin = m_buffer.data() + m_pos;
+            const char* begin = m_buffer.get() + m_pos;
             const qsizetype available = m_end - m_pos;
             const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', available));
             if (newline) {
@@ -112,7 +116,7 @@ private:
     bool fill() {
         if (m_failed || m_eof || m_tooLong)
             return false;
-        const qint64 n = m_in.read(m_buffer.data(), kChunk);
+        const qint64 n = m_in.read(m_buffer.get(), m_size);
         if (n < 0) {
             m_failed = true;
             m_error = m_in.errorString();
@@ -128,7 +132,8 @@ private:
     }
 
     QIODevice& m_in;
-    std::vector<char> m_buffer;
+    qsizetype m_size;
+    std::unique_ptr<char[]> m_buffer;
     qsizetype m_pos = 0;
     qsizetype m_end = 0;
     bool m_pendingCr = false;
@@ -263,7 +268,7 @@ QString reasonOf(const QIODevice& device) {
     if (file && file->error() == QFileDevice::NoError)
         return kWriteFailedText;
     const QString text = device.errorString();
-    return text.isEmpty() || text == QLatin1String("Unknown error") ? kWriteFailedText : text;
+    return text.isEmpty() ? kWriteFailedText : text;
 }
 
 // Writes every byte or says why not. A device may take fewer bytes than offered without an
@@ -449,11 +454,8 @@ QString saveTargetProblem(const QString& path) {
 
 SaveResult saveFile(const QString& path, const ConfigStore& store) {
     SaveResult result;
-    result.reason = notARegularFile(path);
-    // The system's own words for a file that cannot be written rather than the generic ones
-    // QSaveFile would give.
-    if (result.reason.isEmpty() && QFileInfo::exists(path))
-        result.reason = accessProblem(writtenFile(path));
+    // Asked first, for the system's own words rather than the generic ones of QSaveFile.
+    result.reason = saveTargetProblem(path);
     if (!result.reason.isEmpty())
         return result;
     QSaveFile file(path);
