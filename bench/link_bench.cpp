@@ -136,7 +136,7 @@ int runRouteChange(const QString& bin, const QList<int>& ticks) {
                 store.image[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(random());
             QTemporaryDir dir;
             const QString file = dir.filePath(QStringLiteral("module.txt"));
-            if (!datafile::saveFile(file, store).isEmpty())
+            if (!datafile::saveFile(file, store).saved)
                 return 2;
             EmulatorProcess emu(bin);
             if (!emu.start({QStringLiteral("--quiet"), QStringLiteral("--load"), file,

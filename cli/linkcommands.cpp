@@ -1,9 +1,8 @@
 #include "cli/linkcommands.h"
 
+#include "cli/datafileio.h"
 #include "cli/stopsignals.h"
-
 #include "data/configstore.h"
-#include "data/datafile.h"
 #include "data/hex.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
@@ -13,6 +12,7 @@
 #include "settings/appsettings.h"
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -21,69 +21,17 @@
 namespace linkcli {
 namespace {
 
-struct Options {
-    QString port; // empty: COMserial of the settings file
-    int tick = 0; // 0: timerCOM of the settings file
-    QString what; // store only
-    QString base; // store only: data file of what the module holds (--only-changed)
-    QStringList positional;
-};
-
-// Splits "--name value" and "--name=value"; anything else is an operand. Returns an error text.
-QString parseOptions(const QStringList& args, bool allowWhat, Options& o) {
-    for (int i = 0; i < args.size(); ++i) {
-        QString name = args.at(i);
-        QString value;
-        const bool isOption = name.startsWith(QLatin1String("--"));
-        if (!isOption) {
-            o.positional.append(name);
-            continue;
-        }
-        const int eq = name.indexOf(QLatin1Char('='));
-        if (eq > 0) {
-            value = name.mid(eq + 1);
-            name = name.left(eq);
-        } else if (i + 1 < args.size()) {
-            value = args.at(++i);
-        } else {
-            return QStringLiteral("option %1 needs a value").arg(name);
-        }
-        if (name == QLatin1String("--port")) {
-            o.port = value;
-        } else if (name == QLatin1String("--tick")) {
-            bool ok = false;
-            o.tick = value.toInt(&ok);
-            if (!ok || o.tick < 1 || o.tick > 10000)
-                return QStringLiteral("--tick takes milliseconds, 1..10000");
-        } else if (name == QLatin1String("--what") && allowWhat) {
-            o.what = value;
-        } else if (name == QLatin1String("--only-changed") && allowWhat) {
-            o.base = value;
-        } else {
-            return QStringLiteral("unknown option %1").arg(name);
-        }
-    }
-    return QString();
+// --tick in milliseconds, 0 when it is not given, -1 when it is not 1..10000.
+int tickOption(const Invocation& run) {
+    if (!run.options.contains(QStringLiteral("--tick")))
+        return 0;
+    bool ok = false;
+    const int tick = run.options.value(QStringLiteral("--tick")).toInt(&ok);
+    return ok && tick >= 1 && tick <= 10000 ? tick : -1;
 }
 
-int usage(QTextStream& err, const QString& what, const char* line) {
-    err << "stavnikctl: " << what << '\n' << "usage: " << line << '\n';
-    return exitcode::kUsage;
-}
-
-// Options plus exactly `operands` operands; a usage error is said on `err` and gives nothing.
-std::optional<Options> commandLine(const QStringList& args, int operands, bool allowWhat,
-                                   const char* line, QTextStream& err) {
-    Options o;
-    QString error = parseOptions(args, allowWhat, o);
-    if (error.isEmpty() && o.positional.size() != operands)
-        error = operands == 0 ? QStringLiteral("no operands expected")
-                              : QStringLiteral("one file name expected");
-    if (!error.isEmpty()) {
-        usage(err, error, line);
-        return std::nullopt;
-    }
-    return o;
+int badTick(const Invocation& run) {
+    return run.usageError(QStringLiteral("--tick takes milliseconds, 1..10000"));
 }
 
 bool stderrIsTerminal() {
@@ -105,24 +53,25 @@ public:
                              [this](int p) { drawProgress(p); });
     }
 
-    bool open(const Options& o) {
+    // --port: empty means COMserial of the settings file; tick 0 means its timerCOM.
+    bool open(const QString& port, int tick) {
         const AppSettings settings = loadSettings();
-        m_runner.setTickInterval(o.tick > 0 ? o.tick : settings.timerInterval);
+        m_runner.setTickInterval(tick > 0 ? tick : settings.timerInterval);
         bool isNumber = false;
         // "COM3" means port number 3, as in the window's port dialog.
         const QString comNumber =
-            o.port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ? o.port.mid(3) : o.port;
-        const int number = o.port.isEmpty() ? settings.portNumber : comNumber.toInt(&isNumber);
-        if (o.port.isEmpty() || isNumber) {
+            port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ? port.mid(3) : port;
+        const int number = port.isEmpty() ? settings.portNumber : comNumber.toInt(&isNumber);
+        if (port.isEmpty() || isNumber) {
             if (m_port.open(number))
                 return true;
             // The window's own words, two blanks included.
             m_err << "Chyba otevření  COM" << number << "  \n" << m_port.openErrorText() << '\n';
             return false;
         }
-        if (m_port.openDevice(o.port))
+        if (m_port.openDevice(port))
             return true;
-        m_err << "Chyba otevření  " << o.port << "  \n" << m_port.openErrorText() << '\n';
+        m_err << "Chyba otevření  " << port << "  \n" << m_port.openErrorText() << '\n';
         return false;
     }
 
@@ -163,21 +112,6 @@ private:
     bool m_barDrawn = false;
 };
 
-bool loadData(const QString& path, ConfigStore& store, QTextStream& err) {
-    using Status = datafile::LoadResult::Status;
-    const datafile::LoadResult r = datafile::loadFile(path, store);
-    if (r.status == Status::Loaded) {
-        if (r.skippedLines > 0)
-            err << datafile::skippedLinesText(r.skippedLines) << '\n';
-        return true;
-    }
-    if (r.status == Status::Stopped)
-        err << "stavnikctl: " << path << ": no data lines after the header, nothing loaded\n";
-    else
-        err << r.message << '\n';
-    return false;
-}
-
 // Errors go to stderr; the verify results, which are the answer, are printed by the caller.
 void reportErrors(const Session& s, QTextStream& err) {
     for (LinkEngine::Message m : s.messages())
@@ -206,172 +140,186 @@ std::optional<std::vector<std::uint32_t>> parseWhat(const QString& what, int cap
     return std::nullopt;
 }
 
+// The port named by --port (or the settings file), ticked at `tick`; null when it cannot be
+// opened, which the session has said on stderr.
+std::unique_ptr<Session> openSession(const Invocation& run, ConfigStore& store, int tick) {
+    auto s = std::make_unique<Session>(store, run.err);
+    if (!s->open(run.options.value(QStringLiteral("--port")), tick))
+        return nullptr;
+    return s;
+}
+
 } // namespace
 
-int identifyCommand(const QStringList& operands, QTextStream& out, QTextStream& err) {
-    const char* line = "stavnikctl identify [--port N|DEVICE] [--tick MS]";
-    const auto o = commandLine(operands, 0, false, line, err);
-    if (!o)
-        return exitcode::kUsage;
+int identifyCommand(const Invocation& run) {
+    const int tick = tickOption(run);
+    if (tick < 0)
+        return badTick(run);
     ConfigStore store;
-    Session s(store, err);
-    if (!s.open(*o))
-        return kFailed;
-    s.run([](LinkEngine& e) { return e.startIdentify(); });
-    if (s.stopped())
-        return s.stoppedExit();
-    reportErrors(s, err);
-    out << s.engine().versionText() << '\n' << s.engine().capacityText() << '\n';
-    if (s.engine().versionText() == QLatin1String("??") ||
-        s.engine().capacityText() == QLatin1String("??")) {
-        err << "stavnikctl: no reply from the module\n";
-        return kFailed;
+    const auto s = openSession(run, store, tick);
+    if (!s)
+        return exitcode::kTransferFailed;
+    s->run([](LinkEngine& e) { return e.startIdentify(); });
+    if (s->stopped())
+        return s->stoppedExit();
+    reportErrors(*s, run.err);
+    run.out << s->engine().versionText() << '\n' << s->engine().capacityText() << '\n';
+    if (s->engine().versionText() == QLatin1String("??") ||
+        s->engine().capacityText() == QLatin1String("??")) {
+        run.err << "stavnikctl: no reply from the module\n";
+        return exitcode::kTransferFailed;
     }
-    return kOk;
+    return exitcode::kOk;
 }
 
-int readCommand(const QStringList& operands, QTextStream&, QTextStream& err) {
-    const char* line = "stavnikctl read OUT [--port N|DEVICE] [--tick MS]";
-    const auto o = commandLine(operands, 1, false, line, err);
-    if (!o)
-        return exitcode::kUsage;
+int readCommand(const Invocation& run) {
+    const int tick = tickOption(run);
+    if (tick < 0)
+        return badTick(run);
+    const QString out = run.operands.first();
+    // Better now than after minutes of transfer.
+    if (!cliio::canSaveTo(out, run.err))
+        return exitcode::kTransferFailed;
     ConfigStore store;
-    Session s(store, err);
-    if (!s.open(*o))
-        return kFailed;
-    s.run([](LinkEngine& e) { return e.startRead(); });
+    const auto s = openSession(run, store, tick);
+    if (!s)
+        return exitcode::kTransferFailed;
+    s->run([](LinkEngine& e) { return e.startRead(); });
     // A stopped read leaves the output file alone, whether it exists or not.
-    if (s.stopped())
-        return s.stoppedExit();
-    reportErrors(s, err);
-    if (!s.transferOk())
-        return kFailed;
-    const QString error = datafile::saveFile(o->positional.first(), store);
-    if (!error.isEmpty()) {
-        err << "stavnikctl: " << o->positional.first() << ": " << error << '\n';
-        return kFailed;
-    }
-    return kOk;
+    if (s->stopped())
+        return s->stoppedExit();
+    reportErrors(*s, run.err);
+    if (!s->transferOk())
+        return exitcode::kTransferFailed;
+    if (cliio::saveDataFile(out, store, run.err))
+        return exitcode::kOk;
+    // The module's configuration came over the line at some cost; never throw it away.
+    cliio::keepInTemporaryFile(store, run.err);
+    return exitcode::kTransferFailed;
 }
 
-int verifyCommand(const QStringList& operands, QTextStream& out, QTextStream& err) {
-    const char* line = "stavnikctl verify FILE [--port N|DEVICE] [--tick MS]";
-    const auto o = commandLine(operands, 1, false, line, err);
-    if (!o)
-        return exitcode::kUsage;
+int verifyCommand(const Invocation& run) {
+    const int tick = tickOption(run);
+    if (tick < 0)
+        return badTick(run);
     ConfigStore store;
-    if (!loadData(o->positional.first(), store, err))
-        return kFailed;
-    Session s(store, err);
-    if (!s.open(*o))
-        return kFailed;
-    s.run([](LinkEngine& e) { return e.startVerify(); });
-    if (s.stopped())
-        return s.stoppedExit();
-    reportErrors(s, err);
-    if (!s.transferOk())
-        return kFailed;
-    const bool equal = s.engine().matchFlag();
-    out << LinkEngine::messageText(equal ? LinkEngine::Message::VerifyEqual
-                                         : LinkEngine::Message::VerifyDifferent)
-        << '\n';
-    for (const auto& d : s.engine().differences())
-        out << toHex(static_cast<std::uint32_t>(d.address), 4) << ": file "
-            << toHex(d.imageValue, 2) << " module " << toHex(d.moduleValue, 2) << '\n';
-    return equal ? kOk : kDifferent;
+    if (!cliio::loadDataFile(run.operands.first(), store, run.err))
+        return exitcode::kTransferFailed;
+    const auto s = openSession(run, store, tick);
+    if (!s)
+        return exitcode::kTransferFailed;
+    s->run([](LinkEngine& e) { return e.startVerify(); });
+    if (s->stopped())
+        return s->stoppedExit();
+    reportErrors(*s, run.err);
+    if (!s->transferOk())
+        return exitcode::kTransferFailed;
+    const bool equal = s->engine().matchFlag();
+    run.out << LinkEngine::messageText(equal ? LinkEngine::Message::VerifyEqual
+                                             : LinkEngine::Message::VerifyDifferent)
+            << '\n';
+    for (const auto& d : s->engine().differences())
+        run.out << toHex(static_cast<std::uint32_t>(d.address), 4) << ": file "
+                << toHex(d.imageValue, 2) << " module " << toHex(d.moduleValue, 2) << '\n';
+    return equal ? exitcode::kOk : exitcode::kDifferent;
 }
 
-int storeCommand(const QStringList& operands, QTextStream& out, QTextStream& err) {
-    const char* line = "stavnikctl store FILE --what header|all|route=N [--only-changed BASE] "
-                       "[--port N|DEVICE] [--tick MS]";
-    const auto o = commandLine(operands, 1, true, line, err);
-    if (!o)
-        return exitcode::kUsage;
-    if (o->what.isEmpty())
-        return usage(err, QStringLiteral("store needs --what"), line);
+int storeCommand(const Invocation& run) {
     bool needsCapacity = false;
     QString whatError;
-    auto list = parseWhat(o->what, image::kRouteCount, &needsCapacity, &whatError);
+    auto list = parseWhat(run.options.value(QStringLiteral("--what")), image::kRouteCount,
+                          &needsCapacity, &whatError);
     if (!list)
-        return usage(err, whatError, line);
+        return run.usageError(whatError);
+    const int tick = tickOption(run);
+    if (tick < 0)
+        return badTick(run);
 
     ConfigStore store;
-    if (!loadData(o->positional.first(), store, err))
-        return kFailed;
+    if (!cliio::loadDataFile(run.operands.first(), store, run.err))
+        return exitcode::kTransferFailed;
     // BASE stands for the module's memory in the same form as FILE (a data file, zero beyond
     // its last route), so the two compare byte for byte over any list.
     std::optional<ModuleContents> module;
-    if (!o->base.isEmpty()) {
+    if (run.options.contains(QStringLiteral("--only-changed"))) {
         ConfigStore base;
-        if (!loadData(o->base, base, err))
-            return kFailed;
+        if (!cliio::loadDataFile(run.options.value(QStringLiteral("--only-changed")), base,
+                                 run.err))
+            return exitcode::kTransferFailed;
         module.emplace();
         module->learn(base.image, 0, image::kSize - 1);
     }
-    Session s(store, err);
-    if (!s.open(*o))
-        return kFailed;
+    const auto s = openSession(run, store, tick);
+    if (!s)
+        return exitcode::kTransferFailed;
     const QString writeError = LinkEngine::messageText(LinkEngine::Message::WriteError);
     if (needsCapacity) {
         // The window stores with the capacity last reported; here nothing has been reported
         // yet, so ask, and give a lost reply the same three attempts a byte gets.
         bool answered = false;
         for (int attempt = 0; attempt < 3 && !answered; ++attempt) {
-            s.run([](LinkEngine& e) { return e.startCapacityQuery(); });
-            if (s.stopped())
-                return s.stoppedExit();
-            answered = s.engine().capacityText() != QLatin1String("??");
+            s->run([](LinkEngine& e) { return e.startCapacityQuery(); });
+            if (s->stopped())
+                return s->stoppedExit();
+            answered = s->engine().capacityText() != QLatin1String("??");
         }
         list = answered ? transfers::storeAddresses(transfers::Everything, 1, store.routeCapacity)
                         : std::nullopt;
         if (!list) {
-            err << writeError << '\n';
-            return kFailed;
+            run.err << writeError << '\n';
+            return exitcode::kTransferFailed;
         }
     }
     if (module) {
         list = module->changedAddresses(store.image, *list);
         if (list->empty()) {
-            out << transfers::kNothingToStoreText << '\n';
-            return kOk;
+            run.out << transfers::kNothingToStoreText << '\n';
+            return exitcode::kOk;
         }
     }
     const auto total = list->size();
-    s.run([&list](LinkEngine& e) { return e.startStore(*list); });
-    if (s.stopped()) {
-        err << "stavnikctl: " << s.engine().transferDone() << " of " << total
-            << " bytes written, the module is now partly written\n";
-        return s.stoppedExit();
+    s->run([&list](LinkEngine& e) { return e.startStore(*list); });
+    if (s->stopped()) {
+        run.err << "stavnikctl: " << s->engine().transferDone() << " of " << total
+                << " bytes written, the module is now partly written\n";
+        return s->stoppedExit();
     }
-    reportErrors(s, err);
-    return s.transferOk() ? kOk : kFailed;
+    reportErrors(*s, run.err);
+    return s->transferOk() ? exitcode::kOk : exitcode::kTransferFailed;
 }
 
 } // namespace linkcli
 
 CliCommands linkCommands() {
-    auto command = [](const char* name, const char* operands, const char* summary,
-                      int (*run)(const QStringList&, QTextStream&, QTextStream&)) {
-        CliCommand c{QString::fromUtf8(name),
-                     QString::fromUtf8(operands),
-                     QString::fromUtf8(summary),
-                     0,
-                     -1,
-                     run};
-        c.ownsExitCodes = true;
-        return c;
-    };
-    // Every one of them also takes --port N|DEVICE and --tick MS.
+    const CliOption port{QStringLiteral("--port"), QStringLiteral("N|DEVICE")};
+    const CliOption tick{QStringLiteral("--tick"), QStringLiteral("MS")};
+    const CliOption what{QStringLiteral("--what"), QStringLiteral("header|all|route=N"), true};
+    const CliOption onlyChanged{QStringLiteral("--only-changed"), QStringLiteral("BASE")};
     return {
-        command("identify", "", "\"Test comm\": print the module's version and route capacity",
-                linkcli::identifyCommand),
-        command("read", "OUT", "read the module's configuration and save it as data file OUT",
-                linkcli::readCommand),
-        command("verify", "FILE", "compare data file FILE with the module (exit 1: they differ)",
-                linkcli::verifyCommand),
-        command("store", "FILE --what header|all|route=N",
-                "write data file FILE (or a part of it) into the module; --only-changed BASE: "
-                "only the bytes that differ from BASE, the module's contents",
-                linkcli::storeCommand),
+        {QStringLiteral("identify"),
+         QString(),
+         0,
+         {port, tick},
+         QStringLiteral("\"Test comm\": print the module's version and route capacity"),
+         linkcli::identifyCommand},
+        {QStringLiteral("read"),
+         QStringLiteral("OUT"),
+         1,
+         {port, tick},
+         QStringLiteral("read the module's configuration and save it as data file OUT"),
+         linkcli::readCommand},
+        {QStringLiteral("verify"),
+         QStringLiteral("FILE"),
+         1,
+         {port, tick},
+         QStringLiteral("compare data file FILE with the module (exit 1: they differ)"),
+         linkcli::verifyCommand},
+        {QStringLiteral("store"),
+         QStringLiteral("FILE"),
+         1,
+         {what, onlyChanged, port, tick},
+         QStringLiteral("write data file FILE (or a part of it) into the module; --only-changed "
+                        "BASE: only the bytes that differ from BASE, the module's contents"),
+         linkcli::storeCommand},
     };
 }

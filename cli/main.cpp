@@ -21,45 +21,80 @@ CliCommands allCommands() {
     return all;
 }
 
-QString usageLine(const CliCommand& command) {
-    QString line = QStringLiteral("stavnikctl ") + command.name;
-    if (!command.operands.isEmpty())
-        line += QLatin1Char(' ') + command.operands;
-    return line;
-}
+const QString kGeneralUsage =
+    QStringLiteral("stavnikctl COMMAND [OPERANDS] [OPTIONS], see stavnikctl --help");
 
 void printHelp(QTextStream& out, const CliCommands& commands) {
-    out << "Usage: stavnikctl COMMAND [OPERANDS]\n"
+    out << "Usage: stavnikctl COMMAND [OPERANDS] [OPTIONS]\n"
            "       stavnikctl COMMAND --help\n"
            "       stavnikctl --help\n\n"
            "Stavnik CFG for scripts: the configuration of an STV2 module without windows.\n\n"
            "Commands:\n";
+    // The options every module command takes are explained once below, not on every line.
+    const auto shortUsage = [](const CliCommand& c) {
+        QString text = c.name + QLatin1Char(' ') + c.operands;
+        for (const CliOption& o : c.options)
+            if (o.required)
+                text += QLatin1Char(' ') + o.name + QLatin1Char(' ') + o.value;
+        return text.simplified();
+    };
     int width = 0;
     for (const CliCommand& c : commands)
-        width = qMax(width, int((c.name + QLatin1Char(' ') + c.operands).size()));
+        width = qMax(width, int(shortUsage(c).size()));
     for (const CliCommand& c : commands)
-        out << "  " << (c.name + QLatin1Char(' ') + c.operands).leftJustified(width + 2)
-            << c.summary << '\n';
-    out << "\nExit status: 0 done, 2 wrong command line. convert and show exit 1 when a file\n"
+        out << "  " << shortUsage(c).leftJustified(width + 2) << c.summary << '\n';
+    out << "\nThe module commands also take --port N|DEVICE (a COM number, mapped as the\n"
+           "tool maps it, or a device path) and --tick MS (default: timerCOM of the settings\n"
+           "file, else 20). A data file named - is standard input; an OUT named - or\n"
+           "/dev/stdout is standard output.\n"
+           "\nExit status: 0 done, 2 wrong command line. convert and show exit 1 when a file\n"
            "cannot be loaded or saved; the module commands exit 1 when verify finds differences\n"
-           "and 2 when the transfer fails; 130 (Ctrl-C) or 143 (SIGTERM) when stopped, with\n"
-           "the link quiet and no file written.\n";
+           "and 2 when the transfer or a file fails; 130 (Ctrl-C) or 143 (SIGTERM) when\n"
+           "stopped, with the link quiet and no file written.\n";
 }
 
 bool isHelp(const QString& arg) {
     return arg == QLatin1String("--help") || arg == QLatin1String("-h");
 }
 
-int usageError(QTextStream& err, const QString& what, const QString& usage) {
-    err << "stavnikctl: " << what << '\n' << "usage: " << usage << '\n';
-    return exitcode::kUsage;
+// Splits the arguments after the command name into operands and the command's options.
+// Returns what is wrong, or an empty text.
+QString parseArguments(const CliCommand& command, const QStringList& args, Invocation& run) {
+    bool optionsEnd = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (optionsEnd || !arg.startsWith(QLatin1String("--"))) {
+            run.operands.append(arg);
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnd = true;
+            continue;
+        }
+        const int eq = arg.indexOf(QLatin1Char('='));
+        const QString name = eq > 0 ? arg.left(eq) : arg;
+        const bool known = std::any_of(command.options.begin(), command.options.end(),
+                                       [&name](const CliOption& o) { return o.name == name; });
+        if (!known)
+            return QStringLiteral("unknown option %1").arg(name);
+        if (eq < 0 && i + 1 == args.size())
+            return QStringLiteral("option %1 needs a value").arg(name);
+        run.options.insert(name, eq > 0 ? arg.mid(eq + 1) : args.at(++i));
+    }
+    if (run.operands.size() < command.operandCount)
+        return QStringLiteral("too few operands for '%1'").arg(command.name);
+    if (run.operands.size() > command.operandCount)
+        return QStringLiteral("too many operands for '%1'").arg(command.name);
+    for (const CliOption& o : command.options)
+        if (o.required && !run.options.contains(o.name))
+            return QStringLiteral("%1 needs %2").arg(command.name, o.name);
+    return QString();
 }
 
 int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
     const CliCommands commands = allCommands();
     if (args.isEmpty())
-        return usageError(err, QStringLiteral("no command given"),
-                          QStringLiteral("stavnikctl COMMAND [OPERANDS], see stavnikctl --help"));
+        return usageError(err, QStringLiteral("no command given"), kGeneralUsage);
     if (isHelp(args.first()) || args.first() == QLatin1String("help")) {
         printHelp(out, commands);
         return exitcode::kOk;
@@ -68,24 +103,18 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
                                       [&](const CliCommand& c) { return c.name == args.first(); });
     if (command == commands.end())
         return usageError(err, QStringLiteral("unknown command '%1'").arg(args.first()),
-                          QStringLiteral("stavnikctl COMMAND [OPERANDS], see stavnikctl --help"));
+                          kGeneralUsage);
 
-    const QStringList operands = args.mid(1);
-    if (operands.size() == 1 && isHelp(operands.first())) {
-        out << "usage: " << usageLine(*command) << '\n' << command->summary << '\n';
+    Invocation run{{}, {}, usageLine(*command), out, err};
+    const QStringList rest = args.mid(1);
+    if (rest.size() == 1 && isHelp(rest.first())) {
+        out << "usage: " << run.usage << '\n' << command->summary << '\n';
         return exitcode::kOk;
     }
-    if (operands.size() < command->minOperands ||
-        (command->maxOperands >= 0 && operands.size() > command->maxOperands)) {
-        const QString what = operands.size() < command->minOperands
-                                 ? QStringLiteral("too few operands for '%1'")
-                                 : QStringLiteral("too many operands for '%1'");
-        return usageError(err, what.arg(command->name), usageLine(*command));
-    }
-    const int code = command->run(operands, out, err);
-    if (code == exitcode::kUsage && !command->ownsExitCodes)
-        err << "usage: " << usageLine(*command) << '\n';
-    return code;
+    const QString wrong = parseArguments(*command, rest, run);
+    if (!wrong.isEmpty())
+        return run.usageError(wrong);
+    return command->run(run);
 }
 
 } // namespace

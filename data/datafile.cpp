@@ -10,8 +10,13 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
 #include <cstring>
-#include <vector>
+#include <memory>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace datafile {
 namespace {
@@ -21,6 +26,7 @@ const QString kUnknownFormatText = QStringLiteral("Neznámý format dat !");
 const QString kSkippedLinesText =
     QStringLiteral("Počet přeskočených řádků dat s adresou mimo paměť modulu: %1");
 const QString kWriteFailedText = QStringLiteral("Chyba zápisu souboru dat");
+const QString kLineTooLongText = QStringLiteral("Soubor dat má příliš dlouhý řádek, nenačten: ");
 const char* const kCodePage = "windows-1250";
 
 constexpr char kHeaderLines[] = "S2.6\r\n"
@@ -36,57 +42,81 @@ enum class Layout { S20, S24, S26 };
 // dropped; a CR anywhere else is text.
 class LineReader {
 public:
-    explicit LineReader(QIODevice& in) : m_in(in), m_buffer(kChunk) {}
+    // A small file of known size needs no bigger buffer than itself.
+    explicit LineReader(QIODevice& in)
+        : m_in(in),
+          m_size(in.isSequential() ? kChunk : qBound<qint64>(4096, in.bytesAvailable(), kChunk)),
+          m_buffer(new char[static_cast<std::size_t>(m_size)]) {}
 
-    // False at the end of the file (no line left) and after a read error.
+    // False at the end of the file (no line left), after a read error and at a line longer
+    // than kMaxLineBytes.
     template <typename Sink> bool next(Sink& sink) {
+        if (m_failed || m_tooLong)
+            return false;
         bool started = false;
+        qint64 length = 0; // text bytes of the line so far, line end not counted
+        const auto give = [&](const char* text, qsizetype size) {
+            sink(QByteArrayView(text, size));
+            length += size;
+        };
+        ++m_lineNumber;
         for (;;) {
             if (m_pos == m_end && !fill()) {
                 if (m_pendingCr) {
-                    sink(QByteArrayView("\r", 1));
+                    give("\r", 1);
                     m_pendingCr = false;
                 }
-                return started && !m_failed;
+                return started && !m_failed && !exceeds(length);
             }
             started = true;
-            const char* begin = m_buffer.data() + m_pos;
+            const char* begin = m_buffer.get() + m_pos;
             const qsizetype available = m_end - m_pos;
             const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', available));
             if (newline) {
-                qsizetype length = newline - begin;
+                qsizetype size = newline - begin;
                 // A CR held back from the previous piece was text unless the LF follows it.
-                if (m_pendingCr && length > 0)
-                    sink(QByteArrayView("\r", 1));
+                if (m_pendingCr && size > 0)
+                    give("\r", 1);
                 m_pendingCr = false;
-                if (length > 0 && begin[length - 1] == '\r')
-                    --length;
-                sink(QByteArrayView(begin, length));
+                if (size > 0 && begin[size - 1] == '\r')
+                    --size;
+                give(begin, size);
                 m_pos += (newline - begin) + 1;
-                return true;
+                return !exceeds(length);
             }
             if (m_pendingCr)
-                sink(QByteArrayView("\r", 1));
-            qsizetype length = available;
-            m_pendingCr = begin[length - 1] == '\r';
+                give("\r", 1);
+            qsizetype size = available;
+            m_pendingCr = begin[size - 1] == '\r';
             if (m_pendingCr)
-                --length;
-            sink(QByteArrayView(begin, length));
+                --size;
+            give(begin, size);
             m_pos = m_end;
+            if (exceeds(length))
+                return false;
         }
     }
 
     bool atEnd() { return m_pos == m_end && !fill(); }
     bool failed() const { return m_failed; }
+    bool tooLong() const { return m_tooLong; }
+    qint64 lineNumber() const { return m_lineNumber; }
     QString errorString() const { return m_error; }
 
 private:
     static constexpr qsizetype kChunk = 64 * 1024;
 
+    // Gives up on the file at a line no data file can hold; nothing is read after it.
+    bool exceeds(qint64 length) {
+        if (length > kMaxLineBytes)
+            m_tooLong = true;
+        return m_tooLong;
+    }
+
     bool fill() {
-        if (m_failed || m_eof)
+        if (m_failed || m_eof || m_tooLong)
             return false;
-        const qint64 n = m_in.read(m_buffer.data(), kChunk);
+        const qint64 n = m_in.read(m_buffer.get(), m_size);
         if (n < 0) {
             m_failed = true;
             m_error = m_in.errorString();
@@ -102,12 +132,15 @@ private:
     }
 
     QIODevice& m_in;
-    std::vector<char> m_buffer;
+    qsizetype m_size;
+    std::unique_ptr<char[]> m_buffer;
     qsizetype m_pos = 0;
     qsizetype m_end = 0;
     bool m_pendingCr = false;
     bool m_eof = false;
     bool m_failed = false;
+    bool m_tooLong = false;
+    qint64 m_lineNumber = 0;
     QString m_error;
 };
 
@@ -201,15 +234,26 @@ bool layoutOf(const LineHead& line, Layout& layout) {
     return true;
 }
 
-LoadResult outcome(LoadResult::Status status, const QString& message = QString()) {
+LoadResult outcome(LoadResult::Status status, const QString& message = QString(),
+                   const QString& reason = QString()) {
     LoadResult r;
     r.status = status;
     r.message = message;
+    r.reason = reason;
     return r;
 }
 
-LoadResult readFailed(const LineReader& reader) {
-    return outcome(LoadResult::Status::IoError, reader.errorString());
+// Why the reader gave up early: a read error, or a line too long for any data file. The first
+// line is the marker, so an overlong one is simply an unknown format.
+LoadResult readerStopped(const LineReader& reader, const QString& fileName) {
+    if (reader.failed())
+        return outcome(LoadResult::Status::IoError, reader.errorString(), reader.errorString());
+    const QString reason = QStringLiteral("Line %1 is longer than %2 bytes")
+                               .arg(reader.lineNumber())
+                               .arg(kMaxLineBytes);
+    return outcome(LoadResult::Status::Refused,
+                   (reader.lineNumber() == 1 ? kUnknownFormatText : kLineTooLongText) + fileName,
+                   reason);
 }
 
 void appendHex(QByteArray& out, std::uint32_t value, int digits) {
@@ -218,15 +262,78 @@ void appendHex(QByteArray& out, std::uint32_t value, int digits) {
         out.append(kDigits[(value >> shift) & 0xF]);
 }
 
+// The system's text for the last failure of `device`.
+QString reasonOf(const QIODevice& device) {
+    const auto* file = qobject_cast<const QFileDevice*>(&device);
+    if (file && file->error() == QFileDevice::NoError)
+        return kWriteFailedText;
+    const QString text = device.errorString();
+    return text.isEmpty() ? kWriteFailedText : text;
+}
+
+// Writes every byte or says why not. A device may take fewer bytes than offered without an
+// error (a disk that fills up mid-write does exactly that); the next attempt then reports why.
+QString writeAll(QIODevice& out, const QByteArray& bytes) {
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return reasonOf(out);
+        done += n;
+    }
+    return QString();
+}
+
+// The file a save to `path` writes: the final target of a symbolic link, `path` otherwise.
+QString writtenFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+}
+
+// The system's reason why `path` cannot be written, or an empty text.
+QString accessProblem(const QString& path) {
+#ifdef Q_OS_UNIX
+    if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
+        return qt_error_string(errno);
+    return QString();
+#else
+    return QFileInfo(path).isWritable() || !QFileInfo::exists(path) ? QString()
+                                                                    : qt_error_string(EACCES);
+#endif
+}
+
+// A save replaces the target, which must not happen to a device node, a pipe, a socket or a
+// folder that happens to carry the chosen name.
+QString notARegularFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.isFile())
+        return QString();
+    if (info.isDir())
+        return QStringLiteral("Is a folder, not a regular file");
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+            return QStringLiteral("Is a device, not a regular file");
+        if (S_ISFIFO(st.st_mode))
+            return QStringLiteral("Is a named pipe (FIFO), not a regular file");
+        if (S_ISSOCK(st.st_mode))
+            return QStringLiteral("Is a socket, not a regular file");
+    }
+#endif
+    return QStringLiteral("Not a regular file");
+}
+
 } // namespace
 
 LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
     LineReader reader(in);
+    const auto gaveUp = [&reader] { return reader.failed() || reader.tooLong(); };
 
     LineHead marker(8);
     const bool hasMarker = reader.next(marker);
-    if (reader.failed())
-        return readFailed(reader);
+    if (gaveUp())
+        return readerStopped(reader, fileName);
     Layout layout = Layout::S26;
     if (!hasMarker || !layoutOf(marker, layout))
         return outcome(LoadResult::Status::Refused, kUnknownFormatText + fileName);
@@ -236,10 +343,8 @@ LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
         if (!reader.next(line) || line.is("*"))
             break;
     }
-    if (reader.failed())
-        return readFailed(reader);
-    if (reader.atEnd())
-        return reader.failed() ? readFailed(reader) : outcome(LoadResult::Status::Stopped);
+    if (gaveUp() || reader.atEnd())
+        return gaveUp() ? readerStopped(reader, fileName) : outcome(LoadResult::Status::Stopped);
 
     // Everything goes into copies first: a read error further on must leave the program's
     // configuration exactly as it was.
@@ -259,8 +364,8 @@ LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
         if (line.isEndMarker())
             break;
     }
-    if (reader.failed())
-        return readFailed(reader);
+    if (gaveUp())
+        return readerStopped(reader, fileName);
 
     switch (layout) {
     case Layout::S26:
@@ -284,8 +389,8 @@ LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
             route.description = reader.next(text) ? decoder.decode(text.head()) : QString();
         }
     }
-    if (reader.failed())
-        return readFailed(reader);
+    if (gaveUp())
+        return readerStopped(reader, fileName);
 
     store.image = image;
     store.routes = routes;
@@ -304,7 +409,8 @@ LoadResult loadFile(const QString& path, ConfigStore& store) {
     const QString fullName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return outcome(LoadResult::Status::Refused, kOpenFailedText + fullName);
+        return outcome(LoadResult::Status::Refused, kOpenFailedText + fullName,
+                       path.isEmpty() ? QStringLiteral("no file name") : file.errorString());
     return load(file, fullName, store);
 }
 
@@ -338,23 +444,52 @@ QByteArray format(const ConfigStore& store) {
     return out;
 }
 
-QString saveFile(const QString& path, const ConfigStore& store) {
+QString saveTargetProblem(const QString& path) {
+    if (const QString refusal = notARegularFile(path); !refusal.isEmpty())
+        return refusal;
+    // A file that exists is saved over when it can itself be written, in place if its folder
+    // takes no new file; a new one needs a folder that takes it.
+    const QFileInfo target(writtenFile(path));
+    return accessProblem(target.exists() ? target.absoluteFilePath() : target.absolutePath());
+}
+
+SaveResult saveFile(const QString& path, const ConfigStore& store) {
+    SaveResult result;
+    // Asked first, for the system's own words rather than the generic ones of QSaveFile.
+    result.reason = saveTargetProblem(path);
+    if (!result.reason.isEmpty())
+        return result;
     QSaveFile file(path);
-    const auto failure = [&file] {
-        const QString text = file.errorString();
-        return text.isEmpty() ? kWriteFailedText : text;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failure();
-    const QByteArray bytes = format(store);
-    if (file.write(bytes) != bytes.size()) {
-        const QString text = failure();
-        file.cancelWriting();
-        return text;
+    // Without it a file in a folder the user may not add files to could not be saved at all.
+    file.setDirectWriteFallback(true);
+    // Unbuffered: a write that fails only when a buffer is flushed on commit() would go
+    // unnoticed by QSaveFile, which would then put a cut-off file in place of the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        result.reason = reasonOf(file);
+        return result;
     }
-    if (!file.commit())
-        return failure();
-    return QString();
+    result.inPlace = !accessProblem(QFileInfo(writtenFile(path)).absolutePath()).isEmpty();
+    result.reason = writeAll(file, format(store));
+    if (!result.reason.isEmpty()) {
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit()) {
+        result.reason = reasonOf(file);
+        return result;
+    }
+    result.saved = true;
+    return result;
+}
+
+SaveResult writeTo(QIODevice& out, const ConfigStore& store) {
+    SaveResult result;
+    result.reason = writeAll(out, format(store));
+    if (auto* file = qobject_cast<QFileDevice*>(&out); file && result.reason.isEmpty())
+        if (!file->flush())
+            result.reason = reasonOf(*file);
+    result.saved = result.reason.isEmpty();
+    return result;
 }
 
 QString skippedLinesText(int count) {

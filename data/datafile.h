@@ -15,17 +15,31 @@ constexpr int kLineCount = 2341;
 // A description line longer than this keeps only its first bytes, so that no file, however
 // large or malformed, can make a load hold more than a few kilobytes of any one line.
 constexpr int kMaxDescriptionBytes = 4096;
+// No line of a data file, written by the program or edited by hand, comes anywhere near this.
+// A longer line means the input is no data file (an endless device, a binary, a file without
+// line ends) and the load gives up there instead of reading on.
+constexpr qint64 kMaxLineBytes = 64 * 1024;
 
 struct LoadResult {
     enum class Status {
         Loaded,  // image and routes replaced (descriptions too when the file has "POPIS")
-        Refused, // cannot be opened, or an unknown marker; `message` is the warning to show
+        Refused, // cannot be opened, unknown marker or a line beyond kMaxLineBytes; nothing
+                 // changed, `message` is the warning to show
         Stopped, // nothing follows the header lines: no message, nothing changed
         IoError, // reading failed part-way; `message` is the system's text, nothing changed
     };
     Status status = Status::Stopped;
     QString message;
+    QString reason; // the system's reason for a failed open or read, or which line was too long
     int skippedLines = 0; // data lines whose address lies outside the image
+};
+
+struct SaveResult {
+    bool saved = false;
+    // The folder does not let a new file be made, so the existing file was overwritten
+    // directly: a failure part-way may have left it incomplete.
+    bool inPlace = false;
+    QString reason; // why the save failed: the system's text, or why the target was refused
 };
 
 // Reads `in` (already open) and changes `store` only when the file was read to its end without
@@ -38,8 +52,15 @@ LoadResult loadFile(const QString& path, ConfigStore& store);
 // The 2341 lines of the current layout, CR LF after every line.
 QByteArray format(const ConfigStore& store);
 // Writes `format(store)` to `path` through a temporary file that replaces `path` only when it
-// was written completely. Returns the system's error text, or an empty string on success.
-QString saveFile(const QString& path, const ConfigStore& store);
+// was written completely. A target that exists and is not a regular file (a device, a pipe, a
+// folder) is refused untouched; a symbolic link is followed.
+SaveResult saveFile(const QString& path, const ConfigStore& store);
+// Writes `format(store)` to an open device such as standard output.
+SaveResult writeTo(QIODevice& out, const ConfigStore& store);
+// Why a save to `path` would fail before anything is written: the folder is missing or
+// read-only (and the file cannot be overwritten in place), or the target is not a regular file.
+// Empty when a save can be tried.
+QString saveTargetProblem(const QString& path);
 
 // The warning shown after a load that had to skip data lines.
 QString skippedLinesText(int count);

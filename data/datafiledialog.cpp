@@ -3,9 +3,25 @@
 #include "data/routegrid.h"
 #include "widgets/messageboxes.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace {
+const QString kInPlaceSavedText =
+    QStringLiteral("Složka je jen pro čtení, soubor byl proto přepsán přímo: ");
+const QString kInPlaceFailedText =
+    QStringLiteral("Soubor se přepisoval přímo (složka je jen pro čtení) a může být neúplný.");
+
+QString fullName(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// Under the box's text: which file, and the system's reason.
+QString failureDetail(const QString& path, const QString& reason) {
+    return reason.isEmpty() ? QString() : fullName(path) + QStringLiteral(": ") + reason;
+}
+
 // The chosen file, or an empty name when the user cancelled.
 QString askForFile(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted)
@@ -26,7 +42,8 @@ datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, Conf
         break;
     case Status::Refused:
     case Status::IoError:
-        warningBox(parent, result.message);
+        warningBox(parent, result.message, QMessageBox::Ok, QString(),
+                   failureDetail(path, result.reason));
         break;
     case Status::Stopped:
         break;
@@ -35,12 +52,18 @@ datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, Conf
 }
 
 bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
-    const QString error = datafile::saveFile(path, store);
-    if (error.isEmpty()) {
+    const datafile::SaveResult result = datafile::saveFile(path, store);
+    if (result.saved) {
         store.markSaved();
+        if (result.inPlace)
+            informationBox(parent, kInPlaceSavedText + fullName(path));
         return true;
     }
-    warningBox(parent, error);
+    QString detail = failureDetail(path, result.reason);
+    if (result.inPlace)
+        detail += QLatin1Char('\n') + kInPlaceFailedText;
+    // The configuration stays as it is, so the user can pick another place and save again.
+    warningBox(parent, result.reason, QMessageBox::Ok, QString(), detail);
     return false;
 }
 

@@ -151,10 +151,10 @@ bool Stv2Responder::loadDataFile(const QString& path, QString* error) {
 bool Stv2Responder::saveDataFile(const QString& path, QString* error) const {
     ConfigStore file = m_file;
     file.image = image();
-    const QString failure = datafile::saveFile(path, file);
-    if (!failure.isEmpty() && error)
-        *error = QStringLiteral("cannot write %1: %2").arg(path, failure);
-    return failure.isEmpty();
+    const datafile::SaveResult r = datafile::saveFile(path, file);
+    if (!r.saved && error)
+        *error = QStringLiteral("cannot write %1: %2").arg(path, r.reason);
+    return r.saved;
 }
 
 UnitInputs& Stv2Responder::unitInputs(Unit unit) {

@@ -14,11 +14,14 @@ struct Result {
     QString err;
 };
 
-Result ctl(const QStringList& args, const QString& configHome) {
+// `stdoutTo`: a file for standard output; empty: captured.
+Result ctl(const QStringList& args, const QString& configHome, const QString& stdoutTo = {}) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
     p.setProcessEnvironment(env);
+    if (!stdoutTo.isEmpty())
+        p.setStandardOutputFile(stdoutTo);
     p.start(kCtl, args);
     Result r;
     if (!p.waitForFinished(120000))
@@ -37,9 +40,9 @@ class LinkCliTest : public QObject {
     QString file(const char* stem) {
         return dir.filePath(QStringLiteral("%1-%2.txt").arg(QLatin1String(stem)).arg(++fileNo));
     }
-    Result run(QStringList args, const EmulatorProcess& emu) {
+    Result run(QStringList args, const EmulatorProcess& emu, const QString& stdoutTo = {}) {
         args << QStringLiteral("--port") << emu.device << QStringLiteral("--tick=5");
-        return ctl(args, dir.path());
+        return ctl(args, dir.path(), stdoutTo);
     }
 
 private slots:
@@ -177,6 +180,25 @@ private slots:
         QCOMPARE(r.code, 2);
         QCOMPARE(r.err, err);
         QVERIFY(!QFile::exists(out));
+    }
+
+    // What came over the line is never lost: when the save fails, a file in the temporary
+    // folder holds it and stderr names that file.
+    void readKeptWhenTheSaveFails() {
+        const QString loaded = file("module");
+        QVERIFY(writeConfig(loaded, randomConfig(34)));
+        EmulatorProcess emu;
+        QVERIFY(emu.startFast({"--load", loaded}));
+        emu.holdOpen();
+        const Result r = run({"read", "-"}, emu, QStringLiteral("/dev/full"));
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains("standard output: No space left on device"), qPrintable(r.err));
+        const QString kept = r.err.section(QStringLiteral("is kept in "), 1).trimmed();
+        QVERIFY(kept.startsWith(QDir::tempPath() + "/stavnikctl-read-"));
+        ConfigStore read;
+        QVERIFY(readConfig(kept, read));
+        QFile::remove(kept);
+        QVERIFY(read.image == randomConfig(34).image);
     }
 
     void usageErrors_data() {

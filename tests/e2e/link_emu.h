@@ -24,7 +24,7 @@ inline ConfigStore randomConfig(unsigned seed) {
 }
 
 inline bool writeConfig(const QString& path, const ConfigStore& store) {
-    return datafile::saveFile(path, store).isEmpty();
+    return datafile::saveFile(path, store).saved;
 }
 
 inline bool readConfig(const QString& path, ConfigStore& store) {

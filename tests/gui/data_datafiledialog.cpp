@@ -1,5 +1,6 @@
 #include "data/datafiledialog.h"
 #include "data/routegrid.h"
+#include "support/modal.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -14,6 +15,7 @@ struct Box {
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString informative;
 };
 
 // Closes every message box that opens while it lives and remembers what they said.
@@ -22,7 +24,8 @@ public:
     BoxWatcher() {
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                m_boxes.push_back({box->windowTitle(), box->text(), box->icon()});
+                m_boxes.push_back(
+                    {box->windowTitle(), box->text(), box->icon(), box->informativeText()});
                 box->accept();
             }
         });
@@ -37,22 +40,17 @@ private:
 
 // Answers the next file dialog: picks `path`, or cancels when it is empty.
 void answerFileDialog(const QString& path) {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [path, tries, poll] {
-        if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            if (path.isEmpty()) {
-                d->reject();
-            } else {
-                d->selectFile(path);
-                static_cast<QDialog*>(d)->accept();
-            }
+    onNextModal([path](QWidget* w) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        if (!d)
             return;
+        if (path.isEmpty()) {
+            d->reject();
+        } else {
+            d->selectFile(path);
+            static_cast<QDialog*>(d)->accept();
         }
-        if (++*tries < 500)
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+    });
 }
 
 QString sample(const char* name) {
@@ -150,6 +148,9 @@ void DataFileDialogTest::loadRefusals() {
     QCOMPARE(watcher.boxes().size(), 1);
     QCOMPARE(watcher.boxes()[0].title, QStringLiteral("Warning"));
     QCOMPARE(watcher.boxes()[0].text, text + path);
+    // Under it, which file and the system's reason, where there is one.
+    QCOMPARE(watcher.boxes()[0].informative,
+             content == "-" ? path + QStringLiteral(": No such file or directory") : QString());
     QCOMPARE(cell(*m_grid, 1, 1), QStringLiteral("TL??"));
     QCOMPARE(m_store.route(1).description, QStringLiteral("beze změny"));
 }
@@ -210,8 +211,12 @@ void DataFileDialogTest::failedSaveShowsTheError() {
     QVERIFY(!saveDataFileTo(m_parent, path, m_store));
     QCOMPARE(watcher.boxes().size(), 1);
     QCOMPARE(watcher.boxes()[0].title, QStringLiteral("Warning"));
-    QVERIFY(!watcher.boxes()[0].text.isEmpty());
+    // The system's reason, and under it which file and why.
+    QCOMPARE(watcher.boxes()[0].text, QStringLiteral("No such file or directory"));
+    QCOMPARE(watcher.boxes()[0].informative, path + QStringLiteral(": No such file or directory"));
     QVERIFY(!QFile::exists(path));
+    // The configuration stays, so it can be saved elsewhere.
+    QVERIFY(saveDataFileTo(m_parent, dir.filePath(QStringLiteral("jinam.txt")), m_store));
 }
 
 QTEST_MAIN(DataFileDialogTest)

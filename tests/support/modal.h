@@ -9,20 +9,18 @@
 #include <memory>
 
 // Runs `act` on the next modal window that opens (a box or a dialog started with exec()).
-// Polls, because the window only exists once the caller has entered its exec().
-inline void onNextModal(std::function<void(QWidget*)> act, QWidget* ignore = nullptr) {
-    auto poll = std::make_shared<std::function<void()>>();
-    auto tries = std::make_shared<int>(0);
-    *poll = [act, poll, tries, ignore] {
+// Polls, because the window only exists once the caller has entered its exec(). Each poll's
+// timer owns a copy of what the next poll needs and nothing refers back to it, so nothing is
+// left alive once the polls end.
+inline void onNextModal(std::function<void(QWidget*)> act, QWidget* ignore = nullptr,
+                        int pollsLeft = 500) {
+    QTimer::singleShot(pollsLeft == 500 ? 0 : 10, qApp, [act = std::move(act), ignore, pollsLeft] {
         QWidget* w = QApplication::activeModalWidget();
-        if (w && w != ignore) {
+        if (w && w != ignore)
             act(w);
-            return;
-        }
-        if (++*tries < 500)
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
+        else if (pollsLeft > 1)
+            onNextModal(act, ignore, pollsLeft - 1);
+    });
 }
 
 struct SeenBox {

@@ -1,0 +1,119 @@
+#include "cli/datafileio.h"
+
+#include "data/datafile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+
+namespace cliio {
+namespace {
+
+const QString kStandardInput = QStringLiteral("standard input");
+const QString kStandardOutput = QStringLiteral("standard output");
+
+// /dev/stdout may lead to a pipe, a terminal or a file opened by the shell; none of these can
+// be replaced through a temporary file, so it is written like "-".
+bool isStandardOutput(const QString& path) {
+    return path == QLatin1String("-") || path == QLatin1String("/dev/stdout") ||
+           path == QLatin1String("/dev/fd/1") || path == QLatin1String("/proc/self/fd/1");
+}
+
+void tell(QTextStream& err, const QString& name, const QString& text) {
+    err << "stavnikctl: " << name << ": " << text << '\n';
+}
+
+} // namespace
+
+bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err) {
+    using Status = datafile::LoadResult::Status;
+    datafile::LoadResult r;
+    QString name = path;
+    if (path == QLatin1String("-")) {
+        name = kStandardInput;
+        QFile in;
+        if (in.open(0, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle))
+            r = datafile::load(in, name, store);
+        else
+            r = {Status::Refused, QStringLiteral("Chyba otevreni souboru  dat") + name,
+                 in.errorString()};
+    } else {
+        r = datafile::loadFile(path, store);
+    }
+    switch (r.status) {
+    case Status::Loaded:
+        if (r.skippedLines > 0)
+            err << datafile::skippedLinesText(r.skippedLines) << '\n';
+        return true;
+    case Status::Stopped:
+        tell(err, name, QStringLiteral("no data lines after the header, nothing loaded"));
+        return false;
+    case Status::Refused:
+    case Status::IoError:
+        // The window's words, then the system's reason where there is one.
+        if (r.message != r.reason)
+            err << r.message << '\n';
+        if (!r.reason.isEmpty())
+            tell(err, name, r.reason);
+        return false;
+    }
+    return false;
+}
+
+bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& err) {
+    datafile::SaveResult r;
+    QString name = path;
+    if (isStandardOutput(path)) {
+        name = kStandardOutput;
+        QFile out;
+        if (out.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle))
+            r = datafile::writeTo(out, store);
+        else
+            r.reason = out.errorString();
+    } else {
+        r = datafile::saveFile(path, store);
+    }
+    if (r.saved) {
+        if (r.inPlace)
+            tell(err, name,
+                 QStringLiteral("note: its folder takes no new file, so the file was "
+                                "overwritten in place"));
+        return true;
+    }
+    tell(err, name, r.reason);
+    if (r.inPlace)
+        tell(err, name,
+             QStringLiteral("it was being overwritten in place (read-only folder) and may now "
+                            "be incomplete"));
+    return false;
+}
+
+bool canSaveTo(const QString& path, QTextStream& err) {
+    if (isStandardOutput(path))
+        return true;
+    const QString problem = datafile::saveTargetProblem(path);
+    if (!problem.isEmpty())
+        tell(err, path, problem);
+    return problem.isEmpty();
+}
+
+void keepInTemporaryFile(const ConfigStore& store, QTextStream& err) {
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QTemporaryFile file(
+        QDir::temp().filePath(QStringLiteral("stavnikctl-read-%1-XXXXXX.txt").arg(stamp)));
+    file.setAutoRemove(false);
+    const datafile::SaveResult r = file.open()
+                                       ? datafile::writeTo(file, store)
+                                       : datafile::SaveResult{false, false, file.errorString()};
+    if (r.saved) {
+        err << "stavnikctl: what was read from the module is kept in " << file.fileName() << '\n';
+        return;
+    }
+    if (!file.fileName().isEmpty())
+        file.remove();
+    err << "stavnikctl: what was read from the module could not be kept in " << QDir::tempPath()
+        << " either: " << r.reason << '\n';
+}
+
+} // namespace cliio

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "data/configstore.h"
+
+#include <QTextStream>
+
+// Data files for every stavnikctl command: loaded and saved as "Načíst data" and "Uložit data"
+// do, with "-" for standard input or output. Whatever goes wrong is told on `err`: the
+// window's own words first, then the file and the system's reason.
+namespace cliio {
+
+// Loads `path` ("-": standard input) into `store`.
+bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err);
+
+// Saves `store` to `path` ("-" or /dev/stdout: standard output).
+bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& err);
+
+// Whether a save to `path` can be tried; says why not on `err`.
+bool canSaveTo(const QString& path, QTextStream& err);
+
+// Keeps a configuration that could not be saved where the user asked in a new file in the
+// temporary folder, and names that file on `err`.
+void keepInTemporaryFile(const ConfigStore& store, QTextStream& err);
+
+} // namespace cliio
