@@ -49,8 +49,10 @@ QString parseOptions(const QStringList& args, bool allowWhat, Options& o) {
         } else if (name == QLatin1String("--tick")) {
             bool ok = false;
             o.tick = value.toInt(&ok);
-            if (!ok || o.tick < 1 || o.tick > 10000)
-                return QStringLiteral("--tick takes milliseconds, 1..10000");
+            // The settings file's timerCOM bounds: a clock of seconds makes every exchange
+            // look dead.
+            if (!ok || o.tick < 1 || o.tick > 1000)
+                return QStringLiteral("--tick takes milliseconds, 1..1000");
         } else if (name == QLatin1String("--what") && allowWhat) {
             o.what = value;
         } else {
