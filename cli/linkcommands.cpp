@@ -167,10 +167,17 @@ bool loadData(const QString& path, ConfigStore& store, QTextStream& err) {
 }
 
 // Errors go to stderr; the verify results, which are the answer, are printed by the caller.
-void reportErrors(const Session& s, QTextStream& err) {
-    for (LinkEngine::Message m : s.messages())
-        if (LinkEngine::isWarning(m))
-            err << LinkEngine::messageText(m) << '\n';
+void reportErrors(Session& s, QTextStream& err) {
+    for (LinkEngine::Message m : s.messages()) {
+        if (!LinkEngine::isWarning(m))
+            continue;
+        err << LinkEngine::messageText(m) << '\n';
+        // Where a transfer failed, in the words of the window's box details.
+        const QString where = LinkEngine::failureText(s.engine().lastFailure());
+        if ((m == LinkEngine::Message::ReadError || m == LinkEngine::Message::WriteError) &&
+            !where.isEmpty())
+            err << where << '\n';
+    }
 }
 
 std::optional<std::vector<std::uint32_t>> parseWhat(const QString& what, int capacity,

@@ -16,8 +16,10 @@ QMessageBox::StandardButton run(QWidget* parent, QMessageBox::Icon icon, const Q
 } // namespace
 
 QMessageBox::StandardButton warningBox(QWidget* parent, const QString& text,
-                                       QMessageBox::StandardButtons buttons) {
-    return run(parent, QMessageBox::Warning, QStringLiteral("Warning"), text, buttons);
+                                       QMessageBox::StandardButtons buttons,
+                                       const QString& detailedText) {
+    return run(parent, QMessageBox::Warning, QStringLiteral("Warning"), text, buttons,
+               detailedText);
 }
 
 QMessageBox::StandardButton informationBox(QWidget* parent, const QString& text,

@@ -6,7 +6,8 @@
 // caption "Information". Return the button pressed. A detailed text, when given, sits behind the
 // box's "Show Details..." button.
 QMessageBox::StandardButton warningBox(QWidget* parent, const QString& text,
-                                       QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                       QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                       const QString& detailedText = QString());
 QMessageBox::StandardButton informationBox(QWidget* parent, const QString& text,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                            const QString& detailedText = QString());

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <numeric>
 #include <random>
 
 namespace {
@@ -367,6 +368,106 @@ private slots:
             QCOMPARE(int(r.store.image[101]), value101);
             QVERIFY(sameBytes(r.moduleImage(), r.store.image, 1, 2243));
         }
+    }
+
+    // Whatever a reply suffers, at a short and at the default clock, a read, verify or store
+    // ends exact or with its error box, never with a wrong byte in the image or the module.
+    // Faults hit the replies to `times` commands from address `from` on (0: the capacity
+    // query); `late` is in ms past the reply window at 20 ms, scaled to the 5 ms window; "lost"
+    // commands never reach the module; "then" adds a second fault after the first.
+    void faultyLine_data() {
+        QTest::addColumn<char>("op");
+        QTest::addColumn<int>("tickMs");
+        QTest::addColumn<char>("fault");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<int>("late");
+        QTest::addColumn<bool>("ok");
+        struct Case {
+            const char* name;
+            char fault;
+            int from, times, late;
+            bool ok;
+        };
+        const Case cases[] = {
+            {"late by half a window", 'L', 100, 1, 30, true},
+            {"late by five windows", 'L', 100, 1, 300, true},
+            {"two attempts late by two windows", 'L', 100, 2, 120, true},
+            {"run of four late", 'L', 100, 4, 80, true},
+            {"run of five late by half a window", 'L', 100, 5, 30, false},
+            {"late, then lost", 'Z', 100, 1, 60, true},
+            {"late, then the third late by half as much", 'W', 100, 1, 240, true},
+            {"two late, then two late by half as much", 'W', 100, 2, 80, true},
+            {"dropped twice", 'D', 100, 2, 0, true},
+            {"dropped three times", 'D', 100, 3, 0, false},
+            {"lost once", 'X', 100, 1, 0, true},
+            {"split past the window", 'S', 100, 1, 60, true},
+            {"a stray star more", 'C', 100, 2, 0, true},
+            {"star damaged", 'B', 100, 1, 0, true},
+            {"capacity late by a window", 'L', 0, 1, 60, true},
+            {"capacity dropped twice", 'D', 0, 2, 0, true},
+            {"capacity dropped three times", 'D', 0, 3, 0, false},
+            {"capacity star damaged", 'B', 0, 1, 0, true},
+        };
+        for (char op : {'R', 'V', 'W'})
+            for (int tick : {5, 20})
+                for (const Case& c : cases)
+                    if (c.from > 0 || op != 'W') // a store asks no capacity
+                        QTest::newRow(
+                            qPrintable(QStringLiteral("%1 %2 ms %3").arg(op).arg(tick).arg(c.name)))
+                            << op << tick << c.fault << c.from << c.times << c.late << c.ok;
+    }
+    void faultyLine() {
+        QFETCH(char, op);
+        QFETCH(int, tickMs);
+        QFETCH(char, fault);
+        QFETCH(int, from);
+        QFETCH(int, times);
+        QFETCH(int, late);
+        QFETCH(bool, ok);
+        Rig r(moduleWith(20));
+        r.module.setTickMs(tickMs);
+        r.engine.setTickInterval(tickMs);
+        r.module.responder().setImage(randomImage(13));
+        r.store.image = r.moduleImage();
+        if (op != 'V') // every byte differs: a skipped or shifted one shows
+            for (auto& b : r.store.image)
+                b ^= 0x5A;
+        const Image before = r.store.image;
+        const char letter = from == 0 ? 'M' : op == 'W' ? 'W' : 'R';
+        const Commands which =
+            (from == 0 ? Commands('M') : Commands(letter).from(from)).times(times);
+        const int windowMs = tickMs == 5 ? 30 : 60; // a 9-byte exchange plus margin, in ticks
+        const int lateMs = windowMs + late * windowMs / 60;
+        if (fault == 'W')
+            r.module.late(Commands(letter).from(from).after(times + 1).times(times), lateMs / 2);
+        if (fault == 'Z')
+            r.module.lose(Commands(letter).at(from + 1).times(1));
+        if (fault == 'L' || fault == 'W' || fault == 'Z')
+            r.module.late(which, lateMs);
+        if (fault == 'D' || fault == 'X')
+            fault == 'D' ? r.module.drop(which) : r.module.lose(which);
+        if (fault == 'S')
+            r.module.split(which, 1, lateMs);
+        if (fault == 'C' || fault == 'B') // a stray star more, or the star damaged
+            r.module.corrupt(which, [fault](const QByteArray& b) {
+                return fault == 'C' ? b + "*" : b.left(1) + "x";
+            });
+        std::vector<std::uint32_t> list(16);
+        std::iota(list.begin(), list.end(), 95u);
+        QVERIFY(op == 'R'   ? r.engine.startRead()
+                : op == 'V' ? r.engine.startVerify()
+                            : r.engine.startStore(list));
+        QVERIFY(r.runUntilIdle(100000) > 0);
+        QCOMPARE(r.finished, QList<bool>{ok});
+        if (!ok) {
+            QCOMPARE(r.messages, QList<Msg>{op == 'W' ? Msg::WriteError : Msg::ReadError});
+            QVERIFY(op == 'W' || r.store.image == before);
+            return;
+        }
+        QCOMPARE(r.messages, op == 'V' ? QList<Msg>{Msg::VerifyEqual} : QList<Msg>{});
+        const int first = op == 'W' ? 95 : 1;
+        QVERIFY(sameBytes(r.moduleImage(), r.store.image, first, op == 'W' ? 110 : 703));
     }
 
     void lateReplyIsTakenInTheThirdTick_data() {
