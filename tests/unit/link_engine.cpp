@@ -816,6 +816,11 @@ private slots:
             QCOMPARE(LinkEngine::messageText(m), text);
             QCOMPARE(LinkEngine::isWarning(m), warning);
         }
+        using Where = LinkEngine::Failure::Where;
+        QCOMPARE(LinkEngine::failureText({Where::Byte, 1234, 3, 0}),
+                 QStringLiteral("Adresa 1234 (04D2): cesta 45, bajt 2 bloku cesty. Pokusů: 3."));
+        QCOMPARE(LinkEngine::failureText({Where::Byte, 243, 2, 0}),
+                 QStringLiteral("Adresa 243 (00F3): cesta 90, bajt 1 dvojice indexů. Pokusů: 2."));
     }
 
     void floodIsDropped() {
