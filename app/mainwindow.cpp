@@ -217,6 +217,7 @@ void MainWindow::buildMenu() {
 void MainWindow::startUp() {
     m_settings = loadSettings(m_settingsPath);
     m_timer->setInterval(m_settings.timerInterval);
+    m_engine.setTickInterval(m_settings.timerInterval);
     m_store.routeCapacity = image::kRouteCount;
     decodeCurrent(m_store.image, m_store.routes);
     refillGrid();

@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <sys/resource.h>
@@ -85,11 +86,11 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
         LinkEngine engine(store, port);
         LinkRunner runner(engine, tick);
         int retries = 0;
+        int lastCount = 0;
+        // Counted as they happen: a retry waits some ticks in the send state for a quiet line.
         runner.setTickHook([&] {
-            if (engine.retryCount() > 0 && engine.linkState() == LinkEngine::ReadSend)
-                ++retries;
-            if (engine.retryCount() > 0 && engine.linkState() == LinkEngine::WriteSend)
-                ++retries;
+            retries += std::max(0, engine.retryCount() - lastCount);
+            lastCount = engine.retryCount();
         });
         // Store first, so that read and verify see the bench's configuration.
         for (const QString& op : ops) {

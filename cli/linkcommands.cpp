@@ -21,17 +21,18 @@
 namespace linkcli {
 namespace {
 
-// --tick in milliseconds, 0 when it is not given, -1 when it is not 1..10000.
+// --tick in milliseconds, 0 when it is not given, -1 when it is not 1..1000 (the settings file's
+// timerCOM bounds: a clock of seconds makes every exchange look dead).
 int tickOption(const Invocation& run) {
     if (!run.options.contains(QStringLiteral("--tick")))
         return 0;
     bool ok = false;
     const int tick = run.options.value(QStringLiteral("--tick")).toInt(&ok);
-    return ok && tick >= 1 && tick <= 10000 ? tick : -1;
+    return ok && tick >= 1 && tick <= 1000 ? tick : -1;
 }
 
 int badTick(const Invocation& run) {
-    return run.usageError(QStringLiteral("--tick takes milliseconds, 1..10000"));
+    return run.usageError(QStringLiteral("--tick takes milliseconds, 1..1000"));
 }
 
 bool stderrIsTerminal() {
@@ -113,10 +114,17 @@ private:
 };
 
 // Errors go to stderr; the verify results, which are the answer, are printed by the caller.
-void reportErrors(const Session& s, QTextStream& err) {
-    for (LinkEngine::Message m : s.messages())
-        if (LinkEngine::isWarning(m))
-            err << LinkEngine::messageText(m) << '\n';
+void reportErrors(Session& s, QTextStream& err) {
+    for (LinkEngine::Message m : s.messages()) {
+        if (!LinkEngine::isWarning(m))
+            continue;
+        err << LinkEngine::messageText(m) << '\n';
+        // Where a transfer failed, in the words of the window's box details.
+        const QString where = LinkEngine::failureText(s.engine().lastFailure());
+        if ((m == LinkEngine::Message::ReadError || m == LinkEngine::Message::WriteError) &&
+            !where.isEmpty())
+            err << where << '\n';
+    }
 }
 
 std::optional<std::vector<std::uint32_t>> parseWhat(const QString& what, int capacity,

@@ -32,7 +32,8 @@ public:
     static constexpr qint64 kQueueLimit = 100;
     static constexpr int kBufferLimit = 200;
 
-    void receiveStep(BytePort& port);
+    // Returns how many bytes arrived, a flood that was thrown away included.
+    qint64 receiveStep(BytePort& port);
     void clear() { m_bytes.clear(); }
     const QByteArray& bytes() const { return m_bytes; }
     int size() const { return static_cast<int>(m_bytes.size()); }

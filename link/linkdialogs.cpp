@@ -199,7 +199,11 @@ void LinkDialogs::showPending() {
 void LinkDialogs::showBox(LinkEngine::Message message) {
     const QString text = LinkEngine::messageText(message);
     if (LinkEngine::isWarning(message)) {
-        warningBox(m_window, text);
+        // A failed transfer says where, behind "Show Details...".
+        const bool where =
+            message == LinkEngine::Message::ReadError || message == LinkEngine::Message::WriteError;
+        warningBox(m_window, text, QMessageBox::Ok,
+                   where ? LinkEngine::failureText(m_engine.lastFailure()) : QString());
         return;
     }
     const bool listDifferences = message == LinkEngine::Message::VerifyDifferent;

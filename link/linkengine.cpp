@@ -1,13 +1,46 @@
 #include "link/linkengine.h"
 
 #include "data/codec.h"
+#include "data/hex.h"
 #include "link/protocol.h"
 #include "link/transfers.h"
 
 #include <algorithm>
+#include <cmath>
 
 using transfers::capacityAccepted;
 using transfers::lastConfigAddress;
+
+// Why a transfer never takes a straggler for a fresh reply.
+//
+// Read, write and capacity replies carry no address, and the answer to an attempt that timed out
+// may still come later, looking exactly like the answer to whatever was sent next. So:
+// - A window is taken only when it holds exactly one whole reply; a straggler arriving with the
+//   fresh reply makes two, nothing is taken and the attempt counts as gone wrong.
+// - After an attempt went wrong (silence, too many bytes, a damaged reply), nothing more is sent
+//   until no byte has come for a full reply window: a late answer, however many of them in a run,
+//   lands in that wait, restarts it and is thrown away.
+// - A value taken after that must be confirmed by one more read after another quiet spell. A
+//   straggler later than a quiet spell would have to arrive alone, in a window whose own reply is
+//   lost too, and then be matched by the next read; otherwise it brings a second reply or a
+//   different value. A store writes the same address again (writes are idempotent) and takes the
+//   fresh acknowledgement.
+// - Every wrong turn counts against the three attempts: a line that stays irregular ends in the
+//   error box, never in a shifted byte. On a clean line none of this costs an exchange or a tick.
+// What no rule can see is a value byte damaged with its "*" intact: the protocol has no check sum.
+
+namespace {
+// 9600 baud, 8N1: ten bit times a byte.
+constexpr double kByteMs = 10.0 * 1000.0 / 9600.0;
+// On top of the wire time: the module's turnaround, and USB serial adapters, which hold received
+// bytes for up to their latency timer (16 ms by default) before the PC sees any.
+constexpr double kMarginMs = 20.0;
+constexpr int kByteExchange = 9;      // read, write, capacity: 7-byte command, 2-byte reply
+constexpr int kIdentifyExchange = 12; // 8-byte command, reply of up to 4
+constexpr int kStatusExchange = 12;   // 7-byte command, 5-byte reply
+// Reply windows a command waits for a quiet line before that attempt counts as gone wrong.
+constexpr int kQuietLimitWindows = 10;
+} // namespace
 
 LinkEngine::LinkEngine(ConfigStore& store, BytePort& port, QObject* parent)
     : QObject(parent), m_store(store), m_port(port) {}
@@ -29,6 +62,42 @@ QString LinkEngine::messageText(Message message) {
     return QString();
 }
 
+QString LinkEngine::failureText(const Failure& failure) {
+    using Where = Failure::Where;
+    switch (failure.where) {
+    case Where::Nothing:
+        return QString();
+    case Where::CapacityQuery:
+        return QStringLiteral("Dotaz na počet cest zůstal bez platné odpovědi. Pokusů: %1.")
+            .arg(failure.attempts);
+    case Where::CapacityRange:
+        return QStringLiteral("Modul hlásí %1 cest, platný počet je %2 až %3.")
+            .arg(failure.capacity)
+            .arg(transfers::kMinCapacity)
+            .arg(transfers::kMaxCapacity);
+    case Where::Byte:
+        break;
+    }
+    const int a = failure.address;
+    QString place;
+    if (a < image::kIndexPairBase) {
+        place = QStringLiteral("bajt %1 hlavičky").arg(a);
+    } else if (a < image::kBlockBase) {
+        const int offset = a - image::kIndexPairBase;
+        place =
+            QStringLiteral("cesta %1, bajt %2 dvojice indexů").arg(offset / 2 + 1).arg(offset % 2);
+    } else {
+        const int offset = a - image::kBlockBase;
+        place = QStringLiteral("cesta %1, bajt %2 bloku cesty")
+                    .arg(offset / image::kBlockSize + 1)
+                    .arg(offset % image::kBlockSize);
+    }
+    return QStringLiteral("Adresa %1 (%2): %3. Pokusů: %4.")
+        .arg(a)
+        .arg(toHex(static_cast<std::uint32_t>(a), 4), place)
+        .arg(failure.attempts);
+}
+
 bool LinkEngine::isWarning(Message message) {
     return message == Message::VersionWarning || message == Message::ReadError ||
            message == Message::WriteError;
@@ -42,7 +111,7 @@ bool LinkEngine::startIdentify() {
     m_rx.clear();
     send(protocol::identifyCommand());
     setVersionText(QStringLiteral("??"));
-    m_state = IdentifyWait1;
+    startWait(IdentifyWait1);
     return true;
 }
 
@@ -51,13 +120,14 @@ bool LinkEngine::startCapacityQuery() {
         return false;
     send(protocol::capacityCommand());
     m_rx.clear();
-    m_state = IdentCapacityWait1;
+    startWait(IdentCapacityWait1);
     return true;
 }
 
 bool LinkEngine::beginTransfer() {
     if (m_state != Idle)
         return false;
+    m_failure = Failure();
     setProgress(0);
     setProgressVisible(true);
     return true;
@@ -108,6 +178,7 @@ bool LinkEngine::stopStatusPoll() {
     if (m_state < StatusSend || m_state >= ExpStatusSend)
         return false;
     m_state = Idle;
+    unsettle();
     return true;
 }
 
@@ -123,6 +194,7 @@ bool LinkEngine::stopExpansionStatusPoll() {
     if (m_state < StatusSend || m_state >= PreparedSend)
         return false;
     m_state = Idle;
+    unsettle();
     return true;
 }
 
@@ -145,6 +217,7 @@ bool LinkEngine::endSimulation() {
     if (m_state != SimulationSend && m_state != SimulationWait)
         return false;
     m_state = Idle;
+    unsettle();
     return true;
 }
 
@@ -156,7 +229,7 @@ void LinkEngine::messageClosed(Message message) {
         if (m_state == Idle || m_state == IdentCapacityWait1 || m_state == IdentCapacityWait2) {
             send(protocol::capacityCommand());
             m_rx.clear();
-            m_state = IdentCapacityWait1;
+            startWait(IdentCapacityWait1);
         }
         break;
     case Message::ReadError:
@@ -173,7 +246,9 @@ void LinkEngine::messageClosed(Message message) {
 // ---- the tick
 
 void LinkEngine::tick() {
-    m_rx.receiveStep(m_port);
+    const bool arrived = m_rx.receiveStep(m_port) > 0;
+    m_quiet = arrived ? 0 : std::min(m_quiet + 1, 1 << 20);
+    m_byteTicks = std::min(m_byteTicks + 1, 1 << 20);
 
     switch (m_state) {
     case IdentifyWait1:
@@ -185,16 +260,16 @@ void LinkEngine::tick() {
         tickIdentCapacity();
         break;
     case CapacitySend:
-        send(protocol::capacityCommand());
-        m_rx.clear();
-        m_state = CapacityWait1;
+        if (lineReady(CapacitySend))
+            sendCapacityQuery();
         break;
     case CapacityWait1:
     case CapacityWait2:
         tickCapacity();
         break;
     case ReadSend:
-        sendReadRequest();
+        if (lineReady(ReadSend))
+            sendReadRequest();
         break;
     case ReadWait1:
     case ReadWait2:
@@ -202,7 +277,8 @@ void LinkEngine::tick() {
         tickRead();
         break;
     case WriteSend:
-        sendWriteRequest();
+        if (lineReady(WriteSend))
+            sendWriteRequest();
         break;
     case WriteWait1:
     case WriteWait2:
@@ -214,13 +290,18 @@ void LinkEngine::tick() {
         m_rx.clear();
         send(m_state == StatusSend ? protocol::statusCommand()
                                    : protocol::expansionStatusCommand());
-        ++m_state;
+        startWait(m_state + 1);
         break;
     case StatusWait1:
-    case StatusWait2:
     case ExpStatusWait1:
-    case ExpStatusWait2:
+        ++m_waited;
         ++m_state;
+        break;
+    case StatusWait2:
+    case ExpStatusWait2:
+        // The reply is looked for once, in the last tick of the window.
+        if (++m_waited >= lookTicks(3, kStatusExchange) - 1)
+            ++m_state;
         break;
     case StatusLook:
         protocol::matchStatus(m_rx.bytes(), m_status);
@@ -252,8 +333,83 @@ void LinkEngine::tick() {
     }
 }
 
+// ---- waiting
+
+void LinkEngine::setTickInterval(int ms) {
+    m_tickMs = std::max(1, ms);
+}
+
+int LinkEngine::lookTicks(int documentedTicks, int exchangeBytes) const {
+    const double needMs = exchangeBytes * kByteMs + kMarginMs;
+    return std::max(documentedTicks, static_cast<int>(std::ceil(needMs / m_tickMs)));
+}
+
+void LinkEngine::startWait(int firstWaitState) {
+    m_waited = 0;
+    m_state = firstWaitState;
+}
+
+// One tick of a reply window: the documented states advance as ever, the last one is held while
+// a short clock still owes the window ticks. True when this is the window's last look.
+bool LinkEngine::waitTick(int lastWaitState, int documentedTicks, int exchangeBytes) {
+    if (m_state < lastWaitState)
+        ++m_state;
+    return ++m_waited >= lookTicks(documentedTicks, exchangeBytes);
+}
+
+// Whether the transfer's next command may go out now: at once on a regular line, else only once
+// no byte has come for a full reply window; what came meanwhile is thrown away.
+bool LinkEngine::lineReady(int sendState) {
+    if (!m_transfer.irregular() && !m_unsettled && m_settleTicks == 0)
+        return true;
+    const int window = lookTicks(sendState == CapacitySend ? 2 : 3, kByteExchange);
+    if (m_quiet >= std::max(window, m_settleTicks)) {
+        m_rx.clear();
+        m_unsettled = false;
+        m_settleTicks = 0;
+        m_quietWaited = 0;
+        return true;
+    }
+    // A line that never falls quiet is as good as no reply.
+    if (++m_quietWaited > kQuietLimitWindows * std::max(window, m_settleTicks))
+        attemptFailed(sendState);
+    return false;
+}
+
+// The attempt at the current byte (or at the capacity) went wrong: try again after a quiet spell,
+// or fail when it was the last attempt.
+void LinkEngine::attemptFailed(int sendState) {
+    m_quiet = 0;
+    m_quietWaited = 0;
+    if (!m_transfer.retry()) {
+        if (sendState == CapacitySend)
+            failTransfer(Message::ReadError, Failure::Where::CapacityQuery);
+        else
+            failTransfer(sendState == WriteSend ? Message::WriteError : Message::ReadError);
+        return;
+    }
+    m_state = sendState;
+}
+
+void LinkEngine::unsettle() {
+    m_unsettled = true;
+    m_quiet = 0;
+}
+
+// A byte that needed more than one attempt has been taken. Answers to its earlier attempts may
+// still be on the way, as late as the ones seen so far: the next command waits until the line
+// has been quiet for as long as this byte took.
+void LinkEngine::settleAfter(int sendState) {
+    m_settleTicks = m_byteTicks;
+    m_quiet = 0;
+    m_quietWaited = 0;
+    m_state = sendState;
+}
+
+// ---- identify
+
 void LinkEngine::tickIdentify() {
-    ++m_state;
+    const bool last = waitTick(IdentifyWait2, 2, kIdentifyExchange);
     protocol::IdentifyReply reply;
     if (protocol::matchIdentify(m_rx.bytes(), reply)) {
         setVersionText(protocol::versionText(reply));
@@ -261,41 +417,79 @@ void LinkEngine::tickIdentify() {
             // The capacity query waits until the warning is closed (messageClosed). The reply
             // is dropped so that its bytes cannot pass for a capacity reply meanwhile.
             m_rx.clear();
-            m_state = IdentCapacityWait1;
+            startWait(IdentCapacityWait1);
             emit message(Message::VersionWarning);
             return;
         }
         send(protocol::capacityCommand());
         m_rx.clear();
-        m_state = IdentCapacityWait1;
+        startWait(IdentCapacityWait1);
         return;
     }
-    if (m_state == IdentifyTimedOut)
+    if (last) {
         m_state = Idle;
+        unsettle();
+    }
 }
 
 void LinkEngine::tickIdentCapacity() {
-    ++m_state;
+    const bool last = waitTick(IdentCapacityWait2, 2, kByteExchange);
     std::uint8_t count = 0;
     if (protocol::matchCapacity(m_rx.bytes(), count)) {
         setCapacity(count);
         m_state = Idle;
         return;
     }
-    if (m_state == CapacitySend)
+    if (last) {
         m_state = Idle;
+        unsettle();
+    }
+}
+
+// ---- read and verify
+
+void LinkEngine::sendCapacityQuery() {
+    if (m_transfer.attemptsSent() == 0)
+        m_byteTicks = 0;
+    send(protocol::capacityCommand());
+    m_rx.clear();
+    m_transfer.attemptSent();
+    startWait(CapacityWait1);
 }
 
 void LinkEngine::tickCapacity() {
-    ++m_state;
+    const bool last = waitTick(CapacityWait2, 2, kByteExchange);
     std::uint8_t count = 0;
-    if (protocol::matchCapacity(m_rx.bytes(), count)) {
-        setCapacity(count);
-        m_transfer.setEnd(lastConfigAddress(count));
-        m_state = capacityAccepted(count) ? ReadSend : CapacityFailed;
+    if (!protocol::matchSingleReply(m_rx.bytes(), count)) {
+        if (last || m_rx.size() >= 2)
+            attemptFailed(CapacitySend);
+        return;
     }
-    if (m_state == CapacityFailed)
-        failTransfer(Message::ReadError);
+    switch (m_transfer.replied(count)) {
+    case TransferProgress::Verdict::Take:
+        break;
+    case TransferProgress::Verdict::AskAgain:
+        m_quiet = 0;
+        m_state = CapacitySend;
+        return;
+    case TransferProgress::Verdict::Fail:
+        failTransfer(Message::ReadError, Failure::Where::CapacityQuery);
+        return;
+    }
+    setCapacity(count);
+    m_transfer.setEnd(lastConfigAddress(count));
+    if (!capacityAccepted(count)) {
+        m_state = CapacityFailed;
+        m_failure.capacity = count;
+        failTransfer(Message::ReadError, Failure::Where::CapacityRange);
+        return;
+    }
+    const bool irregular = m_transfer.irregular();
+    m_transfer.restartAttempts();
+    if (irregular)
+        settleAfter(ReadSend);
+    else
+        m_state = ReadSend;
 }
 
 void LinkEngine::sendReadRequest() {
@@ -305,30 +499,49 @@ void LinkEngine::sendReadRequest() {
         failTransfer(Message::ReadError);
         return;
     }
+    if (m_transfer.attemptsSent() == 0)
+        m_byteTicks = 0;
     send(protocol::readByteCommand(address));
     m_rx.clear();
-    m_state = ReadWait1;
+    m_transfer.attemptSent();
+    startWait(ReadWait1);
 }
 
 void LinkEngine::tickRead() {
-    ++m_state;
+    const bool last = waitTick(ReadWait3, 3, kByteExchange);
     std::uint8_t value = 0;
-    if (protocol::matchReadByte(m_rx.bytes(), value)) {
-        acceptReadByte(value);
+    if (!protocol::matchReadByte(m_rx.bytes(), value)) {
+        if (last || m_rx.size() >= 2) {
+            m_state = ReadTimedOut;
+            attemptFailed(ReadSend);
+        }
         return;
     }
-    if (m_state == ReadTimedOut)
-        retry();
+    switch (m_transfer.replied(value)) {
+    case TransferProgress::Verdict::Take:
+        acceptReadByte(value, m_transfer.irregular());
+        break;
+    case TransferProgress::Verdict::AskAgain:
+        m_quiet = 0;
+        m_state = ReadSend;
+        break;
+    case TransferProgress::Verdict::Fail:
+        failTransfer(Message::ReadError);
+        break;
+    }
 }
 
-void LinkEngine::acceptReadByte(std::uint8_t value) {
+void LinkEngine::acceptReadByte(std::uint8_t value, bool irregular) {
     if (m_transfer.address() < 0) {
         failTransfer(Message::ReadError);
         return;
     }
     setProgress(m_transfer.accept(value, m_store.image));
+    if (irregular)
+        settleAfter(ReadSend);
     if (!m_transfer.finished()) {
-        sendReadRequest();
+        if (!irregular)
+            sendReadRequest();
         return;
     }
 
@@ -345,33 +558,46 @@ void LinkEngine::acceptReadByte(std::uint8_t value) {
     endTransfer(true);
 }
 
+// ---- store
+
 void LinkEngine::sendWriteRequest() {
     const int address = m_transfer.address();
     if (address < 0) {
         failTransfer(Message::WriteError);
         return;
     }
+    if (m_transfer.attemptsSent() == 0)
+        m_byteTicks = 0;
     m_rx.clear();
     m_writeValue = m_store.image[static_cast<std::size_t>(address)];
     send(protocol::writeByteCommand(address, m_store.image[static_cast<std::size_t>(address)]));
-    m_state = WriteWait1;
+    m_transfer.attemptSent();
+    startWait(WriteWait1);
 }
 
 void LinkEngine::tickWrite() {
-    ++m_state;
+    const bool last = waitTick(WriteWait3, 3, kByteExchange);
     if (protocol::matchWriteAck(m_rx.bytes())) {
-        acceptWriteAck();
+        // A store takes the first acknowledgement of a write sent on a quiet line.
+        const bool irregular = m_transfer.irregular();
+        m_transfer.replied('Y');
+        acceptWriteAck(irregular);
         return;
     }
-    if (m_state == WriteTimedOut)
-        retry();
+    if (last || m_rx.size() >= 2) {
+        m_state = WriteTimedOut;
+        attemptFailed(WriteSend);
+    }
 }
 
-void LinkEngine::acceptWriteAck() {
+void LinkEngine::acceptWriteAck(bool irregular) {
     emit byteStored(m_transfer.address(), m_writeValue);
     setProgress(m_transfer.acknowledge());
+    if (irregular)
+        settleAfter(WriteSend);
     if (!m_transfer.finished()) {
-        sendWriteRequest();
+        if (!irregular)
+            sendWriteRequest();
         return;
     }
     m_state = Idle;
@@ -379,18 +605,13 @@ void LinkEngine::acceptWriteAck() {
     endTransfer(true);
 }
 
-void LinkEngine::retry() {
-    const bool store = m_state == WriteTimedOut;
-    if (!m_transfer.retry()) {
-        failTransfer(store ? Message::WriteError : Message::ReadError);
-        return;
-    }
-    m_state = store ? WriteSend : ReadSend;
-}
-
-void LinkEngine::failTransfer(Message message) {
+void LinkEngine::failTransfer(Message message, Failure::Where where) {
     // The progress bar stays until the box is closed (messageClosed).
+    m_failure.where = where;
+    m_failure.address = std::max(0, m_transfer.address());
+    m_failure.attempts = m_transfer.attemptsSent();
     m_state = Idle;
+    unsettle();
     endTransfer(false);
     emit this->message(message);
 }

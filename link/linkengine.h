@@ -85,6 +85,12 @@ public:
     // One timer tick: the receive step, then the action of the state.
     void tick();
 
+    // The interval at which the owner calls tick(). Waits are counted in ticks, but a reply
+    // window is never shorter than its exchange takes on the wire plus a margin, so at a short
+    // clock a wait lasts more ticks. 20 ms until set.
+    void setTickInterval(int ms);
+    int tickInterval() const { return m_tickMs; }
+
     // ---- link state
     int linkState() const { return m_state; }
     bool isIdle() const { return m_state == Idle; }
@@ -154,6 +160,19 @@ public:
     static QString messageText(Message message);
     static bool isWarning(Message message);
 
+    // Where the last read, verify or store failed, for the details of its error box.
+    struct Failure {
+        enum class Where { Nothing, CapacityQuery, CapacityRange, Byte };
+        Where where = Where::Nothing;
+        int address = 0;  // Byte
+        int attempts = 0; // commands sent for it
+        int capacity = 0; // CapacityRange: the count the module reported
+    };
+    Failure lastFailure() const { return m_failure; }
+    // "Adresa 1234 (04D2): cesta 45, bajt 8 bloku cesty. Pokusů: 3." and the like; empty when
+    // nothing failed.
+    static QString failureText(const Failure& failure);
+
 signals:
     void versionTextChanged(const QString& text);
     void capacityTextChanged(const QString& text);
@@ -180,7 +199,14 @@ private:
     void setProgressVisible(bool visible);
     bool beginTransfer();
     void endTransfer(bool ok);
-    void failTransfer(Message message);
+    void failTransfer(Message message, Failure::Where where = Failure::Where::Byte);
+    int lookTicks(int documentedTicks, int exchangeBytes) const;
+    void startWait(int firstWaitState);
+    bool waitTick(int lastWaitState, int documentedTicks, int exchangeBytes);
+    bool lineReady(int sendState);
+    void attemptFailed(int sendState);
+    void unsettle();
+    void sendCapacityQuery();
     void sendReadRequest();
     void sendWriteRequest();
     void tickIdentify();
@@ -188,9 +214,9 @@ private:
     void tickCapacity();
     void tickRead();
     void tickWrite();
-    void acceptReadByte(std::uint8_t value);
-    void acceptWriteAck();
-    void retry();
+    void settleAfter(int sendState);
+    void acceptReadByte(std::uint8_t value, bool irregular);
+    void acceptWriteAck(bool irregular);
     Transfer runningTransfer() const;
 
     ConfigStore& m_store;
@@ -200,6 +226,17 @@ private:
     int m_state = Idle;
     TransferProgress m_transfer;
     std::uint8_t m_writeValue = 0; // the byte the write command in flight carries
+    Failure m_failure;
+
+    int m_tickMs = 20;
+    int m_waited = 0;      // ticks since the awaited command went out
+    int m_quiet = 0;       // ticks without a byte arriving (or since an attempt went wrong)
+    int m_quietWaited = 0; // ticks a pending command has waited for the line to fall quiet
+    int m_byteTicks = 0;   // ticks since the current byte's first command
+    int m_settleTicks = 0; // quiet ticks owed after a byte that needed several attempts
+    // An exchange ended without its reply taken (time-out, stopped poll, failed transfer): its
+    // answer may still come, so the next transfer starts on a quiet line.
+    bool m_unsettled = false;
 
     StatusValues m_status;
     StatusValues m_expStatus;

@@ -12,9 +12,15 @@
 // For stavnikctl, benchmarks and end-to-end tests.
 class LinkRunner {
 public:
-    explicit LinkRunner(LinkEngine& engine, int tickMs = 20) : m_engine(engine), m_tick(tickMs) {}
+    // The engine is told the interval too: it sizes its reply windows by it.
+    explicit LinkRunner(LinkEngine& engine, int tickMs = 20) : m_engine(engine), m_tick(tickMs) {
+        m_engine.setTickInterval(tickMs);
+    }
 
-    void setTickInterval(int ms) { m_tick = ms; }
+    void setTickInterval(int ms) {
+        m_tick = ms;
+        m_engine.setTickInterval(ms);
+    }
     int tickInterval() const { return m_tick; }
     // Called after every tick (progress display, fault injection in tests).
     void setTickHook(std::function<void()> hook) { m_hook = std::move(hook); }

@@ -92,19 +92,20 @@ bool matchCapacity(const QByteArray& buf, std::uint8_t& count) {
     return true;
 }
 
-bool matchReadByte(const QByteArray& buf, std::uint8_t& value) {
-    if (buf.isEmpty() || buf.size() % 2 != 0)
+bool matchSingleReply(const QByteArray& buf, std::uint8_t& value) {
+    if (buf.size() != 2 || buf.at(1) != '*')
         return false;
-    for (qsizetype i = 0; i < buf.size(); i += 2)
-        if (buf.at(i + 1) != '*' || buf.at(i) != buf.at(0))
-            return false;
     value = at(buf, 0);
     return true;
 }
 
+bool matchReadByte(const QByteArray& buf, std::uint8_t& value) {
+    return matchSingleReply(buf, value);
+}
+
 bool matchWriteAck(const QByteArray& buf) {
     std::uint8_t value = 0;
-    return matchReadByte(buf, value) && value == 'Y';
+    return matchSingleReply(buf, value) && value == 'Y';
 }
 
 bool matchStatus(const QByteArray& buf, StatusValues& out) {

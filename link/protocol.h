@@ -51,10 +51,11 @@ struct SimulationValues {
 // Long form wins when a buffer matches both ("S", v, "*", "*").
 bool matchIdentify(const QByteArray& buf, IdentifyReply& out);
 bool matchCapacity(const QByteArray& buf, std::uint8_t& count);
-// Read and write replies carry no address, and one that missed its attempt can arrive together
-// with the next. So only whole replies are taken: several that all say the same are safe (every
-// attempt at one address answering at once), replies that disagree may mix two addresses and
-// none of them is taken.
+// Read, write and transfer capacity replies carry no address: a reply that missed its attempt
+// looks exactly like the answer to the next command. So a window is taken only when it holds one
+// whole reply and nothing else; two replies, even agreeing ones, may both be stragglers. So a
+// buffer of two bytes that does not match can never become a reply.
+bool matchSingleReply(const QByteArray& buf, std::uint8_t& value);
 bool matchReadByte(const QByteArray& buf, std::uint8_t& value);
 bool matchWriteAck(const QByteArray& buf);
 // Four data bytes and "*". The main unit sends its push-button word low byte first, the

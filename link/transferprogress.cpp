@@ -6,7 +6,7 @@ void TransferProgress::start(Kind kind, int position, int end) {
     m_kind = kind;
     m_position = position;
     m_end = end;
-    m_retries = 0;
+    restartAttempts();
     m_differences.clear();
 }
 
@@ -47,9 +47,25 @@ int TransferProgress::accept(std::uint8_t value, const Image& image) {
 
 int TransferProgress::advance() {
     const int done = percent(m_position, m_end);
-    m_retries = 0;
+    restartAttempts();
     ++m_position;
     return done;
+}
+
+void TransferProgress::restartAttempts() {
+    m_retries = 0;
+    m_sent = 0;
+    m_waiting = -1;
+}
+
+TransferProgress::Verdict TransferProgress::replied(std::uint8_t value) {
+    if (!irregular() || m_kind == Kind::Store || m_waiting == value)
+        return Verdict::Take;
+    const bool disagrees = m_waiting >= 0;
+    m_waiting = value;
+    if (disagrees && !retry())
+        return Verdict::Fail;
+    return Verdict::AskAgain;
 }
 
 void TransferProgress::commit(Image& image) const {

@@ -46,6 +46,21 @@ public:
     // The current byte got no reply: true while it has another attempt.
     bool retry() { return ++m_retries < kAttempts; }
 
+    // One whole reply came for the current byte (or for the capacity query before the first).
+    // On a regular line it is taken at once. Once an attempt has gone wrong, a late answer to it
+    // may still be on its way, so a value must come twice in a row from attempts sent after the
+    // line fell quiet; a store, whose acknowledgement says nothing about the address, takes
+    // the first such acknowledgement. A value that disagrees with the one waiting counts as a
+    // failed attempt.
+    enum class Verdict { Take, AskAgain, Fail };
+    Verdict replied(std::uint8_t value);
+    // An attempt has gone wrong at the current byte: its next command waits for a quiet line.
+    bool irregular() const { return m_retries > 0; }
+    void attemptSent() { ++m_sent; }
+    int attemptsSent() const { return m_sent; }
+    // The capacity query is done: the first byte starts with fresh attempts.
+    void restartAttempts();
+
     const std::vector<Difference>& differences() const { return m_differences; }
     // The staged bytes 1..end of a complete read, into `image`.
     void commit(Image& image) const;
@@ -61,6 +76,8 @@ private:
     int m_position = 0;
     int m_end = 0;
     int m_retries = 0;
+    int m_sent = 0;
+    int m_waiting = -1; // value awaiting its confirmation, -1: none
     std::vector<std::uint32_t> m_addresses;
     Image m_staged{};
     std::vector<Difference> m_differences;

@@ -152,13 +152,13 @@ private slots:
         QTest::addColumn<QString>("err");
         QTest::newRow("read from a module that falls silent")
             << QStringList{"--silent-after", "40"} << "read"
-            << "Chyba čtení dat !\n";
+            << "Chyba čtení dat !\nAdresa 40 (0028): bajt 40 hlavičky. Pokusů: 3.\n";
         QTest::newRow("verify with a capacity out of range")
             << QStringList{"--capacity", "101"} << "verify"
-            << "Chyba čtení dat !\n";
+            << "Chyba čtení dat !\nModul hlásí 101 cest, platný počet je 20 až 100.\n";
         QTest::newRow("store to a module that falls silent")
             << QStringList{"--silent-after", "40"} << "store"
-            << "Chyba zapisu dat !\n";
+            << "Chyba zapisu dat !\nAdresa 40 (0028): bajt 40 hlavičky. Pokusů: 3.\n";
         QTest::newRow("store all with a capacity out of range")
             << QStringList{"--capacity", "19"} << "store"
             << "Chyba zapisu dat !\n";
@@ -206,6 +206,7 @@ private slots:
         QTest::newRow("store without --what") << QStringList{"store", "x.txt"};
         QTest::newRow("bad route") << QStringList{"store", "x.txt", "--what", "route=91"};
         QTest::newRow("bad tick") << QStringList{"identify", "--tick", "0"};
+        QTest::newRow("tick above the settings' bound") << QStringList{"read", "x", "--tick=1001"};
         QTest::newRow("read without file") << QStringList{"read"};
         QTest::newRow("unknown option") << QStringList{"verify", "x.txt", "--speed", "1"};
     }

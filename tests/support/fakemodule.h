@@ -66,9 +66,12 @@ public:
         if (!m_open)
             return;
         m_sent.append(bytes);
+        for (Fault& f : m_faults)
+            if (f.kind == Fault::Lose && f.hits(bytes))
+                return;
         QList<ReplyChunk> reply = m_module.receive(bytes);
         for (Fault& f : m_faults)
-            if (f.hits(bytes))
+            if (f.kind != Fault::Lose && f.hits(bytes))
                 reply = f.apply(reply);
         qint64 due = m_nowMs;
         for (const ReplyChunk& c : reply) {
@@ -105,6 +108,8 @@ public:
 
     // ---- faults; each hits the replies to the commands `which` selects, in the order added
     void drop(const Commands& which) { add(which, Fault::Drop); }
+    // The command never reaches the module: nothing is done and nothing answered.
+    void lose(const Commands& which) { add(which, Fault::Lose); }
     // The reply comes `ms` later than the module would send it.
     void late(const Commands& which, int ms) { add(which, Fault::Late, ms); }
     // The reply arrives as its first `bytes` bytes and, `gapMs` later, the rest.
@@ -145,7 +150,7 @@ public:
 
 private:
     struct Fault {
-        enum Kind { Drop, Late, Split, Corrupt };
+        enum Kind { Drop, Lose, Late, Split, Corrupt };
         Commands which;
         Kind kind;
         int a = 0;
