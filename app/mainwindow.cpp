@@ -218,6 +218,9 @@ void MainWindow::startUp() {
     m_settings = loadSettings(m_settingsPath);
     m_timer->setInterval(m_settings.timerInterval);
     m_engine.setTickInterval(m_settings.timerInterval);
+    m_engine.setFastLink(m_settings.fastLink);
+    // Without fast link the engine ignores it and the timer takes the bytes.
+    m_port.setArrivalHandler([this] { m_engine.dataArrived(); });
     m_store.routeCapacity = image::kRouteCount;
     decodeCurrent(m_store.image, m_store.routes);
     refillGrid();
@@ -321,9 +324,15 @@ void MainWindow::clearRoute() {
 // KonfiguraceRS2321Click: a new number takes effect at once and is written at shut-down.
 void MainWindow::choosePort() {
     m_portDialog->setPortNumber(m_settings.portNumber);
+    m_portDialog->setFastLink(m_settings.fastLink);
     if (m_portDialog->exec() != QDialog::Accepted)
         return;
     m_settings.portNumber = m_portDialog->portNumber();
+    if (m_portDialog->fastLink() != m_settings.fastLink) {
+        m_settings.fastLink = m_portDialog->fastLink();
+        m_engine.setFastLink(m_settings.fastLink);
+        saveFastLink(m_settings.fastLink, m_settingsPath);
+    }
     if (!m_portDialog->chosenDevice().isEmpty())
         savePortMapping(m_settings.portNumber, m_portDialog->chosenDevice(), m_settingsPath);
     m_link->portChanged();
@@ -358,6 +367,7 @@ void MainWindow::shutDown() {
         return;
     m_closed = true;
     m_timer->stop();
+    m_port.setArrivalHandler({});
     m_port.close();
     saveComSerial(m_settings.portNumber, m_settingsPath);
 }

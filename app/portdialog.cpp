@@ -2,6 +2,7 @@
 
 #include "widgets/builders.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -31,6 +32,11 @@ PortDialog::PortDialog(std::function<QString(int)> deviceFor, QWidget* parent)
     refresh->setObjectName(QStringLiteral("BTrefresh"));
     refresh->setToolTip(QStringLiteral("Znovu vyhledat sériová zařízení"));
     m_listPorts = [] { return availablePorts(QString()); };
+    m_fastBox =
+        widgets::checkBox(QStringLiteral("CBfastLink"),
+                          QStringLiteral("Rychlý přenos (další příkaz hned po odpovědi)"), this);
+    m_fastBox->setToolTip(QStringLiteral(
+        "Čtení, porovnání a zápis pošlou další příkaz hned, jak dojde odpověď na předchozí."));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(label, 0, 0);
@@ -40,8 +46,9 @@ PortDialog::PortDialog(std::function<QString(int)> deviceFor, QWidget* parent)
     devices->addWidget(m_deviceList, 1);
     devices->addWidget(refresh);
     grid->addLayout(devices, 2, 0, 1, 2);
-    grid->addWidget(ok, 3, 0);
-    grid->addWidget(cancel, 3, 1);
+    grid->addWidget(m_fastBox, 3, 0, 1, 2);
+    grid->addWidget(ok, 4, 0);
+    grid->addWidget(cancel, 4, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -56,6 +63,7 @@ int PortDialog::exec() {
     m_chosen.clear();
     refreshList();
     m_number->setValue(m_portNumber);
+    m_fastBox->setChecked(m_fastLink);
     showDevice(m_number->value());
     adjustSize();
     if (const QScreen* s = screen())
@@ -67,6 +75,7 @@ int PortDialog::exec() {
 void PortDialog::accept() {
     m_number->interpretText();
     m_portNumber = m_number->value();
+    m_fastLink = m_fastBox->isChecked();
     if (m_deviceFor && m_chosen == m_deviceFor(m_portNumber))
         m_chosen.clear(); // nothing to write
     QDialog::accept();

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QSpinBox;
@@ -22,6 +23,9 @@ public:
     void setPortNumber(int portNumber) { m_portNumber = portNumber; }
     // The number chosen when OK closed the dialog; otherwise the one it was given.
     int portNumber() const { return m_portNumber; }
+    // The fast link box, the same way.
+    void setFastLink(bool on) { m_fastLink = on; }
+    bool fastLink() const { return m_fastLink; }
 
     // Lists the devices offered, each time the dialog opens and on "Obnovit".
     void setPortList(std::function<QList<PortEntry>()> list) { m_listPorts = std::move(list); }
@@ -42,4 +46,6 @@ private:
     QComboBox* m_deviceList;
     std::function<QList<PortEntry>()> m_listPorts;
     QString m_chosen;
+    QCheckBox* m_fastBox;
+    bool m_fastLink = false;
 };

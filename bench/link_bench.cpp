@@ -3,8 +3,10 @@
 // as "pouze změněná data" sends it (op "changed", also with a module write time); then the CPU
 // the link takes while idle with its port open (this process, and the desktop tool when built).
 //
+// --fast: the transfers with fast link (the next command as soon as a reply is complete).
+//
 // Usage: link_bench [--ticks 20,15,12] [--ops read,verify,store,changed] [--idle-seconds 10]
-//                   [--no-idle] [--bin BUILD/bin]
+//                   [--no-idle] [--fast] [--bin BUILD/bin]
 
 #include "data/configstore.h"
 #include "data/datafile.h"
@@ -59,11 +61,13 @@ void wait(int ms) {
     loop.exec();
 }
 
-int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList& ops) {
+int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList& ops, bool fast) {
     std::printf("Full transfers of 90 routes (%d exchanges) against stv2-emu with 9600-baud "
                 "pacing.\nIdeal = %d exchanges x one tick; wire limit = %d x 9 bytes x 10 bits "
                 "/ 9600 baud = %.1f s.\n\n",
                 kExchanges, kExchanges, kExchanges, kWireSeconds);
+    if (fast)
+        std::printf("Fast link: the next command as soon as a reply is complete.\n\n");
     std::printf("%-7s %-7s %10s %8s %9s %9s %8s %8s %s\n", "tick", "op", "elapsed", "ticks",
                 "ticks/B", "x ideal", "x wire", "retries", "result");
     int failures = 0;
@@ -84,6 +88,8 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
         }
         wait(100);
         LinkEngine engine(store, port);
+        engine.setFastLink(fast);
+        port.setArrivalHandler([&engine] { engine.dataArrived(); });
         LinkRunner runner(engine, tick);
         int retries = 0;
         int lastCount = 0;
@@ -114,7 +120,10 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
             const double ideal = kExchanges * tick / 1000.0;
             std::printf("%4d ms %-7s %8.2f s %8d %9.3f %9.3f %8.2f %8d %s\n", tick, qPrintable(op),
                         seconds, runner.ticks(), runner.ticks() / double(kExchanges),
-                        seconds / ideal, seconds / kWireSeconds, retries, ok ? "ok" : "FAILED");
+                        seconds / ideal, seconds / kWireSeconds, retries,
+                        !ok                     ? "FAILED"
+                        : engine.fastFellBack() ? "ok (fell back to the normal pace)"
+                                                : "ok");
             std::fflush(stdout);
             failures += ok ? 0 : 1;
         }
@@ -249,6 +258,7 @@ int main(int argc, char* argv[]) {
                     QStringLiteral("changed")};
     int idleSeconds = 10;
     bool idle = true;
+    bool fast = false;
     QString bin = QStringLiteral(STAVNIK_BIN_DIR);
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -265,6 +275,8 @@ int main(int argc, char* argv[]) {
         } else if (a == QLatin1String("--idle-seconds")) {
             idleSeconds = next.toInt();
             ++i;
+        } else if (a == QLatin1String("--fast")) {
+            fast = true;
         } else if (a == QLatin1String("--no-idle")) {
             idle = false;
         } else if (a == QLatin1String("--bin")) {
@@ -273,13 +285,13 @@ int main(int argc, char* argv[]) {
         } else {
             std::fprintf(stderr, "usage: link_bench [--ticks 20,15,12] "
                                  "[--ops store,read,verify,changed] [--idle-seconds N] "
-                                 "[--no-idle] [--bin DIR]\n");
+                                 "[--no-idle] [--fast] [--bin DIR]\n");
             return 2;
         }
     }
     const bool full = ops.contains(QLatin1String("store")) || ops.contains(QLatin1String("read")) ||
                       ops.contains(QLatin1String("verify"));
-    int rc = full && !ticks.isEmpty() ? runTransfers(bin, ticks, ops) : 0;
+    int rc = full && !ticks.isEmpty() ? runTransfers(bin, ticks, ops, fast) : 0;
     if (ops.contains(QLatin1String("changed")))
         rc = std::max(rc, runRouteChange(bin, ticks));
     if (idle) {

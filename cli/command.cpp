@@ -5,7 +5,7 @@ QString usageLine(const CliCommand& command) {
     if (!command.operands.isEmpty())
         line += QLatin1Char(' ') + command.operands;
     for (const CliOption& o : command.options) {
-        const QString text = o.name + QLatin1Char(' ') + o.value;
+        const QString text = o.value.isEmpty() ? o.name : o.name + QLatin1Char(' ') + o.value;
         line += o.required ? QLatin1Char(' ') + text : QStringLiteral(" [%1]").arg(text);
     }
     return line;

@@ -49,6 +49,8 @@ public:
     Session(ConfigStore& store, QTextStream& err)
         : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port), m_runner(m_engine),
           m_stop([this] { m_runner.cancel(); }) {
+        // Nothing comes of it unless --fast turns fast link on.
+        m_port.setArrivalHandler([this] { m_engine.dataArrived(); });
         if (stderrIsTerminal())
             QObject::connect(&m_engine, &LinkEngine::progressChanged,
                              [this](int p) { drawProgress(p); });
@@ -115,6 +117,8 @@ private:
 
 // Errors go to stderr; the verify results, which are the answer, are printed by the caller.
 void reportErrors(Session& s, QTextStream& err) {
+    if (s.engine().fastLink() && s.engine().fastFellBack())
+        err << LinkEngine::fastFellBackText() << '\n';
     for (LinkEngine::Message m : s.messages()) {
         if (!LinkEngine::isWarning(m))
             continue;
@@ -154,6 +158,7 @@ std::unique_ptr<Session> openSession(const Invocation& run, ConfigStore& store, 
     auto s = std::make_unique<Session>(store, run.err);
     if (!s->open(run.options.value(QStringLiteral("--port")), tick))
         return nullptr;
+    s->engine().setFastLink(run.options.contains(QStringLiteral("--fast")));
     return s;
 }
 
@@ -302,30 +307,31 @@ CliCommands linkCommands() {
     const CliOption port{QStringLiteral("--port"), QStringLiteral("N|DEVICE")};
     const CliOption tick{QStringLiteral("--tick"), QStringLiteral("MS")};
     const CliOption what{QStringLiteral("--what"), QStringLiteral("header|all|route=N"), true};
+    const CliOption fast{QStringLiteral("--fast"), QString()};
     const CliOption onlyChanged{QStringLiteral("--only-changed"), QStringLiteral("BASE")};
     return {
         {QStringLiteral("identify"),
          QString(),
          0,
-         {port, tick},
+         {port, tick, fast},
          QStringLiteral("\"Test comm\": print the module's version and route capacity"),
          linkcli::identifyCommand},
         {QStringLiteral("read"),
          QStringLiteral("OUT"),
          1,
-         {port, tick},
+         {port, tick, fast},
          QStringLiteral("read the module's configuration and save it as data file OUT"),
          linkcli::readCommand},
         {QStringLiteral("verify"),
          QStringLiteral("FILE"),
          1,
-         {port, tick},
+         {port, tick, fast},
          QStringLiteral("compare data file FILE with the module (exit 1: they differ)"),
          linkcli::verifyCommand},
         {QStringLiteral("store"),
          QStringLiteral("FILE"),
          1,
-         {what, onlyChanged, port, tick},
+         {what, onlyChanged, port, tick, fast},
          QStringLiteral("write data file FILE (or a part of it) into the module; --only-changed "
                         "BASE: only the bytes that differ from BASE, the module's contents"),
          linkcli::storeCommand},

@@ -73,10 +73,17 @@ QString parseArguments(const CliCommand& command, const QStringList& args, Invoc
         }
         const int eq = arg.indexOf(QLatin1Char('='));
         const QString name = eq > 0 ? arg.left(eq) : arg;
-        const bool known = std::any_of(command.options.begin(), command.options.end(),
-                                       [&name](const CliOption& o) { return o.name == name; });
-        if (!known)
+        const auto option = std::find_if(command.options.begin(), command.options.end(),
+                                         [&name](const CliOption& o) { return o.name == name; });
+        if (option == command.options.end())
             return QStringLiteral("unknown option %1").arg(name);
+        // A switch (no value on the usage line) takes none.
+        if (option->value.isEmpty()) {
+            if (eq > 0)
+                return QStringLiteral("option %1 takes no value").arg(name);
+            run.options.insert(name, QString());
+            continue;
+        }
         if (eq < 0 && i + 1 == args.size())
             return QStringLiteral("option %1 needs a value").arg(name);
         run.options.insert(name, eq > 0 ? arg.mid(eq + 1) : args.at(++i));

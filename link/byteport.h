@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // The serial line as the link engine sees it. The real port wraps QSerialPort; tests use an
 // in-memory port.
 class BytePort {
@@ -22,6 +24,19 @@ public:
     virtual bool reopenIfLost() { return isOpen(); }
     // Why the last open failed and what to do about it; empty when nothing more is known.
     virtual QString openErrorText() const { return QString(); }
+
+    // Called when bytes have arrived, for an owner that answers at once (fast link). A port that
+    // cannot tell never calls it; the owner's timer still finds the bytes.
+    void setArrivalHandler(std::function<void()> handler) { m_arrival = std::move(handler); }
+
+protected:
+    void notifyArrival() {
+        if (m_arrival)
+            m_arrival();
+    }
+
+private:
+    std::function<void()> m_arrival;
 };
 
 // Bytes received and not yet consumed. The receive step runs first in every tick and keeps the

@@ -153,7 +153,10 @@ void LinkDialogs::transferFinished(LinkEngine::Transfer transfer, bool ok) {
                           : transfer == LinkEngine::Transfer::Verify ? kVerifyDone
                                                                      : kStoreDone;
     const QString seconds = QLocale(QLocale::Czech).toString(m_clock.elapsed() / 1000.0, 'f', 1);
-    note(text.arg(bytesText(m_engine.transferDone()), seconds));
+    QString done = text.arg(bytesText(m_engine.transferDone()), seconds);
+    if (m_engine.fastLink() && m_engine.fastFellBack())
+        done += QStringLiteral(" Rychlý přenos po opakovaných pokusech přešel na běžné tempo.");
+    note(done);
 }
 
 void LinkDialogs::transferCancelled(LinkEngine::Transfer transfer, int bytesDone) {

@@ -5,8 +5,11 @@
 #include "link/protocol.h"
 #include "link/transfers.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
+
 #include <cmath>
+#include <memory>
 
 using transfers::capacityAccepted;
 using transfers::lastConfigAddress;
@@ -43,7 +46,13 @@ constexpr int kQuietLimitWindows = 10;
 } // namespace
 
 LinkEngine::LinkEngine(ConfigStore& store, BytePort& port, QObject* parent)
-    : QObject(parent), m_store(store), m_port(port) {}
+    : QObject(parent), m_store(store), m_port(port) {
+    m_now = [clock = std::make_shared<QElapsedTimer>()] {
+        if (!clock->isValid())
+            clock->start();
+        return clock->elapsed();
+    };
+}
 
 QString LinkEngine::messageText(Message message) {
     switch (message) {
@@ -128,6 +137,8 @@ bool LinkEngine::beginTransfer() {
     if (m_state != Idle)
         return false;
     m_failure = Failure();
+    m_fastFellBack = false;
+    m_irregularRun = 0;
     setProgress(0);
     setProgressVisible(true);
     return true;
@@ -346,15 +357,104 @@ int LinkEngine::lookTicks(int documentedTicks, int exchangeBytes) const {
 
 void LinkEngine::startWait(int firstWaitState) {
     m_waited = 0;
+    m_sentAt = m_now();
     m_state = firstWaitState;
 }
 
 // One tick of a reply window: the documented states advance as ever, the last one is held while
 // a short clock still owes the window ticks. True when this is the window's last look.
 bool LinkEngine::waitTick(int lastWaitState, int documentedTicks, int exchangeBytes) {
+    // A look on arrival is not a tick: the window neither moves nor ends.
+    if (m_onArrival)
+        return false;
     if (m_state < lastWaitState)
         ++m_state;
-    return ++m_waited >= lookTicks(documentedTicks, exchangeBytes);
+    ++m_waited;
+    if (fastActive())
+        return m_now() - m_sentAt >= static_cast<qint64>(exchangeBytes * kByteMs + kMarginMs);
+    return m_waited >= lookTicks(documentedTicks, exchangeBytes);
+}
+
+// ---- fast link
+
+QString LinkEngine::fastFellBackText() {
+    return QStringLiteral("fast link: fell back to the normal pace after repeated retries");
+}
+
+void LinkEngine::dataArrived() {
+    if (!fastActive())
+        return;
+    switch (m_state) {
+    case IdentCapacityWait1:
+    case IdentCapacityWait2:
+        break;
+    case CapacityWait1:
+    case CapacityWait2:
+    case ReadWait1:
+    case ReadWait2:
+    case ReadWait3:
+    case WriteWait1:
+    case WriteWait2:
+    case WriteWait3:
+        // After a wrong turn the quiet rules need the tick's count of silence.
+        if (m_transfer.irregular() || m_unsettled || m_settleTicks > 0)
+            return;
+        break;
+    default:
+        return;
+    }
+    if (m_rx.receiveStep(m_port) <= 0)
+        return;
+    m_quiet = 0;
+    if (!replyComplete())
+        return; // a part, or something wrong: the next tick judges it
+    m_onArrival = true;
+    switch (m_state) {
+    case IdentCapacityWait1:
+    case IdentCapacityWait2:
+        tickIdentCapacity();
+        break;
+    case CapacityWait1:
+    case CapacityWait2:
+        tickCapacity();
+        break;
+    case ReadWait1:
+    case ReadWait2:
+    case ReadWait3:
+        tickRead();
+        break;
+    default:
+        tickWrite();
+        break;
+    }
+    m_onArrival = false;
+}
+
+// Exactly one whole reply of the kind the state awaits is in the buffer.
+bool LinkEngine::replyComplete() const {
+    std::uint8_t value = 0;
+    switch (m_state) {
+    case IdentCapacityWait1:
+    case IdentCapacityWait2:
+        return protocol::matchCapacity(m_rx.bytes(), value);
+    case CapacityWait1:
+    case CapacityWait2:
+        return protocol::matchSingleReply(m_rx.bytes(), value);
+    case ReadWait1:
+    case ReadWait2:
+    case ReadWait3:
+        return protocol::matchReadByte(m_rx.bytes(), value);
+    default:
+        return protocol::matchWriteAck(m_rx.bytes());
+    }
+}
+
+// A run of bytes each needing retries means the line cannot keep up with replies taken at once:
+// the rest of the transfer goes at the normal pace.
+void LinkEngine::countIrregular(bool irregular) {
+    m_irregularRun = irregular ? m_irregularRun + 1 : 0;
+    if (m_fast && m_irregularRun >= kFastGiveUpRun)
+        m_fastFellBack = true;
 }
 
 // Whether the transfer's next command may go out now: at once on a regular line, else only once
@@ -537,6 +637,7 @@ void LinkEngine::acceptReadByte(std::uint8_t value, bool irregular) {
         return;
     }
     setProgress(m_transfer.accept(value, m_store.image));
+    countIrregular(irregular);
     if (irregular)
         settleAfter(ReadSend);
     if (!m_transfer.finished()) {
@@ -593,6 +694,7 @@ void LinkEngine::tickWrite() {
 void LinkEngine::acceptWriteAck(bool irregular) {
     emit byteStored(m_transfer.address(), m_writeValue);
     setProgress(m_transfer.acknowledge());
+    countIrregular(irregular);
     if (irregular)
         settleAfter(WriteSend);
     if (!m_transfer.finished()) {

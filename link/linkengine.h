@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The only code that talks to the module. One integer, the link state, says what the next tick
@@ -90,6 +91,25 @@ public:
     // clock a wait lasts more ticks. 20 ms until set.
     void setTickInterval(int ms);
     int tickInterval() const { return m_tickMs; }
+
+    // Fast link: during a read, verify or store (their capacity query and the capacity query
+    // after "Test comm" included) the next command goes out as soon as the reply to the previous
+    // one is complete, from dataArrived(), and a reply window lasts its wire time plus a margin
+    // in milliseconds instead of whole ticks. Everything after an attempt went wrong stays
+    // tick-driven. Off until set; status polls and simulation never change.
+    void setFastLink(bool on) { m_fast = on; }
+    bool fastLink() const { return m_fast; }
+    // The owner calls it when the port says bytes arrived: takes them and, when they complete the
+    // awaited reply on a regular line, does what the next tick would do with it. Nothing without
+    // fast link.
+    void dataArrived();
+    // The running (or last) fast transfer went back to the normal pace after retries on
+    // kFastGiveUpRun bytes in a row.
+    bool fastFellBack() const { return m_fastFellBack; }
+    static constexpr int kFastGiveUpRun = 3;
+    static QString fastFellBackText();
+    // Milliseconds of a monotonic clock for the fast link windows; tests give the fake line's.
+    void setClock(std::function<qint64()> nowMs) { m_now = std::move(nowMs); }
 
     // ---- link state
     int linkState() const { return m_state; }
@@ -218,6 +238,9 @@ private:
     void acceptReadByte(std::uint8_t value, bool irregular);
     void acceptWriteAck(bool irregular);
     Transfer runningTransfer() const;
+    bool fastActive() const { return m_fast && !m_fastFellBack; }
+    bool replyComplete() const;
+    void countIrregular(bool irregular);
 
     ConfigStore& m_store;
     BytePort& m_port;
@@ -237,6 +260,13 @@ private:
     // An exchange ended without its reply taken (time-out, stopped poll, failed transfer): its
     // answer may still come, so the next transfer starts on a quiet line.
     bool m_unsettled = false;
+
+    bool m_fast = false;
+    bool m_fastFellBack = false;
+    bool m_onArrival = false; // inside dataArrived(): a look that is not a tick
+    int m_irregularRun = 0;   // bytes in a row that needed more than one attempt
+    std::function<qint64()> m_now;
+    qint64 m_sentAt = 0; // when the awaited command went out (fast link windows)
 
     StatusValues m_status;
     StatusValues m_expStatus;

@@ -15,6 +15,7 @@ SerialBytePort::SerialBytePort(QString settingsPath, QObject* parent)
         if (e == QSerialPort::ReadError || e == QSerialPort::ResourceError)
             closeNow(); // the port stays wanted: reopenIfLost() brings it back
     });
+    connect(m_port, &QSerialPort::readyRead, this, [this] { notifyArrival(); });
 }
 
 SerialBytePort::~SerialBytePort() {

@@ -8,12 +8,14 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <functional>
 #include <optional>
 
 namespace {
 
 constexpr QByteArrayView kOptions = "Options";
 constexpr QByteArrayView kComSerial = "COMserial";
+constexpr QByteArrayView kFastLink = "fastLink";
 
 // A settings file is a few lines; anything this large is not one, and is neither read nor
 // rewritten.
@@ -58,16 +60,20 @@ AppSettings loadSettings(const QString& path) {
         interval >= 1 && interval <= 1000)
         s.timerInterval = interval;
     s.developer = readInt(text, "Developer").value_or(0) != 0;
+    s.fastLink = readInt(text, kFastLink).value_or(0) != 0;
     return s;
 }
 
-void saveComSerial(int portNumber, const QString& path) {
+namespace {
+// Edits one [Options] line in place. `same` says whether the file already holds the value.
+void saveOption(QByteArrayView key, int value, const QString& path,
+                const std::function<bool(const QByteArray&)>& same) {
     const std::optional<QByteArray> text = readFile(path);
-    if (!text || readInt(*text, kComSerial) == portNumber)
+    if (!text || same(*text))
         return;
     // Nothing when the text is not plain INI: such a file is left alone rather than guessed at.
     const std::optional<QByteArray> edited =
-        inifile::withValue(*text, kOptions, kComSerial, QByteArray::number(portNumber));
+        inifile::withValue(*text, kOptions, key, QByteArray::number(value));
     if (!edited)
         return;
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -75,6 +81,20 @@ void saveComSerial(int portNumber, const QString& path) {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(*edited) == edited->size())
         file.commit();
+}
+} // namespace
+
+void saveComSerial(int portNumber, const QString& path) {
+    saveOption(kComSerial, portNumber, path, [portNumber](const QByteArray& text) {
+        return readInt(text, kComSerial) == portNumber;
+    });
+}
+
+void saveFastLink(bool on, const QString& path) {
+    // A missing key already means off.
+    saveOption(kFastLink, on ? 1 : 0, path, [on](const QByteArray& text) {
+        return (readInt(text, kFastLink).value_or(0) != 0) == on;
+    });
 }
 
 bool savePortMapping(int portNumber, const QString& device, const QString& path) {

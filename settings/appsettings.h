@@ -3,11 +3,13 @@
 #include <QString>
 
 // stavnikCFG.ini, section [Options]. Anything missing, zero or not an integer leaves the
-// default; the program itself only ever writes COMserial.
+// default; the program itself only ever writes COMserial and fastLink.
 struct AppSettings {
     int portNumber = 1;
     int timerInterval = 20;
     bool developer = false;
+    // The next command as soon as a reply is complete (read, verify, store).
+    bool fastLink = false;
 };
 
 // <user configuration folder>/stavnik-cfg/stavnikCFG.ini
@@ -20,6 +22,9 @@ void saveComSerial(int portNumber, const QString& path = settingsFilePath());
 // Maps "COM" + n to `device` in [Ports]: edits that one line in place (or adds it at the end of
 // the section, or the section at the end of the file); every other byte of the file stays as
 // it was, comments and line ends included. False when the file could not be read or written.
+// fastLink=1 or 0, the same way; nothing is written while the file already says so (a missing
+// key says off).
+void saveFastLink(bool on, const QString& path = settingsFilePath());
 bool savePortMapping(int portNumber, const QString& device,
                      const QString& path = settingsFilePath());
 

@@ -25,7 +25,10 @@ struct Tool {
     LinkEngine engine{store, port};
     LinkRunner runner{engine, kTick};
 
-    explicit Tool(const QString& ini) : port(ini) {}
+    explicit Tool(const QString& ini, bool fast = false) : port(ini) {
+        engine.setFastLink(fast);
+        port.setArrivalHandler([this] { engine.dataArrived(); });
+    }
     bool open(const QString& device) { return port.openDevice(device); }
     bool run(const std::function<bool(LinkEngine&)>& start) { return runner.run(start, kLimitMs); }
 };
@@ -142,16 +145,23 @@ private slots:
 
     void faultsAreRetried_data() {
         QTest::addColumn<QStringList>("faults");
-        QTest::newRow("dropped replies") << QStringList{"--drop", "2%", "--seed", "3"};
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("dropped replies") << QStringList{"--drop", "2%", "--seed", "3"} << false;
         QTest::newRow("late within the window")
-            << QStringList{"--late", "5%", "--late-ms", "9", "--seed", "4"};
+            << QStringList{"--late", "5%", "--late-ms", "9", "--seed", "4"} << false;
         QTest::newRow("late beyond the window")
-            << QStringList{"--late", "2%", "--late-ms", "40", "--seed", "5"};
+            << QStringList{"--late", "2%", "--late-ms", "40", "--seed", "5"} << false;
         QTest::newRow("split replies")
-            << QStringList{"--split", "10%", "--split-ms", "6", "--seed", "6"};
+            << QStringList{"--split", "10%", "--split-ms", "6", "--seed", "6"} << false;
+        QTest::newRow("fast link, clean line") << QStringList{} << true;
+        QTest::newRow("fast link, late and split replies")
+            << QStringList{"--late", "2%",         "--late-ms", "40",     "--split",
+                           "10%",    "--split-ms", "6",         "--seed", "7"}
+            << true;
     }
     void faultsAreRetried() {
         QFETCH(QStringList, faults);
+        QFETCH(bool, fast);
         const ConfigStore module = randomConfig(23);
         const QString loaded = file("module");
         const QString saved = file("saved");
@@ -160,7 +170,7 @@ private slots:
         QVERIFY(emu.startFast(QStringList{"--capacity", "20", "--load", loaded, "--save", saved} +
                               faults));
         emu.holdOpen();
-        Tool tool(ini());
+        Tool tool(ini(), fast);
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
         QCOMPARE(tool.runner.messages(), QList<Msg>{});

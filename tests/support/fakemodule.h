@@ -97,6 +97,7 @@ public:
     // ---- time
     // How far the line's clock moves at each receive step; 0 leaves it to advance().
     void setTickMs(int ms) { m_tickMs = ms; }
+    qint64 nowMs() const { return m_nowMs; }
     void advance(qint64 ms) {
         m_nowMs += ms;
         while (!m_due.empty() && m_due.begin()->first <= m_nowMs) {

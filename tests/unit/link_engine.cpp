@@ -1,5 +1,6 @@
 #include "data/codec.h"
 #include "link/linkengine.h"
+#include "link/transfers.h"
 #include "support/bytes.h"
 #include "support/fakemodule.h"
 #include "support/linkstates.h"
@@ -43,6 +44,8 @@ struct Rig {
     int decoded = 0;
     // Closes each box at once, as a caller without windows does.
     bool closeBoxes = true;
+    // Fast link: the port reports arriving bytes between ticks (a receive step's time apart).
+    bool fast = false;
 
     explicit Rig(const ResponderOptions& options = {}) : module(options) {
         module.open(1);
@@ -61,6 +64,8 @@ struct Rig {
     // Ticks until the link is idle; returns the ticks used, -1 if it never got there.
     int runUntilIdle(int limit = 20000) {
         for (int t = 1; t <= limit; ++t) {
+            if (fast)
+                engine.dataArrived();
             engine.tick();
             if (engine.isIdle())
                 return t;
@@ -76,6 +81,11 @@ struct Rig {
         return s;
     }
     Image moduleImage() const { return module.responder().image(); }
+    void setFast() {
+        fast = true;
+        engine.setFastLink(true);
+        engine.setClock([this] { return module.nowMs(); });
+    }
 };
 
 int countReadsOf(const FakeModule& m, int address) {
@@ -335,6 +345,38 @@ private slots:
         }
     }
 
+    // Fast link: replies are taken as they arrive, between ticks; retries on three bytes in a
+    // row send the rest of the transfer at the normal pace.
+    void fastLink_data() {
+        QTest::addColumn<int>("droppedBytes"); // bytes from 100 on whose first reply is lost
+        QTest::addColumn<bool>("fellBack");
+        QTest::newRow("clean line") << 0 << false;
+        QTest::newRow("two bytes in a row") << 2 << false;
+        QTest::newRow("three bytes in a row") << 3 << true;
+    }
+    void fastLink() {
+        QFETCH(int, droppedBytes);
+        QFETCH(bool, fellBack);
+        for (bool store : {false, true}) {
+            Rig r(moduleWith(20));
+            r.setFast();
+            r.module.responder().setImage(randomImage(5));
+            r.store.image = randomImage(6);
+            for (int i = 0; i < droppedBytes; ++i)
+                r.module.drop(Commands(store ? 'W' : 'R').at(100 + i).times(1));
+            const auto list = transfers::allAddresses(20);
+            QVERIFY(store ? r.engine.startStore(list) : r.engine.startRead());
+            const int ticks = r.runUntilIdle();
+            QVERIFY(ticks > 0);
+            QCOMPARE(r.finished, QList<bool>{true});
+            QVERIFY(sameBytes(r.moduleImage(), r.store.image, 1, 703));
+            QCOMPARE(r.engine.fastFellBack(), fellBack);
+            // Most replies were taken on arrival, each sending the next command at once.
+            if (!fellBack)
+                QVERIFY(ticks < 703);
+        }
+    }
+
     void stragglers_data() {
         QTest::addColumn<bool>("store");
         QTest::addColumn<int>("value101");
@@ -383,6 +425,7 @@ private slots:
         QTest::addColumn<int>("times");
         QTest::addColumn<int>("late");
         QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("fast");
         struct Case {
             const char* name;
             char fault;
@@ -409,13 +452,18 @@ private slots:
             {"capacity dropped three times", 'D', 0, 3, 0, false},
             {"capacity star damaged", 'B', 0, 1, 0, true},
         };
+        // Fast link at the short clock only: its windows are milliseconds whatever the clock.
         for (char op : {'R', 'V', 'W'})
-            for (int tick : {5, 20})
+            for (int tick : {5, 20, -5})
                 for (const Case& c : cases)
                     if (c.from > 0 || op != 'W') // a store asks no capacity
-                        QTest::newRow(
-                            qPrintable(QStringLiteral("%1 %2 ms %3").arg(op).arg(tick).arg(c.name)))
-                            << op << tick << c.fault << c.from << c.times << c.late << c.ok;
+                        QTest::newRow(qPrintable(QStringLiteral("%1 %2 ms%3 %4")
+                                                     .arg(op)
+                                                     .arg(std::abs(tick))
+                                                     .arg(tick < 0 ? " fast" : "")
+                                                     .arg(c.name)))
+                            << op << std::abs(tick) << c.fault << c.from << c.times << c.late
+                            << c.ok << (tick < 0);
     }
     void faultyLine() {
         QFETCH(char, op);
@@ -425,9 +473,12 @@ private slots:
         QFETCH(int, times);
         QFETCH(int, late);
         QFETCH(bool, ok);
+        QFETCH(bool, fast);
         Rig r(moduleWith(20));
         r.module.setTickMs(tickMs);
         r.engine.setTickInterval(tickMs);
+        if (fast)
+            r.setFast();
         r.module.responder().setImage(randomImage(13));
         r.store.image = r.moduleImage();
         if (op != 'V') // every byte differs: a skipped or shifted one shows
