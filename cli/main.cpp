@@ -45,7 +45,8 @@ void printHelp(QTextStream& out, const CliCommands& commands) {
         out << "  " << shortUsage(c).leftJustified(width + 2) << c.summary << '\n';
     out << "\nThe module commands also take --port N|DEVICE (a COM number, mapped as the\n"
            "tool maps it, or a device path) and --tick MS (default: timerCOM of the settings\n"
-           "file, else 20). A data file named - is standard input; an OUT named - or\n"
+           "file, else 20); --fast sends each command as soon as the previous reply is\n"
+           "complete. A data file named - is standard input; an OUT named - or\n"
            "/dev/stdout is standard output.\n"
            "\nExit status: 0 done, 2 wrong command line. convert and show exit 1 when a file\n"
            "cannot be loaded or saved; the module commands exit 1 when verify finds differences\n"
