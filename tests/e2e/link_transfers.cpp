@@ -153,11 +153,8 @@ private slots:
             << QStringList{"--late", "2%", "--late-ms", "40", "--seed", "5"} << false;
         QTest::newRow("split replies")
             << QStringList{"--split", "10%", "--split-ms", "6", "--seed", "6"} << false;
-        QTest::newRow("fast link, clean line") << QStringList{} << true;
-        QTest::newRow("fast link, late and split replies")
-            << QStringList{"--late", "2%",         "--late-ms", "40",     "--split",
-                           "10%",    "--split-ms", "6",         "--seed", "7"}
-            << true;
+        // Fast link on a clean line: replies taken on arrival, byte for byte.
+        QTest::newRow("fast link") << QStringList{} << true;
     }
     void faultsAreRetried() {
         QFETCH(QStringList, faults);

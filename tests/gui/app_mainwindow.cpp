@@ -5,7 +5,6 @@
 #include "support/modal.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFile>
@@ -285,25 +284,6 @@ private slots:
         QFile::remove(emuLink);
         QCOMPARE(port.openedNumbers(), (QList<int>{2, 2}));
         QCOMPARE(portDevice(2, ini), emuLink);
-    }
-
-    // The fast link box starts from the settings file, and OK applies it and writes it there.
-    void portDialogTurnsOnFastLink() {
-        writeIni("[Options]\nCOMserial=2\n");
-        ConfigStore store;
-        FakeModule port;
-        LinkEngine engine_w(store, port);
-        MainWindow w(store, engine_w, port, ini);
-        QVERIFY(!engine_w.fastLink());
-        onNextModal([](QWidget* dlg) {
-            auto* box = dlg->findChild<QCheckBox*>(QStringLiteral("CBfastLink"));
-            QVERIFY(!box->isChecked());
-            box->click();
-            dlg->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
-        });
-        action(&w, "KomunikaceRS2321")->trigger();
-        QVERIFY(engine_w.fastLink());
-        QVERIFY(loadSettings(ini).fastLink);
     }
 
     void clearRoute_data() {
