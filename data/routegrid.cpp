@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStyle>
 
 #include <algorithm>
@@ -125,6 +126,13 @@ void RouteGrid::fitToFont() {
     }
     m_fitting = false;
     verticalHeader()->setDefaultSectionSize(std::max(kRowHeight, fontMetrics().height() + 3));
+    // The window grows rather than push the description column out of sight: the grid asks for
+    // every column at its least width, the scroll bar and the frame.
+    int columns = 0;
+    for (int c = 0; c < kDescriptionColumn; ++c)
+        columns += columnWidth(c);
+    columns += std::max(kColumnWidths[kDescriptionColumn], headerWidth(kDescriptionColumn));
+    setMinimumWidth(columns + verticalScrollBar()->sizeHint().width() + 2 * frameWidth());
     fitDescriptionColumn();
 }
 
