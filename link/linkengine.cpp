@@ -548,13 +548,18 @@ void LinkEngine::tickIdentCapacity() {
 
 // ---- read and verify
 
-void LinkEngine::sendCapacityQuery() {
+// One attempt of a transfer's exchange: the buffer emptied, the command out, its wait begun.
+void LinkEngine::sendAttempt(const QByteArray& command, int firstWaitState) {
     if (m_transfer.attemptsSent() == 0)
         m_byteTicks = 0;
-    send(protocol::capacityCommand());
     m_rx.clear();
+    send(command);
     m_transfer.attemptSent();
-    startWait(CapacityWait1);
+    startWait(firstWaitState);
+}
+
+void LinkEngine::sendCapacityQuery() {
+    sendAttempt(protocol::capacityCommand(), CapacityWait1);
 }
 
 void LinkEngine::tickCapacity() {
@@ -599,12 +604,7 @@ void LinkEngine::sendReadRequest() {
         failTransfer(Message::ReadError);
         return;
     }
-    if (m_transfer.attemptsSent() == 0)
-        m_byteTicks = 0;
-    send(protocol::readByteCommand(address));
-    m_rx.clear();
-    m_transfer.attemptSent();
-    startWait(ReadWait1);
+    sendAttempt(protocol::readByteCommand(address), ReadWait1);
 }
 
 void LinkEngine::tickRead() {
@@ -667,13 +667,8 @@ void LinkEngine::sendWriteRequest() {
         failTransfer(Message::WriteError);
         return;
     }
-    if (m_transfer.attemptsSent() == 0)
-        m_byteTicks = 0;
-    m_rx.clear();
     m_writeValue = m_store.image[static_cast<std::size_t>(address)];
-    send(protocol::writeByteCommand(address, m_store.image[static_cast<std::size_t>(address)]));
-    m_transfer.attemptSent();
-    startWait(WriteWait1);
+    sendAttempt(protocol::writeByteCommand(address, m_writeValue), WriteWait1);
 }
 
 void LinkEngine::tickWrite() {

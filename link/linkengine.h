@@ -226,6 +226,7 @@ private:
     bool lineReady(int sendState);
     void attemptFailed(int sendState);
     void unsettle();
+    void sendAttempt(const QByteArray& command, int firstWaitState);
     void sendCapacityQuery();
     void sendReadRequest();
     void sendWriteRequest();
