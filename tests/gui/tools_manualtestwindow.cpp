@@ -1,7 +1,7 @@
 #include "support/bytes.h"
 #include "support/fakemodule.h"
 #include "support/linkstates.h"
-#include "tools/manualtestwindow.h"
+#include "tools/ui/manualtestwindow.h"
 #include "widgets/controls.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "support/bytes.h"
 #include "support/fakemodule.h"
 #include "support/linkstates.h"
-#include "tools/simulationwindow.h"
+#include "tools/ui/simulationwindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
