@@ -43,7 +43,7 @@ RadioGroup::RadioGroup(const QString& name, const QString& caption, const QStrin
     setObjectName(name);
     setTitle(caption);
     m_itemInfix = itemInfix;
-    m_columns = columns;
+    setColumns(columns);
     setItems(items);
 }
 
