@@ -279,7 +279,9 @@ void MainWindow::saveDataFile() {
 
 // Konfiguracevhybek1Click
 void MainWindow::openPeripheralEditor() {
-    m_peripheralEditor->exec();
+    // The grid's DCC column reads the base from the header the editor may just have changed.
+    if (m_peripheralEditor->exec() == QDialog::Accepted)
+        refillGrid();
 }
 
 // Manulnzen1Click

@@ -13,10 +13,11 @@ using SettingsChange = std::function<void(HeaderSettings&)>;
 Q_DECLARE_METATYPE(SettingsChange)
 
 namespace {
-// Point-machine delay shown for stored codes 0..15, and the code each shown value 0..24 stores.
+// Point-machine delay shown for stored codes 0..15, and the code each shown value 0..24 stores
+// (the nearest, halves to even).
 constexpr int kDelayShown[16] = {0, 2, 3, 5, 6, 8, 10, 11, 13, 14, 16, 18, 19, 21, 22, 24};
-constexpr int kDelayStored[25] = {0, 1, 2,  2,  3,  4,  4,  5,  5,  6,  7,  7, 8,
-                                  9, 9, 10, 10, 11, 12, 12, 13, 14, 14, 15, 15};
+constexpr int kDelayStored[25] = {0, 1, 1, 2,  2,  3,  4,  4,  5,  6,  6,  7, 8,
+                                  8, 9, 9, 10, 11, 11, 12, 12, 13, 14, 14, 15};
 // Relay delay in seconds for stored half seconds 0..15 (halves to even, at most 5).
 constexpr int kRelayShown[16] = {0, 0, 1, 2, 2, 2, 3, 4, 4, 4, 5, 5, 5, 5, 5, 5};
 
@@ -32,6 +33,18 @@ HeaderSettings zeroSettings() {
     HeaderSettings s;
     s.pointDelay = 0;
     s.relayDelay = 0;
+    return s;
+}
+
+// Settings that differ from `s` in every field: writing `s` against them rewrites every field.
+HeaderSettings unlike(HeaderSettings s) {
+    for (int* v : {&s.pointDelay, &s.relayDelay, &s.relay15Mode, &s.relay15Signal, &s.relay15Sensor,
+                   &s.relay16Mode, &s.relay16Signal, &s.relay16Sensor, &s.dccAddress})
+        *v = -100 - *v;
+    for (bool* b : {&s.collisionGuard, &s.invertDetectors1, &s.sensorsForDetectors1,
+                    &s.invertDetectors2, &s.sensorsForDetectors2, &s.dccAccept, &s.dccRouteReset,
+                    &s.indicator[0], &s.indicator[1], &s.indicator[2], &s.indicator[3]})
+        *b = !*b;
     return s;
 }
 
@@ -64,6 +77,10 @@ private slots:
     void writeHeaderBytes_data();
     void writeHeaderBytes();
     void writeHeaderLeavesOtherBytes();
+    void untouchedDialogKeepsEveryStoredByte_data();
+    void untouchedDialogKeepsEveryStoredByte();
+    void oneChangeRewritesOnlyItsBits_data();
+    void oneChangeRewritesOnlyItsBits();
     void settingsSurviveWriteAndRead();
 };
 
@@ -94,15 +111,14 @@ void HeaderConversionTest::pointDelayCode() {
     QFETCH(int, shown);
     QFETCH(int, code);
     QCOMPARE(periph::pointDelayCode(shown), code);
+    QCOMPARE(pointDelayHeld(shown), kDelayShown[code]);
 }
 
 void HeaderConversionTest::pointDelayRoundTrip_data() {
     QTest::addColumn<int>("stored");
     QTest::addColumn<int>("restored");
-    for (int c : {0, 2, 4, 5, 7, 9, 10, 12, 14, 15})
+    for (int c = 0; c < 16; ++c)
         QTest::addRow("%d stays", c) << c << c;
-    for (int c : {1, 3, 6, 8, 11, 13})
-        QTest::addRow("%d moves up", c) << c << c + 1;
 }
 
 void HeaderConversionTest::pointDelayRoundTrip() {
@@ -286,7 +302,9 @@ void HeaderConversionTest::writeHeaderBytes() {
     HeaderSettings s = zeroSettings();
     change(s);
     Image img = patterned(3);
-    periph::writeHeader(img, WorkingCopy{}, s);
+    img[4] &= 0x37; // the bits without meaning keep theirs; here they are clear
+    img[15] &= 0xCF;
+    periph::writeHeader(img, WorkingCopy{}, s, unlike(s));
     QCOMPARE(int(img[address]), value);
 }
 
@@ -298,7 +316,8 @@ void HeaderConversionTest::writeHeaderLeavesOtherBytes() {
         loadConditions(copy, patterned(seed + 2000));
         copy.pointMachines[2] = 0x1A5; // only the low 8 bits reach the image
         Image img = before;
-        periph::writeHeader(img, copy, settingsFromHeader(patterned(seed + 3000)));
+        const HeaderSettings s = settingsFromHeader(patterned(seed + 3000));
+        periph::writeHeader(img, copy, s, unlike(s));
         for (int a = 0; a < image::kSize; ++a) {
             if (ownedByDialog(a))
                 continue;
@@ -309,8 +328,8 @@ void HeaderConversionTest::writeHeaderLeavesOtherBytes() {
             QCOMPARE(int(img[5 + n]), n == 3 ? 0xA5 : copy.pointMachines[n - 1]);
         for (int k = 0; k < 16; ++k)
             QCOMPARE(int(img[32 + k]), copy.conditions[k]);
-        QCOMPARE(img[4] & 0xC8, 0);
-        QCOMPARE(img[15] & 0x38, 0);
+        QCOMPARE(img[4] & 0xC8, before[4] & 0xC8); // bits without meaning keep theirs
+        QCOMPARE(img[15] & 0x38, before[15] & 0x30);
     }
 }
 
@@ -338,10 +357,84 @@ void HeaderConversionTest::settingsSurviveWriteAndRead() {
         s.dccAccept = pick(0, 1);
         s.dccRouteReset = pick(0, 1);
         Image img = patterned(i);
-        periph::writeHeader(img, WorkingCopy{}, s);
+        periph::writeHeader(img, WorkingCopy{}, s, unlike(s));
         HeaderSettings expected = s;
         expected.pointDelay = s.pointDelay == 25 ? 24 : kDelayShown[kDelayStored[s.pointDelay]];
         QCOMPARE(settingsFromHeader(img), expected);
+    }
+}
+
+// Opening the dialog and pressing OK: every value of every byte the dialog converts comes back.
+void HeaderConversionTest::untouchedDialogKeepsEveryStoredByte_data() {
+    QTest::addColumn<int>("address");
+    for (int a : {1, 2, 3, 4, 5, 6, 14, 15, 17, 18, 32})
+        QTest::addRow("byte %d", a) << a;
+}
+
+void HeaderConversionTest::untouchedDialogKeepsEveryStoredByte() {
+    QFETCH(int, address);
+    for (std::uint32_t seed = 1; seed <= 3; ++seed)
+        for (int v = 0; v < 256; ++v) {
+            Image img = patterned(seed);
+            img[address] = static_cast<std::uint8_t>(v);
+            WorkingCopy copy;
+            loadPointMachines(copy, img);
+            loadConditions(copy, img);
+            const HeaderSettings shown = settingsFromHeader(img);
+            Image after = img;
+            periph::writeHeader(after, copy, shown, shown);
+            if (after != img)
+                QFAIL(qPrintable(QStringLiteral("stored %1 changed").arg(v)));
+        }
+}
+
+void HeaderConversionTest::oneChangeRewritesOnlyItsBits_data() {
+    QTest::addColumn<SettingsChange>("change");
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("mask");
+    using S = HeaderSettings;
+    const auto row = [](const char* name, void (*change)(S&), int address, int mask) {
+        QTest::newRow(name) << SettingsChange(change) << address << mask;
+    };
+    row(
+        "point delay", [](S& s) { s.pointDelay = s.pointDelay == 8 ? 3 : 8; }, 5, 0x0F);
+    row(
+        "indicator R11", [](S& s) { s.indicator[2] = !s.indicator[2]; }, 5, 0x40);
+    row(
+        "relay delay", [](S& s) { s.relayDelay = s.relayDelay == 4 ? 1 : 4; }, 3, 0x0F);
+    row(
+        "relay 15 mode", [](S& s) { s.relay15Mode = s.relay15Mode == 1 ? 0 : 1; }, 3, 0x30);
+    row(
+        "relay 16 mode", [](S& s) { s.relay16Mode = s.relay16Mode == 2 ? 0 : 2; }, 3, 0xC0);
+    row(
+        "DET9..16 inverted", [](S& s) { s.invertDetectors2 = !s.invertDetectors2; }, 4, 0x10);
+    row(
+        "relay 16 sensor", [](S& s) { s.relay16Sensor = s.relay16Sensor == 9 ? 2 : 9; }, 1, 0xFF);
+    row(
+        "relay 15 signal", [](S& s) { s.relay15Signal = s.relay15Signal == 7 ? 3 : 7; }, 18, 0xFF);
+    row(
+        "DCC route reset", [](S& s) { s.dccRouteReset = !s.dccRouteReset; }, 15, 0x40);
+}
+
+void HeaderConversionTest::oneChangeRewritesOnlyItsBits() {
+    QFETCH(SettingsChange, change);
+    QFETCH(int, address);
+    QFETCH(int, mask);
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        const Image img = patterned(seed);
+        WorkingCopy copy;
+        loadPointMachines(copy, img);
+        loadConditions(copy, img);
+        const HeaderSettings shown = settingsFromHeader(img);
+        HeaderSettings edited = shown;
+        change(edited);
+        Image after = img;
+        periph::writeHeader(after, copy, edited, shown);
+        for (int a = 0; a < image::kSize; ++a)
+            QCOMPARE(after[a] & (a == address ? ~mask : 0xFF),
+                     img[a] & (a == address ? ~mask : 0xFF));
+        QVERIFY(after[address] != img[address]);
+        QCOMPARE(settingsFromHeader(after), edited);
     }
 }
 
