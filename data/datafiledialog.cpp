@@ -10,6 +10,8 @@
 namespace {
 const QString kInPlaceSavedText =
     QStringLiteral("Složka je jen pro čtení, soubor byl proto přepsán přímo: ");
+const QString kRestStaysText =
+    QStringLiteral("Ostatní bajty zůstanou z konfigurace na obrazovce. Načíst soubor?");
 const QString kInPlaceFailedText =
     QStringLiteral("Soubor se přepisoval přímo (složka je jen pro čtení) a může být neúplný.");
 
@@ -33,9 +35,19 @@ QString askForFile(QFileDialog& dialog) {
 datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, ConfigStore& store,
                                       RouteGrid& grid) {
     using Status = datafile::LoadResult::Status;
-    const datafile::LoadResult result = datafile::loadFile(path, store);
+    // Loaded beside the configuration on screen first: a file that sets only part of it would
+    // otherwise mix two configurations without a word, and Cancel must leave everything as it was.
+    ConfigStore loaded = store;
+    datafile::LoadResult result = datafile::loadFile(path, loaded);
     switch (result.status) {
     case Status::Loaded:
+        if (!result.setsEverything() && warningBox(parent, datafile::partialFileText(result),
+                                                   QMessageBox::Ok | QMessageBox::Cancel, QString(),
+                                                   kRestStaysText) != QMessageBox::Ok) {
+            result.status = Status::Stopped;
+            break;
+        }
+        store = loaded;
         grid.fill(store);
         if (result.skippedLines > 0)
             warningBox(parent, datafile::skippedLinesText(result.skippedLines));
@@ -46,6 +58,7 @@ datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, Conf
                    failureDetail(path, result.reason));
         break;
     case Status::Stopped:
+        warningBox(parent, datafile::noDataLinesText(fullName(path)));
         break;
     }
     return result;
