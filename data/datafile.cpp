@@ -520,6 +520,12 @@ QString skippedLinesText(int count) {
     return kSkippedLinesText.arg(count);
 }
 
+bool holdsCharacter(QStringView c) {
+    QStringEncoder encoder(kCodePage);
+    const QByteArray bytes = encoder.encode(c);
+    return !encoder.hasError() && bytes.size() == 1;
+}
+
 QString partialFileText(const LoadResult& result) {
     return kPartialFileText.arg(result.namedBytes).arg(result.layoutBytes);
 }

@@ -66,6 +66,10 @@ SaveResult writeTo(QIODevice& out, const ConfigStore& store);
 // Empty when a save can be tried.
 QString saveTargetProblem(const QString& path);
 
+// Whether the code page of the descriptions (Windows-1250) holds the character `c`, one code
+// point given as one or two UTF-16 units; what it does not hold would be saved as "?".
+bool holdsCharacter(QStringView c);
+
 // The warning shown after a load that had to skip data lines.
 QString skippedLinesText(int count);
 // Says how many bytes of the configuration a file that patches it sets.
