@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace {
 const QString kInPlaceSavedText =
@@ -24,11 +25,28 @@ QString failureDetail(const QString& path, const QString& reason) {
     return reason.isEmpty() ? QString() : fullName(path) + QStringLiteral(": ") + reason;
 }
 
-// The chosen file, or an empty name when the user cancelled.
-QString askForFile(QFileDialog& dialog) {
+// The chosen file, or an empty name when the user cancelled. The dialog opens in the folder of
+// the last file used; its name field is empty for a load and holds the current file's name,
+// selected, for a save. Left as it was, the field would keep the last name typed, and a name
+// typed next would be added to it.
+QString askForFile(QFileDialog& dialog, ConfigStore& store) {
+    if (!store.lastFolder.isEmpty())
+        dialog.setDirectory(store.lastFolder);
+    const bool save = dialog.acceptMode() == QFileDialog::AcceptSave;
+    const QString name = save ? QFileInfo(store.currentFile).fileName() : QString();
+    // Qt's own dialog: a native one starts empty by itself.
+    if (auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        field->setText(name);
+        field->selectAll();
+    } else if (!name.isEmpty()) {
+        dialog.selectFile(name);
+    }
     if (dialog.exec() != QDialog::Accepted)
         return QString();
-    return dialog.selectedFiles().value(0);
+    const QString path = dialog.selectedFiles().value(0);
+    if (!path.isEmpty())
+        store.lastFolder = QFileInfo(path).absolutePath();
+    return path;
 }
 } // namespace
 
@@ -48,6 +66,7 @@ datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, Conf
             break;
         }
         store = loaded;
+        store.currentFile = path;
         grid.fill(store);
         if (result.skippedLines > 0)
             warningBox(parent, datafile::skippedLinesText(result.skippedLines));
@@ -68,6 +87,7 @@ bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
     const datafile::SaveResult result = datafile::saveFile(path, store);
     if (result.saved) {
         store.markSaved();
+        store.currentFile = path;
         if (result.inPlace)
             informationBox(parent, kInPlaceSavedText + fullName(path));
         return true;
@@ -82,13 +102,13 @@ bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
 
 void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,
                          RouteGrid& grid) {
-    const QString path = askForFile(openDialog);
+    const QString path = askForFile(openDialog, store);
     if (!path.isEmpty())
         loadDataFileFrom(parent, path, store, grid);
 }
 
 bool saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, ConfigStore& store) {
-    const QString path = askForFile(saveDialog);
+    const QString path = askForFile(saveDialog, store);
     return !path.isEmpty() && saveDataFileTo(parent, path, store);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -80,6 +81,7 @@ private slots:
     void noDataAfterHeaderIsTold();
     void partialFileAsksFirst_data();
     void partialFileAsksFirst();
+    void dialogsStartInTheLastFolder();
     void saveWritesTheChosenFile();
     void saveCancelledWritesNothing();
     void failedSaveShowsTheError();
@@ -210,6 +212,41 @@ void DataFileDialogTest::partialFileAsksFirst() {
     QCOMPARE(m_store.image == before.image, !loads);
     QCOMPARE(m_store.isModified(), false);
     QCOMPARE(m_store.route(2).description, QStringLiteral("na obrazovce")); // no POPIS
+}
+
+void DataFileDialogTest::dialogsStartInTheLastFolder() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("stanice.txt"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(datafile::format(m_store));
+    f.close();
+    BoxWatcher watcher;
+    // The full name typed into the name field, as a user may do.
+    onNextModal([path](QWidget* w) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        QMetaObject::invokeMethod(d, "accept"); // past the protected slot, as OK does
+    });
+    loadDataFileCommand(m_parent, *m_open, m_store, *m_grid);
+    QCOMPARE(m_store.currentFile, path);
+    // Each next dialog: the same folder; an empty name to load, the file's name to save.
+    for (QFileDialog* dialog : {m_open, m_save}) {
+        QString seen;
+        onNextModal([&seen](QWidget* w) {
+            auto* d = qobject_cast<QFileDialog*>(w);
+            const auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            seen = d->directory().path() + '|' + name->text() + '|' + name->selectedText();
+            d->reject();
+        });
+        if (dialog == m_open)
+            loadDataFileCommand(m_parent, *m_open, m_store, *m_grid);
+        else
+            saveDataFileCommand(m_parent, *m_save, m_store);
+        QCOMPARE(seen,
+                 dialog == m_open ? dir.path() + "||" : dir.path() + "|stanice.txt|stanice.txt");
+    }
+    QVERIFY(watcher.boxes().isEmpty());
 }
 
 void DataFileDialogTest::saveWritesTheChosenFile() {
