@@ -338,6 +338,23 @@ private slots:
         QCOMPARE(w.grid()->item(6, 0)->toolTip().isEmpty(), whole);
     }
 
+    // The DCC column reads the base the peripheral editor's OK has just written.
+    void gridFollowsThePeripheralEditor() {
+        ConfigStore store;
+        FakeModule port;
+        LinkEngine engine_w(store, port);
+        MainWindow w(store, engine_w, port, ini);
+        store.route(3).dccEnabled = 1;
+        encodeRoutes(store.routes, store.image);
+        onNextModal([](QWidget* m) {
+            auto* box = m->findChild<QSpinBox*>(QStringLiteral("SE_DCCaddr"));
+            box->setValue(100);
+            m->findChild<QPushButton*>(QStringLiteral("BtOK1"))->click();
+        });
+        action(&w, "Konfiguracevhybek1")->trigger();
+        QCOMPARE(w.grid()->item(2, 3)->text(), QStringLiteral("106"));
+    }
+
     void copyRouteRemembersSource() {
         ConfigStore store;
         FakeModule port;
