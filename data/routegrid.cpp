@@ -17,11 +17,11 @@ constexpr int kColumnWidths[routegrid::kColumnCount] = {29, 33, 33, 28, 21, 21, 
                                                         22, 25, 26, 25, 25, 25, 24, 25, 22, 250};
 constexpr int kRowHeight = 19;
 
-// An inactive route that still holds settings is shaded, and its cells say why.
+// An inactive route that still holds settings is shaded and in italics, and its cells say why.
 const QColor kHiddenSettingsShade(0xE4, 0xE4, 0xE4);
 const QString kHiddenSettingsTip =
-    QStringLiteral("Cesta je neaktivní, ale drží nastavení (zobrazí je definice cesty). "
-                   "Úplně ji vymaže \"Zrušení nadef. cesty\" se zaškrtnutým "
+    QStringLiteral("Cesta je neaktivní, ale drží nastavení (zobrazí je definice cesty).\n"
+                   "Celou ji vymaže \"Zrušení nadef. cesty\" se zaškrtnutým\n"
                    "\"Vymazat celou definici cesty včetně popisu\".");
 
 // The header draws its caption inside the style sheet's border and padding (set below).
@@ -78,6 +78,10 @@ void RouteGrid::fill(const ConfigStore& store) {
                 setItem(n - 1, c, cell);
             }
             cell->setText(texts[c]);
+            // The italics stay visible while the row is selected and the shade is not.
+            QFont font = cell->font();
+            font.setItalic(hidden);
+            cell->setFont(font);
             cell->setBackground(hidden ? QBrush(kHiddenSettingsShade) : QBrush());
             cell->setToolTip(hidden ? kHiddenSettingsTip : QString());
         }
