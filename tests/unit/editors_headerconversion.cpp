@@ -393,27 +393,24 @@ void HeaderConversionTest::oneChangeRewritesOnlyItsBits_data() {
     QTest::addColumn<int>("address");
     QTest::addColumn<int>("mask");
     using S = HeaderSettings;
-    const auto row = [](const char* name, void (*change)(S&), int address, int mask) {
-        QTest::newRow(name) << SettingsChange(change) << address << mask;
+    struct Case {
+        const char* name;
+        void (*change)(S&);
+        int address, mask;
     };
-    row(
-        "point delay", [](S& s) { s.pointDelay = s.pointDelay == 8 ? 3 : 8; }, 5, 0x0F);
-    row(
-        "indicator R11", [](S& s) { s.indicator[2] = !s.indicator[2]; }, 5, 0x40);
-    row(
-        "relay delay", [](S& s) { s.relayDelay = s.relayDelay == 4 ? 1 : 4; }, 3, 0x0F);
-    row(
-        "relay 15 mode", [](S& s) { s.relay15Mode = s.relay15Mode == 1 ? 0 : 1; }, 3, 0x30);
-    row(
-        "relay 16 mode", [](S& s) { s.relay16Mode = s.relay16Mode == 2 ? 0 : 2; }, 3, 0xC0);
-    row(
-        "DET9..16 inverted", [](S& s) { s.invertDetectors2 = !s.invertDetectors2; }, 4, 0x10);
-    row(
-        "relay 16 sensor", [](S& s) { s.relay16Sensor = s.relay16Sensor == 9 ? 2 : 9; }, 1, 0xFF);
-    row(
-        "relay 15 signal", [](S& s) { s.relay15Signal = s.relay15Signal == 7 ? 3 : 7; }, 18, 0xFF);
-    row(
-        "DCC route reset", [](S& s) { s.dccRouteReset = !s.dccRouteReset; }, 15, 0x40);
+    const Case cases[] = {
+        {"point delay", [](S& s) { s.pointDelay = s.pointDelay == 8 ? 3 : 8; }, 5, 0x0F},
+        {"indicator R11", [](S& s) { s.indicator[2] = !s.indicator[2]; }, 5, 0x40},
+        {"relay delay", [](S& s) { s.relayDelay = s.relayDelay == 4 ? 1 : 4; }, 3, 0x0F},
+        {"relay 15 mode", [](S& s) { s.relay15Mode = s.relay15Mode == 1 ? 0 : 1; }, 3, 0x30},
+        {"relay 16 mode", [](S& s) { s.relay16Mode = s.relay16Mode == 2 ? 0 : 2; }, 3, 0xC0},
+        {"DET9..16", [](S& s) { s.invertDetectors2 = !s.invertDetectors2; }, 4, 0x10},
+        {"relay 16 sensor", [](S& s) { s.relay16Sensor = s.relay16Sensor == 9 ? 2 : 9; }, 1, 0xFF},
+        {"relay 15 signal", [](S& s) { s.relay15Signal = s.relay15Signal == 7 ? 3 : 7; }, 18, 0xFF},
+        {"DCC route reset", [](S& s) { s.dccRouteReset = !s.dccRouteReset; }, 15, 0x40},
+    };
+    for (const Case& c : cases)
+        QTest::newRow(c.name) << SettingsChange(c.change) << c.address << c.mask;
 }
 
 void HeaderConversionTest::oneChangeRewritesOnlyItsBits() {
