@@ -443,6 +443,9 @@ void PeripheralEditor::onMachineTypeChosen() {
     if (item >= 0 && m_machine != 0 && !m_showingMachine) {
         int& entry = m_work.pointMachines[static_cast<std::size_t>(m_machine - 1)];
         entry = withType(entry, item);
+        // The length box comes into use showing 1 for a stored 0: 1 is what is stored then.
+        if (item == 1)
+            entry = withPulseLength(entry, m_pulseLengthBox->value());
     }
     m_pulseLengthBox->setEnabled(item == 1);
 }

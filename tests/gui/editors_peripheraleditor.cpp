@@ -270,6 +270,8 @@ void PeripheralEditorTest::scripts_data() {
         bytes({{6, 0x35}, {7, 0x07}}, zero),
         steps("show ?RGtyp1Item3=1 ?SEpulsVar1=3 SEdit1=2 ?RGtyp1Item3=1 ?SEpulsVar1=1 OK"),
         bytes({{6, 0x35}, {7, 0x07}}));
+    row("a pulse length shown as 1 is stored once the type uses it", bytes({{7, 0x02}}, zero),
+        steps("show SEdit1=2 RGtyp1Item1 OK"), bytes({{7, 0x11}}));
     row("a typed delay shows as what is stored", zero,
         steps("show SEdelayVYH=1! ?SEdelayVYH=2 SEdelayVYH=4! ?SEdelayVYH=3 SEdelayVYH=25! "
               "?SEdelayVYH=24 SEdelayVYH=7 OK show ?SEdelayVYH=6 Cancel"),
