@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace periph {
 
@@ -84,6 +85,19 @@ int pointDelayCode(int shown) {
 
 int pointDelayHeld(int typed) {
     return pointDelayShown(pointDelayCode(typed));
+}
+
+int pointDelayStep(int shown, int steps) {
+    const int direction = steps > 0 ? 1 : -1;
+    for (int left = std::abs(steps); left > 0; --left) {
+        int next = shown + direction;
+        while (next >= 0 && next <= kPointDelayMax && pointDelayHeld(next) != next)
+            next += direction;
+        if (next < 0 || next > kPointDelayMax)
+            break;
+        shown = next;
+    }
+    return shown;
 }
 
 int relayDelayShown(int byte3) {

@@ -54,6 +54,8 @@ int pointDelayShown(int byte5);
 int pointDelayCode(int shown); // the nearest code; 25 keeps the longest, 15
 // What a typed delay shows once stored: the module holds only the 16 shown values.
 int pointDelayHeld(int typed);
+// The delay `steps` held values away from `shown` (the box's arrows), kept inside the range.
+int pointDelayStep(int shown, int steps);
 // Relay switching delay: stored in half seconds, shown in whole seconds.
 int relayDelayShown(int byte3);
 int relayDelayCode(int seconds);

@@ -2,6 +2,7 @@
 
 #include "widgets/builders.h"
 #include "widgets/controls.h"
+#include "widgets/numberbox.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -189,6 +190,8 @@ QWidget* PeripheralEditor::buildPointMachinePage() {
     m_pointDelayBox =
         numberBox(QStringLiteral("SEdelayVYH"), 0, kPointDelayMax, text::kPointDelayHint, page);
     m_pointDelayBox->setValue(2);
+    // numberBox makes a NumberBox; its arrows skip the delays the module cannot hold.
+    static_cast<NumberBox*>(m_pointDelayBox)->setStepper(pointDelayStep);
 
     auto* machine = new QHBoxLayout;
     machine->addWidget(buddyLabel(text::kMachine, m_machineBox, page));

@@ -110,6 +110,11 @@ void HeaderConversionTest::pointDelayCode() {
     QFETCH(int, code);
     QCOMPARE(periph::pointDelayCode(shown), code);
     QCOMPARE(pointDelayHeld(shown), kDelayShown[code]);
+    // The arrows from a held value reach the next held values, and stop at the ends.
+    if (shown >= 0 && shown <= 24 && kDelayShown[code] == shown) {
+        QCOMPARE(pointDelayStep(shown, 1), kDelayShown[std::min(code + 1, 15)]);
+        QCOMPARE(pointDelayStep(shown, -2), kDelayShown[std::max(code - 2, 0)]);
+    }
 }
 
 void HeaderConversionTest::pointDelayRoundTrip_data() {
