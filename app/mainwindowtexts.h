@@ -40,6 +40,8 @@ inline const QString kFileSuffix = QStringLiteral("txt");
 
 inline const QString kPortOpenFailed = QStringLiteral("Chyba otevření  COM");
 inline const QString kClearRouteQuestion = QStringLiteral("Opravdu nulovat definici cesty? ");
+inline const QString kClearWholeRoute =
+    QStringLiteral("Vymazat celou definici cesty včetně popisu");
 inline const QString kLoadDuringTransfer =
     QStringLiteral("Probíhá přenos dat s modulem. Soubor lze načíst až po jeho skončení.");
 inline const QString kAboutText =
