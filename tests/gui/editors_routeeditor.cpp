@@ -2,7 +2,7 @@
 #include "data/configstore.h"
 #include "data/routegrid.h"
 #include "data/valuelists.h"
-#include "editors/routeeditor.h"
+#include "editors/ui/routeeditor.h"
 #include "editors/routeeditortexts.h"
 
 #include <QApplication>

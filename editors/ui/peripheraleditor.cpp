@@ -1,4 +1,4 @@
-#include "editors/peripheraleditor.h"
+#include "editors/ui/peripheraleditor.h"
 
 #include "widgets/builders.h"
 #include "widgets/controls.h"

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -15,15 +16,20 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class RadioGroup;
+namespace Ui {
+class RouteEditor;
+}
 
-// Edits one route in three tabs (objectName TCestaForm1). It works on the store's edit copy
-// only: showing loads the edit copy into the controls, and an accepted OK writes the controls
-// back into it and closes with Accepted. Any other way out closes with Rejected and leaves the
-// edit copy as it was. Created once and reused, so it reopens on the tab that was last in front.
+// Edits one route in three tabs (objectName TCestaForm1), laid out in routeeditor.ui. It works on
+// the store's edit copy only: showing loads the edit copy into the controls, and an accepted OK
+// writes the controls back into it and closes with Accepted. Any other way out closes with Rejected
+// and leaves the edit copy as it was. Created once and reused, so it reopens on the tab that was
+// last in front.
 class RouteEditor : public QDialog {
     Q_OBJECT
 public:
     explicit RouteEditor(ConfigStore& store, QWidget* parent = nullptr);
+    ~RouteEditor() override;
 
     // What the controls hold right now.
     RouteEditValues values() const;
@@ -32,9 +38,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QWidget* buildButtonsTab();
-    QWidget* buildPointsTab();
-    QWidget* buildSignalsTab();
+    void adoptFormControls();
+    // What the form leaves to the code: the boxes that repeat, the lists' entries, the sketch.
+    void addDetectorBoxes();
+    void addPointControls();
+    void fillSignalControls();
     void connectHandlers();
 
     // Loads every control from the edit copy; runs on each showing.
@@ -55,6 +63,7 @@ private:
     void commitTypedValues();
 
     ConfigStore& m_store;
+    std::unique_ptr<Ui::RouteEditor> m_ui;
     QString m_descriptionBefore; // what the description held before the user's latest edit
 
     // Each control carries its documented name as objectName.
