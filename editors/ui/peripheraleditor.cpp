@@ -1,107 +1,38 @@
 #include "editors/ui/peripheraleditor.h"
 
+#include "ui_peripheraleditor.h"
+
 #include "widgets/builders.h"
 #include "widgets/controls.h"
 #include "widgets/numberbox.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSpinBox>
-#include <QTabWidget>
-#include <QVBoxLayout>
 
 #include <tuple>
 
 using namespace periph;
-using widgets::checkBox;
-using widgets::numberBox;
 
 namespace {
 
-// Every text this window shows.
+// The texts the code shows; the rest stand in the form.
 namespace text {
-const QString kCaption = QStringLiteral("Konfigurace přestavníků a funkce");
-const QString kTabPoints = QStringLiteral("Přestavníky       ");
-const QString kTabRelays = QStringLiteral(" Relé  1..14,17..32");
-const QString kTabRelays1516 = QStringLiteral(" Relé 15,16 ");
-const QString kTabDetectors = QStringLiteral("Snímače/det.");
-const QString kTabIndication = QStringLiteral("Indikace obsaz.");
-const QString kTabDcc = QStringLiteral("DCC");
-
-const QString kMachine = QStringLiteral("přestavník");
-const QString kMachineHint = QStringLiteral("Vyberte číslo přestavníku");
-const QString kSecondMachine = QStringLiteral("+9");
-const QString kType = QStringLiteral("Typ přestavníku");
-const QString kTypeHint = QStringLiteral("Zvolte typ přestavníku");
-const QStringList kTypes = {QStringLiteral("pulsní, 0.1sec"), QStringLiteral("pulsní, variab."),
-                            QStringLiteral("motor (trvalý výst.)"),
-                            QStringLiteral("pulsní, 0.3sec")};
-const QString kPulse = QStringLiteral("Puls [x0.3s]");
-const QString kPulseHint = QStringLiteral("Délka pulsu");
-const QString kPointDelay = QStringLiteral("Prodleva mezi přestavníky [x 0.1 s]");
-const QString kPointDelayHint = QStringLiteral("Délka prodlevy mezi stavěním");
-
-const QString kRelayDelay = QStringLiteral("Zpoždění sepnutí relé [x 1 s]  (kromě R13,R14)");
-const QString kRelayDelayHint = QStringLiteral("Prodleva sepnutí relé");
-const QString kCollision = QStringLiteral("Ošetřit kolizi sepnutí relé při jízdě na stejnou kolej");
-
-const QString kRelay15 = QStringLiteral("Relé 15");
-const QString kRelay16 = QStringLiteral("Relé 16");
-const QStringList kModes15 = {QStringLiteral("součástí definice cesty"),
-                              QStringLiteral("zapnutí izol. úseku  (analog)"),
-                              QStringLiteral("přepínání BG (DCC provoz)")};
-const QStringList kModes16 = {QStringLiteral("součástí definice cesty"),
-                              QStringLiteral("zapnutí izol. úseku "),
-                              QStringLiteral("přepínání BG ")};
-const QString kSignal = QStringLiteral("č. návěsti");
-const QString kSignalHint = QStringLiteral("číslo návěsti pro detekci stavu VOLNO");
-const QString kSensor = QStringLiteral("č. senzoru");
-const QString kSensorHint = QStringLiteral("číslo senzorui pro detekci  vozidla");
-
-const QString kInvert1 = QStringLiteral("Invertovat vstupy detektorů DET1..8 (L=volno)");
-const QString kSensors1 = QStringLiteral("Místo detektorů DET1-8 kontrolovat  snímače SN1-8");
-const QString kInvert2 = QStringLiteral("Invertovat vstupy detektorů DET9..16 (L=volno)");
-const QString kSensors2 = QStringLiteral("Místo detektorů DET9-16 kontrolovat  snímače SN9-16");
-
-const QString kIndicators = QStringLiteral("Aktivace INDIKATORU");
-const QString kRelaySelector = QStringLiteral("č.relé");
-const QString kRelaySelectorHint = QStringLiteral("Vyberte číslo relé");
-const QString kLocalConditions = QStringLiteral("Indikace obsazení - lokální detektory/snímače");
-const QString kRemoteConditions = QStringLiteral("Indikace obsazení - vzdálené detektory/snímače");
-const QString kDefinition = QStringLiteral("Definice");
-const QString kConditionsWord = QStringLiteral("podmínek");
+// Under the hint: which accessory number each route answers to, for the box's value.
+const QString kDccAddressExplained =
+    QStringLiteral("Modul ukládá zadanou adresu + 3 (svůj formát adres DCC), tj. %1.\n"
+                   "Cesta č. n odpovídá na příslušenství DCC s číslem n + %1 "
+                   "(cesta 1 = %2), jak ukazuje sloupec DCC v tabulce cest.");
 // Caption prefixes (and objectName prefixes) of the four rows of condition boxes.
 const std::array<QString, 4> kConditionCaptions = {QStringLiteral("S"), QStringLiteral("D"),
                                                    QStringLiteral("rS"), QStringLiteral("rD")};
 const std::array<QString, 4> kConditionNames = {QStringLiteral("CBsn"), QStringLiteral("CBdet"),
                                                 QStringLiteral("CBsnR"), QStringLiteral("CBdetR")};
-
-const QString kDccAccept =
-    QStringLiteral("Povolit příjem paketů DCC (pakety ovlád. příslušenství)");
-const QString kDccReset = QStringLiteral("Povolit reset cesty přes DCC (povel   n+0)");
-const QString kDccAddress = QStringLiteral("počáteční DCC adresa (formát LENZE,  max 1900)");
-const QString kDccAddressHint = QStringLiteral("Nastavte bázovou adresu DCC");
-// Under the documented hint: which accessory number each route answers to, for the box's value.
-const QString kDccAddressExplained =
-    QStringLiteral("Modul ukládá zadanou adresu + 3 (svůj formát adres DCC), tj. %1.\n"
-                   "Cesta č. n odpovídá na příslušenství DCC s číslem n + %1 "
-                   "(cesta 1 = %2), jak ukazuje sloupec DCC v tabulce cest.");
-
-const QString kOk = QStringLiteral("OK");
-const QString kCancel = QStringLiteral("Cancel");
 } // namespace text
-
-// A caption that hands the focus to the control it names when its mnemonic is used.
-QLabel* buddyLabel(const QString& caption, QWidget* buddy, QWidget* parent) {
-    auto* label = new QLabel(caption, parent);
-    label->setBuddy(buddy);
-    return label;
-}
 
 // The number the spin box's text stands for right now, or 0 when it stands for none in range.
 // value() is no help here: it keeps the last valid number while the user is still typing.
@@ -130,213 +61,92 @@ void enableForMode(const RadioGroup* modes, QSpinBox* signal, QSpinBox* sensor) 
 } // namespace
 
 PeripheralEditor::PeripheralEditor(ConfigStore& store, QWidget* parent)
-    : QDialog(parent), m_store(store) {
-    setObjectName(QStringLiteral("TFormKonfVYH2"));
-    setWindowTitle(text::kCaption);
+    : QDialog(parent), m_store(store), m_ui(std::make_unique<Ui::PeripheralEditor>()) {
+    m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("PCntr1"));
-    // All six captions stay in sight; the dialog grows to fit them instead of scrolling.
-    m_tabs->setUsesScrollButtons(false);
-    m_tabs->setElideMode(Qt::ElideNone);
-    m_tabs->addTab(buildPointMachinePage(), text::kTabPoints);
-    m_tabs->addTab(buildRelayDelayPage(), text::kTabRelays);
-    m_tabs->addTab(buildRelay15And16Page(), text::kTabRelays1516);
-    m_tabs->addTab(buildDetectorPage(), text::kTabDetectors);
-    m_tabs->addTab(buildIndicationPage(), text::kTabIndication);
-    m_tabs->addTab(buildDccPage(), text::kTabDcc);
-
-    m_okButton = new QPushButton(text::kOk, this);
-    m_okButton->setObjectName(QStringLiteral("BtOK1"));
-    m_cancelButton = new QPushButton(text::kCancel, this);
-    m_cancelButton->setObjectName(QStringLiteral("BtCancel1"));
-    // Enter typed into a spin box must not press OK and rewrite the header behind the user.
-    for (QPushButton* b : {m_okButton, m_cancelButton}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    adoptFormControls();
+    setRanges();
+    addConditionBoxes();
+    m_pairedMachineLabel->setMinimumWidth(
+        m_pairedMachineLabel->fontMetrics().horizontalAdvance(QStringLiteral("+16")) + 4);
+    // This dialog's groups keep the style's margins, not the shared group's tighter ones.
+    for (RadioGroup* group : {m_machineTypeGroup, m_relay15ModeGroup, m_relay16ModeGroup})
+        group->layout()->unsetContentsMargins();
+    // The form's NumberBox; its arrows skip the delays the module cannot hold.
+    m_ui->SEdelayVYH->setStepper(pointDelayStep);
+    m_dccAddressHint = m_dccAddressBox->toolTip();
 
     m_machine = m_machineBox->value();
     m_relay = m_indicationRelayBox->value();
     connectHandlers();
 }
 
-QWidget* PeripheralEditor::buildPointMachinePage() {
-    auto* page = new QWidget;
-    m_machineBox =
-        numberBox(QStringLiteral("SEdit1"), kMachineMin, kMachineMax, text::kMachineHint, page);
-    m_pairedMachineLabel = widgets::label(QStringLiteral("LBvyh2"), text::kSecondMachine, page);
-    m_pairedMachineLabel->setMinimumWidth(
-        m_pairedMachineLabel->fontMetrics().horizontalAdvance(QStringLiteral("+16")) + 4);
-    m_machineTypeGroup = new RadioGroup(QStringLiteral("RGtyp1"), text::kType, text::kTypes, 2,
-                                        page, QStringLiteral("Item"));
-    // This dialog's groups keep the style's margins, not the shared group's tighter ones.
-    m_machineTypeGroup->layout()->unsetContentsMargins();
-    m_machineTypeGroup->setToolTip(text::kTypeHint);
-    m_pulseLengthBox =
-        numberBox(QStringLiteral("SEpulsVar1"), kPulseMin, kPulseMax, text::kPulseHint, page);
-    m_pulseLengthBox->setValue(7);
-    m_pointDelayBox =
-        numberBox(QStringLiteral("SEdelayVYH"), 0, kPointDelayMax, text::kPointDelayHint, page);
-    m_pointDelayBox->setValue(2);
-    // numberBox makes a NumberBox; its arrows skip the delays the module cannot hold.
-    static_cast<NumberBox*>(m_pointDelayBox)->setStepper(pointDelayStep);
+PeripheralEditor::~PeripheralEditor() = default;
 
-    auto* machine = new QHBoxLayout;
-    machine->addWidget(buddyLabel(text::kMachine, m_machineBox, page));
-    machine->addWidget(m_machineBox);
-    machine->addWidget(m_pairedMachineLabel);
-    machine->addStretch();
-
-    auto* grid = new QGridLayout(page);
-    grid->addLayout(machine, 0, 0, 1, 3);
-    grid->addWidget(m_machineTypeGroup, 1, 0, 1, 3);
-    grid->addWidget(buddyLabel(text::kPulse, m_pulseLengthBox, page), 2, 0);
-    grid->addWidget(m_pulseLengthBox, 2, 1);
-    grid->addWidget(buddyLabel(text::kPointDelay, m_pointDelayBox, page), 3, 0);
-    grid->addWidget(m_pointDelayBox, 3, 1);
-    grid->setColumnStretch(2, 1);
-    grid->setRowStretch(4, 1);
-    return page;
+void PeripheralEditor::adoptFormControls() {
+    Ui::PeripheralEditor& ui = *m_ui;
+    m_tabs = ui.PCntr1;
+    m_machineBox = ui.SEdit1;
+    m_pairedMachineLabel = ui.LBvyh2;
+    m_machineTypeGroup = ui.RGtyp1;
+    m_pulseLengthBox = ui.SEpulsVar1;
+    m_pointDelayBox = ui.SEdelayVYH;
+    m_relayDelayBox = ui.SEdelay;
+    m_collisionGuardCheck = ui.CBdccMode;
+    m_relay15ModeGroup = ui.RGrele14;
+    m_relay15SignalBox = ui.SEnavestR14;
+    m_relay15SensorBox = ui.SEsenzorR14;
+    m_relay16ModeGroup = ui.RGrele15;
+    m_relay16SignalBox = ui.SEnavestR15;
+    m_relay16SensorBox = ui.SEsenzorR15;
+    m_invertDetectors1Check = ui.CBinverzeDET;
+    m_sensorsForDetectors1Check = ui.CBdetekceSN;
+    m_invertDetectors2Check = ui.CBinverzeDET2;
+    m_sensorsForDetectors2Check = ui.CBdetekceSN2;
+    m_indicatorChecks = {ui.CBrele9, ui.CBrele10, ui.CBrele11, ui.CBrele12};
+    m_indicationRelayBox = ui.SEreleIND1;
+    m_dccAcceptCheck = ui.CB_DCCenaGLOB;
+    m_dccRouteResetCheck = ui.CB_DCCrstENA;
+    m_dccAddressBox = ui.SE_DCCaddr;
+    m_okButton = ui.BtOK1;
+    m_cancelButton = ui.BtCancel1;
 }
 
-QWidget* PeripheralEditor::buildRelayDelayPage() {
-    auto* page = new QWidget;
-    m_relayDelayBox =
-        numberBox(QStringLiteral("SEdelay"), 0, kRelayDelayMax, text::kRelayDelayHint, page);
-    m_relayDelayBox->setValue(1);
-    m_collisionGuardCheck = checkBox(QStringLiteral("CBdccMode"), text::kCollision, page);
-
-    auto* grid = new QGridLayout(page);
-    grid->addWidget(buddyLabel(text::kRelayDelay, m_relayDelayBox, page), 0, 0);
-    grid->addWidget(m_relayDelayBox, 0, 1);
-    grid->addWidget(m_collisionGuardCheck, 1, 0, 1, 3);
-    grid->setColumnStretch(2, 1);
-    grid->setRowStretch(2, 1);
-    return page;
-}
-
-QWidget* PeripheralEditor::buildRelay15And16Page() {
-    auto* page = new QWidget;
-    auto modeGroup = [page](const QString& name, const QString& caption, const QStringList& modes) {
-        auto* group = new RadioGroup(name, caption, modes, 1, page, QStringLiteral("Item"));
-        group->layout()->unsetContentsMargins();
-        return group;
-    };
-    m_relay15ModeGroup = modeGroup(QStringLiteral("RGrele14"), text::kRelay15, text::kModes15);
-    m_relay15SignalBox =
-        numberBox(QStringLiteral("SEnavestR14"), kSignalMin, kSignalMax, text::kSignalHint, page);
-    m_relay15SensorBox =
-        numberBox(QStringLiteral("SEsenzorR14"), kSensorMin, kSensorMax, text::kSensorHint, page);
-    m_relay16ModeGroup = modeGroup(QStringLiteral("RGrele15"), text::kRelay16, text::kModes16);
-    m_relay16SignalBox =
-        numberBox(QStringLiteral("SEnavestR15"), kSignalMin, kSignalMax, text::kSignalHint, page);
-    m_relay16SensorBox =
-        numberBox(QStringLiteral("SEsenzorR15"), kSensorMin, kSensorMax, text::kSensorHint, page);
-
-    auto* grid = new QGridLayout(page);
-    int row = 0;
-    for (auto [group, signal, sensor] :
-         {std::tuple{m_relay15ModeGroup, m_relay15SignalBox, m_relay15SensorBox},
-          std::tuple{m_relay16ModeGroup, m_relay16SignalBox, m_relay16SensorBox}}) {
-        grid->addWidget(group, row, 0, 2, 1);
-        grid->addWidget(buddyLabel(text::kSignal, signal, page), row, 1);
-        grid->addWidget(signal, row, 2);
-        grid->addWidget(buddyLabel(text::kSensor, sensor, page), row + 1, 1);
-        grid->addWidget(sensor, row + 1, 2);
-        row += 2;
+// Each box starts at its lowest value, but for the defaults of a fresh module.
+void PeripheralEditor::setRanges() {
+    const std::tuple<QSpinBox*, int, int, int> ranges[] = {
+        {m_machineBox, kMachineMin, kMachineMax, kMachineMin},
+        {m_pulseLengthBox, kPulseMin, kPulseMax, 7},
+        {m_pointDelayBox, 0, kPointDelayMax, 2},
+        {m_relayDelayBox, 0, kRelayDelayMax, 1},
+        {m_relay15SignalBox, kSignalMin, kSignalMax, kSignalMin},
+        {m_relay15SensorBox, kSensorMin, kSensorMax, kSensorMin},
+        {m_relay16SignalBox, kSignalMin, kSignalMax, kSignalMin},
+        {m_relay16SensorBox, kSensorMin, kSensorMax, kSensorMin},
+        {m_indicationRelayBox, kRelayMin, kRelayMax, kRelayMin},
+        {m_dccAddressBox, kDccAddressMin, kDccAddressMax, kDccAddressMin}};
+    for (const auto& [box, min, max, start] : ranges) {
+        box->setRange(min, max);
+        box->setValue(start);
     }
-    grid->setColumnStretch(3, 1);
-    grid->setRowStretch(row, 1);
-    return page;
 }
 
-QWidget* PeripheralEditor::buildDetectorPage() {
-    auto* page = new QWidget;
-    m_invertDetectors1Check = checkBox(QStringLiteral("CBinverzeDET"), text::kInvert1, page);
-    m_sensorsForDetectors1Check = checkBox(QStringLiteral("CBdetekceSN"), text::kSensors1, page);
-    m_invertDetectors2Check = checkBox(QStringLiteral("CBinverzeDET2"), text::kInvert2, page);
-    m_sensorsForDetectors2Check = checkBox(QStringLiteral("CBdetekceSN2"), text::kSensors2, page);
-
-    auto* column = new QVBoxLayout(page);
-    for (QCheckBox* box : {m_invertDetectors1Check, m_sensorsForDetectors1Check,
-                           m_invertDetectors2Check, m_sensorsForDetectors2Check})
-        column->addWidget(box);
-    column->addStretch();
-    return page;
-}
-
-QWidget* PeripheralEditor::buildIndicationPage() {
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-
-    auto* indicators = new QHBoxLayout;
-    indicators->addWidget(new QLabel(text::kIndicators, page));
-    m_indicatorChecks = widgets::numberedCheckBoxes(QStringLiteral("CBrele"), QStringLiteral("R"),
-                                                    kRelayMin, kRelayMax - kRelayMin + 1, page);
-    for (QCheckBox* box : m_indicatorChecks) {
-        widgets::makeBold(box);
-        indicators->addWidget(box);
-    }
-    indicators->addStretch();
-    grid->addLayout(indicators, 0, 0, 1, 10);
-
-    m_indicationRelayBox = numberBox(QStringLiteral("SEreleIND1"), kRelayMin, kRelayMax,
-                                     text::kRelaySelectorHint, page);
-    auto* selector = new QHBoxLayout;
-    selector->addWidget(buddyLabel(text::kRelaySelector, m_indicationRelayBox, page));
-    selector->addWidget(m_indicationRelayBox);
-    selector->addStretch();
-    grid->addLayout(selector, 1, 0, 1, 10);
-
-    // Rows of condition boxes: local sensors and detectors under one caption, remote ones under
-    // the other; "Definice podmínek" stands to their left.
+// Rows of condition boxes: local sensors and detectors under one caption, remote ones under
+// the other; Tab reaches them after the relay selector.
+void PeripheralEditor::addConditionBoxes() {
     const int firstRow[4] = {3, 4, 6, 7};
-    grid->addWidget(new QLabel(text::kLocalConditions, page), 2, 1, 1, 8);
-    grid->addWidget(new QLabel(text::kRemoteConditions, page), 5, 1, 1, 8);
+    QWidget* previous = m_indicationRelayBox;
     for (std::size_t g = 0; g < m_conditionChecks.size(); ++g) {
-        m_conditionChecks[g] = widgets::numberedCheckBoxes(text::kConditionNames[g],
-                                                           text::kConditionCaptions[g], 1, 8, page);
-        for (std::size_t k = 0; k < m_conditionChecks[g].size(); ++k)
-            grid->addWidget(m_conditionChecks[g][k], firstRow[g], static_cast<int>(k) + 1);
+        m_conditionChecks[g] = widgets::numberedCheckBoxes(
+            text::kConditionNames[g], text::kConditionCaptions[g], 1, 8, m_ui->indicationPage);
+        for (std::size_t k = 0; k < m_conditionChecks[g].size(); ++k) {
+            QCheckBox* box = m_conditionChecks[g][k];
+            m_ui->indicationGrid->addWidget(box, firstRow[g], static_cast<int>(k) + 1);
+            QWidget::setTabOrder(previous, box);
+            previous = box;
+        }
     }
-    auto* words = new QVBoxLayout;
-    words->addStretch();
-    words->addWidget(new QLabel(text::kDefinition, page));
-    words->addWidget(new QLabel(text::kConditionsWord, page));
-    words->addStretch();
-    grid->addLayout(words, 3, 0, 5, 1);
-    grid->setColumnStretch(9, 1);
-    grid->setRowStretch(8, 1);
-    return page;
-}
-
-QWidget* PeripheralEditor::buildDccPage() {
-    auto* page = new QWidget;
-    m_dccAcceptCheck = checkBox(QStringLiteral("CB_DCCenaGLOB"), text::kDccAccept, page);
-    m_dccRouteResetCheck = checkBox(QStringLiteral("CB_DCCrstENA"), text::kDccReset, page);
-    m_dccAddressBox = numberBox(QStringLiteral("SE_DCCaddr"), kDccAddressMin, kDccAddressMax,
-                                text::kDccAddressHint, page);
-
-    auto* grid = new QGridLayout(page);
-    grid->addWidget(m_dccAcceptCheck, 0, 0, 1, 3);
-    grid->addWidget(m_dccRouteResetCheck, 1, 0, 1, 3);
-    grid->addWidget(buddyLabel(text::kDccAddress, m_dccAddressBox, page), 2, 0);
-    grid->addWidget(m_dccAddressBox, 2, 1);
-    grid->setColumnStretch(2, 1);
-    grid->setRowStretch(3, 1);
-    return page;
 }
 
 void PeripheralEditor::connectHandlers() {
@@ -521,7 +331,7 @@ void PeripheralEditor::showPointDelayAsHeld() {
 
 void PeripheralEditor::explainDccAddress() {
     const int stored = m_dccAddressBox->value() + 3;
-    m_dccAddressBox->setToolTip(text::kDccAddressHint + QLatin1Char('\n') +
+    m_dccAddressBox->setToolTip(m_dccAddressHint + QLatin1Char('\n') +
                                 text::kDccAddressExplained.arg(stored).arg(stored + 1));
 }
 
