@@ -92,7 +92,7 @@ protected:
 };
 } // namespace
 
-RouteEditor::RouteEditor(ConfigStore& store, QWidget* parent)
+RouteEditor::RouteEditor(const ConfigStore& store, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       m_store(store), m_ui(std::make_unique<Ui::RouteEditor>()) {
@@ -245,7 +245,7 @@ void RouteEditor::showEvent(QShowEvent* event) {
 }
 
 void RouteEditor::loadFromRoute() {
-    const RouteEditValues v = routeedit::fromRoute(m_store.editCopy, m_store.image[3]);
+    const RouteEditValues v = routeedit::fromRoute(m_route, m_store.image[3]);
 
     m_fromButtonBox->setValue(v.fromButton);
     m_toButtonBox->setValue(v.toButton);
@@ -399,16 +399,21 @@ void RouteEditor::onOkClicked() {
                        : QMessageBox::StandardButtons(QMessageBox::Cancel));
         return;
     }
-    routeedit::toRoute(v, m_store.editCopy);
+    routeedit::toRoute(v, m_route);
     accept();
+}
+
+std::optional<RouteRecord> RouteEditor::edit(const RouteRecord& route, int n) {
+    m_route = route;
+    setWindowTitle(routeeditortexts::kEditCaption + QString::number(n));
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return m_route;
 }
 
 bool editRoute(RouteEditor& editor, ConfigStore& store, int n) {
     if (n < 1 || n > image::kRouteCount)
         return false;
-    store.editCopy = store.route(n);
-    editor.setWindowTitle(routeeditortexts::kEditCaption + QString::number(n));
-    if (editor.exec() != QDialog::Accepted)
-        return false;
-    return storeEditCopy(store, n);
+    const std::optional<RouteRecord> edited = editor.edit(store.route(n), n);
+    return edited && applyRoute(store, n, *edited);
 }

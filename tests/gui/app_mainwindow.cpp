@@ -152,7 +152,7 @@ private slots:
             QCOMPARE(grid->item(row, 20)->text(), QString());
         }
         QCOMPARE(grid->selectedRoute(), 1);
-        for (const Tcesta_REC& r : store.routes)
+        for (const RouteRecord& r : store.routes)
             QCOMPARE(r.followingSignal, 44);
     }
 
@@ -303,7 +303,7 @@ private slots:
         FakeModule port;
         LinkEngine engine_w(store, port);
         MainWindow w(store, engine_w, port, ini);
-        Tcesta_REC& r = store.route(7);
+        RouteRecord& r = store.route(7);
         r.fromButton = 4;
         r.toButton = 6;
         r.pointPositions[2] = 2;
