@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "data/codec.h"
-#include "data/routegrid.h"
+#include "data/ui/routegrid.h"
 #include "support/fakemodule.h"
 #include "support/modal.h"
 

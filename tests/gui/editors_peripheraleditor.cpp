@@ -1,5 +1,5 @@
 #include "data/configstore.h"
-#include "data/routegrid.h"
+#include "data/ui/routegrid.h"
 #include "editors/ui/peripheraleditor.h"
 
 #include <QAbstractButton>

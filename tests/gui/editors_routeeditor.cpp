@@ -1,6 +1,6 @@
 #include "data/codec.h"
 #include "data/configstore.h"
-#include "data/routegrid.h"
+#include "data/ui/routegrid.h"
 #include "data/valuelists.h"
 #include "editors/routeeditortexts.h"
 #include "editors/ui/routeeditor.h"
