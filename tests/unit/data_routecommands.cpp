@@ -157,6 +157,32 @@ private slots:
         QCOMPARE(decoded[target - 1].fromButton, before.route(source).fromButton);
     }
 
+    void applyRoute_data() {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<bool>("applied");
+        QTest::newRow("first") << 1 << true;
+        QTest::newRow("last") << 90 << true;
+        QTest::newRow("zero") << 0 << false;
+        QTest::newRow("beyond the table") << 91 << false;
+    }
+    void applyRoute() {
+        QFETCH(int, n);
+        QFETCH(bool, applied);
+        ConfigStore store;
+        const ConfigStore before = store;
+        const RouteRecord edited = fullRoute();
+        QCOMPARE(::applyRoute(store, n, edited), applied);
+        if (!applied) {
+            QVERIFY(store.routes == before.routes);
+            QVERIFY(store.image == before.image);
+            return;
+        }
+        QCOMPARE(store.route(n), edited);
+        RouteTable decoded; // the image holds it too
+        decodeCurrent(store.image, decoded);
+        QCOMPARE(decoded[static_cast<std::size_t>(n - 1)].fromButton, edited.fromButton);
+    }
+
     void gridTexts_data() {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
