@@ -656,12 +656,14 @@ void DataFileTest::openFailure_data() {
     QTest::newRow("missing file") << QStringLiteral("neni.txt");
     QTest::newRow("folder") << QStringLiteral("slozka");
     QTest::newRow("inside a missing folder") << QStringLiteral("neni/trasy.txt");
+    QTest::newRow("FIFO without a writer: refused, not waited on") << QStringLiteral("roura");
 }
 
 void DataFileTest::openFailure() {
     QFETCH(QString, relative);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("slozka")));
+    QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("roura")).constData(), 0666), 0);
     const QString path = dir.filePath(relative);
     const ConfigStore before = prefilled();
     ConfigStore store = before;
