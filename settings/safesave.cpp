@@ -188,7 +188,11 @@ Result writeInPlace(const QString& target, const QByteArray& bytes, InPlace why)
     Result r;
     r.inPlace = true;
     r.inPlaceWhy = why;
-    const int fd = ::open(native(target).constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int flags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(native(target).constData(), O_RDWR | flags);
+    // A file the user may write but not read is written all the same, with nothing to undo.
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(native(target).constData(), O_WRONLY | flags);
     if (fd < 0) {
         const Result f = failed(errno);
         r.reason = f.reason;
