@@ -47,13 +47,15 @@ void printHelp(QTextStream& out, const CliCommands& commands) {
         width = qMax(width, int(shortUsage(c).size()));
     for (const CliCommand& c : commands)
         out << "  " << shortUsage(c).leftJustified(width + 2) << c.summary << '\n';
-    out << "\nThe module commands also take --port N|DEVICE (a COM number, mapped as the\n"
-           "tool maps it, or a device path) and --tick MS (default: timerCOM of the settings\n"
-           "file, else 20); --fast sends each command as soon as the previous reply is\n"
-           "complete. A data file named - is standard input; an OUT named - or\n"
-           "/dev/stdout is standard output.\n"
+    out << "\nThe module commands also take --port N|DEVICE (a COM number from 1, as 3 or\n"
+           "COM3, mapped as the tool maps it, or a device path) and --tick MS (default:\n"
+           "timerCOM of the settings file, else 20); --fast sends each command as soon as the\n"
+           "previous reply is complete. A data file named - is standard input; an OUT named -\n"
+           "or /dev/stdout is standard output. A store that succeeds prints one line: the\n"
+           "bytes written and the seconds it took. File names must be UTF-8.\n"
            "\nExit status: 0 done, 2 wrong command line. convert and show exit 1 when a file\n"
-           "cannot be loaded or saved; the module commands exit 1 when verify finds differences\n"
+           "cannot be loaded or saved, port when --map cannot write the settings file; the\n"
+           "module commands exit 1 when verify finds differences\n"
            "and 2 when the transfer or a file fails; 130 (Ctrl-C) or 143 (SIGTERM) when\n"
            "stopped, with the link quiet and no file written.\n";
 }
