@@ -12,8 +12,8 @@
 #include "editors/routeeditor.h"
 #include "link/linkdialogs.h"
 #include "link/storechoicedialog.h"
-#include "tools/manualtestwindow.h"
-#include "tools/simulationwindow.h"
+#include "tools/ui/manualtestwindow.h"
+#include "tools/ui/simulationwindow.h"
 #include "widgets/builders.h"
 #include "widgets/messageboxes.h"
 

@@ -82,12 +82,17 @@ QComboBox* editablePickList(const QString& name, const QString& placeholder,
     box->setObjectName(name);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
-    // An editable list shows its text line, not its own placeholder: it goes on both.
     box->setPlaceholderText(placeholder);
-    box->lineEdit()->setPlaceholderText(placeholder);
     box->addItems(items);
-    box->setCurrentIndex(-1);
+    startUnchosen(box);
     return box;
+}
+
+void startUnchosen(QComboBox* box) {
+    // An editable list shows its text line, not its own placeholder: it goes on both.
+    if (box->lineEdit())
+        box->lineEdit()->setPlaceholderText(box->placeholderText());
+    box->setCurrentIndex(-1);
 }
 
 std::vector<QCheckBox*> numberedCheckBoxes(const QString& namePrefix, const QString& captionPrefix,
@@ -97,6 +102,32 @@ std::vector<QCheckBox*> numberedCheckBoxes(const QString& namePrefix, const QStr
         boxes.push_back(
             checkBox(namePrefix + QString::number(n), captionPrefix + QString::number(n), parent));
     return boxes;
+}
+
+void chainTabOrder(const std::vector<QWidget*>& order) {
+    if (order.empty())
+        return;
+    // The window stands first so that the first of the order has the focus when the window
+    // opens; Qt orders only what takes the focus, so the window does for a moment.
+    QWidget* window = order.front()->window();
+    const Qt::FocusPolicy windowPolicy = window->focusPolicy();
+    window->setFocusPolicy(Qt::TabFocus);
+    QWidget* previous = window;
+    const auto follow = [&previous](QWidget* w) {
+        QWidget::setTabOrder(previous, w);
+        previous = w;
+    };
+    for (QWidget* w : order) {
+        if (w->focusPolicy() != Qt::NoFocus) {
+            follow(w);
+            continue;
+        }
+        // A radio group takes no focus itself; its buttons take it in turn.
+        for (QWidget* part : w->findChildren<QWidget*>())
+            if (part->focusPolicy() & Qt::TabFocus)
+                follow(part);
+    }
+    window->setFocusPolicy(windowPolicy);
 }
 
 std::uint32_t checkedMask(const std::vector<QCheckBox*>& boxes) {

@@ -34,11 +34,18 @@ QComboBox* pickList(const QString& name, const QString& placeholder, const QStri
 // never becomes a new entry, because what counts is the chosen entry's position.
 QComboBox* editablePickList(const QString& name, const QString& placeholder,
                             const QStringList& items, QWidget* parent);
+// Finishes an editable list drawn in a form the same way: nothing chosen, and its placeholder
+// shown on the text line too.
+void startUnchosen(QComboBox* box);
 
 // `count` check boxes for the numbers first, first + 1, ...: box n is named namePrefix + n and
 // captioned captionPrefix + n (CBrele9 "R9"). In that order they suit checkedMask below.
 std::vector<QCheckBox*> numberedCheckBoxes(const QString& namePrefix, const QString& captionPrefix,
                                            int first, int count, QWidget* parent);
+
+// Tab moves through `order` one after the other, starting with the window's first control; a
+// group that takes no focus itself stands for its buttons.
+void chainTabOrder(const std::vector<QWidget*>& order);
 
 // A row of check boxes as a bit mask: box k is bit k.
 std::uint32_t checkedMask(const std::vector<QCheckBox*>& boxes);

@@ -33,23 +33,39 @@ private:
 
 // A framed group of radio buttons read and set by the index of the chosen item, -1 for none.
 // The items fill the first column top to bottom, then the next, like the designer's groups.
+// A form sets columns before items; a group that is renamed renames its buttons.
 class RadioGroup : public QGroupBox {
     Q_OBJECT
     Q_PROPERTY(int itemIndex READ itemIndex WRITE setItemIndex)
+    Q_PROPERTY(int columns READ columns WRITE setColumns)
+    Q_PROPERTY(QStringList items READ items WRITE setItems)
+    Q_PROPERTY(QString itemInfix READ itemInfix WRITE setItemInfix)
 public:
+    explicit RadioGroup(QWidget* parent = nullptr);
     // The buttons are named after the group, then `itemInfix`, then their index: RGvyh1a0 with
     // no infix, RGtyp1Item0 with "Item".
     RadioGroup(const QString& name, const QString& caption, const QStringList& items, int columns,
                QWidget* parent = nullptr, const QString& itemInfix = QString());
     int itemIndex() const;
     void setItemIndex(int index);
+    int columns() const { return m_columns; }
+    void setColumns(int columns);
+    QStringList items() const;
+    // Replaces the buttons; nothing is chosen then.
+    void setItems(const QStringList& items);
+    QString itemInfix() const { return m_itemInfix; }
+    void setItemInfix(const QString& infix);
 
 signals:
     // An item became the chosen one, whether the user clicked it or the program set it.
     void itemChosen(int index);
 
 private:
+    void nameItems();
+
     QButtonGroup* m_group;
+    QString m_itemInfix;
+    int m_columns = 1;
 };
 
 // The number standing in the box now, even while the user is still typing it; a text that is

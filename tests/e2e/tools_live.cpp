@@ -1,7 +1,7 @@
 #include "link/linkengine.h"
 #include "link/serialport.h"
-#include "tools/manualtestwindow.h"
-#include "tools/simulationwindow.h"
+#include "tools/ui/manualtestwindow.h"
+#include "tools/ui/simulationwindow.h"
 #include "widgets/controls.h"
 
 #include "support/bytes.h"

@@ -1,7 +1,8 @@
 #include "support/bytes.h"
 #include "support/fakemodule.h"
 #include "support/linkstates.h"
-#include "tools/manualtestwindow.h"
+#include "support/taborder.h"
+#include "tools/ui/manualtestwindow.h"
 #include "widgets/controls.h"
 
 #include <QCheckBox>
@@ -257,6 +258,19 @@ private slots:
         QVERIFY(timer);
         QCOMPARE(timer->interval(), 250);
         QVERIFY(timer->isActive());
+    }
+
+    void tabGoesRowByRow_data() { bothWindows(); }
+    void tabGoesRowByRow() {
+        QFETCH(QString, which);
+        Rig rig(true);
+        ManualTestWindow* f = rig.form(which);
+        const QString group = positionGroup(f);
+        const QStringList expected =
+            QStringList{pointSpin(f), group + "0", group + "1", "BTtestINC", "Button1"} +
+            numbered("CBrele", 1, 16) + QStringList{"CBswap",  "Button2", "SEnav1", "CBox1navest",
+                                                    "Button4", "Button5", "Button3"};
+        QCOMPARE(tabOrder(f), expected);
     }
 
     void signalCodeList_data() { bothWindows(); }

@@ -1,7 +1,8 @@
 #include "support/bytes.h"
 #include "support/fakemodule.h"
 #include "support/linkstates.h"
-#include "tools/simulationwindow.h"
+#include "support/taborder.h"
+#include "tools/ui/simulationwindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -137,6 +138,19 @@ private slots:
         QVERIFY(timer);
         QCOMPARE(timer->interval(), 600);
         QVERIFY2(!timer->isActive(), "off until the window is shown");
+    }
+
+    void tabGoesSignalsThenInputs() {
+        Rig rig(true);
+        QStringList expected = numbered("CBoxNav", 1, 15) << "SEnavREQa";
+        for (int n = 1; n <= 16; ++n)
+            expected << QString("CBsen%1").arg(n) << QString("CBdet%1").arg(n);
+        expected << "SEkolejA"
+                 << "SEkolejB"
+                 << "CBvjezd1"
+                 << "CBvjezd2"
+                 << "Button1";
+        QCOMPARE(tabOrder(rig.form.get()), expected);
     }
 
     void developerControls_data() {

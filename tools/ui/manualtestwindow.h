@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <vector>
 
 class LampShape;
@@ -17,6 +18,10 @@ class QSpinBox;
 class QTimer;
 class RadioGroup;
 
+namespace Ui {
+class ManualTestWindow;
+}
+
 // Drives one unit's outputs by hand and shows its inputs on 32 lamps. The window never touches
 // the port: it prepares commands and starts or stops its unit's status poll in the link engine,
 // and paints the status values the engine stored every 250 ms. ModuleTestWindow and
@@ -26,6 +31,7 @@ class ManualTestWindow : public QDialog {
 public:
     ManualTestWindow(const tools::ManualTestConfig& config, LinkEngine& engine,
                      const AppSettings& settings, QWidget* parent = nullptr);
+    ~ManualTestWindow() override;
 
     const tools::ManualTestConfig& config() const { return m_config; }
     bool developerMode() const { return m_developer; }
@@ -42,9 +48,12 @@ protected:
     void done(int result) override;
 
 private:
-    void buildControls();
+    void adaptToUnit();
+    void addRelayBoxes();
+    void addLampPanels();
     QWidget* buildLampPanel(const QString& caption, int count, int labelSpan, const char* prefix,
                             std::vector<LampShape*>& lamps);
+    void setTabOrder();
     void onShown();
     void onSetPointClicked();
     void onSetRelaysClicked();
@@ -59,6 +68,7 @@ private:
     LinkEngine& m_engine;
     bool m_developer = false;
     tools::RelaySwapToggle m_swap;
+    std::unique_ptr<Ui::ManualTestWindow> m_ui;
 
     QSpinBox* m_pointNumber = nullptr;
     RadioGroup* m_pointPosition = nullptr;

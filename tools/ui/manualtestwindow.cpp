@@ -1,23 +1,19 @@
-#include "tools/manualtestwindow.h"
+#include "tools/ui/manualtestwindow.h"
 
 #include "tools/lampcolours.h"
 #include "tools/manualtestpoll.h"
 #include "tools/manualtesttexts.h"
+#include "ui_manualtestwindow.h"
 #include "widgets/builders.h"
 #include "widgets/controls.h"
 #include "widgets/windowsize.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFrame>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QSpinBox>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -25,13 +21,6 @@ using namespace tools;
 
 namespace {
 constexpr int kLampRefreshMs = 250;
-
-QPushButton* setButton(const char* name, QWidget* parent) {
-    auto* b = new QPushButton(manualtesttexts::kSet, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setFixedWidth(48);
-    return b;
-}
 
 // Centre of the first and of the last word of a lamp caption, in pixels from its left edge:
 // the lamps are spread so that these words stand over the first and the last lamp they name.
@@ -47,10 +36,25 @@ std::pair<double, double> wordCentres(const QFontMetrics& fm, const QString& tex
 
 ManualTestWindow::ManualTestWindow(const ManualTestConfig& config, LinkEngine& engine,
                                    const AppSettings& settings, QWidget* parent)
-    : QDialog(parent), m_config(config), m_engine(engine), m_developer(settings.developer) {
+    : QDialog(parent), m_config(config), m_engine(engine), m_developer(settings.developer),
+      m_ui(std::make_unique<Ui::ManualTestWindow>()) {
     setObjectName(QLatin1String(config.windowName));
+    m_ui->setupUi(this);
     setWindowTitle(config.caption);
-    buildControls();
+    m_pointNumber = m_ui->SEvyh1a;
+    m_pointPosition = m_ui->RGvyh1a;
+    m_testIncButton = m_ui->BTtestINC;
+    m_setPointButton = m_ui->Button1;
+    m_swapBox = m_ui->CBswap;
+    m_setRelaysButton = m_ui->Button2;
+    m_signalNumber = m_ui->SEnav1;
+    m_signalCode = m_ui->CBox1navest;
+    m_setSignalButton = m_ui->Button4;
+    m_pollButton = m_ui->Button5;
+    adaptToUnit();
+    addRelayBoxes();
+    addLampPanels();
+    setTabOrder();
     // Enter in a number box must not press a button: a stray Set would move a point machine.
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false);
@@ -66,6 +70,7 @@ ManualTestWindow::ManualTestWindow(const ManualTestConfig& config, LinkEngine& e
     connect(m_setSignalButton, &QPushButton::clicked, this, &ManualTestWindow::onSetSignalClicked);
     connect(m_pollButton, &QPushButton::clicked, this, &ManualTestWindow::onPollClicked);
     connect(m_testIncButton, &QPushButton::clicked, this, &ManualTestWindow::onTestIncClicked);
+    connect(m_ui->Button3, &QPushButton::clicked, this, &ManualTestWindow::onCloseClicked);
 
     m_lampTimer = new QTimer(this);
     m_lampTimer->setObjectName(QStringLiteral("Timer1"));
@@ -75,106 +80,54 @@ ManualTestWindow::ManualTestWindow(const ManualTestConfig& config, LinkEngine& e
     refreshLamps();
 }
 
-void ManualTestWindow::buildControls() {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    if (m_config.tealBars)
-        outer->addWidget(widgets::tealBar(this, QStringLiteral("Shape2")));
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(8, 6, 8, 6);
-    body->setSpacing(4);
-    outer->addLayout(body, 1);
-    if (m_config.tealBars)
-        outer->addWidget(widgets::tealBar(this, QStringLiteral("Shape1")));
+ManualTestWindow::~ManualTestWindow() = default;
 
-    // Point machine row.
-    auto* pointRow = new QHBoxLayout;
-    QLabel* pointHeading =
-        widgets::label(QStringLiteral("LBbar1"), manualtesttexts::kPointHeading, this);
-    m_pointNumber = widgets::numberBox(QLatin1String(m_config.pointSpinName), m_config.pointMin,
-                                       m_config.pointMax, manualtesttexts::kPointHint, this);
-    m_pointPosition =
-        new RadioGroup(QLatin1String(m_config.positionGroupName), manualtesttexts::kPosition,
-                       {manualtesttexts::kStraight, manualtesttexts::kDiverging}, 2, this);
-    m_testIncButton = new QPushButton(manualtesttexts::kTestInc, this);
-    m_testIncButton->setObjectName(QStringLiteral("BTtestINC"));
-    m_setPointButton = setButton("Button1", this);
-    pointRow->addWidget(pointHeading);
-    pointRow->addWidget(m_pointNumber);
-    pointRow->addSpacing(8);
-    pointRow->addWidget(m_pointPosition);
-    pointRow->addStretch(1);
-    pointRow->addWidget(m_testIncButton);
-    pointRow->addWidget(m_setPointButton);
-    body->addLayout(pointRow);
-    body->addWidget(widgets::horizontalLine(this));
+// The form is drawn for the main module; the expansion unit's controls have names and ranges
+// of their own and sit between two teal bars.
+void ManualTestWindow::adaptToUnit() {
+    m_pointNumber->setObjectName(QLatin1String(m_config.pointSpinName));
+    m_pointNumber->setRange(m_config.pointMin, m_config.pointMax);
+    m_pointNumber->setValue(m_config.pointMin);
+    m_pointPosition->setObjectName(QLatin1String(m_config.positionGroupName));
+    m_signalNumber->setRange(m_config.signalMin, m_config.signalMax);
+    m_signalNumber->setValue(m_config.signalMin);
+    widgets::startUnchosen(m_signalCode);
+    if (m_config.tealBars) {
+        m_ui->outer->insertWidget(0, widgets::tealBar(this, QStringLiteral("Shape2")));
+        m_ui->outer->addWidget(widgets::tealBar(this, QStringLiteral("Shape1")));
+    }
+}
 
-    // Two relay rows.
-    auto* relays = new QGridLayout;
-    relays->setHorizontalSpacing(2);
-    relays->setVerticalSpacing(2);
-    relays->addWidget(
-        widgets::label(QStringLiteral("Label5"), manualtesttexts::kRelayHeading, this), 0, 0);
+// Two rows of eight, captioned with the unit's relay numbers.
+void ManualTestWindow::addRelayBoxes() {
     for (int k = 0; k < 16; ++k) {
         QCheckBox* box =
             widgets::checkBox(QStringLiteral("CBrele%1").arg(k + 1),
                               QStringLiteral("R%1").arg(m_config.firstRelay + k), this);
         m_relayBoxes.push_back(box);
-        relays->addWidget(box, k / 8, 1 + k % 8);
+        m_ui->relays->addWidget(box, k / 8, 1 + k % 8);
     }
-    m_swapBox = widgets::checkBox(QStringLiteral("CBswap"), manualtesttexts::kSwap, this);
-    relays->addWidget(m_swapBox, 2, 1, 1, 4);
-    m_setRelaysButton = setButton("Button2", this);
-    relays->setColumnStretch(9, 1);
-    relays->addWidget(m_setRelaysButton, 0, 10, 2, 1, Qt::AlignVCenter);
-    body->addLayout(relays);
-    body->addWidget(widgets::horizontalLine(this));
+}
 
-    // Signal row.
-    auto* signalRow = new QHBoxLayout;
-    QLabel* signalHeading =
-        widgets::label(QStringLiteral("Label1"), manualtesttexts::kSignalHeading, this);
-    m_signalNumber = widgets::numberBox(QStringLiteral("SEnav1"), m_config.signalMin,
-                                        m_config.signalMax, manualtesttexts::kSignalHint, this);
-    m_signalCode =
-        widgets::editablePickList(QStringLiteral("CBox1navest"), manualtesttexts::kSignalCodePrompt,
-                                  manualtesttexts::kSignalCodes, this);
-    m_signalCode->setMaxVisibleItems(16);
-    m_setSignalButton = setButton("Button4", this);
-    signalRow->addWidget(signalHeading);
-    signalRow->addWidget(m_signalNumber);
-    signalRow->addWidget(m_signalCode, 1);
-    signalRow->addWidget(m_setSignalButton);
-    body->addLayout(signalRow);
-    body->addWidget(widgets::horizontalLine(this));
+void ManualTestWindow::addLampPanels() {
+    m_ui->leftLamps->insertWidget(
+        0, buildLampPanel(m_config.sensorLabel, 8, 8, "ShSN", m_sensorLamps));
+    m_ui->leftLamps->insertWidget(
+        1, buildLampPanel(m_config.detectorLabel, 8, 8, "ShDET", m_detectorLamps));
+    m_ui->rightLamps->insertWidget(0,
+                                   buildLampPanel(m_config.pushButtonLabel, 16,
+                                                  m_config.pushButtonLabelOverFirstEight ? 8 : 14,
+                                                  "ShTL", m_pushButtonLamps));
+}
 
-    // Lamp panels: sensors over detectors on the left, push-buttons on the right.
-    auto* lamps = new QHBoxLayout;
-    auto* left = new QVBoxLayout;
-    left->addWidget(buildLampPanel(m_config.sensorLabel, 8, 8, "ShSN", m_sensorLamps));
-    left->addWidget(buildLampPanel(m_config.detectorLabel, 8, 8, "ShDET", m_detectorLamps));
-    left->addStretch(1);
-    auto* right = new QVBoxLayout;
-    right->addWidget(buildLampPanel(m_config.pushButtonLabel, 16,
-                                    m_config.pushButtonLabelOverFirstEight ? 8 : 14, "ShTL",
-                                    m_pushButtonLamps));
-    right->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    m_pollButton = new QPushButton(manualtesttexts::kPollFirst, this);
-    m_pollButton->setObjectName(QStringLiteral("Button5"));
-    auto* closeButton = new QPushButton(manualtesttexts::kClose, this);
-    closeButton->setObjectName(QStringLiteral("Button3"));
-    widgets::makeBold(closeButton);
-    connect(closeButton, &QPushButton::clicked, this, &ManualTestWindow::onCloseClicked);
-    buttons->addStretch(1);
-    buttons->addWidget(m_pollButton);
-    buttons->addWidget(closeButton);
-    right->addLayout(buttons);
-    lamps->addLayout(left);
-    lamps->addStretch(1);
-    lamps->addLayout(right);
-    body->addLayout(lamps, 1);
+// Tab goes through the rows from top to bottom, as the window reads.
+void ManualTestWindow::setTabOrder() {
+    std::vector<QWidget*> order = {m_pointNumber, m_pointPosition, m_testIncButton,
+                                   m_setPointButton};
+    order.insert(order.end(), m_relayBoxes.begin(), m_relayBoxes.end());
+    order.insert(order.end(), {m_swapBox, m_setRelaysButton, m_signalNumber, m_signalCode,
+                               m_setSignalButton, m_pollButton, m_ui->Button3});
+    widgets::chainTabOrder(order);
 }
 
 QWidget* ManualTestWindow::buildLampPanel(const QString& caption, int count, int labelSpan,

@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -15,6 +16,10 @@ class QLabel;
 class QSpinBox;
 class QTimer;
 
+namespace Ui {
+class SimulationWindow;
+}
+
 // The PC as a second module on the line: every 600 ms while the window is open the link engine
 // sends one simulation frame with the simulated neighbour's inputs and its answers, and the
 // window shows what the module asked in its last reply.
@@ -22,6 +27,7 @@ class SimulationWindow : public QDialog {
     Q_OBJECT
 public:
     SimulationWindow(LinkEngine& engine, const AppSettings& settings, QWidget* parent = nullptr);
+    ~SimulationWindow() override;
 
     bool developerMode() const { return m_developer; }
     // What the controls say now, as the next frame would carry it.
@@ -37,7 +43,9 @@ protected:
     void done(int result) override;
 
 private:
-    void buildControls();
+    void addAspectLists();
+    void addInputBoxes();
+    void setTabOrder();
     std::array<QWidget*, 8> developerControls() const;
     void onCreated();
     void onShown();
@@ -45,6 +53,7 @@ private:
 
     LinkEngine& m_engine;
     bool m_developer = false;
+    std::unique_ptr<Ui::SimulationWindow> m_ui;
 
     std::array<QComboBox*, tools::kNeighbourSignals> m_aspectBoxes{};
     QLabel* m_askedSignalA = nullptr;
