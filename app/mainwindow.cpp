@@ -297,7 +297,9 @@ void MainWindow::saveDataFile() {
 
 // Konfiguracevhybek1Click
 void MainWindow::openPeripheralEditor() {
-    m_peripheralEditor->exec();
+    // The grid's DCC column reads the base from the header the editor may just have changed.
+    if (m_peripheralEditor->exec() == QDialog::Accepted)
+        refillGrid();
 }
 
 // Manulnzen1Click
@@ -332,10 +334,12 @@ void MainWindow::copyRoute() {
 
 // Zruencesty1Click
 void MainWindow::clearRoute() {
-    if (warningBox(this, t::kClearRouteQuestion, QMessageBox::Ok | QMessageBox::Cancel) !=
+    // Unticked, the clear keeps what a modeller often reuses; ticked, nothing stays behind.
+    bool whole = false;
+    if (warningBoxWithCheck(this, t::kClearRouteQuestion, t::kClearWholeRoute, whole) !=
         QMessageBox::Ok)
         return;
-    if (::clearRoute(m_store, m_grid->selectedRoute()))
+    if (::clearRoute(m_store, m_grid->selectedRoute(), whole))
         refillGrid();
 }
 

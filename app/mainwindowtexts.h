@@ -42,6 +42,8 @@ inline const QString kPortOpenFailed = QStringLiteral("Chyba otevření  COM");
 inline const QString kSettingsNotWritten = QStringLiteral(
     "Soubor nastavení není obyčejný soubor; nastavení se z něj čte, ale neukládá se do něj: ");
 inline const QString kClearRouteQuestion = QStringLiteral("Opravdu nulovat definici cesty? ");
+inline const QString kClearWholeRoute =
+    QStringLiteral("Vymazat celou definici cesty včetně popisu");
 inline const QString kLoadDuringTransfer =
     QStringLiteral("Probíhá přenos dat s modulem. Soubor lze načíst až po jeho skončení.");
 inline const QString kAboutText =

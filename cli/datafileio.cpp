@@ -58,8 +58,13 @@ bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err) {
     case Status::Loaded:
         if (r.skippedLines > 0)
             err << datafile::skippedLinesText(r.skippedLines) << '\n';
+        // Nothing else is loaded here, so the bytes the file leaves out are zero.
+        if (!r.setsEverything())
+            err << datafile::partialFileText(r) << QStringLiteral(" Ostatní bajty jsou nulové.")
+                << '\n';
         return true;
     case Status::Stopped:
+        err << datafile::noDataLinesText(name) << '\n';
         tell(err, name, QStringLiteral("no data lines after the header, nothing loaded"));
         return false;
     case Status::Refused:

@@ -16,6 +16,10 @@ struct ConfigStore {
     RouteTable routes;
     Tcesta_REC editCopy;
     int routeCapacity = image::kRouteCount;
+    // The data file last loaded or saved, and the folder of the last file picked in a file
+    // dialog: the next dialog starts there instead of with whatever was typed last time.
+    QString currentFile;
+    QString lastFolder;
 
     Tcesta_REC& route(int n) { return routes.at(static_cast<std::size_t>(n - 1)); }
     const Tcesta_REC& route(int n) const { return routes.at(static_cast<std::size_t>(n - 1)); }

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace datafile {
 namespace {
@@ -21,6 +22,10 @@ const QString kOpenFailedText = QStringLiteral("Chyba otevreni souboru  dat");
 const QString kUnknownFormatText = QStringLiteral("Neznámý format dat !");
 const QString kSkippedLinesText =
     QStringLiteral("Počet přeskočených řádků dat s adresou mimo paměť modulu: %1");
+const QString kPartialFileText =
+    QStringLiteral("Soubor dat nastavuje jen %1 z %2 bajtů konfigurace.");
+const QString kNoDataLinesText =
+    QStringLiteral("Soubor dat neobsahuje žádné řádky dat, nic nebylo načteno: ");
 const QString kWriteFailedText = QStringLiteral("Chyba zápisu souboru dat");
 const QString kLineTooLongText = QStringLiteral("Soubor dat má příliš dlouhý řádek, nenačten: ");
 const char* const kCodePage = "windows-1250";
@@ -32,6 +37,19 @@ constexpr char kHeaderLines[] = "S2.6\r\n"
                                 "*\r\n";
 
 enum class Layout { S20, S24, S26 };
+
+// The header, then the route data each layout has for 90 routes.
+int layoutBytes(Layout layout) {
+    switch (layout) {
+    case Layout::S20:
+        return 48 + 11 * image::kRouteCount;
+    case Layout::S24:
+        return 48 + 12 * image::kRouteCount;
+    case Layout::S26:
+        break;
+    }
+    return image::kConfigSize;
+}
 
 // Hands out the file line by line without ever holding a whole line: each line reaches the
 // sink as one or more pieces of at most one buffer. LF ends a line and a CR right before it is
@@ -307,6 +325,8 @@ LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
     Image image = store.image;
     RouteTable routes = store.routes;
     LoadResult result = outcome(LoadResult::Status::Loaded);
+    result.layoutBytes = layoutBytes(layout);
+    std::vector<bool> named(static_cast<std::size_t>(result.layoutBytes));
 
     for (;;) {
         DataLine line;
@@ -319,6 +339,10 @@ LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
             ++result.skippedLines;
         if (line.isEndMarker())
             break;
+        if (address < named.size() && !named[address]) {
+            named[address] = true;
+            ++result.namedBytes;
+        }
     }
     if (gaveUp())
         return readerStopped(reader, fileName);
@@ -421,6 +445,20 @@ SaveResult writeTo(QIODevice& out, const ConfigStore& store) {
 
 QString skippedLinesText(int count) {
     return kSkippedLinesText.arg(count);
+}
+
+bool holdsCharacter(QStringView c) {
+    QStringEncoder encoder(kCodePage);
+    const QByteArray bytes = encoder.encode(c);
+    return !encoder.hasError() && bytes.size() == 1;
+}
+
+QString partialFileText(const LoadResult& result) {
+    return kPartialFileText.arg(result.namedBytes).arg(result.layoutBytes);
+}
+
+QString noDataLinesText(const QString& fileName) {
+    return kNoDataLinesText + fileName;
 }
 
 } // namespace datafile

@@ -33,6 +33,10 @@ struct LoadResult {
     QString message;
     QString reason; // the system's reason for a failed open or read, or which line was too long
     int skippedLines = 0; // data lines whose address lies outside the image
+    // A file may name only some addresses and so patch the configuration it is loaded over.
+    int namedBytes = 0;                   // addresses of its layout the data lines set
+    int layoutBytes = image::kConfigSize; // addresses its layout has (fewer for older layouts)
+    bool setsEverything() const { return namedBytes >= layoutBytes; }
 };
 
 // saved, inPlace (and why), the system's reason and the kind of problem for the Czech sentence.
@@ -58,7 +62,15 @@ SaveResult writeTo(QIODevice& out, const ConfigStore& store);
 // a loop of links, or the name is not UTF-8. Empty when a save can be tried.
 QString saveTargetProblem(const QString& path);
 
+// Whether the code page of the descriptions (Windows-1250) holds the character `c`, one code
+// point given as one or two UTF-16 units; what it does not hold would be saved as "?".
+bool holdsCharacter(QStringView c);
+
 // The warning shown after a load that had to skip data lines.
 QString skippedLinesText(int count);
+// Says how many bytes of the configuration a file that patches it sets.
+QString partialFileText(const LoadResult& result);
+// Says that nothing follows the header lines of `fileName`, so nothing was loaded.
+QString noDataLinesText(const QString& fileName);
 
 } // namespace datafile

@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace {
+const QString kRestStaysText =
+    QStringLiteral("Ostatní bajty zůstanou z konfigurace na obrazovce. Načíst soubor?");
 const QString kInPlaceFailedText =
     QStringLiteral("Soubor se přepisoval přímo; jeho dřívější obsah byl vrácen, jak to systém "
                    "dovolil.");
@@ -21,20 +24,48 @@ QString failureDetail(const QString& path, const QString& reason) {
     return reason.isEmpty() ? QString() : fullName(path) + QStringLiteral(": ") + reason;
 }
 
-// The chosen file, or an empty name when the user cancelled.
-QString askForFile(QFileDialog& dialog) {
+// The chosen file, or an empty name when the user cancelled. The dialog opens in the folder of
+// the last file used; its name field is empty for a load and holds the current file's name,
+// selected, for a save. Left as it was, the field would keep the last name typed, and a name
+// typed next would be added to it.
+QString askForFile(QFileDialog& dialog, ConfigStore& store) {
+    if (!store.lastFolder.isEmpty())
+        dialog.setDirectory(store.lastFolder);
+    const bool save = dialog.acceptMode() == QFileDialog::AcceptSave;
+    const QString name = save ? QFileInfo(store.currentFile).fileName() : QString();
+    // Qt's own dialog: a native one starts empty by itself.
+    if (auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        field->setText(name);
+        field->selectAll();
+    } else if (!name.isEmpty()) {
+        dialog.selectFile(name);
+    }
     if (dialog.exec() != QDialog::Accepted)
         return QString();
-    return dialog.selectedFiles().value(0);
+    const QString path = dialog.selectedFiles().value(0);
+    if (!path.isEmpty())
+        store.lastFolder = QFileInfo(path).absolutePath();
+    return path;
 }
 } // namespace
 
 datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, ConfigStore& store,
                                       RouteGrid& grid) {
     using Status = datafile::LoadResult::Status;
-    const datafile::LoadResult result = datafile::loadFile(path, store);
+    // Loaded beside the configuration on screen first: a file that sets only part of it would
+    // otherwise mix two configurations without a word, and Cancel must leave everything as it was.
+    ConfigStore loaded = store;
+    datafile::LoadResult result = datafile::loadFile(path, loaded);
     switch (result.status) {
     case Status::Loaded:
+        if (!result.setsEverything() && warningBox(parent, datafile::partialFileText(result),
+                                                   QMessageBox::Ok | QMessageBox::Cancel, QString(),
+                                                   kRestStaysText) != QMessageBox::Ok) {
+            result.status = Status::Stopped;
+            break;
+        }
+        store = loaded;
+        store.currentFile = path;
         grid.fill(store);
         if (result.skippedLines > 0)
             warningBox(parent, datafile::skippedLinesText(result.skippedLines));
@@ -45,6 +76,7 @@ datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, Conf
                    failureDetail(path, result.reason));
         break;
     case Status::Stopped:
+        warningBox(parent, datafile::noDataLinesText(fullName(path)));
         break;
     }
     return result;
@@ -54,6 +86,7 @@ bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
     const datafile::SaveResult result = datafile::saveFile(path, store);
     if (result.saved) {
         store.markSaved();
+        store.currentFile = path;
         if (result.inPlace)
             informationBox(parent, safesave::inPlaceSentence(result.inPlaceWhy) + fullName(path));
         return true;
@@ -70,13 +103,13 @@ bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
 
 void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,
                          RouteGrid& grid) {
-    const QString path = askForFile(openDialog);
+    const QString path = askForFile(openDialog, store);
     if (!path.isEmpty())
         loadDataFileFrom(parent, path, store, grid);
 }
 
 bool saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, ConfigStore& store) {
-    const QString path = askForFile(saveDialog);
+    const QString path = askForFile(saveDialog, store);
     return !path.isEmpty() && saveDataFileTo(parent, path, store);
 }
 

@@ -10,7 +10,9 @@ class RouteGrid;
 // the grid refill around the data file logic.
 
 // Asks for a file with `openDialog` (cancel does nothing), loads it into `store` and refills
-// `grid`. Refusals, read errors and skipped lines are told in warning boxes over `parent`.
+// `grid`. Refusals, read errors, a file without data lines and skipped lines are told in
+// warning boxes over `parent`; a file that sets only part of the configuration is loaded only
+// when the user confirms it (otherwise the result says Stopped and nothing changed).
 void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,
                          RouteGrid& grid);
 // Asks for a file name with `saveDialog` (cancel does nothing) and writes the configuration;

@@ -14,10 +14,29 @@ void packRoutes(ConfigStore& store) {
 }
 } // namespace
 
-bool clearRoute(ConfigStore& store, int n) {
+Tcesta_REC emptyRoute() {
+    Tcesta_REC r;
+    r.followingSignal = following::kAlwaysStop;
+    return r;
+}
+
+bool holdsHiddenSettings(const Tcesta_REC& route) {
+    if (route.fromButton != 0 && route.toButton != 0)
+        return false;
+    Tcesta_REC settings = route;
+    settings.description.clear();
+    return settings != emptyRoute();
+}
+
+bool clearRoute(ConfigStore& store, int n, bool wholeDefinition) {
     if (!inTable(n))
         return false;
     Tcesta_REC& r = store.route(n);
+    if (wholeDefinition) {
+        r = emptyRoute();
+        packRoutes(store);
+        return true;
+    }
     r.fromButton = 0;
     r.toButton = 0;
     r.pointPositions.fill(0);

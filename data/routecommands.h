@@ -8,8 +8,15 @@
 
 // "Zrušení nadef. cesty": drops what makes route n settable and keeps what the user is likely
 // to reuse (description, track, N3, expansion relays, remote detectors, DCC flag, ...), then
-// packs the table. Returns false and changes nothing when n lies outside 1..90.
-bool clearRoute(ConfigStore& store, int n);
+// packs the table. With `wholeDefinition` every field, the description included, goes back to
+// the start-up state instead. Returns false and changes nothing when n lies outside 1..90.
+bool clearRoute(ConfigStore& store, int n, bool wholeDefinition = false);
+
+// A route as start-up leaves it: inactive, nothing set, following signal "vždy STŮJ".
+Tcesta_REC emptyRoute();
+// An inactive route (a push-button 0) that still holds settings besides its description, which
+// a new definition in its slot would carry along unseen.
+bool holdsHiddenSettings(const Tcesta_REC& route);
 
 // The route editor's OK: the edit copy goes back over route n, then the table is packed.
 // Returns false and changes nothing when n lies outside 1..90.

@@ -1,5 +1,6 @@
 #include "data/routegrid.h"
 
+#include "data/routecommands.h"
 #include "data/routetexts.h"
 
 #include <QEvent>
@@ -15,6 +16,13 @@ constexpr int kDescriptionColumn = routegrid::kColumnCount - 1;
 constexpr int kColumnWidths[routegrid::kColumnCount] = {29, 33, 33, 28, 21, 21, 22, 22, 23, 21, 23,
                                                         22, 25, 26, 25, 25, 25, 24, 25, 22, 250};
 constexpr int kRowHeight = 19;
+
+// An inactive route that still holds settings is shaded and in italics, and its cells say why.
+const QColor kHiddenSettingsShade(0xE4, 0xE4, 0xE4);
+const QString kHiddenSettingsTip =
+    QStringLiteral("Cesta je neaktivní, ale drží nastavení (zobrazí je definice cesty).\n"
+                   "Celou ji vymaže \"Zrušení nadef. cesty\" se zaškrtnutým\n"
+                   "\"Vymazat celou definici cesty včetně popisu\".");
 
 // The header draws its caption inside the style sheet's border and padding (set below).
 constexpr int kHeaderBorder = 1;
@@ -62,6 +70,7 @@ void RouteGrid::fill(const ConfigStore& store) {
     const int base = dccBase(store.image);
     for (int n = 1; n <= image::kRouteCount; ++n) {
         const QStringList texts = routegrid::rowTexts(store.route(n), n, base);
+        const bool hidden = holdsHiddenSettings(store.route(n));
         for (int c = 0; c < texts.size(); ++c) {
             QTableWidgetItem* cell = item(n - 1, c);
             if (!cell) {
@@ -69,6 +78,12 @@ void RouteGrid::fill(const ConfigStore& store) {
                 setItem(n - 1, c, cell);
             }
             cell->setText(texts[c]);
+            // The italics stay visible while the row is selected and the shade is not.
+            QFont font = cell->font();
+            font.setItalic(hidden);
+            cell->setFont(font);
+            cell->setBackground(hidden ? QBrush(kHiddenSettingsShade) : QBrush());
+            cell->setToolTip(hidden ? kHiddenSettingsTip : QString());
         }
     }
     fitDescriptionColumn();

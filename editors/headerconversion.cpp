@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace periph {
 
@@ -77,7 +78,26 @@ int pointDelayShown(int byte5) {
 
 int pointDelayCode(int shown) {
     shown = std::clamp(shown, 0, kPointDelayMax);
-    return std::min(roundEven((shown + 0.7) / 1.6), 0x0F);
+    // A shown value lies within half a tenth of 1.6 x its code, so dividing finds the code
+    // again; the old "+ 0.7" moved 1, 3, 6, 8, 11 and 13 up by one on every OK.
+    return std::min(roundEven(shown / 1.6), 0x0F);
+}
+
+int pointDelayHeld(int typed) {
+    return pointDelayShown(pointDelayCode(typed));
+}
+
+int pointDelayStep(int shown, int steps) {
+    const int direction = steps > 0 ? 1 : -1;
+    for (int left = std::abs(steps); left > 0; --left) {
+        int next = shown + direction;
+        while (next >= 0 && next <= kPointDelayMax && pointDelayHeld(next) != next)
+            next += direction;
+        if (next < 0 || next > kPointDelayMax)
+            break;
+        shown = next;
+    }
+    return shown;
 }
 
 int relayDelayShown(int byte3) {
@@ -150,33 +170,59 @@ HeaderSettings settingsFromHeader(const Image& img) {
     return s;
 }
 
-void writeHeader(Image& img, const WorkingCopy& copy, const HeaderSettings& s) {
+namespace {
+// Replaces the bits of `mask` in one header byte.
+void putBits(Image& img, int address, int mask, int value) {
+    const auto a = static_cast<std::size_t>(address);
+    img[a] = static_cast<std::uint8_t>((img[a] & ~mask) | (value & mask));
+}
+} // namespace
+
+void writeHeader(Image& img, const WorkingCopy& copy, const HeaderSettings& s,
+                 const HeaderSettings& loaded) {
     for (std::size_t i = 0; i < copy.pointMachines.size(); ++i)
         img[kPointMachineBase + i] = static_cast<std::uint8_t>(copy.pointMachines[i] & 0xFF);
     for (std::size_t k = 0; k < copy.conditions.size(); ++k)
         img[kConditionBase + k] = static_cast<std::uint8_t>(copy.conditions[k] & 0xFF);
 
-    int byte5 = pointDelayCode(s.pointDelay);
+    // Each setting the user changed rewrites its own bits and nothing else.
+    const auto put = [&img](bool changed, int address, int mask, int value) {
+        if (changed)
+            putBits(img, address, mask, value);
+    };
+    put(s.pointDelay != loaded.pointDelay, 5, 0x0F, pointDelayCode(s.pointDelay));
     for (std::size_t r = 0; r < s.indicator.size(); ++r)
-        byte5 += bit(s.indicator[r], 0x10 << r);
-    img[5] = static_cast<std::uint8_t>(byte5);
+        put(s.indicator[r] != loaded.indicator[r], 5, 0x10 << r, bit(s.indicator[r], 0x10 << r));
 
-    img[3] =
-        static_cast<std::uint8_t>(relayDelayCode(s.relayDelay) | relayModeCode(s.relay15Mode) << 4 |
-                                  relayModeCode(s.relay16Mode) << 6);
-    img[4] = static_cast<std::uint8_t>(bit(s.collisionGuard, 0x01) + bit(s.invertDetectors1, 0x02) +
-                                       bit(s.sensorsForDetectors1, 0x04) +
-                                       bit(s.invertDetectors2, 0x10) +
-                                       bit(s.sensorsForDetectors2, 0x20));
+    put(s.relayDelay != loaded.relayDelay, 3, 0x0F, relayDelayCode(s.relayDelay));
+    put(s.relay15Mode != loaded.relay15Mode, 3, 0x30, relayModeCode(s.relay15Mode) << 4);
+    put(s.relay16Mode != loaded.relay16Mode, 3, 0xC0, relayModeCode(s.relay16Mode) << 6);
 
-    img[1] = static_cast<std::uint8_t>(std::clamp(s.relay16Sensor, kSensorMin, kSensorMax) - 1);
-    img[2] = static_cast<std::uint8_t>(std::clamp(s.relay16Signal, kSignalMin, kSignalMax));
-    img[17] = static_cast<std::uint8_t>(std::clamp(s.relay15Sensor, kSensorMin, kSensorMax) - 1);
-    img[18] = static_cast<std::uint8_t>(std::clamp(s.relay15Signal, kSignalMin, kSignalMax));
+    const std::pair<bool, bool> flags4[] = {
+        {s.collisionGuard, loaded.collisionGuard},
+        {s.invertDetectors1, loaded.invertDetectors1},
+        {s.sensorsForDetectors1, loaded.sensorsForDetectors1},
+        {false, false}, // bit 3 has no meaning and keeps what it holds
+        {s.invertDetectors2, loaded.invertDetectors2},
+        {s.sensorsForDetectors2, loaded.sensorsForDetectors2}};
+    for (int b = 0; b < 6; ++b)
+        put(flags4[b].first != flags4[b].second, 4, 1 << b, bit(flags4[b].first, 1 << b));
+
+    put(s.relay16Sensor != loaded.relay16Sensor, 1, 0xFF,
+        std::clamp(s.relay16Sensor, kSensorMin, kSensorMax) - 1);
+    put(s.relay16Signal != loaded.relay16Signal, 2, 0xFF,
+        std::clamp(s.relay16Signal, kSignalMin, kSignalMax));
+    put(s.relay15Sensor != loaded.relay15Sensor, 17, 0xFF,
+        std::clamp(s.relay15Sensor, kSensorMin, kSensorMax) - 1);
+    put(s.relay15Signal != loaded.relay15Signal, 18, 0xFF,
+        std::clamp(s.relay15Signal, kSignalMin, kSignalMax));
 
     const auto [low, high] = dccBytes(s.dccAddress, s.dccAccept, s.dccRouteReset);
-    img[14] = low;
-    img[15] = high;
+    const bool addressChanged = s.dccAddress != loaded.dccAddress;
+    put(addressChanged, 14, 0xFF, low);
+    put(addressChanged, 15, 0x0F, high); // bit 11 of the base too: the address fits in 11
+    put(s.dccRouteReset != loaded.dccRouteReset, 15, 0x40, high);
+    put(s.dccAccept != loaded.dccAccept, 15, 0x80, high);
 }
 
 } // namespace periph

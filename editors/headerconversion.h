@@ -48,9 +48,14 @@ int withPulseLength(int entry, int pulse);
 std::array<int, 4> relayConditions(const WorkingCopy& copy, int relay);
 void setRelayConditions(WorkingCopy& copy, int relay, const std::array<int, 4>& masks);
 
-// Point-machine delay: stored in units of 0.16 s (4 bits), shown in tenths of a second.
+// Point-machine delay: stored in units of 0.16 s (4 bits), shown in tenths of a second. Each
+// of the 16 codes shows as a number of its own, and that number stores the same code again.
 int pointDelayShown(int byte5);
-int pointDelayCode(int shown); // 25 would wrap the four bits to 0: it keeps the longest, 15
+int pointDelayCode(int shown); // the nearest code; 25 keeps the longest, 15
+// What a typed delay shows once stored: the module holds only the 16 shown values.
+int pointDelayHeld(int typed);
+// The delay `steps` held values away from `shown` (the box's arrows), kept inside the range.
+int pointDelayStep(int shown, int steps);
 // Relay switching delay: stored in half seconds, shown in whole seconds.
 int relayDelayShown(int byte3);
 int relayDelayCode(int seconds);
@@ -90,8 +95,12 @@ struct HeaderSettings {
 // The settings as the dialog shows them for this header (inside every control's range).
 HeaderSettings settingsFromHeader(const Image& img);
 
-// Rewrites bytes 1..15, 17, 18 and 32..47 whole, bits without meaning cleared; no other byte
-// of the image changes. Values outside the controls' ranges are pulled into them first.
-void writeHeader(Image& img, const WorkingCopy& copy, const HeaderSettings& settings);
+// Writes the working copy (bytes 6..13 and 32..47) and every setting that differs from
+// `loaded`, the settings the dialog showed when it was opened; a setting the user left as it
+// was keeps its stored bits, even where the control cannot show them exactly (a code above
+// the box's range, an odd number of half seconds, a mode of 3, bits without meaning). No other
+// byte of the image changes. Values outside the controls' ranges are pulled into them first.
+void writeHeader(Image& img, const WorkingCopy& copy, const HeaderSettings& settings,
+                 const HeaderSettings& loaded);
 
 } // namespace periph

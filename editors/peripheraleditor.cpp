@@ -2,6 +2,7 @@
 
 #include "widgets/builders.h"
 #include "widgets/controls.h"
+#include "widgets/numberbox.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -85,6 +86,11 @@ const QString kDccAccept =
 const QString kDccReset = QStringLiteral("Povolit reset cesty přes DCC (povel   n+0)");
 const QString kDccAddress = QStringLiteral("počáteční DCC adresa (formát LENZE,  max 1900)");
 const QString kDccAddressHint = QStringLiteral("Nastavte bázovou adresu DCC");
+// Under the documented hint: which accessory number each route answers to, for the box's value.
+const QString kDccAddressExplained =
+    QStringLiteral("Modul ukládá zadanou adresu + 3 (svůj formát adres DCC), tj. %1.\n"
+                   "Cesta č. n odpovídá na příslušenství DCC s číslem n + %1 "
+                   "(cesta 1 = %2), jak ukazuje sloupec DCC v tabulce cest.");
 
 const QString kOk = QStringLiteral("OK");
 const QString kCancel = QStringLiteral("Cancel");
@@ -184,6 +190,8 @@ QWidget* PeripheralEditor::buildPointMachinePage() {
     m_pointDelayBox =
         numberBox(QStringLiteral("SEdelayVYH"), 0, kPointDelayMax, text::kPointDelayHint, page);
     m_pointDelayBox->setValue(2);
+    // numberBox makes a NumberBox; its arrows skip the delays the module cannot hold.
+    static_cast<NumberBox*>(m_pointDelayBox)->setStepper(pointDelayStep);
 
     auto* machine = new QHBoxLayout;
     machine->addWidget(buddyLabel(text::kMachine, m_machineBox, page));
@@ -345,6 +353,10 @@ void PeripheralEditor::connectHandlers() {
             &PeripheralEditor::onMachineTypeChosen);
     connect(m_pulseLengthBox, &QSpinBox::valueChanged, this,
             &PeripheralEditor::onPulseLengthChanged);
+    // The module holds only some delays: a typed one shows, once left, as what will be stored.
+    connect(m_pointDelayBox, &QSpinBox::editingFinished, this,
+            &PeripheralEditor::showPointDelayAsHeld);
+    connect(m_dccAddressBox, &QSpinBox::valueChanged, this, &PeripheralEditor::explainDccAddress);
     connect(m_relay15ModeGroup, &RadioGroup::itemChosen, this,
             &PeripheralEditor::updateRelay15Boxes);
     connect(m_relay16ModeGroup, &RadioGroup::itemChosen, this,
@@ -407,6 +419,8 @@ void PeripheralEditor::loadFromImage() {
     m_dccAddressBox->setValue(s.dccAddress);
     m_dccAcceptCheck->setChecked(s.dccAccept);
     m_dccRouteResetCheck->setChecked(s.dccRouteReset);
+    explainDccAddress();
+    m_loaded = readSettings();
 }
 
 void PeripheralEditor::showPointMachine() {
@@ -418,24 +432,29 @@ void PeripheralEditor::showPointMachine() {
         return;
     }
     const auto n = static_cast<std::size_t>(m_machine - 1);
-    // Both settings raise their handlers, which write the entry back: a type code above 3
-    // becomes 3 and a pulse length of 0 becomes 1, as the user sees them.
+    // Showing is no edit: a type code above 3 or a pulse length of 0 stays in the entry until
+    // the user picks a type or a length.
+    m_showingMachine = true;
     m_machineTypeGroup->setItemIndex(typeItem(m_work.pointMachines[n]));
     m_pulseLengthBox->setValue(shownPulseLength(m_work.pointMachines[n]));
+    m_showingMachine = false;
     m_pairedMachineLabel->setText(QStringLiteral("+") + QString::number(m_machine + 8));
 }
 
 void PeripheralEditor::onMachineTypeChosen() {
     const int item = m_machineTypeGroup->itemIndex();
-    if (item >= 0 && m_machine != 0) {
+    if (item >= 0 && m_machine != 0 && !m_showingMachine) {
         int& entry = m_work.pointMachines[static_cast<std::size_t>(m_machine - 1)];
         entry = withType(entry, item);
+        // The length box comes into use showing 1 for a stored 0: 1 is what is stored then.
+        if (item == 1)
+            entry = withPulseLength(entry, m_pulseLengthBox->value());
     }
     m_pulseLengthBox->setEnabled(item == 1);
 }
 
 void PeripheralEditor::onPulseLengthChanged() {
-    if (m_machine == 0)
+    if (m_machine == 0 || m_showingMachine)
         return;
     int& entry = m_work.pointMachines[static_cast<std::size_t>(m_machine - 1)];
     entry = withPulseLength(entry, m_pulseLengthBox->value());
@@ -473,7 +492,7 @@ void PeripheralEditor::onConditionToggled() {
 
 void PeripheralEditor::onOkClicked() {
     commitTypedText();
-    writeHeader(m_store.image, m_work, readSettings());
+    writeHeader(m_store.image, m_work, readSettings(), m_loaded);
     accept();
 }
 
@@ -494,6 +513,16 @@ void PeripheralEditor::commitTypedText() {
         box->interpretText();
     followPointMachineText();
     followRelayText();
+}
+
+void PeripheralEditor::showPointDelayAsHeld() {
+    m_pointDelayBox->setValue(pointDelayHeld(m_pointDelayBox->value()));
+}
+
+void PeripheralEditor::explainDccAddress() {
+    const int stored = m_dccAddressBox->value() + 3;
+    m_dccAddressBox->setToolTip(text::kDccAddressHint + QLatin1Char('\n') +
+                                text::kDccAddressExplained.arg(stored).arg(stored + 1));
 }
 
 HeaderSettings PeripheralEditor::readSettings() const {

@@ -51,13 +51,17 @@ private:
     void followPointMachineText();
     void followRelayText();
     void commitTypedText();
+    void showPointDelayAsHeld();
+    void explainDccAddress();
     periph::HeaderSettings readSettings() const;
 
     ConfigStore& m_store;
     periph::WorkingCopy m_work;
+    periph::HeaderSettings m_loaded; // as shown when the dialog was opened
     int m_machine = 0; // point machine 1..8 being shown, 0 while its selector stands for none
     int m_relay = 0;   // relay 9..12 being shown, 0 while its selector stands for none
     bool m_loading = false;
+    bool m_showingMachine = false; // the machine's controls follow its entry, not the reverse
 
     // Each control carries its documented name as objectName.
     QTabWidget* m_tabs = nullptr;

@@ -22,6 +22,7 @@
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <limits>
@@ -487,14 +488,18 @@ void RouteEditor::onRepeatFollowingToggled() {
 }
 
 void RouteEditor::onDescriptionEdited(const QString& text) {
-    const LimitedText kept =
-        limitTypedText(m_descriptionBefore, text, m_descriptionEdit->cursorPosition(),
-                       routeedit::kDescriptionLimit);
+    // What the data file cannot hold would come back as "?" after a save: it never gets in.
+    const StorableText storable = dropUnstorable(text, m_descriptionEdit->cursorPosition());
+    const LimitedText kept = limitTypedText(m_descriptionBefore, storable.text, storable.cursor,
+                                            routeedit::kDescriptionLimit);
     m_descriptionBefore = kept.text;
     if (kept.text != text) {
         m_descriptionEdit->setText(kept.text);
         m_descriptionEdit->setCursorPosition(kept.cursor);
     }
+    if (!storable.refused.isEmpty())
+        QToolTip::showText(m_descriptionEdit->mapToGlobal(QPoint(0, m_descriptionEdit->height())),
+                           t::kUnstorableCharacters.arg(storable.refused), m_descriptionEdit);
 }
 
 void RouteEditor::commitTypedValues() {

@@ -36,6 +36,10 @@ inline const QString kCancelButton1 = QStringLiteral("ZRUŠ1");
 inline const QString kCancelButton2 = QStringLiteral("ZRUŠ2");
 inline const QString kDescription = QStringLiteral("Název cesty,  popis");
 inline const QString kDescriptionDesigned = QStringLiteral("cesta");
+// Shown at the description field when typed or pasted characters are left out.
+inline const QString kUnstorableCharacters =
+    QStringLiteral("Znaky „%1“ nelze uložit do souboru dat (kódování Windows-1250), "
+                   "proto nebyly vloženy.");
 inline const QString kLocalDetectors =
     QStringLiteral("Kontrola obsazení - lokální detektory/snímače");
 inline const QString kRemoteDetectors =

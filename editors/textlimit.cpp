@@ -1,5 +1,7 @@
 #include "editors/textlimit.h"
 
+#include "data/datafile.h"
+
 #include <algorithm>
 
 LimitedText limitTypedText(const QString& before, const QString& after, int cursor, int limit) {
@@ -22,4 +24,27 @@ LimitedText limitTypedText(const QString& before, const QString& after, int curs
     QString text = after;
     text.remove(start, count);
     return {text, start};
+}
+
+StorableText dropUnstorable(const QString& text, int cursor) {
+    StorableText out;
+    out.cursor = cursor;
+    for (qsizetype i = 0; i < text.size();) {
+        // One code point: a surrogate pair stays together.
+        const qsizetype n =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()
+                ? 2
+                : 1;
+        const QStringView c = QStringView(text).mid(i, n);
+        if (datafile::holdsCharacter(c)) {
+            out.text.append(c);
+        } else {
+            if (!out.refused.contains(c))
+                out.refused.append(c);
+            if (i < cursor)
+                out.cursor -= static_cast<int>(std::min<qsizetype>(n, cursor - i));
+        }
+        i += n;
+    }
+    return out;
 }

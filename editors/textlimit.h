@@ -11,3 +11,12 @@ struct LimitedText {
     int cursor = 0;
 };
 LimitedText limitTypedText(const QString& before, const QString& after, int cursor, int limit);
+
+// Takes out of an edited text the characters the data file cannot hold, so that what the field
+// shows is what is saved. `refused` lists each taken character once, in order of appearance.
+struct StorableText {
+    QString text;
+    int cursor = 0;
+    QString refused;
+};
+StorableText dropUnstorable(const QString& text, int cursor);

@@ -1,6 +1,7 @@
 #include "widgets/messageboxes.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 
 #include <utility>
 
@@ -38,6 +39,20 @@ QMessageBox::StandardButton warningBox(QWidget* parent, const QString& text,
                                        const QString& informativeText) {
     return run(parent, QMessageBox::Warning, QStringLiteral("Warning"), text, buttons, detailedText,
                informativeText);
+}
+
+QMessageBox::StandardButton warningBoxWithCheck(QWidget* parent, const QString& text,
+                                                const QString& checkText, bool& checked) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text,
+                    QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.setObjectName(QStringLiteral("warningBox"));
+    auto* check = new QCheckBox(checkText, &box);
+    check->setObjectName(QStringLiteral("warningCheck"));
+    check->setChecked(checked);
+    box.setCheckBox(check);
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    checked = check->isChecked();
+    return answer;
 }
 
 QMessageBox::StandardButton informationBox(QWidget* parent, const QString& text,

@@ -9,6 +9,10 @@ QMessageBox::StandardButton warningBox(QWidget* parent, const QString& text,
                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                        const QString& detailedText = QString(),
                                        const QString& informativeText = QString());
+// A warning with OK / Cancel and a check box `checkText` under the text (objectName
+// "warningCheck"); `checked` sets it first and takes what it shows when the box closes.
+QMessageBox::StandardButton warningBoxWithCheck(QWidget* parent, const QString& text,
+                                                const QString& checkText, bool& checked);
 QMessageBox::StandardButton informationBox(QWidget* parent, const QString& text,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                            const QString& detailedText = QString());

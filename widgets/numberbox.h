@@ -2,6 +2,8 @@
 
 #include <QSpinBox>
 
+#include <functional>
+
 // The number box of every window. A plain QSpinBox refuses the keystroke that takes the
 // typed number above the maximum, so typing 25 into a box that ends at 22 silently leaves 2.
 // Here such a number may stand while the user types and becomes the maximum when the box is
@@ -10,6 +12,18 @@
 class NumberBox : public QSpinBox {
 public:
     using QSpinBox::QSpinBox;
+
+    // Where the arrows and Page keys lead from a value, for a box that holds only some numbers
+    // of its range; without one they step by one.
+    void setStepper(std::function<int(int value, int steps)> stepper) {
+        m_stepper = std::move(stepper);
+    }
+    void stepBy(int steps) override {
+        if (m_stepper)
+            setValue(m_stepper(value(), steps));
+        else
+            QSpinBox::stepBy(steps);
+    }
 
 protected:
     QValidator::State validate(QString& text, int& pos) const override {
@@ -26,6 +40,8 @@ protected:
     }
 
 private:
+    std::function<int(int, int)> m_stepper;
+
     bool aboveMaximum(const QString& text) const {
         bool ok = false;
         const qlonglong n = locale().toLongLong(text.trimmed(), &ok);

@@ -5,6 +5,7 @@
 #include "support/modal.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFile>
@@ -306,12 +307,15 @@ private slots:
     void clearRoute_data() {
         QTest::addColumn<QMessageBox::StandardButton>("answer");
         QTest::addColumn<bool>("cleared");
-        QTest::newRow("ok") << QMessageBox::Ok << true;
-        QTest::newRow("cancel") << QMessageBox::Cancel << false;
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("ok") << QMessageBox::Ok << true << false;
+        QTest::newRow("cancel") << QMessageBox::Cancel << false << false;
+        QTest::newRow("ok, whole definition") << QMessageBox::Ok << true << true;
     }
     void clearRoute() {
         QFETCH(QMessageBox::StandardButton, answer);
         QFETCH(bool, cleared);
+        QFETCH(bool, whole);
         ConfigStore store;
         FakeModule port;
         LinkEngine engine_w(store, port);
@@ -325,6 +329,10 @@ private slots:
         encodeRoutes(store.routes, store.image);
         const Image before = store.image;
         w.grid()->selectRoute(7);
+        if (whole)
+            onNextModal([](QWidget* m) {
+                m->findChild<QCheckBox*>(QStringLiteral("warningCheck"))->setChecked(true);
+            });
         auto box = answerNextBox(answer);
         action(&w, "Zruencesty1")->trigger();
         QCOMPARE(box->text, QStringLiteral("Opravdu nulovat definici cesty? "));
@@ -336,12 +344,32 @@ private slots:
             return;
         }
         QCOMPARE(store.route(7).fromButton, 0);
-        QCOMPARE(store.route(7).trackNumber, 3);
+        QCOMPARE(store.route(7).trackNumber, whole ? 0 : 3);
         QCOMPARE(store.image[image::indexPairAddress(7)], 0);
-        QCOMPARE(store.image[image::blockAddress(7) + 4], 3); // track number stays in the image
+        // The track number stays in the image unless the whole definition goes.
+        QCOMPARE(store.image[image::blockAddress(7) + 4], whole ? 0 : 3);
         QCOMPARE(w.grid()->item(6, 1)->text(), QStringLiteral("TL??"));
         QCOMPARE(w.grid()->item(6, 6)->text(), QStringLiteral("-"));
-        QCOMPARE(w.grid()->item(6, 20)->text(), QStringLiteral("k3"));
+        QCOMPARE(w.grid()->item(6, 20)->text(), whole ? QString() : QStringLiteral("k3"));
+        // What the route still holds is marked in its row.
+        QCOMPARE(w.grid()->item(6, 0)->toolTip().isEmpty(), whole);
+    }
+
+    // The DCC column reads the base the peripheral editor's OK has just written.
+    void gridFollowsThePeripheralEditor() {
+        ConfigStore store;
+        FakeModule port;
+        LinkEngine engine_w(store, port);
+        MainWindow w(store, engine_w, port, ini);
+        store.route(3).dccEnabled = 1;
+        encodeRoutes(store.routes, store.image);
+        onNextModal([](QWidget* m) {
+            auto* box = m->findChild<QSpinBox*>(QStringLiteral("SE_DCCaddr"));
+            box->setValue(100);
+            m->findChild<QPushButton*>(QStringLiteral("BtOK1"))->click();
+        });
+        action(&w, "Konfiguracevhybek1")->trigger();
+        QCOMPARE(w.grid()->item(2, 3)->text(), QStringLiteral("106"));
     }
 
     void copyRouteRemembersSource() {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,15 +19,19 @@ struct Box {
     QString informative;
 };
 
-// Closes every message box that opens while it lives and remembers what they said.
+// Closes every message box that opens while it lives with `answer` (when the box has it) and
+// remembers what they said.
 class BoxWatcher {
 public:
-    BoxWatcher() {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+    explicit BoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, answer] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 m_boxes.push_back(
                     {box->windowTitle(), box->text(), box->icon(), box->informativeText()});
-                box->accept();
+                if (QAbstractButton* button = box->button(answer))
+                    button->click();
+                else
+                    box->accept();
             }
         });
         m_timer.start(10);
@@ -73,7 +78,10 @@ private slots:
     void loadRefusals_data();
     void loadRefusals();
     void loadCancelledChangesNothing();
-    void noDataAfterHeaderIsSilent();
+    void noDataAfterHeaderIsTold();
+    void partialFileAsksFirst_data();
+    void partialFileAsksFirst();
+    void dialogsStartInTheLastFolder();
     void saveWritesTheChosenFile();
     void saveCancelledWritesNothing();
     void failedSaveShowsTheError();
@@ -114,11 +122,12 @@ void DataFileDialogTest::loadRefillsTheGrid() {
     QCOMPARE(cell(*m_grid, 1, 20), QStringLiteral("Vjezd na 1. kolej – Žďár"));
     QCOMPARE(cell(*m_grid, 7, 0), QStringLiteral("7 X"));
     QCOMPARE(cell(*m_grid, 90, 12), QStringLiteral("O"));
-    // The sample names one address beyond the image: one warning, after the grid was filled.
-    QCOMPARE(watcher.boxes().size(), 1);
-    QCOMPARE(watcher.boxes()[0].title, QStringLiteral("Warning"));
-    QCOMPARE(watcher.boxes()[0].icon, QMessageBox::Warning);
-    QCOMPARE(watcher.boxes()[0].text, datafile::skippedLinesText(1));
+    // The sample sets a few bytes, and names one address beyond the image: the question first,
+    // then one warning after the grid was filled.
+    QCOMPARE(watcher.boxes().size(), 2);
+    QCOMPARE(watcher.boxes()[1].title, QStringLiteral("Warning"));
+    QCOMPARE(watcher.boxes()[1].icon, QMessageBox::Warning);
+    QCOMPARE(watcher.boxes()[1].text, datafile::skippedLinesText(1));
 }
 
 void DataFileDialogTest::loadRefusals_data() {
@@ -165,7 +174,7 @@ void DataFileDialogTest::loadCancelledChangesNothing() {
     QCOMPARE(cell(*m_grid, 1, 1), QStringLiteral("TL??"));
 }
 
-void DataFileDialogTest::noDataAfterHeaderIsSilent() {
+void DataFileDialogTest::noDataAfterHeaderIsTold() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("prazdny.txt"));
     QFile f(path);
@@ -176,8 +185,57 @@ void DataFileDialogTest::noDataAfterHeaderIsSilent() {
     const ConfigStore before = m_store;
     const auto r = loadDataFileFrom(m_parent, path, m_store, *m_grid);
     QCOMPARE(r.status, datafile::LoadResult::Status::Stopped);
-    QVERIFY(watcher.boxes().isEmpty());
+    QCOMPARE(watcher.boxes().size(), 1);
+    QCOMPARE(watcher.boxes()[0].text, datafile::noDataLinesText(path));
     QVERIFY(m_store.image == before.image);
+}
+
+void DataFileDialogTest::partialFileAsksFirst_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("loads");
+    QTest::newRow("OK loads") << int(QMessageBox::Ok) << true;
+    QTest::newRow("Cancel keeps the screen") << int(QMessageBox::Cancel) << false;
+}
+
+void DataFileDialogTest::partialFileAsksFirst() {
+    QFETCH(int, answer);
+    QFETCH(bool, loads);
+    const Image before = m_store.image;
+    BoxWatcher watcher(static_cast<QMessageBox::StandardButton>(answer));
+    const auto r = loadDataFileFrom(m_parent, sample("s24_nopopis.txt"), m_store, *m_grid);
+    QCOMPARE(watcher.boxes().size(), 1);
+    QCOMPARE(watcher.boxes()[0].text, datafile::partialFileText(r));
+    QCOMPARE(m_store.image == before, !loads);
+}
+
+void DataFileDialogTest::dialogsStartInTheLastFolder() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("stanice.txt"));
+    QVERIFY(datafile::saveFile(path, m_store).saved);
+    // The full name typed into the name field, as a user may do.
+    onNextModal([path](QWidget* w) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        QMetaObject::invokeMethod(d, "accept"); // past the protected slot, as OK does
+    });
+    loadDataFileCommand(m_parent, *m_open, m_store, *m_grid);
+    QCOMPARE(m_store.currentFile, path);
+    // Each next dialog: the same folder; an empty name to load, the file's name to save.
+    for (QFileDialog* dialog : {m_open, m_save}) {
+        QString seen;
+        onNextModal([&seen](QWidget* w) {
+            auto* d = qobject_cast<QFileDialog*>(w);
+            const auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            seen = d->directory().path() + '|' + name->text() + '|' + name->selectedText();
+            d->reject();
+        });
+        if (dialog == m_open)
+            loadDataFileCommand(m_parent, *m_open, m_store, *m_grid);
+        else
+            saveDataFileCommand(m_parent, *m_save, m_store);
+        QCOMPARE(seen,
+                 dialog == m_open ? dir.path() + "||" : dir.path() + "|stanice.txt|stanice.txt");
+    }
 }
 
 void DataFileDialogTest::saveWritesTheChosenFile() {

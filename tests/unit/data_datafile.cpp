@@ -137,6 +137,8 @@ private slots:
     void silentStop();
     void dataLine_data();
     void dataLine();
+    void namedBytesOfFullPartialAndOlderFiles_data();
+    void namedBytesOfFullPartialAndOlderFiles();
     void linesOutsideTheImageAreSkipped();
     void closingStarClearsByteZero_data();
     void closingStarClearsByteZero();
@@ -275,6 +277,34 @@ void DataFileTest::silentStop() {
     QCOMPARE(r.status, Status::Stopped);
     QVERIFY(r.message.isEmpty());
     QVERIFY(sameConfiguration(store, before));
+}
+
+void DataFileTest::namedBytesOfFullPartialAndOlderFiles_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("named");
+    QTest::addColumn<int>("layout");
+    const QByteArray full = datafile::format(ConfigStore());
+    const QList<QByteArray> fullLines = full.split('\n');
+    QTest::newRow("saved file") << full << 2244 << 2244;
+    QTest::newRow("first 300 lines") << fullLines.mid(0, 300).join('\n') << 295 << 2244;
+    QTest::newRow("repeats and beyond the image count once")
+        << lines({"S2.6", "*", "0001:05", "0001:06", "08C4:01", "0BBC:01", "*"}) << 1 << 2244;
+    QTest::newRow("S2.4 counts its 1128")
+        << lines({"S2.4", "*", "0000:01", "0467:02", "0468:03", "*"}) << 2 << 1128;
+    QTest::newRow("S2.0 counts its 1038")
+        << lines({"S2.0", "*", "040D:02", "040E:03"}) << 1 << 1038;
+}
+
+void DataFileTest::namedBytesOfFullPartialAndOlderFiles() {
+    QFETCH(QByteArray, file);
+    QFETCH(int, named);
+    QFETCH(int, layout);
+    ConfigStore store;
+    const datafile::LoadResult r = datafile::loadBytes(file, kName, store);
+    QCOMPARE(r.status, Status::Loaded);
+    QCOMPARE(r.namedBytes, named);
+    QCOMPARE(r.layoutBytes, layout);
+    QCOMPARE(r.setsEverything(), named == layout);
 }
 
 void DataFileTest::dataLine_data() {

@@ -77,6 +77,28 @@ private slots:
         decodeCurrent(store.image, decoded);
         QCOMPARE(decoded[n - 1].fromButton, 0);
         QCOMPARE(decoded[n == 1 ? 1 : 0].fromButton, fullRoute().fromButton);
+
+        // Ticking "whole definition" leaves the route as start-up does, in the image too.
+        QVERIFY(::clearRoute(store, n, true));
+        QCOMPARE(store.route(n), emptyRoute());
+        decodeCurrent(store.image, decoded);
+        QCOMPARE(decoded[n - 1], emptyRoute());
+    }
+
+    void hiddenSettings() {
+        using Set = void (*)(Tcesta_REC&);
+        const std::pair<Set, bool> cases[] = {
+            {[](Tcesta_REC&) {}, false},
+            {[](Tcesta_REC& r) { r.description = QStringLiteral("popis"); }, false},
+            {[](Tcesta_REC& r) { r.fromButton = 1, r.toButton = 2, r.signal3 = 4; }, false},
+            {[](Tcesta_REC& r) { r.fromButton = 1; }, true},
+            {[](Tcesta_REC& r) { r.extRelays = 1; }, true},
+            {[](Tcesta_REC& r) { r.followingSignal = following::kNothing; }, true}};
+        for (const auto& [set, hidden] : cases) {
+            Tcesta_REC r = emptyRoute();
+            set(r);
+            QCOMPARE(holdsHiddenSettings(r), hidden);
+        }
     }
 
     void copySourceLimit_data() {

@@ -13,10 +13,11 @@ using SettingsChange = std::function<void(HeaderSettings&)>;
 Q_DECLARE_METATYPE(SettingsChange)
 
 namespace {
-// Point-machine delay shown for stored codes 0..15, and the code each shown value 0..24 stores.
+// Point-machine delay shown for stored codes 0..15, and the code each shown value 0..24 stores
+// (the nearest, halves to even).
 constexpr int kDelayShown[16] = {0, 2, 3, 5, 6, 8, 10, 11, 13, 14, 16, 18, 19, 21, 22, 24};
-constexpr int kDelayStored[25] = {0, 1, 2,  2,  3,  4,  4,  5,  5,  6,  7,  7, 8,
-                                  9, 9, 10, 10, 11, 12, 12, 13, 14, 14, 15, 15};
+constexpr int kDelayStored[25] = {0, 1, 1, 2,  2,  3,  4,  4,  5,  6,  6,  7, 8,
+                                  8, 9, 9, 10, 11, 11, 12, 12, 13, 14, 14, 15};
 // Relay delay in seconds for stored half seconds 0..15 (halves to even, at most 5).
 constexpr int kRelayShown[16] = {0, 0, 1, 2, 2, 2, 3, 4, 4, 4, 5, 5, 5, 5, 5, 5};
 
@@ -32,6 +33,18 @@ HeaderSettings zeroSettings() {
     HeaderSettings s;
     s.pointDelay = 0;
     s.relayDelay = 0;
+    return s;
+}
+
+// Settings that differ from `s` in every field: writing `s` against them rewrites every field.
+HeaderSettings unlike(HeaderSettings s) {
+    for (int* v : {&s.pointDelay, &s.relayDelay, &s.relay15Mode, &s.relay15Signal, &s.relay15Sensor,
+                   &s.relay16Mode, &s.relay16Signal, &s.relay16Sensor, &s.dccAddress})
+        *v = -100 - *v;
+    for (bool* b : {&s.collisionGuard, &s.invertDetectors1, &s.sensorsForDetectors1,
+                    &s.invertDetectors2, &s.sensorsForDetectors2, &s.dccAccept, &s.dccRouteReset,
+                    &s.indicator[0], &s.indicator[1], &s.indicator[2], &s.indicator[3]})
+        *b = !*b;
     return s;
 }
 
@@ -64,6 +77,8 @@ private slots:
     void writeHeaderBytes_data();
     void writeHeaderBytes();
     void writeHeaderLeavesOtherBytes();
+    void untouchedDialogKeepsEveryStoredByte_data();
+    void untouchedDialogKeepsEveryStoredByte();
     void settingsSurviveWriteAndRead();
 };
 
@@ -94,15 +109,19 @@ void HeaderConversionTest::pointDelayCode() {
     QFETCH(int, shown);
     QFETCH(int, code);
     QCOMPARE(periph::pointDelayCode(shown), code);
+    QCOMPARE(pointDelayHeld(shown), kDelayShown[code]);
+    // The arrows from a held value reach the next held values, and stop at the ends.
+    if (shown >= 0 && shown <= 24 && kDelayShown[code] == shown) {
+        QCOMPARE(pointDelayStep(shown, 1), kDelayShown[std::min(code + 1, 15)]);
+        QCOMPARE(pointDelayStep(shown, -2), kDelayShown[std::max(code - 2, 0)]);
+    }
 }
 
 void HeaderConversionTest::pointDelayRoundTrip_data() {
     QTest::addColumn<int>("stored");
     QTest::addColumn<int>("restored");
-    for (int c : {0, 2, 4, 5, 7, 9, 10, 12, 14, 15})
+    for (int c = 0; c < 16; ++c)
         QTest::addRow("%d stays", c) << c << c;
-    for (int c : {1, 3, 6, 8, 11, 13})
-        QTest::addRow("%d moves up", c) << c << c + 1;
 }
 
 void HeaderConversionTest::pointDelayRoundTrip() {
@@ -286,7 +305,9 @@ void HeaderConversionTest::writeHeaderBytes() {
     HeaderSettings s = zeroSettings();
     change(s);
     Image img = patterned(3);
-    periph::writeHeader(img, WorkingCopy{}, s);
+    img[4] &= 0x37; // the bits without meaning keep theirs; here they are clear
+    img[15] &= 0xCF;
+    periph::writeHeader(img, WorkingCopy{}, s, unlike(s));
     QCOMPARE(int(img[address]), value);
 }
 
@@ -298,7 +319,8 @@ void HeaderConversionTest::writeHeaderLeavesOtherBytes() {
         loadConditions(copy, patterned(seed + 2000));
         copy.pointMachines[2] = 0x1A5; // only the low 8 bits reach the image
         Image img = before;
-        periph::writeHeader(img, copy, settingsFromHeader(patterned(seed + 3000)));
+        const HeaderSettings s = settingsFromHeader(patterned(seed + 3000));
+        periph::writeHeader(img, copy, s, unlike(s));
         for (int a = 0; a < image::kSize; ++a) {
             if (ownedByDialog(a))
                 continue;
@@ -309,8 +331,8 @@ void HeaderConversionTest::writeHeaderLeavesOtherBytes() {
             QCOMPARE(int(img[5 + n]), n == 3 ? 0xA5 : copy.pointMachines[n - 1]);
         for (int k = 0; k < 16; ++k)
             QCOMPARE(int(img[32 + k]), copy.conditions[k]);
-        QCOMPARE(img[4] & 0xC8, 0);
-        QCOMPARE(img[15] & 0x38, 0);
+        QCOMPARE(img[4] & 0xC8, before[4] & 0xC8); // bits without meaning keep theirs
+        QCOMPARE(img[15] & 0x38, before[15] & 0x30);
     }
 }
 
@@ -338,10 +360,31 @@ void HeaderConversionTest::settingsSurviveWriteAndRead() {
         s.dccAccept = pick(0, 1);
         s.dccRouteReset = pick(0, 1);
         Image img = patterned(i);
-        periph::writeHeader(img, WorkingCopy{}, s);
+        periph::writeHeader(img, WorkingCopy{}, s, unlike(s));
         HeaderSettings expected = s;
         expected.pointDelay = s.pointDelay == 25 ? 24 : kDelayShown[kDelayStored[s.pointDelay]];
         QCOMPARE(settingsFromHeader(img), expected);
+    }
+}
+
+// Opening the dialog and pressing OK: every value of every byte the dialog converts comes back.
+void HeaderConversionTest::untouchedDialogKeepsEveryStoredByte_data() {
+    QTest::addColumn<int>("address");
+    for (int a : {1, 2, 3, 4, 5, 6, 14, 15, 17, 18, 32})
+        QTest::addRow("byte %d", a) << a;
+}
+
+void HeaderConversionTest::untouchedDialogKeepsEveryStoredByte() {
+    QFETCH(int, address);
+    for (int v = 0; v < 256; ++v) {
+        Image img = patterned(v);
+        img[address] = static_cast<std::uint8_t>(v);
+        WorkingCopy copy;
+        loadPointMachines(copy, img);
+        loadConditions(copy, img);
+        Image after = img;
+        periph::writeHeader(after, copy, settingsFromHeader(img), settingsFromHeader(img));
+        QVERIFY2(after == img, qPrintable(QString::number(v)));
     }
 }
 

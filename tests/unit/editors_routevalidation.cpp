@@ -117,6 +117,9 @@ private slots:
     void everyShowableRouteComesBackUnchanged();
     void typingLimit_data();
     void typingLimit();
+    void unstorableCharacters_data();
+    void unstorableCharacters();
+    void everyFileCharacterIsStorable();
 };
 
 void RouteValidationTest::rules_data() {
@@ -574,6 +577,43 @@ void RouteValidationTest::typingLimit() {
     const LimitedText got = limitTypedText(before, after, cursor, 45);
     QCOMPARE(got.text, kept);
     QCOMPARE(got.cursor, keptCursor);
+}
+
+void RouteValidationTest::unstorableCharacters_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<int>("keptCursor");
+    QTest::addColumn<QString>("refused");
+    const QString czech = QStringLiteral("Žďár – příjezd „€“ §°");
+    QTest::newRow("Czech and Windows-1250 signs") << czech << 3 << czech << 3 << QString();
+    QTest::newRow("arrow") << QStringLiteral("a→b") << 2 << "ab" << 1 << QStringLiteral("→");
+    QTest::newRow("each refused once, Cyrillic after the cursor")
+        << QStringLiteral("→a→bЖ") << 4 << "ab" << 2 << QStringLiteral("→Ж");
+    QTest::newRow("surrogate pair whole")
+        << QString::fromUtf8("a\xF0\x9F\x9A\x82"
+                             "b")
+        << 3 << "ab" << 1 << QString::fromUtf8("\xF0\x9F\x9A\x82");
+}
+
+void RouteValidationTest::unstorableCharacters() {
+    QFETCH(QString, typed);
+    QFETCH(int, cursor);
+    QFETCH(QString, kept);
+    QFETCH(int, keptCursor);
+    QFETCH(QString, refused);
+    const StorableText got = dropUnstorable(typed, cursor);
+    QCOMPARE(got.text, kept);
+    QCOMPARE(got.cursor, keptCursor);
+    QCOMPARE(got.refused, refused);
+}
+
+// A description loaded from a file never loses a character to the typing rule.
+void RouteValidationTest::everyFileCharacterIsStorable() {
+    QByteArray all;
+    for (int b = 0x20; b < 0x100; ++b)
+        all.append(char(b));
+    QCOMPARE(dropUnstorable(QStringDecoder("windows-1250").decode(all), 0).refused, QString());
 }
 
 QTEST_GUILESS_MAIN(RouteValidationTest)
