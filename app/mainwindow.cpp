@@ -188,22 +188,24 @@ void MainWindow::buildMenu() {
     // The transfers and "Test comm" belong to the link's side of the window.
     // A read replaces the configuration: what was not saved is offered for saving first.
     // A port lost to an unplug is opened again as each exchange starts: no need for the dialog.
+    // A transfer on a port that could not be opened would only end in a time-out.
     connect(read, &QAction::triggered, this, [this] {
         if (!m_engine.isIdle() || !saveChangesFirst(this, *m_saveDialog, m_store))
             return;
-        m_port.reopenIfLost();
-        m_link->readFromModule();
+        if (reopenLostPort())
+            m_link->readFromModule();
     });
     connect(verify, &QAction::triggered, this, [this] {
-        m_port.reopenIfLost();
-        m_link->verifyWithModule();
+        if (reopenLostPort())
+            m_link->verifyWithModule();
     });
     connect(store, &QAction::triggered, this, [this] {
-        m_port.reopenIfLost();
-        m_link->storeToModule();
+        if (reopenLostPort())
+            m_link->storeToModule();
     });
+    // "Test comm" still runs: it puts "??" in place of a version the module no longer confirms.
     connect(m_testButton, &QPushButton::clicked, this, [this] {
-        m_port.reopenIfLost();
+        reopenLostPort();
         m_link->testComm();
     });
 
@@ -216,6 +218,12 @@ void MainWindow::buildMenu() {
 // FormCreate: settings, capacity, the all-zero image decoded into the grid, then the port.
 void MainWindow::startUp() {
     m_settings = loadSettings(m_settingsPath);
+    // Said once; the settings are then read from it but never written.
+    if (!m_settings.fileProblem.isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            warningBox(this, t::kSettingsNotWritten + m_settingsPath, QMessageBox::Ok,
+                       m_settingsPath + QStringLiteral(": ") + m_settings.fileProblem);
+        });
     m_timer->setInterval(m_settings.timerInterval);
     m_engine.setTickInterval(m_settings.timerInterval);
     m_engine.setFastLink(m_settings.fastLink);
@@ -247,8 +255,18 @@ void MainWindow::createDialogs() {
 }
 
 void MainWindow::openPort() {
-    if (m_port.open(m_settings.portNumber))
-        return;
+    if (!m_port.open(m_settings.portNumber))
+        warnPortFailed();
+}
+
+bool MainWindow::reopenLostPort() {
+    if (m_port.reopenIfLost())
+        return true;
+    warnPortFailed();
+    return false;
+}
+
+void MainWindow::warnPortFailed() {
     const QString text = portOpenFailedText(m_settings.portNumber);
     const QString why = m_port.openErrorText();
     QTimer::singleShot(0, this,
@@ -348,6 +366,7 @@ void MainWindow::choosePort() {
 void MainWindow::showAbout() {
     QMessageBox box(QMessageBox::NoIcon, t::kApplicationTitle, aboutText(), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("aboutBox"));
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK")); // not Qt's translation
     box.exec();
 }
 

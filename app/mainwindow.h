@@ -47,6 +47,10 @@ private:
     void shutDown();
     // Opens "COM" + port number; on failure queues the warning so start-up is never blocked.
     void openPort();
+    // Before an exchange: opens again a port that was lost or missing; false (and the warning
+    // queued, once for this attempt) when it still cannot be opened.
+    bool reopenLostPort();
+    void warnPortFailed();
     void refillGrid();
 
     void loadDataFile();

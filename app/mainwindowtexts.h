@@ -39,6 +39,8 @@ inline const QString kSaveFilter = QStringLiteral("Text file (*.txt)");
 inline const QString kFileSuffix = QStringLiteral("txt");
 
 inline const QString kPortOpenFailed = QStringLiteral("Chyba otevření  COM");
+inline const QString kSettingsNotWritten = QStringLiteral(
+    "Soubor nastavení není obyčejný soubor; nastavení se z něj čte, ale neukládá se do něj: ");
 inline const QString kClearRouteQuestion = QStringLiteral("Opravdu nulovat definici cesty? ");
 inline const QString kClearWholeRoute =
     QStringLiteral("Vymazat celou definici cesty včetně popisu");

@@ -57,3 +57,4 @@ int usageError(QTextStream& err, const QString& what, const QString& usage);
 // dispatch table of cli/main.cpp.
 CliCommands fileCommands();
 CliCommands linkCommands();
+CliCommands portCommands();

@@ -24,6 +24,19 @@ void tell(QTextStream& err, const QString& name, const QString& text) {
     err << "stavnikctl: " << name << ": " << text << '\n';
 }
 
+QString inPlaceWhy(const datafile::SaveResult& r) {
+    switch (r.inPlaceWhy) {
+    case safesave::InPlace::HardLinks:
+        return QStringLiteral("it has other names (hard links) that must see the new contents");
+    case safesave::InPlace::Owner:
+        return QStringLiteral("a new file could not keep its owner, group or attributes");
+    case safesave::InPlace::ReadOnlyFolder:
+    case safesave::InPlace::No:
+        break;
+    }
+    return QStringLiteral("its folder takes no new file");
+}
+
 } // namespace
 
 bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err) {
@@ -82,15 +95,18 @@ bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& er
     if (r.saved) {
         if (r.inPlace)
             tell(err, name,
-                 QStringLiteral("note: its folder takes no new file, so the file was "
-                                "overwritten in place"));
+                 QStringLiteral("note: ") + inPlaceWhy(r) +
+                     QStringLiteral(", so the "
+                                    "file was overwritten "
+                                    "in place"));
         return true;
     }
     tell(err, name, r.reason);
     if (r.inPlace)
         tell(err, name,
-             QStringLiteral("it was being overwritten in place (read-only folder) and may now "
-                            "be incomplete"));
+             QStringLiteral("it was being overwritten in place (%1); what was there before was "
+                            "put back as far as the system allowed")
+                 .arg(inPlaceWhy(r)));
     return false;
 }
 
@@ -108,9 +124,9 @@ void keepInTemporaryFile(const ConfigStore& store, QTextStream& err) {
     QTemporaryFile file(
         QDir::temp().filePath(QStringLiteral("stavnikctl-read-%1-XXXXXX.txt").arg(stamp)));
     file.setAutoRemove(false);
-    const datafile::SaveResult r = file.open()
-                                       ? datafile::writeTo(file, store)
-                                       : datafile::SaveResult{false, false, file.errorString()};
+    const datafile::SaveResult r =
+        file.open() ? datafile::writeTo(file, store)
+                    : datafile::SaveResult{false, false, file.errorString(), {}, {}};
     if (r.saved) {
         err << "stavnikctl: what was read from the module is kept in " << file.fileName() << '\n';
         return;

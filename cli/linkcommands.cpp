@@ -7,9 +7,13 @@
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
 #include "link/modulecontents.h"
+#include "link/portlist.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
 #include "settings/appsettings.h"
+
+#include <QElapsedTimer>
+#include <QLocale>
 
 #include <cstdio>
 #include <memory>
@@ -31,8 +35,28 @@ int tickOption(const Invocation& run) {
     return ok && tick >= 1 && tick <= 1000 ? tick : -1;
 }
 
-int badTick(const Invocation& run) {
-    return run.usageError(QStringLiteral("--tick takes milliseconds, 1..1000"));
+// Checks --tick and --port before anything is opened; a usage error's exit status when one is
+// wrong, 0 when both are fine. `tick` is 0 when not given.
+int optionError(const Invocation& run, int& tick) {
+    tick = tickOption(run);
+    if (tick < 0)
+        return run.usageError(QStringLiteral("--tick takes milliseconds, 1..1000"));
+    const QString port = QStringLiteral("--port");
+    if (run.options.contains(port)) {
+        const PortArgument p = parsePortArgument(run.options.value(port));
+        if (!p.error.isEmpty())
+            return run.usageError(p.error);
+    }
+    return 0;
+}
+
+// "Uloženo do modulu: 2244 bajtů, 3,1 s", as the main window notes it.
+QString storedText(std::size_t bytes, qint64 ms) {
+    const char* word = bytes == 1 ? "bajt" : (bytes >= 2 && bytes <= 4 ? "bajty" : "bajtů");
+    return QStringLiteral("Uloženo do modulu: %1 %2, %3 s")
+        .arg(bytes)
+        .arg(QString::fromUtf8(word))
+        .arg(QLocale(QLocale::Czech).toString(ms / 1000.0, 'f', 1));
 }
 
 bool stderrIsTerminal() {
@@ -56,25 +80,23 @@ public:
                              [this](int p) { drawProgress(p); });
     }
 
-    // --port: empty means COMserial of the settings file; tick 0 means its timerCOM.
-    bool open(const QString& port, int tick) {
+    // --port as checked by optionError(); none means COMserial of the settings file. Tick 0
+    // means its timerCOM.
+    bool open(const std::optional<PortArgument>& port, int tick) {
         const AppSettings settings = loadSettings();
         m_runner.setTickInterval(tick > 0 ? tick : settings.timerInterval);
-        bool isNumber = false;
         // "COM3" means port number 3, as in the window's port dialog.
-        const QString comNumber =
-            port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ? port.mid(3) : port;
-        const int number = port.isEmpty() ? settings.portNumber : comNumber.toInt(&isNumber);
-        if (port.isEmpty() || isNumber) {
+        const int number = port ? port->number : settings.portNumber;
+        if (number > 0) {
             if (m_port.open(number))
                 return true;
             // The window's own words, two blanks included.
             m_err << "Chyba otevření  COM" << number << "  \n" << m_port.openErrorText() << '\n';
             return false;
         }
-        if (m_port.openDevice(port))
+        if (m_port.openDevice(port->device))
             return true;
-        m_err << "Chyba otevření  " << port << "  \n" << m_port.openErrorText() << '\n';
+        m_err << "Chyba otevření  " << port->device << "  \n" << m_port.openErrorText() << '\n';
         return false;
     }
 
@@ -156,7 +178,10 @@ std::optional<std::vector<std::uint32_t>> parseWhat(const QString& what, int cap
 // opened, which the session has said on stderr.
 std::unique_ptr<Session> openSession(const Invocation& run, ConfigStore& store, int tick) {
     auto s = std::make_unique<Session>(store, run.err);
-    if (!s->open(run.options.value(QStringLiteral("--port")), tick))
+    std::optional<PortArgument> port;
+    if (run.options.contains(QStringLiteral("--port")))
+        port = parsePortArgument(run.options.value(QStringLiteral("--port")));
+    if (!s->open(port, tick))
         return nullptr;
     s->engine().setFastLink(run.options.contains(QStringLiteral("--fast")));
     return s;
@@ -165,9 +190,9 @@ std::unique_ptr<Session> openSession(const Invocation& run, ConfigStore& store, 
 } // namespace
 
 int identifyCommand(const Invocation& run) {
-    const int tick = tickOption(run);
-    if (tick < 0)
-        return badTick(run);
+    int tick = 0;
+    if (const int wrong = optionError(run, tick))
+        return wrong;
     ConfigStore store;
     const auto s = openSession(run, store, tick);
     if (!s)
@@ -186,9 +211,9 @@ int identifyCommand(const Invocation& run) {
 }
 
 int readCommand(const Invocation& run) {
-    const int tick = tickOption(run);
-    if (tick < 0)
-        return badTick(run);
+    int tick = 0;
+    if (const int wrong = optionError(run, tick))
+        return wrong;
     const QString out = run.operands.first();
     // Better now than after minutes of transfer.
     if (!cliio::canSaveTo(out, run.err))
@@ -212,9 +237,9 @@ int readCommand(const Invocation& run) {
 }
 
 int verifyCommand(const Invocation& run) {
-    const int tick = tickOption(run);
-    if (tick < 0)
-        return badTick(run);
+    int tick = 0;
+    if (const int wrong = optionError(run, tick))
+        return wrong;
     ConfigStore store;
     if (!cliio::loadDataFile(run.operands.first(), store, run.err))
         return exitcode::kTransferFailed;
@@ -244,9 +269,9 @@ int storeCommand(const Invocation& run) {
                           &needsCapacity, &whatError);
     if (!list)
         return run.usageError(whatError);
-    const int tick = tickOption(run);
-    if (tick < 0)
-        return badTick(run);
+    int tick = 0;
+    if (const int wrong = optionError(run, tick))
+        return wrong;
 
     ConfigStore store;
     if (!cliio::loadDataFile(run.operands.first(), store, run.err))
@@ -291,6 +316,8 @@ int storeCommand(const Invocation& run) {
         }
     }
     const auto total = list->size();
+    QElapsedTimer clock;
+    clock.start();
     s->run([&list](LinkEngine& e) { return e.startStore(*list); });
     if (s->stopped()) {
         run.err << "stavnikctl: " << s->engine().transferDone() << " of " << total
@@ -298,7 +325,10 @@ int storeCommand(const Invocation& run) {
         return s->stoppedExit();
     }
     reportErrors(*s, run.err);
-    return s->transferOk() ? exitcode::kOk : exitcode::kTransferFailed;
+    if (!s->transferOk())
+        return exitcode::kTransferFailed;
+    run.out << storedText(total, clock.elapsed()) << '\n';
+    return exitcode::kOk;
 }
 
 } // namespace linkcli

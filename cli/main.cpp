@@ -1,6 +1,8 @@
 #include "cli/command.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 
@@ -11,6 +13,7 @@ namespace {
 const std::function<CliCommands()> kGroups[] = {
     fileCommands,
     linkCommands,
+    portCommands,
 };
 
 CliCommands allCommands() {
@@ -27,7 +30,8 @@ const QString kGeneralUsage =
 void printHelp(QTextStream& out, const CliCommands& commands) {
     out << "Usage: stavnikctl COMMAND [OPERANDS] [OPTIONS]\n"
            "       stavnikctl COMMAND --help\n"
-           "       stavnikctl --help\n\n"
+           "       stavnikctl --help\n"
+           "       stavnikctl --version\n\n"
            "Stavnik CFG for scripts: the configuration of an STV2 module without windows.\n\n"
            "Commands:\n";
     // The options every module command takes are explained once below, not on every line.
@@ -43,13 +47,15 @@ void printHelp(QTextStream& out, const CliCommands& commands) {
         width = qMax(width, int(shortUsage(c).size()));
     for (const CliCommand& c : commands)
         out << "  " << shortUsage(c).leftJustified(width + 2) << c.summary << '\n';
-    out << "\nThe module commands also take --port N|DEVICE (a COM number, mapped as the\n"
-           "tool maps it, or a device path) and --tick MS (default: timerCOM of the settings\n"
-           "file, else 20); --fast sends each command as soon as the previous reply is\n"
-           "complete. A data file named - is standard input; an OUT named - or\n"
-           "/dev/stdout is standard output.\n"
+    out << "\nThe module commands also take --port N|DEVICE (a COM number from 1, as 3 or\n"
+           "COM3, mapped as the tool maps it, or a device path) and --tick MS (default:\n"
+           "timerCOM of the settings file, else 20); --fast sends each command as soon as the\n"
+           "previous reply is complete. A data file named - is standard input; an OUT named -\n"
+           "or /dev/stdout is standard output. A store that succeeds prints one line: the\n"
+           "bytes written and the seconds it took. File names must be UTF-8.\n"
            "\nExit status: 0 done, 2 wrong command line. convert and show exit 1 when a file\n"
-           "cannot be loaded or saved; the module commands exit 1 when verify finds differences\n"
+           "cannot be loaded or saved, port when --map cannot write the settings file; the\n"
+           "module commands exit 1 when verify finds differences\n"
            "and 2 when the transfer or a file fails; 130 (Ctrl-C) or 143 (SIGTERM) when\n"
            "stopped, with the link quiet and no file written.\n";
 }
@@ -58,37 +64,28 @@ bool isHelp(const QString& arg) {
     return arg == QLatin1String("--help") || arg == QLatin1String("-h");
 }
 
-// Splits the arguments after the command name into operands and the command's options.
-// Returns what is wrong, or an empty text.
-QString parseArguments(const CliCommand& command, const QStringList& args, Invocation& run) {
-    bool optionsEnd = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (optionsEnd || !arg.startsWith(QLatin1String("--"))) {
-            run.operands.append(arg);
-            continue;
-        }
-        if (arg == QLatin1String("--")) {
-            optionsEnd = true;
-            continue;
-        }
-        const int eq = arg.indexOf(QLatin1Char('='));
-        const QString name = eq > 0 ? arg.left(eq) : arg;
-        const auto option = std::find_if(command.options.begin(), command.options.end(),
-                                         [&name](const CliOption& o) { return o.name == name; });
-        if (option == command.options.end())
-            return QStringLiteral("unknown option %1").arg(name);
-        // A switch (no value on the usage line) takes none.
-        if (option->value.isEmpty()) {
-            if (eq > 0)
-                return QStringLiteral("option %1 takes no value").arg(name);
-            run.options.insert(name, QString());
-            continue;
-        }
-        if (eq < 0 && i + 1 == args.size())
-            return QStringLiteral("option %1 needs a value").arg(name);
-        run.options.insert(name, eq > 0 ? arg.mid(eq + 1) : args.at(++i));
+// The command's operands and options, read by QCommandLineParser. Returns what is wrong, or an
+// empty text; `help` is set when the command was asked for its usage.
+QString parseArguments(const CliCommand& command, const QStringList& args, Invocation& run,
+                       bool& help) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOption(helpOption);
+    for (const CliOption& o : command.options)
+        parser.addOption(QCommandLineOption(o.name.mid(2), QString(), o.value));
+    if (!parser.parse(QStringList{QStringLiteral("stavnikctl")} + args)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return QStringLiteral("unknown option --%1").arg(parser.unknownOptionNames().first());
+        return parser.errorText();
     }
+    help = parser.isSet(helpOption);
+    if (help)
+        return QString();
+    for (const CliOption& o : command.options)
+        if (parser.isSet(o.name.mid(2)))
+            run.options.insert(o.name, parser.value(o.name.mid(2)));
+    run.operands = parser.positionalArguments();
     if (run.operands.size() < command.operandCount)
         return QStringLiteral("too few operands for '%1'").arg(command.name);
     if (run.operands.size() > command.operandCount)
@@ -96,6 +93,20 @@ QString parseArguments(const CliCommand& command, const QStringList& args, Invoc
     for (const CliOption& o : command.options)
         if (o.required && !run.options.contains(o.name))
             return QStringLiteral("%1 needs %2").arg(command.name, o.name);
+    return QString();
+}
+
+// A name the system gave in bytes that are not UTF-8 would come out changed, and a file of
+// another name would be read or written. Such arguments are refused, by position.
+QString unreadableArgument(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        if (QFile::encodeName(QFile::decodeName(raw)) != raw)
+            return QStringLiteral("argument %1 is not valid UTF-8 (%2); a file name that is "
+                                  "not UTF-8 cannot be used, rename the file")
+                .arg(i)
+                .arg(QString::fromLatin1(raw.toPercentEncoding("/.-_~")));
+    }
     return QString();
 }
 
@@ -107,6 +118,10 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
         printHelp(out, commands);
         return exitcode::kOk;
     }
+    if (args.first() == QLatin1String("--version")) {
+        out << "stavnikctl " << STAVNIK_VERSION << '\n';
+        return exitcode::kOk;
+    }
     const auto command = std::find_if(commands.begin(), commands.end(),
                                       [&](const CliCommand& c) { return c.name == args.first(); });
     if (command == commands.end())
@@ -114,14 +129,14 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
                           kGeneralUsage);
 
     Invocation run{{}, {}, usageLine(*command), out, err};
-    const QStringList rest = args.mid(1);
-    if (rest.size() == 1 && isHelp(rest.first())) {
+    bool help = false;
+    const QString wrong = parseArguments(*command, args.mid(1), run, help);
+    if (!wrong.isEmpty())
+        return run.usageError(wrong);
+    if (help) {
         out << "usage: " << run.usage << '\n' << command->summary << '\n';
         return exitcode::kOk;
     }
-    const QString wrong = parseArguments(*command, rest, run);
-    if (!wrong.isEmpty())
-        return run.usageError(wrong);
     return command->run(run);
 }
 
@@ -132,7 +147,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("stavnikctl"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int code = dispatch(QCoreApplication::arguments().mid(1), out, err);
+    const QString unreadable = unreadableArgument(argc, argv);
+    const int code = unreadable.isEmpty() ? dispatch(QCoreApplication::arguments().mid(1), out, err)
+                                          : usageError(err, unreadable, kGeneralUsage);
     out.flush();
     err.flush();
     return code;

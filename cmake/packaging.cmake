@@ -1,5 +1,6 @@
 # `cmake --install` and the Debian package (`cpack` in the build tree): the three programs, a
-# desktop entry and an icon, under /usr in the package.
+# desktop entry and an icon, manual pages, the copyright and the changelog, under /usr in the
+# package. `cmake --install <build> --strip` strips the programs; the package always does.
 include(GNUInstallDirs)
 install(TARGETS stavnik-cfg stavnikctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET stv2-emu)
@@ -10,8 +11,54 @@ install(FILES ${CMAKE_SOURCE_DIR}/dist/stavnik-cfg.desktop
 install(FILES ${CMAKE_SOURCE_DIR}/dist/stavnik-cfg.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-set(STAVNIK_MAINTAINER "Stavnik CFG maintainers <stavnik-cfg@localhost>"
-    CACHE STRING "Maintainer field of the Debian package")
+# Manual pages made from each program's --help and --version, so they never drift apart.
+find_program(HELP2MAN help2man)
+if(HELP2MAN AND NOT STAVNIK_SANITIZE AND NOT STAVNIK_FUZZ)
+  set(_man_pages)
+  foreach(_entry
+      "stavnik-cfg|configuration tool for the STV2 model-railway station-throat controller"
+      "stavnikctl|the Stavnik CFG core for scripts: data files and module transfers"
+      "stv2-emu|a virtual STV2 module with its EXP2 unit on a pseudo-terminal")
+    string(REPLACE "|" ";" _entry "${_entry}")
+    list(GET _entry 0 _program)
+    list(GET _entry 1 _name)
+    if(NOT TARGET ${_program})
+      continue()
+    endif()
+    set(_page ${CMAKE_BINARY_DIR}/man/${_program}.1)
+    add_custom_command(OUTPUT ${_page}.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND ${HELP2MAN} --no-info --section=1 "--name=${_name}" --output=${_page}
+              $<TARGET_FILE:${_program}>
+      COMMAND gzip -9nf ${_page}
+      DEPENDS ${_program}
+      COMMENT "Manual page of ${_program}")
+    list(APPEND _man_pages ${_page}.gz)
+  endforeach()
+  add_custom_target(manpages ALL DEPENDS ${_man_pages})
+  install(FILES ${_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+  message(STATUS "help2man not found: no manual pages (apt install help2man)")
+endif()
+
+# Debian's place for both, the changelog compressed as policy asks.
+set(_changelog ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${_changelog}
+  COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/dist/changelog > ${_changelog}
+  DEPENDS ${CMAKE_SOURCE_DIR}/dist/changelog)
+add_custom_target(changelog ALL DEPENDS ${_changelog})
+install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright ${_changelog}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/stavnik-cfg)
+
+# The package's Maintainer field: DEBFULLNAME and DEBEMAIL when set, as Debian's tools use them.
+set(_maintainer "Stavnik CFG maintainers <stavnik-cfg@example.org>")
+if(DEFINED ENV{DEBEMAIL})
+  set(_maintainer "$ENV{DEBEMAIL}")
+  if(DEFINED ENV{DEBFULLNAME})
+    set(_maintainer "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
+  endif()
+endif()
+set(STAVNIK_MAINTAINER "${_maintainer}" CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME stavnik-cfg)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

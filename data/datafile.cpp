@@ -1,12 +1,12 @@
 #include "data/datafile.h"
 
 #include "data/codec.h"
+#include "settings/safesave.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -14,10 +14,6 @@
 #include <cstring>
 #include <memory>
 #include <vector>
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace datafile {
 namespace {
@@ -302,46 +298,6 @@ QString writeAll(QIODevice& out, const QByteArray& bytes) {
     return QString();
 }
 
-// The file a save to `path` writes: the final target of a symbolic link, `path` otherwise.
-QString writtenFile(const QString& path) {
-    const QFileInfo info(path);
-    return info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
-}
-
-// The system's reason why `path` cannot be written, or an empty text.
-QString accessProblem(const QString& path) {
-#ifdef Q_OS_UNIX
-    if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
-        return qt_error_string(errno);
-    return QString();
-#else
-    return QFileInfo(path).isWritable() || !QFileInfo::exists(path) ? QString()
-                                                                    : qt_error_string(EACCES);
-#endif
-}
-
-// A save replaces the target, which must not happen to a device node, a pipe, a socket or a
-// folder that happens to carry the chosen name.
-QString notARegularFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isFile())
-        return QString();
-    if (info.isDir())
-        return QStringLiteral("Is a folder, not a regular file");
-#ifdef Q_OS_UNIX
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
-        if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
-            return QStringLiteral("Is a device, not a regular file");
-        if (S_ISFIFO(st.st_mode))
-            return QStringLiteral("Is a named pipe (FIFO), not a regular file");
-        if (S_ISSOCK(st.st_mode))
-            return QStringLiteral("Is a socket, not a regular file");
-    }
-#endif
-    return QStringLiteral("Not a regular file");
-}
-
 } // namespace
 
 LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
@@ -431,10 +387,11 @@ LoadResult loadBytes(const QByteArray& bytes, const QString& fileName, ConfigSto
 
 LoadResult loadFile(const QString& path, ConfigStore& store) {
     const QString fullName = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return outcome(LoadResult::Status::Refused, kOpenFailedText + fullName,
-                       path.isEmpty() ? QStringLiteral("no file name") : file.errorString());
+    QFile file;
+    QString reason;
+    // Never waits on a pipe or terminal put where the file was expected.
+    if (!safesave::openForReading(file, path, &reason))
+        return outcome(LoadResult::Status::Refused, kOpenFailedText + fullName, reason);
     return load(file, fullName, store);
 }
 
@@ -469,41 +426,11 @@ QByteArray format(const ConfigStore& store) {
 }
 
 QString saveTargetProblem(const QString& path) {
-    if (const QString refusal = notARegularFile(path); !refusal.isEmpty())
-        return refusal;
-    // A file that exists is saved over when it can itself be written, in place if its folder
-    // takes no new file; a new one needs a folder that takes it.
-    const QFileInfo target(writtenFile(path));
-    return accessProblem(target.exists() ? target.absoluteFilePath() : target.absolutePath());
+    return safesave::check(path).reason;
 }
 
 SaveResult saveFile(const QString& path, const ConfigStore& store) {
-    SaveResult result;
-    // Asked first, for the system's own words rather than the generic ones of QSaveFile.
-    result.reason = saveTargetProblem(path);
-    if (!result.reason.isEmpty())
-        return result;
-    QSaveFile file(path);
-    // Without it a file in a folder the user may not add files to could not be saved at all.
-    file.setDirectWriteFallback(true);
-    // Unbuffered: a write that fails only when a buffer is flushed on commit() would go
-    // unnoticed by QSaveFile, which would then put a cut-off file in place of the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        result.reason = reasonOf(file);
-        return result;
-    }
-    result.inPlace = !accessProblem(QFileInfo(writtenFile(path)).absolutePath()).isEmpty();
-    result.reason = writeAll(file, format(store));
-    if (!result.reason.isEmpty()) {
-        file.cancelWriting();
-        return result;
-    }
-    if (!file.commit()) {
-        result.reason = reasonOf(file);
-        return result;
-    }
-    result.saved = true;
-    return result;
+    return safesave::write(path, format(store));
 }
 
 SaveResult writeTo(QIODevice& out, const ConfigStore& store) {

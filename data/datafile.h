@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "settings/safesave.h"
 
 #include <QByteArray>
 #include <QString>
@@ -38,13 +39,8 @@ struct LoadResult {
     bool setsEverything() const { return namedBytes >= layoutBytes; }
 };
 
-struct SaveResult {
-    bool saved = false;
-    // The folder does not let a new file be made, so the existing file was overwritten
-    // directly: a failure part-way may have left it incomplete.
-    bool inPlace = false;
-    QString reason; // why the save failed: the system's text, or why the target was refused
-};
+// saved, inPlace (and why), the system's reason and the kind of problem for the Czech sentence.
+using SaveResult = safesave::Result;
 
 // Reads `in` (already open) and changes `store` only when the file was read to its end without
 // an error; the store then counts as unmodified. `fileName` goes into the refusal text.
@@ -56,14 +52,14 @@ LoadResult loadFile(const QString& path, ConfigStore& store);
 // The 2341 lines of the current layout, CR LF after every line.
 QByteArray format(const ConfigStore& store);
 // Writes `format(store)` to `path` through a temporary file that replaces `path` only when it
-// was written completely. A target that exists and is not a regular file (a device, a pipe, a
-// folder) is refused untouched; a symbolic link is followed.
+// was written completely, as safesave::write does: owner and mode kept, a device, pipe, folder
+// or loop of links refused untouched, a symbolic link followed.
 SaveResult saveFile(const QString& path, const ConfigStore& store);
 // Writes `format(store)` to an open device such as standard output.
 SaveResult writeTo(QIODevice& out, const ConfigStore& store);
 // Why a save to `path` would fail before anything is written: the folder is missing or
-// read-only (and the file cannot be overwritten in place), or the target is not a regular file.
-// Empty when a save can be tried.
+// read-only (and the file cannot be overwritten in place), the target is not a regular file or
+// a loop of links, or the name is not UTF-8. Empty when a save can be tried.
 QString saveTargetProblem(const QString& path);
 
 // Whether the code page of the descriptions (Windows-1250) holds the character `c`, one code

@@ -4,6 +4,9 @@
 
 #include <QStringList>
 
+#include <functional>
+#include <map>
+
 namespace {
 using Kind = ControlCommand::Kind;
 using Input = ControlCommand::Input;
@@ -43,70 +46,52 @@ bool inputKind(const QString& word, Input& input) {
 int inputCount(Input input) {
     return input == Input::Button ? 16 : 8;
 }
-} // namespace
 
-ControlCommand parseControlLine(const QString& line) {
-    QStringList w = line.trimmed().toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+ControlCommand plain(Kind kind) {
     ControlCommand c;
-    if (w.isEmpty())
-        return c;
-    const QString verb = w.takeFirst();
-    if (verb == QLatin1String("help") || verb == QLatin1String("?")) {
-        c.kind = Kind::Help;
-        return c;
-    }
-    if (verb == QLatin1String("status")) {
-        c.kind = Kind::Status;
-        return c;
-    }
-    if (verb == QLatin1String("quit") || verb == QLatin1String("exit")) {
-        c.kind = Kind::Quit;
-        return c;
-    }
-    if (verb == QLatin1String("clear")) {
-        c.kind = Kind::Clear;
-        return c;
-    }
-    if (verb == QLatin1String("silent") || verb == QLatin1String("animate")) {
-        if (w.size() != 1 || !onOff(w[0], c.flag))
-            return fail(QStringLiteral("usage: %1 on|off").arg(verb));
-        c.kind = verb == QLatin1String("silent") ? Kind::Silent : Kind::Animate;
-        return c;
-    }
-    if (verb == QLatin1String("set")) {
-        if (w.size() != 3)
-            return fail(QStringLiteral("usage: set main|exp sensors|buttons|detectors VALUE"));
-        if (w[0] == QLatin1String("main"))
-            c.unit = Unit::Main;
-        else if (w[0] == QLatin1String("exp"))
-            c.unit = Unit::Expansion;
-        else
-            return fail(QStringLiteral("unit must be main or exp"));
-        QString group = w[1];
-        if (group.endsWith(QLatin1Char('s')))
-            group.chop(1);
-        if (!inputKind(group, c.input))
-            return fail(QStringLiteral("input must be sensors, buttons or detectors"));
-        bool ok = false;
-        c.value = w[2].toUInt(&ok, 0);
-        const unsigned limit = c.input == Input::Button ? 0xFFFF : 0xFF;
-        if (!ok || c.value > limit)
-            return fail(QStringLiteral("value must be 0..%1").arg(limit));
-        c.kind = Kind::SetWord;
-        return c;
-    }
+    c.kind = kind;
+    return c;
+}
 
-    // [exp] sensor|detector|button N [on|off]
-    bool exp = false;
-    QString kind = verb;
-    if (verb == QLatin1String("exp")) {
-        exp = true;
-        if (w.isEmpty())
-            return fail(QStringLiteral("usage: exp sensor|detector|button N [on|off]"));
-        kind = w.takeFirst();
-    }
+// silent on|off, animate on|off
+ControlCommand switchCommand(const QString& verb, const QStringList& w) {
+    ControlCommand c;
+    if (w.size() != 1 || !onOff(w[0], c.flag))
+        return fail(QStringLiteral("usage: %1 on|off").arg(verb));
+    c.kind = verb == QLatin1String("silent") ? Kind::Silent : Kind::Animate;
+    return c;
+}
+
+// set main|exp sensors|buttons|detectors VALUE
+ControlCommand setCommand(const QString&, const QStringList& w) {
+    ControlCommand c;
+    if (w.size() != 3)
+        return fail(QStringLiteral("usage: set main|exp sensors|buttons|detectors VALUE"));
+    if (w[0] == QLatin1String("main"))
+        c.unit = Unit::Main;
+    else if (w[0] == QLatin1String("exp"))
+        c.unit = Unit::Expansion;
+    else
+        return fail(QStringLiteral("unit must be main or exp"));
+    QString group = w[1];
+    if (group.endsWith(QLatin1Char('s')))
+        group.chop(1);
+    if (!inputKind(group, c.input))
+        return fail(QStringLiteral("input must be sensors, buttons or detectors"));
+    bool ok = false;
+    c.value = w[2].toUInt(&ok, 0);
+    const unsigned limit = c.input == Input::Button ? 0xFFFF : 0xFF;
+    if (!ok || c.value > limit)
+        return fail(QStringLiteral("value must be 0..%1").arg(limit));
+    c.kind = Kind::SetWord;
+    return c;
+}
+
+// sensor|detector|button N [on|off], of the main module unless `exp`
+ControlCommand inputCommand(const QString& kind, QStringList w, bool exp) {
+    ControlCommand c;
     if (!inputKind(kind, c.input))
-        return fail(QStringLiteral("unknown command '%1' (type help)").arg(verb));
+        return fail(QStringLiteral("unknown command '%1' (type help)").arg(kind));
     if (w.isEmpty() || w.size() > 2)
         return fail(QStringLiteral("usage: %1 N%2")
                         .arg(kind, c.input == Input::Button ? QStringLiteral(" [on|off]")
@@ -137,6 +122,54 @@ ControlCommand parseControlLine(const QString& line) {
     }
     c.kind = Kind::Input;
     return c;
+}
+
+// exp sensor|detector|button N [on|off]
+ControlCommand expansionCommand(const QString&, QStringList w) {
+    if (w.isEmpty())
+        return fail(QStringLiteral("usage: exp sensor|detector|button N [on|off]"));
+    const QString kind = w.takeFirst();
+    return inputCommand(kind, w, true);
+}
+
+using Parser = std::function<ControlCommand(const QString& verb, const QStringList& words)>;
+
+const std::map<QString, Parser>& commandTable() {
+    const auto simple = [](Kind kind) {
+        return [kind](const QString&, const QStringList&) { return plain(kind); };
+    };
+    const auto input = [](const QString& verb, const QStringList& w) {
+        return inputCommand(verb, w, false);
+    };
+    static const std::map<QString, Parser> table = {
+        {QStringLiteral("help"), simple(Kind::Help)},
+        {QStringLiteral("?"), simple(Kind::Help)},
+        {QStringLiteral("status"), simple(Kind::Status)},
+        {QStringLiteral("quit"), simple(Kind::Quit)},
+        {QStringLiteral("exit"), simple(Kind::Quit)},
+        {QStringLiteral("clear"), simple(Kind::Clear)},
+        {QStringLiteral("silent"), switchCommand},
+        {QStringLiteral("animate"), switchCommand},
+        {QStringLiteral("set"), setCommand},
+        {QStringLiteral("exp"), expansionCommand},
+        {QStringLiteral("sensor"), input},
+        {QStringLiteral("detector"), input},
+        {QStringLiteral("button"), input},
+    };
+    return table;
+}
+} // namespace
+
+ControlCommand parseControlLine(const QString& line) {
+    QStringList w = line.trimmed().toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (w.isEmpty())
+        return ControlCommand();
+    const QString verb = w.takeFirst();
+    const auto& table = commandTable();
+    const auto command = table.find(verb);
+    if (command == table.end())
+        return fail(QStringLiteral("unknown command '%1' (type help)").arg(verb));
+    return command->second(verb, w);
 }
 
 void applyInputCommand(Stv2Responder& module, const ControlCommand& c) {

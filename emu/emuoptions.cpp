@@ -1,5 +1,6 @@
 #include "emu/emuoptions.h"
 
+#include <QCommandLineParser>
 #include <QRegularExpression>
 
 #include <functional>
@@ -113,34 +114,40 @@ EmuOptionsResult parseEmuOptions(const QStringList& args) {
         {QStringLiteral("--animate"), [&] { o.animate = true; }},
         {QStringLiteral("--help"), [&] { o.help = true; }},
         {QStringLiteral("-h"), [&] { o.help = true; }},
+        {QStringLiteral("--version"), [&] { o.version = true; }},
     };
 
-    for (int i = 0; i < args.size(); ++i) {
-        QString name = args[i];
-        QString value;
-        bool inlineValue = false;
-        if (name.startsWith(QLatin1String("--")) && name.contains(QLatin1Char('='))) {
-            value = name.section(QLatin1Char('='), 1);
-            name = name.section(QLatin1Char('='), 0, 0);
-            inlineValue = true;
-        }
-        if (const auto fl = flags.find(name); fl != flags.end() && !inlineValue) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const auto& [name, setter] : valued)
+        parser.addOption(QCommandLineOption(name.mid(2), QString(), QStringLiteral("value")));
+    for (const auto& [name, set] : flags)
+        parser.addOption(
+            QCommandLineOption(name.mid(name.startsWith(QLatin1String("--")) ? 2 : 1)));
+    if (!parser.parse(QStringList{QStringLiteral("stv2-emu")} + args)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        r.error = unknown.isEmpty()
+                      ? parser.errorText() + QStringLiteral(" (see --help)")
+                      : QStringLiteral("unknown option %1%2 (see --help)")
+                            .arg(unknown.first().size() > 1 ? "--" : "-", unknown.first());
+        return r;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        r.error = QStringLiteral("unknown option %1 (see --help)")
+                      .arg(parser.positionalArguments().first());
+        return r;
+    }
+    // In the order given, so that a later option wins over an earlier one.
+    std::map<QString, int> seen;
+    for (const QString& option : parser.optionNames()) {
+        const QString name =
+            (option.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + option;
+        if (const auto fl = flags.find(name); fl != flags.end()) {
             fl->second();
             continue;
         }
-        const auto it = valued.find(name);
-        if (it == valued.end()) {
-            r.error = QStringLiteral("unknown option %1 (see --help)").arg(args[i]);
-            return r;
-        }
-        if (!inlineValue) {
-            if (i + 1 >= args.size()) {
-                r.error = QStringLiteral("%1 needs a value (see --help)").arg(name);
-                return r;
-            }
-            value = args[++i];
-        }
-        if (!it->second(value)) {
+        const QString value = parser.values(option).value(seen[option]++);
+        if (!valued.at(name)(value)) {
             r.error = QStringLiteral("bad value '%1' for %2 (see --help)").arg(value, name);
             return r;
         }
@@ -214,5 +221,6 @@ QString emuHelpText() {
         "    set main|exp sensors|buttons|detectors VALUE   whole input word (0x.. or decimal)\n"
         "    clear   silent on|off   animate on|off   status   help   quit\n"
         "\n"
-        "  -h, --help          show this text\n");
+        "  -h, --help          show this text\n"
+        "  --version           show the program's version\n");
 }

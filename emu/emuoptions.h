@@ -17,6 +17,7 @@ struct EmuOptions {
     bool animate = false;
     int animateMs = 400; // one step of the input pattern
     bool help = false;
+    bool version = false;
 };
 
 struct EmuOptionsResult {

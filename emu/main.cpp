@@ -28,6 +28,10 @@ int main(int argc, char** argv) {
         std::fputs(emuHelpText().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (o.version) {
+        std::printf("stv2-emu %s\n", STAVNIK_VERSION);
+        return 0;
+    }
 
     Stv2Responder module(o.responder);
     QString error;

@@ -39,6 +39,20 @@ QString holderOf(const QString& device) {
     return QString();
 }
 #endif
+// What the path is instead of a serial device, as ", ale …"; empty when it is a device.
+QString notSerialKind(const PortFacts& f) {
+    if (f.directory)
+        return QStringLiteral(", ale složka");
+    if (f.regularFile)
+        return QStringLiteral(", ale obyčejný soubor");
+    if (f.pipe)
+        return QStringLiteral(", ale pojmenovaná roura (FIFO)");
+    if (f.socket)
+        return QStringLiteral(", ale socket");
+    if (f.inspected && f.exists && !f.characterDevice)
+        return QStringLiteral(", ale blokové zařízení");
+    return QString();
+}
 } // namespace
 
 PortFacts portFacts(const QString& device) {
@@ -52,6 +66,9 @@ PortFacts portFacts(const QString& device) {
     f.exists = true;
     f.characterDevice = S_ISCHR(st.st_mode);
     f.directory = S_ISDIR(st.st_mode);
+    f.regularFile = S_ISREG(st.st_mode);
+    f.pipe = S_ISFIFO(st.st_mode);
+    f.socket = S_ISSOCK(st.st_mode);
     f.readWriteAllowed = ::access(path.constData(), R_OK | W_OK) == 0;
     const group* g = ::getgrgid(st.st_gid);
     f.group = g ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid);
@@ -132,11 +149,7 @@ QString portFailureText(const PortFailure& failure, const QStringList& existing)
                                             : QStringLiteral(" (") + f.holder + QLatin1Char(')'));
     case PortProblem::NotSerial:
         return QStringLiteral("%1 není sériové zařízení%2.\nZvolte sériový port modulu (%3).")
-            .arg(device,
-                 f.directory                         ? QStringLiteral(", ale složka")
-                 : f.inspected && !f.characterDevice ? QStringLiteral(", ale obyčejný soubor")
-                                                     : QString(),
-                 kChooseHint);
+            .arg(device, notSerialKind(f), kChooseHint);
     case PortProblem::Other:
         break;
     }

@@ -15,6 +15,9 @@ struct PortFacts {
     bool exists = false;    // after following symbolic links
     bool characterDevice = false;
     bool directory = false;
+    bool regularFile = false;
+    bool pipe = false; // a named pipe (FIFO)
+    bool socket = false;
     bool readWriteAllowed = false; // for this user
     QString owner;
     QString group;

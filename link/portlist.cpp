@@ -7,6 +7,10 @@
 
 #include <algorithm>
 
+namespace {
+constexpr int kMaxComNumber = 999999; // as many digits as comNumber() reads
+} // namespace
+
 QString portLabel(const QString& device, const QString& description, const QString& maker) {
     QString about = description.trimmed();
     const QString by = maker.trimmed();
@@ -55,4 +59,27 @@ int comNumber(const QString& device) {
                                         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = com.match(device);
     return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+PortArgument parsePortArgument(const QString& text) {
+    PortArgument port;
+    // Anything that looks like a number is taken as one, so that "0" or "-1" is an error and
+    // never a device of that name.
+    static const QRegularExpression number(QStringLiteral("^(COM)?\\s*([+-]?[0-9]+)$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = number.match(text.trimmed());
+    if (text.trimmed().isEmpty()) {
+        port.error = QStringLiteral("--port needs a COM number (1 or more) or a device path");
+    } else if (m.hasMatch()) {
+        bool ok = false;
+        port.number = m.captured(2).toInt(&ok);
+        if (!ok || port.number < 1 || port.number > kMaxComNumber) {
+            port.number = 0;
+            port.error =
+                QStringLiteral("COM numbers are 1..%1, not %2").arg(kMaxComNumber).arg(text);
+        }
+    } else {
+        port.device = text;
+    }
+    return port;
 }

@@ -23,3 +23,12 @@ QString emulatorLinkPath(const QString& settingsPath);
 
 // n for a Windows port name "COM<n>", 0 for anything else.
 int comNumber(const QString& device);
+
+// What a port named on a command line means: a COM number ("3" or "COM3", 1 or more) or a
+// device path. `error` says why the text is neither (empty, zero, negative); empty when fine.
+struct PortArgument {
+    int number = 0; // 0: `device` is meant
+    QString device;
+    QString error;
+};
+PortArgument parsePortArgument(const QString& text);

@@ -7,6 +7,10 @@
 #include <QFileInfo>
 #include <QSerialPort>
 
+#ifdef Q_OS_UNIX
+#include <sys/file.h>
+#endif
+
 SerialBytePort::SerialBytePort(QString settingsPath, QObject* parent)
     : QObject(parent), m_port(new QSerialPort(this)), m_settingsPath(std::move(settingsPath)) {
     // When the other end goes away QSerialPort keeps reporting read errors in a tight loop and
@@ -63,6 +67,20 @@ bool SerialBytePort::openNow(const QString& device) {
             portFailureText(failure, availablePortLabels(emulatorLinkPath(m_settingsPath)));
         return false;
     }
+#ifdef Q_OS_UNIX
+    // Exclusive mode does not hold for root, who would then share the line with the program
+    // that has it: a lock on the device keeps two of ours (and any other program that locks)
+    // off one line whoever runs them.
+    if (::flock(static_cast<int>(m_port->handle()), LOCK_EX | LOCK_NB) != 0) {
+        const PortFailure failure{device, QSerialPort::PermissionError,
+                                  QStringLiteral("Device is locked by another program"),
+                                  portFacts(device)};
+        m_port->close();
+        m_openError =
+            portFailureText(failure, availablePortLabels(emulatorLinkPath(m_settingsPath)));
+        return false;
+    }
+#endif
     m_openError.clear();
     m_port->setBaudRate(QSerialPort::Baud9600);
     m_port->setDataBits(QSerialPort::Data8);

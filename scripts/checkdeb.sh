@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a built tree and checks what a user gets from it: the three
-# programs, a desktop entry that validates without a warning, the icon, and Qt among Depends.
+# programs with their manual pages, a desktop entry that validates without a warning, the icon,
+# copyright and changelog, Qt among Depends, and no error from lintian when it is installed.
 set -euo pipefail
 build="${1:?usage: checkdeb.sh BUILD_DIR}"
 tmp="$(mktemp -d)"
@@ -16,6 +17,11 @@ deb="${debs[0]}"
 dpkg-deb -x "$deb" "$tmp"
 for b in stavnik-cfg stavnikctl stv2-emu; do
   [ -x "$tmp/usr/bin/$b" ] || fail "no usr/bin/$b"
+  [ -s "$tmp/usr/share/man/man1/$b.1.gz" ] || fail "no manual page of $b"
+  "$tmp/usr/bin/$b" --version | grep -qx "$b [0-9.]*" || fail "$b --version"
+done
+for f in copyright changelog.gz; do
+  [ -s "$tmp/usr/share/doc/stavnik-cfg/$f" ] || fail "no usr/share/doc/stavnik-cfg/$f"
 done
 entry="$tmp/usr/share/applications/stavnik-cfg.desktop"
 [ -f "$entry" ] || fail "no desktop entry"
@@ -24,4 +30,12 @@ complaints="$(desktop-file-validate "$entry" 2>&1)" || true
 [ -s "$tmp/usr/share/icons/hicolor/scalable/apps/stavnik-cfg.svg" ] || fail "no icon"
 depends="$(dpkg-deb -f "$deb" Depends)"
 grep -q 'libqt6' <<<"$depends" || fail "Depends names no Qt library: $depends"
-echo "$(basename "$deb"): 3 programs, desktop entry valid, icon; Depends: $depends"
+maintainer="$(dpkg-deb -f "$deb" Maintainer)"
+grep -q '@localhost' <<<"$maintainer" && fail "Maintainer on localhost: $maintainer"
+checked="3 programs with manual pages, desktop entry valid, icon, copyright, changelog"
+if command -v lintian >/dev/null; then
+  # Errors fail the check; warnings are shown.
+  lintian --fail-on error "$deb" || fail "lintian found errors"
+  checked="$checked, lintian without errors"
+fi
+echo "$(basename "$deb"): $checked; Depends: $depends"

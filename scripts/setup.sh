@@ -3,7 +3,9 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libgl-dev clang libclang-rt-14-dev
-  desktop-file-utils dpkg-dev file) # the last three: ./check builds and checks the .deb
+  qt6-translations-l10n # Qt's own dialogs in Czech (qtbase_cs)
+  help2man              # the manual pages, made from --help
+  desktop-file-utils dpkg-dev file lintian) # ./check builds and checks the .deb
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,11 +1,10 @@
 #include "settings/appsettings.h"
 
 #include "settings/inifile.h"
+#include "settings/safesave.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <functional>
@@ -22,17 +21,20 @@ constexpr QByteArrayView kFastLink = "fastLink";
 constexpr qint64 kMaxFileSize = 1 << 20;
 
 // The file's bytes; empty when there is no file, nothing when it exists but cannot be read.
-std::optional<QByteArray> readFile(const QString& path) {
-    QFile file(path);
-    if (!file.exists())
-        return QByteArray();
-    if (!file.open(QIODevice::ReadOnly))
+// A device, pipe or loop of links in the file's place is read for what it holds now, without
+// waiting, and never counts as a file that may be written.
+std::optional<QByteArray> readFile(const QString& path, bool forWriting = false) {
+    const safesave::ReadResult r = safesave::read(path, kMaxFileSize);
+    if (!r.ok || (forWriting && !r.problem.isEmpty()))
         return std::nullopt;
-    // read() rather than readAll(): a device or pipe put in place of the file never ends.
-    QByteArray text = file.read(kMaxFileSize + 1);
-    if (text.size() > kMaxFileSize || file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return text;
+    return r.bytes;
+}
+
+// All or nothing: a full disk or a crash leaves the old file, not half of the new one; a
+// replaced file keeps its owner and mode.
+bool writeFile(const QString& path, const QByteArray& text) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return safesave::write(path, text).saved;
 }
 
 std::optional<int> readInt(const QByteArray& text, QByteArrayView key) {
@@ -50,7 +52,9 @@ QString settingsFilePath() {
 
 AppSettings loadSettings(const QString& path) {
     AppSettings s;
-    const QByteArray text = readFile(path).value_or(QByteArray());
+    const safesave::ReadResult file = safesave::read(path, kMaxFileSize);
+    s.fileProblem = file.problem;
+    const QByteArray text = file.ok ? file.bytes : QByteArray();
     // Missing keys and non-integers read as 0, which means "keep the default".
     if (const int port = readInt(text, kComSerial).value_or(0))
         s.portNumber = port;
@@ -68,19 +72,14 @@ namespace {
 // Edits one [Options] line in place. `same` says whether the file already holds the value.
 void saveOption(QByteArrayView key, int value, const QString& path,
                 const std::function<bool(const QByteArray&)>& same) {
-    const std::optional<QByteArray> text = readFile(path);
+    const std::optional<QByteArray> text = readFile(path, true);
     if (!text || same(*text))
         return;
     // Nothing when the text is not plain INI: such a file is left alone rather than guessed at.
     const std::optional<QByteArray> edited =
         inifile::withValue(*text, kOptions, key, QByteArray::number(value));
-    if (!edited)
-        return;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    // All or nothing: a full disk or a crash leaves the old file, not half of the new one.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(*edited) == edited->size())
-        file.commit();
+    if (edited)
+        writeFile(path, *edited);
 }
 } // namespace
 
@@ -98,7 +97,7 @@ void saveFastLink(bool on, const QString& path) {
 }
 
 bool savePortMapping(int portNumber, const QString& device, const QString& path) {
-    const std::optional<QByteArray> text = readFile(path);
+    const std::optional<QByteArray> text = readFile(path, true);
     if (!text)
         return false;
     const QByteArray key = "COM" + QByteArray::number(portNumber);
@@ -107,23 +106,21 @@ bool savePortMapping(int portNumber, const QString& device, const QString& path)
         return true;
     // Nothing when the file is not plain INI or the device name would not read back as given.
     const std::optional<QByteArray> edited = inifile::withValue(*text, "Ports", key, value);
-    if (!edited)
-        return false;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(*edited) == edited->size() &&
-           file.commit();
+    return edited && writeFile(path, *edited);
+}
+
+QString mappedDevice(int portNumber, const QString& path) {
+    const QByteArray text = readFile(path).value_or(QByteArray());
+    const QByteArray key = "COM" + QByteArray::number(portNumber);
+    return QString::fromUtf8(inifile::value(text, "Ports", key).value_or(QByteArray()));
 }
 
 QString portDevice(int portNumber, const QString& path) {
-    const QString name = QStringLiteral("COM") + QString::number(portNumber);
 #ifdef Q_OS_WIN
     Q_UNUSED(path);
-    return name;
+    return QStringLiteral("COM") + QString::number(portNumber);
 #else
-    const QByteArray text = readFile(path).value_or(QByteArray());
-    const QString mapped =
-        QString::fromUtf8(inifile::value(text, "Ports", name.toLatin1()).value_or(QByteArray()));
+    const QString mapped = mappedDevice(portNumber, path);
     if (!mapped.isEmpty())
         return mapped;
     return QStringLiteral("/dev/ttyS") + QString::number(portNumber - 1);

@@ -10,6 +10,9 @@ struct AppSettings {
     bool developer = false;
     // The next command as soon as a reply is complete (read, verify, store).
     bool fastLink = false;
+    // Why the settings file is read but never written (it is a device, a pipe, a loop of
+    // links...); empty for an ordinary file or none at all.
+    QString fileProblem;
 };
 
 // <user configuration folder>/stavnik-cfg/stavnikCFG.ini
@@ -17,7 +20,7 @@ QString settingsFilePath();
 AppSettings loadSettings(const QString& path = settingsFilePath());
 // Changes the COMserial line and nothing else, and writes only when its value differs: the
 // user's comments, own keys and layout stay. A file that is not plain INI text, is unreadable or
-// read-only is left as it is, silently.
+// read-only is left as it is, silently; so is anything that is not a regular file.
 void saveComSerial(int portNumber, const QString& path = settingsFilePath());
 // Maps "COM" + n to `device` in [Ports]: edits that one line in place (or adds it at the end of
 // the section, or the section at the end of the file); every other byte of the file stays as
@@ -28,6 +31,8 @@ void saveFastLink(bool on, const QString& path = settingsFilePath());
 bool savePortMapping(int portNumber, const QString& device,
                      const QString& path = settingsFilePath());
 
+// The [Ports] mapping of "COM" + n, empty when there is none.
+QString mappedDevice(int portNumber, const QString& path = settingsFilePath());
 // The serial device that "COM" + n opens: on Windows the name itself; elsewhere the [Ports]
 // mapping of the settings file (COM1=/dev/ttyUSB0), else /dev/ttyS<n-1>.
 QString portDevice(int portNumber, const QString& path = settingsFilePath());

@@ -3,7 +3,21 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 
+#include <utility>
+
 namespace {
+// The documented button texts are English; Qt's Czech translation must not change them.
+void keepDocumentedTexts(QMessageBox& box) {
+    const std::pair<QMessageBox::StandardButton, const char*> texts[] = {
+        {QMessageBox::Ok, "OK"},        {QMessageBox::Cancel, "Cancel"},
+        {QMessageBox::Yes, "Yes"},      {QMessageBox::No, "No"},
+        {QMessageBox::Abort, "Abort"},  {QMessageBox::Retry, "Retry"},
+        {QMessageBox::Ignore, "Ignore"}};
+    for (const auto& [button, text] : texts)
+        if (QAbstractButton* b = box.button(button))
+            b->setText(QLatin1String(text));
+}
+
 QMessageBox::StandardButton run(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                                 const QString& text, QMessageBox::StandardButtons buttons,
                                 const QString& detailedText = QString(),
@@ -12,6 +26,7 @@ QMessageBox::StandardButton run(QWidget* parent, QMessageBox::Icon icon, const Q
     if (!detailedText.isEmpty())
         box.setDetailedText(detailedText);
     box.setInformativeText(informativeText);
+    keepDocumentedTexts(box);
     box.setObjectName(caption == QLatin1String("Warning") ? QStringLiteral("warningBox")
                                                           : QStringLiteral("informationBox"));
     return static_cast<QMessageBox::StandardButton>(box.exec());

@@ -9,12 +9,11 @@
 #include <QLineEdit>
 
 namespace {
-const QString kInPlaceSavedText =
-    QStringLiteral("Složka je jen pro čtení, soubor byl proto přepsán přímo: ");
 const QString kRestStaysText =
     QStringLiteral("Ostatní bajty zůstanou z konfigurace na obrazovce. Načíst soubor?");
 const QString kInPlaceFailedText =
-    QStringLiteral("Soubor se přepisoval přímo (složka je jen pro čtení) a může být neúplný.");
+    QStringLiteral("Soubor se přepisoval přímo; jeho dřívější obsah byl vrácen, jak to systém "
+                   "dovolil.");
 
 QString fullName(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -89,14 +88,16 @@ bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
         store.markSaved();
         store.currentFile = path;
         if (result.inPlace)
-            informationBox(parent, kInPlaceSavedText + fullName(path));
+            informationBox(parent, safesave::inPlaceSentence(result.inPlaceWhy) + fullName(path));
         return true;
     }
     QString detail = failureDetail(path, result.reason);
     if (result.inPlace)
         detail += QLatin1Char('\n') + kInPlaceFailedText;
     // The configuration stays as it is, so the user can pick another place and save again.
-    warningBox(parent, result.reason, QMessageBox::Ok, QString(), detail);
+    // Czech first; the system's own (English) words are in the details.
+    warningBox(parent, safesave::failureSentence(result.problem), QMessageBox::Ok, QString(),
+               detail);
     return false;
 }
 

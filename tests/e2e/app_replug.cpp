@@ -3,6 +3,7 @@
 #include "support/emulator.h"
 #include "support/modal.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -40,6 +41,13 @@ private slots:
             QVERIFY(emu.stop());
             QTRY_VERIFY_WITH_TIMEOUT(!port.isOpen(), 3000); // the tool noticed the unplug
         }
+        // Still unplugged: the attempt says why, in the start-up's box, and says it once.
+        auto lost = answerNextBox(QMessageBox::Ok);
+        test->click();
+        QTRY_COMPARE(lost->text, QStringLiteral("Chyba otevření  COM1  "));
+        QVERIFY(lost->detailedText.contains(link + QStringLiteral(" neexistuje")));
+        QTest::qWait(300);
+        QVERIFY(!QApplication::activeModalWidget());
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -123,6 +124,11 @@ private slots:
         r = run({"store", changedFile, "--what=all"}, emu);
         QCOMPARE(r.err, QString());
         QCOMPARE(r.code, 0);
+        // One line, as the window's note.
+        QVERIFY2(QRegularExpression(QStringLiteral("^Uloženo do modulu: \\d+ bajtů, \\d+,\\d s\n$"))
+                     .match(r.out)
+                     .hasMatch(),
+                 qPrintable(r.out));
         QVERIFY(emu.stop());
         ConfigStore after;
         QVERIFY(readConfig(saved, after));

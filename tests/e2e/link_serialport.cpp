@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 class SerialPortTest : public QObject {
@@ -103,6 +105,19 @@ private slots:
         QVERIFY(!port.openDevice(pty.slave));
         QVERIFY2(port.openErrorText().contains(QStringLiteral("právě používá jiný program")),
                  qPrintable(port.openErrorText()));
+    }
+
+    // Root passes the exclusive mode; the lock on the device stops root too.
+    void lockedPortIsBusyForAnyone() {
+        Pty pty;
+        const int other = ::open(QFile::encodeName(pty.slave).constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(other >= 0 && ::flock(other, LOCK_EX | LOCK_NB) == 0);
+        SerialBytePort port(ini());
+        QVERIFY(!port.openDevice(pty.slave));
+        QVERIFY2(port.openErrorText().contains(QStringLiteral("právě používá jiný program")),
+                 qPrintable(port.openErrorText()));
+        ::close(other);
+        QVERIFY(port.openDevice(pty.slave));
     }
 };
 

@@ -205,6 +205,23 @@ private slots:
         QVERIFY(timer(w)->isActive());
     }
 
+    // A settings file that is a device is said once at start and never replaced at the close.
+    void settingsFileThatIsNoFileIsToldOnce() {
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), ini));
+        ConfigStore store;
+        FakeModule port;
+        auto box = answerNextBox(QMessageBox::Ok);
+        {
+            LinkEngine engine_w(store, port);
+            MainWindow w(store, engine_w, port, ini);
+            w.show();
+            QTRY_VERIFY(box->text.endsWith(ini));
+            QVERIFY(box->detailedText.contains(QStringLiteral("Is a device")));
+            QVERIFY(w.close());
+        }
+        QCOMPARE(QFileInfo(ini).symLinkTarget(), QStringLiteral("/dev/null"));
+    }
+
     void portDialog_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("shown");

@@ -269,8 +269,8 @@ void DataFileDialogTest::failedSaveShowsTheError() {
     QVERIFY(!saveDataFileTo(m_parent, path, m_store));
     QCOMPARE(watcher.boxes().size(), 1);
     QCOMPARE(watcher.boxes()[0].title, QStringLiteral("Warning"));
-    // The system's reason, and under it which file and why.
-    QCOMPARE(watcher.boxes()[0].text, QStringLiteral("No such file or directory"));
+    // In Czech what failed and why, and under it which file and the system's reason.
+    QCOMPARE(watcher.boxes()[0].text, QStringLiteral("Soubor nelze uložit: složka neexistuje."));
     QCOMPARE(watcher.boxes()[0].informative, path + QStringLiteral(": No such file or directory"));
     QVERIFY(!QFile::exists(path));
     // The configuration stays, so it can be saved elsewhere.

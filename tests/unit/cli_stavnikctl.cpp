@@ -2,8 +2,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -15,8 +19,14 @@ struct Run {
 
 // `input` and `output` name files for standard input and output; empty: none, and captured.
 Run stavnikctl(const QStringList& args, const QString& workingDir = QString(),
-               const QString& input = QString(), const QString& output = QString()) {
+               const QString& input = QString(), const QString& output = QString(),
+               const QString& configHome = QString()) {
     QProcess p;
+    if (!configHome.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        p.setProcessEnvironment(env);
+    }
     if (!workingDir.isEmpty())
         p.setWorkingDirectory(workingDir);
     if (!input.isEmpty())
@@ -65,6 +75,9 @@ private slots:
     void refusalNamesTheFullPath();
     void badTargets_data();
     void badTargets();
+    void namesThatAreNotUtf8();
+    void configuredPort_data();
+    void configuredPort();
 };
 
 void StavnikctlTest::commandLine_data() {
@@ -92,6 +105,15 @@ void StavnikctlTest::commandLine_data() {
         << QStringList{"show"} << 2 << QByteArray() << QByteArray("stavnikctl show FILE");
     QTest::newRow("show with two operands")
         << QStringList{"show", "a.txt", "b.txt"} << 2 << QByteArray() << QByteArray("too many");
+    QTest::newRow("version") << QStringList{"--version"} << 0 << QByteArray("stavnikctl 3.")
+                             << QByteArray();
+    QTest::newRow("unknown option") << QStringList{"show", "a.txt", "--baud", "9600"} << 2
+                                    << QByteArray() << QByteArray("unknown option --baud");
+    // A port named on the command line is a COM number from 1, or a device; never a fall-back.
+    for (const char* port : {"0", "COM0", "-1", "com-3", "", " "})
+        QTest::addRow("--port '%s'", port)
+            << QStringList{"identify", "--port", port} << 2 << QByteArray()
+            << QByteArray("usage: stavnikctl identify");
 }
 
 void StavnikctlTest::commandLine() {
@@ -294,6 +316,60 @@ void StavnikctlTest::badTargets() {
         QCOMPARE(stavnikctl({command, sample("s24_nopopis.txt"), file}).code, 0);
         QCOMPARE(r.out, contents(file)); // the same bytes as a file gets
     }
+}
+
+void StavnikctlTest::namesThatAreNotUtf8() {
+    QTemporaryDir dir;
+    // "starý" with the Latin-2 byte E8, a name Qt reads as U+FFFD and would write as EF BF BD.
+    const QByteArray in = QFile::encodeName(dir.path()) + "/star\xe8.txt";
+    QVERIFY(QFile::copy(sample("s24_nopopis.txt"), dir.filePath("copy.txt")));
+    QCOMPARE(std::rename(QFile::encodeName(dir.filePath("copy.txt")).constData(), in.constData()),
+             0);
+    QProcess p; // arguments in bytes, which QProcess cannot pass
+    p.start(QStringLiteral("/bin/sh"),
+            {"-c", "e=$(printf '\\350'); \"$0\" convert \"$1/star$e.txt\" \"$1/out-$e.txt\"",
+             QStringLiteral(STAVNIK_BIN_DIR "/stavnikctl"), dir.path()});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 2);
+    QVERIFY2(p.readAllStandardError().contains("not valid UTF-8"), "no reason given");
+    // Nothing written, under either name (Qt itself cannot list these names).
+    const QByteArray folder = QFile::encodeName(dir.path());
+    QCOMPARE(::access(folder + "/out-\xe8.txt", F_OK), -1);
+    QCOMPARE(::access(folder + "/out-\xef\xbf\xbd.txt", F_OK), -1);
+    QCOMPARE(::unlink(in.constData()), 0);
+}
+
+void StavnikctlTest::configuredPort_data() {
+    QTest::addColumn<QByteArray>("ini"); // "-": no settings file
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("after"); // the settings file afterwards
+    QTest::newRow("no file") << QByteArray("-") << QStringList{"port"}
+                             << QByteArray("COM1\t/dev/ttyS0\tdefault\n") << QByteArray("-");
+    const QByteArray own =
+        "\xEF\xBB\xBF[options]\r\nCOMserial = 2\r\n[ports]\r\n COM2 = /dev/u\r\n";
+    QTest::newRow("the user's own mapping, as the tool reads it")
+        << own << QStringList{"port"} << QByteArray("COM2\t/dev/u\tmapped\n") << own;
+    QTest::newRow("--map adds one line, the rest stays")
+        << QByteArray("[Options]\nCOMserial=3\n; mine\n") << QStringList{"port", "--map", "/e"}
+        << QByteArray("COM3\t/e\tmapped\n")
+        << QByteArray("[Options]\nCOMserial=3\n; mine\n\n[Ports]\nCOM3=/e\n");
+}
+
+void StavnikctlTest::configuredPort() {
+    QFETCH(QByteArray, ini);
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("stavnik-cfg/stavnikCFG.ini"));
+    QDir(dir.path()).mkpath(QStringLiteral("stavnik-cfg"));
+    if (ini != "-")
+        write(path, ini);
+    const Run r = stavnikctl(args, QString(), QString(), QString(), dir.path());
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, out);
+    QCOMPARE(QFile::exists(path) ? contents(path) : QByteArray("-"), after);
 }
 
 QTEST_GUILESS_MAIN(StavnikctlTest)

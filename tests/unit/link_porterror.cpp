@@ -34,6 +34,12 @@ private slots:
         held.holder = QStringLiteral("minicom, PID 812");
         PortFacts folder = facts(true, true, false, true);
         folder.directory = true;
+        PortFacts regular = facts(true, true, false, true);
+        regular.regularFile = true;
+        PortFacts fifo = facts(true, true, false, true);
+        fifo.pipe = true;
+        PortFacts socket = facts(true, true, false, true);
+        socket.socket = true;
 
         QTest::newRow("missing, the others listed")
             << E::DeviceNotFoundError << facts(true, false, false, false) << P::Missing
@@ -49,8 +55,12 @@ private slots:
             << E::PermissionError << held << P::Busy
             << QStringList{"jiný program (minicom, PID 812)"};
         QTest::newRow("not a tty: regular file")
-            << E::UnsupportedOperationError << facts(true, true, false, true) << P::NotSerial
+            << E::UnsupportedOperationError << regular << P::NotSerial
             << QStringList{"není sériové zařízení, ale obyčejný soubor"};
+        QTest::newRow("not a tty: FIFO") << E::UnsupportedOperationError << fifo << P::NotSerial
+                                         << QStringList{"ale pojmenovaná roura (FIFO)"};
+        QTest::newRow("not a tty: socket")
+            << E::UnknownError << socket << P::NotSerial << QStringList{"ale socket"};
         QTest::newRow("not a tty: folder")
             << E::UnknownError << folder << P::NotSerial << QStringList{"ale složka"};
         QTest::newRow("not a tty: /dev/null")

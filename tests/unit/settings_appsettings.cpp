@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 class SettingsTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
@@ -177,6 +181,53 @@ private slots:
         // Root may write anyway; what matters is that nothing threw and the file still parses.
         const int port = loadSettings(path()).portNumber;
         QVERIFY(port == 2 || port == 9);
+    }
+
+    // What takes the settings file's place: read where it can be, written only when it is a
+    // regular file (through a link too), and never waited on.
+    void fileKinds_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("readPort");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("regular") << "regular" << 4 << true;
+        QTest::newRow("link to regular") << "link" << 4 << true;
+        QTest::newRow("link to a device") << "device link" << 1 << false;
+        QTest::newRow("copy of a device node") << "device copy" << 1 << false;
+        QTest::newRow("FIFO without a writer") << "fifo" << 1 << false;
+        QTest::newRow("loop of links") << "loop" << 1 << false;
+    }
+    void fileKinds() {
+        QFETCH(QString, kind);
+        QFETCH(int, readPort);
+        QFETCH(bool, written);
+        const QByteArray at = QFile::encodeName(path());
+        const QString real = path() + QStringLiteral(".real");
+        write("[Options]\nCOMserial=4\n");
+        if (kind == "link" || kind == "loop") {
+            QVERIFY(QFile::rename(path(), real));
+            QVERIFY(QFile::link(kind == "link" ? real : path(), path()));
+        } else if (kind == "device link") {
+            QVERIFY(QFile::remove(path()) && QFile::link(QStringLiteral("/dev/null"), path()));
+        } else if (kind == "device copy") {
+            QVERIFY(QFile::remove(path()));
+            if (::mknod(at.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                QSKIP("making a device node needs root");
+        } else if (kind == "fifo") {
+            QVERIFY(QFile::remove(path()) && ::mkfifo(at.constData(), 0666) == 0);
+        }
+        struct stat before {};
+        ::lstat(at.constData(), &before);
+        const AppSettings s = loadSettings(path());
+        QCOMPARE(s.portNumber, readPort);
+        QCOMPARE(s.fileProblem.isEmpty(), written);
+        saveComSerial(7, path());
+        QCOMPARE(loadSettings(path()).portNumber, written ? 7 : readPort);
+        struct stat after {};
+        ::lstat(at.constData(), &after);
+        QCOMPARE(after.st_mode, before.st_mode); // a link stays a link, a node a node
+        QCOMPARE(after.st_rdev, before.st_rdev);
+        QFile::remove(path());
+        QFile::remove(real);
     }
 
     void mapping_data() {
