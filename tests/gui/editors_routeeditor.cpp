@@ -777,7 +777,7 @@ private slots:
         const QStringList rowBefore = gridRow(*grid, 4);
 
         BoxSeen seen;
-        RouteRecord editCopyAfterBox;
+        RouteRecord recordAfterBox;
         int tabAfterBox = -1;
         bool openAfterBox = false;
         const bool ok = edit(4, [&] {
@@ -791,7 +791,7 @@ private slots:
             choose("CBox1navestREM", followingIndex);
             showTab(kTabPoints);
             seen = pressOkRefused(answerOk ? QMessageBox::Ok : QMessageBox::Cancel);
-            editCopyAfterBox = form->route();
+            recordAfterBox = form->route();
             tabAfterBox = tabs()->currentIndex();
             openAfterBox = form->isVisible();
             pressCancel();
@@ -807,7 +807,7 @@ private slots:
         QVERIFY(seen.editorOpen);
         QVERIFY(openAfterBox);
         QCOMPARE(tabAfterBox, tab);
-        QVERIFY(editCopyAfterBox == before.route(4)); // nothing written
+        QVERIFY(recordAfterBox == before.route(4)); // nothing written
         QVERIFY(store.routes == before.routes);
         QVERIFY(store.image == before.image);
         grid->fill(store);
