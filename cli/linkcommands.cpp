@@ -179,7 +179,11 @@ int identifyCommand(const Invocation& run) {
     run.out << s->engine().versionText() << '\n' << s->engine().capacityText() << '\n';
     if (s->engine().versionText() == QLatin1String("??") ||
         s->engine().capacityText() == QLatin1String("??")) {
-        run.err << "stavnikctl: no reply from the module\n";
+        // Bytes that came but made no answer are not silence: say which it was.
+        run.err << (s->engine().identifyGarbled()
+                        ? "stavnikctl: the module's answer was not understood (other bytes on "
+                          "the line)\n"
+                        : "stavnikctl: no reply from the module\n");
         return exitcode::kTransferFailed;
     }
     return exitcode::kOk;
@@ -265,21 +269,17 @@ int storeCommand(const Invocation& run) {
     const auto s = openSession(run, store, tick);
     if (!s)
         return exitcode::kTransferFailed;
-    const QString writeError = LinkEngine::messageText(LinkEngine::Message::WriteError);
     if (needsCapacity) {
         // The window stores with the capacity last reported; here nothing has been reported
-        // yet, so ask, and give a lost reply the same three attempts a byte gets.
-        bool answered = false;
-        for (int attempt = 0; attempt < 3 && !answered; ++attempt) {
-            s->run([](LinkEngine& e) { return e.startCapacityQuery(); });
-            if (s->stopped())
-                return s->stoppedExit();
-            answered = s->engine().capacityText() != QLatin1String("??");
-        }
-        list = answered ? transfers::storeAddresses(transfers::Everything, 1, store.routeCapacity)
-                        : std::nullopt;
+        // yet, so ask as a read asks: on a quiet line, until two answers agree.
+        s->run([](LinkEngine& e) { return e.startStoreCapacityQuery(); });
+        if (s->stopped())
+            return s->stoppedExit();
+        list = s->transferOk()
+                   ? transfers::storeAddresses(transfers::Everything, 1, store.routeCapacity)
+                   : std::nullopt;
         if (!list) {
-            run.err << writeError << '\n';
+            reportErrors(*s, run.err);
             return exitcode::kTransferFailed;
         }
     }
@@ -291,14 +291,23 @@ int storeCommand(const Invocation& run) {
         }
     }
     const auto total = list->size();
-    s->run([&list](LinkEngine& e) { return e.startStore(*list); });
+    const bool readBack =
+        !run.options.contains(QStringLiteral("--no-verify")) && loadSettings().verifyAfterStore;
+    s->run([&list, readBack](LinkEngine& e) { return e.startStore(*list, readBack); });
     if (s->stopped()) {
-        run.err << "stavnikctl: " << s->engine().transferDone() << " of " << total
-                << " bytes written, the module is now partly written\n";
+        // The write in flight may have been carried out before the stop.
+        const int done = s->engine().writesDone();
+        run.err << "stavnikctl: " << done;
+        if (s->engine().writeInFlight())
+            run.err << " or " << done + 1;
+        run.err << " of " << total << " bytes written, the module is now partly written\n";
         return s->stoppedExit();
     }
     reportErrors(*s, run.err);
-    return s->transferOk() ? exitcode::kOk : exitcode::kTransferFailed;
+    if (!s->transferOk())
+        return exitcode::kTransferFailed;
+    run.out << transfers::storedText(static_cast<int>(total), readBack) << '\n';
+    return exitcode::kOk;
 }
 
 } // namespace linkcli
@@ -309,6 +318,7 @@ CliCommands linkCommands() {
     const CliOption what{QStringLiteral("--what"), QStringLiteral("header|all|route=N"), true};
     const CliOption fast{QStringLiteral("--fast"), QString()};
     const CliOption onlyChanged{QStringLiteral("--only-changed"), QStringLiteral("BASE")};
+    const CliOption noVerify{QStringLiteral("--no-verify"), QString()};
     return {
         {QStringLiteral("identify"),
          QString(),
@@ -331,9 +341,10 @@ CliCommands linkCommands() {
         {QStringLiteral("store"),
          QStringLiteral("FILE"),
          1,
-         {what, onlyChanged, port, tick, fast},
-         QStringLiteral("write data file FILE (or a part of it) into the module; --only-changed "
-                        "BASE: only the bytes that differ from BASE, the module's contents"),
+         {what, onlyChanged, noVerify, port, tick, fast},
+         QStringLiteral("write data file FILE (or a part of it) into the module and read it back "
+                        "(--no-verify: do not); --only-changed BASE: only the bytes that differ "
+                        "from BASE, the module's contents"),
          linkcli::storeCommand},
     };
 }

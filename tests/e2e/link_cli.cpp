@@ -152,16 +152,16 @@ private slots:
         QTest::addColumn<QString>("err");
         QTest::newRow("read from a module that falls silent")
             << QStringList{"--silent-after", "40"} << "read"
-            << "Chyba čtení dat !\nAdresa 40 (0028): bajt 40 hlavičky. Pokusů: 3.\n";
+            << "Chyba čtení dat !\nAdresa 38 (0026): bajt 38 hlavičky. Pokusů: 3.\n";
         QTest::newRow("verify with a capacity out of range")
             << QStringList{"--capacity", "101"} << "verify"
             << "Chyba čtení dat !\nModul hlásí 101 cest, platný počet je 20 až 100.\n";
         QTest::newRow("store to a module that falls silent")
             << QStringList{"--silent-after", "40"} << "store"
-            << "Chyba zapisu dat !\nAdresa 40 (0028): bajt 40 hlavičky. Pokusů: 3.\n";
+            << "Chyba zapisu dat !\nAdresa 38 (0026): bajt 38 hlavičky. Pokusů: 3.\n";
         QTest::newRow("store all with a capacity out of range")
             << QStringList{"--capacity", "19"} << "store"
-            << "Chyba zapisu dat !\n";
+            << "Chyba zapisu dat !\nModul hlásí 19 cest, platný počet je 20 až 100.\n";
     }
     void failures() {
         QFETCH(QStringList, emuArgs);

@@ -185,7 +185,7 @@ private slots:
         w.link->readFromModule();
         bool modalInTick = false;
         // A box opened inside Timer1Timer would block here; the tick must return first.
-        for (int i = 0; i < 11; ++i) { // three attempts at the capacity query
+        for (int i = 0; i < 40 && !w.engine.isIdle(); ++i) { // the capacity query's attempts
             w.link->tick();
             modalInTick |= QApplication::activeModalWidget() != nullptr;
         }
