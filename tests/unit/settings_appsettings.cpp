@@ -169,6 +169,29 @@ private slots:
         QCOMPARE(file.readAll(), after.isNull() ? before : after);
     }
 
+    // Loaded, then saved off; a null "after" means not written.
+    void verifyAfterStore_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("on when missing")
+            << QByteArray("[Options]\nCOMserial=2\n") << true
+            << QByteArray("[Options]\nCOMserial=2\nverifyAfterStore=0\n");
+        QTest::newRow("off already")
+            << QByteArray("[Options]\nverifyAfterStore=0 ; x\n") << false << QByteArray();
+    }
+    void verifyAfterStore() {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, loaded);
+        QFETCH(QByteArray, after);
+        write(before);
+        QCOMPARE(loadSettings(path()).verifyAfterStore, loaded);
+        saveVerifyAfterStore(false, path());
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), after.isNull() ? before : after);
+    }
+
     void saveToReadOnlyFileIsSilent() {
         write("[Options]\nCOMserial=2\n");
         QFile::setPermissions(path(), QFile::ReadOwner);
