@@ -22,8 +22,10 @@ using transfers::lastConfigAddress;
 // - Every transfer starts on a quiet line: what waits is discarded, and the first command goes
 //   out only after a reply window without a byte.
 // - A window is taken only when it holds exactly one whole reply. One that stays silent is tried
-//   again (three attempts a byte) once the line has been quiet for a reply window; a late answer
-//   lands in that wait and is thrown away.
+//   again (three attempts a byte) once the line has been quiet for a reply window. The answer
+//   that missed its window may still come, even after later answers: once the byte is taken,
+//   the line must stay quiet for ten reply windows before the probe closes the block, so that
+//   such a straggler lands in the wait and is thrown away instead of being taken for a byte.
 // - The bytes go in blocks, each closed by a probe: the identify command, whose answer is the
 //   same every time and cannot pass for a byte's reply. A shifted reply pushes a byte's answer
 //   into the probe's window, so a probe answered by anything else than the module's identify
@@ -46,6 +48,11 @@ constexpr int kIdentifyExchange = 12; // 8-byte command, reply of up to 4
 constexpr int kStatusExchange = 12;   // 7-byte command, 5-byte reply
 // Reply windows a command waits for a quiet line before that attempt counts as gone wrong.
 constexpr int kQuietLimitWindows = 10;
+// How late an answer may come and still be caught, in reply windows. An answer that missed its
+// window may come this late (modules and emulators have been seen to answer eight windows late,
+// and out of order), so after such a wrong turn the line must stay quiet this long before the
+// transfer goes on: the straggler lands in the wait and is thrown away.
+constexpr int kStragglerWindows = 10;
 } // namespace
 
 LinkEngine::LinkEngine(ConfigStore& store, BytePort& port, QObject* parent)
@@ -590,7 +597,7 @@ void LinkEngine::attemptFailed(int sendState) {
     m_quiet = 0;
     m_quietWaited = 0;
     if (sendState == ProbeSend) {
-        blockWentWrong();
+        blockWentWrong(true);
         return;
     }
     if (sendState == CapacitySend) {
@@ -619,22 +626,22 @@ void LinkEngine::attemptFailed(int sendState) {
 // the block may have been shifted by it: the block is done again.
 void LinkEngine::windowWentWrong(int sendState) {
     if (sendState != CapacitySend && m_heard) {
-        blockWentWrong();
+        blockWentWrong(false);
         return;
     }
     attemptFailed(sendState);
 }
 
-void LinkEngine::blockWentWrong() {
-
-    const bool empty = m_transfer.blockEmpty();
+void LinkEngine::blockWentWrong(bool atProbe) {
+    // The probe that opens a transfer closes a block of no bytes: it is simply asked again.
+    const bool empty = atProbe && m_transfer.blockEmpty();
     Failure f;
     f.where = empty ? Failure::Where::Probe : Failure::Where::Block;
     f.address = std::max(0, m_transfer.blockFirstAddress());
     f.lastAddress = std::max(0, m_transfer.blockLastAddress());
     f.attempts = TransferProgress::kBlockAttempts;
     unsettle();
-    m_settleTicks = 0;
+    m_settleTicks = stragglerTicks();
     m_quietWaited = 0;
     countIrregular(true);
     if (!m_transfer.redoBlock()) {
@@ -649,12 +656,15 @@ void LinkEngine::unsettle() {
     m_quiet = 0;
 }
 
-// A byte that needed more than one attempt has been taken. Answers to its earlier attempts may
-// still be on the way, as late as the ones seen so far: the next command waits until the line
-// has been quiet for as long as this byte took.
-void LinkEngine::settleAfter(int sendState) {
-    m_settleTicks = m_byteTicks;
+int LinkEngine::stragglerTicks() const {
+    return kStragglerWindows * lookTicks(3, kByteExchange);
+}
 
+// A byte that needed more than one attempt has been taken. Answers to its earlier attempts may
+// still be on the way: the next command waits until the line has been quiet for as long as a
+// straggler may come, or as this byte took when that was longer.
+void LinkEngine::settleAfter(int sendState) {
+    m_settleTicks = std::max(m_byteTicks, stragglerTicks());
     m_quiet = 0;
     m_quietWaited = 0;
     m_state = sendState;
@@ -821,7 +831,7 @@ void LinkEngine::tickProbe() {
         if (!last)
             return;
         if (!isIdentifyAnswer(b)) {
-            blockWentWrong();
+            blockWentWrong(true);
             return;
         }
         m_probeAnswer = b;
@@ -833,7 +843,7 @@ void LinkEngine::tickProbe() {
         return;
     }
     if (last || b.size() >= m_probeAnswer.size())
-        blockWentWrong();
+        blockWentWrong(true);
 }
 
 // The block's replies all answered their own commands: its bytes stand.

@@ -291,7 +291,8 @@ private:
     void tickProbe();
     void settleAfter(int sendState);
     void windowWentWrong(int sendState);
-    void blockWentWrong();
+    void blockWentWrong(bool atProbe);
+    int stragglerTicks() const;
     void probeAnswered();
     void entryDone(bool irregular);
     Transfer runningTransfer() const;

@@ -14,11 +14,14 @@ inline bool isRestingLinkState(int state) {
 }
 
 // Brings an idle engine to `state` the way the program gets there: the starter of that exchange,
-// then ticks, with the module silenced (it stays so) once the first byte of a transfer is out.
-// False for a state that no exchange rests in between ticks.
+// then ticks, with the module silent; a transfer's capacity query and first probe are answered,
+// its bytes are not. False for a state that no exchange rests in between ticks.
 inline bool reachLinkState(LinkEngine& engine, FakeModule& module, int state) {
     using S = LinkEngine;
-    module.setSilent(state < S::ReadSend || state > S::WriteWait3);
+    const bool reading = state >= S::ReadSend && state <= S::ReadWait3;
+    const bool writing = state >= S::WriteSend && state <= S::WriteWait3;
+    module.setSilent(!reading && !writing);
+    module.drop(FakeModule::Commands().after(reading ? 3 : 1)); // capacity twice, probe
     bool started = state == S::Idle;
     if (state == S::IdentifyWait1 || state == S::IdentifyWait2)
         started = engine.startIdentify();
@@ -26,8 +29,7 @@ inline bool reachLinkState(LinkEngine& engine, FakeModule& module, int state) {
         started = engine.startCapacityQuery();
     else if (state >= S::CapacitySend && state <= S::ReadWait3)
         started = engine.startRead();
-    else if ((state >= S::WriteSend && state <= S::WriteWait3) ||
-             (state >= S::ProbeSend && state <= S::ProbeWait2))
+    else if (writing || (state >= S::ProbeSend && state <= S::ProbeWait2))
         started = engine.startStore({1});
     else if (state >= S::StatusSend && state <= S::StatusLook)
         started = engine.startStatusPoll();
@@ -37,10 +39,7 @@ inline bool reachLinkState(LinkEngine& engine, FakeModule& module, int state) {
         started = engine.prepareCommand({});
     else if (state == S::SimulationSend || state == S::SimulationWait)
         started = engine.requestSimulationFrame();
-    for (int i = 0; started && i < 20 && engine.linkState() != state; ++i) {
+    for (int i = 0; started && i < 20 && engine.linkState() != state; ++i)
         engine.tick();
-        if (engine.linkState() == S::ReadWait1 || engine.linkState() == S::WriteWait1)
-            module.setSilent(true);
-    }
     return engine.linkState() == state;
 }
