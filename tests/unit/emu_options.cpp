@@ -27,8 +27,7 @@ QString summary(const EmuOptions& o) {
     const FaultOptions& f = o.responder.faults;
     return QStringLiteral("v=%1 r=%2 cap=%3 lat=%4 pace=%5 seed=%6 drop=%7 late=%8 split=%9 "
                           "corrupt=%10 latems=%11 splitms=%12 silent=%13 link=%14 load=%15 "
-                          "save=%16 log=%17 quiet=%18 anim=%19 animms=%20 help=%21 dup=%22 "
-                          "dupms=%23 noise=%24 noisems=%25")
+                          "save=%16 log=%17 quiet=%18 anim=%19 animms=%20 help=%21")
         .arg(o.responder.version, 2, 16, QLatin1Char('0'))
         .arg(o.responder.revision ? QString(QLatin1Char(o.responder.revision)) : "-")
         .arg(o.responder.capacity)
@@ -46,16 +45,12 @@ QString summary(const EmuOptions& o) {
         .arg(o.quiet)
         .arg(o.animate)
         .arg(o.animateMs)
-        .arg(o.help)
-        .arg(f.duplicateRate)
-        .arg(f.duplicateMs)
-        .arg(f.noiseRate)
-        .arg(f.noiseMs);
+        .arg(o.help);
 }
 
 const QString kDefaults = "v=30 r=- cap=90 lat=0 pace=1 seed=1 drop=0 late=0 split=0 corrupt=0 "
                           "latems=200 splitms=10 silent=-1 link= load= save= log= quiet=0 "
-                          "anim=0 animms=400 help=0 dup=0 dupms=10 noise=0 noisems=10";
+                          "anim=0 animms=400 help=0";
 
 QString with(const QString& changes) {
     QString s = kDefaults;
@@ -93,10 +88,6 @@ void EmuOptionsTest::accepted_data() {
     QTest::newRow("live") << QStringList{"--animate", "--animate-ms", "50", "--quiet"}
                           << with("anim=1 animms=50 quiet=1");
     QTest::newRow("help") << QStringList{"-h"} << with("help=1");
-    QTest::newRow("stray replies")
-        << QStringList{"--duplicate", "2%", "--duplicate-ms=25", "--noise", "0.5",
-                       "--noise-ms",  "3"}
-        << with("dup=0.02 dupms=25 noise=0.5 noisems=3");
     QTest::newRow("later wins") << QStringList{"--no-pacing", "--pacing",   "--capacity",
                                                "20",          "--capacity", "30"}
                                 << with("cap=30");
