@@ -16,10 +16,8 @@ void TransferProgress::start(Kind kind, int position, int end) {
     m_blockTries = 1;
     m_differencesMark = 0;
     m_mismatchesMark = 0;
-    m_confirmedDone = 0;
     m_passBase = 0;
     m_answers.clear();
-    m_count = -1;
 }
 
 void TransferProgress::startRead(const Image& image, int end) {
@@ -105,16 +103,13 @@ void TransferProgress::restartAttempts() {
 }
 
 bool TransferProgress::capacityAnswer(int count) {
-    if (std::find(m_answers.begin(), m_answers.end(), count) != m_answers.end()) {
-        m_count = count;
+    if (std::find(m_answers.begin(), m_answers.end(), count) != m_answers.end())
         return true;
-    }
     m_answers.push_back(count);
     return false;
 }
 
 void TransferProgress::blockConfirmed() {
-    m_confirmedDone += m_position - m_blockStart;
     m_blockStart = m_position;
     m_blockLimit = m_position + kBlockLength;
     m_blockTries = 1;

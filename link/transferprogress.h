@@ -83,11 +83,9 @@ public:
     // The capacity query is done: the first byte starts with fresh attempts.
     void restartAttempts();
 
-    // Capacity answers: true once two of them agree (count() then holds it).
+    // Capacity answers: true once two of them agree.
     bool capacityAnswer(int count);
-    int count() const { return m_count; }
-    // The answers so far disagreed (else none came).
-    bool capacityDisagreed() const { return m_answers.size() >= 2; }
+    // The differing answers so far.
     const std::vector<int>& capacityAnswers() const { return m_answers; }
 
     // The probe is due: the block is full or the pass is at its end.
@@ -105,14 +103,11 @@ public:
     // Addresses of the current block, first and last, for the failure report.
     int blockFirstAddress() const;
     int blockLastAddress() const;
-    // Everything confirmed so far, for the progress bar.
-    int confirmed() const { return m_confirmedDone; }
     // The pass is over and its last block confirmed: a store goes on to its read-back or to
     // writing again what the read-back found wrong. False when the transfer is complete.
     bool nextPass();
     // A store's read-back found these still wrong after its last round.
     const std::vector<Difference>& mismatches() const { return m_mismatches; }
-    int rounds() const { return m_round; }
 
     const std::vector<Difference>& differences() const { return m_differences; }
     // The staged bytes 1..end of a complete read, into `image`.
@@ -149,9 +144,7 @@ private:
     int m_blockTries = 1;
     std::size_t m_differencesMark = 0;
     std::size_t m_mismatchesMark = 0;
-    int m_confirmedDone = 0; // entries of earlier passes and confirmed blocks
-    int m_passBase = 0;      // entries of the passes before this one
+    int m_passBase = 0; // entries of the passes before this one
     // Capacity answers while none agree.
     std::vector<int> m_answers;
-    int m_count = -1;
 };
