@@ -885,9 +885,7 @@ void LinkEngine::sendNext() {
 // and taken for the next byte's it would shift the block. The probe goes out once the line has
 // been quiet for as long as the byte took, and catches what comes later still.
 void LinkEngine::entryDone(bool irregular) {
-    // A byte of a block done again came in the normal window: it counts against the fast pace
-    // as one that needed retries.
-    countIrregular(irregular || m_transfer.blockTries() > 1);
+    countIrregular(irregular);
     if (irregular) {
         settleAfter(ProbeSend);
         return;
