@@ -68,8 +68,7 @@ public:
         if (!m_open)
             return;
         m_sent.append(bytes);
-        // Held-back replies due after this command land first; its own reply comes a little
-        // later, so that the straggler has a receive step to itself.
+        // Held-back replies land first, alone in a receive step before this command's reply.
         int behind = 0;
         for (auto held = m_held.begin(); held != m_held.end();) {
             if (--held->commandsLeft > 0) {
@@ -214,9 +213,7 @@ private:
                 out.first().delayMs += a;
                 return out;
             }
-            QByteArray bytes;
-            for (const ReplyChunk& c : reply)
-                bytes += c.bytes;
+            const QByteArray bytes = joined(reply);
             const int delay = reply.first().delayMs;
             if (kind == Corrupt)
                 return {{delay, change(bytes)}};
