@@ -89,7 +89,8 @@ private slots:
         QVERIFY(tool.open(emu.device));
 
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
-        QVERIFY(tool.runner.transferOk());
+        QVERIFY2(tool.runner.transferOk(),
+                 qPrintable(LinkEngine::failureText(tool.engine.lastFailure())));
         QVERIFY(tool.runner.messages().isEmpty());
         QCOMPARE(tool.store.routeCapacity, 20);
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
