@@ -1,55 +1,24 @@
 #include "app/portdialog.h"
 
-#include "widgets/builders.h"
+#include "ui_portdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
 
 PortDialog::PortDialog(std::function<QString(int)> deviceFor, QWidget* parent)
-    : QDialog(parent), m_deviceFor(std::move(deviceFor)) {
-    setObjectName(QStringLiteral("TOKcommDlg"));
-    setWindowTitle(QStringLiteral("COM port"));
-    auto* label = new QLabel(QStringLiteral("port COM"), this);
-    m_number = widgets::numberBox(QStringLiteral("SEdit1"), 1, 10, QString(), this);
-    m_device = widgets::label(QStringLiteral("LBdevice"), QString(), this);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
-
-    m_deviceList = new QComboBox(this);
-    m_deviceList->setObjectName(QStringLiteral("CBdevice"));
-    m_deviceList->setPlaceholderText(QStringLiteral("(jiné zařízení)"));
-    m_deviceList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    auto* refresh = new QPushButton(QStringLiteral("Obnovit"), this);
-    refresh->setObjectName(QStringLiteral("BTrefresh"));
-    refresh->setToolTip(QStringLiteral("Znovu vyhledat sériová zařízení"));
+    : QDialog(parent), m_ui(std::make_unique<Ui::PortDialog>()), m_deviceFor(std::move(deviceFor)) {
+    m_ui->setupUi(this);
+    m_number = m_ui->SEdit1;
+    m_device = m_ui->LBdevice;
+    m_deviceList = m_ui->CBdevice;
+    m_fastBox = m_ui->CBfastLink;
     m_listPorts = [] { return availablePorts(QString()); };
-    m_fastBox =
-        widgets::checkBox(QStringLiteral("CBfastLink"),
-                          QStringLiteral("Rychlý přenos (další příkaz hned po odpovědi)"), this);
-    m_fastBox->setToolTip(QStringLiteral(
-        "Čtení, porovnání a zápis pošlou další příkaz hned, jak dojde odpověď na předchozí."));
-
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(label, 0, 0);
-    grid->addWidget(m_number, 0, 1);
-    grid->addWidget(m_device, 1, 0, 1, 2);
-    auto* devices = new QHBoxLayout;
-    devices->addWidget(m_deviceList, 1);
-    devices->addWidget(refresh);
-    grid->addLayout(devices, 2, 0, 1, 2);
-    grid->addWidget(m_fastBox, 3, 0, 1, 2);
-    grid->addWidget(ok, 4, 0);
-    grid->addWidget(cancel, 4, 1);
-    grid->setSizeConstraint(QLayout::SetFixedSize);
+    QPushButton* ok = m_ui->OKBtn;
+    QPushButton* cancel = m_ui->CancelBtn;
+    QPushButton* refresh = m_ui->BTrefresh;
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -57,6 +26,8 @@ PortDialog::PortDialog(std::function<QString(int)> deviceFor, QWidget* parent)
     connect(refresh, &QPushButton::clicked, this, &PortDialog::refreshList);
     connect(m_deviceList, &QComboBox::activated, this, &PortDialog::deviceActivated);
 }
+
+PortDialog::~PortDialog() = default;
 
 // FormShow: the dialog opens centred on the screen, showing the number it was given.
 int PortDialog::exec() {

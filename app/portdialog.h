@@ -5,19 +5,24 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QSpinBox;
+namespace Ui {
+class PortDialog;
+}
 
 // "Nastavení RS232": picks the number n of the serial port "COM" + n and shows the device it
-// opens. Lives for the whole run.
+// opens. Lives for the whole run; laid out in portdialog.ui.
 class PortDialog : public QDialog {
     Q_OBJECT
 public:
     // deviceFor maps a port number to the device it opens on this machine.
     explicit PortDialog(std::function<QString(int)> deviceFor, QWidget* parent = nullptr);
+    ~PortDialog() override;
 
     // The number to show at the next showing; the box clamps one above 10 to its bound.
     void setPortNumber(int portNumber) { m_portNumber = portNumber; }
@@ -39,6 +44,7 @@ private:
     void refreshList();
     void deviceActivated(int index);
 
+    std::unique_ptr<Ui::PortDialog> m_ui;
     QSpinBox* m_number;
     QLabel* m_device;
     std::function<QString(int)> m_deviceFor;

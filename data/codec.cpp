@@ -16,7 +16,7 @@ u8 high(int v) {
 // Point positions sit two bits each; block byte k holds P(2k+1), P(2k+9), P(2k+2), P(2k+10).
 constexpr int kPointSlot[4] = {0, 8, 1, 9};
 
-void encodeBlock(const Tcesta_REC& r, u8* b) {
+void encodeBlock(const RouteRecord& r, u8* b) {
     for (int k = 0; k < 4; ++k) {
         int v = 0;
         for (int s = 0; s < 4; ++s)
@@ -58,7 +58,7 @@ void encodeBlock(const Tcesta_REC& r, u8* b) {
     b[20] = static_cast<u8>((r.cancelButton1 ? 1 : 0) | (r.cancelButton2 ? 2 : 0));
 }
 
-void decodeBlock(const u8* b, Tcesta_REC& r) {
+void decodeBlock(const u8* b, RouteRecord& r) {
     for (int k = 0; k < 4; ++k)
         for (int s = 0; s < 4; ++s)
             r.pointPositions[2 * k + kPointSlot[s]] = (b[k] >> (2 * s)) & 3;
@@ -107,7 +107,7 @@ void decodeBlock(const u8* b, Tcesta_REC& r) {
 void decodeOlder(const Image& img, RouteTable& routes, int recordSize) {
     for (int i = 0; i < image::kRouteCount; ++i) {
         const u8* b = img.data() + 48 + recordSize * i;
-        Tcesta_REC& r = routes[static_cast<std::size_t>(i)];
+        RouteRecord& r = routes[static_cast<std::size_t>(i)];
         r.fromButton = b[0] & 0x0F;
         r.toButton = b[0] >> 4;
         for (int k = 0; k < 4; ++k) {
@@ -152,7 +152,7 @@ void decodeOlder(const Image& img, RouteTable& routes, int recordSize) {
 
 void encodeRoutes(const RouteTable& routes, Image& img) {
     for (int n = 1; n <= image::kRouteCount; ++n) {
-        const Tcesta_REC& r = routes[static_cast<std::size_t>(n - 1)];
+        const RouteRecord& r = routes[static_cast<std::size_t>(n - 1)];
         u8* p = img.data() + image::indexPairAddress(n);
         p[0] = static_cast<u8>((r.fromButton & 0x1F) | (r.shuntingRoute ? 0x40 : 0) |
                                (r.trainRoute ? 0x80 : 0));
@@ -166,7 +166,7 @@ void encodeRoutes(const RouteTable& routes, Image& img) {
 void decodeCurrent(const Image& img, RouteTable& routes) {
     for (int n = 1; n <= image::kRouteCount; ++n) {
         const u8* p = img.data() + image::indexPairAddress(n);
-        Tcesta_REC& r = routes[static_cast<std::size_t>(n - 1)];
+        RouteRecord& r = routes[static_cast<std::size_t>(n - 1)];
         r.fromButton = p[0] & 0x1F;
         r.shuntingRoute = bit(p[0], 6);
         r.trainRoute = bit(p[0], 7);

@@ -5,24 +5,23 @@
 
 #include <array>
 
-using RouteTable = std::array<Tcesta_REC, image::kRouteCount>; // [n - 1] = route n
+using RouteTable = std::array<RouteRecord, image::kRouteCount>; // [n - 1] = route n
 
-// The one configuration the program works on: module image, the 90 routes decoded from it,
-// the route editor's working copy and the route capacity the module last reported.
+// The one configuration the program works on: module image, the 90 routes decoded from it and
+// the route capacity the module last reported.
 struct ConfigStore {
     ConfigStore();
 
     Image image{};
     RouteTable routes;
-    Tcesta_REC editCopy;
     int routeCapacity = image::kRouteCount;
     // The data file last loaded or saved, and the folder of the last file picked in a file
     // dialog: the next dialog starts there instead of with whatever was typed last time.
     QString currentFile;
     QString lastFolder;
 
-    Tcesta_REC& route(int n) { return routes.at(static_cast<std::size_t>(n - 1)); }
-    const Tcesta_REC& route(int n) const { return routes.at(static_cast<std::size_t>(n - 1)); }
+    RouteRecord& route(int n) { return routes.at(static_cast<std::size_t>(n - 1)); }
+    const RouteRecord& route(int n) const { return routes.at(static_cast<std::size_t>(n - 1)); }
 
     // The configuration now equals the file just loaded or saved (and, at start-up, the empty
     // configuration nobody needs to keep).

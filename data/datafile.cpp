@@ -364,7 +364,7 @@ LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
     LineHead popis(8);
     if (reader.next(popis) && popis.is("POPIS")) {
         QStringDecoder decoder(kCodePage);
-        for (Tcesta_REC& route : routes) {
+        for (RouteRecord& route : routes) {
             LineHead text(kMaxDescriptionBytes);
             route.description = reader.next(text) ? decoder.decode(text.head()) : QString();
         }
@@ -408,7 +408,7 @@ QByteArray format(const ConfigStore& store) {
     }
     out.append("*\r\nPOPIS\r\n");
     QStringEncoder encoder(kCodePage);
-    for (const Tcesta_REC& route : store.routes) {
+    for (const RouteRecord& route : store.routes) {
         // A line feed inside a description would shift every later description by a line on
         // the next load; the route editor cannot type one, so a blank stands in for it.
         QString text = route.description;

@@ -14,16 +14,16 @@ void packRoutes(ConfigStore& store) {
 }
 } // namespace
 
-Tcesta_REC emptyRoute() {
-    Tcesta_REC r;
+RouteRecord emptyRoute() {
+    RouteRecord r;
     r.followingSignal = following::kAlwaysStop;
     return r;
 }
 
-bool holdsHiddenSettings(const Tcesta_REC& route) {
+bool holdsHiddenSettings(const RouteRecord& route) {
     if (route.fromButton != 0 && route.toButton != 0)
         return false;
-    Tcesta_REC settings = route;
+    RouteRecord settings = route;
     settings.description.clear();
     return settings != emptyRoute();
 }
@@ -31,7 +31,7 @@ bool holdsHiddenSettings(const Tcesta_REC& route) {
 bool clearRoute(ConfigStore& store, int n, bool wholeDefinition) {
     if (!inTable(n))
         return false;
-    Tcesta_REC& r = store.route(n);
+    RouteRecord& r = store.route(n);
     if (wholeDefinition) {
         r = emptyRoute();
         packRoutes(store);
@@ -57,10 +57,10 @@ bool clearRoute(ConfigStore& store, int n, bool wholeDefinition) {
     return true;
 }
 
-bool storeEditCopy(ConfigStore& store, int n) {
+bool applyRoute(ConfigStore& store, int n, const RouteRecord& route) {
     if (!inTable(n))
         return false;
-    store.route(n) = store.editCopy;
+    store.route(n) = route;
     packRoutes(store);
     return true;
 }

@@ -13,14 +13,14 @@
 bool clearRoute(ConfigStore& store, int n, bool wholeDefinition = false);
 
 // A route as start-up leaves it: inactive, nothing set, following signal "vždy STŮJ".
-Tcesta_REC emptyRoute();
+RouteRecord emptyRoute();
 // An inactive route (a push-button 0) that still holds settings besides its description, which
 // a new definition in its slot would carry along unseen.
-bool holdsHiddenSettings(const Tcesta_REC& route);
+bool holdsHiddenSettings(const RouteRecord& route);
 
-// The route editor's OK: the edit copy goes back over route n, then the table is packed.
+// The route editor's OK: the edited record goes over route n, then the table is packed.
 // Returns false and changes nothing when n lies outside 1..90.
-bool storeEditCopy(ConfigStore& store, int n);
+bool applyRoute(ConfigStore& store, int n, const RouteRecord& route);
 
 // The source numbers the copy dialog may offer: 1 .. min(capacity, 90), never empty, so a
 // module reporting more routes than the table holds can never make us read past it.

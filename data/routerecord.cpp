@@ -3,7 +3,7 @@
 #include <tuple>
 
 namespace {
-auto fields(const Tcesta_REC& r) {
+auto fields(const RouteRecord& r) {
     return std::tie(r.fromButton, r.toButton, r.localDetectors, r.remoteDetectors, r.relays,
                     r.extRelays, r.trackNumber, r.pointPositions, r.signal1, r.signal2, r.signal3,
                     r.followingSignal, r.aspect1, r.aspect2, r.aspect3, r.shuntingRoute,
@@ -14,6 +14,6 @@ auto fields(const Tcesta_REC& r) {
 }
 } // namespace
 
-bool Tcesta_REC::operator==(const Tcesta_REC& o) const {
+bool RouteRecord::operator==(const RouteRecord& o) const {
     return fields(*this) == fields(o);
 }

@@ -9,7 +9,7 @@ using Flag = std::uint8_t; // stored as 0 or 1
 
 // One route definition in its unpacked, editable form. Field order is the record's
 // declaration order; masks use bits 0..15 (bit k-1 = item k).
-struct Tcesta_REC {
+struct RouteRecord {
     std::int32_t fromButton = 0;
     std::int32_t toButton = 0;
     std::int32_t localDetectors = 0;
@@ -43,9 +43,11 @@ struct Tcesta_REC {
     std::int32_t routeCancelSensor = 0;
     QString description;
 
-    bool operator==(const Tcesta_REC& o) const;
-    bool operator!=(const Tcesta_REC& o) const { return !(*this == o); }
+    bool operator==(const RouteRecord& o) const;
+    bool operator!=(const RouteRecord& o) const { return !(*this == o); }
 };
+// The record's name in the module's documentation.
+using Tcesta_REC = RouteRecord;
 
 // Indices into the following-signal list that have a meaning of their own.
 namespace following {

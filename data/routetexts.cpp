@@ -30,7 +30,7 @@ QStringList headerTexts() {
     return h;
 }
 
-QStringList rowTexts(const Tcesta_REC& r, int n, int base) {
+QStringList rowTexts(const RouteRecord& r, int n, int base) {
     QStringList row;
     row << QString::number(n) + (r.testBlocked ? QStringLiteral(" X") : QString());
     row << buttonText(r.fromButton) << buttonText(r.toButton);

@@ -9,7 +9,7 @@
 namespace routegrid {
 constexpr int kColumnCount = 21;
 QStringList headerTexts();
-QStringList rowTexts(const Tcesta_REC& route, int routeNumber, int dccBase);
+QStringList rowTexts(const RouteRecord& route, int routeNumber, int dccBase);
 // Every text that column `column` can show, whatever the routes and the DCC base hold, so the
 // window can make the column wide enough for the widest of them. The description column holds
 // free text and has none.

@@ -2,76 +2,21 @@
 
 #include <QString>
 
-// Every text of the route editor exactly as the user sees it. The double blanks and trailing
-// blanks are deliberate: users recognise the messages by them.
+// The route editor's texts that its code shows (the rest stand in its form) exactly as the user
+// sees them. The double blanks and trailing blanks are deliberate: users recognise the messages
+// by them.
 namespace routeeditortexts {
-inline const QString kCaption = QStringLiteral("Konfigurace traťové cesty");
 inline const QString kEditCaption = QStringLiteral("Konfigurace traťové cesty č."); // + route
-inline const QString kOk = QStringLiteral("OK");
-inline const QString kCancel = QStringLiteral("Cancel");
-
-inline const QString kTab1 = QStringLiteral("Sekvence tlačítek / kontrola  ");
-inline const QString kTab2 = QStringLiteral("Poloha  vyhýbek / relé  ");
-inline const QString kTab3 = QStringLiteral(" Signalizace návěstí ");
-
-// Buttons, route type, track and flags.
-inline const QString kFrom = QStringLiteral("ODKUD");
-inline const QString kTo = QStringLiteral("KAM");
-inline const QString kButton1 = QStringLiteral("TLAČ1");
-inline const QString kButton2 = QStringLiteral("TLAČ2");
-inline const QString kButton1Hint = QStringLiteral("Číslo 1. tlačítka, 0=cesta neaktivní");
-inline const QString kButton2Hint = QStringLiteral("Číslo 2. tlačítka, 0=cesta neaktivní");
-inline const QString kRouteType = QStringLiteral("Typ cesty:");
-inline const QString kTrainRoute = QStringLiteral("Dopravní cesta");
-inline const QString kShunting = QStringLiteral("Posun");
-inline const QString kUnsecuredShunting = QStringLiteral("Nezabezpečený posun");
-inline const QString kTrack = QStringLiteral("Č. koleje");
-inline const QString kTrackHint = QStringLiteral("Číslo koleje");
-inline const QString kEntry = QStringLiteral("Vjezd");
-inline const QString kDcc = QStringLiteral("DCC řízení:");
-inline const QString kDccEnabled = QStringLiteral("povoleno");
-inline const QString kTestBlocked = QStringLiteral("Zkušebně zablokovat");
-inline const QString kCancelButtons = QStringLiteral("Tlač. ZRUŠ:");
-inline const QString kCancelButton1 = QStringLiteral("ZRUŠ1");
-inline const QString kCancelButton2 = QStringLiteral("ZRUŠ2");
-inline const QString kDescription = QStringLiteral("Název cesty,  popis");
-inline const QString kDescriptionDesigned = QStringLiteral("cesta");
 // Shown at the description field when typed or pasted characters are left out.
 inline const QString kUnstorableCharacters =
     QStringLiteral("Znaky „%1“ nelze uložit do souboru dat (kódování Windows-1250), "
                    "proto nebyly vloženy.");
-inline const QString kLocalDetectors =
-    QStringLiteral("Kontrola obsazení - lokální detektory/snímače");
-inline const QString kRemoteDetectors =
-    QStringLiteral("Kontrola obsazení - vzdálené detektory/snímače");
-inline const QString kLocalDetectorsExt =
-    QStringLiteral("Kontrola obsazení - lokální detektory/snímače EXT");
-inline const QString kRemoteDetectorsExt =
-    QStringLiteral("Kontrola obsazení - vzdálené detektory/snímače EXT");
 
-// Points and relays.
+// The point groups.
 inline const QString kPoint = QStringLiteral("Vyhybka ");
 inline const QString kPointNothing = QStringLiteral("NIC");
 inline const QString kPointStraight = QStringLiteral("ROVNĚ");
 inline const QString kPointDiverging = QStringLiteral("ODBOČ");
-inline const QString kRelays = QStringLiteral("Sepnutí relé:");
-inline const QString kRelaysExt = QStringLiteral("Sepnutí relé EXT:");
-
-// Signals.
-inline const QString kSignal = QStringLiteral("Návěst ");
-inline const QString kSignalHint = QStringLiteral("Vyberte návěst, 0=žádná");
-inline const QString kAspectPlaceholder = QStringLiteral("kód návěsti");
-inline const QString kRepeatFollowing = QStringLiteral("opak. znaku násl. návěsti");
-inline const QString kRepeatN1 = QStringLiteral("opak. znaku N1");
-inline const QString kRepeatN2 = QStringLiteral("opak. znaku N2");
-inline const QString kFollowingLabel = QStringLiteral("Stavník č.2\nnebo jiná návěst");
-inline const QString kFollowingPlaceholder = QStringLiteral("číslo návěsti");
-inline const QString kAutoCancelSignal = QStringLiteral("AUT zrušit návěsťní znak");
-inline const QString kSensorPlaceholder = QStringLiteral("snímač");
-inline const QString kAutoCancelRoute = QStringLiteral("AUT zrušit vlakovou cestu");
-inline const QString kAutoCancelShunting = QStringLiteral("AUT zrušit i posun");
-inline const QString kSignalNote = QStringLiteral(
-    "Signální znaky pro dopravní cestu. Při posunu signalizován vždy \"POSUN DOVOLEN\"");
 
 // Refusals of the OK button, in the order they are checked.
 inline const QString kNotActive =

@@ -42,7 +42,7 @@ bool canRepeatFollowing(int signal1, int followingIndex) {
     return signal1 != 0 && followingIndex >= 0 && followingIndex < following::kAlwaysStop;
 }
 
-RouteEditValues fromRoute(const Tcesta_REC& r, std::uint8_t relayModes) {
+RouteEditValues fromRoute(const RouteRecord& r, std::uint8_t relayModes) {
     RouteEditValues v;
     v.fromButton = std::clamp(r.fromButton, 0, kMaxButton);
     v.toButton = std::clamp(r.toButton, 0, kMaxButton);
@@ -93,7 +93,7 @@ RouteEditValues fromRoute(const Tcesta_REC& r, std::uint8_t relayModes) {
     return v;
 }
 
-void toRoute(const RouteEditValues& v, Tcesta_REC& r) {
+void toRoute(const RouteEditValues& v, RouteRecord& r) {
     r.fromButton = v.fromButton;
     r.toButton = v.toButton;
     r.trackNumber = v.track;

@@ -67,9 +67,9 @@ bool canRepeatFollowing(int signal1, int followingIndex);
 // The controls as the editor shows route `r`; `relayModes` is image byte 3. Values a control
 // cannot show are brought into its range (numbers clamped, a point position above 2 shown as
 // "ODBOČ", an index outside its list shown as nothing chosen).
-RouteEditValues fromRoute(const Tcesta_REC& r, std::uint8_t relayModes);
+RouteEditValues fromRoute(const RouteRecord& r, std::uint8_t relayModes);
 
 // Writes the controls into `r` the way the OK button stores an accepted route. Every field of
 // the record is rewritten; the masks are rebuilt from nothing.
-void toRoute(const RouteEditValues& v, Tcesta_REC& r);
+void toRoute(const RouteEditValues& v, RouteRecord& r);
 } // namespace routeedit

@@ -46,12 +46,16 @@ QFrame* tealBar(QWidget* parent, const QString& name) {
     auto* bar = new QFrame(parent);
     if (!name.isEmpty())
         bar->setObjectName(name);
+    makeTeal(bar);
+    return bar;
+}
+
+void makeTeal(QFrame* bar) {
     bar->setFixedHeight(6);
     bar->setAutoFillBackground(true);
     QPalette palette = bar->palette();
     palette.setColor(QPalette::Window, QColor(0x00, 0x80, 0x80));
     bar->setPalette(palette);
-    return bar;
 }
 
 QSpinBox* numberBox(const QString& name, int min, int max, const QString& hint, QWidget* parent) {

@@ -24,6 +24,8 @@ void makeBold(QWidget* widget);
 QFrame* horizontalLine(QWidget* parent);
 // The teal bar that sets the expansion unit's controls apart from the module's own.
 QFrame* tealBar(QWidget* parent, const QString& name = QString());
+// Makes a frame drawn in a form that bar.
+void makeTeal(QFrame* bar);
 // A number box (see NumberBox) with its range and hint. A typed number outside the range, or
 // a text that is no number, becomes the nearest allowed value when the box is left.
 QSpinBox* numberBox(const QString& name, int min, int max, const QString& hint, QWidget* parent);

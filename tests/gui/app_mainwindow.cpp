@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "data/codec.h"
-#include "data/routegrid.h"
+#include "data/ui/routegrid.h"
 #include "support/fakemodule.h"
 #include "support/modal.h"
 
@@ -152,7 +152,7 @@ private slots:
             QCOMPARE(grid->item(row, 20)->text(), QString());
         }
         QCOMPARE(grid->selectedRoute(), 1);
-        for (const Tcesta_REC& r : store.routes)
+        for (const RouteRecord& r : store.routes)
             QCOMPARE(r.followingSignal, 44);
     }
 
@@ -320,7 +320,7 @@ private slots:
         FakeModule port;
         LinkEngine engine_w(store, port);
         MainWindow w(store, engine_w, port, ini);
-        Tcesta_REC& r = store.route(7);
+        RouteRecord& r = store.route(7);
         r.fromButton = 4;
         r.toButton = 6;
         r.pointPositions[2] = 2;

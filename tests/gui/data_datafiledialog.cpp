@@ -1,5 +1,5 @@
-#include "data/datafiledialog.h"
-#include "data/routegrid.h"
+#include "data/ui/datafiledialog.h"
+#include "data/ui/routegrid.h"
 #include "support/modal.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "data/routegrid.h"
+#include "data/ui/routegrid.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -19,7 +19,7 @@ private slots:
         ConfigStore store;
         store.image[14] = store.image[15] = 0xFF;
         for (int n = 1; n <= image::kRouteCount; ++n) {
-            Tcesta_REC& r = store.route(n);
+            RouteRecord& r = store.route(n);
             r.testBlocked = r.dccEnabled = 1;
             r.fromButton = n % 23;
             r.toButton = 22 - n % 23;

@@ -1,6 +1,6 @@
 #include "data/configstore.h"
-#include "data/routegrid.h"
-#include "editors/peripheraleditor.h"
+#include "data/ui/routegrid.h"
+#include "editors/ui/peripheraleditor.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "data/codec.h"
 #include "data/configstore.h"
-#include "data/routegrid.h"
+#include "data/ui/routegrid.h"
 #include "data/valuelists.h"
-#include "editors/routeeditor.h"
 #include "editors/routeeditortexts.h"
+#include "editors/ui/routeeditor.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -24,7 +24,7 @@
 #include <memory>
 
 namespace t = routeeditortexts;
-Q_DECLARE_METATYPE(Tcesta_REC)
+Q_DECLARE_METATYPE(RouteRecord)
 
 namespace {
 constexpr int kTabButtons = 0;
@@ -84,8 +84,8 @@ QStringList gridRow(const RouteGrid& grid, int n) {
 }
 
 // A route that sets nearly everything, with a few values that need care when loading.
-Tcesta_REC richRoute() {
-    Tcesta_REC r;
+RouteRecord richRoute() {
+    RouteRecord r;
     r.fromButton = 3;
     r.toButton = 17;
     r.trackNumber = 5;
@@ -119,8 +119,8 @@ Tcesta_REC richRoute() {
 }
 
 // Buttons 1 -> 2, train route: a route every check accepts.
-Tcesta_REC validRoute() {
-    Tcesta_REC r;
+RouteRecord validRoute() {
+    RouteRecord r;
     r.fromButton = 1;
     r.toButton = 2;
     r.trainRoute = 1;
@@ -539,23 +539,23 @@ private slots:
     }
 
     void loadEdgeCases_data() {
-        QTest::addColumn<Tcesta_REC>("route");
+        QTest::addColumn<RouteRecord>("route");
         QTest::addColumn<int>("relayModes");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("isChecked");
         QTest::addColumn<bool>("isEnabled");
-        Tcesta_REC r;
+        RouteRecord r;
         r.trackNumber = 0;
         r.entry = 1;
         QTest::newRow("track 0 with entry") << r << 0 << "CBvjezd" << false << false;
-        r = Tcesta_REC{};
+        r = RouteRecord{};
         r.relays = 0xC000;
         QTest::newRow("R15 isolated section") << r << 0x10 << "CBrele15" << false << false;
         QTest::newRow("R15 BG") << r << 0x20 << "CBrele15" << false << false;
         QTest::newRow("R15 in routes") << r << 0xC0 << "CBrele15" << true << true;
         QTest::newRow("R16 BG") << r << 0x80 << "CBrele16" << false << false;
         QTest::newRow("R16 in routes") << r << 0x30 << "CBrele16" << true << true;
-        r = Tcesta_REC{};
+        r = RouteRecord{};
         r.repeatFollowing = 1;
         r.signal1 = 0;
         r.followingSignal = 4;
@@ -567,20 +567,20 @@ private slots:
         QTest::newRow("repeat of vždy VOLNO") << r << 0 << "CBopakNav1" << false << true;
         r.followingSignal = 30;
         QTest::newRow("repeat of N9") << r << 0 << "CBopakNav1" << true << true;
-        r = Tcesta_REC{};
+        r = RouteRecord{};
         r.autoCancelRoute = 0;
         r.autoCancelShunting = 1;
         QTest::newRow("shunting cancel kept but disabled")
             << r << 0 << "CBsnPOSUNena" << true << false;
     }
     void loadEdgeCases() {
-        QFETCH(Tcesta_REC, route);
+        QFETCH(RouteRecord, route);
         QFETCH(int, relayModes);
         QFETCH(QString, name);
         QFETCH(bool, isChecked);
         QFETCH(bool, isEnabled);
         // The previous showing had every box ticked, so a stale tick would show.
-        Tcesta_REC everything = richRoute();
+        RouteRecord everything = richRoute();
         everything.relays = 0xFFFF;
         everything.followingSignal = 30;
         everything.autoCancelRoute = 1;
@@ -692,7 +692,7 @@ private slots:
             pressOk();
         });
         QVERIFY(ok);
-        const Tcesta_REC& r = store.route(1);
+        const RouteRecord& r = store.route(1);
         QCOMPARE(r.autoCancelRoute, Flag(0));
         QCOMPARE(r.autoCancelShunting, Flag(1));
         QCOMPARE(r.routeCancelSensor, 37);
@@ -777,7 +777,7 @@ private slots:
         const QStringList rowBefore = gridRow(*grid, 4);
 
         BoxSeen seen;
-        Tcesta_REC editCopyAfterBox;
+        RouteRecord recordAfterBox;
         int tabAfterBox = -1;
         bool openAfterBox = false;
         const bool ok = edit(4, [&] {
@@ -791,7 +791,7 @@ private slots:
             choose("CBox1navestREM", followingIndex);
             showTab(kTabPoints);
             seen = pressOkRefused(answerOk ? QMessageBox::Ok : QMessageBox::Cancel);
-            editCopyAfterBox = store.editCopy;
+            recordAfterBox = form->route();
             tabAfterBox = tabs()->currentIndex();
             openAfterBox = form->isVisible();
             pressCancel();
@@ -807,7 +807,7 @@ private slots:
         QVERIFY(seen.editorOpen);
         QVERIFY(openAfterBox);
         QCOMPARE(tabAfterBox, tab);
-        QVERIFY(editCopyAfterBox == before.route(4)); // nothing written
+        QVERIFY(recordAfterBox == before.route(4)); // nothing written
         QVERIFY(store.routes == before.routes);
         QVERIFY(store.image == before.image);
         grid->fill(store);
@@ -850,7 +850,7 @@ private slots:
             pressOk();
         });
         QVERIFY(ok);
-        const Tcesta_REC& r = store.route(6);
+        const RouteRecord& r = store.route(6);
         QCOMPARE(r.testBlocked, Flag(1));
         QCOMPARE(r.fromButton, 0);
         QCOMPARE(r.toButton, 0);
@@ -895,7 +895,7 @@ private slots:
             pressOk();
         });
         QVERIFY(ok);
-        const Tcesta_REC& r = store.route(5);
+        const RouteRecord& r = store.route(5);
         QCOMPARE(r.fromButton, 3);
         QCOMPARE(r.toButton, 7);
         QCOMPARE(r.trainRoute, Flag(1));
@@ -985,7 +985,7 @@ private slots:
         QCOMPARE(form->result(), int(QDialog::Rejected));
         QVERIFY(store.routes == before.routes);
         QVERIFY(store.image == before.image);
-        QVERIFY(store.editCopy == before.route(8)); // as loaded: the caller discards it
+        QVERIFY(form->route() == before.route(8)); // as loaded: OK never wrote it
         grid->fill(store);
         QCOMPARE(gridRow(*grid, 8), rowBefore);
     }
@@ -1156,7 +1156,7 @@ private slots:
         const QString dir = qEnvironmentVariable("STAVNIK_SCREENS_DIR");
         if (dir.isEmpty())
             QSKIP("STAVNIK_SCREENS_DIR not set");
-        Tcesta_REC r = richRoute();
+        RouteRecord r = richRoute();
         r.signal3 = 8;
         r.aspect3 = 1;
         r.autoCancelSignal = 1;

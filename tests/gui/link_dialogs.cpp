@@ -1,5 +1,5 @@
 #include "data/codec.h"
-#include "data/routegrid.h"
+#include "data/ui/routegrid.h"
 #include "link/linkdialogs.h"
 #include "link/storechoicedialog.h"
 #include "link/transfers.h"

@@ -6,7 +6,7 @@
 #include <functional>
 
 // Expectations here are written from the byte layout, bit by bit, not from the codec's code.
-using Setter = std::function<void(Tcesta_REC&)>;
+using Setter = std::function<void(RouteRecord&)>;
 Q_DECLARE_METATYPE(Setter)
 
 namespace {
@@ -37,8 +37,8 @@ QByteArray with(std::initializer_list<std::pair<int, int>> changes) {
 // Offsets into the 24-byte view: 0,1 index pair; 2 + k block byte k.
 constexpr int B = 2;
 
-Tcesta_REC emptyRoute() {
-    Tcesta_REC r;
+RouteRecord emptyRoute() {
+    RouteRecord r;
     r.followingSignal = following::kAlwaysStop;
     return r;
 }
@@ -47,8 +47,8 @@ int rnd(int lo, int hi) {
     return QRandomGenerator::global()->bounded(lo, hi + 1);
 }
 
-Tcesta_REC randomRoute() {
-    Tcesta_REC r;
+RouteRecord randomRoute() {
+    RouteRecord r;
     r.fromButton = rnd(0, 31);
     r.toButton = rnd(0, 31);
     r.localDetectors = rnd(0, 0xFFFF);
@@ -88,7 +88,7 @@ private slots:
         const RouteTable before = routes;
         decodeCurrent(img, routes);
         for (int i = 0; i < image::kRouteCount; ++i) {
-            Tcesta_REC expected = emptyRoute();
+            RouteRecord expected = emptyRoute();
             expected.description = before[i].description; // decoding never touches text
             QCOMPARE(routes[i], expected);
         }
@@ -231,7 +231,7 @@ private slots:
             RouteTable back;
             decodeCurrent(img, back);
             for (int i = 0; i < image::kRouteCount; ++i) {
-                Tcesta_REC expected = routes[i];
+                RouteRecord expected = routes[i];
                 expected.description.clear(); // only the table holds descriptions
                 if (expected.signalCancelSensor < 0)
                     expected.signalCancelSensor = 63;
@@ -279,8 +279,8 @@ private slots:
             RouteTable second;
             decodeCurrent(again, second);
             for (int n = 1; n <= image::kRouteCount; ++n) {
-                const Tcesta_REC& a = firstStored[n - 1];
-                const Tcesta_REC& b = second[n - 1];
+                const RouteRecord& a = firstStored[n - 1];
+                const RouteRecord& b = second[n - 1];
                 const int p = image::indexPairAddress(n), k = image::blockAddress(n);
                 // Codes 55..63 of a signal kind decode beyond the list and are not storable.
                 const bool beyondList = (img[k + 5] & 0xC0) == 0x40 && a.followingSignal > 43;
@@ -342,7 +342,7 @@ private slots:
         img[image::blockAddress(n) + 5] = std::uint8_t(b5);
         RouteTable routes;
         decodeCurrent(img, routes);
-        Tcesta_REC expected = emptyRoute();
+        RouteRecord expected = emptyRoute();
         if (b5 & 0x40)
             expected.followingSignal = -1; // a signal kind with code 0
         if (b5 & 0x04)
@@ -417,7 +417,7 @@ private slots:
             r = randomRoute();
         const RouteTable before = routes;
         recordSize == 11 ? decodeS20(img, routes) : decodeS24(img, routes);
-        Tcesta_REC expected = before[n - 1];
+        RouteRecord expected = before[n - 1];
         expected.fromButton = expected.toButton = 0;
         for (int k = 0; k < 8; ++k)
             expected.pointPositions[k] = 0;

@@ -445,7 +445,7 @@ void DataFileTest::olderLayoutKeepsFieldsItDoesNotCarry() {
     QFETCH(QByteArray, marker);
     QFETCH(int, recordSize);
     ConfigStore store;
-    Tcesta_REC& r2 = store.route(2);
+    RouteRecord& r2 = store.route(2);
     r2.dccEnabled = 1;
     r2.extRelays = 0x1234;
     r2.signal3 = 7;
@@ -460,7 +460,7 @@ void DataFileTest::olderLayoutKeepsFieldsItDoesNotCarry() {
                                    line(rec + 11, 0xF0), line(50, 0x77), "*"});
     QCOMPARE(datafile::loadBytes(file, kName, store).status, Status::Loaded);
 
-    const Tcesta_REC& r = store.route(2);
+    const RouteRecord& r = store.route(2);
     QCOMPARE(r.fromButton, 1);
     QCOMPARE(r.toButton, 2);
     // byte 11 of the record exists in S2.4 only

@@ -5,8 +5,8 @@
 #include <QTest>
 
 namespace {
-Tcesta_REC fullRoute() {
-    Tcesta_REC r;
+RouteRecord fullRoute() {
+    RouteRecord r;
     r.fromButton = 3;
     r.toButton = 9;
     r.localDetectors = 0x00F0;
@@ -57,8 +57,8 @@ private slots:
             QVERIFY(store.image == before.image);
             return;
         }
-        const Tcesta_REC& r = store.route(n);
-        Tcesta_REC expected = fullRoute();
+        const RouteRecord& r = store.route(n);
+        RouteRecord expected = fullRoute();
         expected.fromButton = expected.toButton = 0;
         expected.pointPositions.fill(0);
         expected.signal1 = expected.signal2 = expected.aspect1 = expected.aspect2 = 0;
@@ -86,16 +86,16 @@ private slots:
     }
 
     void hiddenSettings() {
-        using Set = void (*)(Tcesta_REC&);
+        using Set = void (*)(RouteRecord&);
         const std::pair<Set, bool> cases[] = {
-            {[](Tcesta_REC&) {}, false},
-            {[](Tcesta_REC& r) { r.description = QStringLiteral("popis"); }, false},
-            {[](Tcesta_REC& r) { r.fromButton = 1, r.toButton = 2, r.signal3 = 4; }, false},
-            {[](Tcesta_REC& r) { r.fromButton = 1; }, true},
-            {[](Tcesta_REC& r) { r.extRelays = 1; }, true},
-            {[](Tcesta_REC& r) { r.followingSignal = following::kNothing; }, true}};
+            {[](RouteRecord&) {}, false},
+            {[](RouteRecord& r) { r.description = QStringLiteral("popis"); }, false},
+            {[](RouteRecord& r) { r.fromButton = 1, r.toButton = 2, r.signal3 = 4; }, false},
+            {[](RouteRecord& r) { r.fromButton = 1; }, true},
+            {[](RouteRecord& r) { r.extRelays = 1; }, true},
+            {[](RouteRecord& r) { r.followingSignal = following::kNothing; }, true}};
         for (const auto& [set, hidden] : cases) {
-            Tcesta_REC r = emptyRoute();
+            RouteRecord r = emptyRoute();
             set(r);
             QCOMPARE(holdsHiddenSettings(r), hidden);
         }
@@ -157,6 +157,32 @@ private slots:
         QCOMPARE(decoded[target - 1].fromButton, before.route(source).fromButton);
     }
 
+    void applyRoute_data() {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<bool>("applied");
+        QTest::newRow("first") << 1 << true;
+        QTest::newRow("last") << 90 << true;
+        QTest::newRow("zero") << 0 << false;
+        QTest::newRow("beyond the table") << 91 << false;
+    }
+    void applyRoute() {
+        QFETCH(int, n);
+        QFETCH(bool, applied);
+        ConfigStore store;
+        const ConfigStore before = store;
+        const RouteRecord edited = fullRoute();
+        QCOMPARE(::applyRoute(store, n, edited), applied);
+        if (!applied) {
+            QVERIFY(store.routes == before.routes);
+            QVERIFY(store.image == before.image);
+            return;
+        }
+        QCOMPARE(store.route(n), edited);
+        RouteTable decoded; // the image holds it too
+        decodeCurrent(store.image, decoded);
+        QCOMPARE(decoded[static_cast<std::size_t>(n - 1)].fromButton, edited.fromButton);
+    }
+
     void gridTexts_data() {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
@@ -184,7 +210,7 @@ private slots:
         QFETCH(bool, dcc);
         QFETCH(int, base);
         QFETCH(QStringList, first4);
-        Tcesta_REC r;
+        RouteRecord r;
         r.fromButton = from;
         r.toButton = to;
         r.testBlocked = blocked;

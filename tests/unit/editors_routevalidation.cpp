@@ -10,7 +10,7 @@
 
 using Refusal = std::optional<RouteRefusal>;
 Q_DECLARE_METATYPE(Refusal)
-Q_DECLARE_METATYPE(Tcesta_REC)
+Q_DECLARE_METATYPE(RouteRecord)
 Q_DECLARE_METATYPE(RouteEditValues)
 
 namespace {
@@ -64,9 +64,9 @@ constexpr int kOwn4 = 25;  // "N4"
 constexpr int kOwn22 = 43; // "N22"
 
 // A route decoded from some image whose every value the editor can show as it is.
-Tcesta_REC showableRoute(std::mt19937& rng) {
+RouteRecord showableRoute(std::mt19937& rng) {
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    Tcesta_REC r;
+    RouteRecord r;
     r.fromButton = pick(0, 22);
     r.toButton = pick(0, 22);
     r.localDetectors = pick(0, 0xFFFF);
@@ -195,15 +195,15 @@ void RouteValidationTest::rules() {
 }
 
 void RouteValidationTest::load_data() {
-    QTest::addColumn<Tcesta_REC>("route");
+    QTest::addColumn<RouteRecord>("route");
     QTest::addColumn<int>("relayModes");
     QTest::addColumn<RouteEditValues>("expected");
 
     // The expectation starts as what a default record loads as; each row adds its changes.
-    Tcesta_REC r;
+    RouteRecord r;
     RouteEditValues v;
     auto reset = [&] {
-        r = Tcesta_REC{};
+        r = RouteRecord{};
         v = RouteEditValues{};
         v.following = 0;
         v.signalCancelInput = 0;
@@ -370,7 +370,7 @@ void RouteValidationTest::load_data() {
 }
 
 void RouteValidationTest::load() {
-    QFETCH(Tcesta_REC, route);
+    QFETCH(RouteRecord, route);
     QFETCH(int, relayModes);
     QFETCH(RouteEditValues, expected);
     const RouteEditValues got = routeedit::fromRoute(route, static_cast<std::uint8_t>(relayModes));
@@ -395,14 +395,14 @@ void RouteValidationTest::load() {
 
 void RouteValidationTest::writeBack_data() {
     QTest::addColumn<RouteEditValues>("values");
-    QTest::addColumn<Tcesta_REC>("expected");
+    QTest::addColumn<RouteRecord>("expected");
 
     RouteEditValues v;
-    Tcesta_REC r;
+    RouteRecord r;
     auto row = [&](const char* name) {
         QTest::newRow(name) << v << r;
         v = RouteEditValues{};
-        r = Tcesta_REC{};
+        r = RouteRecord{};
         r.followingSignal = -1;
         r.signalCancelSensor = -1;
         r.routeCancelSensor = -1;
@@ -468,17 +468,17 @@ void RouteValidationTest::writeBack_data() {
     row("list indices as chosen");
 
     // Each check box on its own, so that two boxes written into each other's field show.
-    const std::pair<bool RouteEditValues::*, Flag Tcesta_REC::*> boxes[] = {
-        {&RouteEditValues::autoCancelSignal, &Tcesta_REC::autoCancelSignal},
-        {&RouteEditValues::autoCancelRoute, &Tcesta_REC::autoCancelRoute},
-        {&RouteEditValues::autoCancelShunting, &Tcesta_REC::autoCancelShunting},
-        {&RouteEditValues::trainRoute, &Tcesta_REC::trainRoute},
-        {&RouteEditValues::shuntingRoute, &Tcesta_REC::shuntingRoute},
-        {&RouteEditValues::unsecuredShunting, &Tcesta_REC::unsecuredShunting},
-        {&RouteEditValues::cancelButton1, &Tcesta_REC::cancelButton1},
-        {&RouteEditValues::cancelButton2, &Tcesta_REC::cancelButton2},
-        {&RouteEditValues::dccEnabled, &Tcesta_REC::dccEnabled},
-        {&RouteEditValues::testBlocked, &Tcesta_REC::testBlocked}};
+    const std::pair<bool RouteEditValues::*, Flag RouteRecord::*> boxes[] = {
+        {&RouteEditValues::autoCancelSignal, &RouteRecord::autoCancelSignal},
+        {&RouteEditValues::autoCancelRoute, &RouteRecord::autoCancelRoute},
+        {&RouteEditValues::autoCancelShunting, &RouteRecord::autoCancelShunting},
+        {&RouteEditValues::trainRoute, &RouteRecord::trainRoute},
+        {&RouteEditValues::shuntingRoute, &RouteRecord::shuntingRoute},
+        {&RouteEditValues::unsecuredShunting, &RouteRecord::unsecuredShunting},
+        {&RouteEditValues::cancelButton1, &RouteRecord::cancelButton1},
+        {&RouteEditValues::cancelButton2, &RouteRecord::cancelButton2},
+        {&RouteEditValues::dccEnabled, &RouteRecord::dccEnabled},
+        {&RouteEditValues::testBlocked, &RouteRecord::testBlocked}};
     int k = 0;
     for (const auto& [box, field] : boxes) {
         v.*box = true;
@@ -497,9 +497,9 @@ void RouteValidationTest::writeBack_data() {
 
 void RouteValidationTest::writeBack() {
     QFETCH(RouteEditValues, values);
-    QFETCH(Tcesta_REC, expected);
+    QFETCH(RouteRecord, expected);
     // Start from a record full of other values: every field must be overwritten.
-    Tcesta_REC r;
+    RouteRecord r;
     r.fromButton = r.toButton = 30;
     r.localDetectors = r.remoteDetectors = r.relays = r.extRelays = 0x7FFFFFFF;
     r.trackNumber = 9;
@@ -530,8 +530,8 @@ void RouteValidationTest::writeBack() {
 void RouteValidationTest::everyShowableRouteComesBackUnchanged() {
     std::mt19937 rng(20240611);
     for (int i = 0; i < 2000; ++i) {
-        const Tcesta_REC original = showableRoute(rng);
-        Tcesta_REC copy = original;
+        const RouteRecord original = showableRoute(rng);
+        RouteRecord copy = original;
         routeedit::toRoute(routeedit::fromRoute(original, 0), copy);
         if (copy != original)
             QFAIL(qPrintable(

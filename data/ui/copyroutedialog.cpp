@@ -1,22 +1,22 @@
-#include "data/copyroutedialog.h"
+#include "data/ui/copyroutedialog.h"
 
 #include "data/routecommands.h"
-#include "widgets/builders.h"
+#include "ui_copyroutedialog.h"
 
 #include <QDialogButtonBox>
-#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 
-CopyRouteDialog::CopyRouteDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("TKopieCestForm1"));
-    setWindowTitle(QStringLiteral("Kopie definice cesty"));
-    auto* source = new QLabel(QStringLiteral("Konfiguraci z cesty č."), this);
-    m_source = widgets::numberBox(QStringLiteral("SEzdr"), 1, copySourceLimit(image::kRouteCount),
-                                  QString(), this);
-    m_target = widgets::label(QStringLiteral("LBcil"), QString(), this);
-    auto* buttons = new QDialogButtonBox(this);
+CopyRouteDialog::CopyRouteDialog(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CopyRouteDialog>()) {
+    m_ui->setupUi(this);
+    m_source = m_ui->SEzdr;
+    m_target = m_ui->LBcil;
+    m_source->setRange(1, copySourceLimit(image::kRouteCount));
+    // Buttons of our own rather than the box's standard ones, which would carry Qt's
+    // translated captions and no names.
+    QDialogButtonBox* buttons = m_ui->buttons;
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setDefault(true);
@@ -25,14 +25,9 @@ CopyRouteDialog::CopyRouteDialog(QWidget* parent) : QDialog(parent) {
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(source, 0, 0);
-    grid->addWidget(m_source, 0, 1);
-    grid->addWidget(m_target, 1, 0, 1, 2);
-    grid->addWidget(buttons, 2, 0, 1, 2);
-    grid->setSizeConstraint(QLayout::SetFixedSize);
 }
+
+CopyRouteDialog::~CopyRouteDialog() = default;
 
 void CopyRouteDialog::prepare(int targetRoute, int routeCapacity) {
     m_source->setMaximum(copySourceLimit(routeCapacity));

@@ -1,4 +1,4 @@
-#include "data/routegrid.h"
+#include "data/ui/routegrid.h"
 
 #include "data/routecommands.h"
 #include "data/routetexts.h"

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -15,25 +16,27 @@ class QSpinBox;
 class QTabWidget;
 class QWidget;
 class RadioGroup;
+namespace Ui {
+class PeripheralEditor;
+}
 
 // The module-wide settings of the image header (point machines, relays, detectors, occupancy
-// indication, DCC); objectName TFormKonfVYH2. Created once and shown modally; every showing
-// reloads from the image, and only OK writes back, and then only the header bytes it owns.
+// indication, DCC); objectName TFormKonfVYH2, laid out in peripheraleditor.ui. Created once and
+// shown modally; every showing reloads from the image, and only OK writes back, and then only the
+// header bytes it owns.
 class PeripheralEditor : public QDialog {
     Q_OBJECT
 public:
     explicit PeripheralEditor(ConfigStore& store, QWidget* parent = nullptr);
+    ~PeripheralEditor() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QWidget* buildPointMachinePage();
-    QWidget* buildRelayDelayPage();
-    QWidget* buildRelay15And16Page();
-    QWidget* buildDetectorPage();
-    QWidget* buildIndicationPage();
-    QWidget* buildDccPage();
+    void adoptFormControls();
+    void setRanges();
+    void addConditionBoxes();
     void connectHandlers();
 
     void loadFromImage();            // FormShow
@@ -56,6 +59,8 @@ private:
     periph::HeaderSettings readSettings() const;
 
     ConfigStore& m_store;
+    std::unique_ptr<Ui::PeripheralEditor> m_ui;
+    QString m_dccAddressHint; // the address box's own hint, before the explanation
     periph::WorkingCopy m_work;
     periph::HeaderSettings m_loaded; // as shown when the dialog was opened
     int m_machine = 0; // point machine 1..8 being shown, 0 while its selector stands for none

@@ -6,6 +6,8 @@
 #include <QDialog>
 
 #include <array>
+#include <memory>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -15,15 +17,27 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class RadioGroup;
+namespace Ui {
+class RouteEditor;
+}
 
-// Edits one route in three tabs (objectName TCestaForm1). It works on the store's edit copy
-// only: showing loads the edit copy into the controls, and an accepted OK writes the controls
-// back into it and closes with Accepted. Any other way out closes with Rejected and leaves the
-// edit copy as it was. Created once and reused, so it reopens on the tab that was last in front.
+// Edits one route record in three tabs (objectName TCestaForm1), laid out in routeeditor.ui.
+// Showing loads the record into the controls; an accepted OK writes the controls back into it
+// and closes with Accepted. Any other way out closes with Rejected and leaves the record as it
+// was. Created once and reused, so it reopens on the tab that was last in front.
 class RouteEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit RouteEditor(ConfigStore& store, QWidget* parent = nullptr);
+    // The store lends the module's relay settings, which decide whether R15 and R16 belong to
+    // the routes.
+    explicit RouteEditor(const ConfigStore& store, QWidget* parent = nullptr);
+    ~RouteEditor() override;
+
+    // Shows `route` modally, the caption naming route n; the edited record on OK, nothing
+    // otherwise.
+    std::optional<RouteRecord> edit(const RouteRecord& route, int n);
+    // The record being edited: as loaded, or as the last accepted OK wrote it.
+    const RouteRecord& route() const { return m_route; }
 
     // What the controls hold right now.
     RouteEditValues values() const;
@@ -32,12 +46,14 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QWidget* buildButtonsTab();
-    QWidget* buildPointsTab();
-    QWidget* buildSignalsTab();
+    void adoptFormControls();
+    // What the form leaves to the code: the boxes that repeat, the lists' entries, the sketch.
+    void addDetectorBoxes();
+    void addPointControls();
+    void fillSignalControls();
     void connectHandlers();
 
-    // Loads every control from the edit copy; runs on each showing.
+    // Loads every control from the record; runs on each showing.
     void loadFromRoute(); // FormShow
     // Checks the route; on a refusal shows why and stays open, otherwise writes back and
     // closes with Accepted.
@@ -54,7 +70,9 @@ private:
     void onDescriptionEdited(const QString& text);
     void commitTypedValues();
 
-    ConfigStore& m_store;
+    const ConfigStore& m_store;
+    RouteRecord m_route;
+    std::unique_ptr<Ui::RouteEditor> m_ui;
     QString m_descriptionBefore; // what the description held before the user's latest edit
 
     // Each control carries its documented name as objectName.
@@ -95,8 +113,8 @@ private:
     QCheckBox* m_autoCancelShuntingCheck = nullptr;
 };
 
-// The grid's edit command without the grid: route n (1..90) goes into the edit copy, the
-// editor is shown modally with the caption naming the route, and on OK the edit copy is copied
-// back into route n and the route table packed into the image. Returns true only then; the
-// caller refills the grid. Any other close, or a number outside the table, changes nothing.
+// The grid's edit command without the grid: route n (1..90) is edited, and on OK the edited
+// record goes over route n and the route table is packed into the image. Returns true only
+// then; the caller refills the grid. Any other close, or a number outside the table, changes
+// nothing.
 bool editRoute(RouteEditor& editor, ConfigStore& store, int n);

@@ -1,6 +1,6 @@
-#include "data/datafiledialog.h"
+#include "data/ui/datafiledialog.h"
 
-#include "data/routegrid.h"
+#include "data/ui/routegrid.h"
 #include "widgets/messageboxes.h"
 
 #include <QDir>

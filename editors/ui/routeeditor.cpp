@@ -1,10 +1,11 @@
-#include "editors/routeeditor.h"
+#include "editors/ui/routeeditor.h"
 
 #include "data/routecommands.h"
 #include "data/valuelists.h"
 #include "editors/routeeditortexts.h"
 #include "editors/routevalidation.h"
 #include "editors/textlimit.h"
+#include "ui_routeeditor.h"
 #include "widgets/builders.h"
 #include "widgets/controls.h"
 #include "widgets/messageboxes.h"
@@ -12,58 +13,44 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QToolTip>
-#include <QVBoxLayout>
 
 #include <limits>
 
 namespace t = routeeditortexts;
-using widgets::boldLabel;
-using widgets::checkBox;
 
 namespace {
-// The number boxes keep one narrow width, whatever their range.
-constexpr int kNumberBoxWidth = 56;
-// Long lists (47 following signals, 64 inputs) show this many entries before they scroll.
-constexpr int kVisibleListEntries = 16;
-
-QSpinBox* numberBox(const QString& name, int maximum, const QString& hint, QWidget* parent) {
-    QSpinBox* box = widgets::numberBox(name, 0, maximum, hint, parent);
-    box->setFixedWidth(kNumberBoxWidth);
-    return box;
-}
-
-QComboBox* pickList(const QString& name, const QString& placeholder, const QStringList& items,
-                    QWidget* parent) {
-    QComboBox* list = widgets::pickList(name, placeholder, items, parent);
-    list->setMaxVisibleItems(kVisibleListEntries);
-    return list;
-}
-
-// Eight check boxes under a heading, appended to `boxes`: bits first - 1 .. first + 6 of one mask.
-QWidget* checkRow(const QString& heading, const QString& name, const QString& prefix, int first,
-                  std::vector<QCheckBox*>& boxes, QWidget* parent) {
-    auto* row = new QWidget(parent);
-    auto* layout = new QGridLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setVerticalSpacing(2);
-    layout->addWidget(new QLabel(heading, row), 0, 0, 1, 8);
+// Eight check boxes in row 1 of a row of the form, appended to `boxes`: bits first - 1 ..
+// first + 6 of one mask.
+void addCheckRow(QWidget* row, const QString& name, const QString& prefix, int first,
+                 std::vector<QCheckBox*>& boxes) {
+    auto* grid = static_cast<QGridLayout*>(row->layout());
     const std::vector<QCheckBox*> created =
         widgets::numberedCheckBoxes(name, prefix, first, 8, row);
     for (int k = 0; k < 8; ++k)
-        layout->addWidget(created[static_cast<std::size_t>(k)], 1, k);
+        grid->addWidget(created[static_cast<std::size_t>(k)], 1, k);
     boxes.insert(boxes.end(), created.begin(), created.end());
-    return row;
+}
+
+// Tab goes from `after` through `widgets` in turn; a group that takes no focus itself stands for
+// its buttons.
+void followInTabOrder(QWidget* after, const std::vector<QWidget*>& widgets) {
+    for (QWidget* w : widgets) {
+        const QList<QWidget*> parts =
+            w->focusPolicy() == Qt::NoFocus ? w->findChildren<QWidget*>() : QList<QWidget*>{w};
+        for (QWidget* part : parts) {
+            if (!(part->focusPolicy() & Qt::TabFocus))
+                continue;
+            QWidget::setTabOrder(after, part);
+            after = part;
+        }
+    }
 }
 
 // The decoration under the signal row: a track running left to right past the masts of N2, N1
@@ -105,159 +92,91 @@ protected:
 };
 } // namespace
 
-RouteEditor::RouteEditor(ConfigStore& store, QWidget* parent)
+RouteEditor::RouteEditor(const ConfigStore& store, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_store(store) {
-    setObjectName(QStringLiteral("TCestaForm1"));
-    setWindowTitle(t::kCaption);
-
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("PageC1"));
-    QWidget* buttonsTab = buildButtonsTab();
-    QWidget* pointsTab = buildPointsTab();
-    QWidget* signalsTab = buildSignalsTab();
-    buttonsTab->setObjectName(QStringLiteral("TabSheet1"));
-    pointsTab->setObjectName(QStringLiteral("TabSheet2"));
-    signalsTab->setObjectName(QStringLiteral("TabSheet3"));
-    m_tabs->addTab(buttonsTab, t::kTab1);
-    m_tabs->addTab(pointsTab, t::kTab2);
-    m_tabs->addTab(signalsTab, t::kTab3);
-
-    m_okButton = new QPushButton(t::kOk, this);
-    m_okButton->setObjectName(QStringLiteral("BtOK1"));
-    widgets::makeBold(m_okButton);
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(t::kCancel, this);
-    m_cancelButton->setObjectName(QStringLiteral("Button1"));
-    m_cancelButton->setAutoDefault(false);
-    connect(m_okButton, &QPushButton::clicked, this, &RouteEditor::onOkClicked);
-    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_okButton);
-    buttons->addSpacing(24);
-    buttons->addWidget(m_cancelButton);
-    buttons->addStretch(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 8, 8, 8);
-    layout->addWidget(m_tabs, 1);
-    layout->addLayout(buttons);
+      m_store(store), m_ui(std::make_unique<Ui::RouteEditor>()) {
+    m_ui->setupUi(this);
+    adoptFormControls();
+    addDetectorBoxes();
+    addPointControls();
+    fillSignalControls();
+    // Row by row, as they stand.
+    std::vector<QWidget*> generated;
+    for (const int first : {0, 8}) {
+        generated.insert(generated.end(), m_localDetectorChecks.begin() + first,
+                         m_localDetectorChecks.begin() + first + 8);
+        generated.insert(generated.end(), m_remoteDetectorChecks.begin() + first,
+                         m_remoteDetectorChecks.begin() + first + 8);
+    }
+    // Module half first (points 1..8, R1..R16), then the expansion unit's.
+    generated.insert(generated.end(), m_pointGroups.begin(), m_pointGroups.begin() + 8);
+    generated.insert(generated.end(), m_relayChecks.begin(), m_relayChecks.end());
+    generated.insert(generated.end(), m_pointGroups.begin() + 8, m_pointGroups.end());
+    generated.insert(generated.end(), m_extRelayChecks.begin(), m_extRelayChecks.end());
+    followInTabOrder(m_descriptionEdit, generated);
     fitToContents(this, {660, 613});
 
+    connect(m_okButton, &QPushButton::clicked, this, &RouteEditor::onOkClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connectHandlers();
 }
 
-QWidget* RouteEditor::buildButtonsTab() {
-    auto* tab = new QWidget;
+RouteEditor::~RouteEditor() = default;
 
-    m_fromButtonBox =
-        numberBox(QStringLiteral("SEtlac1"), routeedit::kMaxButton, t::kButton1Hint, tab);
-    m_toButtonBox =
-        numberBox(QStringLiteral("SEtlac2"), routeedit::kMaxButton, t::kButton2Hint, tab);
-    m_trainRouteCheck = checkBox(QStringLiteral("ChBcestaENA"), t::kTrainRoute, tab);
-    m_shuntingCheck = checkBox(QStringLiteral("ChBposunENA"), t::kShunting, tab);
-    m_unsecuredShuntingCheck = checkBox(QStringLiteral("CBzabPosun"), t::kUnsecuredShunting, tab);
-    m_trackBox = numberBox(QStringLiteral("SEkolej"), routeedit::kMaxTrack, t::kTrackHint, tab);
-    m_entryCheck = checkBox(QStringLiteral("CBvjezd"), t::kEntry, tab);
-    m_dccCheck = checkBox(QStringLiteral("Cb_DCCena"), t::kDccEnabled, tab);
-    m_blockedCheck = checkBox(QStringLiteral("ChBzakazENA"), t::kTestBlocked, tab);
-    widgets::makeBold(m_blockedCheck);
-    m_cancelButton1Check = checkBox(QStringLiteral("CBtlRST1"), t::kCancelButton1, tab);
-    m_cancelButton2Check = checkBox(QStringLiteral("CBtlRST2"), t::kCancelButton2, tab);
-    m_descriptionEdit = new QLineEdit(t::kDescriptionDesigned, tab);
-    m_descriptionEdit->setObjectName(QStringLiteral("TXTnazev1"));
+void RouteEditor::adoptFormControls() {
+    Ui::RouteEditor& ui = *m_ui;
+    m_tabs = ui.PageC1;
+    m_okButton = ui.BtOK1;
+    m_cancelButton = ui.Button1;
+    m_fromButtonBox = ui.SEtlac1;
+    m_toButtonBox = ui.SEtlac2;
+    m_trainRouteCheck = ui.ChBcestaENA;
+    m_shuntingCheck = ui.ChBposunENA;
+    m_unsecuredShuntingCheck = ui.CBzabPosun;
+    m_trackBox = ui.SEkolej;
+    m_entryCheck = ui.CBvjezd;
+    m_dccCheck = ui.Cb_DCCena;
+    m_blockedCheck = ui.ChBzakazENA;
+    m_cancelButton1Check = ui.CBtlRST1;
+    m_cancelButton2Check = ui.CBtlRST2;
+    m_descriptionEdit = ui.TXTnazev1;
+    m_signalBoxes = {ui.SEnav1, ui.SEnav2, ui.SEnav3};
+    m_aspectLists = {ui.CBox1navest, ui.CBox2navest, ui.CBox3navest};
+    m_repeatChecks = {ui.CBopakNav1, ui.CBopakNav2, ui.CBopakNav3};
+    m_followingList = ui.CBox1navestREM;
+    m_autoCancelSignalCheck = ui.CheBsnNVena;
+    m_signalCancelList = ui.CBsenzNV;
+    m_autoCancelRouteCheck = ui.CheBsnCESena;
+    m_routeCancelList = ui.CBsenzCES;
+    m_autoCancelShuntingCheck = ui.CBsnPOSUNena;
+
+    m_fromButtonBox->setMaximum(routeedit::kMaxButton);
+    m_toButtonBox->setMaximum(routeedit::kMaxButton);
+    m_trackBox->setMaximum(routeedit::kMaxTrack);
+    for (QSpinBox* box : m_signalBoxes)
+        box->setMaximum(routeedit::kMaxSignal);
     // The typing limit is enforced on edits only: a longer description loaded from a file must
     // reach the record unchanged, and QLineEdit's own limit would cut it on loading.
     m_descriptionEdit->setMaxLength(std::numeric_limits<int>::max());
-
-    // Push-buttons that request the route.
-    auto* sequence = new QGridLayout;
-    sequence->setHorizontalSpacing(8);
-    sequence->addWidget(boldLabel(t::kFrom, tab), 0, 0, 1, 2);
-    sequence->addWidget(boldLabel(t::kTo, tab), 0, 3, 1, 2);
-    sequence->addWidget(new QLabel(t::kButton1, tab), 1, 0);
-    sequence->addWidget(m_fromButtonBox, 1, 1);
-    sequence->setColumnMinimumWidth(2, 24);
-    sequence->addWidget(new QLabel(t::kButton2, tab), 1, 3);
-    sequence->addWidget(m_toButtonBox, 1, 4);
-    sequence->setColumnStretch(5, 1);
-    sequence->setRowStretch(2, 1);
-
-    auto* type = new QGridLayout;
-    type->addWidget(boldLabel(t::kRouteType, tab), 0, 0);
-    type->addWidget(m_trainRouteCheck, 0, 1);
-    type->addWidget(m_shuntingCheck, 1, 1);
-    type->addWidget(m_unsecuredShuntingCheck, 2, 1);
-
-    auto* top = new QHBoxLayout;
-    top->addLayout(sequence, 1);
-    top->addSpacing(16);
-    top->addLayout(type);
-    top->addStretch(1);
-
-    auto* track = new QHBoxLayout;
-    track->addWidget(new QLabel(t::kTrack, tab));
-    track->addWidget(m_trackBox);
-    track->addSpacing(8);
-    track->addWidget(m_entryCheck);
-    track->addSpacing(32);
-    track->addWidget(boldLabel(t::kDcc, tab));
-    track->addWidget(m_dccCheck);
-    track->addStretch(1);
-    track->addWidget(m_blockedCheck);
-
-    auto* cancel = new QHBoxLayout;
-    cancel->addWidget(boldLabel(t::kCancelButtons, tab));
-    cancel->addWidget(m_cancelButton1Check);
-    cancel->addSpacing(8);
-    cancel->addWidget(m_cancelButton2Check);
-    cancel->addStretch(1);
-
-    auto* description = new QVBoxLayout;
-    description->setSpacing(2);
-    description->addWidget(new QLabel(t::kDescription, tab));
-    description->addWidget(m_descriptionEdit);
-
-    const QString local = QStringLiteral("CBdet");
-    const QString remote = QStringLiteral("CBdetR");
-    const QString localCaption = QStringLiteral("D");
-    const QString remoteCaption = QStringLiteral("rD");
-    auto* layout = new QVBoxLayout(tab);
-    layout->setContentsMargins(12, 12, 12, 12);
-    layout->setSpacing(10);
-    layout->addLayout(top);
-    layout->addLayout(track);
-    layout->addLayout(cancel);
-    layout->addLayout(description);
-    layout->addSpacing(6);
-    layout->addWidget(
-        checkRow(t::kLocalDetectors, local, localCaption, 1, m_localDetectorChecks, tab));
-    layout->addWidget(
-        checkRow(t::kRemoteDetectors, remote, remoteCaption, 1, m_remoteDetectorChecks, tab));
-    layout->addWidget(widgets::tealBar(tab));
-    layout->addWidget(
-        checkRow(t::kLocalDetectorsExt, local, localCaption, 9, m_localDetectorChecks, tab));
-    layout->addWidget(
-        checkRow(t::kRemoteDetectorsExt, remote, remoteCaption, 9, m_remoteDetectorChecks, tab));
-    layout->addStretch(1);
-    return tab;
 }
 
-QWidget* RouteEditor::buildPointsTab() {
-    auto* tab = new QWidget;
-    auto* layout = new QVBoxLayout(tab);
-    layout->setContentsMargins(12, 10, 12, 10);
-    layout->setSpacing(6);
+void RouteEditor::addDetectorBoxes() {
+    const QString local = QStringLiteral("CBdet");
+    const QString remote = QStringLiteral("CBdetR");
+    addCheckRow(m_ui->localDetectors, local, QStringLiteral("D"), 1, m_localDetectorChecks);
+    addCheckRow(m_ui->remoteDetectors, remote, QStringLiteral("rD"), 1, m_remoteDetectorChecks);
+    addCheckRow(m_ui->localDetectorsExt, local, QStringLiteral("D"), 9, m_localDetectorChecks);
+    addCheckRow(m_ui->remoteDetectorsExt, remote, QStringLiteral("rD"), 9, m_remoteDetectorChecks);
+    widgets::makeTeal(m_ui->detectorsBar);
+}
 
+void RouteEditor::addPointControls() {
+    QWidget* tab = m_ui->TabSheet2;
     // One half for the module (points 1..8, R1..R16), one for the expansion unit.
-    auto addHalf = [&](int firstPoint, int firstRelay, const QString& relayCaption,
+    auto addHalf = [&](QGridLayout* points, QGridLayout* relays, int firstPoint, int firstRelay,
                        std::vector<QCheckBox*>& relayChecks) {
         const QStringList positions{t::kPointNothing, t::kPointStraight, t::kPointDiverging};
-        auto* points = new QGridLayout;
-        points->setHorizontalSpacing(6);
-        points->setVerticalSpacing(4);
         for (int k = 0; k < 8; ++k) {
             const int n = firstPoint + k;
             auto* group =
@@ -269,11 +188,6 @@ QWidget* RouteEditor::buildPointsTab() {
             m_pointGroups[static_cast<std::size_t>(n - 1)] = group;
             points->addWidget(group, k / 3, k % 3);
         }
-        layout->addLayout(points);
-
-        auto* relays = new QGridLayout;
-        relays->setVerticalSpacing(2);
-        relays->addWidget(new QLabel(relayCaption, tab), 0, 0, 1, 8);
         relayChecks = widgets::numberedCheckBoxes(QStringLiteral("CBrele"), QStringLiteral("R"),
                                                   firstRelay, 16, tab);
         for (int k = 0; k < 16; ++k) {
@@ -284,98 +198,23 @@ QWidget* RouteEditor::buildPointsTab() {
                 widgets::makeBold(box);
             relays->addWidget(box, 1 + k / 8, k % 8);
         }
-        layout->addLayout(relays);
     };
-
-    addHalf(1, 1, t::kRelays, m_relayChecks);
-    layout->addSpacing(4);
-    layout->addWidget(widgets::tealBar(tab));
-    layout->addSpacing(4);
-    addHalf(9, 17, t::kRelaysExt, m_extRelayChecks);
-    layout->addStretch(1);
-    return tab;
+    addHalf(m_ui->points, m_ui->relays, 1, 1, m_relayChecks);
+    addHalf(m_ui->pointsExt, m_ui->relaysExt, 9, 17, m_extRelayChecks);
+    widgets::makeTeal(m_ui->pointsBar);
 }
 
-QWidget* RouteEditor::buildSignalsTab() {
-    auto* tab = new QWidget;
-
-    for (std::size_t k = 0; k < m_signalBoxes.size(); ++k)
-        m_signalBoxes[k] = numberBox(QStringLiteral("SEnav%1").arg(k + 1), routeedit::kMaxSignal,
-                                     t::kSignalHint, tab);
-    for (std::size_t k = 0; k < m_aspectLists.size(); ++k)
-        m_aspectLists[k] = pickList(QStringLiteral("CBox%1navest").arg(k + 1),
-                                    t::kAspectPlaceholder, valuelists::aspects(), tab);
-    m_repeatChecks = {checkBox(QStringLiteral("CBopakNav1"), t::kRepeatFollowing, tab),
-                      checkBox(QStringLiteral("CBopakNav2"), t::kRepeatN1, tab),
-                      checkBox(QStringLiteral("CBopakNav3"), t::kRepeatN2, tab)};
-    m_followingList = pickList(QStringLiteral("CBox1navestREM"), t::kFollowingPlaceholder,
-                               valuelists::followingSignals(), tab);
-    m_autoCancelSignalCheck = checkBox(QStringLiteral("CheBsnNVena"), t::kAutoCancelSignal, tab);
-    m_signalCancelList = pickList(QStringLiteral("CBsenzNV"), t::kSensorPlaceholder,
-                                  valuelists::signalCancelInputs(), tab);
-    m_autoCancelRouteCheck = checkBox(QStringLiteral("CheBsnCESena"), t::kAutoCancelRoute, tab);
-    m_routeCancelList = pickList(QStringLiteral("CBsenzCES"), t::kSensorPlaceholder,
-                                 valuelists::routeCancelInputs(), tab);
-    m_autoCancelShuntingCheck =
-        checkBox(QStringLiteral("CBsnPOSUNena"), t::kAutoCancelShunting, tab);
-
-    // One framed panel per signal: repeat box on top, caption, number with aspect beside it.
-    auto signalPanel = [this, tab](std::size_t k) {
-        auto* panel = new QFrame(tab);
-        panel->setFrameShape(QFrame::StyledPanel);
-        auto* grid = new QGridLayout(panel);
-        grid->setVerticalSpacing(4);
-        grid->addWidget(m_repeatChecks[k], 0, 0, 1, 2);
-        grid->addWidget(boldLabel(t::kSignal + QString::number(k + 1), panel), 1, 0, 1, 2);
-        grid->addWidget(m_signalBoxes[k], 2, 0);
-        grid->addWidget(m_aspectLists[k], 2, 1);
-        grid->setColumnStretch(1, 1);
-        return panel;
+void RouteEditor::fillSignalControls() {
+    const auto fill = [](QComboBox* list, const QStringList& items) {
+        list->addItems(items);
+        list->setCurrentIndex(-1);
     };
-
-    auto* followingPanel = new QFrame(tab);
-    followingPanel->setFrameShape(QFrame::StyledPanel);
-    auto* following = new QVBoxLayout(followingPanel);
-    following->setSpacing(4);
-    following->addWidget(new QLabel(t::kFollowingLabel, followingPanel));
-    following->addWidget(m_followingList);
-    following->addStretch(1);
-
-    auto* row = new QGridLayout;
-    row->setHorizontalSpacing(10);
-    row->setVerticalSpacing(10);
-    row->addWidget(signalPanel(2), 0, 0);
-    row->addWidget(signalPanel(1), 1, 0);
-    row->addWidget(signalPanel(0), 1, 1);
-    row->addWidget(followingPanel, 1, 2);
-    row->addWidget(new SignalSketch(tab), 2, 0, 1, 3);
-    for (int c = 0; c < 3; ++c)
-        row->setColumnStretch(c, 1);
-
-    auto* note = new QLabel(t::kSignalNote, tab);
-    note->setWordWrap(true);
-
-    auto* cancelPanel = new QFrame(tab);
-    cancelPanel->setFrameShape(QFrame::StyledPanel);
-    auto* cancel = new QGridLayout(cancelPanel);
-    cancel->setVerticalSpacing(4);
-    cancel->addWidget(m_autoCancelSignalCheck, 0, 0);
-    cancel->addWidget(m_signalCancelList, 1, 0);
-    cancel->addWidget(m_autoCancelRouteCheck, 0, 1);
-    cancel->addWidget(m_routeCancelList, 1, 1);
-    cancel->addWidget(m_autoCancelShuntingCheck, 2, 1);
-    cancel->setColumnStretch(0, 1);
-    cancel->setColumnStretch(1, 1);
-
-    auto* layout = new QVBoxLayout(tab);
-    layout->setContentsMargins(12, 12, 12, 12);
-    layout->setSpacing(10);
-    layout->addLayout(row);
-    layout->addWidget(note);
-    layout->addSpacing(10);
-    layout->addWidget(cancelPanel);
-    layout->addStretch(1);
-    return tab;
+    for (QComboBox* list : m_aspectLists)
+        fill(list, valuelists::aspects());
+    fill(m_followingList, valuelists::followingSignals());
+    fill(m_signalCancelList, valuelists::signalCancelInputs());
+    fill(m_routeCancelList, valuelists::routeCancelInputs());
+    m_ui->signalRow->addWidget(new SignalSketch(m_ui->TabSheet3), 2, 0, 1, 3);
 }
 
 void RouteEditor::connectHandlers() {
@@ -406,7 +245,7 @@ void RouteEditor::showEvent(QShowEvent* event) {
 }
 
 void RouteEditor::loadFromRoute() {
-    const RouteEditValues v = routeedit::fromRoute(m_store.editCopy, m_store.image[3]);
+    const RouteEditValues v = routeedit::fromRoute(m_route, m_store.image[3]);
 
     m_fromButtonBox->setValue(v.fromButton);
     m_toButtonBox->setValue(v.toButton);
@@ -560,16 +399,21 @@ void RouteEditor::onOkClicked() {
                        : QMessageBox::StandardButtons(QMessageBox::Cancel));
         return;
     }
-    routeedit::toRoute(v, m_store.editCopy);
+    routeedit::toRoute(v, m_route);
     accept();
+}
+
+std::optional<RouteRecord> RouteEditor::edit(const RouteRecord& route, int n) {
+    m_route = route;
+    setWindowTitle(routeeditortexts::kEditCaption + QString::number(n));
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return m_route;
 }
 
 bool editRoute(RouteEditor& editor, ConfigStore& store, int n) {
     if (n < 1 || n > image::kRouteCount)
         return false;
-    store.editCopy = store.route(n);
-    editor.setWindowTitle(routeeditortexts::kEditCaption + QString::number(n));
-    if (editor.exec() != QDialog::Accepted)
-        return false;
-    return storeEditCopy(store, n);
+    const std::optional<RouteRecord> edited = editor.edit(store.route(n), n);
+    return edited && applyRoute(store, n, *edited);
 }
