@@ -1,5 +1,7 @@
 #include "editors/peripheraleditor.h"
 
+#include "editors/peripheraleditortexts.h"
+
 #include "widgets/builders.h"
 #include "widgets/controls.h"
 #include "widgets/numberbox.h"
@@ -23,78 +25,7 @@ using widgets::numberBox;
 
 namespace {
 
-// Every text this window shows.
-namespace text {
-const QString kCaption = QStringLiteral("Konfigurace přestavníků a funkce");
-const QString kTabPoints = QStringLiteral("Přestavníky       ");
-const QString kTabRelays = QStringLiteral(" Relé  1..14,17..32");
-const QString kTabRelays1516 = QStringLiteral(" Relé 15,16 ");
-const QString kTabDetectors = QStringLiteral("Snímače/det.");
-const QString kTabIndication = QStringLiteral("Indikace obsaz.");
-const QString kTabDcc = QStringLiteral("DCC");
-
-const QString kMachine = QStringLiteral("přestavník");
-const QString kMachineHint = QStringLiteral("Vyberte číslo přestavníku");
-const QString kSecondMachine = QStringLiteral("+9");
-const QString kType = QStringLiteral("Typ přestavníku");
-const QString kTypeHint = QStringLiteral("Zvolte typ přestavníku");
-const QStringList kTypes = {QStringLiteral("pulsní, 0.1sec"), QStringLiteral("pulsní, variab."),
-                            QStringLiteral("motor (trvalý výst.)"),
-                            QStringLiteral("pulsní, 0.3sec")};
-const QString kPulse = QStringLiteral("Puls [x0.3s]");
-const QString kPulseHint = QStringLiteral("Délka pulsu");
-const QString kPointDelay = QStringLiteral("Prodleva mezi přestavníky [x 0.1 s]");
-const QString kPointDelayHint = QStringLiteral("Délka prodlevy mezi stavěním");
-
-const QString kRelayDelay = QStringLiteral("Zpoždění sepnutí relé [x 1 s]  (kromě R13,R14)");
-const QString kRelayDelayHint = QStringLiteral("Prodleva sepnutí relé");
-const QString kCollision = QStringLiteral("Ošetřit kolizi sepnutí relé při jízdě na stejnou kolej");
-
-const QString kRelay15 = QStringLiteral("Relé 15");
-const QString kRelay16 = QStringLiteral("Relé 16");
-const QStringList kModes15 = {QStringLiteral("součástí definice cesty"),
-                              QStringLiteral("zapnutí izol. úseku  (analog)"),
-                              QStringLiteral("přepínání BG (DCC provoz)")};
-const QStringList kModes16 = {QStringLiteral("součástí definice cesty"),
-                              QStringLiteral("zapnutí izol. úseku "),
-                              QStringLiteral("přepínání BG ")};
-const QString kSignal = QStringLiteral("č. návěsti");
-const QString kSignalHint = QStringLiteral("číslo návěsti pro detekci stavu VOLNO");
-const QString kSensor = QStringLiteral("č. senzoru");
-const QString kSensorHint = QStringLiteral("číslo senzorui pro detekci  vozidla");
-
-const QString kInvert1 = QStringLiteral("Invertovat vstupy detektorů DET1..8 (L=volno)");
-const QString kSensors1 = QStringLiteral("Místo detektorů DET1-8 kontrolovat  snímače SN1-8");
-const QString kInvert2 = QStringLiteral("Invertovat vstupy detektorů DET9..16 (L=volno)");
-const QString kSensors2 = QStringLiteral("Místo detektorů DET9-16 kontrolovat  snímače SN9-16");
-
-const QString kIndicators = QStringLiteral("Aktivace INDIKATORU");
-const QString kRelaySelector = QStringLiteral("č.relé");
-const QString kRelaySelectorHint = QStringLiteral("Vyberte číslo relé");
-const QString kLocalConditions = QStringLiteral("Indikace obsazení - lokální detektory/snímače");
-const QString kRemoteConditions = QStringLiteral("Indikace obsazení - vzdálené detektory/snímače");
-const QString kDefinition = QStringLiteral("Definice");
-const QString kConditionsWord = QStringLiteral("podmínek");
-// Caption prefixes (and objectName prefixes) of the four rows of condition boxes.
-const std::array<QString, 4> kConditionCaptions = {QStringLiteral("S"), QStringLiteral("D"),
-                                                   QStringLiteral("rS"), QStringLiteral("rD")};
-const std::array<QString, 4> kConditionNames = {QStringLiteral("CBsn"), QStringLiteral("CBdet"),
-                                                QStringLiteral("CBsnR"), QStringLiteral("CBdetR")};
-
-const QString kDccAccept =
-    QStringLiteral("Povolit příjem paketů DCC (pakety ovlád. příslušenství)");
-const QString kDccReset = QStringLiteral("Povolit reset cesty přes DCC (povel   n+0)");
-const QString kDccAddress = QStringLiteral("počáteční DCC adresa (formát LENZE,  max 1900)");
-const QString kDccAddressHint = QStringLiteral("Nastavte bázovou adresu DCC");
-// Under the documented hint: which accessory number each route answers to, for the box's value.
-const QString kDccAddressExplained =
-    QStringLiteral("Modul ukládá zadanou adresu + 3 (svůj formát adres DCC), tj. %1.\n"
-                   "Cesta č. n odpovídá na příslušenství DCC s číslem n + %1 "
-                   "(cesta 1 = %2), jak ukazuje sloupec DCC v tabulce cest.");
-
-const QString kOk = QStringLiteral("OK");
-const QString kCancel = QStringLiteral("Cancel");
-} // namespace text
+namespace text = peripheraltexts;
 
 // A caption that hands the focus to the control it names when its mnemonic is used.
 QLabel* buddyLabel(const QString& caption, QWidget* buddy, QWidget* parent) {
