@@ -62,7 +62,9 @@ QString routeItem(int n) {
 }
 
 bool isActive(const Tcesta_REC& r) {
-    return r.fromButton != 0 && r.toButton != 0;
+    // Only TL1..TL22 exist on the layout; any other number can come from an image alone.
+    const auto button = [](int b) { return b >= 1 && b <= 22; };
+    return button(r.fromButton) && button(r.toButton);
 }
 
 QString relayModeText(int relay, const Image& img) {

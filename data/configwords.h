@@ -24,7 +24,7 @@ struct Field {
 QString yesNo(bool on);
 // "cesta 12", the item a route's findings and differences are filed under.
 QString routeItem(int n);
-// A route can be set only with both push-buttons.
+// A route can be set only with both push-buttons, each one of TL1..TL22.
 bool isActive(const Tcesta_REC& route);
 // The relay 15 / relay 16 mode as its radio item reads ("součástí definice cesty", ...).
 QString relayModeText(int relay, const Image& img);
