@@ -52,6 +52,10 @@ int diffCommand(const Invocation& run) {
         return exitcode::kError;
     if (module ? !readModule(run, b) : !loadOrSay(run.operands.at(1), b, run.err))
         return exitcode::kError;
+    // The module keeps no descriptions: only what it holds is compared, as a verify does.
+    if (module)
+        for (int n = 1; n <= image::kRouteCount; ++n)
+            b.route(n).description = a.route(n).description;
     const QList<differences::Difference> list = differences::compare(a, b);
     for (const differences::Difference& d : list)
         run.out << (format == QLatin1String("tsv") ? differences::tsvLine(d) : differences::line(d))
