@@ -1,5 +1,6 @@
 #include "data/codec.h"
 #include "data/configcheck.h"
+#include "data/configwords.h"
 #include "data/differences.h"
 
 #include <QTest>
@@ -153,6 +154,31 @@ private slots:
             QVERIFY(f.text.contains(QString::number(f.routes.first())));
         }
         QCOMPARE(found, expected);
+    }
+
+    // Two routes the grid shows alike, a train route and an unsecured shunting route.
+    void routeInWords() {
+        Tcesta_REC r = active(5, 7);
+        r.shuntingRoute = r.unsecuredShunting = 1;
+        r.trackNumber = 2;
+        r.entry = 1;
+        r.pointPositions[2] = 2;
+        r.signal1 = 4;
+        r.aspect1 = 3;
+        r.followingSignal = following::kAlways40;
+        r.relays = 0x4000;
+        r.extRelays = 0x0001;
+        r.remoteDetectors = 0x0002;
+        r.autoCancelRoute = 1;
+        r.routeCancelSensor = 33;
+        r.dccEnabled = r.testBlocked = 1;
+        QCOMPARE(configwords::describeRoute(r, 12, 100),
+                 QStringLiteral("Cesta 12: vlaková (dopravní) cesta a nezabezpečený posun, "
+                                "ODKUD TL 5 → KAM TL 7\nKolej 2, vjezd\nVýhybky: V3 ODBOČ\n"
+                                "Návěsti: N1 = návěst 4 (VOLNO)\nNásledná návěst: vždy 40km\n"
+                                "Relé: R15, R17\nKontrola obsazení: rD2\n"
+                                "Rušení: AUT zrušit vlakovou cestu (/SN2)\nDCC: číslo 112\n"
+                                "Zkušebně zablokovat"));
     }
 };
 
