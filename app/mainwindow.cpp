@@ -238,6 +238,12 @@ void MainWindow::startUp() {
 // Created once, in this order, after start-up has read the settings the live tools need.
 void MainWindow::createDialogs() {
     m_storeChoiceDialog = new StoreChoiceDialog(this);
+    m_storeChoiceDialog->setVerifyAfterStore(m_settings.verifyAfterStore);
+    connect(m_storeChoiceDialog, &StoreChoiceDialog::verifyAfterStoreChanged, this,
+            [this](bool on) {
+                m_settings.verifyAfterStore = on;
+                saveVerifyAfterStore(on, m_settingsPath);
+            });
     m_peripheralEditor = new PeripheralEditor(m_store, this);
     m_expansionTestWindow = new ExpansionTestWindow(m_engine, m_settings, this);
     m_routeEditor = new RouteEditor(m_store, this);

@@ -2,11 +2,15 @@
 // its 9600-baud pacing, at several tick intervals, side by side; the store of one edited route
 // as "pouze změněná data" sends it (op "changed", also with a module write time); then the CPU
 // the link takes while idle with its port open (this process, and the desktop tool when built).
+// Stores read back what they wrote, so their "x wire" compares two passes and the probes with
+// the wire time of one; "ticks/B" of a read compares with the documented one tick a byte.
 //
 // --fast: the transfers with fast link (the next command as soon as a reply is complete).
+// --sweep N --emu 'ARGS': each op N times against stv2-emu ARGS (faults), counting exact, failed
+// with their box, and wrong data reported as success.
 //
 // Usage: link_bench [--ticks 20,15,12] [--ops read,verify,store,changed] [--idle-seconds 10]
-//                   [--no-idle] [--fast] [--bin BUILD/bin]
+//                   [--no-idle] [--fast] [--bin BUILD/bin] [--sweep N --emu 'ARGS']
 
 #include "data/configstore.h"
 #include "data/datafile.h"
@@ -61,6 +65,25 @@ void wait(int ms) {
     loop.exec();
 }
 
+// The tool's side of a bench run: the real serial port on the emulator's terminal, an engine
+// (with fast link or not) and its runner at `tick`.
+struct Link {
+    SerialBytePort port{QDir::temp().filePath(QStringLiteral("link_bench.ini"))};
+    LinkEngine engine;
+    LinkRunner runner;
+    bool opened = false;
+
+    Link(ConfigStore& store, const QString& device, int tick, bool fast)
+        : engine(store, port), runner(engine, tick) {
+        opened = port.openDevice(device);
+        if (!opened)
+            std::fprintf(stderr, "link_bench: cannot open %s\n", qPrintable(device));
+        engine.setFastLink(fast);
+        port.setArrivalHandler([this] { engine.dataArrived(); });
+        wait(100);
+    }
+};
+
 int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList& ops, bool fast) {
     std::printf("Full transfers of 90 routes (%d exchanges) against stv2-emu with 9600-baud "
                 "pacing.\nIdeal = %d exchanges x one tick; wire limit = %d x 9 bytes x 10 bits "
@@ -81,16 +104,11 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
         std::mt19937 random(static_cast<unsigned>(tick));
         for (int a = 1; a < image::kConfigSize; ++a)
             store.image[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(random());
-        SerialBytePort port(QDir::temp().filePath(QStringLiteral("link_bench.ini")));
-        if (!port.openDevice(emu.device)) {
-            std::fprintf(stderr, "link_bench: cannot open %s\n", qPrintable(emu.device));
+        Link link(store, emu.device, tick, fast);
+        if (!link.opened)
             return 2;
-        }
-        wait(100);
-        LinkEngine engine(store, port);
-        engine.setFastLink(fast);
-        port.setArrivalHandler([&engine] { engine.dataArrived(); });
-        LinkRunner runner(engine, tick);
+        LinkEngine& engine = link.engine;
+        LinkRunner& runner = link.runner;
         int retries = 0;
         int lastCount = 0;
         // Counted as they happen: a retry waits some ticks in the send state for a quiet line.
@@ -133,10 +151,11 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
 
 // One route edited after the module was filled with the bench's configuration, stored as only
 // the bytes that changed: 24 exchanges instead of 2243.
-int runRouteChange(const QString& bin, const QList<int>& ticks) {
-    std::printf("\nOne edited route stored as only the changed bytes, against stv2-emu with "
-                "9600-baud pacing.\n%-7s %-9s %6s %10s %8s %s\n",
-                "tick", "write-ms", "bytes", "elapsed", "ticks", "result");
+int runRouteChange(const QString& bin, const QList<int>& ticks, bool fast) {
+    std::printf("\nOne edited route stored as only the changed bytes and read back, against "
+                "stv2-emu with 9600-baud pacing%s.\n%-7s %-9s %6s %10s %8s %s\n",
+                fast ? ", fast link" : "", "tick", "write-ms", "bytes", "elapsed", "ticks",
+                "result");
     int failures = 0;
     for (int tick : ticks) {
         for (int writeMs : {0, 5}) {
@@ -152,19 +171,15 @@ int runRouteChange(const QString& bin, const QList<int>& ticks) {
             if (!emu.start({QStringLiteral("--quiet"), QStringLiteral("--load"), file,
                             QStringLiteral("--write-ms"), QString::number(writeMs)}))
                 return 2;
-            SerialBytePort port(QDir::temp().filePath(QStringLiteral("link_bench.ini")));
-            if (!port.openDevice(emu.device))
-                return 2;
-            wait(100);
             // What a read would have taught: the module holds the configuration.
             ModuleContents module;
             module.learn(store.image, 1, image::kConfigSize - 1);
             for (std::uint32_t a : transfers::routeAddresses(5))
                 store.image[a] = static_cast<std::uint8_t>(store.image[a] ^ 0x5A);
             const auto list = module.changedAddresses(store.image, transfers::allAddresses(90));
-            LinkEngine engine(store, port);
-            LinkRunner runner(engine, tick);
-            const bool ok = list &&
+            Link link(store, emu.device, tick, fast);
+            LinkRunner& runner = link.runner;
+            const bool ok = link.opened && list &&
                             runner.run([&](LinkEngine& e) { return e.startStore(*list); }) &&
                             runner.transferOk();
             std::printf("%4d ms %9d %6d %8.2f s %8d %s\n", tick, writeMs,
@@ -175,6 +190,94 @@ int runRouteChange(const QString& bin, const QList<int>& ticks) {
         }
     }
     return failures ? 1 : 0;
+}
+
+// The same transfer again and again against stv2-emu with faults (`emuArgs`, a new --seed each
+// run): how many ended exact, how many failed with their box, and how many ended with wrong data
+// reported as success, which must be none. A store is checked by what the emulator saved.
+int runSweep(const QString& bin, const QList<int>& ticks, const QStringList& ops, bool fast,
+             int runs, const QStringList& emuArgs) {
+    std::printf("Sweep of %d runs against stv2-emu %s%s\n%-7s %-7s %6s %6s %6s %10s\n", runs,
+                qPrintable(emuArgs.join(QLatin1Char(' '))), fast ? ", fast link" : "", "tick", "op",
+                "exact", "loud", "WRONG", "mean s");
+    int wrongTotal = 0;
+    for (int tick : ticks) {
+        for (const QString& op : ops) {
+            int exact = 0;
+            int loud = 0;
+            int wrong = 0;
+            double seconds = 0;
+            for (int run = 1; run <= runs; ++run) {
+                ConfigStore module;
+                std::mt19937 random(static_cast<unsigned>(run * 7919 + tick));
+                for (int a = 1; a < image::kConfigSize; ++a)
+                    module.image[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(random());
+                QTemporaryDir dir;
+                const QString loaded = dir.filePath(QStringLiteral("module.txt"));
+                const QString saved = dir.filePath(QStringLiteral("saved.txt"));
+                if (!datafile::saveFile(loaded, module).saved)
+                    return 2;
+                EmulatorProcess emu(bin);
+                if (!emu.start(QStringList{QStringLiteral("--quiet"), QStringLiteral("--load"),
+                                           loaded, QStringLiteral("--save"), saved,
+                                           QStringLiteral("--seed"), QString::number(run)} +
+                               emuArgs))
+                    return 2;
+                // A read starts from zeros, a store sends another configuration, a verify
+                // compares the module's own.
+                ConfigStore tool;
+                if (op != QLatin1String("read"))
+                    tool.image = module.image;
+                if (op == QLatin1String("store"))
+                    for (auto& b : tool.image)
+                        b = static_cast<std::uint8_t>(b ^ 0x5A);
+                Link link(tool, emu.device, tick, fast);
+                if (!link.opened)
+                    return 2;
+                LinkEngine& engine = link.engine;
+                LinkRunner& runner = link.runner;
+                const auto list = transfers::allAddresses(90);
+                const bool ran = runner.run([&](LinkEngine& e) {
+                    return op == QLatin1String("read")     ? e.startRead()
+                           : op == QLatin1String("verify") ? e.startVerify()
+                                                           : e.startStore(list);
+                });
+                seconds += runner.elapsedNs() / 1e9;
+                link.port.close();
+                bool right = false;
+                if (op == QLatin1String("read")) {
+                    right =
+                        std::equal(tool.image.begin() + 1, tool.image.begin() + image::kConfigSize,
+                                   module.image.begin() + 1);
+                } else if (op == QLatin1String("verify")) {
+                    right = engine.matchFlag();
+                } else {
+                    ConfigStore after;
+                    right = emu.stop() &&
+                            datafile::loadFile(saved, after).status ==
+                                datafile::LoadResult::Status::Loaded &&
+                            std::equal(after.image.begin() + 1,
+                                       after.image.begin() + image::kConfigSize,
+                                       tool.image.begin() + 1);
+                }
+                if (!ran || !runner.transferOk()) {
+                    ++loud;
+                    std::printf("  run %d: %s\n", run,
+                                qPrintable(LinkEngine::failureText(engine.lastFailure())));
+                } else if (right) {
+                    ++exact;
+                } else {
+                    ++wrong;
+                    std::printf("  run %d: WRONG data reported as success\n", run);
+                }
+            }
+            std::printf("%4d ms %-7s %6d %6d %6d %10.2f\n", tick, qPrintable(op), exact, loud,
+                        wrong, seconds / runs);
+            std::fflush(stdout);
+            wrongTotal += wrong;
+        }
+    }
+    return wrongTotal ? 1 : 0;
 }
 
 void idleInProcess(const QString& bin, int seconds) {
@@ -259,6 +362,8 @@ int main(int argc, char* argv[]) {
     int idleSeconds = 10;
     bool idle = true;
     bool fast = false;
+    int sweepRuns = 0;
+    QStringList emuArgs;
     QString bin = QStringLiteral(STAVNIK_BIN_DIR);
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -277,6 +382,12 @@ int main(int argc, char* argv[]) {
             ++i;
         } else if (a == QLatin1String("--fast")) {
             fast = true;
+        } else if (a == QLatin1String("--sweep")) {
+            sweepRuns = next.toInt();
+            ++i;
+        } else if (a == QLatin1String("--emu")) {
+            emuArgs = next.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            ++i;
         } else if (a == QLatin1String("--no-idle")) {
             idle = false;
         } else if (a == QLatin1String("--bin")) {
@@ -285,15 +396,17 @@ int main(int argc, char* argv[]) {
         } else {
             std::fprintf(stderr, "usage: link_bench [--ticks 20,15,12] "
                                  "[--ops store,read,verify,changed] [--idle-seconds N] "
-                                 "[--no-idle] [--fast] [--bin DIR]\n");
+                                 "[--no-idle] [--fast] [--bin DIR] [--sweep N --emu 'ARGS']\n");
             return 2;
         }
     }
+    if (sweepRuns > 0)
+        return runSweep(bin, ticks, ops, fast, sweepRuns, emuArgs);
     const bool full = ops.contains(QLatin1String("store")) || ops.contains(QLatin1String("read")) ||
                       ops.contains(QLatin1String("verify"));
     int rc = full && !ticks.isEmpty() ? runTransfers(bin, ticks, ops, fast) : 0;
     if (ops.contains(QLatin1String("changed")))
-        rc = std::max(rc, runRouteChange(bin, ticks));
+        rc = std::max(rc, runRouteChange(bin, ticks, fast));
     if (idle) {
         idleInProcess(bin, idleSeconds);
         idleTool(bin, idleSeconds);

@@ -50,13 +50,10 @@ int optionError(const Invocation& run, int& tick) {
     return 0;
 }
 
-// "Uloženo do modulu: 2244 bajtů, 3,1 s", as the main window notes it.
-QString storedText(std::size_t bytes, qint64 ms) {
-    const char* word = bytes == 1 ? "bajt" : (bytes >= 2 && bytes <= 4 ? "bajty" : "bajtů");
-    return QStringLiteral("Uloženo do modulu: %1 %2, %3 s")
-        .arg(bytes)
-        .arg(QString::fromUtf8(word))
-        .arg(QLocale(QLocale::Czech).toString(ms / 1000.0, 'f', 1));
+// "Do modulu: 2244 bajtů uloženo a ověřeno, 44,1 s", as the main window notes it.
+QString storedText(std::size_t bytes, bool verified, qint64 ms) {
+    return transfers::storedText(static_cast<int>(bytes), verified) +
+           QStringLiteral(", %1 s").arg(QLocale(QLocale::Czech).toString(ms / 1000.0, 'f', 1));
 }
 
 bool stderrIsTerminal() {
@@ -204,7 +201,11 @@ int identifyCommand(const Invocation& run) {
     run.out << s->engine().versionText() << '\n' << s->engine().capacityText() << '\n';
     if (s->engine().versionText() == QLatin1String("??") ||
         s->engine().capacityText() == QLatin1String("??")) {
-        run.err << "stavnikctl: no reply from the module\n";
+        // Bytes that came but made no answer are not silence: say which it was.
+        run.err << (s->engine().identifyGarbled()
+                        ? "stavnikctl: the module's answer was not understood (other bytes on "
+                          "the line)\n"
+                        : "stavnikctl: no reply from the module\n");
         return exitcode::kTransferFailed;
     }
     return exitcode::kOk;
@@ -290,21 +291,17 @@ int storeCommand(const Invocation& run) {
     const auto s = openSession(run, store, tick);
     if (!s)
         return exitcode::kTransferFailed;
-    const QString writeError = LinkEngine::messageText(LinkEngine::Message::WriteError);
     if (needsCapacity) {
         // The window stores with the capacity last reported; here nothing has been reported
-        // yet, so ask, and give a lost reply the same three attempts a byte gets.
-        bool answered = false;
-        for (int attempt = 0; attempt < 3 && !answered; ++attempt) {
-            s->run([](LinkEngine& e) { return e.startCapacityQuery(); });
-            if (s->stopped())
-                return s->stoppedExit();
-            answered = s->engine().capacityText() != QLatin1String("??");
-        }
-        list = answered ? transfers::storeAddresses(transfers::Everything, 1, store.routeCapacity)
-                        : std::nullopt;
+        // yet, so ask as a read asks: on a quiet line, until two answers agree.
+        s->run([](LinkEngine& e) { return e.startStoreCapacityQuery(); });
+        if (s->stopped())
+            return s->stoppedExit();
+        list = s->transferOk()
+                   ? transfers::storeAddresses(transfers::Everything, 1, store.routeCapacity)
+                   : std::nullopt;
         if (!list) {
-            run.err << writeError << '\n';
+            reportErrors(*s, run.err);
             return exitcode::kTransferFailed;
         }
     }
@@ -316,18 +313,24 @@ int storeCommand(const Invocation& run) {
         }
     }
     const auto total = list->size();
+    const bool readBack =
+        !run.options.contains(QStringLiteral("--no-verify")) && loadSettings().verifyAfterStore;
     QElapsedTimer clock;
     clock.start();
-    s->run([&list](LinkEngine& e) { return e.startStore(*list); });
+    s->run([&list, readBack](LinkEngine& e) { return e.startStore(*list, readBack); });
     if (s->stopped()) {
-        run.err << "stavnikctl: " << s->engine().transferDone() << " of " << total
-                << " bytes written, the module is now partly written\n";
+        // The write in flight may have been carried out before the stop.
+        const int done = s->engine().writesDone();
+        run.err << "stavnikctl: " << done;
+        if (s->engine().writeInFlight())
+            run.err << " or " << done + 1;
+        run.err << " of " << total << " bytes written, the module is now partly written\n";
         return s->stoppedExit();
     }
     reportErrors(*s, run.err);
     if (!s->transferOk())
         return exitcode::kTransferFailed;
-    run.out << storedText(total, clock.elapsed()) << '\n';
+    run.out << storedText(total, readBack, clock.elapsed()) << '\n';
     return exitcode::kOk;
 }
 
@@ -339,6 +342,7 @@ CliCommands linkCommands() {
     const CliOption what{QStringLiteral("--what"), QStringLiteral("header|all|route=N"), true};
     const CliOption fast{QStringLiteral("--fast"), QString()};
     const CliOption onlyChanged{QStringLiteral("--only-changed"), QStringLiteral("BASE")};
+    const CliOption noVerify{QStringLiteral("--no-verify"), QString()};
     return {
         {QStringLiteral("identify"),
          QString(),
@@ -361,9 +365,10 @@ CliCommands linkCommands() {
         {QStringLiteral("store"),
          QStringLiteral("FILE"),
          1,
-         {what, onlyChanged, port, tick, fast},
-         QStringLiteral("write data file FILE (or a part of it) into the module; --only-changed "
-                        "BASE: only the bytes that differ from BASE, the module's contents"),
+         {what, onlyChanged, noVerify, port, tick, fast},
+         QStringLiteral("write data file FILE (or a part of it) into the module and read it back "
+                        "(--no-verify: do not); --only-changed BASE: only the bytes that differ "
+                        "from BASE, the module's contents"),
          linkcli::storeCommand},
     };
 }

@@ -94,6 +94,13 @@ EmuOptionsResult parseEmuOptions(const QStringList& args) {
         {QStringLiteral("--split"), [&](const QString& v) { return parseShare(v, f.splitRate); }},
         {QStringLiteral("--corrupt"),
          [&](const QString& v) { return parseShare(v, f.corruptRate); }},
+        {QStringLiteral("--duplicate"),
+         [&](const QString& v) { return parseShare(v, f.duplicateRate); }},
+        {QStringLiteral("--duplicate-ms"),
+         [&](const QString& v) { return parseInt(v, 0, 60000, f.duplicateMs); }},
+        {QStringLiteral("--noise"), [&](const QString& v) { return parseShare(v, f.noiseRate); }},
+        {QStringLiteral("--noise-ms"),
+         [&](const QString& v) { return parseInt(v, 0, 60000, f.noiseMs); }},
         {QStringLiteral("--late-ms"),
          [&](const QString& v) { return parseInt(v, 0, 60000, f.lateMs); }},
         {QStringLiteral("--split-ms"),
@@ -200,6 +207,11 @@ QString emuHelpText() {
         "  --split P           write this share of replies in two pieces\n"
         "  --split-ms MS       pause between the two pieces (default 10)\n"
         "  --corrupt P         change one byte in this share of replies\n"
+        "  --duplicate P       send this share of replies twice\n"
+        "  --duplicate-ms MS   pause before the second copy (default 10)\n"
+        "  --noise P           follow this share of replies by two bytes of noise, the second "
+        "\"*\"\n"
+        "  --noise-ms MS       pause before the noise (default 10)\n"
         "  --silent-after N    answer only the first N commands, then nothing (0: always silent)\n"
         "\n"
         "Terminal and log:\n"

@@ -488,5 +488,18 @@ void Stv2Responder::answer(QByteArray bytes, QString line, QList<ReplyChunk>& ou
     } else {
         out.append({delay, bytes});
     }
+    // Drawn only when asked for, so that the other faults of a seed stay where they were.
+    if (f.duplicateRate > 0 && nextUnit() < f.duplicateRate) {
+        out.append({f.duplicateMs, bytes});
+        line += QStringLiteral(" [sent again %1 ms later]").arg(f.duplicateMs);
+    }
+    if (f.noiseRate > 0 && nextUnit() < f.noiseRate) {
+        QByteArray noise(2, '*');
+        noise[0] = static_cast<char>(nextRandom() & 0xFF);
+        out.append({f.noiseMs, noise});
+        line += QStringLiteral(" [noise %1 %2 ms later]")
+                    .arg(hex2(static_cast<u8>(noise[0])))
+                    .arg(f.noiseMs);
+    }
     addLog(line);
 }

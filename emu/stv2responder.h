@@ -30,7 +30,13 @@ struct FaultOptions {
     double lateRate = 0.0;    // share of replies that wait a further lateMs
     double splitRate = 0.0;   // share of replies written in two pieces, splitGapMs apart
     double corruptRate = 0.0; // share of replies with one byte changed
-    int silentAfter = -1;     // answer only the first N commands, then nothing; -1: never silent
+    // Stray replies: a share of replies sent a second time duplicateMs after the first, and a
+    // share followed noiseMs later by two bytes of line noise, the second one "*".
+    double duplicateRate = 0.0;
+    double noiseRate = 0.0;
+    int duplicateMs = 10;
+    int noiseMs = 10;
+    int silentAfter = -1; // answer only the first N commands, then nothing; -1: never silent
     int lateMs = 200;
     int splitGapMs = 10;
 };

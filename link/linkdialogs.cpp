@@ -22,13 +22,7 @@ const QString kReadCancelled = QStringLiteral("Čtení přerušeno, data se nezm
 const QString kVerifyCancelled = QStringLiteral("Ověřování přerušeno.");
 const QString kReadDone = QStringLiteral("Načteno z modulu: %1, %2 s");
 const QString kVerifyDone = QStringLiteral("Ověřeno s modulem: %1, %2 s");
-const QString kStoreDone = QStringLiteral("Uloženo do modulu: %1, %2 s");
 constexpr int kNoteMs = 8000;
-
-QString bytesText(int n) {
-    const char* word = n == 1 ? "bajt" : (n >= 2 && n <= 4 ? "bajty" : "bajtů");
-    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
-}
 
 // "zbývá 42 s", "zbývá 1:05": the rest at the pace so far; nothing before the first byte.
 QString timeLeftText(int done, int total, qint64 elapsedMs) {
@@ -113,7 +107,7 @@ void LinkDialogs::storeToModule() {
         return;
     }
     m_storeSize = static_cast<int>(addresses->size());
-    m_engine.startStore(*addresses);
+    m_engine.startStore(*addresses, m_storeChoice->verifyAfterStore());
 }
 
 void LinkDialogs::cancelTransfer() {
@@ -140,22 +134,29 @@ void LinkDialogs::showTransferControls() {
     m_w.timeLeftLabel->setVisible(running);
     if (!running)
         return;
-    const bool store = m_engine.linkState() >= LinkEngine::WriteSend;
-    const int total = store ? m_storeSize : transfers::lastConfigAddress(m_store.routeCapacity);
-    m_w.timeLeftLabel->setText(timeLeftText(m_engine.transferDone(), total, m_clock.elapsed()));
+    // By the progress bar: a store's read-back is part of the way.
+    m_w.timeLeftLabel->setText(timeLeftText(m_engine.progress(), 100, m_clock.elapsed()));
 }
 
 void LinkDialogs::transferFinished(LinkEngine::Transfer transfer, bool ok) {
     showTransferControls();
     if (!ok)
         return;
-    const QString& text = transfer == LinkEngine::Transfer::Read     ? kReadDone
-                          : transfer == LinkEngine::Transfer::Verify ? kVerifyDone
-                                                                     : kStoreDone;
     const QString seconds = QLocale(QLocale::Czech).toString(m_clock.elapsed() / 1000.0, 'f', 1);
-    QString done = text.arg(bytesText(m_engine.transferDone()), seconds);
+    QString done;
+    if (transfer == LinkEngine::Transfer::Store) {
+        done = transfers::storedText(m_engine.transferDone(), m_engine.storeProven()) +
+               QStringLiteral(", %1 s").arg(seconds);
+        // The store sent the image as it was at its start; an edit made meanwhile is on screen
+        // only.
+        if (m_engine.sentImage() != m_store.image)
+            done += QStringLiteral(". ") + transfers::kChangedDuringStoreText;
+    } else {
+        const QString& text = transfer == LinkEngine::Transfer::Read ? kReadDone : kVerifyDone;
+        done = text.arg(transfers::bytesText(m_engine.transferDone()), seconds);
+    }
     if (m_engine.fastLink() && m_engine.fastFellBack())
-        done += QStringLiteral(" Rychlý přenos po opakovaných pokusech přešel na běžné tempo.");
+        done += QLatin1Char(' ') + LinkEngine::fastFellBackText();
     note(done);
 }
 
@@ -168,8 +169,12 @@ void LinkDialogs::transferCancelled(LinkEngine::Transfer transfer, int bytesDone
         note(kVerifyCancelled);
         return;
     }
+    // The write in flight may have been carried out: "N nebo N + 1".
+    QString written = QString::number(bytesDone);
+    if (m_engine.writeInFlight())
+        written += QStringLiteral(" nebo %1").arg(bytesDone + 1);
     // The box comes after the handler that cancelled has returned, like every other box.
-    const QString text = kStoreCancelled.arg(bytesDone).arg(m_storeSize);
+    const QString text = kStoreCancelled.arg(written).arg(m_storeSize);
     QMetaObject::invokeMethod(
         this, [this, text] { informationBox(m_window, text); }, Qt::QueuedConnection);
 }

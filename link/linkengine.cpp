@@ -14,23 +14,28 @@
 using transfers::capacityAccepted;
 using transfers::lastConfigAddress;
 
-// Why a transfer never takes a straggler for a fresh reply.
+// Why a transfer never takes a stray reply for a fresh one.
 //
-// Read, write and capacity replies carry no address, and the answer to an attempt that timed out
-// may still come later, looking exactly like the answer to whatever was sent next. So:
-// - A window is taken only when it holds exactly one whole reply; a straggler arriving with the
-//   fresh reply makes two, nothing is taken and the attempt counts as gone wrong.
-// - After an attempt went wrong (silence, too many bytes, a damaged reply), nothing more is sent
-//   until no byte has come for a full reply window: a late answer, however many of them in a run,
-//   lands in that wait, restarts it and is thrown away.
-// - A value taken after that must be confirmed by one more read after another quiet spell. A
-//   straggler later than a quiet spell would have to arrive alone, in a window whose own reply is
-//   lost too, and then be matched by the next read; otherwise it brings a second reply or a
-//   different value. A store writes the same address again (writes are idempotent) and takes the
-//   fresh acknowledgement.
-// - Every wrong turn counts against the three attempts: a line that stays irregular ends in the
-//   error box, never in a shifted byte. On a clean line none of this costs an exchange or a tick.
-// What no rule can see is a value byte damaged with its "*" intact: the protocol has no check sum.
+// Read, write and capacity replies carry no address: a late answer, a reply the module sent
+// twice or two bytes of line noise ending in "*" look exactly like the answer to whatever was
+// sent next, and taken for it they shift every later byte by one address. So:
+// - Every transfer starts on a quiet line: what waits is discarded, and the first command goes
+//   out only after a reply window without a byte.
+// - A window is taken only when it holds exactly one whole reply. One that stays silent is tried
+//   again (three attempts a byte) once the line has been quiet for a reply window. The answer
+//   that missed its window may still come, even after later answers: once the byte is taken,
+//   the line must stay quiet for ten reply windows before the probe closes the block, so that
+//   such a straggler lands in the wait and is thrown away instead of being taken for a byte.
+// - The bytes go in blocks, each closed by a probe: the identify command, whose answer is the
+//   same every time and cannot pass for a byte's reply. A shifted reply pushes a byte's answer
+//   into the probe's window, so a probe answered by anything else than the module's identify
+//   answer means the block is not trusted: after a quiet line it is done again. So is a block
+//   in which a window held more or other bytes than one reply (a stray reply may have shifted
+//   the bytes before it). A block that keeps going wrong ends in the error box.
+// - The capacity is asked until two answers agree; a store reads back what it wrote.
+// What no rule can see is a stray reply standing in for an answer that was lost at the same
+// time, or a value byte damaged with its "*" intact: the protocol has no check sum. A store's
+// read-back catches both in what it wrote.
 
 namespace {
 // 9600 baud, 8N1: ten bit times a byte.
@@ -43,6 +48,11 @@ constexpr int kIdentifyExchange = 12; // 8-byte command, reply of up to 4
 constexpr int kStatusExchange = 12;   // 7-byte command, 5-byte reply
 // Reply windows a command waits for a quiet line before that attempt counts as gone wrong.
 constexpr int kQuietLimitWindows = 10;
+// How late an answer may come and still be caught, in reply windows. An answer that missed its
+// window may come this late (modules and emulators have been seen to answer eight windows late,
+// and out of order), so after such a wrong turn the line must stay quiet this long before the
+// transfer goes on: the straggler lands in the wait and is thrown away.
+constexpr int kStragglerWindows = 10;
 } // namespace
 
 LinkEngine::LinkEngine(ConfigStore& store, BytePort& port, QObject* parent)
@@ -71,19 +81,52 @@ QString LinkEngine::messageText(Message message) {
     return QString();
 }
 
+namespace {
+QString addressText(int a) {
+    return QStringLiteral("%1 (%2)").arg(a).arg(toHex(static_cast<std::uint32_t>(a), 4));
+}
+} // namespace
+
 QString LinkEngine::failureText(const Failure& failure) {
     using Where = Failure::Where;
     switch (failure.where) {
     case Where::Nothing:
         return QString();
-    case Where::CapacityQuery:
-        return QStringLiteral("Dotaz na počet cest zůstal bez platné odpovědi. Pokusů: %1.")
+    case Where::CapacityQuery: {
+        if (failure.answers.size() < 2)
+            return QStringLiteral("Dotaz na počet cest zůstal bez platné odpovědi. Pokusů: %1.")
+                .arg(failure.attempts);
+        QStringList counts;
+        for (int c : failure.answers)
+            counts << QString::number(c);
+        return QStringLiteral("Modul na dotaz na počet cest odpověděl pokaždé jinak (%1). "
+                              "Pokusů: %2.")
+            .arg(counts.join(QStringLiteral(", ")))
             .arg(failure.attempts);
+    }
     case Where::CapacityRange:
         return QStringLiteral("Modul hlásí %1 cest, platný počet je %2 až %3.")
             .arg(failure.capacity)
             .arg(transfers::kMinCapacity)
             .arg(transfers::kMaxCapacity);
+    case Where::Block:
+        return QStringLiteral("Adresy %1 až %2: odpovědi modulu nepatřily k dotazům (cizí nebo "
+                              "opožděné odpovědi na lince), blok se nepodařilo přenést. "
+                              "Pokusů: %3.")
+            .arg(addressText(failure.address), addressText(failure.lastAddress))
+            .arg(failure.attempts);
+    case Where::Probe:
+        return QStringLiteral("Modul neodpověděl na kontrolní dotaz (identifikaci) tak, jak má. "
+                              "Pokusů: %1.")
+            .arg(failure.attempts);
+    case Where::ReadBack:
+        return QStringLiteral("Adresa %1: po zápisu modul vrací %2 místo %3 (%4). Zapsáno %5krát.")
+            .arg(addressText(failure.address), toHex(failure.moduleValue, 2),
+                 toHex(failure.sentValue, 2), transfers::describeAddress(failure.address))
+            .arg(failure.attempts);
+    case Where::PortGone:
+        return QStringLiteral("Sériový port přestal být dostupný (odpojený kabel nebo převodník), "
+                              "přenos skončil.");
     case Where::Byte:
         break;
     }
@@ -101,9 +144,8 @@ QString LinkEngine::failureText(const Failure& failure) {
                     .arg(offset / image::kBlockSize + 1)
                     .arg(offset % image::kBlockSize);
     }
-    return QStringLiteral("Adresa %1 (%2): %3. Pokusů: %4.")
-        .arg(a)
-        .arg(toHex(static_cast<std::uint32_t>(a), 4), place)
+    return QStringLiteral("Adresa %1: %2. Pokusů: %3.")
+        .arg(addressText(a), place)
         .arg(failure.attempts);
 }
 
@@ -117,6 +159,11 @@ bool LinkEngine::isWarning(Message message) {
 bool LinkEngine::startIdentify() {
     if (m_state != Idle)
         return false;
+    m_identifyTries = 1;
+    m_identifyGarbled = false;
+    // What waits from before (a stopped transfer's answers) would stand before the answer.
+    if (m_port.isOpen())
+        m_port.discardInput();
     m_rx.clear();
     send(protocol::identifyCommand());
     setVersionText(QStringLiteral("??"));
@@ -139,8 +186,28 @@ bool LinkEngine::beginTransfer() {
     m_failure = Failure();
     m_fastFellBack = false;
     m_irregularRun = 0;
+    m_writeInFlight = false;
+    m_writesAcked = 0;
+    m_storeProven = false;
+    m_probeAnswer.clear();
     setProgress(0);
     setProgressVisible(true);
+    // A clean start: answers to whatever came before (a stopped transfer, a poll) are thrown
+    // away, and the first command waits for a reply window without a byte.
+    if (m_port.isOpen())
+        m_port.discardInput();
+    m_rx.clear();
+    unsettle();
+    m_settleTicks = 0;
+    m_quietWaited = 0;
+    return true;
+}
+
+bool LinkEngine::startStoreCapacityQuery() {
+    if (!beginTransfer())
+        return false;
+    m_transfer.startCapacity();
+    m_state = CapacitySend;
     return true;
 }
 
@@ -162,7 +229,7 @@ bool LinkEngine::startVerify() {
     return true;
 }
 
-bool LinkEngine::startStore(std::vector<std::uint32_t> addresses) {
+bool LinkEngine::startStore(std::vector<std::uint32_t> addresses, bool readBack) {
     if (m_state != Idle || addresses.empty())
         return false;
     const bool inside = std::all_of(addresses.begin(), addresses.end(), [](std::uint32_t a) {
@@ -171,8 +238,9 @@ bool LinkEngine::startStore(std::vector<std::uint32_t> addresses) {
     if (!inside)
         return false;
     beginTransfer();
-    m_transfer.startStore(std::move(addresses));
-    m_state = WriteSend;
+    // The image as it is now is what goes to the module, whatever is edited meanwhile.
+    m_transfer.startStore(std::move(addresses), m_store.image, readBack);
+    m_state = ProbeSend;
     emit transferStarted(Transfer::Store);
     return true;
 }
@@ -257,11 +325,16 @@ void LinkEngine::messageClosed(Message message) {
 // ---- the tick
 
 void LinkEngine::tick() {
+    checkPort();
     const bool arrived = m_rx.receiveStep(m_port) > 0;
+    m_heard = m_heard || arrived;
     m_quiet = arrived ? 0 : std::min(m_quiet + 1, 1 << 20);
     m_byteTicks = std::min(m_byteTicks + 1, 1 << 20);
 
     switch (m_state) {
+    case IdentifySettle:
+        tickIdentifySettle();
+        break;
     case IdentifyWait1:
     case IdentifyWait2:
         tickIdentify();
@@ -295,6 +368,14 @@ void LinkEngine::tick() {
     case WriteWait2:
     case WriteWait3:
         tickWrite();
+        break;
+    case ProbeSend:
+        if (lineReady(ProbeSend))
+            sendProbe();
+        break;
+    case ProbeWait1:
+    case ProbeWait2:
+        tickProbe();
         break;
     case StatusSend:
     case ExpStatusSend:
@@ -344,6 +425,21 @@ void LinkEngine::tick() {
     }
 }
 
+// A port that went away (unplugged) ends a transfer at once and says why, instead of leaving it
+// to time-outs that would blame the module.
+void LinkEngine::checkPort() {
+    const bool open = m_port.isOpen();
+    const bool lost = m_portWasOpen && !open;
+    m_portWasOpen = open;
+    if (lost)
+        emit portLost();
+    if (!open && transferRunning()) {
+        Failure f;
+        f.where = Failure::Where::PortGone;
+        fail(f);
+    }
+}
+
 // ---- waiting
 
 void LinkEngine::setTickInterval(int ms) {
@@ -357,6 +453,7 @@ int LinkEngine::lookTicks(int documentedTicks, int exchangeBytes) const {
 
 void LinkEngine::startWait(int firstWaitState) {
     m_waited = 0;
+    m_heard = false;
     m_sentAt = m_now();
     m_state = firstWaitState;
 }
@@ -370,7 +467,11 @@ bool LinkEngine::waitTick(int lastWaitState, int documentedTicks, int exchangeBy
     if (m_state < lastWaitState)
         ++m_state;
     ++m_waited;
-    if (fastActive())
+    // A retry waits the normal window: a module slower than the fast window still gets its
+    // answers in, and the transfer then goes on at the normal pace.
+    const bool retrying =
+        transferRunning() && (m_transfer.retries() > 0 || m_transfer.blockTries() > 1);
+    if (fastActive() && !retrying)
         return m_now() - m_sentAt >= static_cast<qint64>(exchangeBytes * kByteMs + kMarginMs);
     return m_waited >= lookTicks(documentedTicks, exchangeBytes);
 }
@@ -378,7 +479,7 @@ bool LinkEngine::waitTick(int lastWaitState, int documentedTicks, int exchangeBy
 // ---- fast link
 
 QString LinkEngine::fastFellBackText() {
-    return QStringLiteral("fast link: fell back to the normal pace after repeated retries");
+    return QStringLiteral("Rychlý přenos po opakovaných pokusech přešel na běžné tempo.");
 }
 
 void LinkEngine::dataArrived() {
@@ -396,6 +497,8 @@ void LinkEngine::dataArrived() {
     case WriteWait1:
     case WriteWait2:
     case WriteWait3:
+    case ProbeWait1:
+    case ProbeWait2:
         // After a wrong turn the quiet rules need the tick's count of silence.
         if (m_transfer.irregular() || m_unsettled || m_settleTicks > 0)
             return;
@@ -406,6 +509,7 @@ void LinkEngine::dataArrived() {
     if (m_rx.receiveStep(m_port) <= 0)
         return;
     m_quiet = 0;
+    m_heard = true;
     if (!replyComplete())
         return; // a part, or something wrong: the next tick judges it
     m_onArrival = true;
@@ -422,6 +526,10 @@ void LinkEngine::dataArrived() {
     case ReadWait2:
     case ReadWait3:
         tickRead();
+        break;
+    case ProbeWait1:
+    case ProbeWait2:
+        tickProbe();
         break;
     default:
         tickWrite();
@@ -444,6 +552,9 @@ bool LinkEngine::replyComplete() const {
     case ReadWait2:
     case ReadWait3:
         return protocol::matchReadByte(m_rx.bytes(), value);
+    case ProbeWait1:
+    case ProbeWait2:
+        return !m_probeAnswer.isEmpty() && m_rx.bytes() == m_probeAnswer;
     default:
         return protocol::matchWriteAck(m_rx.bytes());
     }
@@ -457,10 +568,14 @@ void LinkEngine::countIrregular(bool irregular) {
         m_fastFellBack = true;
 }
 
+bool LinkEngine::lineRegular() const {
+    return !m_transfer.irregular() && !m_unsettled && m_settleTicks == 0;
+}
+
 // Whether the transfer's next command may go out now: at once on a regular line, else only once
 // no byte has come for a full reply window; what came meanwhile is thrown away.
 bool LinkEngine::lineReady(int sendState) {
-    if (!m_transfer.irregular() && !m_unsettled && m_settleTicks == 0)
+    if (lineRegular())
         return true;
     const int window = lookTicks(sendState == CapacitySend ? 2 : 3, kByteExchange);
     if (m_quiet >= std::max(window, m_settleTicks)) {
@@ -476,19 +591,64 @@ bool LinkEngine::lineReady(int sendState) {
     return false;
 }
 
-// The attempt at the current byte (or at the capacity) went wrong: try again after a quiet spell,
-// or fail when it was the last attempt.
+// The attempt at the current byte (or at the capacity, or the probe) went wrong: try again after
+// a quiet spell, or fail when it was the last attempt.
 void LinkEngine::attemptFailed(int sendState) {
     m_quiet = 0;
     m_quietWaited = 0;
+    if (sendState == ProbeSend) {
+        blockWentWrong(true);
+        return;
+    }
+    if (sendState == CapacitySend) {
+        m_transfer.retry();
+        if (m_transfer.retries() >= TransferProgress::kCapacityAttempts ||
+            m_transfer.attemptsSent() >= TransferProgress::kCapacityAttempts) {
+            failCapacityQuery();
+            return;
+        }
+        m_state = CapacitySend;
+        return;
+    }
     if (!m_transfer.retry()) {
-        if (sendState == CapacitySend)
-            failTransfer(Message::ReadError, Failure::Where::CapacityQuery);
-        else
-            failTransfer(sendState == WriteSend ? Message::WriteError : Message::ReadError);
+        Failure f;
+        f.where = Failure::Where::Byte;
+        f.address = std::max(0, m_transfer.address());
+        f.attempts = m_transfer.attemptsSent();
+        fail(f);
         return;
     }
     m_state = sendState;
+}
+
+// A window ended without one whole reply. Silence is a lost or late answer: the byte is tried
+// again. Bytes that are not one reply may be a stray reply, and the bytes taken before it in
+// the block may have been shifted by it: the block is done again.
+void LinkEngine::windowWentWrong(int sendState) {
+    if (sendState != CapacitySend && m_heard) {
+        blockWentWrong(false);
+        return;
+    }
+    attemptFailed(sendState);
+}
+
+void LinkEngine::blockWentWrong(bool atProbe) {
+    // The probe that opens a transfer closes a block of no bytes: it is simply asked again.
+    const bool empty = atProbe && m_transfer.blockEmpty();
+    Failure f;
+    f.where = empty ? Failure::Where::Probe : Failure::Where::Block;
+    f.address = std::max(0, m_transfer.blockFirstAddress());
+    f.lastAddress = std::max(0, m_transfer.blockLastAddress());
+    f.attempts = TransferProgress::kBlockAttempts;
+    unsettle();
+    m_settleTicks = stragglerTicks();
+    m_quietWaited = 0;
+    countIrregular(true);
+    if (!m_transfer.redoBlock()) {
+        fail(f);
+        return;
+    }
+    m_state = empty ? ProbeSend : m_transfer.writing() ? WriteSend : ReadSend;
 }
 
 void LinkEngine::unsettle() {
@@ -496,11 +656,15 @@ void LinkEngine::unsettle() {
     m_quiet = 0;
 }
 
+int LinkEngine::stragglerTicks() const {
+    return kStragglerWindows * lookTicks(3, kByteExchange);
+}
+
 // A byte that needed more than one attempt has been taken. Answers to its earlier attempts may
-// still be on the way, as late as the ones seen so far: the next command waits until the line
-// has been quiet for as long as this byte took.
+// still be on the way: the next command waits until the line has been quiet for as long as a
+// straggler may come, or as this byte took when that was longer.
 void LinkEngine::settleAfter(int sendState) {
-    m_settleTicks = m_byteTicks;
+    m_settleTicks = std::max(m_byteTicks, stragglerTicks());
     m_quiet = 0;
     m_quietWaited = 0;
     m_state = sendState;
@@ -526,7 +690,32 @@ void LinkEngine::tickIdentify() {
         startWait(IdentCapacityWait1);
         return;
     }
-    if (last) {
+    if (!last)
+        return;
+    if (m_heard && m_identifyTries < TransferProgress::kAttempts) {
+        // Something else came first (answers still on their way from before): ask again on a
+        // quiet line.
+        ++m_identifyTries;
+        m_quiet = 0;
+        m_quietWaited = 0;
+        m_state = IdentifySettle;
+        return;
+    }
+    m_identifyGarbled = m_heard;
+    m_state = Idle;
+    unsettle();
+}
+
+void LinkEngine::tickIdentifySettle() {
+    const int window = lookTicks(2, kIdentifyExchange);
+    if (m_quiet >= window) {
+        m_rx.clear();
+        send(protocol::identifyCommand());
+        startWait(IdentifyWait1);
+        return;
+    }
+    if (++m_quietWaited > kQuietLimitWindows * window) {
+        m_identifyGarbled = true;
         m_state = Idle;
         unsettle();
     }
@@ -546,7 +735,7 @@ void LinkEngine::tickIdentCapacity() {
     }
 }
 
-// ---- read and verify
+// ---- the capacity query that starts a read, verify or whole store
 
 // One attempt of a transfer's exchange: the buffer emptied, the command out, its wait begun.
 void LinkEngine::sendAttempt(const QByteArray& command, int firstWaitState) {
@@ -570,38 +759,153 @@ void LinkEngine::tickCapacity() {
             attemptFailed(CapacitySend);
         return;
     }
-    switch (m_transfer.replied(count)) {
-    case TransferProgress::Verdict::Take:
-        break;
-    case TransferProgress::Verdict::AskAgain:
-        m_quiet = 0;
+    m_rx.clear();
+    // A damaged count is as whole a reply as the right one: only two answers that agree count.
+    if (!m_transfer.capacityAnswer(count)) {
+        if (m_transfer.attemptsSent() >= TransferProgress::kCapacityAttempts) {
+            failCapacityQuery();
+            return;
+        }
         m_state = CapacitySend;
-        return;
-    case TransferProgress::Verdict::Fail:
-        failTransfer(Message::ReadError, Failure::Where::CapacityQuery);
+        if (lineRegular())
+            sendCapacityQuery();
         return;
     }
     setCapacity(count);
-    m_transfer.setEnd(lastConfigAddress(count));
+    const bool wholeStore = m_transfer.kind() == TransferProgress::Kind::Capacity;
+    if (!wholeStore)
+        m_transfer.setEnd(lastConfigAddress(count));
     if (!capacityAccepted(count)) {
         m_state = CapacityFailed;
-        m_failure.capacity = count;
-        failTransfer(Message::ReadError, Failure::Where::CapacityRange);
+        Failure f;
+        f.where = Failure::Where::CapacityRange;
+        f.capacity = count;
+        fail(f);
         return;
     }
     const bool irregular = m_transfer.irregular();
     m_transfer.restartAttempts();
-    if (irregular)
-        settleAfter(ReadSend);
-    else
-        m_state = ReadSend;
+    if (wholeStore) {
+        finishTransfer();
+        return;
+    }
+    if (irregular) {
+        settleAfter(ProbeSend);
+        return;
+    }
+    m_state = ProbeSend;
+    sendProbe();
 }
+
+void LinkEngine::failCapacityQuery() {
+    Failure f;
+    f.where = Failure::Where::CapacityQuery;
+    f.attempts = m_transfer.attemptsSent();
+    f.answers = m_transfer.capacityAnswers();
+    fail(f);
+}
+
+// ---- probes
+
+void LinkEngine::sendProbe() {
+    m_rx.clear();
+    send(protocol::identifyCommand());
+    startWait(ProbeWait1);
+}
+
+namespace {
+// One identify answer, short or long form, and nothing else.
+bool isIdentifyAnswer(const QByteArray& b) {
+    return (b.size() == 3 && b.at(0) == 'S' && b.at(2) == '*') ||
+           (b.size() == 4 && b.at(0) == 'S' && b.at(3) == '*');
+}
+} // namespace
+
+void LinkEngine::tickProbe() {
+    // A byte's window: a module slow to answer is as slow with this answer.
+    const bool last = waitTick(ProbeWait2, 3, kIdentifyExchange);
+    const QByteArray& b = m_rx.bytes();
+    if (m_probeAnswer.isEmpty()) {
+        // The transfer's first probe learns the answer. It is taken at the end of its window,
+        // so that a long answer whose letter is "*" is not cut short to the short form.
+        if (!last)
+            return;
+        if (!isIdentifyAnswer(b)) {
+            blockWentWrong(true);
+            return;
+        }
+        m_probeAnswer = b;
+        probeAnswered();
+        return;
+    }
+    if (b == m_probeAnswer) {
+        probeAnswered();
+        return;
+    }
+    if (last || b.size() >= m_probeAnswer.size())
+        blockWentWrong(true);
+}
+
+// The block's replies all answered their own commands: its bytes stand.
+void LinkEngine::probeAnswered() {
+    m_rx.clear();
+    m_transfer.blockConfirmed();
+    if (!m_transfer.finished() || m_transfer.nextPass()) {
+        sendNext();
+        return;
+    }
+    if (!m_transfer.mismatches().empty()) {
+        const auto& d = m_transfer.mismatches().front();
+        Failure f;
+        f.where = Failure::Where::ReadBack;
+        f.address = d.address;
+        f.sentValue = d.imageValue;
+        f.moduleValue = d.moduleValue;
+        f.attempts = TransferProgress::kAttempts;
+        fail(f);
+        return;
+    }
+    finishTransfer();
+}
+
+// The next byte of the block goes out in the same tick when the line is regular.
+void LinkEngine::sendNext() {
+    const bool write = m_transfer.writing();
+    m_state = write ? WriteSend : ReadSend;
+    if (!lineRegular())
+        return;
+    if (write)
+        sendWriteRequest();
+    else
+        sendReadRequest();
+}
+
+// A byte was taken: on to the next, or to the probe that closes the block. A byte that needed
+// several attempts closes its block at once: the answer to an earlier attempt may still come,
+// and taken for the next byte's it would shift the block. The probe goes out once the line has
+// been quiet for as long as the byte took, and catches what comes later still.
+void LinkEngine::entryDone(bool irregular) {
+    countIrregular(irregular);
+    if (irregular) {
+        settleAfter(ProbeSend);
+        return;
+    }
+    if (m_transfer.probeDue()) {
+        m_state = ProbeSend;
+        sendProbe();
+        return;
+    }
+    sendNext();
+}
+
+// ---- read, verify, read-back
 
 void LinkEngine::sendReadRequest() {
     // An accepted capacity keeps every address inside the image; this holds without it too.
     const int address = m_transfer.address();
     if (address < 0) {
-        failTransfer(Message::ReadError);
+        Failure f;
+        fail(f);
         return;
     }
     sendAttempt(protocol::readByteCommand(address), ReadWait1);
@@ -613,50 +917,14 @@ void LinkEngine::tickRead() {
     if (!protocol::matchReadByte(m_rx.bytes(), value)) {
         if (last || m_rx.size() >= 2) {
             m_state = ReadTimedOut;
-            attemptFailed(ReadSend);
+            windowWentWrong(ReadSend);
         }
         return;
     }
-    switch (m_transfer.replied(value)) {
-    case TransferProgress::Verdict::Take:
-        acceptReadByte(value, m_transfer.irregular());
-        break;
-    case TransferProgress::Verdict::AskAgain:
-        m_quiet = 0;
-        m_state = ReadSend;
-        break;
-    case TransferProgress::Verdict::Fail:
-        failTransfer(Message::ReadError);
-        break;
-    }
-}
-
-void LinkEngine::acceptReadByte(std::uint8_t value, bool irregular) {
-    if (m_transfer.address() < 0) {
-        failTransfer(Message::ReadError);
-        return;
-    }
-    setProgress(m_transfer.accept(value, m_store.image));
-    countIrregular(irregular);
-    if (irregular)
-        settleAfter(ReadSend);
-    if (!m_transfer.finished()) {
-        if (!irregular)
-            sendReadRequest();
-        return;
-    }
-
-    m_state = Idle;
-    setProgressVisible(false);
-    if (m_transfer.kind() == TransferProgress::Kind::Verify) {
-        endTransfer(true);
-        emit message(matchFlag() ? Message::VerifyEqual : Message::VerifyDifferent);
-        return;
-    }
-    m_transfer.commit(m_store.image);
-    decodeCurrent(m_store.image, m_store.routes);
-    emit decoded();
-    endTransfer(true);
+    m_rx.clear();
+    const bool irregular = m_transfer.irregular();
+    advanceProgress(m_transfer.accept(value, m_store.image));
+    entryDone(irregular);
 }
 
 // ---- store
@@ -664,67 +932,85 @@ void LinkEngine::acceptReadByte(std::uint8_t value, bool irregular) {
 void LinkEngine::sendWriteRequest() {
     const int address = m_transfer.address();
     if (address < 0) {
-        failTransfer(Message::WriteError);
+        Failure f;
+        fail(f);
         return;
     }
-    m_writeValue = m_store.image[static_cast<std::size_t>(address)];
+    m_writeValue = m_transfer.valueToWrite();
+    m_writeInFlight = true;
     sendAttempt(protocol::writeByteCommand(address, m_writeValue), WriteWait1);
 }
 
 void LinkEngine::tickWrite() {
     const bool last = waitTick(WriteWait3, 3, kByteExchange);
     if (protocol::matchWriteAck(m_rx.bytes())) {
-        // A store takes the first acknowledgement of a write sent on a quiet line.
+        m_rx.clear();
         const bool irregular = m_transfer.irregular();
-        m_transfer.replied('Y');
-        acceptWriteAck(irregular);
+        m_writeInFlight = false;
+        const bool mainPass = m_transfer.pass() == TransferProgress::Pass::Main;
+        advanceProgress(m_transfer.acknowledge());
+        if (mainPass)
+            m_writesAcked = std::max(m_writesAcked, m_transfer.position());
+        entryDone(irregular);
         return;
     }
     if (last || m_rx.size() >= 2) {
         m_state = WriteTimedOut;
-        attemptFailed(WriteSend);
+        windowWentWrong(WriteSend);
     }
 }
 
-void LinkEngine::acceptWriteAck(bool irregular) {
-    emit byteStored(m_transfer.address(), m_writeValue);
-    setProgress(m_transfer.acknowledge());
-    countIrregular(irregular);
-    if (irregular)
-        settleAfter(WriteSend);
-    if (!m_transfer.finished()) {
-        if (!irregular)
-            sendWriteRequest();
-        return;
-    }
+int LinkEngine::writesDone() const {
+    if (m_transfer.kind() != TransferProgress::Kind::Store)
+        return 0;
+    if (m_transfer.pass() == TransferProgress::Pass::Main)
+        return m_writesAcked;
+    return static_cast<int>(m_transfer.storeList().size());
+}
+
+// ---- the end
+
+void LinkEngine::finishTransfer() {
     m_state = Idle;
     setProgressVisible(false);
+    switch (m_transfer.kind()) {
+    case TransferProgress::Kind::Verify:
+        endTransfer(true);
+        emit message(matchFlag() ? Message::VerifyEqual : Message::VerifyDifferent);
+        return;
+    case TransferProgress::Kind::Read:
+        m_transfer.commit(m_store.image);
+        decodeCurrent(m_store.image, m_store.routes);
+        emit decoded();
+        break;
+    case TransferProgress::Kind::Store:
+        m_writeInFlight = false;
+        m_storeProven = m_transfer.readsBack();
+        break;
+    case TransferProgress::Kind::Capacity:
+        break;
+    }
     endTransfer(true);
 }
 
-void LinkEngine::failTransfer(Message message, Failure::Where where) {
+void LinkEngine::fail(const Failure& failure) {
+    const bool store = m_transfer.kind() == TransferProgress::Kind::Store ||
+                       m_transfer.kind() == TransferProgress::Kind::Capacity;
     // The progress bar stays until the box is closed (messageClosed).
-    m_failure.where = where;
-    m_failure.address = std::max(0, m_transfer.address());
-    m_failure.attempts = m_transfer.attemptsSent();
+    m_failure = failure;
+    if (m_failure.where == Failure::Where::Nothing) {
+        m_failure.where = Failure::Where::Byte;
+        m_failure.address = std::max(0, m_transfer.address());
+        m_failure.attempts = m_transfer.attemptsSent();
+    }
     m_state = Idle;
     unsettle();
     endTransfer(false);
-    emit this->message(message);
+    emit message(store ? Message::WriteError : Message::ReadError);
 }
 
 void LinkEngine::endTransfer(bool ok) {
-    switch (m_transfer.kind()) {
-    case TransferProgress::Kind::Read:
-        emit transferFinished(Transfer::Read, ok);
-        break;
-    case TransferProgress::Kind::Verify:
-        emit transferFinished(Transfer::Verify, ok);
-        break;
-    case TransferProgress::Kind::Store:
-        emit transferFinished(Transfer::Store, ok);
-        break;
-    }
+    emit transferFinished(runningTransfer(), ok);
 }
 
 // ---- cancel
@@ -733,8 +1019,9 @@ bool LinkEngine::cancelTransfer() {
     if (!transferRunning())
         return false;
     // Whatever the module still answers to the command in flight is dropped by the next
-    // exchange, which empties the receive buffer before it looks for its reply.
+    // exchange, which starts on a quiet line.
     m_state = Idle;
+    unsettle();
     setProgressVisible(false);
     emit transferCancelled(runningTransfer(), transferDone());
     endTransfer(false);
@@ -742,10 +1029,10 @@ bool LinkEngine::cancelTransfer() {
 }
 
 int LinkEngine::transferDone() const {
-    // A store counts list entries from 0, a read or verify addresses from 1.
-    const int position = m_transfer.position();
-    return m_transfer.kind() == TransferProgress::Kind::Store ? position
-                                                              : std::max(0, position - 1);
+    // A store counts the writes acknowledged, a read or verify addresses from 1.
+    if (m_transfer.kind() == TransferProgress::Kind::Store)
+        return writesDone();
+    return std::max(0, m_transfer.position() - 1);
 }
 
 LinkEngine::Transfer LinkEngine::runningTransfer() const {
@@ -755,6 +1042,7 @@ LinkEngine::Transfer LinkEngine::runningTransfer() const {
     case TransferProgress::Kind::Verify:
         return Transfer::Verify;
     case TransferProgress::Kind::Store:
+    case TransferProgress::Kind::Capacity:
         break;
     }
     return Transfer::Store;
@@ -787,6 +1075,12 @@ void LinkEngine::setProgress(int percent) {
         return;
     m_progress = percent;
     emit progressChanged(percent);
+}
+
+// A block done again does not move the bar back.
+void LinkEngine::advanceProgress(int percent) {
+    if (percent > m_progress)
+        setProgress(percent);
 }
 
 void LinkEngine::setProgressVisible(bool visible) {

@@ -25,10 +25,13 @@
 class LinkEngine : public QObject {
     Q_OBJECT
 public:
-    // Named link states. Gaps (1..4, 19, 25..29, 34, 39, 41, above 43) do nothing when ticked;
-    // 7, 13, 18 and 24 exist only inside a tick.
+    // Named link states. Gaps (1..3, 19, 28, 29, 34, 39, 41, above 43) do nothing when ticked;
+    // 7, 13, 18 and 24 exist only inside a tick. 4 and 25..27 are this program's own: the wait
+    // for a quiet line before "Test comm" asks again, and the probe that closes every block of a
+    // transfer.
     enum State : int {
         Idle = 0,
+        IdentifySettle = 4,
         IdentifyWait1 = 5,
         IdentifyWait2 = 6,
         IdentifyTimedOut = 7,
@@ -48,6 +51,9 @@ public:
         WriteWait2 = 22,
         WriteWait3 = 23,
         WriteTimedOut = 24,
+        ProbeSend = 25,
+        ProbeWait1 = 26,
+        ProbeWait2 = 27,
         StatusSend = 30,
         StatusWait1 = 31,
         StatusWait2 = 32,
@@ -107,6 +113,7 @@ public:
     // kFastGiveUpRun bytes in a row.
     bool fastFellBack() const { return m_fastFellBack; }
     static constexpr int kFastGiveUpRun = 3;
+    // The note that says so, in the user's language like every other note.
     static QString fastFellBackText();
     // Milliseconds of a monotonic clock for the fast link windows; tests give the fake line's.
     void setClock(std::function<qint64()> nowMs) { m_now = std::move(nowMs); }
@@ -114,27 +121,52 @@ public:
     // ---- link state
     int linkState() const { return m_state; }
     bool isIdle() const { return m_state == Idle; }
-    // 10..24: read, verify or store in progress (loading a data file must wait).
-    bool transferRunning() const { return m_state >= CapacitySend && m_state <= WriteTimedOut; }
+    // 10..27: read, verify or store in progress (loading a data file must wait).
+    bool transferRunning() const { return m_state >= CapacitySend && m_state <= ProbeWait2; }
+    // The running (or last) transfer is a store.
+    bool storing() const { return m_transfer.kind() == TransferProgress::Kind::Store; }
 
     // ---- starters
-    // "Test comm": from idle only. Empties the receive buffer, sends the identify command,
-    // version text back to "??", state 5.
+    // "Test comm": from idle only. Discards what waits on the line, sends the identify command,
+    // version text back to "??", state 5. When something else than an answer came, it asks
+    // again on a quiet line (state 4), at most three times in all.
     bool startIdentify();
-    // From idle: the capacity query alone, waited for as after "Test comm" (states 8, 9). For
-    // callers that want the capacity before a whole store without asking for the version.
+    // Whether the last "Test comm" heard bytes it could not take for an answer.
+    bool identifyGarbled() const { return m_identifyGarbled; }
+    // From idle: the capacity query alone, waited for as after "Test comm" (states 8, 9).
     bool startCapacityQuery();
+    // From idle, before a store of the whole configuration: the capacity asked on a quiet line
+    // until two answers agree, as a read asks it; fails with the store's box when it cannot,
+    // or when the count is outside 20..100.
+    bool startStoreCapacityQuery();
+
+    // Every transfer starts on a quiet line (what waits is discarded, then one reply window
+    // without a byte), and goes in blocks of bytes each closed by a probe, the identify command:
+    // its answer back in its place proves that every reply of the block answered its own
+    // command. A block whose probe (or one of whose windows) held anything else is done again.
+
     // From idle: capacity query, then addresses 1 .. last byte of the last route block. A read
     // fills a copy of the image and commits it (and decodes it) only when every byte came.
     bool startRead();
     bool startVerify();
-    // From idle: one write per entry of the list, in order. Refused for an empty list or an
-    // address outside the image.
-    bool startStore(std::vector<std::uint32_t> addresses);
+    // From idle: one write per entry of the list, in order, of the image as it is now (edits
+    // made meanwhile are not sent). With `readBack` every entry is then read back; a byte that
+    // differs is written again, and still differing after three writes fails the store. Refused
+    // for an empty list or an address outside the image.
+    bool startStore(std::vector<std::uint32_t> addresses, bool readBack = true);
     // Ends a running read, verify or store at once: the link goes idle, the progress bar goes,
     // and no box follows. A read or verify leaves the image as it was; a store leaves the module
     // partly written. Emits transferCancelled, then transferFinished(kind, false).
     bool cancelTransfer();
+    // A store's writes the module acknowledged, and whether one more was on its way (and may
+    // have been carried out) when it ended.
+    int writesDone() const;
+    bool writeInFlight() const { return m_writeInFlight; }
+    // What the last store sent (the image as it was at its start), its list, and whether its
+    // read-back proved every byte.
+    const Image& sentImage() const { return m_transfer.sentImage(); }
+    const std::vector<std::uint32_t>& storeList() const { return m_transfer.storeList(); }
+    bool storeProven() const { return m_storeProven; }
 
     // Main-module status poll: idle -> 30; stop: 30..34 -> idle.
     bool startStatusPoll();
@@ -182,11 +214,24 @@ public:
 
     // Where the last read, verify or store failed, for the details of its error box.
     struct Failure {
-        enum class Where { Nothing, CapacityQuery, CapacityRange, Byte };
+        enum class Where {
+            Nothing,
+            CapacityQuery, // no valid answer; or `answers` that never agreed
+            CapacityRange, // `capacity` outside 20..100
+            Byte,          // `address` without a reply after `attempts` commands
+            Block,         // replies out of step in `address`..`lastAddress`, `attempts` tries
+            Probe,         // the identify answer never came back in its place
+            ReadBack,      // `address` still holds `moduleValue`, not `sentValue`
+            PortGone,      // the serial port went away
+        };
         Where where = Where::Nothing;
-        int address = 0;  // Byte
-        int attempts = 0; // commands sent for it
+        int address = 0;
+        int attempts = 0; // commands sent for it (Block, Probe: tries of the block)
         int capacity = 0; // CapacityRange: the count the module reported
+        int lastAddress = 0;
+        int sentValue = 0;
+        int moduleValue = 0;
+        std::vector<int> answers; // CapacityQuery: the counts that came
     };
     Failure lastFailure() const { return m_failure; }
     // "Adresa 1234 (04D2): cesta 45, bajt 8 bloku cesty. Pokusů: 3." and the like; empty when
@@ -208,8 +253,8 @@ signals:
     void transferFinished(LinkEngine::Transfer transfer, bool ok);
     // cancelTransfer() ended it after `bytesDone` confirmed bytes.
     void transferCancelled(LinkEngine::Transfer transfer, int bytesDone);
-    // The module acknowledged `value` written at `address` (a store in progress).
-    void byteStored(int address, std::uint8_t value);
+    // The serial port went away (unplugged): what was known about the module is in doubt.
+    void portLost();
 
 private:
     void send(const QByteArray& bytes);
@@ -219,7 +264,12 @@ private:
     void setProgressVisible(bool visible);
     bool beginTransfer();
     void endTransfer(bool ok);
-    void failTransfer(Message message, Failure::Where where = Failure::Where::Byte);
+    void fail(const Failure& failure);
+    void failCapacityQuery();
+    void finishTransfer();
+    void checkPort();
+    bool lineRegular() const;
+    void advanceProgress(int percent);
     int lookTicks(int documentedTicks, int exchangeBytes) const;
     void startWait(int firstWaitState);
     bool waitTick(int lastWaitState, int documentedTicks, int exchangeBytes);
@@ -230,14 +280,21 @@ private:
     void sendCapacityQuery();
     void sendReadRequest();
     void sendWriteRequest();
+    void sendProbe();
+    void sendNext();
     void tickIdentify();
+    void tickIdentifySettle();
     void tickIdentCapacity();
     void tickCapacity();
     void tickRead();
     void tickWrite();
+    void tickProbe();
     void settleAfter(int sendState);
-    void acceptReadByte(std::uint8_t value, bool irregular);
-    void acceptWriteAck(bool irregular);
+    void windowWentWrong(int sendState);
+    void blockWentWrong(bool atProbe);
+    int stragglerTicks() const;
+    void probeAnswered();
+    void entryDone(bool irregular);
     Transfer runningTransfer() const;
     bool fastActive() const { return m_fast && !m_fastFellBack; }
     bool replyComplete() const;
@@ -250,7 +307,15 @@ private:
     int m_state = Idle;
     TransferProgress m_transfer;
     std::uint8_t m_writeValue = 0; // the byte the write command in flight carries
+    bool m_writeInFlight = false;  // a write went out and was not acknowledged yet
+    int m_writesAcked = 0;         // entries of the store's list the module acknowledged
+    bool m_storeProven = false;
     Failure m_failure;
+    QByteArray m_probeAnswer; // the module's identify answer, learned by a transfer's first probe
+    bool m_heard = false;     // a byte came since the awaited command went out
+    int m_identifyTries = 0;
+    bool m_identifyGarbled = false;
+    bool m_portWasOpen = false;
 
     int m_tickMs = 20;
     int m_waited = 0;      // ticks since the awaited command went out

@@ -8,14 +8,12 @@
 void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
     connect(&engine, &LinkEngine::transferStarted, this,
             [this, &store](LinkEngine::Transfer) { m_verifyStart = store.image; });
-    connect(&engine, &LinkEngine::byteStored, this,
-            [this](int address, std::uint8_t value) { m_storing.emplace_back(address, value); });
+    connect(&engine, &LinkEngine::portLost, this, &ModuleContents::forget);
     connect(&engine, &LinkEngine::versionTextChanged, this, &ModuleContents::identified);
     connect(&engine, &LinkEngine::capacityTextChanged, this,
             [this, &store](const QString&) { capacityReported(store.routeCapacity); });
     connect(&engine, &LinkEngine::transferFinished, this,
             [this, &engine, &store](LinkEngine::Transfer transfer, bool ok) {
-                const auto stored = std::exchange(m_storing, {});
                 if (!ok) {
                     forget();
                     return;
@@ -40,8 +38,14 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
                         learn(d.address, d.moduleValue);
                     break;
                 case LinkEngine::Transfer::Store:
-                    for (const auto& [address, value] : stored)
-                        learn(address, value);
+                    // What was sent (the image as the store found it), and only where the
+                    // read-back proved it; a store without it leaves those bytes unknown.
+                    for (std::uint32_t a : engine.storeList()) {
+                        if (engine.storeProven())
+                            learn(static_cast<int>(a), engine.sentImage()[a]);
+                        else if (a < m_known.size())
+                            m_known.reset(a);
+                    }
                     break;
                 }
             });

@@ -14,14 +14,15 @@
 
 class LinkEngine;
 
-// What the module on the port holds, as far as this run has seen it: the bytes of the last
+// What the module on the port holds, as far as this run has proven it: the bytes of the last
 // complete read, of a verify (equal bytes from the image, different ones as the module
-// reported them), and every byte a complete store wrote. A store of only the bytes that
+// reported them), and every byte a store wrote and read back. A store of only the bytes that
 // differ from it turns "edit one route, store" from a 45-second full store into under a second.
 //
 // Anything that leaves the module's contents in doubt forgets them: a failed or cancelled
-// transfer (the module may be partly written), another port, or an identify answer (version or
-// route capacity) other than the one seen before.
+// transfer (the module may be partly written), a store without read-back (its bytes), another
+// port or a lost one, or an identify answer (version or route capacity) other than the one seen
+// before.
 class ModuleContents : public QObject {
     Q_OBJECT
 public:
@@ -51,8 +52,7 @@ public:
 private:
     Image m_bytes{};
     std::bitset<image::kSize> m_known;
-    std::vector<std::pair<int, std::uint8_t>> m_storing; // acknowledged bytes of a running store
-    Image m_verifyStart{};                               // the image a verify began comparing with
+    Image m_verifyStart{}; // the image a verify began comparing with
     QString m_version;
     int m_capacity = 0; // 0: not reported yet
 };

@@ -1,6 +1,7 @@
 #include "link/storechoicedialog.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -16,6 +17,11 @@ const char* const kItems[] = {"jen konfiguraci periferií bez cest",
 const QString kChangedOnlyTip =
     QStringLiteral("Uloží jen bajty, které se liší od dat v modulu. Dostupné, když program ví, "
                    "co modul obsahuje: nejprve data z modulu načtěte nebo je s ním ověřte.");
+const QString kVerify = QStringLiteral("Ověřit zpětným čtením");
+const QString kVerifyTip =
+    QStringLiteral("Po zápisu přečte uložené bajty z modulu zpět, porovná je a co se liší, zapíše "
+                   "znovu; poznámka pak říká „uloženo a ověřeno“. Bez ověření je ukládání "
+                   "zhruba dvakrát rychlejší, ale chyba na lince se nepozná.");
 const QString kStore = QStringLiteral("Store");
 const QString kCancel = QStringLiteral("Cancel");
 } // namespace
@@ -40,6 +46,12 @@ StoreChoiceDialog::StoreChoiceDialog(QWidget* parent)
     m_items->button(3)->setToolTip(kChangedOnlyTip);
     m_items->button(3)->setEnabled(false);
 
+    m_verifyBox = new QCheckBox(kVerify, this);
+    m_verifyBox->setObjectName(QStringLiteral("CBverifyAfterStore"));
+    m_verifyBox->setToolTip(kVerifyTip);
+    m_verifyBox->setChecked(true);
+    connect(m_verifyBox, &QCheckBox::toggled, this, &StoreChoiceDialog::verifyAfterStoreChanged);
+
     m_storeButton = new QPushButton(kStore, this);
     m_storeButton->setObjectName(QStringLiteral("Button1"));
     m_storeButton->setEnabled(false);
@@ -60,6 +72,7 @@ StoreChoiceDialog::StoreChoiceDialog(QWidget* parent)
     buttons->addWidget(m_cancelButton);
     auto* column = new QVBoxLayout(this);
     column->addWidget(m_group);
+    column->addWidget(m_verifyBox);
     column->addLayout(buttons);
     column->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -72,6 +85,15 @@ void StoreChoiceDialog::setChangedOnlyAvailable(bool available) {
         m_items->setExclusive(true);
     }
     item->setEnabled(available);
+}
+
+bool StoreChoiceDialog::verifyAfterStore() const {
+    return m_verifyBox->isChecked();
+}
+
+void StoreChoiceDialog::setVerifyAfterStore(bool on) {
+    const QSignalBlocker quiet(m_verifyBox);
+    m_verifyBox->setChecked(on);
 }
 
 void StoreChoiceDialog::recordChoice() {

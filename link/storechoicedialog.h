@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QPushButton;
 
@@ -23,7 +24,15 @@ public:
     // known; when they are not, a previous choice of it is cleared.
     void setChangedOnlyAvailable(bool available);
 
+    // "Ověřit zpětným čtením": the store reads back what it wrote. The user's change of it is
+    // reported, so that it can be kept for the next run.
+    bool verifyAfterStore() const;
+    void setVerifyAfterStore(bool on);
+
     void reject() override;
+
+signals:
+    void verifyAfterStoreChanged(bool on);
 
 private:
     // Button1Click: the radio group's index becomes the choice before the dialog closes.
@@ -34,4 +43,5 @@ private:
     QButtonGroup* m_items = nullptr;
     QPushButton* m_storeButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
+    QCheckBox* m_verifyBox = nullptr;
 };

@@ -69,4 +69,15 @@ QString describeAddress(int address) {
         .arg(offset % image::kBlockSize);
 }
 
+QString bytesText(int n) {
+    const char* word = n == 1 ? "bajt" : (n >= 2 && n <= 4 ? "bajty" : "bajtů");
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
+}
+
+QString storedText(int bytes, bool verified) {
+    return verified ? QStringLiteral("Do modulu: %1 uloženo a ověřeno").arg(bytesText(bytes))
+                    : QStringLiteral("Uloženo do modulu: %1, bez ověření zpětným čtením")
+                          .arg(bytesText(bytes));
+}
+
 } // namespace transfers

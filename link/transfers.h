@@ -45,4 +45,13 @@ std::optional<std::vector<std::uint32_t>> storeAddresses(int choice, int route, 
 // "cesta 3, index 1", "cesta 3, bajt 21".
 QString describeAddress(int address);
 
+// "1 bajt", "3 bajty", "2243 bajtů".
+QString bytesText(int n);
+// The note after a store: "Do modulu: 24 bajtů uloženo a ověřeno" when its read-back proved
+// every byte, else that it was stored without that proof.
+QString storedText(int bytes, bool verified);
+// Added to that note when the configuration was edited while the store ran.
+inline const QString kChangedDuringStoreText =
+    QStringLiteral("Během ukládání se konfigurace změnila; tato změna v modulu není.");
+
 } // namespace transfers

@@ -15,6 +15,7 @@ namespace {
 constexpr QByteArrayView kOptions = "Options";
 constexpr QByteArrayView kComSerial = "COMserial";
 constexpr QByteArrayView kFastLink = "fastLink";
+constexpr QByteArrayView kVerifyAfterStore = "verifyAfterStore";
 
 // A settings file is a few lines; anything this large is not one, and is neither read nor
 // rewritten.
@@ -65,6 +66,7 @@ AppSettings loadSettings(const QString& path) {
         s.timerInterval = interval;
     s.developer = readInt(text, "Developer").value_or(0) != 0;
     s.fastLink = readInt(text, kFastLink).value_or(0) != 0;
+    s.verifyAfterStore = readInt(text, kVerifyAfterStore).value_or(1) != 0;
     return s;
 }
 
@@ -93,6 +95,13 @@ void saveFastLink(bool on, const QString& path) {
     // A missing key already means off.
     saveOption(kFastLink, on ? 1 : 0, path, [on](const QByteArray& text) {
         return (readInt(text, kFastLink).value_or(0) != 0) == on;
+    });
+}
+
+void saveVerifyAfterStore(bool on, const QString& path) {
+    // A missing key already means on.
+    saveOption(kVerifyAfterStore, on ? 1 : 0, path, [on](const QByteArray& text) {
+        return (readInt(text, kVerifyAfterStore).value_or(1) != 0) == on;
     });
 }
 

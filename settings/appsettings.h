@@ -3,7 +3,7 @@
 #include <QString>
 
 // stavnikCFG.ini, section [Options]. Anything missing, zero or not an integer leaves the
-// default; the program itself only ever writes COMserial and fastLink.
+// default; the program itself only ever writes COMserial, fastLink and verifyAfterStore.
 struct AppSettings {
     int portNumber = 1;
     int timerInterval = 20;
@@ -13,6 +13,8 @@ struct AppSettings {
     // Why the settings file is read but never written (it is a device, a pipe, a loop of
     // links...); empty for an ordinary file or none at all.
     QString fileProblem;
+    // A store reads back what it wrote and writes again what differs (verifyAfterStore=0: no).
+    bool verifyAfterStore = true;
 };
 
 // <user configuration folder>/stavnik-cfg/stavnikCFG.ini
@@ -28,6 +30,8 @@ void saveComSerial(int portNumber, const QString& path = settingsFilePath());
 // fastLink=1 or 0, the same way; nothing is written while the file already says so (a missing
 // key says off).
 void saveFastLink(bool on, const QString& path = settingsFilePath());
+// verifyAfterStore=1 or 0, the same way (a missing key says on).
+void saveVerifyAfterStore(bool on, const QString& path = settingsFilePath());
 bool savePortMapping(int portNumber, const QString& device,
                      const QString& path = settingsFilePath());
 

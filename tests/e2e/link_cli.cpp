@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(r.err, QString());
         QCOMPARE(r.code, 0);
         // One line, as the window's note.
-        QVERIFY2(QRegularExpression(QStringLiteral("^Uloženo do modulu: \\d+ bajtů, \\d+,\\d s\n$"))
+        QVERIFY2(QRegularExpression(QStringLiteral("^Do modulu: \\d+ bajtů uloženo a ověřeno, \\d+,\\d s\n$"))
                      .match(r.out)
                      .hasMatch(),
                  qPrintable(r.out));
@@ -158,16 +158,16 @@ private slots:
         QTest::addColumn<QString>("err");
         QTest::newRow("read from a module that falls silent")
             << QStringList{"--silent-after", "40"} << "read"
-            << "Chyba čtení dat !\nAdresa 40 (0028): bajt 40 hlavičky. Pokusů: 3.\n";
+            << "Chyba čtení dat !\nAdresa 38 (0026): bajt 38 hlavičky. Pokusů: 3.\n";
         QTest::newRow("verify with a capacity out of range")
             << QStringList{"--capacity", "101"} << "verify"
             << "Chyba čtení dat !\nModul hlásí 101 cest, platný počet je 20 až 100.\n";
         QTest::newRow("store to a module that falls silent")
             << QStringList{"--silent-after", "40"} << "store"
-            << "Chyba zapisu dat !\nAdresa 40 (0028): bajt 40 hlavičky. Pokusů: 3.\n";
+            << "Chyba zapisu dat !\nAdresa 38 (0026): bajt 38 hlavičky. Pokusů: 3.\n";
         QTest::newRow("store all with a capacity out of range")
             << QStringList{"--capacity", "19"} << "store"
-            << "Chyba zapisu dat !\n";
+            << "Chyba zapisu dat !\nModul hlásí 19 cest, platný počet je 20 až 100.\n";
     }
     void failures() {
         QFETCH(QStringList, emuArgs);

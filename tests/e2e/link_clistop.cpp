@@ -28,9 +28,10 @@ private slots:
         QTest::newRow("read, Ctrl-C") << QStringList{"read", "edited.txt"} << SIGINT << 130 << -1;
         QTest::newRow("store, SIGTERM")
             << QStringList{"store", "edited.txt", "--what=all"} << SIGTERM << 143 << -1;
+        // The capacity twice; a probe, two writes, a probe, two reads back, a probe.
         QTest::newRow("only changed: capacity, 2 writes")
-            << changed + QStringList{"base.txt"} << 0 << 0 << 3;
-        QTest::newRow("nothing changed") << changed + QStringList{"edited.txt"} << 0 << 0 << 1;
+            << changed + QStringList{"base.txt"} << 0 << 0 << 9;
+        QTest::newRow("nothing changed") << changed + QStringList{"edited.txt"} << 0 << 0 << 2;
         QTest::newRow("base missing") << changed + QStringList{"none.txt"} << 0 << 2 << 0;
     }
     void run() {

@@ -89,7 +89,8 @@ private slots:
         QVERIFY(tool.open(emu.device));
 
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
-        QVERIFY(tool.runner.transferOk());
+        QVERIFY2(tool.runner.transferOk(),
+                 qPrintable(LinkEngine::failureText(tool.engine.lastFailure())));
         QVERIFY(tool.runner.messages().isEmpty());
         QCOMPARE(tool.store.routeCapacity, 20);
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
@@ -170,7 +171,8 @@ private slots:
         Tool tool(ini(), fast);
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
-        QCOMPARE(tool.runner.messages(), QList<Msg>{});
+        QVERIFY2(tool.runner.messages().isEmpty(),
+                 qPrintable(LinkEngine::failureText(tool.engine.lastFailure())));
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
 
         // Write a different configuration back through the same faults.
@@ -178,7 +180,8 @@ private slots:
         tool.store.image = other.image;
         const auto list = transfers::allAddresses(20);
         QVERIFY(tool.run([&list](LinkEngine& e) { return e.startStore(list); }));
-        QCOMPARE(tool.runner.messages(), QList<Msg>{});
+        QVERIFY2(tool.runner.messages().isEmpty(),
+                 qPrintable(LinkEngine::failureText(tool.engine.lastFailure())));
         QVERIFY(emu.stop());
         ConfigStore after;
         QVERIFY(readConfig(saved, after));

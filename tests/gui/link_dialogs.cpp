@@ -2,16 +2,20 @@
 #include "data/routegrid.h"
 #include "link/linkdialogs.h"
 #include "link/storechoicedialog.h"
+#include "link/transfers.h"
 #include "support/fakemodule.h"
 #include "support/modal.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -32,6 +36,7 @@ struct Window {
     QLabel* LBcestMax1 = new QLabel(QStringLiteral("??"), &window);
     RouteGrid* Table1 = new RouteGrid(&window);
     StoreChoiceDialog* storeChoice = new StoreChoiceDialog(&window);
+    QStatusBar* statusBar = new QStatusBar(&window);
     LinkDialogs* link = nullptr;
     QTimer timer;
 
@@ -44,8 +49,10 @@ struct Window {
         PBar1->hide();
         LBbar1->hide();
         Table1->fill(store);
-        link = new LinkDialogs(engine, store, {PBar1, LBbar1, LBverze1, LBcestMax1, Table1},
-                               storeChoice, &window);
+        link = new LinkDialogs(
+            engine, store,
+            {PBar1, LBbar1, LBverze1, LBcestMax1, Table1, nullptr, nullptr, statusBar}, storeChoice,
+            &window);
         timer.setInterval(5);
         QObject::connect(&timer, &QTimer::timeout, [this] { link->tick(); });
         window.show();
@@ -53,10 +60,14 @@ struct Window {
     }
 
     // Long transfers: the ticks without the wall clock; boxes still open from the event loop.
-    bool fastForward() {
+    // `during` runs once, after `at` ticks.
+    bool fastForward(int at = -1, const std::function<void()>& during = {}) {
         timer.stop();
-        for (int i = 0; i < 20000 && !engine.isIdle(); ++i)
+        for (int i = 0; i < 20000 && !engine.isIdle(); ++i) {
             link->tick();
+            if (i == at)
+                during();
+        }
         return engine.isIdle();
     }
 };
@@ -68,14 +79,18 @@ QPushButton* button(QWidget* d, const char* name) {
     return d->findChild<QPushButton*>(QLatin1String(name));
 }
 
-// Chooses `choice` in the store dialog when it opens (or none for -1) and presses `press`.
-void answerStoreDialog(int choice, QByteArray press) {
-    onNextModal([choice, press](QWidget* w) {
+// Chooses `choice` in the store dialog when it opens (or none for -1), sets its read-back box
+// and presses `press`.
+void answerStoreDialog(int choice, QByteArray press, bool readBack = true) {
+    onNextModal([choice, press, readBack](QWidget* w) {
         auto* d = qobject_cast<StoreChoiceDialog*>(w);
         if (!d)
             return;
         if (choice >= 0)
             item(d, choice)->click();
+        auto* box = d->findChild<QCheckBox*>(QStringLiteral("CBverifyAfterStore"));
+        if (box->isChecked() != readBack)
+            box->click();
         button(d, press.constData())->click();
     });
 }
@@ -185,7 +200,7 @@ private slots:
         w.link->readFromModule();
         bool modalInTick = false;
         // A box opened inside Timer1Timer would block here; the tick must return first.
-        for (int i = 0; i < 11; ++i) { // three attempts at the capacity query
+        for (int i = 0; i < 40 && !w.engine.isIdle(); ++i) { // the capacity query's attempts
             w.link->tick();
             modalInTick |= QApplication::activeModalWidget() != nullptr;
         }
@@ -307,6 +322,8 @@ private slots:
         QCOMPARE(d.choice(), 0);
     }
 
+    // What each choice sends, read back or not, and the note at the end; an edit made while the
+    // store runs stays out of the module and the note says so.
     void storeCommand_data() {
         QTest::addColumn<int>("choice");
         QTest::addColumn<QByteArray>("press");
@@ -314,12 +331,27 @@ private slots:
         QTest::addColumn<int>("firstAddress");
         QTest::addColumn<int>("writes");
         QTest::addColumn<QString>("warning");
-        QTest::newRow("header") << 0 << QByteArray("Button1") << 90 << 1 << 62 << "";
-        QTest::newRow("selected route 3") << 2 << QByteArray("Button1") << 90 << 68 << 24 << "";
-        QTest::newRow("all with 20 routes") << 1 << QByteArray("Button1") << 20 << 1 << 703 << "";
+        QTest::addColumn<bool>("readBack");
+        QTest::addColumn<bool>("editDuring");
+        QTest::addColumn<QString>("note");
+        const QString changed = QStringLiteral(". ") + transfers::kChangedDuringStoreText;
+        QTest::newRow("header") << 0 << QByteArray("Button1") << 90 << 1 << 62 << "" << true
+                                << false << "Do modulu: 62 bajtů uloženo a ověřeno";
+        QTest::newRow("header without read-back")
+            << 0 << QByteArray("Button1") << 90 << 1 << 62 << "" << false << false
+            << "Uloženo do modulu: 62 bajtů, bez ověření zpětným čtením";
+        QTest::newRow("selected route 3")
+            << 2 << QByteArray("Button1") << 90 << 68 << 24 << "" << true << false << "";
+        QTest::newRow("route edited while stored")
+            << 2 << QByteArray("Button1") << 90 << 68 << 24 << "" << true << true
+            << "Do modulu: 24 bajtů uloženo a ověřeno" + changed;
+        QTest::newRow("all with 20 routes")
+            << 1 << QByteArray("Button1") << 20 << 1 << 703 << "" << true << false << "";
         QTest::newRow("all with capacity 255 refused")
-            << 1 << QByteArray("Button1") << 255 << 0 << 0 << "Chyba zapisu dat !";
-        QTest::newRow("cancel sends nothing") << 1 << QByteArray("Button2") << 90 << 0 << 0 << "";
+            << 1 << QByteArray("Button1") << 255 << 0 << 0 << "Chyba zapisu dat !" << true << false
+            << "";
+        QTest::newRow("cancel sends nothing")
+            << 1 << QByteArray("Button2") << 90 << 0 << 0 << "" << true << false << "";
     }
     void storeCommand() {
         QFETCH(int, choice);
@@ -328,12 +360,16 @@ private slots:
         QFETCH(int, firstAddress);
         QFETCH(int, writes);
         QFETCH(QString, warning);
+        QFETCH(bool, readBack);
+        QFETCH(bool, editDuring);
+        QFETCH(QString, note);
         Window w;
         w.store.routeCapacity = capacity;
         for (int a = 0; a < 3004; ++a)
             w.store.image[a] = static_cast<std::uint8_t>(a * 7);
+        const Image before = w.store.image;
         w.Table1->selectRoute(3);
-        answerStoreDialog(choice, press);
+        answerStoreDialog(choice, press, readBack);
         auto box = std::make_shared<SeenBox>();
         if (!warning.isEmpty())
             onNextMessageBox(box);
@@ -343,16 +379,21 @@ private slots:
             QCOMPARE(box->text, warning);
             QCOMPARE(box->title, QStringLiteral("Warning"));
         }
-        QVERIFY(w.fastForward());
+        // An edit of a byte the store has not sent yet, while it runs.
+        QVERIFY(
+            w.fastForward(editDuring ? 12 : -1, [&] { w.store.image[firstAddress + 20] ^= 1; }));
         const auto sent = w.module.sentWithLetter('W');
         QCOMPARE(sent.size(), writes);
+        QCOMPARE(w.module.sentWithLetter('R').size(), readBack ? writes : 0);
         if (writes) {
             QCOMPARE(FakeModule::addressOf(sent.first()), firstAddress);
             for (const QByteArray& c : sent) {
                 const int a = FakeModule::addressOf(c);
-                QCOMPARE(w.module.responder().memoryAt(a), w.store.image[a]);
+                QCOMPARE(w.module.responder().memoryAt(a), before[a]);
             }
         }
+        if (!note.isEmpty()) // without the seconds it took
+            QCOMPARE(w.statusBar->currentMessage().remove(QRegularExpression(", [0-9,]+ s")), note);
     }
 
     void storeRefusedWhenLinkBusyAfterDialog() {

@@ -4,7 +4,8 @@
 // line. Time on the line is a counter in milliseconds that moves by tickMs at every receive step
 // (the engine runs one per tick) or by advance(); a reply becomes readable once its delays have
 // passed, so latency, late, split and dropped replies behave as on a real line, tick for tick,
-// without a wall clock. Faults hit chosen commands; everything the tool sends is recorded.
+// without a wall clock. Faults hit chosen commands (stray replies included: stragglers, replies
+// sent twice, noise); everything the tool sends is recorded.
 
 #include "emu/stv2responder.h"
 #include "link/byteport.h"
@@ -12,6 +13,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <map>
@@ -66,14 +68,34 @@ public:
         if (!m_open)
             return;
         m_sent.append(bytes);
+        // Held-back replies land first, alone in a receive step before this command's reply.
+        int behind = 0;
+        for (auto held = m_held.begin(); held != m_held.end();) {
+            if (--held->commandsLeft > 0) {
+                ++held;
+                continue;
+            }
+            m_due.emplace(m_nowMs, held->bytes);
+            behind = std::max(behind, m_tickMs + 1);
+            held = m_held.erase(held);
+        }
         for (Fault& f : m_faults)
             if (f.kind == Fault::Lose && f.hits(bytes))
                 return;
         QList<ReplyChunk> reply = m_module.receive(bytes);
-        for (Fault& f : m_faults)
-            if (f.kind != Fault::Lose && f.hits(bytes))
+        for (Fault& f : m_faults) {
+            if (f.kind == Fault::Lose || !f.hits(bytes))
+                continue;
+            if (f.kind == Fault::Straggle) {
+                m_held.push_back({f.a, joined(reply)});
+                reply.clear();
+            } else if (f.kind == Fault::Extra) {
+                m_due.emplace(m_nowMs + f.b, f.extra.isEmpty() ? joined(reply) : f.extra);
+            } else {
                 reply = f.apply(reply);
-        qint64 due = m_nowMs;
+            }
+        }
+        qint64 due = m_nowMs + behind;
         for (const ReplyChunk& c : reply) {
             due += c.delayMs;
             m_due.emplace(due, c.bytes);
@@ -121,6 +143,17 @@ public:
     void corrupt(const Commands& which, std::function<QByteArray(const QByteArray&)> change) {
         add(which, Fault::Corrupt).change = std::move(change);
     }
+    // Stray replies. The reply is held back and arrives right after the `commands`-th command
+    // sent after it, before that command's own reply (a straggler landing in the next window).
+    void straggle(const Commands& which, int commands) { add(which, Fault::Straggle, commands); }
+    // The reply comes once more, `ms` after the command.
+    void duplicate(const Commands& which, int ms) { add(which, Fault::Extra, 0, ms); }
+    // `bytes` of line noise arrive `ms` after the command.
+    void noise(const Commands& which, const QByteArray& bytes, int ms) {
+        add(which, Fault::Extra, 0, ms).extra = bytes;
+    }
+    // Bytes on their way already: readable `ms` from now, whatever is sent meanwhile.
+    void arriveLater(const QByteArray& bytes, int ms) { m_due.emplace(m_nowMs + ms, bytes); }
     // The module answers `reply` instead, a frame spelled out byte by byte.
     void replyWith(const Commands& which, const QByteArray& reply) {
         corrupt(which, [reply](const QByteArray&) { return reply; });
@@ -151,13 +184,14 @@ public:
 
 private:
     struct Fault {
-        enum Kind { Drop, Lose, Late, Split, Corrupt };
+        enum Kind { Drop, Lose, Late, Split, Corrupt, Straggle, Extra };
         Commands which;
         Kind kind;
         int a = 0;
         int b = 0;
         std::function<QByteArray(const QByteArray&)> change;
         int seen = 0;
+        QByteArray extra;
 
         bool hits(const QByteArray& c) {
             const bool frame = c.size() == 10;
@@ -179,9 +213,7 @@ private:
                 out.first().delayMs += a;
                 return out;
             }
-            QByteArray bytes;
-            for (const ReplyChunk& c : reply)
-                bytes += c.bytes;
+            const QByteArray bytes = joined(reply);
             const int delay = reply.first().delayMs;
             if (kind == Corrupt)
                 return {{delay, change(bytes)}};
@@ -192,9 +224,19 @@ private:
     };
 
     Fault& add(const Commands& which, Fault::Kind kind, int a = 0, int b = 0) {
-        m_faults.push_back({which, kind, a, b, {}, 0});
+        m_faults.push_back({which, kind, a, b, {}, 0, {}});
         return m_faults.back();
     }
+    static QByteArray joined(const QList<ReplyChunk>& reply) {
+        QByteArray bytes;
+        for (const ReplyChunk& c : reply)
+            bytes += c.bytes;
+        return bytes;
+    }
+    struct Held {
+        int commandsLeft;
+        QByteArray bytes;
+    };
 
     Stv2Responder m_module;
     bool m_present = true;
@@ -204,6 +246,7 @@ private:
     std::multimap<qint64, QByteArray> m_due;
     QByteArray m_inbox;
     std::vector<Fault> m_faults;
+    std::vector<Held> m_held;
     QList<QByteArray> m_sent;
     QList<int> m_opened;
     int m_receiveSteps = 0;

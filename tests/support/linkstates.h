@@ -7,17 +7,21 @@
 
 // The states an engine may rest in between ticks; the others are passed inside a tick, or never.
 inline bool isRestingLinkState(int state) {
-    static const std::set<int> resting{0,  5,  6,  8,  9,  10, 11, 12, 14, 15, 16, 17, 20, 21,
-                                       22, 23, 30, 31, 32, 33, 35, 36, 37, 38, 40, 42, 43};
+    static const std::set<int> resting{0,  4,  5,  6,  8,  9,  10, 11, 12, 14, 15,
+                                       16, 17, 20, 21, 22, 23, 25, 26, 27, 30, 31,
+                                       32, 33, 35, 36, 37, 38, 40, 42, 43};
     return resting.count(state) == 1;
 }
 
 // Brings an idle engine to `state` the way the program gets there: the starter of that exchange,
-// then ticks, with the module silenced (it stays so) and only the capacity a read needs put on
-// the line. False for a state that no exchange rests in between ticks.
+// then ticks, with the module silent; a transfer's capacity query and first probe are answered,
+// its bytes are not. False for a state that no exchange rests in between ticks.
 inline bool reachLinkState(LinkEngine& engine, FakeModule& module, int state) {
     using S = LinkEngine;
-    module.setSilent(true);
+    const bool reading = state >= S::ReadSend && state <= S::ReadWait3;
+    const bool writing = state >= S::WriteSend && state <= S::WriteWait3;
+    module.setSilent(!reading && !writing);
+    module.drop(FakeModule::Commands().after(reading ? 3 : 1)); // capacity twice, probe
     bool started = state == S::Idle;
     if (state == S::IdentifyWait1 || state == S::IdentifyWait2)
         started = engine.startIdentify();
@@ -25,7 +29,7 @@ inline bool reachLinkState(LinkEngine& engine, FakeModule& module, int state) {
         started = engine.startCapacityQuery();
     else if (state >= S::CapacitySend && state <= S::ReadWait3)
         started = engine.startRead();
-    else if (state >= S::WriteSend && state <= S::WriteWait3)
+    else if (writing || (state >= S::ProbeSend && state <= S::ProbeWait2))
         started = engine.startStore({1});
     else if (state >= S::StatusSend && state <= S::StatusLook)
         started = engine.startStatusPoll();
@@ -35,10 +39,7 @@ inline bool reachLinkState(LinkEngine& engine, FakeModule& module, int state) {
         started = engine.prepareCommand({});
     else if (state == S::SimulationSend || state == S::SimulationWait)
         started = engine.requestSimulationFrame();
-    for (int i = 0; started && i < 8 && engine.linkState() != state; ++i) {
+    for (int i = 0; started && i < 20 && engine.linkState() != state; ++i)
         engine.tick();
-        if (engine.linkState() == S::CapacityWait1 && state >= S::ReadSend)
-            module.inject(QByteArrayLiteral("Z*")); // 90 routes
-    }
     return engine.linkState() == state;
 }

@@ -383,6 +383,8 @@ void EmuResponderTest::faultsAlwaysOn_data() {
     QTest::newRow("late") << "late";
     QTest::newRow("split") << "split";
     QTest::newRow("corrupt") << "corrupt";
+    QTest::newRow("duplicate") << "duplicate";
+    QTest::newRow("noise") << "noise";
 }
 
 // With a share of 1 every reply shows the fault, in the form the host relies on.
@@ -400,6 +402,9 @@ void EmuResponderTest::faultsAlwaysOn() {
         o.faults.splitRate = 1;
     if (fault == "corrupt")
         o.faults.corruptRate = 1;
+    o.faults.duplicateRate = fault == "duplicate" ? 1 : 0;
+    o.faults.noiseRate = fault == "noise" ? 1 : 0;
+    o.faults.duplicateMs = o.faults.noiseMs = 12;
     Stv2Responder m = patterned(o);
     for (int a = 1; a <= 50; ++a) {
         const QByteArray good = bytes({(a * 7 + 3) & 0xFF, '*'});
@@ -416,6 +421,16 @@ void EmuResponderTest::faultsAlwaysOn() {
             QCOMPARE(c[1].delayMs, 7);
             QCOMPARE(c[0].bytes + c[1].bytes, good);
             QVERIFY(!c[0].bytes.isEmpty() && !c[1].bytes.isEmpty());
+        } else if (fault == "duplicate" || fault == "noise") {
+            // The reply, then 12 ms later its copy, or two bytes of noise ending in "*".
+            QCOMPARE(c.size(), 2);
+            QCOMPARE(c[0].delayMs, 3);
+            QCOMPARE(c[0].bytes, good);
+            QCOMPARE(c[1].delayMs, 12);
+            if (fault == "duplicate")
+                QCOMPARE(c[1].bytes, good);
+            else
+                QVERIFY(c[1].bytes.size() == 2 && c[1].bytes.at(1) == '*');
         } else {
             QCOMPARE(c.size(), 1);
             QCOMPARE(c[0].bytes.size(), good.size());

@@ -34,6 +34,10 @@ private slots:
             << QStringList{"store"} << header << false << QList<int>{};
         QTest::newRow("cancelled read forgets")
             << QStringList{"read", "cancel"} << header << false << QList<int>{};
+        QTest::newRow("store without read-back leaves its bytes unknown")
+            << QStringList{"read", "store unproven"} << header << false << QList<int>{};
+        QTest::newRow("lost port forgets")
+            << QStringList{"read", "unplug"} << header << false << QList<int>{};
         QTest::newRow("other identify answer forgets")
             << QStringList{"identify", "read", "other", "identify"} << header << false
             << QList<int>{};
@@ -57,14 +61,22 @@ private slots:
         ModuleContents module;
         module.follow(engine, store);
         for (const QString& step : steps) {
+            if (step == "unplug") {
+                fake.close();
+                engine.tick();
+                fake.open(1);
+                continue;
+            }
             if (step == "other" || step == "edit 9") {
                 if (step == "other")
                     fake.replyWith(FakeModule::Commands('G'), "S1*"); // firmware 3.1
                 store.image[9] ^= step == "edit 9" ? 0x40 : 0;
                 continue;
             }
-            QVERIFY(step == "verify"     ? engine.startVerify()
-                    : step == "store"    ? engine.startStore(transfers::headerAddresses())
+            QVERIFY(step == "verify"  ? engine.startVerify()
+                    : step == "store" ? engine.startStore(transfers::headerAddresses())
+                    : step == "store unproven"
+                        ? engine.startStore(transfers::headerAddresses(), false)
                     : step == "identify" ? engine.startIdentify()
                                          : engine.startRead());
             for (int i = 0; i < (step == "cancel" ? 20 : 5000) && !engine.isIdle(); ++i)

@@ -148,26 +148,39 @@ private slots:
             QCOMPARE(loadSettings(path()).portNumber, port);
     }
 
-    // Loaded, then saved on; a null "after" means not written.
+    // The switches the program writes: loaded, then saved to the other value than their default
+    // (fastLink on, verifyAfterStore off); a null "after" means not written.
     void fastLink_data() {
+        QTest::addColumn<QByteArray>("key");
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<bool>("loaded");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("added when missing") << QByteArray("[Options]\nCOMserial=2\n") << false
-                                            << QByteArray("[Options]\nCOMserial=2\nfastLink=1\n");
+        QTest::newRow("added when missing")
+            << QByteArray("fastLink") << QByteArray("[Options]\nCOMserial=2\n") << false
+            << QByteArray("[Options]\nCOMserial=2\nfastLink=1\n");
         QTest::newRow("in place, comment kept")
-            << QByteArray("[Options]\nfastLink=0 ; x\n") << false
+            << QByteArray("fastLink") << QByteArray("[Options]\nfastLink=0 ; x\n") << false
             << QByteArray("[Options]\nfastLink=1 ; x\n");
         QTest::newRow("any non-zero is on")
-            << QByteArray("[Options]\nfastLink=7\n") << true << QByteArray();
+            << QByteArray("fastLink") << QByteArray("[Options]\nfastLink=7\n") << true
+            << QByteArray();
+        QTest::newRow("read-back on when missing")
+            << QByteArray("verifyAfterStore") << QByteArray("[Options]\nCOMserial=2\n") << true
+            << QByteArray("[Options]\nCOMserial=2\nverifyAfterStore=0\n");
+        QTest::newRow("read-back off already")
+            << QByteArray("verifyAfterStore") << QByteArray("[Options]\nverifyAfterStore=0 ; x\n")
+            << false << QByteArray();
     }
     void fastLink() {
+        QFETCH(QByteArray, key);
         QFETCH(QByteArray, before);
         QFETCH(bool, loaded);
         QFETCH(QByteArray, after);
         write(before);
-        QCOMPARE(loadSettings(path()).fastLink, loaded);
-        saveFastLink(true, path());
+        const AppSettings settings = loadSettings(path());
+        const bool fast = key == "fastLink";
+        QCOMPARE(fast ? settings.fastLink : settings.verifyAfterStore, loaded);
+        fast ? saveFastLink(true, path()) : saveVerifyAfterStore(false, path());
         QFile file(path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), after.isNull() ? before : after);
