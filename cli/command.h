@@ -14,6 +14,7 @@ constexpr int kFailed = 1;         // convert, show: a file could not be loaded 
 constexpr int kDifferent = 1;      // verify: the module holds other bytes than the file
 constexpr int kUsage = 2;          // the command line itself is wrong
 constexpr int kTransferFailed = 2; // identify, read, verify, store: the module or a file failed
+constexpr int kError = 2;          // diff, check, export: a file could not be loaded or written
 } // namespace exitcode
 
 // An option that takes a value, written "--name VALUE" or "--name=VALUE".
@@ -44,6 +45,7 @@ struct CliCommand {
     std::vector<CliOption> options;
     QString summary; // one line for --help
     std::function<int(const Invocation&)> run;
+    int optionalOperands = 0; // operands that may follow the required ones
 };
 using CliCommands = std::vector<CliCommand>;
 
@@ -58,3 +60,8 @@ int usageError(QTextStream& err, const QString& what, const QString& usage);
 CliCommands fileCommands();
 CliCommands linkCommands();
 CliCommands portCommands();
+CliCommands reportCommands();
+
+// Whether the command line needs a QGuiApplication (a PDF is drawn with fonts); every other
+// command runs on QCoreApplication, without a display.
+bool needsGuiApplication(const QStringList& args);

@@ -3,8 +3,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -14,6 +16,7 @@ const std::function<CliCommands()> kGroups[] = {
     fileCommands,
     linkCommands,
     portCommands,
+    reportCommands,
 };
 
 CliCommands allCommands() {
@@ -57,7 +60,9 @@ void printHelp(QTextStream& out, const CliCommands& commands) {
            "cannot be loaded or saved, port when --map cannot write the settings file; the\n"
            "module commands exit 1 when verify finds differences\n"
            "and 2 when the transfer or a file fails; 130 (Ctrl-C) or 143 (SIGTERM) when\n"
-           "stopped, with the link quiet and no file written.\n";
+           "stopped, with the link quiet and no file written. diff exits 0 when equal, 1\n"
+           "when different; check 0 without findings, 1 with; diff, check and export exit\n"
+           "2 when a file cannot be loaded or written.\n";
 }
 
 bool isHelp(const QString& arg) {
@@ -88,7 +93,7 @@ QString parseArguments(const CliCommand& command, const QStringList& args, Invoc
     run.operands = parser.positionalArguments();
     if (run.operands.size() < command.operandCount)
         return QStringLiteral("too few operands for '%1'").arg(command.name);
-    if (run.operands.size() > command.operandCount)
+    if (run.operands.size() > command.operandCount + command.optionalOperands)
         return QStringLiteral("too many operands for '%1'").arg(command.name);
     for (const CliOption& o : command.options)
         if (o.required && !run.options.contains(o.name))
@@ -143,7 +148,15 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    // A PDF needs fonts, and fonts need a platform; offscreen keeps it free of any display.
+    const bool gui = needsGuiApplication(args);
+    if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app(gui ? new QGuiApplication(argc, argv)
+                                                    : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("stavnikctl"));
     QTextStream out(stdout);
     QTextStream err(stderr);

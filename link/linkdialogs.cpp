@@ -1,7 +1,7 @@
 #include "link/linkdialogs.h"
 
 #include "data/hex.h"
-#include "data/routegrid.h"
+#include "data/ui/routegrid.h"
 #include "link/storechoicedialog.h"
 #include "link/transfers.h"
 #include "widgets/messageboxes.h"

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "data/configstore.h"
+
+#include <QList>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+// The configuration in the modeller's words: every header setting by the label of its control
+// in the peripheral editor, every route field by the label of the route editor, each value as
+// the dialogs show it. The differences, the check across routes, the route pane and the printed
+// sheet all speak through these lists, so they never disagree.
+namespace configwords {
+
+struct Field {
+    QString name;
+    QString value;
+    // Header settings only: the image bits the setting is read from, as (address, mask).
+    std::vector<std::pair<int, int>> bits;
+};
+
+QString yesNo(bool on);
+// "cesta 12", the item a route's findings and differences are filed under.
+QString routeItem(int n);
+// A route can be set only with both push-buttons, each one of TL1..TL22.
+bool isActive(const Tcesta_REC& route);
+// The relay 15 / relay 16 mode as its radio item reads ("součástí definice cesty", ...).
+QString relayModeText(int relay, const Image& img);
+
+QList<Field> headerFields(const Image& img);
+QList<Field> routeFields(const Tcesta_REC& route);
+
+// The route as the route pane shows it: type, ODKUD → KAM, track, points, signals, relays,
+// detectors, cancel inputs, DCC number, test block and description, one statement a line.
+// `dccBase` gives the DCC number of a route with DCC control.
+QString describeRoute(const Tcesta_REC& route, int n, int dccBase);
+
+} // namespace configwords
