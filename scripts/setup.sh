@@ -5,6 +5,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev libgl-dev clang libclang-rt-14-dev
   qt6-translations-l10n # Qt's own dialogs in Czech (qtbase_cs)
   help2man              # the manual pages, made from --help
+  poppler-utils         # pdftotext: the tests read back an exported sheet
   desktop-file-utils dpkg-dev file lintian) # ./check builds and checks the .deb
 
 missing=()
