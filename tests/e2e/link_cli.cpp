@@ -125,7 +125,8 @@ private slots:
         QCOMPARE(r.err, QString());
         QCOMPARE(r.code, 0);
         // One line, as the window's note.
-        QVERIFY2(QRegularExpression(QStringLiteral("^Do modulu: \\d+ bajtů uloženo a ověřeno, \\d+,\\d s\n$"))
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^Do modulu: \\d+ bajtů uloženo a ověřeno, \\d+,\\d s\n$"))
                      .match(r.out)
                      .hasMatch(),
                  qPrintable(r.out));
