@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "data/codec.h"
+#include "data/datafile.h"
 #include "data/ui/routegrid.h"
 #include "support/fakemodule.h"
 #include "support/modal.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -609,6 +611,75 @@ private slots:
         QCOMPARE(wentOn, goesOn);
         QCOMPARE(QFile::exists(saved), answer == QLatin1String("save"));
         QCOMPARE(store.isModified(), asked && answer != QLatin1String("save"));
+    }
+
+    // The comparison and the check from the menus: the window's rows for a known pair, and
+    // nothing but the load's box for a file that cannot be loaded.
+    void reportWindows_data() {
+        QTest::addColumn<QString>("act");
+        QTest::addColumn<QString>("file"); // "same", "changed", "missing"; empty for the check
+        QTest::addColumn<bool>("blocked");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QStringList>("firstRow");
+        QTest::newRow("same file")
+            << "Porovnat1"
+            << "same" << false << "Konfigurace je shodná se souborem." << QStringList{};
+        QTest::newRow("changed file")
+            << "Porovnat1"
+            << "changed" << false << "1 rozdíl."
+            << QStringList{"cesta 5", "", "stará", "nová"}; // the field's label is the editor's
+        QTest::newRow("missing file") << "Porovnat1"
+                                      << "missing" << false << "" << QStringList{};
+        QTest::newRow("no findings") << "Kontrola1"
+                                     << "" << false << "Žádné nálezy." << QStringList{};
+        QTest::newRow("blocked route") << "Kontrola1"
+                                       << "" << true << "1 nález." << QStringList{"7"};
+    }
+    void reportWindows() {
+        QFETCH(QString, act);
+        QFETCH(QString, file);
+        QFETCH(bool, blocked);
+        QFETCH(QString, summary);
+        QFETCH(QStringList, firstRow);
+        ConfigStore store;
+        FakeModule port;
+        LinkEngine engine(store, port);
+        MainWindow w(store, engine, port, ini);
+        store.route(5).description = QStringLiteral("stará");
+        store.route(7).testBlocked = blocked;
+        const QString path = dir.filePath(QStringLiteral("other-%1.txt").arg(++fileNo));
+        if (file != QLatin1String("missing") && !file.isEmpty()) {
+            ConfigStore other = store;
+            if (file == QLatin1String("changed"))
+                other.route(5).description = QStringLiteral("nová");
+            QVERIFY(datafile::saveFile(path, other).saved);
+        }
+        const ConfigStore before = store;
+        auto* open = w.findChild<QFileDialog*>(QStringLiteral("OpenDialog1"));
+        open->setOption(QFileDialog::DontUseNativeDialog);
+        std::shared_ptr<SeenBox> box;
+        if (!file.isEmpty())
+            onNextModal([&, missing = file == QLatin1String("missing")](QWidget* m) {
+                auto* files = qobject_cast<QFileDialog*>(m);
+                files->selectFile(path);
+                files->QDialog::accept();
+                if (missing)
+                    box = answerNextBox(QMessageBox::Ok);
+            });
+        action(&w, act.toLatin1().constData())->trigger();
+        QVERIFY(store.image == before.image && store.routes == before.routes);
+        auto* window = w.findChild<QDialog*>(QStringLiteral("differencesWindow"));
+        QCOMPARE(window->isVisible(), !summary.isEmpty());
+        if (summary.isEmpty()) {
+            QTRY_VERIFY(box && !box->text.isEmpty());
+            return;
+        }
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("LBsummary"))->text(), summary);
+        auto* table = window->findChild<QTableWidget*>(QStringLiteral("table"));
+        QCOMPARE(table->rowCount(), firstRow.isEmpty() ? 0 : 1);
+        for (int c = 0; c < firstRow.size(); ++c)
+            if (!firstRow.at(c).isEmpty())
+                QCOMPARE(table->item(0, c)->text(), firstRow.at(c));
     }
 
     void aboutBox() {
