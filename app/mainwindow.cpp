@@ -270,6 +270,7 @@ void MainWindow::createDialogs() {
                              {m_progressBar, m_progressLabel, m_versionLabel, m_capacityLabel,
                               m_grid, m_timeLeftLabel, m_cancelButton, statusBar()},
                              m_storeChoiceDialog, this);
+    connect(m_link, &LinkDialogs::verifyDifferencesShown, this, &MainWindow::showModuleDifferences);
 }
 
 void MainWindow::openPort() {
@@ -319,6 +320,19 @@ void MainWindow::compareWithFile() {
     if (file)
         m_differencesWindow->showDifferences(t::kCompareTitle, differences::compare(m_store, *file),
                                              t::kOnScreen, t::kInFile, t::kSameAsFile);
+}
+
+// After the verify's box: the module's contents are the image with the differing bytes as the
+// module holds them; the module keeps no descriptions, so those are the screen's.
+void MainWindow::showModuleDifferences() {
+    ConfigStore module = m_store;
+    for (const LinkEngine::ByteDifference& d : m_engine.differences())
+        if (d.address >= 0 && d.address < int(module.image.size()))
+            module.image[std::size_t(d.address)] = d.moduleValue;
+    const QList<differences::Difference> list = differences::compare(m_store, module);
+    m_grid->markRoutes(differences::routesIn(list), t::kDiffersFromModule);
+    m_differencesWindow->showDifferences(t::kVerifyTitle, list, t::kOnScreen, t::kInModule,
+                                         QString());
 }
 
 // Konfiguracevhybek1Click

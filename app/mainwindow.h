@@ -57,6 +57,7 @@ private:
     void loadDataFile();
     void saveDataFile();
     void compareWithFile();
+    void showModuleDifferences();
     void openPeripheralEditor();
     void editRoute();
     void copyRoute();

@@ -520,6 +520,23 @@ private slots:
         QCOMPARE(store.route(3).trainRoute, Flag(1));
         QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), 5000);
         QCOMPARE(engine.linkState(), 0);
+
+        // A verify that finds V1 of route 3 changed on screen lists it and marks the row.
+        store.image[image::blockAddress(3)] = 0x02;
+        auto* window = w.findChild<QDialog*>(QStringLiteral("differencesWindow"));
+        action(&w, "Verifikovatdatasmodulem1")->trigger();
+        QEventLoop verifying;
+        connect(&poll, &QTimer::timeout, &verifying, [&] {
+            if (window->isVisible())
+                verifying.quit();
+        });
+        QTimer::singleShot(60000, &verifying, &QEventLoop::quit);
+        verifying.exec();
+        auto* table = window->findChild<QTableWidget*>(QStringLiteral("table"));
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("cesta 3"));
+        QVERIFY(w.grid()->item(2, 0)->background() != QBrush());
+        QVERIFY(w.grid()->item(1, 0)->background() == QBrush());
     }
 
     // The guard before a configuration is replaced or the program ends: each kind of change,
