@@ -634,48 +634,47 @@ private slots:
     // nothing but the load's box for a file that cannot be loaded.
     void reportWindows_data() {
         QTest::addColumn<QString>("act");
-        QTest::addColumn<QString>("file"); // "same", "changed", "missing"; empty for the check
-        QTest::addColumn<bool>("blocked");
+        // The file compared: "same", "changed", "missing"; for the check, "blocked" or empty.
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QStringList>("firstRow");
-        QTest::newRow("same file")
-            << "Porovnat1"
-            << "same" << false << "Konfigurace je shodná se souborem." << QStringList{};
-        QTest::newRow("changed file")
-            << "Porovnat1"
-            << "changed" << false << "1 rozdíl."
-            << QStringList{"cesta 5", "", "stará", "nová"}; // the field's label is the editor's
-        QTest::newRow("missing file") << "Porovnat1"
-                                      << "missing" << false << "" << QStringList{};
-        QTest::newRow("no findings") << "Kontrola1"
-                                     << "" << false << "Žádné nálezy." << QStringList{};
-        QTest::newRow("blocked route") << "Kontrola1"
-                                       << "" << true << "1 nález." << QStringList{"7"};
+        const QString compare = QStringLiteral("Porovnat1"), check = QStringLiteral("Kontrola1");
+        QTest::newRow("same") << compare << "same"
+                              << "Konfigurace je shodná se souborem." << QStringList{};
+        QTest::newRow("changed") << compare << "changed"
+                                 << "1 rozdíl."
+                                 << QStringList{"cesta 5", "", "stará", "nová"}; // field: editor's
+        QTest::newRow("missing") << compare << "missing"
+                                 << "" << QStringList{};
+        QTest::newRow("no findings") << check << ""
+                                     << "Žádné nálezy." << QStringList{};
+        QTest::newRow("blocked") << check << "blocked"
+                                 << "1 nález." << QStringList{"7"};
     }
     void reportWindows() {
         QFETCH(QString, act);
         QFETCH(QString, file);
-        QFETCH(bool, blocked);
         QFETCH(QString, summary);
         QFETCH(QStringList, firstRow);
+        const QString compare = QStringLiteral("Porovnat1");
         ConfigStore store;
         FakeModule port;
         LinkEngine engine(store, port);
         MainWindow w(store, engine, port, ini);
         store.route(5).description = QStringLiteral("stará");
-        store.route(7).testBlocked = blocked;
+        store.route(7).testBlocked = file == QLatin1String("blocked");
         const QString path = dir.filePath(QStringLiteral("other-%1.txt").arg(++fileNo));
-        if (file != QLatin1String("missing") && !file.isEmpty()) {
+        if (act == compare && file != QLatin1String("missing")) {
             ConfigStore other = store;
             if (file == QLatin1String("changed"))
                 other.route(5).description = QStringLiteral("nová");
             QVERIFY(datafile::saveFile(path, other).saved);
         }
         const ConfigStore before = store;
-        auto* open = w.findChild<QFileDialog*>(QStringLiteral("OpenDialog1"));
-        open->setOption(QFileDialog::DontUseNativeDialog);
+        w.findChild<QFileDialog*>(QStringLiteral("OpenDialog1"))
+            ->setOption(QFileDialog::DontUseNativeDialog);
         std::shared_ptr<SeenBox> box;
-        if (!file.isEmpty())
+        if (act == compare)
             onNextModal([&, missing = file == QLatin1String("missing")](QWidget* m) {
                 auto* files = qobject_cast<QFileDialog*>(m);
                 files->selectFile(path);
