@@ -4,9 +4,12 @@
 #include "app/mainwindowtexts.h"
 #include "app/portdialog.h"
 #include "data/codec.h"
+#include "data/configcheck.h"
+#include "data/differences.h"
 #include "data/routecommands.h"
 #include "data/ui/copyroutedialog.h"
 #include "data/ui/datafiledialog.h"
+#include "data/ui/differenceswindow.h"
 #include "data/ui/routegrid.h"
 #include "editors/ui/peripheraleditor.h"
 #include "editors/ui/routeeditor.h"
@@ -149,6 +152,10 @@ void MainWindow::buildMenu() {
     connect(load, &QAction::triggered, this, &MainWindow::loadDataFile);
     connect(save, &QAction::triggered, this, &MainWindow::saveDataFile);
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    // Beyond the documented items, so those keep their places.
+    addSeparator(file, "N4");
+    QAction* compare = addItem(file, "Porovnat1", t::kCompareFile);
+    connect(compare, &QAction::triggered, this, &MainWindow::compareWithFile);
 
     QMenu* setup = bar->addMenu(t::kSetupMenu);
     setup->setObjectName(QStringLiteral("Setup1"));
@@ -167,6 +174,10 @@ void MainWindow::buildMenu() {
     connect(moduleTest, &QAction::triggered, this, &MainWindow::openModuleTest);
     connect(expansionTest, &QAction::triggered, this, &MainWindow::openExpansionTest);
     connect(simulation, &QAction::triggered, this, &MainWindow::openSimulationWindow);
+    addSeparator(setup, "N5");
+    QAction* check = addItem(setup, "Kontrola1", t::kCheckConfig);
+    connect(check, &QAction::triggered, this,
+            [this] { m_differencesWindow->showFindings(configcheck::check(m_store)); });
     // Table1DblClick: the grid's double click edits the route as the menu item does.
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, &MainWindow::editRoute);
     // Enter on a row does the same, for those who move through the grid by keyboard.
@@ -252,12 +263,14 @@ void MainWindow::createDialogs() {
     m_portDialog->setPortList(
         [path = m_settingsPath] { return availablePorts(emulatorLinkPath(path)); });
     m_copyRouteDialog = new CopyRouteDialog(this);
+    m_differencesWindow = new DifferencesWindow(this);
     m_simulationWindow = new SimulationWindow(m_engine, m_settings, this);
     m_moduleTestWindow = new ModuleTestWindow(m_engine, m_settings, this);
     m_link = new LinkDialogs(m_engine, m_store,
                              {m_progressBar, m_progressLabel, m_versionLabel, m_capacityLabel,
                               m_grid, m_timeLeftLabel, m_cancelButton, statusBar()},
                              m_storeChoiceDialog, this);
+    connect(m_link, &LinkDialogs::verifyDifferencesShown, this, &MainWindow::showModuleDifferences);
 }
 
 void MainWindow::openPort() {
@@ -299,6 +312,27 @@ void MainWindow::loadDataFile() {
 // Uloit1Click
 void MainWindow::saveDataFile() {
     saveDataFileCommand(this, *m_saveDialog, m_store);
+}
+
+void MainWindow::compareWithFile() {
+    // The file goes into a copy: the configuration on screen and its grid stay as they are.
+    const std::optional<ConfigStore> file = loadDataFileCopyCommand(this, *m_openDialog, m_store);
+    if (file)
+        m_differencesWindow->showDifferences(t::kCompareTitle, differences::compare(m_store, *file),
+                                             t::kOnScreen, t::kInFile, t::kSameAsFile);
+}
+
+// After the verify's box: the module's contents are the image with the differing bytes as the
+// module holds them; the module keeps no descriptions, so those are the screen's.
+void MainWindow::showModuleDifferences() {
+    ConfigStore module = m_store;
+    for (const LinkEngine::ByteDifference& d : m_engine.differences())
+        if (d.address >= 0 && d.address < int(module.image.size()))
+            module.image[std::size_t(d.address)] = d.moduleValue;
+    const QList<differences::Difference> list = differences::compare(m_store, module);
+    m_grid->markRoutes(differences::routesIn(list), t::kDiffersFromModule);
+    m_differencesWindow->showDifferences(t::kVerifyTitle, list, t::kOnScreen, t::kInModule,
+                                         QString());
 }
 
 // Konfiguracevhybek1Click

@@ -13,6 +13,7 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 class CopyRouteDialog;
+class DifferencesWindow;
 class LinkDialogs;
 class PortDialog;
 class RouteGrid;
@@ -55,6 +56,8 @@ private:
 
     void loadDataFile();
     void saveDataFile();
+    void compareWithFile();
+    void showModuleDifferences();
     void openPeripheralEditor();
     void editRoute();
     void copyRoute();
@@ -92,6 +95,7 @@ private:
     RouteEditor* m_routeEditor = nullptr;
     PortDialog* m_portDialog = nullptr;
     CopyRouteDialog* m_copyRouteDialog = nullptr;
+    DifferencesWindow* m_differencesWindow = nullptr;
     SimulationWindow* m_simulationWindow = nullptr;
     ModuleTestWindow* m_moduleTestWindow = nullptr;
     LinkDialogs* m_link = nullptr;

@@ -200,6 +200,8 @@ void LinkDialogs::showPending() {
     const QList<LinkEngine::Message> batch = std::exchange(m_pending, {});
     for (LinkEngine::Message message : batch) {
         showBox(message);
+        if (message == LinkEngine::Message::VerifyDifferent)
+            emit verifyDifferencesShown();
         m_engine.messageClosed(message);
     }
 }

@@ -58,6 +58,10 @@ public:
     // One line per differing byte, for the verify box's detailed text.
     static QString differencesText(const std::vector<LinkEngine::ByteDifference>& differences);
 
+signals:
+    // The box of a verify that found differences was closed; the engine still lists them.
+    void verifyDifferencesShown();
+
 private:
     void transferStarted();
     void transferFinished(LinkEngine::Transfer transfer, bool ok);

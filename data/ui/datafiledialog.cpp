@@ -49,26 +49,20 @@ QString askForFile(QFileDialog& dialog, ConfigStore& store) {
 }
 } // namespace
 
-datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, ConfigStore& store,
-                                      RouteGrid& grid) {
+namespace {
+// The load's checks and boxes around `loaded`, a copy of the configuration on screen. Loaded
+// beside it first: a file that sets only part of it would otherwise mix two configurations
+// without a word, and Cancel must leave everything as it was. The skipped lines are told by
+// the caller, once the result is in place.
+datafile::LoadResult loadBeside(QWidget* parent, const QString& path, ConfigStore& loaded) {
     using Status = datafile::LoadResult::Status;
-    // Loaded beside the configuration on screen first: a file that sets only part of it would
-    // otherwise mix two configurations without a word, and Cancel must leave everything as it was.
-    ConfigStore loaded = store;
     datafile::LoadResult result = datafile::loadFile(path, loaded);
     switch (result.status) {
     case Status::Loaded:
         if (!result.setsEverything() && warningBox(parent, datafile::partialFileText(result),
                                                    QMessageBox::Ok | QMessageBox::Cancel, QString(),
-                                                   kRestStaysText) != QMessageBox::Ok) {
+                                                   kRestStaysText) != QMessageBox::Ok)
             result.status = Status::Stopped;
-            break;
-        }
-        store = loaded;
-        store.currentFile = path;
-        grid.fill(store);
-        if (result.skippedLines > 0)
-            warningBox(parent, datafile::skippedLinesText(result.skippedLines));
         break;
     case Status::Refused:
     case Status::IoError:
@@ -80,6 +74,36 @@ datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, Conf
         break;
     }
     return result;
+}
+
+void tellSkippedLines(QWidget* parent, const datafile::LoadResult& result) {
+    if (result.skippedLines > 0)
+        warningBox(parent, datafile::skippedLinesText(result.skippedLines));
+}
+} // namespace
+
+datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, ConfigStore& store,
+                                      RouteGrid& grid) {
+    ConfigStore loaded = store;
+    const datafile::LoadResult result = loadBeside(parent, path, loaded);
+    if (result.status == datafile::LoadResult::Status::Loaded) {
+        store = loaded;
+        store.currentFile = path;
+        grid.fill(store);
+        tellSkippedLines(parent, result);
+    }
+    return result;
+}
+
+std::optional<ConfigStore> loadDataFileCopyFrom(QWidget* parent, const QString& path,
+                                                const ConfigStore& store) {
+    ConfigStore loaded = store;
+    const datafile::LoadResult result = loadBeside(parent, path, loaded);
+    if (result.status != datafile::LoadResult::Status::Loaded)
+        return std::nullopt;
+    loaded.currentFile = path;
+    tellSkippedLines(parent, result);
+    return loaded;
 }
 
 bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
@@ -106,6 +130,14 @@ void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& 
     const QString path = askForFile(openDialog, store);
     if (!path.isEmpty())
         loadDataFileFrom(parent, path, store, grid);
+}
+
+std::optional<ConfigStore> loadDataFileCopyCommand(QWidget* parent, QFileDialog& openDialog,
+                                                   ConfigStore& store) {
+    const QString path = askForFile(openDialog, store);
+    if (path.isEmpty())
+        return std::nullopt;
+    return loadDataFileCopyFrom(parent, path, store);
 }
 
 bool saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, ConfigStore& store) {

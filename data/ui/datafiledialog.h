@@ -2,6 +2,8 @@
 
 #include "data/datafile.h"
 
+#include <optional>
+
 class QFileDialog;
 class QWidget;
 class RouteGrid;
@@ -15,6 +17,11 @@ class RouteGrid;
 // when the user confirms it (otherwise the result says Stopped and nothing changed).
 void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,
                          RouteGrid& grid);
+// For a comparison: asks for a file as the load does and loads it into a copy of `store` with
+// the same boxes, leaving `store` and the grid as they are. The copy, or nothing when the user
+// cancelled or the file was not loaded.
+std::optional<ConfigStore> loadDataFileCopyCommand(QWidget* parent, QFileDialog& openDialog,
+                                                   ConfigStore& store);
 // Asks for a file name with `saveDialog` (cancel does nothing) and writes the configuration;
 // a failure is shown with the system's text and leaves any earlier file as it was. True when
 // the file was written: the store then counts as unmodified.
@@ -23,6 +30,8 @@ bool saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, ConfigStore& 
 // The same once a file name is known.
 datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, ConfigStore& store,
                                       RouteGrid& grid);
+std::optional<ConfigStore> loadDataFileCopyFrom(QWidget* parent, const QString& path,
+                                                const ConfigStore& store);
 bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store);
 
 // Before the configuration is replaced or the program ends: when it differs from the last file

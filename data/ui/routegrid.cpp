@@ -19,6 +19,8 @@ constexpr int kRowHeight = 19;
 
 // An inactive route that still holds settings is shaded and in italics, and its cells say why.
 const QColor kHiddenSettingsShade(0xE4, 0xE4, 0xE4);
+// Routes that differ from the module after a verify.
+const QColor kDifferenceShade(0xFF, 0xC8, 0xC8);
 const QString kHiddenSettingsTip =
     QStringLiteral("Cesta je neaktivní, ale drží nastavení (zobrazí je definice cesty).\n"
                    "Celou ji vymaže \"Zrušení nadef. cesty\" se zaškrtnutým\n"
@@ -89,6 +91,14 @@ void RouteGrid::fill(const ConfigStore& store) {
     fitDescriptionColumn();
     if (row >= 0)
         selectRow(row);
+}
+
+void RouteGrid::markRoutes(const QList<int>& routes, const QString& tip) {
+    for (int n : routes)
+        if (QTableWidgetItem* cell = item(n - 1, 0)) {
+            cell->setBackground(kDifferenceShade);
+            cell->setToolTip(tip);
+        }
 }
 
 int RouteGrid::selectedRoute() const {

@@ -20,6 +20,8 @@ public:
     // The route the route commands act on (1 when the user has not picked a row yet).
     int selectedRoute() const;
     void selectRoute(int n);
+    // Shades the number cell of each route in `routes`, with `tip`, until the next fill.
+    void markRoutes(const QList<int>& routes, const QString& tip);
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "data/codec.h"
+#include "data/datafile.h"
 #include "data/ui/routegrid.h"
 #include "support/fakemodule.h"
 #include "support/modal.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -518,6 +520,23 @@ private slots:
         QCOMPARE(store.route(3).trainRoute, Flag(1));
         QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), 5000);
         QCOMPARE(engine.linkState(), 0);
+
+        // A verify that finds V1 of route 3 changed on screen lists it and marks the row.
+        store.image[image::blockAddress(3)] = 0x02;
+        auto* window = w.findChild<QDialog*>(QStringLiteral("differencesWindow"));
+        action(&w, "Verifikovatdatasmodulem1")->trigger();
+        QEventLoop verifying;
+        connect(&poll, &QTimer::timeout, &verifying, [&] {
+            if (window->isVisible())
+                verifying.quit();
+        });
+        QTimer::singleShot(60000, &verifying, &QEventLoop::quit);
+        verifying.exec();
+        auto* table = window->findChild<QTableWidget*>(QStringLiteral("table"));
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("cesta 3"));
+        QVERIFY(w.grid()->item(2, 0)->background() != QBrush());
+        QVERIFY(w.grid()->item(1, 0)->background() == QBrush());
     }
 
     // The guard before a configuration is replaced or the program ends: each kind of change,
@@ -609,6 +628,74 @@ private slots:
         QCOMPARE(wentOn, goesOn);
         QCOMPARE(QFile::exists(saved), answer == QLatin1String("save"));
         QCOMPARE(store.isModified(), asked && answer != QLatin1String("save"));
+    }
+
+    // The comparison and the check from the menus: the window's rows for a known pair, and
+    // nothing but the load's box for a file that cannot be loaded.
+    void reportWindows_data() {
+        QTest::addColumn<QString>("act");
+        // The file compared: "same", "changed", "missing"; for the check, "blocked" or empty.
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QStringList>("firstRow");
+        const QString compare = QStringLiteral("Porovnat1"), check = QStringLiteral("Kontrola1");
+        QTest::newRow("same") << compare << "same"
+                              << "Konfigurace je shodná se souborem." << QStringList{};
+        QTest::newRow("changed") << compare << "changed"
+                                 << "1 rozdíl."
+                                 << QStringList{"cesta 5", "", "stará", "nová"}; // field: editor's
+        QTest::newRow("missing") << compare << "missing"
+                                 << "" << QStringList{};
+        QTest::newRow("no findings") << check << ""
+                                     << "Žádné nálezy." << QStringList{};
+        QTest::newRow("blocked") << check << "blocked"
+                                 << "1 nález." << QStringList{"7"};
+    }
+    void reportWindows() {
+        QFETCH(QString, act);
+        QFETCH(QString, file);
+        QFETCH(QString, summary);
+        QFETCH(QStringList, firstRow);
+        const QString compare = QStringLiteral("Porovnat1");
+        ConfigStore store;
+        FakeModule port;
+        LinkEngine engine(store, port);
+        MainWindow w(store, engine, port, ini);
+        store.route(5).description = QStringLiteral("stará");
+        store.route(7).testBlocked = file == QLatin1String("blocked");
+        const QString path = dir.filePath(QStringLiteral("other-%1.txt").arg(++fileNo));
+        if (act == compare && file != QLatin1String("missing")) {
+            ConfigStore other = store;
+            if (file == QLatin1String("changed"))
+                other.route(5).description = QStringLiteral("nová");
+            QVERIFY(datafile::saveFile(path, other).saved);
+        }
+        const ConfigStore before = store;
+        w.findChild<QFileDialog*>(QStringLiteral("OpenDialog1"))
+            ->setOption(QFileDialog::DontUseNativeDialog);
+        std::shared_ptr<SeenBox> box;
+        if (act == compare)
+            onNextModal([&, missing = file == QLatin1String("missing")](QWidget* m) {
+                auto* files = qobject_cast<QFileDialog*>(m);
+                files->selectFile(path);
+                files->QDialog::accept();
+                if (missing)
+                    box = answerNextBox(QMessageBox::Ok);
+            });
+        action(&w, act.toLatin1().constData())->trigger();
+        QVERIFY(store.image == before.image && store.routes == before.routes);
+        auto* window = w.findChild<QDialog*>(QStringLiteral("differencesWindow"));
+        QCOMPARE(window->isVisible(), !summary.isEmpty());
+        if (summary.isEmpty()) {
+            QTRY_VERIFY(box && !box->text.isEmpty());
+            return;
+        }
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("LBsummary"))->text(), summary);
+        auto* table = window->findChild<QTableWidget*>(QStringLiteral("table"));
+        QCOMPARE(table->rowCount(), firstRow.isEmpty() ? 0 : 1);
+        for (int c = 0; c < firstRow.size(); ++c)
+            if (!firstRow.at(c).isEmpty())
+                QCOMPARE(table->item(0, c)->text(), firstRow.at(c));
     }
 
     void aboutBox() {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "data/configcheck.h"
+#include "data/differences.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QLabel;
+class QTableWidget;
+namespace Ui {
+class DifferencesWindow;
+}
+
+// A read-only list beside the grid: what differs between two configurations, or what the check
+// across routes found. Not modal, so the user can look for the routes in the grid meanwhile.
+class DifferencesWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit DifferencesWindow(QWidget* parent = nullptr);
+    ~DifferencesWindow() override;
+
+    // One row per difference; `aName` and `bName` head the value columns; `sameText` stands in
+    // the summary when there is nothing to list.
+    void showDifferences(const QString& title, const QList<differences::Difference>& list,
+                         const QString& aName, const QString& bName, const QString& sameText);
+    // One row per finding: the routes involved and the finding's text.
+    void showFindings(const QList<configcheck::Finding>& findings);
+
+private:
+    void setRows(const QStringList& header, const QList<QStringList>& rows, const QString& summary);
+
+    std::unique_ptr<Ui::DifferencesWindow> m_ui;
+};
