@@ -18,12 +18,20 @@ QString routesDo(const QList<int>& routes, const char* singular, const char* plu
            numbers.join(QStringLiteral(", ")) + QLatin1Char(' ') +
            QString::fromUtf8(routes.size() == 1 ? singular : plural);
 }
-} // namespace
+// The active routes for which `pick` holds.
+template <typename Pick> QList<int> activeRoutes(const ConfigStore& config, Pick pick) {
+    QList<int> routes;
+    for (int n = 1; n <= image::kRouteCount; ++n)
+        if (configwords::isActive(config.route(n)) && pick(config.route(n)))
+            routes.append(n);
+    return routes;
+}
 
-QList<Finding> check(const ConfigStore& config) {
-    const Image& img = config.image;
-    QList<Finding> out;
+bool switchesRelay(const Tcesta_REC& r, int relay) {
+    return (r.relays & (1 << (relay - 1))) != 0;
+}
 
+void sameButtons(const ConfigStore& config, QList<Finding>& out) {
     std::map<std::pair<int, int>, QList<int>> byButtons;
     for (int n = 1; n <= image::kRouteCount; ++n) {
         const Tcesta_REC& r = config.route(n);
@@ -38,15 +46,15 @@ QList<Finding> check(const ConfigStore& config) {
                             .arg(routesDo(routes, "má", "mají"))
                             .arg(buttons.first)
                             .arg(buttons.second)});
+}
 
+void relaysWithOtherDuties(const ConfigStore& config, QList<Finding>& out) {
+    const Image& img = config.image;
     for (int relay : {15, 16}) {
         const QString mode = configwords::relayModeText(relay, img);
         const int modeBits = (img[3] >> (relay == 15 ? 4 : 6)) & 3;
-        QList<int> routes;
-        for (int n = 1; n <= image::kRouteCount; ++n)
-            if (configwords::isActive(config.route(n)) &&
-                (config.route(n).relays & (1 << (relay - 1))))
-                routes.append(n);
+        const QList<int> routes =
+            activeRoutes(config, [relay](const Tcesta_REC& r) { return switchesRelay(r, relay); });
         if (modeBits != 0 && !routes.isEmpty())
             out.append({Kind::RelayNotInRoutes, routes,
                         QStringLiteral("%1 relé R%2, ale Relé %2 má nastaveno „%3“, "
@@ -55,15 +63,11 @@ QList<Finding> check(const ConfigStore& config) {
                             .arg(relay)
                             .arg(mode, peripheraltexts::kModes15.at(0))});
     }
-
     for (int relay = 9; relay <= 12; ++relay) {
         if (!(img[5] & (0x10 << (relay - 9))))
             continue;
-        QList<int> routes;
-        for (int n = 1; n <= image::kRouteCount; ++n)
-            if (configwords::isActive(config.route(n)) &&
-                (config.route(n).relays & (1 << (relay - 1))))
-                routes.append(n);
+        const QList<int> routes =
+            activeRoutes(config, [relay](const Tcesta_REC& r) { return switchesRelay(r, relay); });
         if (!routes.isEmpty())
             out.append({Kind::RelayShowsOccupancy, routes,
                         QStringLiteral("%1 relé R%2, ale R%2 je zapnuto jako indikátor "
@@ -72,19 +76,21 @@ QList<Finding> check(const ConfigStore& config) {
                             .arg(relay)
                             .arg(peripheraltexts::kIndicators)});
     }
+}
 
-    if (!(img[15] & 0x80)) {
-        QList<int> routes;
-        for (int n = 1; n <= image::kRouteCount; ++n)
-            if (configwords::isActive(config.route(n)) && config.route(n).dccEnabled)
-                routes.append(n);
-        if (!routes.isEmpty())
-            out.append({Kind::DccNotAccepted, routes,
-                        QStringLiteral("%1 povoleno DCC řízení, ale modul nepřijímá pakety "
-                                       "DCC („%2“ není zapnuto): přes DCC je nepostavíte.")
-                            .arg(routesDo(routes, "má", "mají"), peripheraltexts::kDccAccept)});
-    }
+void dccWithoutPackets(const ConfigStore& config, QList<Finding>& out) {
+    if (config.image[15] & 0x80)
+        return;
+    const QList<int> routes =
+        activeRoutes(config, [](const Tcesta_REC& r) { return r.dccEnabled; });
+    if (!routes.isEmpty())
+        out.append({Kind::DccNotAccepted, routes,
+                    QStringLiteral("%1 povoleno DCC řízení, ale modul nepřijímá pakety "
+                                   "DCC („%2“ není zapnuto): přes DCC je nepostavíte.")
+                        .arg(routesDo(routes, "má", "mají"), peripheraltexts::kDccAccept)});
+}
 
+void blockedForTesting(const ConfigStore& config, QList<Finding>& out) {
     for (int n = 1; n <= image::kRouteCount; ++n)
         if (config.route(n).testBlocked)
             out.append({Kind::BlockedForTesting,
@@ -92,6 +98,15 @@ QList<Finding> check(const ConfigStore& config) {
                         QStringLiteral("Cesta %1 je označena „%2“ a zůstala tak v konfiguraci.")
                             .arg(n)
                             .arg(routeeditortexts::kTestBlocked)});
+}
+} // namespace
+
+QList<Finding> check(const ConfigStore& config) {
+    QList<Finding> out;
+    sameButtons(config, out);
+    relaysWithOtherDuties(config, out);
+    dccWithoutPackets(config, out);
+    blockedForTesting(config, out);
     return out;
 }
 

@@ -169,8 +169,8 @@ QList<Field> routeFields(const Tcesta_REC& r) {
     return f;
 }
 
-QString describeRoute(const Tcesta_REC& r, int n, int dccBase) {
-    QStringList lines;
+namespace {
+QString typeAndButtonsLine(const Tcesta_REC& r, int n) {
     QStringList types;
     if (r.trainRoute)
         types << QStringLiteral("vlaková (dopravní) cesta");
@@ -180,26 +180,29 @@ QString describeRoute(const Tcesta_REC& r, int n, int dccBase) {
     const QString type =
         types.isEmpty() ? QStringLiteral("bez typu cesty") : types.join(QStringLiteral(" a "));
     if (isActive(r))
-        lines << QStringLiteral("Cesta %1: %2, ODKUD TL %3 → KAM TL %4")
-                     .arg(n)
-                     .arg(type)
-                     .arg(r.fromButton)
-                     .arg(r.toButton);
-    else
-        lines << QStringLiteral("Cesta %1 není aktivní (ODKUD %2, KAM %3); uchovává:")
-                     .arg(n)
-                     .arg(r.fromButton)
-                     .arg(r.toButton);
-    if (r.trackNumber != 0)
-        lines << QStringLiteral("Kolej %1, %2")
-                     .arg(r.trackNumber)
-                     .arg(r.entry ? QStringLiteral("vjezd") : QStringLiteral("odjezd"));
+        return QStringLiteral("Cesta %1: %2, ODKUD TL %3 → KAM TL %4")
+            .arg(n)
+            .arg(type)
+            .arg(r.fromButton)
+            .arg(r.toButton);
+    return QStringLiteral("Cesta %1 není aktivní (ODKUD %2, KAM %3); uchovává:")
+        .arg(n)
+        .arg(r.fromButton)
+        .arg(r.toButton);
+}
+
+// Appends `title` and the joined `items` as one line, when there are any.
+void addList(QStringList& lines, const QString& title, const QStringList& items) {
+    if (!items.isEmpty())
+        lines << title + items.join(QStringLiteral(", "));
+}
+
+void addPointsAndSignals(QStringList& lines, const Tcesta_REC& r) {
     QStringList points;
     for (int k = 0; k < 16; ++k)
         if (r.pointPositions[k] != 0)
             points << QStringLiteral("V%1 %2").arg(k + 1).arg(pointText(r.pointPositions[k]));
-    if (!points.isEmpty())
-        lines << QStringLiteral("Výhybky: ") + points.join(QStringLiteral(", "));
+    addList(lines, QStringLiteral("Výhybky: "), points);
     QStringList signalTexts;
     const int signal[] = {r.signal1, r.signal2, r.signal3};
     const int aspect[] = {r.aspect1, r.aspect2, r.aspect3};
@@ -209,8 +212,7 @@ QString describeRoute(const Tcesta_REC& r, int n, int dccBase) {
                                .arg(k + 1)
                                .arg(signal[k])
                                .arg(aspectText(aspect[k]));
-    if (!signalTexts.isEmpty())
-        lines << QStringLiteral("Návěsti: ") + signalTexts.join(QStringLiteral(", "));
+    addList(lines, QStringLiteral("Návěsti: "), signalTexts);
     if (r.followingSignal >= 0)
         lines << QStringLiteral("Následná návěst: ") +
                      listText(valuelists::followingSignals(), r.followingSignal);
@@ -221,20 +223,23 @@ QString describeRoute(const Tcesta_REC& r, int n, int dccBase) {
         repeats << rt::kRepeatN1;
     if (r.repeatN2)
         repeats << rt::kRepeatN2;
-    if (!repeats.isEmpty())
-        lines << repeats.join(QStringLiteral(", "));
+    addList(lines, QString(), repeats);
+}
+
+void addRelaysAndDetectors(QStringList& lines, const Tcesta_REC& r) {
     if (r.relays != 0 || r.extRelays != 0)
         lines << QStringLiteral("Relé: ") +
                      numbered(QStringLiteral("R"),
                               (quint32(r.relays) & 0xFFFF) | (quint32(r.extRelays) << 16));
-    if (r.localDetectors != 0 || r.remoteDetectors != 0) {
-        QStringList d;
-        if (r.localDetectors != 0)
-            d << numbered(QStringLiteral("D"), r.localDetectors);
-        if (r.remoteDetectors != 0)
-            d << numbered(QStringLiteral("rD"), r.remoteDetectors);
-        lines << QStringLiteral("Kontrola obsazení: ") + d.join(QStringLiteral(", "));
-    }
+    QStringList d;
+    if (r.localDetectors != 0)
+        d << numbered(QStringLiteral("D"), r.localDetectors);
+    if (r.remoteDetectors != 0)
+        d << numbered(QStringLiteral("rD"), r.remoteDetectors);
+    addList(lines, QStringLiteral("Kontrola obsazení: "), d);
+}
+
+void addCancels(QStringList& lines, const Tcesta_REC& r) {
     QStringList cancels;
     if (r.autoCancelSignal)
         cancels << rt::kAutoCancelSignal + QStringLiteral(" (") +
@@ -250,8 +255,19 @@ QString describeRoute(const Tcesta_REC& r, int n, int dccBase) {
         cancels << rt::kCancelButton1;
     if (r.cancelButton2)
         cancels << rt::kCancelButton2;
-    if (!cancels.isEmpty())
-        lines << QStringLiteral("Rušení: ") + cancels.join(QStringLiteral(", "));
+    addList(lines, QStringLiteral("Rušení: "), cancels);
+}
+} // namespace
+
+QString describeRoute(const Tcesta_REC& r, int n, int dccBase) {
+    QStringList lines{typeAndButtonsLine(r, n)};
+    if (r.trackNumber != 0)
+        lines << QStringLiteral("Kolej %1, %2")
+                     .arg(r.trackNumber)
+                     .arg(r.entry ? QStringLiteral("vjezd") : QStringLiteral("odjezd"));
+    addPointsAndSignals(lines, r);
+    addRelaysAndDetectors(lines, r);
+    addCancels(lines, r);
     if (r.dccEnabled)
         lines << QStringLiteral("DCC: číslo %1").arg(n + dccBase);
     if (r.testBlocked)
