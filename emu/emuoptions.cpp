@@ -56,12 +56,13 @@ bool parseShare(const QString& text, double& share) {
     return true;
 }
 
-EmuOptionsResult parseEmuOptions(const QStringList& args) {
-    EmuOptionsResult r;
-    EmuOptions& o = r.options;
+using Setter = std::function<bool(const QString&)>;
+using FlagSetter = std::function<void()>;
+
+// The options that take a value, each with what it sets in `o`.
+std::map<QString, Setter> valuedOptions(EmuOptions& o) {
     FaultOptions& f = o.responder.faults;
-    using Setter = std::function<bool(const QString&)>;
-    const std::map<QString, Setter> valued = {
+    return {
         {QStringLiteral("--firmware"),
          [&](const QString& v) {
              return parseFirmware(v, o.responder.version, o.responder.revision);
@@ -114,7 +115,10 @@ EmuOptionsResult parseEmuOptions(const QStringList& args) {
         {QStringLiteral("--animate-ms"),
          [&](const QString& v) { return parseInt(v, 10, 60000, o.animateMs); }},
     };
-    const std::map<QString, std::function<void()>> flags = {
+}
+
+std::map<QString, FlagSetter> flagOptions(EmuOptions& o) {
+    return {
         {QStringLiteral("--no-pacing"), [&] { o.pacing = false; }},
         {QStringLiteral("--pacing"), [&] { o.pacing = true; }},
         {QStringLiteral("--quiet"), [&] { o.quiet = true; }},
@@ -123,6 +127,12 @@ EmuOptionsResult parseEmuOptions(const QStringList& args) {
         {QStringLiteral("-h"), [&] { o.help = true; }},
         {QStringLiteral("--version"), [&] { o.version = true; }},
     };
+}
+
+EmuOptionsResult parseEmuOptions(const QStringList& args) {
+    EmuOptionsResult r;
+    const std::map<QString, Setter> valued = valuedOptions(r.options);
+    const std::map<QString, FlagSetter> flags = flagOptions(r.options);
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
