@@ -1,6 +1,7 @@
 #include "cli/console.h"
 
 #include <cstdio>
+#include <initializer_list>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
