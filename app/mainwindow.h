@@ -9,6 +9,7 @@
 
 class QFileDialog;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTimer;
@@ -43,6 +44,7 @@ protected:
 private:
     void buildControls();
     void buildMenu();
+    void addSheetActions(QMenu* file);
     void createDialogs();
     void startUp();
     void shutDown();
