@@ -6,9 +6,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX // links, device nodes and named pipes where the settings file should be
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 class SettingsTest : public QObject {
     Q_OBJECT
@@ -196,6 +198,7 @@ private slots:
         QVERIFY(port == 2 || port == 9);
     }
 
+#ifdef Q_OS_UNIX
     // What takes the settings file's place: read where it can be, written only when it is a
     // regular file (through a link too), and never waited on.
     void fileKinds_data() {
@@ -242,6 +245,7 @@ private slots:
         QFile::remove(path());
         QFile::remove(real);
     }
+#endif
 
     void mapping_data() {
         QTest::addColumn<QByteArray>("ini");
