@@ -21,7 +21,9 @@ for a in "$@"; do
 done
 
 need=()
-for p in g++-mingw-w64-x86-64-posix wine64 ninja-build cmake zip dpkg-dev xz-utils; do
+packages=(g++-mingw-w64-x86-64-posix wine64 ninja-build cmake zip dpkg-dev xz-utils)
+[ "$run_tests" -eq 1 ] && packages+=(xvfb xauth xdotool imagemagick)
+for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
