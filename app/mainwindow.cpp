@@ -3,6 +3,7 @@
 #include "app/abouttext.h"
 #include "app/mainwindowtexts.h"
 #include "app/portdialog.h"
+
 #include "data/codec.h"
 #include "data/configcheck.h"
 #include "data/differences.h"
@@ -17,34 +18,20 @@
 #include "link/storechoicedialog.h"
 #include "tools/ui/manualtestwindow.h"
 #include "tools/ui/simulationwindow.h"
-#include "widgets/builders.h"
 #include "widgets/messageboxes.h"
+
+#include "ui_mainwindow.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStatusBar>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace t = mainwindowtexts;
 
 namespace {
-QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(QLatin1String(name));
-    return a;
-}
-
-void addSeparator(QMenu* menu, const char* name) {
-    menu->addSeparator()->setObjectName(QLatin1String(name));
-}
-
 QFileDialog* fileDialog(const QString& name, QFileDialog::AcceptMode mode, const QString& filter,
                         QWidget* parent) {
     auto* dialog = new QFileDialog(parent);
@@ -60,9 +47,7 @@ QFileDialog* fileDialog(const QString& name, QFileDialog::AcceptMode mode, const
 MainWindow::MainWindow(ConfigStore& store, LinkEngine& engine, BytePort& port, QString settingsPath,
                        QWidget* parent)
     : QMainWindow(parent), m_store(store), m_port(port), m_settingsPath(std::move(settingsPath)),
-      m_engine(engine) {
-    setObjectName(QStringLiteral("TMainForm1"));
-    setWindowTitle(t::kMainCaption);
+      m_engine(engine), m_ui(std::make_unique<Ui::MainWindow>()) {
     buildControls();
     startUp();
     createDialogs();
@@ -74,52 +59,20 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::buildControls() {
-    auto* central = new QWidget(this);
-    m_grid = new RouteGrid(central);
-    m_hint = widgets::label(QStringLiteral("Label1"), t::kHint, central);
-    m_capacityLabel = widgets::label(QStringLiteral("LBcestMax1"), t::kUnknown, central);
-    m_versionLabel = widgets::label(QStringLiteral("LBverze1"), t::kUnknown, central);
-    QFont big = m_versionLabel->font();
-    big.setPointSize(12);
-    m_versionLabel->setFont(big);
-    m_testButton = new QPushButton(t::kTestComm, central);
-    m_testButton->setObjectName(QStringLiteral("BTtest1"));
-    m_progressBar = new QProgressBar(central);
-    m_progressBar->setObjectName(QStringLiteral("PBar1"));
-    m_progressBar->setRange(0, 100);
-    m_progressBar->setValue(0);
-    m_progressBar->setTextVisible(false);
-    m_progressBar->hide();
-    m_progressLabel = widgets::label(QStringLiteral("LBbar1"), t::kTransferring, central);
-    m_progressLabel->hide();
-    // Beside the bar, only while a transfer runs; everything documented stays where it is.
-    m_timeLeftLabel = widgets::label(QStringLiteral("LBtimeLeft"), QString(), central);
-    m_timeLeftLabel->hide();
-    m_cancelButton = new QPushButton(t::kCancelTransfer, central);
-    m_cancelButton->setObjectName(QStringLiteral("BTcancel"));
-    m_cancelButton->setToolTip(t::kCancelTransferTip);
-    m_cancelButton->hide();
-
-    auto* status = new QHBoxLayout;
-    status->addWidget(m_capacityLabel);
-    status->addSpacing(16);
-    status->addWidget(m_versionLabel);
-    status->addSpacing(16);
-    status->addWidget(m_testButton);
-    status->addSpacing(16);
-    status->addWidget(m_progressLabel);
-    status->addWidget(m_progressBar, 1);
-    status->addWidget(m_timeLeftLabel);
-    status->addWidget(m_cancelButton);
-    status->addStretch();
-    auto* column = new QVBoxLayout(central);
-    column->addWidget(m_grid, 1);
-    column->addWidget(m_hint);
-    column->addLayout(status);
-    setCentralWidget(central);
-    // Notes after a transfer; made now so that it never pushes the window's controls later.
-    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-    resize(800, 560);
+    m_ui->setupUi(this);
+    m_grid = m_ui->Table1;
+    m_hint = m_ui->Label1;
+    m_capacityLabel = m_ui->LBcestMax1;
+    m_versionLabel = m_ui->LBverze1;
+    m_testButton = m_ui->BTtest1;
+    m_progressBar = m_ui->PBar1;
+    m_progressLabel = m_ui->LBbar1;
+    m_timeLeftLabel = m_ui->LBtimeLeft;
+    m_cancelButton = m_ui->BTcancel;
+    // Only while a transfer runs.
+    for (QWidget* transferOnly : std::initializer_list<QWidget*>{m_progressBar, m_progressLabel,
+                                                                 m_timeLeftLabel, m_cancelButton})
+        transferOnly->hide();
 
     // The link's clock runs from the moment the window exists, before the port is opened.
     m_timer = new QTimer(this);
@@ -138,79 +91,47 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::buildMenu() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
+    const Ui::MainWindow& ui = *m_ui;
+    connect(ui.Nast1, &QAction::triggered, this, &MainWindow::loadDataFile);
+    connect(ui.Uloit1, &QAction::triggered, this, &MainWindow::saveDataFile);
+    connect(ui.Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(ui.Porovnat1, &QAction::triggered, this, &MainWindow::compareWithFile);
 
-    QMenu* file = bar->addMenu(t::kFileMenu);
-    file->setObjectName(QStringLiteral("File1"));
-    QAction* load = addItem(file, "Nast1", t::kLoadFile);
-    QAction* save = addItem(file, "Uloit1", t::kSaveFile);
-    load->setShortcut(QKeySequence::Open);
-    save->setShortcut(QKeySequence::Save);
-    addSeparator(file, "N2");
-    QAction* exit = addItem(file, "Exit1", t::kExit);
-    connect(load, &QAction::triggered, this, &MainWindow::loadDataFile);
-    connect(save, &QAction::triggered, this, &MainWindow::saveDataFile);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-    // Beyond the documented items, so those keep their places.
-    addSeparator(file, "N4");
-    QAction* compare = addItem(file, "Porovnat1", t::kCompareFile);
-    connect(compare, &QAction::triggered, this, &MainWindow::compareWithFile);
-
-    QMenu* setup = bar->addMenu(t::kSetupMenu);
-    setup->setObjectName(QStringLiteral("Setup1"));
-    QAction* peripherals = addItem(setup, "Konfiguracevhybek1", t::kPeripherals);
-    QAction* edit = addItem(setup, "Definicecesty1", t::kEditRoute);
-    QAction* copy = addItem(setup, "Kopiecesty2", t::kCopyRoute);
-    QAction* clear = addItem(setup, "Zruencesty1", t::kClearRoute);
-    addSeparator(setup, "N1");
-    QAction* moduleTest = addItem(setup, "Manulnzen1", t::kModuleTest);
-    QAction* expansionTest = addItem(setup, "TestperiferimonitoringEXP21", t::kExpansionTest);
-    QAction* simulation = addItem(setup, "Testnastavencesty1", t::kSimulation);
-    connect(peripherals, &QAction::triggered, this, &MainWindow::openPeripheralEditor);
-    connect(edit, &QAction::triggered, this, &MainWindow::editRoute);
-    connect(copy, &QAction::triggered, this, &MainWindow::copyRoute);
-    connect(clear, &QAction::triggered, this, &MainWindow::clearRoute);
-    connect(moduleTest, &QAction::triggered, this, &MainWindow::openModuleTest);
-    connect(expansionTest, &QAction::triggered, this, &MainWindow::openExpansionTest);
-    connect(simulation, &QAction::triggered, this, &MainWindow::openSimulationWindow);
-    addSeparator(setup, "N5");
-    QAction* check = addItem(setup, "Kontrola1", t::kCheckConfig);
-    connect(check, &QAction::triggered, this,
+    connect(ui.Konfiguracevhybek1, &QAction::triggered, this, &MainWindow::openPeripheralEditor);
+    connect(ui.Definicecesty1, &QAction::triggered, this, &MainWindow::editRoute);
+    connect(ui.Kopiecesty2, &QAction::triggered, this, &MainWindow::copyRoute);
+    connect(ui.Zruencesty1, &QAction::triggered, this, &MainWindow::clearRoute);
+    connect(ui.Manulnzen1, &QAction::triggered, this, &MainWindow::openModuleTest);
+    connect(ui.TestperiferimonitoringEXP21, &QAction::triggered, this,
+            &MainWindow::openExpansionTest);
+    connect(ui.Testnastavencesty1, &QAction::triggered, this, &MainWindow::openSimulationWindow);
+    connect(ui.Kontrola1, &QAction::triggered, this,
             [this] { m_differencesWindow->showFindings(configcheck::check(m_store)); });
     // Table1DblClick: the grid's double click edits the route as the menu item does.
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, &MainWindow::editRoute);
     // Enter on a row does the same, for those who move through the grid by keyboard.
-    auto* enter =
-        new QShortcut(QKeySequence(Qt::Key_Return), m_grid, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(enter, &QShortcut::activated, this, &MainWindow::editRoute);
-    auto* keypadEnter =
-        new QShortcut(QKeySequence(Qt::Key_Enter), m_grid, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(keypadEnter, &QShortcut::activated, this, &MainWindow::editRoute);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter =
+            new QShortcut(QKeySequence(key), m_grid, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, &MainWindow::editRoute);
+    }
 
-    QMenu* transfer = bar->addMenu(t::kTransferMenu);
-    transfer->setObjectName(QStringLiteral("Transfer1"));
-    QAction* port = addItem(transfer, "KomunikaceRS2321", t::kPortSettings);
-    addSeparator(transfer, "N3");
-    QAction* read = addItem(transfer, "Nastdatazmodulu1", t::kReadModule);
-    QAction* verify = addItem(transfer, "Verifikovatdatasmodulem1", t::kVerifyModule);
-    QAction* store = addItem(transfer, "Uloitdatadomodulu1", t::kStoreModule);
-    connect(port, &QAction::triggered, this, &MainWindow::choosePort);
+    connect(ui.KomunikaceRS2321, &QAction::triggered, this, &MainWindow::choosePort);
     // The transfers and "Test comm" belong to the link's side of the window.
     // A read replaces the configuration: what was not saved is offered for saving first.
     // A port lost to an unplug is opened again as each exchange starts: no need for the dialog.
     // A transfer on a port that could not be opened would only end in a time-out.
-    connect(read, &QAction::triggered, this, [this] {
+    connect(ui.Nastdatazmodulu1, &QAction::triggered, this, [this] {
         if (!m_engine.isIdle() || !saveChangesFirst(this, *m_saveDialog, m_store))
             return;
         if (reopenLostPort())
             m_link->readFromModule();
     });
-    connect(verify, &QAction::triggered, this, [this] {
+    connect(ui.Verifikovatdatasmodulem1, &QAction::triggered, this, [this] {
         if (reopenLostPort())
             m_link->verifyWithModule();
     });
-    connect(store, &QAction::triggered, this, [this] {
+    connect(ui.Uloitdatadomodulu1, &QAction::triggered, this, [this] {
         if (reopenLostPort())
             m_link->storeToModule();
     });
@@ -220,10 +141,7 @@ void MainWindow::buildMenu() {
         m_link->testComm();
     });
 
-    QMenu* info = bar->addMenu(t::kInfoMenu);
-    info->setObjectName(QStringLiteral("Info1"));
-    QAction* about = addItem(info, "Oprogramu1", t::kAbout);
-    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(ui.Oprogramu1, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
 // FormCreate: settings, capacity, the all-zero image decoded into the grid, then the port.

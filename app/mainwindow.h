@@ -7,6 +7,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QFileDialog;
 class QLabel;
 class QProgressBar;
@@ -23,6 +25,9 @@ class PeripheralEditor;
 class ModuleTestWindow;
 class ExpansionTestWindow;
 class SimulationWindow;
+namespace Ui {
+class MainWindow;
+}
 
 // The main window: route grid, menu, link display and the 20 ms clock of the module link.
 // It creates its dialogs once, right after reading the settings and opening the port; they
@@ -75,6 +80,7 @@ private:
     AppSettings m_settings;
     LinkEngine& m_engine;
     bool m_closed = false;
+    std::unique_ptr<Ui::MainWindow> m_ui;
 
     RouteGrid* m_grid = nullptr;
     QLabel* m_hint = nullptr;
