@@ -8,6 +8,7 @@
 #include "data/configcheck.h"
 #include "data/differences.h"
 #include "data/routecommands.h"
+#include "data/ui/configsteps.h"
 #include "data/ui/copyroutedialog.h"
 #include "data/ui/datafiledialog.h"
 #include "data/ui/differenceswindow.h"
@@ -23,15 +24,34 @@
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
+#include <QUndoStack>
 
 namespace t = mainwindowtexts;
 
 namespace {
+// Enough to take back an afternoon's mistakes; each step holds two copies of the image.
+constexpr int kHistorySteps = 100;
+
+QString stepCaption(const QString& verb, const QString& step) {
+    return step.isEmpty() ? verb : verb + QStringLiteral(": ") + step;
+}
+
+// The one local file of a drag, or nothing.
+QString droppedFile(const QMimeData* data) {
+    const QList<QUrl> urls = data->urls();
+    return urls.size() == 1 && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
+}
+
 QFileDialog* fileDialog(const QString& name, QFileDialog::AcceptMode mode, const QString& filter,
                         QWidget* parent) {
     auto* dialog = new QFileDialog(parent);
@@ -52,9 +72,13 @@ MainWindow::MainWindow(ConfigStore& store, LinkEngine& engine, BytePort& port, Q
     startUp();
     createDialogs();
     buildMenu();
+    buildHistory();
+    fillRecentMenu();
 }
 
 MainWindow::~MainWindow() {
+    // The history says it was cleared when the window's children go: nothing left to show it.
+    m_history->disconnect(this);
     shutDown();
 }
 
@@ -96,6 +120,7 @@ void MainWindow::buildMenu() {
     connect(ui.Uloit1, &QAction::triggered, this, &MainWindow::saveDataFile);
     connect(ui.Exit1, &QAction::triggered, this, &QWidget::close);
     connect(ui.Porovnat1, &QAction::triggered, this, &MainWindow::compareWithFile);
+    connect(ui.Ulozit1, &QAction::triggered, this, &MainWindow::saveToOpenFile);
 
     connect(ui.Konfiguracevhybek1, &QAction::triggered, this, &MainWindow::openPeripheralEditor);
     connect(ui.Definicecesty1, &QAction::triggered, this, &MainWindow::editRoute);
@@ -115,6 +140,9 @@ void MainWindow::buildMenu() {
             new QShortcut(QKeySequence(key), m_grid, nullptr, nullptr, Qt::WidgetShortcut);
         connect(enter, &QShortcut::activated, this, &MainWindow::editRoute);
     }
+    // Delete on a row asks as "Zrušení nadef. cesty" does.
+    auto* del = new QShortcut(QKeySequence::Delete, m_grid, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(del, &QShortcut::activated, this, &MainWindow::clearRoute);
 
     connect(ui.KomunikaceRS2321, &QAction::triggered, this, &MainWindow::choosePort);
     // The transfers and "Test comm" belong to the link's side of the window.
@@ -142,6 +170,63 @@ void MainWindow::buildMenu() {
     });
 
     connect(ui.Oprogramu1, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::buildHistory() {
+    m_history = new QUndoStack(this);
+    m_history->setUndoLimit(kHistorySteps);
+    QAction* undo = m_ui->Zpet1;
+    QAction* redo = m_ui->Znovu1;
+    // Both habits: Ctrl+Shift+Z and Ctrl+Y.
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    connect(undo, &QAction::triggered, m_history, &QUndoStack::undo);
+    connect(redo, &QAction::triggered, m_history, &QUndoStack::redo);
+    connect(m_history, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(m_history, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    connect(m_history, &QUndoStack::undoTextChanged, undo,
+            [undo](const QString& step) { undo->setText(stepCaption(t::kUndo, step)); });
+    connect(m_history, &QUndoStack::redoTextChanged, redo,
+            [redo](const QString& step) { redo->setText(stepCaption(t::kRedo, step)); });
+    connect(m_history, &QUndoStack::indexChanged, this, [this] {
+        refillGrid();
+        updateTitle();
+    });
+    // A read replaces the configuration; the question before it kept what had to be kept.
+    connect(&m_engine, &LinkEngine::decoded, this, [this] {
+        m_history->clear();
+        m_openFile.clear();
+        m_fromModule = true;
+        updateTitle();
+    });
+}
+
+// The documented caption first, then where the configuration came from, and the desktop's mark
+// while it differs from the last file loaded or saved.
+void MainWindow::updateTitle() {
+    const QString source = m_fromModule ? t::kFromModule : QFileInfo(m_openFile).fileName();
+    const bool modified = m_store.isModified();
+    QString title = t::kMainCaption;
+    if (!source.isEmpty())
+        title += t::kTitleSeparator + source;
+    if (!source.isEmpty() || modified)
+        title += QStringLiteral("[*]");
+    setWindowTitle(title);
+    setWindowModified(modified);
+}
+
+void MainWindow::changeRoute(int n, const QString& step, const std::function<bool()>& command) {
+    if (n < 1 || n > image::kRouteCount)
+        return;
+    const RouteRecord before = m_store.route(n);
+    const Image imageBefore = m_store.image;
+    if (!command())
+        return;
+    // An OK that changed nothing is no step to take back.
+    if (m_store.route(n) == before && m_store.image == imageBefore)
+        refillGrid();
+    else
+        m_history->push(new RouteStep(m_store, n, before, imageBefore, step.arg(n)));
 }
 
 // FormCreate: settings, capacity, the all-zero image decoded into the grid, then the port.
@@ -214,22 +299,90 @@ void MainWindow::refillGrid() {
     m_grid->fill(m_store);
 }
 
-// Nast1Click
-void MainWindow::loadDataFile() {
+bool MainWindow::mayReplaceConfiguration() {
     // A file loaded now would be overwritten by the read in progress, or mix two
     // configurations in the module during a store.
     if (m_engine.transferRunning()) {
         warningBox(this, t::kLoadDuringTransfer);
-        return;
+        return false;
     }
-    if (!saveChangesFirst(this, *m_saveDialog, m_store))
-        return;
-    loadDataFileCommand(this, *m_openDialog, m_store, *m_grid);
+    return saveChangesFirst(this, *m_saveDialog, m_store);
 }
 
-// Uloit1Click
+// Nast1Click
+void MainWindow::loadDataFile() {
+    if (mayReplaceConfiguration() && loadDataFileCommand(this, *m_openDialog, m_store, *m_grid))
+        fileLoaded();
+}
+
+void MainWindow::openFile(const QString& path) {
+    if (mayReplaceConfiguration() && loadDataFileFrom(this, path, m_store, *m_grid).status ==
+                                         datafile::LoadResult::Status::Loaded)
+        fileLoaded();
+}
+
+void MainWindow::fileLoaded() {
+    m_history->clear();
+    m_fromModule = false;
+    rememberFile(m_store.currentFile);
+}
+
+// Uloit1Click: always asks for the name.
 void MainWindow::saveDataFile() {
-    saveDataFileCommand(this, *m_saveDialog, m_store);
+    if (saveDataFileCommand(this, *m_saveDialog, m_store))
+        fileSaved();
+}
+
+void MainWindow::saveToOpenFile() {
+    if (m_openFile.isEmpty())
+        saveDataFile();
+    else if (saveDataFileTo(this, m_openFile, m_store))
+        fileSaved();
+}
+
+void MainWindow::fileSaved() {
+    m_fromModule = false;
+    rememberFile(m_store.currentFile);
+}
+
+void MainWindow::rememberFile(const QString& path) {
+    m_openFile = path;
+    const QStringList recent =
+        withRecentFile(m_settings.recentFiles, QFileInfo(path).absoluteFilePath());
+    if (recent != m_settings.recentFiles) {
+        m_settings.recentFiles = recent;
+        saveRecentFiles(recent, m_settingsPath);
+        fillRecentMenu();
+    }
+    updateTitle();
+}
+
+void MainWindow::fillRecentMenu() {
+    QMenu* menu = m_ui->Posledni1;
+    // Later: this may run from one of these entries' own signal.
+    for (QAction* entry : menu->actions()) {
+        menu->removeAction(entry);
+        entry->deleteLater();
+    }
+    int k = 0;
+    for (const QString& file : m_settings.recentFiles) {
+        QString shown = QDir::toNativeSeparators(file);
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* entry = menu->addAction(QStringLiteral("&%1  %2").arg(++k).arg(shown));
+        connect(entry, &QAction::triggered, this, [this, file] { openRecentFile(file); });
+    }
+    menu->setEnabled(!m_settings.recentFiles.isEmpty());
+}
+
+void MainWindow::openRecentFile(const QString& path) {
+    if (QFileInfo::exists(path)) {
+        openFile(path);
+        return;
+    }
+    warningBox(this, t::kRecentFileGone + QDir::toNativeSeparators(path));
+    m_settings.recentFiles.removeAll(path);
+    saveRecentFiles(m_settings.recentFiles, m_settingsPath);
+    fillRecentMenu();
 }
 
 void MainWindow::compareWithFile() {
@@ -255,9 +408,14 @@ void MainWindow::showModuleDifferences() {
 
 // Konfiguracevhybek1Click
 void MainWindow::openPeripheralEditor() {
+    const Image before = m_store.image;
+    if (m_peripheralEditor->exec() != QDialog::Accepted)
+        return;
     // The grid's DCC column reads the base from the header the editor may just have changed.
-    if (m_peripheralEditor->exec() == QDialog::Accepted)
+    if (m_store.image == before)
         refillGrid();
+    else
+        m_history->push(new HeaderStep(m_store, before, t::kPeripheralStep));
 }
 
 // Manulnzen1Click
@@ -277,17 +435,19 @@ void MainWindow::openSimulationWindow() {
 
 // Table1DblClick
 void MainWindow::editRoute() {
-    if (::editRoute(*m_routeEditor, m_store, m_grid->selectedRoute()))
-        refillGrid();
+    const int n = m_grid->selectedRoute();
+    changeRoute(n, t::kEditStep, [this, n] { return ::editRoute(*m_routeEditor, m_store, n); });
 }
 
 // Kopiecesty2Click
 void MainWindow::copyRoute() {
     const int target = m_grid->selectedRoute();
     m_copyRouteDialog->prepare(target, m_store.routeCapacity);
-    const bool ok = m_copyRouteDialog->exec() == QDialog::Accepted;
-    if (ok && ::copyRoute(m_store, m_copyRouteDialog->sourceRoute(), target))
-        refillGrid();
+    if (m_copyRouteDialog->exec() != QDialog::Accepted)
+        return;
+    const int source = m_copyRouteDialog->sourceRoute();
+    changeRoute(target, t::kCopyStep.arg(source),
+                [this, source, target] { return ::copyRoute(m_store, source, target); });
 }
 
 // Zruencesty1Click
@@ -297,8 +457,8 @@ void MainWindow::clearRoute() {
     if (warningBoxWithCheck(this, t::kClearRouteQuestion, t::kClearWholeRoute, whole) !=
         QMessageBox::Ok)
         return;
-    if (::clearRoute(m_store, m_grid->selectedRoute(), whole))
-        refillGrid();
+    const int n = m_grid->selectedRoute();
+    changeRoute(n, t::kClearStep, [this, n, whole] { return ::clearRoute(m_store, n, whole); });
 }
 
 // KonfiguraceRS2321Click: a new number takes effect at once and is written at shut-down.
@@ -331,6 +491,20 @@ void MainWindow::showAbout() {
 // Timer1Timer
 void MainWindow::onTick() {
     m_link->tick();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The question and the boxes wait until the drag is over: its source waits for the answer.
+    QTimer::singleShot(0, this, [this, path] { openFile(path); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -7,9 +7,11 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class QFileDialog;
+class QUndoStack;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -41,9 +43,14 @@ public:
 
     int portNumber() const { return m_settings.portNumber; }
     RouteGrid* grid() const { return m_grid; }
+    // A data file named from outside (the command line, a file dropped on the window), loaded
+    // as "Načíst data" loads the file picked in its dialog.
+    void openFile(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
@@ -58,9 +65,21 @@ private:
     bool reopenLostPort();
     void warnPortFailed();
     void refillGrid();
+    void buildHistory();
+    void updateTitle();
+    // Runs a route command on route n and keeps what it changed as one step of the history.
+    void changeRoute(int n, const QString& step, const std::function<bool()>& command);
+    // No transfer running, and what was not saved offered for saving.
+    bool mayReplaceConfiguration();
+    void fileLoaded();
+    void fileSaved();
+    void rememberFile(const QString& path);
+    void fillRecentMenu();
+    void openRecentFile(const QString& path);
 
     void loadDataFile();
     void saveDataFile();
+    void saveToOpenFile();
     void compareWithFile();
     void showModuleDifferences();
     void openPeripheralEditor();
@@ -81,6 +100,9 @@ private:
     LinkEngine& m_engine;
     bool m_closed = false;
     std::unique_ptr<Ui::MainWindow> m_ui;
+    QUndoStack* m_history = nullptr;
+    QString m_openFile;        // what "Uložit" writes to; none after a read from the module
+    bool m_fromModule = false; // the configuration was last read from the module
 
     RouteGrid* m_grid = nullptr;
     QLabel* m_hint = nullptr;

@@ -7,6 +7,16 @@
 namespace mainwindowtexts {
 inline const QString kApplicationTitle = QStringLiteral("Stavnik CFG EXT 3.0");
 inline const QString kMainCaption = QStringLiteral("Stavnik V2ext  CFG");
+inline const QString kTitleSeparator = QStringLiteral(" – ");
+inline const QString kFromModule = QStringLiteral("z modulu");
+inline const QString kUndo = QStringLiteral("Zpět");
+inline const QString kRedo = QStringLiteral("Znovu");
+inline const QString kEditStep = QStringLiteral("úprava cesty %1");
+inline const QString kCopyStep = QStringLiteral("kopie cesty %1 do cesty %2");
+inline const QString kClearStep = QStringLiteral("zrušení cesty %1");
+inline const QString kPeripheralStep = QStringLiteral("konfigurace periferií");
+inline const QString kRecentFileGone =
+    QStringLiteral("Soubor už neexistuje a ze seznamu posledních souborů se vynechá:\n");
 
 inline const QString kCompareTitle = QStringLiteral("Porovnání se souborem");
 inline const QString kOnScreen = QStringLiteral("Na obrazovce");

@@ -60,7 +60,7 @@ private slots:
         for (QAction* a : w.menuBar()->actions())
             titles << a->text();
         QCOMPARE(titles, (QStringList{"Soubor       ", "Konfigurace        ", "Přenos       ",
-                                      "Info    "}));
+                                      "Info    ", "Úpravy"}));
         Q_UNUSED(menus);
 
         struct Item {
