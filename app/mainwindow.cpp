@@ -33,8 +33,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QUndoStack>
+#include <QVBoxLayout>
 
 namespace t = mainwindowtexts;
 
@@ -170,6 +172,7 @@ void MainWindow::buildMenu() {
     });
 
     connect(ui.Oprogramu1, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(ui.Napoveda1, &QAction::triggered, this, &MainWindow::showHelp);
 }
 
 void MainWindow::buildHistory() {
@@ -486,6 +489,23 @@ void MainWindow::showAbout() {
     box.setObjectName(QStringLiteral("aboutBox"));
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK")); // not Qt's translation
     box.exec();
+}
+
+// Beside the main window, so the user can read it while working in it.
+void MainWindow::showHelp() {
+    if (!m_helpWindow) {
+        Q_INIT_RESOURCE(help); // the page is in a static library
+        m_helpWindow = new QDialog(this);
+        m_helpWindow->setObjectName(QStringLiteral("helpWindow"));
+        m_helpWindow->setWindowTitle(t::kHelpTitle);
+        auto* page = new QTextBrowser(m_helpWindow);
+        page->setSource(QUrl(QStringLiteral("qrc:/help/napoveda.html")));
+        (new QVBoxLayout(m_helpWindow))->addWidget(page);
+        m_helpWindow->resize(600, 640);
+    }
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
 }
 
 // Timer1Timer

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
 class QFileDialog;
 class QUndoStack;
 class QLabel;
@@ -91,6 +92,7 @@ private:
     void openSimulationWindow();
     void choosePort();
     void showAbout();
+    void showHelp();
     void onTick();
 
     ConfigStore& m_store;
@@ -101,6 +103,7 @@ private:
     bool m_closed = false;
     std::unique_ptr<Ui::MainWindow> m_ui;
     QUndoStack* m_history = nullptr;
+    QDialog* m_helpWindow = nullptr;
     QString m_openFile;        // what "Uložit" writes to; none after a read from the module
     bool m_fromModule = false; // the configuration was last read from the module
 

@@ -15,6 +15,7 @@ inline const QString kEditStep = QStringLiteral("úprava cesty %1");
 inline const QString kCopyStep = QStringLiteral("kopie cesty %1 do cesty %2");
 inline const QString kClearStep = QStringLiteral("zrušení cesty %1");
 inline const QString kPeripheralStep = QStringLiteral("konfigurace periferií");
+inline const QString kHelpTitle = QStringLiteral("Nápověda");
 inline const QString kRecentFileGone =
     QStringLiteral("Soubor už neexistuje a ze seznamu posledních souborů se vynechá:\n");
 
