@@ -309,7 +309,12 @@ bool MainWindow::mayReplaceConfiguration() {
         warningBox(this, t::kLoadDuringTransfer);
         return false;
     }
-    return saveChangesFirst(this, *m_saveDialog, m_store);
+    const QString before = m_store.currentFile;
+    if (!saveChangesFirst(this, *m_saveDialog, m_store))
+        return false;
+    if (m_store.currentFile != before) // saved under a new name first
+        rememberFile(m_store.currentFile);
+    return true;
 }
 
 // Nast1Click
