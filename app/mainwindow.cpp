@@ -13,6 +13,8 @@
 #include "data/ui/datafiledialog.h"
 #include "data/ui/differenceswindow.h"
 #include "data/ui/routegrid.h"
+#include "data/ui/routepane.h"
+#include "data/ui/sheetdialogs.h"
 #include "editors/ui/peripheraleditor.h"
 #include "editors/ui/routeeditor.h"
 #include "link/linkdialogs.h"
@@ -99,6 +101,11 @@ void MainWindow::buildControls() {
     for (QWidget* transferOnly : std::initializer_list<QWidget*>{m_progressBar, m_progressLabel,
                                                                  m_timeLeftLabel, m_cancelButton})
         transferOnly->hide();
+    // The selected route in words, under the hint that points to it.
+    auto* routePane = new RoutePane(m_store, *m_grid, m_ui->centralwidget);
+    m_ui->column->insertWidget(2, routePane);
+    // Taller by the pane, so the grid shows as many rows as before.
+    resize(width(), height() + routePane->sizeHint().height() + m_ui->column->spacing());
 
     // The link's clock runs from the moment the window exists, before the port is opened.
     m_timer = new QTimer(this);
@@ -123,6 +130,7 @@ void MainWindow::buildMenu() {
     connect(ui.Exit1, &QAction::triggered, this, &QWidget::close);
     connect(ui.Porovnat1, &QAction::triggered, this, &MainWindow::compareWithFile);
     connect(ui.Ulozit1, &QAction::triggered, this, &MainWindow::saveToOpenFile);
+    addSheetActions();
 
     connect(ui.Konfiguracevhybek1, &QAction::triggered, this, &MainWindow::openPeripheralEditor);
     connect(ui.Definicecesty1, &QAction::triggered, this, &MainWindow::editRoute);
@@ -230,6 +238,14 @@ void MainWindow::changeRoute(int n, const QString& step, const std::function<boo
         refillGrid();
     else
         m_history->push(new RouteStep(m_store, n, before, imageBefore, step.arg(n)));
+}
+
+// The configuration as a sheet to read: on paper, or as PDF, HTML or CSV by the name's extension.
+void MainWindow::addSheetActions() {
+    QFileDialog* dialog = exportDialog(this);
+    connect(m_ui->Tisk1, &QAction::triggered, this, [this] { printSheetCommand(this, m_store); });
+    connect(m_ui->Exportovat1, &QAction::triggered, this,
+            [this, dialog] { exportSheetCommand(this, *dialog, m_store); });
 }
 
 // FormCreate: settings, capacity, the all-zero image decoded into the grid, then the port.

@@ -56,6 +56,7 @@ protected:
 private:
     void buildControls();
     void buildMenu();
+    void addSheetActions();
     void createDialogs();
     void startUp();
     void shutDown();
