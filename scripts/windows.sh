@@ -21,7 +21,7 @@ for a in "$@"; do
 done
 
 need=()
-packages=(g++-mingw-w64-x86-64-posix wine64 ninja-build cmake zip dpkg-dev xz-utils)
+packages=(g++-mingw-w64-x86-64-posix wine wine64 ninja-build cmake zip dpkg-dev xz-utils)
 [ "$run_tests" -eq 1 ] && packages+=(xvfb xauth xdotool imagemagick)
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
@@ -86,7 +86,7 @@ fi
 start=$(date +%s)
 cmake -S "$here" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
+  -DCMAKE_FIND_ROOT_PATH="$qt" -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
   -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
 cmake --build "$build" --parallel "$jobs"
 echo "windows.sh: programs built in $(( $(date +%s) - start )) s"
@@ -101,12 +101,12 @@ x86_64-w64-mingw32-strip "$stage"/*.exe
 cp "$here/LICENSE" "$stage/LICENSE.txt"
 sed 's/$/\r/' "$here/README.md" >"$stage/README.txt"
 export WINEDEBUG=-all WINEPREFIX="$cache/wine"
-{ wine64 "$stage/stavnikctl.exe" --help; } 2>/dev/null | sed 's/\r*$/\r/' >"$stage/stavnikctl-help.txt"
+{ wine "$stage/stavnikctl.exe" --help; } 2>/dev/null | sed 's/\r*$/\r/' >"$stage/stavnikctl-help.txt"
 [ -s "$stage/stavnikctl-help.txt" ] || { echo "windows.sh: stavnikctl.exe --help said nothing under Wine" >&2; exit 1; }
 # Fully static: a DLL the system does not have would stop the program on a user's PC.
 for exe in "$stage"/*.exe; do
   extra="$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
-    grep -viE '^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|uuid|comdlg32|winspool|winmm|imm32|ws2_32|version|dwmapi|uxtheme|setupapi|netapi32|userenv|wtsapi32|mpr|shlwapi|d2d1|d3d9|d3d11|dxgi|dwrite|opengl32|msvcrt|authz|crypt32|secur32|iphlpapi|ntdll|comctl32|rpcrt4|api-ms-win-.*)\.dll$' || true)"
+    grep -viE '^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|winspool|winmm|imm32|ws2_32|version|dwmapi|uxtheme|netapi32|userenv|wtsapi32|shlwapi|shcore|d3d9|d3d11|dxgi|dwrite|msvcrt|authz|api-ms-win-[a-z0-9-]*)\.(dll|drv)$' || true)"
   [ -z "$extra" ] || { echo "windows.sh: $(basename "$exe") needs $extra" >&2; exit 1; }
 done
 (cd "$build" && zip -qr "$(basename "$zip")" "$(basename "$stage")")
