@@ -123,7 +123,6 @@ public:
     // dropped beyond logLimit lines (negative: no limit). The sink, when set, gets each line as it
     // is made.
     const QStringList& log() const { return m_log; }
-    void clearLog() { m_log.clear(); }
     void setLogLimit(int lines) { m_logLimit = lines; }
     void setLogSink(std::function<void(const QString&)> sink) { m_sink = std::move(sink); }
 

@@ -96,7 +96,6 @@ public:
     // window is never shorter than its exchange takes on the wire plus a margin, so at a short
     // clock a wait lasts more ticks. 20 ms until set.
     void setTickInterval(int ms);
-    int tickInterval() const { return m_tickMs; }
 
     // Fast link: during a read, verify or store (their capacity query and the capacity query
     // after "Test comm" included) the next command goes out as soon as the reply to the previous

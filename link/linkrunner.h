@@ -21,7 +21,6 @@ public:
         m_tick = ms;
         m_engine.setTickInterval(ms);
     }
-    int tickInterval() const { return m_tick; }
     // Called after every tick (progress display, fault injection in tests).
     void setTickHook(std::function<void()> hook) { m_hook = std::move(hook); }
 
