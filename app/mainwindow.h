@@ -11,10 +11,10 @@ class QFileDialog;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 class CopyRouteDialog;
 class DifferencesWindow;
 class LinkDialogs;
+class LinkDriver;
 class PortDialog;
 class RouteGrid;
 class RouteEditor;
@@ -48,9 +48,6 @@ private:
     void shutDown();
     // Opens "COM" + port number; on failure queues the warning so start-up is never blocked.
     void openPort();
-    // Before an exchange: opens again a port that was lost or missing; false (and the warning
-    // queued, once for this attempt) when it still cannot be opened.
-    bool reopenLostPort();
     void warnPortFailed();
     void refillGrid();
 
@@ -67,7 +64,6 @@ private:
     void openSimulationWindow();
     void choosePort();
     void showAbout();
-    void onTick();
 
     ConfigStore& m_store;
     BytePort& m_port;
@@ -85,7 +81,7 @@ private:
     QLabel* m_progressLabel = nullptr;
     QLabel* m_timeLeftLabel = nullptr;
     QPushButton* m_cancelButton = nullptr;
-    QTimer* m_timer = nullptr;
+    LinkDriver* m_driver = nullptr;
     QFileDialog* m_openDialog = nullptr;
     QFileDialog* m_saveDialog = nullptr;
 

@@ -70,16 +70,17 @@ void wait(int ms) {
 struct Link {
     SerialBytePort port{QDir::temp().filePath(QStringLiteral("link_bench.ini"))};
     LinkEngine engine;
+    LinkDriver driver;
     LinkRunner runner;
     bool opened = false;
 
     Link(ConfigStore& store, const QString& device, int tick, bool fast)
-        : engine(store, port), runner(engine, tick) {
+        : engine(store, port), driver(engine, port), runner(driver) {
         opened = port.openDevice(device);
         if (!opened)
             std::fprintf(stderr, "link_bench: cannot open %s\n", qPrintable(device));
-        engine.setFastLink(fast);
-        port.setArrivalHandler([this] { engine.dataArrived(); });
+        driver.setTickInterval(tick);
+        driver.setFastLink(fast);
         wait(100);
     }
 };

@@ -4,6 +4,7 @@
 #include "cli/stopsignals.h"
 #include "data/configstore.h"
 #include "data/hex.h"
+#include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
 #include "link/modulecontents.h"
@@ -68,10 +69,8 @@ bool stderrIsTerminal() {
 class Session {
 public:
     Session(ConfigStore& store, QTextStream& err)
-        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port), m_runner(m_engine),
-          m_stop([this] { m_runner.cancel(); }) {
-        // Nothing comes of it unless --fast turns fast link on.
-        m_port.setArrivalHandler([this] { m_engine.dataArrived(); });
+        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port),
+          m_driver(m_engine, m_port), m_runner(m_driver), m_stop([this] { m_runner.cancel(); }) {
         if (stderrIsTerminal())
             QObject::connect(&m_engine, &LinkEngine::progressChanged,
                              [this](int p) { drawProgress(p); });
@@ -81,7 +80,7 @@ public:
     // means its timerCOM.
     bool open(const std::optional<PortArgument>& port, int tick) {
         const AppSettings settings = loadSettings();
-        m_runner.setTickInterval(tick > 0 ? tick : settings.timerInterval);
+        m_driver.setTickInterval(tick > 0 ? tick : settings.timerInterval);
         // "COM3" means port number 3, as in the window's port dialog.
         const int number = port ? port->number : settings.portNumber;
         if (number > 0) {
@@ -98,6 +97,7 @@ public:
     }
 
     LinkEngine& engine() { return m_engine; }
+    LinkDriver& driver() { return m_driver; }
     // Ctrl-C or SIGTERM came: the link has gone quiet, nothing more is to be sent or saved.
     bool stopped() const { return m_stop.signalNumber() != 0; }
     int stoppedExit() {
@@ -129,6 +129,7 @@ private:
     QTextStream& m_err;
     SerialBytePort m_port;
     LinkEngine m_engine;
+    LinkDriver m_driver;
     LinkRunner m_runner;
     StopSignals m_stop;
     bool m_barDrawn = false;
@@ -180,7 +181,7 @@ std::unique_ptr<Session> openSession(const Invocation& run, ConfigStore& store, 
         port = parsePortArgument(run.options.value(QStringLiteral("--port")));
     if (!s->open(port, tick))
         return nullptr;
-    s->engine().setFastLink(run.options.contains(QStringLiteral("--fast")));
+    s->driver().setFastLink(run.options.contains(QStringLiteral("--fast")));
     return s;
 }
 

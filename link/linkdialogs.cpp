@@ -37,16 +37,20 @@ QString timeLeftText(int done, int total, qint64 elapsedMs) {
 }
 } // namespace
 
-LinkDialogs::LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& widgets,
+LinkDialogs::LinkDialogs(LinkDriver& driver, ConfigStore& store, const Widgets& widgets,
                          StoreChoiceDialog* storeChoice, QWidget* window)
-    : QObject(window), m_engine(engine), m_store(store), m_w(widgets), m_storeChoice(storeChoice),
-      m_window(window) {
+    : QObject(window), m_engine(driver.engine()), m_store(store), m_w(widgets),
+      m_storeChoice(storeChoice), m_window(window) {
     m_w.progressBar->setValue(m_engine.progress());
     m_w.progressBar->setVisible(m_engine.progressVisible());
     m_w.progressLabel->setVisible(m_engine.progressVisible());
     m_w.versionLabel->setText(m_engine.versionText());
     m_w.capacityLabel->setText(m_engine.capacityText());
 
+    // LBbar1 follows PBar1 at the next tick, not at once.
+    connect(&driver, &LinkDriver::aboutToTick, this,
+            [this] { m_w.progressLabel->setVisible(m_engine.progressVisible()); });
+    connect(&driver, &LinkDriver::ticked, this, &LinkDialogs::showTransferControls);
     connect(&m_engine, &LinkEngine::progressChanged, m_w.progressBar, &QProgressBar::setValue);
     connect(&m_engine, &LinkEngine::progressVisibleChanged, m_w.progressBar, &QWidget::setVisible);
     connect(&m_engine, &LinkEngine::versionTextChanged, m_w.versionLabel, &QLabel::setText);
@@ -64,13 +68,6 @@ LinkDialogs::LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& 
         connect(escape, &QShortcut::activated, this, &LinkDialogs::cancelTransfer);
     }
     m_contents.follow(m_engine, m_store);
-    showTransferControls();
-}
-
-void LinkDialogs::tick() {
-    // LBbar1 follows PBar1 at the next tick, not at once.
-    m_w.progressLabel->setVisible(m_engine.progressVisible());
-    m_engine.tick();
     showTransferControls();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/modulecontents.h"
 
@@ -17,7 +18,7 @@ class RouteGrid;
 class StoreChoiceDialog;
 
 // The main window's side of the module link: the handlers of "Test comm" and the three transfer
-// commands, the timer tick, and the engine's display (labels, progress bar, grid refill, boxes).
+// commands, and the engine's display at every tick (labels, progress bar, grid refill, boxes).
 //
 // A box opened inside the timer's slot would stop that timer until the box closes (Qt does not
 // re-enter a blocked timer slot), and the module exchange must go on while a box is open. So the
@@ -41,11 +42,11 @@ public:
         QStatusBar* statusBar = nullptr;
     };
 
-    // `window` parents the message boxes; all pointers must outlive this object.
-    LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& widgets,
+    // `window` parents the message boxes; the driver's engine is the one shown. All pointers
+    // must outlive this object.
+    LinkDialogs(LinkDriver& driver, ConfigStore& store, const Widgets& widgets,
                 StoreChoiceDialog* storeChoice, QWidget* window);
 
-    void tick();
     void testComm();
     void readFromModule();
     void verifyWithModule();

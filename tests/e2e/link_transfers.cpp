@@ -23,11 +23,12 @@ struct Tool {
     ConfigStore store;
     SerialBytePort port;
     LinkEngine engine{store, port};
-    LinkRunner runner{engine, kTick};
+    LinkDriver driver{engine, port};
+    LinkRunner runner{driver};
 
     explicit Tool(const QString& ini, bool fast = false) : port(ini) {
-        engine.setFastLink(fast);
-        port.setArrivalHandler([this] { engine.dataArrived(); });
+        driver.setTickInterval(kTick);
+        driver.setFastLink(fast);
     }
     bool open(const QString& device) { return port.openDevice(device); }
     bool run(const std::function<bool(LinkEngine&)>& start) { return runner.run(start, kLimitMs); }
