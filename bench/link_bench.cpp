@@ -16,6 +16,7 @@
 #include "data/datafile.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
+#include "link/linktexts.h"
 #include "link/modulecontents.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
@@ -264,7 +265,7 @@ int runSweep(const QString& bin, const QList<int>& ticks, const QStringList& ops
                 if (!ran || !runner.transferOk()) {
                     ++loud;
                     std::printf("  run %d: %s\n", run,
-                                qPrintable(LinkEngine::failureText(engine.lastFailure())));
+                                qPrintable(linktexts::failureText(engine.lastFailure())));
                 } else if (right) {
                     ++exact;
                 } else {

@@ -7,6 +7,7 @@
 #include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
+#include "link/linktexts.h"
 #include "link/modulecontents.h"
 #include "link/portlist.h"
 #include "link/serialport.h"
@@ -53,7 +54,7 @@ int optionError(const Invocation& run, int& tick) {
 
 // "Do modulu: 2244 bajtů uloženo a ověřeno, 44,1 s", as the main window notes it.
 QString storedText(std::size_t bytes, bool verified, qint64 ms) {
-    return transfers::storedText(static_cast<int>(bytes), verified) +
+    return linktexts::storedText(static_cast<int>(bytes), verified) +
            QStringLiteral(", %1 s").arg(QLocale(QLocale::Czech).toString(ms / 1000.0, 'f', 1));
 }
 
@@ -137,14 +138,14 @@ private:
 
 // Errors go to stderr; the verify results, which are the answer, are printed by the caller.
 void reportErrors(Session& s, QTextStream& err) {
-    if (s.engine().fastLink() && s.engine().fastFellBack())
-        err << LinkEngine::fastFellBackText() << '\n';
+    if (const QString note = linktexts::fastFellBackNote(s.engine()); !note.isEmpty())
+        err << note << '\n';
     for (LinkEngine::Message m : s.messages()) {
-        if (!LinkEngine::isWarning(m))
+        if (!linktexts::isWarning(m))
             continue;
-        err << LinkEngine::messageText(m) << '\n';
+        err << linktexts::messageText(m) << '\n';
         // Where a transfer failed, in the words of the window's box details.
-        const QString where = LinkEngine::failureText(s.engine().lastFailure());
+        const QString where = linktexts::failureText(s.engine().lastFailure());
         if ((m == LinkEngine::Message::ReadError || m == LinkEngine::Message::WriteError) &&
             !where.isEmpty())
             err << where << '\n';
@@ -255,8 +256,8 @@ int verifyCommand(const Invocation& run) {
     if (!s->transferOk())
         return exitcode::kTransferFailed;
     const bool equal = s->engine().matchFlag();
-    run.out << LinkEngine::messageText(equal ? LinkEngine::Message::VerifyEqual
-                                             : LinkEngine::Message::VerifyDifferent)
+    run.out << linktexts::messageText(equal ? LinkEngine::Message::VerifyEqual
+                                            : LinkEngine::Message::VerifyDifferent)
             << '\n';
     for (const auto& d : s->engine().differences())
         run.out << toHex(static_cast<std::uint32_t>(d.address), 4) << ": file "
@@ -309,7 +310,7 @@ int storeCommand(const Invocation& run) {
     if (module) {
         list = module->changedAddresses(store.image, *list);
         if (list->empty()) {
-            run.out << transfers::kNothingToStoreText << '\n';
+            run.out << linktexts::kNothingToStoreText << '\n';
             return exitcode::kOk;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "data/hex.h"
 #include "data/ui/routegrid.h"
+#include "link/linktexts.h"
 #include "link/storechoicedialog.h"
 #include "link/transfers.h"
 #include "widgets/messageboxes.h"
@@ -96,11 +97,11 @@ void LinkDialogs::storeToModule() {
         addresses = m_contents.changedAddresses(m_store.image, *everything);
     if (!addresses) {
         // A capacity outside what a whole store may use: nothing is sent.
-        warningBox(m_window, LinkEngine::messageText(LinkEngine::Message::WriteError));
+        warningBox(m_window, linktexts::messageText(LinkEngine::Message::WriteError));
         return;
     }
     if (addresses->empty()) {
-        informationBox(m_window, transfers::kNothingToStoreText);
+        informationBox(m_window, linktexts::kNothingToStoreText);
         return;
     }
     m_storeSize = static_cast<int>(addresses->size());
@@ -135,34 +136,34 @@ void LinkDialogs::showTransferControls() {
     m_w.timeLeftLabel->setText(timeLeftText(m_engine.progress(), 100, m_clock.elapsed()));
 }
 
-void LinkDialogs::transferFinished(LinkEngine::Transfer transfer, bool ok) {
+void LinkDialogs::transferFinished(TransferKind transfer, bool ok) {
     showTransferControls();
     if (!ok)
         return;
     const QString seconds = QLocale(QLocale::Czech).toString(m_clock.elapsed() / 1000.0, 'f', 1);
     QString done;
-    if (transfer == LinkEngine::Transfer::Store) {
-        done = transfers::storedText(m_engine.transferDone(), m_engine.storeProven()) +
+    if (transfer == TransferKind::Store) {
+        done = linktexts::storedText(m_engine.transferDone(), m_engine.storeProven()) +
                QStringLiteral(", %1 s").arg(seconds);
         // The store sent the image as it was at its start; an edit made meanwhile is on screen
         // only.
         if (m_engine.sentImage() != m_store.image)
-            done += QStringLiteral(". ") + transfers::kChangedDuringStoreText;
+            done += QStringLiteral(". ") + linktexts::kChangedDuringStoreText;
     } else {
-        const QString& text = transfer == LinkEngine::Transfer::Read ? kReadDone : kVerifyDone;
-        done = text.arg(transfers::bytesText(m_engine.transferDone()), seconds);
+        const QString& text = transfer == TransferKind::Read ? kReadDone : kVerifyDone;
+        done = text.arg(linktexts::bytesText(m_engine.transferDone()), seconds);
     }
-    if (m_engine.fastLink() && m_engine.fastFellBack())
-        done += QLatin1Char(' ') + LinkEngine::fastFellBackText();
+    if (const QString fell = linktexts::fastFellBackNote(m_engine); !fell.isEmpty())
+        done += QLatin1Char(' ') + fell;
     note(done);
 }
 
-void LinkDialogs::transferCancelled(LinkEngine::Transfer transfer, int bytesDone) {
-    if (transfer == LinkEngine::Transfer::Read) {
+void LinkDialogs::transferCancelled(TransferKind transfer, int bytesDone) {
+    if (transfer == TransferKind::Read) {
         note(kReadCancelled);
         return;
     }
-    if (transfer == LinkEngine::Transfer::Verify) {
+    if (transfer == TransferKind::Verify) {
         note(kVerifyCancelled);
         return;
     }
@@ -204,13 +205,13 @@ void LinkDialogs::showPending() {
 }
 
 void LinkDialogs::showBox(LinkEngine::Message message) {
-    const QString text = LinkEngine::messageText(message);
-    if (LinkEngine::isWarning(message)) {
+    const QString text = linktexts::messageText(message);
+    if (linktexts::isWarning(message)) {
         // A failed transfer says where, behind "Show Details...".
         const bool where =
             message == LinkEngine::Message::ReadError || message == LinkEngine::Message::WriteError;
         warningBox(m_window, text, QMessageBox::Ok,
-                   where ? LinkEngine::failureText(m_engine.lastFailure()) : QString());
+                   where ? linktexts::failureText(m_engine.lastFailure()) : QString());
         return;
     }
     const bool listDifferences = message == LinkEngine::Message::VerifyDifferent;
@@ -224,7 +225,7 @@ QString LinkDialogs::differencesText(const std::vector<LinkEngine::ByteDifferenc
     for (const auto& d : differences)
         lines.append(QStringLiteral("%1  %2: data %3, modul %4")
                          .arg(toHex(static_cast<std::uint32_t>(d.address), 4),
-                              transfers::describeAddress(d.address), toHex(d.imageValue, 2),
+                              linktexts::describeAddress(d.address), toHex(d.imageValue, 2),
                               toHex(d.moduleValue, 2)));
     return lines.join(QLatin1Char('\n'));
 }

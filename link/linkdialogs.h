@@ -65,8 +65,8 @@ signals:
 
 private:
     void transferStarted();
-    void transferFinished(LinkEngine::Transfer transfer, bool ok);
-    void transferCancelled(LinkEngine::Transfer transfer, int bytesDone);
+    void transferFinished(TransferKind transfer, bool ok);
+    void transferCancelled(TransferKind transfer, int bytesDone);
     void showTransferControls();
     void note(const QString& text);
     void queueMessage(LinkEngine::Message message);

@@ -12,9 +12,8 @@ bool LinkRunner::run(const std::function<bool(LinkEngine&)>& start, int limitMs)
     QList<LinkEngine::Message> fresh;
     const auto onMessage = QObject::connect(&m_engine, &LinkEngine::message,
                                             [&fresh](LinkEngine::Message m) { fresh.append(m); });
-    const auto onFinished =
-        QObject::connect(&m_engine, &LinkEngine::transferFinished,
-                         [this](LinkEngine::Transfer, bool ok) { m_transferOk = ok; });
+    const auto onFinished = QObject::connect(&m_engine, &LinkEngine::transferFinished,
+                                             [this](TransferKind, bool ok) { m_transferOk = ok; });
     QElapsedTimer clock;
     clock.start();
     bool started = !m_cancelled && start(m_engine);

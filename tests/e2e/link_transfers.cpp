@@ -3,6 +3,7 @@
 #include "data/codec.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
+#include "link/linktexts.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
 
@@ -91,7 +92,7 @@ private slots:
 
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.transferOk(),
-                 qPrintable(LinkEngine::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
         QVERIFY(tool.runner.messages().isEmpty());
         QCOMPARE(tool.store.routeCapacity, 20);
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
@@ -173,7 +174,7 @@ private slots:
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
-                 qPrintable(LinkEngine::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
 
         // Write a different configuration back through the same faults.
@@ -182,7 +183,7 @@ private slots:
         const auto list = transfers::allAddresses(20);
         QVERIFY(tool.run([&list](LinkEngine& e) { return e.startStore(list); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
-                 qPrintable(LinkEngine::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
         QVERIFY(emu.stop());
         ConfigStore after;
         QVERIFY(readConfig(saved, after));

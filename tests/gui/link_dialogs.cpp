@@ -1,6 +1,7 @@
 #include "data/codec.h"
 #include "data/ui/routegrid.h"
 #include "link/linkdialogs.h"
+#include "link/linktexts.h"
 #include "link/storechoicedialog.h"
 #include "link/transfers.h"
 #include "support/fakemodule.h"
@@ -334,7 +335,7 @@ private slots:
         QTest::addColumn<bool>("readBack");
         QTest::addColumn<bool>("editDuring");
         QTest::addColumn<QString>("note");
-        const QString changed = QStringLiteral(". ") + transfers::kChangedDuringStoreText;
+        const QString changed = QStringLiteral(". ") + linktexts::kChangedDuringStoreText;
         QTest::newRow("header") << 0 << QByteArray("Button1") << 90 << 1 << 62 << "" << true
                                 << false << "Do modulu: 62 bajtů uloženo a ověřeno";
         QTest::newRow("header without read-back")

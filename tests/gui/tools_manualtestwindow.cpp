@@ -460,10 +460,10 @@ private slots:
         ManualTestWindow* f = rig.form(which);
         f->show();
         // Busy with a capacity query that stays unanswered, quiet on the line.
-        QVERIFY(reachLinkState(rig.engine, rig.port, LinkEngine::IdentCapacityWait1));
+        QVERIFY(reachLinkState(rig.engine, rig.port, stateNumber(LinkState::IdentCapacityWait1)));
         click(f, "Button1");
         click(f, "Button4");
-        QCOMPARE(rig.engine.linkState(), int(LinkEngine::IdentCapacityWait1));
+        QCOMPARE(rig.engine.linkState(), stateNumber(LinkState::IdentCapacityWait1));
         QCOMPARE(rig.sent(3), QByteArray());
         QCOMPARE(rig.engine.linkState(), 0);
         click(f, "Button2");
