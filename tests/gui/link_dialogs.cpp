@@ -1,9 +1,9 @@
 #include "data/codec.h"
 #include "data/ui/routegrid.h"
-#include "link/linkdialogs.h"
 #include "link/linktexts.h"
-#include "link/storechoicedialog.h"
 #include "link/transfers.h"
+#include "link/ui/linkdialogs.h"
+#include "link/ui/storechoicedialog.h"
 #include "support/fakemodule.h"
 #include "support/modal.h"
 

@@ -1,10 +1,10 @@
-#include "link/linkdialogs.h"
+#include "link/ui/linkdialogs.h"
 
 #include "data/hex.h"
 #include "data/ui/routegrid.h"
 #include "link/linktexts.h"
-#include "link/storechoicedialog.h"
 #include "link/transfers.h"
+#include "link/ui/storechoicedialog.h"
 #include "widgets/messageboxes.h"
 
 #include <QLabel>
