@@ -1,6 +1,7 @@
 #include "support/bytes.h"
 #include "support/fakemodule.h"
 #include "support/linkstates.h"
+#include "support/screenshots.h"
 #include "support/taborder.h"
 #include "tools/ui/manualtestwindow.h"
 #include "widgets/controls.h"
@@ -817,7 +818,7 @@ private slots:
             const bool wide = l->penWidth() == 2;
             QCOMPARE(shot.pixelColor(edge * shot.devicePixelRatio()) == Qt::black, wide);
         }
-        const QString dir = qEnvironmentVariable("STAVNIK_SCREENS");
+        const QString dir = screenshotFolder();
         if (!dir.isEmpty())
             QVERIFY(shot.save(QDir(dir).filePath(file)));
         f->close();
