@@ -257,6 +257,33 @@ void LinkEngine::checkPort() {
         failAt(Failure::Where::PortGone);
 }
 
+// ---- a transfer that failed
+
+// A failure of the byte in hand, or of what `where` names alone.
+void LinkEngine::failAt(Failure::Where where) {
+    Failure f;
+    f.where = where;
+    if (where == Failure::Where::Byte) {
+        f.address = std::max(0, m_transfer.address());
+        f.attempts = m_transfer.attemptsSent();
+    }
+    fail(f);
+}
+
+void LinkEngine::fail(const Failure& failure) {
+    // The progress bar stays until the box is closed (messageClosed).
+    m_failure = failure;
+    m_state = S::Idle;
+    unsettle();
+    endTransfer(false);
+    emit message(m_transfer.kind() == TransferKind::Store ? Message::WriteError
+                                                          : Message::ReadError);
+}
+
+void LinkEngine::endTransfer(bool ok) {
+    emit transferFinished(m_transfer.kind(), ok);
+}
+
 // ---- waiting
 
 void LinkEngine::startWait(LinkState firstWaitState) {

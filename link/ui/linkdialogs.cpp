@@ -58,15 +58,15 @@ LinkDialogs::LinkDialogs(LinkDriver& driver, ConfigStore& store, const Widgets& 
     connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.capacityLabel, &QLabel::setText);
     connect(&m_engine, &LinkEngine::decoded, this, [this] { m_w.grid->fill(m_store); });
     connect(&m_engine, &LinkEngine::message, this, &LinkDialogs::queueMessage);
-    connect(&m_engine, &LinkEngine::transferStarted, this, &LinkDialogs::transferStarted);
-    connect(&m_engine, &LinkEngine::transferFinished, this, &LinkDialogs::transferFinished);
-    connect(&m_engine, &LinkEngine::transferCancelled, this, &LinkDialogs::transferCancelled);
+    connect(&m_engine, &LinkEngine::transferStarted, this, &LinkDialogs::onTransferStarted);
+    connect(&m_engine, &LinkEngine::transferFinished, this, &LinkDialogs::onTransferFinished);
+    connect(&m_engine, &LinkEngine::transferCancelled, this, &LinkDialogs::onTransferCancelled);
     if (m_w.cancelButton) {
-        connect(m_w.cancelButton, &QPushButton::clicked, this, &LinkDialogs::cancelTransfer);
+        connect(m_w.cancelButton, &QPushButton::clicked, this, &LinkDialogs::cancelRunning);
         // Esc as well, live only while the button is shown. Not the button's own shortcut:
         // that animates a click and cancels 100 ms later, bytes after the user asked to stop.
         auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_w.cancelButton);
-        connect(escape, &QShortcut::activated, this, &LinkDialogs::cancelTransfer);
+        connect(escape, &QShortcut::activated, this, &LinkDialogs::cancelRunning);
     }
     m_contents.follow(m_engine, m_store);
     showTransferControls();
@@ -108,7 +108,7 @@ void LinkDialogs::storeToModule() {
     m_engine.startStore(*addresses, m_storeChoice->verifyAfterStore());
 }
 
-void LinkDialogs::cancelTransfer() {
+void LinkDialogs::cancelRunning() {
     m_engine.cancelTransfer();
 }
 
@@ -116,7 +116,7 @@ void LinkDialogs::portChanged() {
     m_contents.forget();
 }
 
-void LinkDialogs::transferStarted() {
+void LinkDialogs::onTransferStarted() {
     m_clock.start();
     if (m_w.timeLeftLabel)
         m_w.timeLeftLabel->clear();
@@ -136,7 +136,7 @@ void LinkDialogs::showTransferControls() {
     m_w.timeLeftLabel->setText(timeLeftText(m_engine.progress(), 100, m_clock.elapsed()));
 }
 
-void LinkDialogs::transferFinished(TransferKind transfer, bool ok) {
+void LinkDialogs::onTransferFinished(TransferKind transfer, bool ok) {
     showTransferControls();
     if (!ok)
         return;
@@ -158,7 +158,7 @@ void LinkDialogs::transferFinished(TransferKind transfer, bool ok) {
     note(done);
 }
 
-void LinkDialogs::transferCancelled(TransferKind transfer, int bytesDone) {
+void LinkDialogs::onTransferCancelled(TransferKind transfer, int bytesDone) {
     if (transfer == TransferKind::Read) {
         note(kReadCancelled);
         return;

@@ -52,7 +52,7 @@ public:
     void verifyWithModule();
     void storeToModule();
     // "Přerušit" or Esc while a read, verify or store runs.
-    void cancelTransfer();
+    void cancelRunning();
     // The serial port was changed: another module may be on the line now.
     void portChanged();
 
@@ -64,9 +64,9 @@ signals:
     void verifyDifferencesShown();
 
 private:
-    void transferStarted();
-    void transferFinished(TransferKind transfer, bool ok);
-    void transferCancelled(TransferKind transfer, int bytesDone);
+    void onTransferStarted();
+    void onTransferFinished(TransferKind transfer, bool ok);
+    void onTransferCancelled(TransferKind transfer, int bytesDone);
     void showTransferControls();
     void note(const QString& text);
     void queueMessage(LinkEngine::Message message);
