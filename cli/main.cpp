@@ -15,6 +15,7 @@ namespace {
 const std::function<CliCommands()> kGroups[] = {
     fileCommands,
     linkCommands,
+    historyCommands,
     portCommands,
     reportCommands,
 };

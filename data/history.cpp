@@ -1,0 +1,361 @@
+#include "data/history.h"
+
+#include "data/datafile.h"
+#include "settings/safesave.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <atomic>
+
+namespace history {
+namespace {
+
+const QByteArray kMagic = QByteArrayLiteral("STAVNIK-HISTORY 1");
+const QString kEntrySuffix = QStringLiteral(".entry");
+const QString kDataSuffix = QStringLiteral(".txt");
+// No side-car comes near this; a bigger file is no entry of ours.
+constexpr qint64 kMaxSideCarBytes = 64 * 1024;
+constexpr qint64 kMaxDataBytes = 1024 * 1024;
+// A data file nobody refers to may be a writer's that has not written its side-car yet.
+constexpr qint64 kOrphanAgeSeconds = 600;
+
+const char* const kKindKeys[] = {"read", "verify", "store"};
+const char* const kOutcomeKeys[] = {"done", "failed", "cancelled"};
+
+template <std::size_t N> int indexOf(const char* const (&keys)[N], const QByteArray& key) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (key == keys[i])
+            return static_cast<int>(i);
+    return -1;
+}
+
+QByteArray sideCar(const Entry& e, const QString& dataName) {
+    QByteArray out = kMagic + '\n';
+    const auto add = [&out](const char* key, const QString& value) {
+        // A line break in a value would start a key of its own.
+        QString flat = value;
+        flat.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), ' ');
+        out += key + QByteArray("=") + flat.toUtf8() + '\n';
+    };
+    add("time", e.time.toUTC().toString(Qt::ISODateWithMs));
+    add("kind", QLatin1String(kKindKeys[static_cast<int>(e.kind)]));
+    add("outcome", QLatin1String(kOutcomeKeys[static_cast<int>(e.outcome)]));
+    add("part", e.part);
+    add("port", e.port);
+    add("answer", e.answer);
+    add("version", e.version);
+    add("capacity", QString::number(e.capacity));
+    add("known", rangesText(e.known));
+    add("data", dataName);
+    return out;
+}
+
+// The side-car's keys, or the reason it is no entry.
+QString parseSideCar(const QByteArray& bytes, QHash<QByteArray, QString>& keys) {
+    const QList<QByteArray> lines = bytes.split('\n');
+    if (lines.isEmpty() || lines.first().trimmed() != kMagic)
+        return QStringLiteral("není záznam historie");
+    for (const QByteArray& line : lines.mid(1)) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0)
+            keys.insert(line.left(eq), QString::fromUtf8(line.mid(eq + 1)).trimmed());
+    }
+    for (const char* key : {"time", "kind", "outcome", "known", "data"})
+        if (!keys.contains(key))
+            return QStringLiteral("chybí údaj %1").arg(QLatin1String(key));
+    return QString();
+}
+
+// The entry a side-car describes, without its bytes; the reason when it describes none.
+QString readEntry(const QString& folder, const QString& name, Entry& e) {
+    const safesave::ReadResult side =
+        safesave::read(folder + QLatin1Char('/') + name, kMaxSideCarBytes);
+    if (!side.ok || !side.problem.isEmpty())
+        return side.problem.isEmpty() ? QStringLiteral("nelze přečíst") : side.problem;
+    QHash<QByteArray, QString> keys;
+    const QString wrong = parseSideCar(side.bytes, keys);
+    if (!wrong.isEmpty())
+        return wrong;
+    e.name = name;
+    e.time = QDateTime::fromString(keys.value("time"), Qt::ISODateWithMs);
+    const int kind = indexOf(kKindKeys, keys.value("kind").toLatin1());
+    const int outcome = indexOf(kOutcomeKeys, keys.value("outcome").toLatin1());
+    if (!e.time.isValid() || kind < 0 || outcome < 0)
+        return QStringLiteral("neplatný čas, druh nebo výsledek");
+    e.kind = static_cast<Kind>(kind);
+    e.outcome = static_cast<Outcome>(outcome);
+    e.part = keys.value("part");
+    e.port = keys.value("port");
+    e.answer = keys.value("answer");
+    e.version = keys.value("version");
+    e.capacity = keys.value("capacity").toInt();
+    if (!parseRanges(keys.value("known"), e.known))
+        return QStringLiteral("neplatný seznam známých adres");
+    // Only a file beside it: a hand-edited name must not reach anywhere else.
+    const QString data = keys.value("data");
+    if (data.isEmpty() || data.contains(QLatin1Char('/')) || data.startsWith(QLatin1Char('.')))
+        return QStringLiteral("neplatné jméno datového souboru");
+    e.dataPath = folder + QLatin1Char('/') + data;
+    return QString();
+}
+
+// Writes a new file `name` in `folder` through a temporary file renamed without replacing:
+// readers never see half a file and an existing name is never overwritten.
+QString writeNew(const QString& folder, const QString& name, const QByteArray& bytes) {
+    QTemporaryFile file(folder + QStringLiteral("/.tmp-XXXXXX"));
+    if (!file.open())
+        return file.errorString();
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return file.errorString();
+    if (!file.rename(folder + QLatin1Char('/') + name))
+        return file.errorString();
+    file.setAutoRemove(false);
+    return QString();
+}
+
+QString uniqueBase(const QDateTime& time) {
+    static std::atomic<int> counter{0};
+    return time.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
+           QStringLiteral("-%1-%2").arg(QCoreApplication::applicationPid()).arg(counter++);
+}
+
+QStringList sideCarNames(const QDir& dir) {
+    // The names begin with the time, so their order is the order of writing.
+    return dir.entryList({QLatin1Char('*') + kEntrySuffix}, QDir::Files, QDir::Name);
+}
+
+// The data file of the newest entry when it holds exactly `bytes`.
+QString sameAsNewest(const QString& folder, const QStringList& names, const QByteArray& bytes) {
+    if (names.isEmpty())
+        return QString();
+    Entry newest;
+    if (!readEntry(folder, names.last(), newest).isEmpty())
+        return QString();
+    const safesave::ReadResult data = safesave::read(newest.dataPath, kMaxDataBytes);
+    return data.ok && data.problem.isEmpty() && data.bytes == bytes
+               ? QFileInfo(newest.dataPath).fileName()
+               : QString();
+}
+
+void trim(const QString& folder, const Limits& limits) {
+    const QDir dir(folder);
+    const QStringList names = sideCarNames(dir);
+    qint64 total = 0;
+    QHash<QString, qint64> dataSizes;
+    for (const QFileInfo& f : dir.entryInfoList(QDir::Files)) {
+        total += f.size();
+        if (f.fileName().endsWith(kDataSuffix))
+            dataSizes.insert(f.fileName(), f.size());
+    }
+    if (names.size() <= limits.maxEntries && total <= limits.maxBytes)
+        return;
+    // The newest entry of each module answer stays, whatever the bounds say.
+    QList<Entry> entries;
+    QHash<QString, int> newestOf, references;
+    for (const QString& name : names) {
+        Entry e;
+        const bool ok = readEntry(folder, name, e).isEmpty();
+        if (ok) {
+            newestOf.insert(e.answer + QLatin1Char('|') + e.version, int(entries.size()));
+            references[QFileInfo(e.dataPath).fileName()]++;
+        }
+        e.name = name;
+        entries.append(e);
+    }
+    for (auto it = dataSizes.cbegin(); it != dataSizes.cend(); ++it) {
+        const QFileInfo f(dir.filePath(it.key()));
+        if (!references.contains(it.key()) &&
+            f.lastModified().secsTo(QDateTime::currentDateTime()) > kOrphanAgeSeconds &&
+            QFile::remove(f.filePath()))
+            total -= it.value();
+    }
+    qsizetype count = names.size();
+    for (int i = 0; i < entries.size(); ++i) {
+        if (count <= limits.maxEntries && total <= limits.maxBytes)
+            return;
+        const Entry& e = entries.at(i);
+        if (!e.dataPath.isEmpty() && newestOf.value(e.answer + QLatin1Char('|') + e.version) == i)
+            continue;
+        const QFileInfo side(dir.filePath(e.name));
+        const qint64 sideSize = side.size();
+        if (!QFile::remove(side.filePath()))
+            continue;
+        --count;
+        total -= sideSize;
+        const QString data = QFileInfo(e.dataPath).fileName();
+        if (!data.isEmpty() && --references[data] == 0 && QFile::remove(dir.filePath(data)))
+            total -= dataSizes.value(data);
+    }
+}
+
+} // namespace
+
+bool Entry::complete() const {
+    const int routes = capacity > 0 ? capacity : image::kRouteCount;
+    const int last =
+        std::min(image::kBlockBase - 1 + image::kBlockSize * routes, image::kConfigSize - 1);
+    for (int a = 1; a <= last; ++a)
+        if (!known.test(static_cast<std::size_t>(a)))
+            return false;
+    return true;
+}
+
+QString defaultFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/stavnik-cfg/history");
+}
+
+ConfigStore contents(const Entry& entry) {
+    ConfigStore store;
+    for (std::size_t a = 0; a < entry.bytes.size(); ++a)
+        if (entry.known.test(a))
+            store.image[a] = entry.bytes[a];
+    return store;
+}
+
+QByteArray dataFileBytes(const Entry& entry) {
+    const QByteArray whole = datafile::format(contents(entry));
+    if (entry.complete())
+        return whole;
+    // The same file without the data lines of the addresses nobody knows.
+    QByteArray out;
+    out.reserve(whole.size());
+    for (const QByteArray& line : whole.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const bool dataLine = line.size() == 8 && line.at(4) == ':';
+        bool ok = false;
+        const int address = dataLine ? line.left(4).toInt(&ok, 16) : -1;
+        if (!dataLine || !ok || entry.known.test(static_cast<std::size_t>(address)))
+            out += line + '\n';
+    }
+    return out;
+}
+
+QString rangesText(const std::bitset<image::kSize>& known) {
+    QStringList ranges;
+    for (int a = 0; a < image::kSize; ++a) {
+        if (!known.test(static_cast<std::size_t>(a)))
+            continue;
+        int b = a;
+        while (b + 1 < image::kSize && known.test(static_cast<std::size_t>(b + 1)))
+            ++b;
+        ranges << (a == b ? QString::number(a) : QStringLiteral("%1-%2").arg(a).arg(b));
+        a = b;
+    }
+    return ranges.join(QLatin1Char(','));
+}
+
+bool parseRanges(const QString& text, std::bitset<image::kSize>& known) {
+    known.reset();
+    if (text.isEmpty())
+        return true;
+    for (const QString& range : text.split(QLatin1Char(','))) {
+        const QStringList ends = range.split(QLatin1Char('-'));
+        bool ok1 = false, ok2 = false;
+        const int first = ends.first().toInt(&ok1);
+        const int last = ends.last().toInt(&ok2);
+        if (ends.size() > 2 || !ok1 || !ok2 || first < 0 || last < first || last >= image::kSize)
+            return false;
+        for (int a = first; a <= last; ++a)
+            known.set(static_cast<std::size_t>(a));
+    }
+    return true;
+}
+
+QString write(const QString& folder, const Entry& entry, const Limits& limits) {
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("složku %1 nelze vytvořit").arg(folder);
+    const QByteArray data = dataFileBytes(entry);
+    const QDir dir(folder);
+    QString dataName = sameAsNewest(folder, sideCarNames(dir), data);
+    QString wrong;
+    // A name taken meanwhile by another writer is not replaced: the next counter is tried.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QString base = uniqueBase(entry.time);
+        if (dataName.isEmpty()) {
+            wrong = writeNew(folder, base + kDataSuffix, data);
+            if (!wrong.isEmpty())
+                continue;
+            dataName = base + kDataSuffix;
+        }
+        wrong = writeNew(folder, base + kEntrySuffix, sideCar(entry, dataName));
+        if (wrong.isEmpty())
+            break;
+    }
+    if (!wrong.isEmpty())
+        return wrong;
+    trim(folder, limits);
+    return QString();
+}
+
+Listing list(const QString& folder) {
+    Listing listing;
+    const QStringList names = sideCarNames(QDir(folder));
+    for (auto it = names.crbegin(); it != names.crend(); ++it) {
+        Entry e;
+        QString wrong = readEntry(folder, *it, e);
+        if (wrong.isEmpty()) {
+            const safesave::ReadResult data = safesave::read(e.dataPath, kMaxDataBytes);
+            ConfigStore store;
+            if (!data.exists)
+                wrong =
+                    QStringLiteral("chybí datový soubor %1").arg(QFileInfo(e.dataPath).fileName());
+            else if (!data.ok || !data.problem.isEmpty())
+                wrong = QStringLiteral("datový soubor nelze přečíst");
+            else if (datafile::loadBytes(data.bytes, e.dataPath, store).status !=
+                     datafile::LoadResult::Status::Loaded)
+                wrong = QStringLiteral("datový soubor je poškozen");
+            e.bytes = store.image;
+        }
+        if (wrong.isEmpty())
+            listing.entries.append(e);
+        else
+            listing.damaged.append({*it, wrong});
+    }
+    return listing;
+}
+
+QString kindText(const Entry& e) {
+    QString text;
+    switch (e.kind) {
+    case Kind::Read:
+        text = QStringLiteral("čtení");
+        break;
+    case Kind::Verify:
+        text = e.part == QLatin1String("equal") ? QStringLiteral("ověření: shoda")
+                                                : QStringLiteral("ověření: rozdíly");
+        break;
+    case Kind::Store:
+        if (e.part == QLatin1String("header"))
+            text = QStringLiteral("uložení: hlavička");
+        else if (e.part == QLatin1String("all"))
+            text = QStringLiteral("uložení: vše");
+        else if (e.part.startsWith(QLatin1String("route=")))
+            text = QStringLiteral("uložení: cesta %1").arg(e.part.mid(6));
+        else
+            text = QStringLiteral("uložení: změněná data");
+        break;
+    }
+    if (e.outcome == Outcome::Failed)
+        text += QStringLiteral(", selhalo");
+    else if (e.outcome == Outcome::Cancelled)
+        text += QStringLiteral(", přerušeno");
+    return text;
+}
+
+QString kindWord(const Entry& e) {
+    QString word = QLatin1String(kKindKeys[static_cast<int>(e.kind)]);
+    if (!e.part.isEmpty())
+        word += QLatin1Char(' ') + e.part;
+    if (e.outcome != Outcome::Done)
+        word += QLatin1Char(' ') + QLatin1String(kOutcomeKeys[static_cast<int>(e.outcome)]);
+    return word;
+}
+
+} // namespace history
