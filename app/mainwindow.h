@@ -9,6 +9,7 @@
 
 class QFileDialog;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTimer;
@@ -68,6 +69,8 @@ private:
     void choosePort();
     void showAbout();
     void onTick();
+    // "Historie modulu" in `transferMenu`, and the history kept after every transfer.
+    void setUpHistory(QMenu* transferMenu);
 
     ConfigStore& m_store;
     BytePort& m_port;
