@@ -71,7 +71,8 @@ void HistoryWindow::refresh() {
     QStringList skipped;
     for (const history::Damaged& d : m_listing.damaged)
         skipped << d.name + QStringLiteral(" (") + d.reason + QLatin1Char(')');
-    m_ui->LBskipped->setText(skipped.isEmpty() ? QString() : kSkipped + skipped.join(QStringLiteral(", ")));
+    m_ui->LBskipped->setText(skipped.isEmpty() ? QString()
+                                               : kSkipped + skipped.join(QStringLiteral(", ")));
     m_ui->LBskipped->setVisible(!skipped.isEmpty());
 }
 
@@ -94,8 +95,7 @@ void HistoryWindow::openEntry() {
         informationBox(this, kChooseOne);
         return;
     }
-    if (!m_parts.mayReplace() ||
-        !saveChangesFirst(this, m_parts.saveDialog, m_parts.store))
+    if (!m_parts.mayReplace() || !saveChangesFirst(this, m_parts.saveDialog, m_parts.store))
         return;
     loadDataFileFrom(this, chosen.first()->dataPath, m_parts.store, m_parts.grid);
 }
@@ -108,9 +108,9 @@ void HistoryWindow::compareWithScreen() {
     }
     // The module keeps no descriptions: those on screen stand for the entry's.
     const ConfigStore& screen = m_parts.store;
-    m_parts.differences.showDifferences(kCompareTitle,
-                                        differences::compare(screen, overlay(screen, *chosen.first())),
-                                        kOnScreen, kInEntry, kSame);
+    m_parts.differences.showDifferences(
+        kCompareTitle, differences::compare(screen, overlay(screen, *chosen.first())), kOnScreen,
+        kInEntry, kSame);
     m_parts.differences.show();
     m_parts.differences.raise();
 }
@@ -135,7 +135,8 @@ void HistoryWindow::saveEntryAs() {
         informationBox(this, kChooseOne);
         return;
     }
-    const QString path = QFileDialog::getSaveFileName(this, kSaveTitle, m_parts.store.lastFolder, kFilter);
+    const QString path =
+        QFileDialog::getSaveFileName(this, kSaveTitle, m_parts.store.lastFolder, kFilter);
     if (path.isEmpty())
         return;
     const safesave::ReadResult data = safesave::read(chosen.first()->dataPath, 1024 * 1024);

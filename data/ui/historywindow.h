@@ -24,7 +24,7 @@ public:
     struct Parts {
         ConfigStore& store;
         RouteGrid& grid;
-        QFileDialog& saveDialog;   // for the unsaved-changes question
+        QFileDialog& saveDialog; // for the unsaved-changes question
         DifferencesWindow& differences;
         // Whether the configuration may be replaced now (no transfer runs); says why not itself.
         std::function<bool()> mayReplace;
