@@ -4,13 +4,16 @@
 #include "settings/safesave.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
 
 namespace history {
 namespace {
@@ -21,7 +24,7 @@ const QString kDataSuffix = QStringLiteral(".txt");
 // No side-car comes near this; a bigger file is no entry of ours.
 constexpr qint64 kMaxSideCarBytes = 64 * 1024;
 constexpr qint64 kMaxDataBytes = 1024 * 1024;
-// A data file nobody refers to may be a writer's that has not written its side-car yet.
+// A data file no entry refers to may be a writer's that has not written its side-car yet.
 constexpr qint64 kOrphanAgeSeconds = 600;
 
 const char* const kKindKeys[] = {"read", "verify", "store"};
@@ -104,91 +107,128 @@ QString readEntry(const QString& folder, const QString& name, Entry& e) {
     return QString();
 }
 
-// Writes a new file `name` in `folder` through a temporary file renamed without replacing:
-// readers never see half a file and an existing name is never overwritten.
-QString writeNew(const QString& folder, const QString& name, const QByteArray& bytes) {
-    QTemporaryFile file(folder + QStringLiteral("/.tmp-XXXXXX"));
-    if (!file.open())
-        return file.errorString();
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return file.errorString();
-    if (!file.rename(folder + QLatin1Char('/') + name))
-        return file.errorString();
-    file.setAutoRemove(false);
-    return QString();
-}
-
 QString uniqueBase(const QDateTime& time) {
     static std::atomic<int> counter{0};
     return time.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
            QStringLiteral("-%1-%2").arg(QCoreApplication::applicationPid()).arg(counter++);
 }
 
-QStringList sideCarNames(const QDir& dir) {
-    // The names begin with the time, so their order is the order of writing.
-    return dir.entryList({QLatin1Char('*') + kEntrySuffix}, QDir::Files, QDir::Name);
+// Writes a new file `name` in `folder` through a temporary file renamed without replacing:
+// readers never see half a file and an existing name is never overwritten.
+QString writeNew(const QString& folder, const QString& name, const QByteArray& bytes) {
+    // A named temporary file: on ext4 an unnamed one costs several times more to create.
+    QFile file(folder + QStringLiteral("/.tmp-") + uniqueBase(QDateTime::currentDateTimeUtc()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return file.errorString();
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString wrong = file.errorString();
+        file.remove();
+        return wrong;
+    }
+    file.close();
+    if (!file.rename(folder + QLatin1Char('/') + name)) {
+        const QString wrong = file.errorString();
+        file.remove();
+        return wrong;
+    }
+    return QString();
 }
 
-// The data file of the newest entry when it holds exactly `bytes`.
-QString sameAsNewest(const QString& folder, const QStringList& names, const QByteArray& bytes) {
-    if (names.isEmpty())
-        return QString();
-    Entry newest;
-    if (!readEntry(folder, names.last(), newest).isEmpty())
-        return QString();
-    const safesave::ReadResult data = safesave::read(newest.dataPath, kMaxDataBytes);
-    return data.ok && data.problem.isEmpty() && data.bytes == bytes
-               ? QFileInfo(newest.dataPath).fileName()
-               : QString();
+QString shortHash(const QByteArray& bytes, int length) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(length));
+}
+
+// A side-car's name says, besides when it was written, which module it came from and which
+// data file it refers to: the bounds are kept from one listing of the folder, without opening
+// hundreds of files after every transfer.
+struct SideCarName {
+    QString module;
+    QString data; // the data file's name
+};
+std::optional<SideCarName> parseName(const QString& name) {
+    const QStringList parts = name.chopped(kEntrySuffix.size()).split(QLatin1Char('_'));
+    if (parts.size() != 3 || parts.at(2).isEmpty())
+        return std::nullopt;
+    return SideCarName{parts.at(1), parts.at(2) + kDataSuffix};
+}
+
+// The data file holding `bytes`: named by its contents, so that equal contents are stored
+// once. An existing file of that name is taken only when it holds exactly these bytes.
+QString storeData(const QString& folder, const QByteArray& bytes, const QString& base,
+                  QString& wrong) {
+    const QString byContents = shortHash(bytes, 32) + kDataSuffix;
+    const QString path = folder + QLatin1Char('/') + byContents;
+    const safesave::ReadResult existing = safesave::read(path, kMaxDataBytes);
+    if (existing.exists && existing.ok && existing.bytes == bytes) {
+        return byContents;
+    }
+    const QString name = existing.exists ? base + kDataSuffix : byContents;
+    wrong = writeNew(folder, name, bytes);
+    return wrong.isEmpty() ? name : QString();
 }
 
 void trim(const QString& folder, const Limits& limits) {
-    const QDir dir(folder);
-    const QStringList names = sideCarNames(dir);
-    qint64 total = 0;
+    struct Item {
+        QString name;
+        qint64 size = 0;
+        std::optional<SideCarName> parsed;
+    };
+    QList<Item> sideCars;
     QHash<QString, qint64> dataSizes;
-    for (const QFileInfo& f : dir.entryInfoList(QDir::Files)) {
-        total += f.size();
-        if (f.fileName().endsWith(kDataSuffix))
-            dataSizes.insert(f.fileName(), f.size());
-    }
-    if (names.size() <= limits.maxEntries && total <= limits.maxBytes)
-        return;
-    // The newest entry of each module answer stays, whatever the bounds say.
-    QList<Entry> entries;
-    QHash<QString, int> newestOf, references;
-    for (const QString& name : names) {
-        Entry e;
-        const bool ok = readEntry(folder, name, e).isEmpty();
-        if (ok) {
-            newestOf.insert(e.answer + QLatin1Char('|') + e.version, int(entries.size()));
-            references[QFileInfo(e.dataPath).fileName()]++;
+    qint64 total = 0;
+    const QDir dir(folder);
+    const auto young = [&dir](const QString& name) {
+        return QFileInfo(dir.filePath(name)).lastModified().secsTo(QDateTime::currentDateTime()) <
+               kOrphanAgeSeconds;
+    };
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden); it.hasNext();) {
+        it.next();
+        const QString name = it.fileName();
+        // Left by a writer that stopped half-way.
+        if (name.startsWith(QLatin1String(".tmp-"))) {
+            if (!young(name))
+                QFile::remove(it.filePath());
+            continue;
         }
-        e.name = name;
-        entries.append(e);
+        total += it.fileInfo().size();
+        if (name.endsWith(kEntrySuffix))
+            sideCars.append({name, it.fileInfo().size(), parseName(name)});
+        else if (name.endsWith(kDataSuffix))
+            dataSizes.insert(name, it.fileInfo().size());
     }
-    for (auto it = dataSizes.cbegin(); it != dataSizes.cend(); ++it) {
-        const QFileInfo f(dir.filePath(it.key()));
-        if (!references.contains(it.key()) &&
-            f.lastModified().secsTo(QDateTime::currentDateTime()) > kOrphanAgeSeconds &&
-            QFile::remove(f.filePath()))
+    if (sideCars.size() <= limits.maxEntries && total <= limits.maxBytes)
+        return;
+    // Oldest first: the names begin with the time.
+    std::sort(sideCars.begin(), sideCars.end(),
+              [](const Item& a, const Item& b) { return a.name < b.name; });
+    QHash<QString, int> newestOf, references;
+    for (int i = 0; i < sideCars.size(); ++i)
+        if (const auto& p = sideCars.at(i).parsed) {
+            newestOf.insert(p->module, i);
+            references[p->data]++;
+        }
+    // Data files no entry refers to, left by a writer that stopped half-way.
+    for (auto it = dataSizes.cbegin(); it != dataSizes.cend(); ++it)
+        if (!references.contains(it.key()) && !young(it.key()) &&
+            QFile::remove(dir.filePath(it.key())))
             total -= it.value();
-    }
-    qsizetype count = names.size();
-    for (int i = 0; i < entries.size(); ++i) {
+    qsizetype count = sideCars.size();
+    for (int i = 0; i < sideCars.size(); ++i) {
         if (count <= limits.maxEntries && total <= limits.maxBytes)
             return;
-        const Entry& e = entries.at(i);
-        if (!e.dataPath.isEmpty() && newestOf.value(e.answer + QLatin1Char('|') + e.version) == i)
+        const Item& item = sideCars.at(i);
+        // The newest entry of each module stays, whatever the bounds say.
+        if (item.parsed && newestOf.value(item.parsed->module) == i)
             continue;
-        const QFileInfo side(dir.filePath(e.name));
-        const qint64 sideSize = side.size();
-        if (!QFile::remove(side.filePath()))
+        if (!QFile::remove(dir.filePath(item.name)))
             continue;
         --count;
-        total -= sideSize;
-        const QString data = QFileInfo(e.dataPath).fileName();
-        if (!data.isEmpty() && --references[data] == 0 && QFile::remove(dir.filePath(data)))
+        total -= item.size;
+        if (!item.parsed)
+            continue;
+        const QString& data = item.parsed->data;
+        if (--references[data] == 0 && QFile::remove(dir.filePath(data)))
             total -= dataSizes.value(data);
     }
 }
@@ -272,21 +312,24 @@ QString write(const QString& folder, const Entry& entry, const Limits& limits) {
     if (!QDir().mkpath(folder))
         return QStringLiteral("složku %1 nelze vytvořit").arg(folder);
     const QByteArray data = dataFileBytes(entry);
-    const QDir dir(folder);
-    QString dataName = sameAsNewest(folder, sideCarNames(dir), data);
+    const QString module =
+        shortHash((entry.answer.isEmpty() ? entry.version : entry.answer).toUtf8(), 8);
     QString wrong;
     // A name taken meanwhile by another writer is not replaced: the next counter is tried.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const QString base = uniqueBase(entry.time);
-        if (dataName.isEmpty()) {
-            wrong = writeNew(folder, base + kDataSuffix, data);
-            if (!wrong.isEmpty())
-                continue;
-            dataName = base + kDataSuffix;
-        }
-        wrong = writeNew(folder, base + kEntrySuffix, sideCar(entry, dataName));
-        if (wrong.isEmpty())
-            break;
+        const QString dataName = storeData(folder, data, base, wrong);
+        if (dataName.isEmpty())
+            continue;
+        const QString name = base + QLatin1Char('_') + module + QLatin1Char('_') +
+                             dataName.chopped(kDataSuffix.size());
+        wrong = writeNew(folder, name + kEntrySuffix, sideCar(entry, dataName));
+        if (!wrong.isEmpty())
+            continue;
+        // Another program's trim may have taken the file between our look and our entry.
+        if (!QFileInfo::exists(folder + QLatin1Char('/') + dataName))
+            writeNew(folder, dataName, data);
+        break;
     }
     if (!wrong.isEmpty())
         return wrong;
@@ -296,7 +339,9 @@ QString write(const QString& folder, const Entry& entry, const Limits& limits) {
 
 Listing list(const QString& folder) {
     Listing listing;
-    const QStringList names = sideCarNames(QDir(folder));
+    // The names begin with the time, so their order is the order of writing.
+    const QStringList names =
+        QDir(folder).entryList({QLatin1Char('*') + kEntrySuffix}, QDir::Files, QDir::Name);
     for (auto it = names.crbegin(); it != names.crend(); ++it) {
         Entry e;
         QString wrong = readEntry(folder, *it, e);
