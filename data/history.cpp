@@ -110,7 +110,10 @@ QString readEntry(const QString& folder, const QString& name, Entry& e) {
 QString uniqueBase(const QDateTime& time) {
     static std::atomic<int> counter{0};
     return time.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
-           QStringLiteral("-%1-%2").arg(QCoreApplication::applicationPid()).arg(counter++);
+           // Padded: the names sort in the order of writing.
+           QStringLiteral("-%1-%2")
+               .arg(QCoreApplication::applicationPid(), 7, 10, QLatin1Char('0'))
+               .arg(counter++, 6, 10, QLatin1Char('0'));
 }
 
 // Writes a new file `name` in `folder` through a temporary file renamed without replacing:
