@@ -76,11 +76,15 @@ void HistoryWindow::refresh() {
     m_ui->LBskipped->setVisible(!skipped.isEmpty());
 }
 
-QList<const history::Entry*> HistoryWindow::selectedEntries() const {
+QList<const history::Entry*> HistoryWindow::selectedEntries(int count) {
     QList<int> rows;
     for (const QModelIndex& row : m_ui->entries->selectionModel()->selectedRows())
         if (row.row() < m_listing.entries.size())
             rows << row.row();
+    if (rows.size() != count) {
+        informationBox(this, count == 1 ? kChooseOne : kChooseTwo);
+        return {};
+    }
     // Newest first, as listed.
     std::sort(rows.begin(), rows.end());
     QList<const history::Entry*> chosen;
@@ -89,52 +93,38 @@ QList<const history::Entry*> HistoryWindow::selectedEntries() const {
     return chosen;
 }
 
+void HistoryWindow::showComparison(const ConfigStore& base, const history::Entry& entry,
+                                   const QString& baseName, const QString& entryName) {
+    m_parts.differences.showDifferences(kCompareTitle,
+                                        differences::compare(base, overlay(base, entry)), baseName,
+                                        entryName, kSame);
+    m_parts.differences.show();
+    m_parts.differences.raise();
+}
+
 void HistoryWindow::openEntry() {
-    const auto chosen = selectedEntries();
-    if (chosen.size() != 1) {
-        informationBox(this, kChooseOne);
-        return;
-    }
-    if (!m_parts.mayReplace() || !saveChangesFirst(this, m_parts.saveDialog, m_parts.store))
+    const auto chosen = selectedEntries(1);
+    if (chosen.isEmpty() || !m_parts.mayReplace() ||
+        !saveChangesFirst(this, m_parts.saveDialog, m_parts.store))
         return;
     loadDataFileFrom(this, chosen.first()->dataPath, m_parts.store, m_parts.grid);
 }
 
 void HistoryWindow::compareWithScreen() {
-    const auto chosen = selectedEntries();
-    if (chosen.size() != 1) {
-        informationBox(this, kChooseOne);
-        return;
-    }
     // The module keeps no descriptions: those on screen stand for the entry's.
-    const ConfigStore& screen = m_parts.store;
-    m_parts.differences.showDifferences(
-        kCompareTitle, differences::compare(screen, overlay(screen, *chosen.first())), kOnScreen,
-        kInEntry, kSame);
-    m_parts.differences.show();
-    m_parts.differences.raise();
+    if (const auto chosen = selectedEntries(1); !chosen.isEmpty())
+        showComparison(m_parts.store, *chosen.first(), kOnScreen, kInEntry);
 }
 
 void HistoryWindow::compareEntries() {
-    const auto chosen = selectedEntries();
-    if (chosen.size() != 2) {
-        informationBox(this, kChooseTwo);
-        return;
-    }
-    const ConfigStore older = history::contents(*chosen.at(1));
-    m_parts.differences.showDifferences(kCompareTitle,
-                                        differences::compare(older, overlay(older, *chosen.at(0))),
-                                        kOlder, kNewer, kSame);
-    m_parts.differences.show();
-    m_parts.differences.raise();
+    if (const auto chosen = selectedEntries(2); !chosen.isEmpty())
+        showComparison(history::contents(*chosen.at(1)), *chosen.at(0), kOlder, kNewer);
 }
 
 void HistoryWindow::saveEntryAs() {
-    const auto chosen = selectedEntries();
-    if (chosen.size() != 1) {
-        informationBox(this, kChooseOne);
+    const auto chosen = selectedEntries(1);
+    if (chosen.isEmpty())
         return;
-    }
     const QString path =
         QFileDialog::getSaveFileName(this, kSaveTitle, m_parts.store.lastFolder, kFilter);
     if (path.isEmpty())

@@ -36,7 +36,11 @@ public:
     void refresh();
 
 private:
-    QList<const history::Entry*> selectedEntries() const;
+    // The `count` entries selected, newest first; none (and the user told) for another count.
+    QList<const history::Entry*> selectedEntries(int count);
+    // `entry` against `base` in the differences window; only what the entry knows counts.
+    void showComparison(const ConfigStore& base, const history::Entry& entry,
+                        const QString& baseName, const QString& entryName);
     void openEntry();
     void compareWithScreen();
     void compareEntries();

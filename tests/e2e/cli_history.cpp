@@ -12,10 +12,7 @@ class CliHistoryTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-    QByteArray contents(const QString& name) {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray contents(const QString& name) { return fileBytes(dir.filePath(name)); }
     // stavnikctl with its history in `dataHome`; SIGTERM `stopAfterMs` after the start.
     QProcess* ctl(const QStringList& args, const QString& dataHome, int stopAfterMs = 0) {
         auto* p = new QProcess(this);
