@@ -340,26 +340,41 @@ QString write(const QString& folder, const Entry& entry, const Limits& limits) {
     return QString();
 }
 
+namespace {
+// The bytes of the data file at `path`, or why it is no data file.
+QString loadData(const QString& path, Image& bytes) {
+    const safesave::ReadResult data = safesave::read(path, kMaxDataBytes);
+    ConfigStore store;
+    if (!data.exists)
+        return QStringLiteral("chybí datový soubor %1").arg(QFileInfo(path).fileName());
+    if (!data.ok || !data.problem.isEmpty())
+        return QStringLiteral("datový soubor nelze přečíst");
+    if (datafile::loadBytes(data.bytes, path, store).status != datafile::LoadResult::Status::Loaded)
+        return QStringLiteral("datový soubor je poškozen");
+    bytes = store.image;
+    return QString();
+}
+} // namespace
+
 Listing list(const QString& folder) {
     Listing listing;
     // The names begin with the time, so their order is the order of writing.
     const QStringList names =
         QDir(folder).entryList({QLatin1Char('*') + kEntrySuffix}, QDir::Files, QDir::Name);
+    // Entries of equal contents share a data file, which is read once.
+    QHash<QString, std::pair<QString, Image>> loaded;
     for (auto it = names.crbegin(); it != names.crend(); ++it) {
         Entry e;
         QString wrong = readEntry(folder, *it, e);
         if (wrong.isEmpty()) {
-            const safesave::ReadResult data = safesave::read(e.dataPath, kMaxDataBytes);
-            ConfigStore store;
-            if (!data.exists)
-                wrong =
-                    QStringLiteral("chybí datový soubor %1").arg(QFileInfo(e.dataPath).fileName());
-            else if (!data.ok || !data.problem.isEmpty())
-                wrong = QStringLiteral("datový soubor nelze přečíst");
-            else if (datafile::loadBytes(data.bytes, e.dataPath, store).status !=
-                     datafile::LoadResult::Status::Loaded)
-                wrong = QStringLiteral("datový soubor je poškozen");
-            e.bytes = store.image;
+            auto data = loaded.find(e.dataPath);
+            if (data == loaded.end()) {
+                std::pair<QString, Image> result;
+                result.first = loadData(e.dataPath, result.second);
+                data = loaded.insert(e.dataPath, result);
+            }
+            wrong = data->first;
+            e.bytes = data->second;
         }
         if (wrong.isEmpty())
             listing.entries.append(e);
