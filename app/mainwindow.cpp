@@ -460,6 +460,11 @@ void MainWindow::setUpHistory(QMenu* transferMenu) {
                                       }},
                                      history::defaultFolder(), this);
     window->setObjectName(QStringLiteral("HistoryWindow"));
+    // An open list shows each new entry as it comes.
+    connect(recorder, &HistoryRecorder::written, window, [window] {
+        if (window->isVisible())
+            window->refresh();
+    });
     addSeparator(transferMenu, "N6");
     QAction* open = addItem(transferMenu, "HistorieModulu1", QStringLiteral("Historie modulu"));
     connect(open, &QAction::triggered, window, [window] {

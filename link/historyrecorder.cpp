@@ -117,6 +117,8 @@ void HistoryRecorder::finished(LinkEngine::Transfer transfer, bool ok) {
     if (transfer == LinkEngine::Transfer::Store && m_engine.capacityText() == QLatin1String("??"))
         entry->capacity = 0;
     const QString wrong = history::write(m_folder, *entry);
-    if (!wrong.isEmpty())
+    if (wrong.isEmpty())
+        emit written();
+    else
         emit problem(QStringLiteral("Historie modulu nebyla zapsána: %1").arg(wrong));
 }

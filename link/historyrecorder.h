@@ -46,6 +46,7 @@ public:
     void setModuleContents(const ModuleContents* contents) { m_contents = contents; }
 
 signals:
+    void written();
     void problem(const QString& text);
 
 private:

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 
 namespace {
+const QString kKnown = QStringLiteral("Známé adresy: ");
 const QString kSkipped = QStringLiteral("Vynechané poškozené záznamy: ");
 const QString kCompareTitle = QStringLiteral("Porovnání se záznamem historie");
 const QString kOnScreen = QStringLiteral("Na obrazovce");
@@ -65,6 +66,8 @@ void HistoryWindow::refresh() {
             e.port, history::changeSummary(before, e)};
         for (int column = 0; column < cells.size(); ++column)
             m_ui->entries->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+        if (!e.complete())
+            m_ui->entries->item(row, 1)->setToolTip(kKnown + history::rangesText(e.known));
     }
     m_ui->entries->resizeColumnsToContents();
     m_ui->entries->horizontalHeader()->setStretchLastSection(true);
