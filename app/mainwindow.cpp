@@ -12,6 +12,8 @@
 #include "data/ui/differenceswindow.h"
 #include "data/ui/historywindow.h"
 #include "data/ui/routegrid.h"
+#include "data/ui/routepane.h"
+#include "data/ui/sheetdialogs.h"
 #include "editors/ui/peripheraleditor.h"
 #include "editors/ui/routeeditor.h"
 #include "link/historyrecorder.h"
@@ -114,14 +116,18 @@ void MainWindow::buildControls() {
     status->addWidget(m_timeLeftLabel);
     status->addWidget(m_cancelButton);
     status->addStretch();
+    // The selected route in words, under the hint that points to it.
+    auto* routePane = new RoutePane(m_store, *m_grid, central);
     auto* column = new QVBoxLayout(central);
     column->addWidget(m_grid, 1);
     column->addWidget(m_hint);
+    column->addWidget(routePane);
     column->addLayout(status);
     setCentralWidget(central);
     // Notes after a transfer; made now so that it never pushes the window's controls later.
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-    resize(800, 560);
+    // Taller by the pane, so the grid shows as many rows as before.
+    resize(800, 560 + routePane->sizeHint().height() + column->spacing());
 
     // The link's clock runs from the moment the window exists, before the port is opened.
     m_timer = new QTimer(this);
@@ -158,6 +164,7 @@ void MainWindow::buildMenu() {
     addSeparator(file, "N4");
     QAction* compare = addItem(file, "Porovnat1", t::kCompareFile);
     connect(compare, &QAction::triggered, this, &MainWindow::compareWithFile);
+    addSheetActions(file);
 
     QMenu* setup = bar->addMenu(t::kSetupMenu);
     setup->setObjectName(QStringLiteral("Setup1"));
@@ -227,6 +234,16 @@ void MainWindow::buildMenu() {
     info->setObjectName(QStringLiteral("Info1"));
     QAction* about = addItem(info, "Oprogramu1", t::kAbout);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+// The configuration as a sheet to read: on paper, or as PDF, HTML or CSV by the name's extension.
+void MainWindow::addSheetActions(QMenu* file) {
+    QAction* print = addItem(file, "Tisk1", t::kPrintSheet);
+    QAction* exportSheet = addItem(file, "Exportovat1", t::kExportSheet);
+    QFileDialog* dialog = exportDialog(this);
+    connect(print, &QAction::triggered, this, [this] { printSheetCommand(this, m_store); });
+    connect(exportSheet, &QAction::triggered, this,
+            [this, dialog] { exportSheetCommand(this, *dialog, m_store); });
 }
 
 // FormCreate: settings, capacity, the all-zero image decoded into the grid, then the port.

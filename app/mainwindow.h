@@ -44,6 +44,7 @@ protected:
 private:
     void buildControls();
     void buildMenu();
+    void addSheetActions(QMenu* file);
     void createDialogs();
     void startUp();
     void shutDown();

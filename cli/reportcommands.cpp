@@ -1,15 +1,13 @@
 #include "cli/command.h"
 #include "cli/datafileio.h"
 #include "cli/linkcommands.h"
-#include "cli/pdfsheet.h"
 #include "data/configcheck.h"
 #include "data/configsheet.h"
 #include "data/differences.h"
+#include "data/print/printedsheet.h"
 #include "settings/safesave.h"
 
-#include <QDateTime>
 #include <QFileInfo>
-#include <QLocale>
 #include <QTemporaryDir>
 
 namespace {
@@ -75,9 +73,8 @@ int checkCommand(const Invocation& run) {
 
 int exportCommand(const Invocation& run) {
     const QString out = run.operands.at(1);
-    const QString suffix = QFileInfo(out).suffix().toLower();
-    if (suffix != QLatin1String("csv") && suffix != QLatin1String("html") &&
-        suffix != QLatin1String("htm") && suffix != QLatin1String("pdf"))
+    const printedsheet::Format format = printedsheet::formatOf(out);
+    if (format == printedsheet::Format::Unknown)
         return run.usageError(QStringLiteral("OUT must end in .pdf, .html or .csv"));
     ConfigStore config;
     if (!loadOrSay(run.operands.at(0), config, run.err))
@@ -88,16 +85,8 @@ int exportCommand(const Invocation& run) {
         run.err << "stavnikctl: " << out << ": " << target.reason << '\n';
         return exitcode::kError;
     }
-    const QString title = QFileInfo(run.operands.at(0)).fileName();
-    const QString date =
-        QLocale(QLocale::Czech).toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
-    QByteArray bytes;
-    if (suffix == QLatin1String("csv"))
-        bytes = configsheet::csv(config);
-    else if (suffix == QLatin1String("pdf"))
-        bytes = pdfsheet::render(config, title, date);
-    else
-        bytes = configsheet::html(config, title, date).toUtf8();
+    const QByteArray bytes = printedsheet::render(
+        format, config, QFileInfo(run.operands.at(0)).fileName(), printedsheet::today());
     const safesave::Result r = safesave::write(out, bytes);
     if (!r.saved) {
         run.err << "stavnikctl: " << out << ": " << r.reason << '\n';
@@ -110,7 +99,7 @@ int exportCommand(const Invocation& run) {
 
 bool needsGuiApplication(const QStringList& args) {
     return args.size() >= 3 && args.at(0) == QLatin1String("export") &&
-           args.last().endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+           printedsheet::formatOf(args.last()) == printedsheet::Format::Pdf;
 }
 
 CliCommands reportCommands() {

@@ -1,5 +1,6 @@
 #include "data/configwords.h"
 
+#include "data/routecommands.h"
 #include "data/valuelists.h"
 #include "editors/headerconversion.h"
 #include "editors/peripheraleditortexts.h"
@@ -260,6 +261,13 @@ void addCancels(QStringList& lines, const Tcesta_REC& r) {
 } // namespace
 
 QString describeRoute(const Tcesta_REC& r, int n, int dccBase) {
+    const QString described =
+        r.description.isEmpty() ? QString() : QStringLiteral("\nPopis: ") + r.description;
+    RouteRecord settings = r;
+    settings.description.clear();
+    // The defaults of an empty record are nothing the route holds.
+    if (settings == emptyRoute())
+        return QStringLiteral("Cesta %1 je prázdná.").arg(n) + described;
     QStringList lines{typeAndButtonsLine(r, n)};
     if (r.trackNumber != 0)
         lines << QStringLiteral("Kolej %1, %2")
@@ -272,9 +280,7 @@ QString describeRoute(const Tcesta_REC& r, int n, int dccBase) {
         lines << QStringLiteral("DCC: číslo %1").arg(n + dccBase);
     if (r.testBlocked)
         lines << rt::kTestBlocked;
-    if (!r.description.isEmpty())
-        lines << QStringLiteral("Popis: ") + r.description;
-    return lines.join(QLatin1Char('\n'));
+    return lines.join(QLatin1Char('\n')) + described;
 }
 
 } // namespace configwords

@@ -24,15 +24,18 @@ QString failureDetail(const QString& path, const QString& reason) {
     return reason.isEmpty() ? QString() : fullName(path) + QStringLiteral(": ") + reason;
 }
 
-// The chosen file, or an empty name when the user cancelled. The dialog opens in the folder of
-// the last file used; its name field is empty for a load and holds the current file's name,
-// selected, for a save. Left as it was, the field would keep the last name typed, and a name
-// typed next would be added to it.
+// The name field is empty for a load and holds the current file's name for a save.
 QString askForFile(QFileDialog& dialog, ConfigStore& store) {
+    const bool save = dialog.acceptMode() == QFileDialog::AcceptSave;
+    return ::askForFile(dialog, store, save ? QFileInfo(store.currentFile).fileName() : QString());
+}
+} // namespace
+
+// Left as it was, the name field would keep the last name typed, and a name typed next would be
+// added to it.
+QString askForFile(QFileDialog& dialog, ConfigStore& store, const QString& name) {
     if (!store.lastFolder.isEmpty())
         dialog.setDirectory(store.lastFolder);
-    const bool save = dialog.acceptMode() == QFileDialog::AcceptSave;
-    const QString name = save ? QFileInfo(store.currentFile).fileName() : QString();
     // Qt's own dialog: a native one starts empty by itself.
     if (auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
         field->setText(name);
@@ -47,7 +50,6 @@ QString askForFile(QFileDialog& dialog, ConfigStore& store) {
         store.lastFolder = QFileInfo(path).absolutePath();
     return path;
 }
-} // namespace
 
 namespace {
 // The load's checks and boxes around `loaded`, a copy of the configuration on screen. Loaded
@@ -106,11 +108,8 @@ std::optional<ConfigStore> loadDataFileCopyFrom(QWidget* parent, const QString& 
     return loaded;
 }
 
-bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
-    const datafile::SaveResult result = datafile::saveFile(path, store);
+bool tellSaveResult(QWidget* parent, const QString& path, const safesave::Result& result) {
     if (result.saved) {
-        store.markSaved();
-        store.currentFile = path;
         if (result.inPlace)
             informationBox(parent, safesave::inPlaceSentence(result.inPlaceWhy) + fullName(path));
         return true;
@@ -118,11 +117,21 @@ bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
     QString detail = failureDetail(path, result.reason);
     if (result.inPlace)
         detail += QLatin1Char('\n') + kInPlaceFailedText;
-    // The configuration stays as it is, so the user can pick another place and save again.
     // Czech first; the system's own (English) words are in the details.
     warningBox(parent, safesave::failureSentence(result.problem), QMessageBox::Ok, QString(),
                detail);
     return false;
+}
+
+bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
+    const datafile::SaveResult result = datafile::saveFile(path, store);
+    // On failure the configuration stays as it is, so the user can pick another place and save
+    // again.
+    if (result.saved) {
+        store.markSaved();
+        store.currentFile = path;
+    }
+    return tellSaveResult(parent, path, result);
 }
 
 void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,

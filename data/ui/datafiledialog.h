@@ -27,12 +27,20 @@ std::optional<ConfigStore> loadDataFileCopyCommand(QWidget* parent, QFileDialog&
 // the file was written: the store then counts as unmodified.
 bool saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, ConfigStore& store);
 
+// Runs `dialog` in the folder of the last file used, with `name` in its name field, selected.
+// The chosen file (its folder is remembered), or an empty name when the user cancelled.
+QString askForFile(QFileDialog& dialog, ConfigStore& store, const QString& name);
+
 // The same once a file name is known.
 datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, ConfigStore& store,
                                       RouteGrid& grid);
 std::optional<ConfigStore> loadDataFileCopyFrom(QWidget* parent, const QString& path,
                                                 const ConfigStore& store);
 bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store);
+// After any save of a file the user keeps: a failure in a warning box (Czech sentence, the file
+// and the system's reason in the details), a save in place in an information box. True when
+// the file was written.
+bool tellSaveResult(QWidget* parent, const QString& path, const safesave::Result& result);
 
 // Before the configuration is replaced or the program ends: when it differs from the last file
 // loaded or saved, asks whether to save it first. True when the caller may go on (nothing to

@@ -91,6 +91,7 @@ void RouteGrid::fill(const ConfigStore& store) {
     fitDescriptionColumn();
     if (row >= 0)
         selectRow(row);
+    emit filled();
 }
 
 void RouteGrid::markRoutes(const QList<int>& routes, const QString& tip) {

@@ -23,6 +23,10 @@ public:
     // Shades the number cell of each route in `routes`, with `tip`, until the next fill.
     void markRoutes(const QList<int>& routes, const QString& tip);
 
+signals:
+    // Every cell was just written again from the route table.
+    void filled();
+
 protected:
     void changeEvent(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -90,6 +91,11 @@ private slots:
             QCOMPARE(a->text(), QString::fromUtf8(item.caption));
             QVERIFY2(a->isEnabled(), item.name);
         }
+        QStringList fileItems;
+        for (QAction* a : w.findChild<QMenu*>(QStringLiteral("File1"))->actions())
+            fileItems << a->text();
+        QCOMPARE(fileItems, (QStringList{"Načíst data", "Uložit data", "", "Exit", "",
+                                         "Porovnat se souborem…", "Tisk…", "Exportovat…"}));
         for (const char* sep : {"N1", "N2", "N3"})
             QVERIFY2(action(&w, sep) && action(&w, sep)->isSeparator(), sep);
 
@@ -355,6 +361,26 @@ private slots:
         QCOMPARE(w.grid()->item(6, 20)->text(), whole ? QString() : QStringLiteral("k3"));
         // What the route still holds is marked in its row.
         QCOMPARE(w.grid()->item(6, 0)->toolTip().isEmpty(), whole);
+    }
+
+    // The route in words under the grid follows the selection and the refill after a command.
+    void routePaneFollowsTheGrid() {
+        ConfigStore store;
+        store.route(2).fromButton = 3;
+        store.route(2).toButton = 9;
+        store.route(2).shuntingRoute = 1;
+        encodeRoutes(store.routes, store.image);
+        FakeModule port;
+        LinkEngine engine(store, port);
+        MainWindow w(store, engine, port, ini);
+        auto* pane = w.findChild<QPlainTextEdit*>(QStringLiteral("routeDescription"));
+        QCOMPARE(pane->toPlainText(), QStringLiteral("Cesta 1 je prázdná."));
+        w.grid()->selectRoute(2);
+        QCOMPARE(pane->toPlainText(), QStringLiteral("Cesta 2: posun, ODKUD TL 3 → KAM TL 9\n"
+                                                     "Následná návěst: vždy STŮJ"));
+        answerNextBox(QMessageBox::Ok);
+        action(&w, "Zruencesty1")->trigger();
+        QCOMPARE(pane->toPlainText(), QStringLiteral("Cesta 2 je prázdná."));
     }
 
     // The DCC column reads the base the peripheral editor's OK has just written.

@@ -2,6 +2,7 @@
 #include "data/configcheck.h"
 #include "data/configwords.h"
 #include "data/differences.h"
+#include "data/routecommands.h"
 
 #include <QTest>
 
@@ -179,6 +180,31 @@ private slots:
                                 "Relé: R15, R17\nKontrola obsazení: rD2\n"
                                 "Rušení: AUT zrušit vlakovou cestu (/SN2)\nDCC: číslo 112\n"
                                 "Zkušebně zablokovat"));
+    }
+
+    // A route with nothing set says so; a cleared one lists what it still holds.
+    void inactiveRouteInWords_data() {
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("empty") << routes([](RouteTable&) {}) << "Cesta 3 je prázdná.";
+        QTest::newRow("empty, described") << routes([](RouteTable& t) { t[2].description = "x"; })
+                                          << "Cesta 3 je prázdná.\nPopis: x";
+        QTest::newRow("cleared")
+            << Change([](ConfigStore& c) {
+                   c.route(3) = active(4, 6);
+                   c.route(3).trackNumber = 2;
+                   clearRoute(c, 3, false);
+               })
+            << "Cesta 3 není aktivní (ODKUD 0, KAM 0); uchovává:\nKolej 2, odjezd\n"
+               "Následná návěst: vždy STŮJ";
+    }
+    void inactiveRouteInWords() {
+        QFETCH(Change, change);
+        QFETCH(QString, words);
+        ConfigStore c;
+        decodeCurrent(c.image, c.routes);
+        change(c);
+        QCOMPARE(configwords::describeRoute(c.route(3), 3, 0), words);
     }
 };
 

@@ -1,0 +1,32 @@
+#include "data/ui/routepane.h"
+
+#include "data/configwords.h"
+#include "data/ui/routegrid.h"
+
+namespace {
+constexpr int kShownLines = 7;
+}
+
+RoutePane::RoutePane(const ConfigStore& store, RouteGrid& grid, QWidget* parent)
+    : QPlainTextEdit(parent), m_store(store), m_grid(grid) {
+    setObjectName(QStringLiteral("routeDescription"));
+    setReadOnly(true);
+    // Not a stop on the way through the window by Tab; the text can still be selected and copied.
+    setFocusPolicy(Qt::ClickFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(&grid, &QTableWidget::currentCellChanged, this, &RoutePane::showCurrentRoute);
+    connect(&grid, &RouteGrid::filled, this, &RoutePane::showCurrentRoute);
+    showCurrentRoute();
+}
+
+QSize RoutePane::sizeHint() const {
+    const int margins = int(2 * document()->documentMargin()) + 2 * frameWidth() +
+                        contentsMargins().top() + contentsMargins().bottom();
+    return {QPlainTextEdit::sizeHint().width(),
+            kShownLines * fontMetrics().lineSpacing() + margins};
+}
+
+void RoutePane::showCurrentRoute() {
+    const int n = m_grid.selectedRoute();
+    setPlainText(configwords::describeRoute(m_store.route(n), n, dccBase(m_store.image)));
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "data/configstore.h"
+
+#include <QPlainTextEdit>
+
+class RouteGrid;
+
+// routeDescription: the grid's current route in words, read-only, under the grid. Two routes the
+// grid shows alike (a train route and a shunting route on the same push-buttons) read apart
+// here. It follows the current row and reads the route again whenever the grid is filled.
+class RoutePane : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    RoutePane(const ConfigStore& store, RouteGrid& grid, QWidget* parent = nullptr);
+
+    // Room for the usual route's lines; a longer one scrolls.
+    QSize sizeHint() const override;
+
+private:
+    void showCurrentRoute();
+
+    const ConfigStore& m_store;
+    RouteGrid& m_grid;
+};
