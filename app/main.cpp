@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -29,12 +30,14 @@ bool answeredOnConsole(int argc, char* argv[]) {
     }
     if (!parser.isSet(help))
         return false;
-    std::fputs("Usage: stavnik-cfg [--help] [--version] [Qt options]\n"
+    std::fputs("Usage: stavnik-cfg [--help] [--version] [Qt options] [FILE]\n"
                "\n"
                "Stavnik CFG: the configuration and service tool of the STV2 model-railway\n"
                "station-throat controller and its EXP2 expansion unit. It keeps the routes and\n"
                "module-wide settings in data files and reads, verifies and writes them in the\n"
                "module over an RS232 line. The user interface is in Czech.\n"
+               "\n"
+               "FILE, a data file (.txt), is loaded at start as \"Načíst data\" loads it.\n"
                "\n"
                "Options:\n"
                "  -h, --help     show this text\n"
@@ -77,5 +80,10 @@ int main(int argc, char* argv[]) {
     LinkEngine engine(store, port);
     MainWindow window(store, engine, port);
     window.show();
+    // What is left once Qt has taken its own options.
+    QCommandLineParser files;
+    files.parse(QCoreApplication::arguments());
+    if (const QString file = files.positionalArguments().value(0); !file.isEmpty())
+        QTimer::singleShot(0, &window, [&window, file] { window.openFile(file); });
     return app.exec();
 }

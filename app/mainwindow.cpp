@@ -3,10 +3,12 @@
 #include "app/abouttext.h"
 #include "app/mainwindowtexts.h"
 #include "app/portdialog.h"
+
 #include "data/codec.h"
 #include "data/configcheck.h"
 #include "data/differences.h"
 #include "data/routecommands.h"
+#include "data/ui/configsteps.h"
 #include "data/ui/copyroutedialog.h"
 #include "data/ui/datafiledialog.h"
 #include "data/ui/differenceswindow.h"
@@ -21,32 +23,39 @@
 #include "link/storechoicedialog.h"
 #include "tools/ui/manualtestwindow.h"
 #include "tools/ui/simulationwindow.h"
-#include "widgets/builders.h"
 #include "widgets/messageboxes.h"
 
+#include "ui_mainwindow.h"
+
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QMenuBar>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStatusBar>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace t = mainwindowtexts;
 
 namespace {
-QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(QLatin1String(name));
-    return a;
+// Enough to take back an afternoon's mistakes; each step holds two copies of the image.
+constexpr int kHistorySteps = 100;
+
+QString stepCaption(const QString& verb, const QString& step) {
+    return step.isEmpty() ? verb : verb + QStringLiteral(": ") + step;
 }
 
-void addSeparator(QMenu* menu, const char* name) {
-    menu->addSeparator()->setObjectName(QLatin1String(name));
+// The one local file of a drag, or nothing.
+QString droppedFile(const QMimeData* data) {
+    const QList<QUrl> urls = data->urls();
+    return urls.size() == 1 && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
 }
 
 QFileDialog* fileDialog(const QString& name, QFileDialog::AcceptMode mode, const QString& filter,
@@ -64,70 +73,41 @@ QFileDialog* fileDialog(const QString& name, QFileDialog::AcceptMode mode, const
 MainWindow::MainWindow(ConfigStore& store, LinkEngine& engine, BytePort& port, QString settingsPath,
                        QWidget* parent)
     : QMainWindow(parent), m_store(store), m_port(port), m_settingsPath(std::move(settingsPath)),
-      m_engine(engine) {
-    setObjectName(QStringLiteral("TMainForm1"));
-    setWindowTitle(t::kMainCaption);
+      m_engine(engine), m_ui(std::make_unique<Ui::MainWindow>()) {
     buildControls();
     startUp();
     createDialogs();
     buildMenu();
+    buildHistory();
+    fillRecentMenu();
 }
 
 MainWindow::~MainWindow() {
+    // The history says it was cleared when the window's children go: nothing left to show it.
+    m_history->disconnect(this);
     shutDown();
 }
 
 void MainWindow::buildControls() {
-    auto* central = new QWidget(this);
-    m_grid = new RouteGrid(central);
-    m_hint = widgets::label(QStringLiteral("Label1"), t::kHint, central);
-    m_capacityLabel = widgets::label(QStringLiteral("LBcestMax1"), t::kUnknown, central);
-    m_versionLabel = widgets::label(QStringLiteral("LBverze1"), t::kUnknown, central);
-    QFont big = m_versionLabel->font();
-    big.setPointSize(12);
-    m_versionLabel->setFont(big);
-    m_testButton = new QPushButton(t::kTestComm, central);
-    m_testButton->setObjectName(QStringLiteral("BTtest1"));
-    m_progressBar = new QProgressBar(central);
-    m_progressBar->setObjectName(QStringLiteral("PBar1"));
-    m_progressBar->setRange(0, 100);
-    m_progressBar->setValue(0);
-    m_progressBar->setTextVisible(false);
-    m_progressBar->hide();
-    m_progressLabel = widgets::label(QStringLiteral("LBbar1"), t::kTransferring, central);
-    m_progressLabel->hide();
-    // Beside the bar, only while a transfer runs; everything documented stays where it is.
-    m_timeLeftLabel = widgets::label(QStringLiteral("LBtimeLeft"), QString(), central);
-    m_timeLeftLabel->hide();
-    m_cancelButton = new QPushButton(t::kCancelTransfer, central);
-    m_cancelButton->setObjectName(QStringLiteral("BTcancel"));
-    m_cancelButton->setToolTip(t::kCancelTransferTip);
-    m_cancelButton->hide();
-
-    auto* status = new QHBoxLayout;
-    status->addWidget(m_capacityLabel);
-    status->addSpacing(16);
-    status->addWidget(m_versionLabel);
-    status->addSpacing(16);
-    status->addWidget(m_testButton);
-    status->addSpacing(16);
-    status->addWidget(m_progressLabel);
-    status->addWidget(m_progressBar, 1);
-    status->addWidget(m_timeLeftLabel);
-    status->addWidget(m_cancelButton);
-    status->addStretch();
+    m_ui->setupUi(this);
+    m_grid = m_ui->Table1;
+    m_hint = m_ui->Label1;
+    m_capacityLabel = m_ui->LBcestMax1;
+    m_versionLabel = m_ui->LBverze1;
+    m_testButton = m_ui->BTtest1;
+    m_progressBar = m_ui->PBar1;
+    m_progressLabel = m_ui->LBbar1;
+    m_timeLeftLabel = m_ui->LBtimeLeft;
+    m_cancelButton = m_ui->BTcancel;
+    // Only while a transfer runs.
+    for (QWidget* transferOnly : std::initializer_list<QWidget*>{m_progressBar, m_progressLabel,
+                                                                 m_timeLeftLabel, m_cancelButton})
+        transferOnly->hide();
     // The selected route in words, under the hint that points to it.
-    auto* routePane = new RoutePane(m_store, *m_grid, central);
-    auto* column = new QVBoxLayout(central);
-    column->addWidget(m_grid, 1);
-    column->addWidget(m_hint);
-    column->addWidget(routePane);
-    column->addLayout(status);
-    setCentralWidget(central);
-    // Notes after a transfer; made now so that it never pushes the window's controls later.
-    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    auto* routePane = new RoutePane(m_store, *m_grid, m_ui->centralwidget);
+    m_ui->column->insertWidget(2, routePane);
     // Taller by the pane, so the grid shows as many rows as before.
-    resize(800, 560 + routePane->sizeHint().height() + column->spacing());
+    resize(width(), height() + routePane->sizeHint().height() + m_ui->column->spacing());
 
     // The link's clock runs from the moment the window exists, before the port is opened.
     m_timer = new QTimer(this);
@@ -146,81 +126,53 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::buildMenu() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
+    const Ui::MainWindow& ui = *m_ui;
+    connect(ui.Nast1, &QAction::triggered, this, &MainWindow::loadDataFile);
+    connect(ui.Uloit1, &QAction::triggered, this, &MainWindow::saveDataFile);
+    connect(ui.Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(ui.Porovnat1, &QAction::triggered, this, &MainWindow::compareWithFile);
+    connect(ui.Ulozit1, &QAction::triggered, this, &MainWindow::saveToOpenFile);
+    addSheetActions();
 
-    QMenu* file = bar->addMenu(t::kFileMenu);
-    file->setObjectName(QStringLiteral("File1"));
-    QAction* load = addItem(file, "Nast1", t::kLoadFile);
-    QAction* save = addItem(file, "Uloit1", t::kSaveFile);
-    load->setShortcut(QKeySequence::Open);
-    save->setShortcut(QKeySequence::Save);
-    addSeparator(file, "N2");
-    QAction* exit = addItem(file, "Exit1", t::kExit);
-    connect(load, &QAction::triggered, this, &MainWindow::loadDataFile);
-    connect(save, &QAction::triggered, this, &MainWindow::saveDataFile);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-    // Beyond the documented items, so those keep their places.
-    addSeparator(file, "N4");
-    QAction* compare = addItem(file, "Porovnat1", t::kCompareFile);
-    connect(compare, &QAction::triggered, this, &MainWindow::compareWithFile);
-    addSheetActions(file);
-
-    QMenu* setup = bar->addMenu(t::kSetupMenu);
-    setup->setObjectName(QStringLiteral("Setup1"));
-    QAction* peripherals = addItem(setup, "Konfiguracevhybek1", t::kPeripherals);
-    QAction* edit = addItem(setup, "Definicecesty1", t::kEditRoute);
-    QAction* copy = addItem(setup, "Kopiecesty2", t::kCopyRoute);
-    QAction* clear = addItem(setup, "Zruencesty1", t::kClearRoute);
-    addSeparator(setup, "N1");
-    QAction* moduleTest = addItem(setup, "Manulnzen1", t::kModuleTest);
-    QAction* expansionTest = addItem(setup, "TestperiferimonitoringEXP21", t::kExpansionTest);
-    QAction* simulation = addItem(setup, "Testnastavencesty1", t::kSimulation);
-    connect(peripherals, &QAction::triggered, this, &MainWindow::openPeripheralEditor);
-    connect(edit, &QAction::triggered, this, &MainWindow::editRoute);
-    connect(copy, &QAction::triggered, this, &MainWindow::copyRoute);
-    connect(clear, &QAction::triggered, this, &MainWindow::clearRoute);
-    connect(moduleTest, &QAction::triggered, this, &MainWindow::openModuleTest);
-    connect(expansionTest, &QAction::triggered, this, &MainWindow::openExpansionTest);
-    connect(simulation, &QAction::triggered, this, &MainWindow::openSimulationWindow);
-    addSeparator(setup, "N5");
-    QAction* check = addItem(setup, "Kontrola1", t::kCheckConfig);
-    connect(check, &QAction::triggered, this,
+    connect(ui.Konfiguracevhybek1, &QAction::triggered, this, &MainWindow::openPeripheralEditor);
+    connect(ui.Definicecesty1, &QAction::triggered, this, &MainWindow::editRoute);
+    connect(ui.Kopiecesty2, &QAction::triggered, this, &MainWindow::copyRoute);
+    connect(ui.Zruencesty1, &QAction::triggered, this, &MainWindow::clearRoute);
+    connect(ui.Manulnzen1, &QAction::triggered, this, &MainWindow::openModuleTest);
+    connect(ui.TestperiferimonitoringEXP21, &QAction::triggered, this,
+            &MainWindow::openExpansionTest);
+    connect(ui.Testnastavencesty1, &QAction::triggered, this, &MainWindow::openSimulationWindow);
+    connect(ui.Kontrola1, &QAction::triggered, this,
             [this] { m_differencesWindow->showFindings(configcheck::check(m_store)); });
     // Table1DblClick: the grid's double click edits the route as the menu item does.
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, &MainWindow::editRoute);
     // Enter on a row does the same, for those who move through the grid by keyboard.
-    auto* enter =
-        new QShortcut(QKeySequence(Qt::Key_Return), m_grid, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(enter, &QShortcut::activated, this, &MainWindow::editRoute);
-    auto* keypadEnter =
-        new QShortcut(QKeySequence(Qt::Key_Enter), m_grid, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(keypadEnter, &QShortcut::activated, this, &MainWindow::editRoute);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter =
+            new QShortcut(QKeySequence(key), m_grid, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, &MainWindow::editRoute);
+    }
+    // Delete on a row asks as "Zrušení nadef. cesty" does.
+    auto* del = new QShortcut(QKeySequence::Delete, m_grid, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(del, &QShortcut::activated, this, &MainWindow::clearRoute);
 
-    QMenu* transfer = bar->addMenu(t::kTransferMenu);
-    transfer->setObjectName(QStringLiteral("Transfer1"));
-    QAction* port = addItem(transfer, "KomunikaceRS2321", t::kPortSettings);
-    addSeparator(transfer, "N3");
-    QAction* read = addItem(transfer, "Nastdatazmodulu1", t::kReadModule);
-    QAction* verify = addItem(transfer, "Verifikovatdatasmodulem1", t::kVerifyModule);
-    QAction* store = addItem(transfer, "Uloitdatadomodulu1", t::kStoreModule);
-    setUpHistory(transfer);
-    connect(port, &QAction::triggered, this, &MainWindow::choosePort);
+    connect(ui.KomunikaceRS2321, &QAction::triggered, this, &MainWindow::choosePort);
+    setUpHistory(ui.Transfer1);
     // The transfers and "Test comm" belong to the link's side of the window.
     // A read replaces the configuration: what was not saved is offered for saving first.
     // A port lost to an unplug is opened again as each exchange starts: no need for the dialog.
     // A transfer on a port that could not be opened would only end in a time-out.
-    connect(read, &QAction::triggered, this, [this] {
+    connect(ui.Nastdatazmodulu1, &QAction::triggered, this, [this] {
         if (!m_engine.isIdle() || !saveChangesFirst(this, *m_saveDialog, m_store))
             return;
         if (reopenLostPort())
             m_link->readFromModule();
     });
-    connect(verify, &QAction::triggered, this, [this] {
+    connect(ui.Verifikovatdatasmodulem1, &QAction::triggered, this, [this] {
         if (reopenLostPort())
             m_link->verifyWithModule();
     });
-    connect(store, &QAction::triggered, this, [this] {
+    connect(ui.Uloitdatadomodulu1, &QAction::triggered, this, [this] {
         if (reopenLostPort())
             m_link->storeToModule();
     });
@@ -230,19 +182,72 @@ void MainWindow::buildMenu() {
         m_link->testComm();
     });
 
-    QMenu* info = bar->addMenu(t::kInfoMenu);
-    info->setObjectName(QStringLiteral("Info1"));
-    QAction* about = addItem(info, "Oprogramu1", t::kAbout);
-    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(ui.Oprogramu1, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(ui.Napoveda1, &QAction::triggered, this, &MainWindow::showHelp);
+}
+
+void MainWindow::buildHistory() {
+    m_history = new QUndoStack(this);
+    m_history->setUndoLimit(kHistorySteps);
+    QAction* undo = m_ui->Zpet1;
+    QAction* redo = m_ui->Znovu1;
+    // Both habits: Ctrl+Shift+Z and Ctrl+Y.
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    connect(undo, &QAction::triggered, m_history, &QUndoStack::undo);
+    connect(redo, &QAction::triggered, m_history, &QUndoStack::redo);
+    connect(m_history, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(m_history, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    connect(m_history, &QUndoStack::undoTextChanged, undo,
+            [undo](const QString& step) { undo->setText(stepCaption(t::kUndo, step)); });
+    connect(m_history, &QUndoStack::redoTextChanged, redo,
+            [redo](const QString& step) { redo->setText(stepCaption(t::kRedo, step)); });
+    connect(m_history, &QUndoStack::indexChanged, this, [this] {
+        refillGrid();
+        updateTitle();
+    });
+    // A read replaces the configuration; the question before it kept what had to be kept.
+    connect(&m_engine, &LinkEngine::decoded, this, [this] {
+        m_history->clear();
+        m_openFile.clear();
+        m_fromModule = true;
+        updateTitle();
+    });
+}
+
+// The documented caption first, then where the configuration came from, and the desktop's mark
+// while it differs from the last file loaded or saved.
+void MainWindow::updateTitle() {
+    const QString source = m_fromModule ? t::kFromModule : QFileInfo(m_openFile).fileName();
+    const bool modified = m_store.isModified();
+    QString title = t::kMainCaption;
+    if (!source.isEmpty())
+        title += t::kTitleSeparator + source;
+    if (!source.isEmpty() || modified)
+        title += QStringLiteral("[*]");
+    setWindowTitle(title);
+    setWindowModified(modified);
+}
+
+void MainWindow::changeRoute(int n, const QString& step, const std::function<bool()>& command) {
+    if (n < 1 || n > image::kRouteCount)
+        return;
+    const RouteRecord before = m_store.route(n);
+    const Image imageBefore = m_store.image;
+    if (!command())
+        return;
+    // An OK that changed nothing is no step to take back.
+    if (m_store.route(n) == before && m_store.image == imageBefore)
+        refillGrid();
+    else
+        m_history->push(new RouteStep(m_store, n, before, imageBefore, step.arg(n)));
 }
 
 // The configuration as a sheet to read: on paper, or as PDF, HTML or CSV by the name's extension.
-void MainWindow::addSheetActions(QMenu* file) {
-    QAction* print = addItem(file, "Tisk1", t::kPrintSheet);
-    QAction* exportSheet = addItem(file, "Exportovat1", t::kExportSheet);
+void MainWindow::addSheetActions() {
     QFileDialog* dialog = exportDialog(this);
-    connect(print, &QAction::triggered, this, [this] { printSheetCommand(this, m_store); });
-    connect(exportSheet, &QAction::triggered, this,
+    connect(m_ui->Tisk1, &QAction::triggered, this, [this] { printSheetCommand(this, m_store); });
+    connect(m_ui->Exportovat1, &QAction::triggered, this,
             [this, dialog] { exportSheetCommand(this, *dialog, m_store); });
 }
 
@@ -316,22 +321,95 @@ void MainWindow::refillGrid() {
     m_grid->fill(m_store);
 }
 
-// Nast1Click
-void MainWindow::loadDataFile() {
+bool MainWindow::mayReplaceConfiguration() {
     // A file loaded now would be overwritten by the read in progress, or mix two
     // configurations in the module during a store.
     if (m_engine.transferRunning()) {
         warningBox(this, t::kLoadDuringTransfer);
-        return;
+        return false;
     }
+    const QString before = m_store.currentFile;
     if (!saveChangesFirst(this, *m_saveDialog, m_store))
-        return;
-    loadDataFileCommand(this, *m_openDialog, m_store, *m_grid);
+        return false;
+    if (m_store.currentFile != before) // saved under a new name first
+        rememberFile(m_store.currentFile);
+    return true;
 }
 
-// Uloit1Click
+// Nast1Click
+void MainWindow::loadDataFile() {
+    if (mayReplaceConfiguration() && loadDataFileCommand(this, *m_openDialog, m_store, *m_grid))
+        fileLoaded();
+}
+
+void MainWindow::openFile(const QString& path) {
+    if (mayReplaceConfiguration() && loadDataFileFrom(this, path, m_store, *m_grid).status ==
+                                         datafile::LoadResult::Status::Loaded)
+        fileLoaded();
+}
+
+void MainWindow::fileLoaded() {
+    m_history->clear();
+    m_fromModule = false;
+    rememberFile(m_store.currentFile);
+}
+
+// Uloit1Click: always asks for the name.
 void MainWindow::saveDataFile() {
-    saveDataFileCommand(this, *m_saveDialog, m_store);
+    if (saveDataFileCommand(this, *m_saveDialog, m_store))
+        fileSaved();
+}
+
+void MainWindow::saveToOpenFile() {
+    if (m_openFile.isEmpty())
+        saveDataFile();
+    else if (saveDataFileTo(this, m_openFile, m_store))
+        fileSaved();
+}
+
+void MainWindow::fileSaved() {
+    m_fromModule = false;
+    rememberFile(m_store.currentFile);
+}
+
+void MainWindow::rememberFile(const QString& path) {
+    m_openFile = path;
+    const QStringList recent =
+        withRecentFile(m_settings.recentFiles, QFileInfo(path).absoluteFilePath());
+    if (recent != m_settings.recentFiles) {
+        m_settings.recentFiles = recent;
+        saveRecentFiles(recent, m_settingsPath);
+        fillRecentMenu();
+    }
+    updateTitle();
+}
+
+void MainWindow::fillRecentMenu() {
+    QMenu* menu = m_ui->Posledni1;
+    // Later: this may run from one of these entries' own signal.
+    for (QAction* entry : menu->actions()) {
+        menu->removeAction(entry);
+        entry->deleteLater();
+    }
+    int k = 0;
+    for (const QString& file : m_settings.recentFiles) {
+        QString shown = QDir::toNativeSeparators(file);
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* entry = menu->addAction(QStringLiteral("&%1  %2").arg(++k).arg(shown));
+        connect(entry, &QAction::triggered, this, [this, file] { openRecentFile(file); });
+    }
+    menu->setEnabled(!m_settings.recentFiles.isEmpty());
+}
+
+void MainWindow::openRecentFile(const QString& path) {
+    if (QFileInfo::exists(path)) {
+        openFile(path);
+        return;
+    }
+    warningBox(this, t::kRecentFileGone + QDir::toNativeSeparators(path));
+    m_settings.recentFiles.removeAll(path);
+    saveRecentFiles(m_settings.recentFiles, m_settingsPath);
+    fillRecentMenu();
 }
 
 void MainWindow::compareWithFile() {
@@ -357,9 +435,14 @@ void MainWindow::showModuleDifferences() {
 
 // Konfiguracevhybek1Click
 void MainWindow::openPeripheralEditor() {
+    const Image before = m_store.image;
+    if (m_peripheralEditor->exec() != QDialog::Accepted)
+        return;
     // The grid's DCC column reads the base from the header the editor may just have changed.
-    if (m_peripheralEditor->exec() == QDialog::Accepted)
+    if (m_store.image == before)
         refillGrid();
+    else
+        m_history->push(new HeaderStep(m_store, before, t::kPeripheralStep));
 }
 
 // Manulnzen1Click
@@ -379,17 +462,19 @@ void MainWindow::openSimulationWindow() {
 
 // Table1DblClick
 void MainWindow::editRoute() {
-    if (::editRoute(*m_routeEditor, m_store, m_grid->selectedRoute()))
-        refillGrid();
+    const int n = m_grid->selectedRoute();
+    changeRoute(n, t::kEditStep, [this, n] { return ::editRoute(*m_routeEditor, m_store, n); });
 }
 
 // Kopiecesty2Click
 void MainWindow::copyRoute() {
     const int target = m_grid->selectedRoute();
     m_copyRouteDialog->prepare(target, m_store.routeCapacity);
-    const bool ok = m_copyRouteDialog->exec() == QDialog::Accepted;
-    if (ok && ::copyRoute(m_store, m_copyRouteDialog->sourceRoute(), target))
-        refillGrid();
+    if (m_copyRouteDialog->exec() != QDialog::Accepted)
+        return;
+    const int source = m_copyRouteDialog->sourceRoute();
+    changeRoute(target, t::kCopyStep.arg(source),
+                [this, source, target] { return ::copyRoute(m_store, source, target); });
 }
 
 // Zruencesty1Click
@@ -399,8 +484,8 @@ void MainWindow::clearRoute() {
     if (warningBoxWithCheck(this, t::kClearRouteQuestion, t::kClearWholeRoute, whole) !=
         QMessageBox::Ok)
         return;
-    if (::clearRoute(m_store, m_grid->selectedRoute(), whole))
-        refillGrid();
+    const int n = m_grid->selectedRoute();
+    changeRoute(n, t::kClearStep, [this, n, whole] { return ::clearRoute(m_store, n, whole); });
 }
 
 // KonfiguraceRS2321Click: a new number takes effect at once and is written at shut-down.
@@ -430,9 +515,40 @@ void MainWindow::showAbout() {
     box.exec();
 }
 
+// Beside the main window, so the user can read it while working in it.
+void MainWindow::showHelp() {
+    if (!m_helpWindow) {
+        Q_INIT_RESOURCE(help); // the page is in a static library
+        m_helpWindow = new QDialog(this);
+        m_helpWindow->setObjectName(QStringLiteral("helpWindow"));
+        m_helpWindow->setWindowTitle(t::kHelpTitle);
+        auto* page = new QTextBrowser(m_helpWindow);
+        page->setSource(QUrl(QStringLiteral("qrc:/help/napoveda.html")));
+        (new QVBoxLayout(m_helpWindow))->addWidget(page);
+        m_helpWindow->resize(600, 640);
+    }
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
+}
+
 // Timer1Timer
 void MainWindow::onTick() {
     m_link->tick();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The question and the boxes wait until the drag is over: its source waits for the answer.
+    QTimer::singleShot(0, this, [this, path] { openFile(path); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -482,8 +598,9 @@ void MainWindow::setUpHistory(QMenu* transferMenu) {
         if (window->isVisible())
             window->refresh();
     });
-    addSeparator(transferMenu, "N6");
-    QAction* open = addItem(transferMenu, "HistorieModulu1", QStringLiteral("Historie modulu"));
+    transferMenu->addSeparator()->setObjectName(QStringLiteral("N7"));
+    QAction* open = transferMenu->addAction(QStringLiteral("Historie modulu"));
+    open->setObjectName(QStringLiteral("HistorieModulu1"));
     connect(open, &QAction::triggered, window, [window] {
         window->refresh();
         window->show();

@@ -7,9 +7,13 @@
 
 #include <QMainWindow>
 
+#include <functional>
+#include <memory>
+
+class QDialog;
 class QFileDialog;
+class QUndoStack;
 class QLabel;
-class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTimer;
@@ -24,6 +28,9 @@ class PeripheralEditor;
 class ModuleTestWindow;
 class ExpansionTestWindow;
 class SimulationWindow;
+namespace Ui {
+class MainWindow;
+}
 
 // The main window: route grid, menu, link display and the 20 ms clock of the module link.
 // It creates its dialogs once, right after reading the settings and opening the port; they
@@ -37,14 +44,19 @@ public:
 
     int portNumber() const { return m_settings.portNumber; }
     RouteGrid* grid() const { return m_grid; }
+    // A data file named from outside (the command line, a file dropped on the window), loaded
+    // as "Načíst data" loads the file picked in its dialog.
+    void openFile(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
     void buildMenu();
-    void addSheetActions(QMenu* file);
+    void addSheetActions();
     void createDialogs();
     void startUp();
     void shutDown();
@@ -55,9 +67,21 @@ private:
     bool reopenLostPort();
     void warnPortFailed();
     void refillGrid();
+    void buildHistory();
+    void updateTitle();
+    // Runs a route command on route n and keeps what it changed as one step of the history.
+    void changeRoute(int n, const QString& step, const std::function<bool()>& command);
+    // No transfer running, and what was not saved offered for saving.
+    bool mayReplaceConfiguration();
+    void fileLoaded();
+    void fileSaved();
+    void rememberFile(const QString& path);
+    void fillRecentMenu();
+    void openRecentFile(const QString& path);
 
     void loadDataFile();
     void saveDataFile();
+    void saveToOpenFile();
     void compareWithFile();
     void showModuleDifferences();
     void openPeripheralEditor();
@@ -69,6 +93,7 @@ private:
     void openSimulationWindow();
     void choosePort();
     void showAbout();
+    void showHelp();
     void onTick();
     // "Historie modulu" in `transferMenu`, and the history kept after every transfer.
     void setUpHistory(QMenu* transferMenu);
@@ -79,6 +104,11 @@ private:
     AppSettings m_settings;
     LinkEngine& m_engine;
     bool m_closed = false;
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    QUndoStack* m_history = nullptr;
+    QDialog* m_helpWindow = nullptr;
+    QString m_openFile;        // what "Uložit" writes to; none after a read from the module
+    bool m_fromModule = false; // the configuration was last read from the module
 
     RouteGrid* m_grid = nullptr;
     QLabel* m_hint = nullptr;

@@ -16,6 +16,11 @@ constexpr QByteArrayView kOptions = "Options";
 constexpr QByteArrayView kComSerial = "COMserial";
 constexpr QByteArrayView kFastLink = "fastLink";
 constexpr QByteArrayView kVerifyAfterStore = "verifyAfterStore";
+constexpr QByteArrayView kRecentFiles = "RecentFiles";
+
+QByteArray recentKey(int k) {
+    return "file" + QByteArray::number(k + 1);
+}
 
 // A settings file is a few lines; anything this large is not one, and is neither read nor
 // rewritten.
@@ -67,6 +72,12 @@ AppSettings loadSettings(const QString& path) {
     s.developer = readInt(text, "Developer").value_or(0) != 0;
     s.fastLink = readInt(text, kFastLink).value_or(0) != 0;
     s.verifyAfterStore = readInt(text, kVerifyAfterStore).value_or(1) != 0;
+    for (int k = 0; k < kRecentFileCount; ++k) {
+        const QString file =
+            QString::fromUtf8(inifile::value(text, kRecentFiles, recentKey(k)).value_or(""));
+        if (!file.isEmpty() && !s.recentFiles.contains(file))
+            s.recentFiles << file;
+    }
     return s;
 }
 
@@ -103,6 +114,27 @@ void saveVerifyAfterStore(bool on, const QString& path) {
     saveOption(kVerifyAfterStore, on ? 1 : 0, path, [on](const QByteArray& text) {
         return (readInt(text, kVerifyAfterStore).value_or(1) != 0) == on;
     });
+}
+
+QStringList withRecentFile(QStringList files, const QString& file) {
+    files.removeAll(file);
+    files.prepend(file);
+    return files.mid(0, kRecentFileCount);
+}
+
+void saveRecentFiles(const QStringList& files, const QString& path) {
+    const std::optional<QByteArray> text = readFile(path, true);
+    if (!text)
+        return;
+    std::optional<QByteArray> edited = text;
+    for (int k = 0; k < kRecentFileCount && edited; ++k) {
+        const QByteArray file = files.value(k).toUtf8();
+        if (inifile::value(*edited, kRecentFiles, recentKey(k)).value_or("") != file)
+            edited = inifile::withValue(*edited, kRecentFiles, recentKey(k), file);
+    }
+    // Nothing when the text is not plain INI or a name would not read back as given.
+    if (edited && *edited != *text)
+        writeFile(path, *edited);
 }
 
 bool savePortMapping(int portNumber, const QString& device, const QString& path) {

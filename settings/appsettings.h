@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // stavnikCFG.ini, section [Options]. Anything missing, zero or not an integer leaves the
 // default; the program itself only ever writes COMserial, fastLink and verifyAfterStore.
@@ -15,6 +16,8 @@ struct AppSettings {
     QString fileProblem;
     // A store reads back what it wrote and writes again what differs (verifyAfterStore=0: no).
     bool verifyAfterStore = true;
+    // Section [RecentFiles], file1 .. file8: the data files last loaded or saved, newest first.
+    QStringList recentFiles;
 };
 
 // <user configuration folder>/stavnik-cfg/stavnikCFG.ini
@@ -40,3 +43,10 @@ QString mappedDevice(int portNumber, const QString& path = settingsFilePath());
 // The serial device that "COM" + n opens: on Windows the name itself; elsewhere the [Ports]
 // mapping of the settings file (COM1=/dev/ttyUSB0), else /dev/ttyS<n-1>.
 QString portDevice(int portNumber, const QString& path = settingsFilePath());
+
+constexpr int kRecentFileCount = 8;
+// `files` with `file` at the front and no other copy of it, at most kRecentFileCount long.
+QStringList withRecentFile(QStringList files, const QString& file);
+// Sets file1 .. file8 of [RecentFiles] to `files` (an empty value past its end), each line
+// edited in place like the other keys; nothing is written while the file already says so.
+void saveRecentFiles(const QStringList& files, const QString& path = settingsFilePath());

@@ -134,11 +134,11 @@ bool saveDataFileTo(QWidget* parent, const QString& path, ConfigStore& store) {
     return tellSaveResult(parent, path, result);
 }
 
-void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,
+bool loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,
                          RouteGrid& grid) {
     const QString path = askForFile(openDialog, store);
-    if (!path.isEmpty())
-        loadDataFileFrom(parent, path, store, grid);
+    return !path.isEmpty() && loadDataFileFrom(parent, path, store, grid).status ==
+                                  datafile::LoadResult::Status::Loaded;
 }
 
 std::optional<ConfigStore> loadDataFileCopyCommand(QWidget* parent, QFileDialog& openDialog,

@@ -14,8 +14,9 @@ class RouteGrid;
 // Asks for a file with `openDialog` (cancel does nothing), loads it into `store` and refills
 // `grid`. Refusals, read errors, a file without data lines and skipped lines are told in
 // warning boxes over `parent`; a file that sets only part of the configuration is loaded only
-// when the user confirms it (otherwise the result says Stopped and nothing changed).
-void loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,
+// when the user confirms it (otherwise the result says Stopped and nothing changed). True when
+// the file was loaded.
+bool loadDataFileCommand(QWidget* parent, QFileDialog& openDialog, ConfigStore& store,
                          RouteGrid& grid);
 // For a comparison: asks for a file as the load does and loads it into a copy of `store` with
 // the same boxes, leaving `store` and the grid as they are. The copy, or nothing when the user

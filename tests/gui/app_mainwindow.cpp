@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
@@ -61,7 +62,7 @@ private slots:
         for (QAction* a : w.menuBar()->actions())
             titles << a->text();
         QCOMPARE(titles, (QStringList{"Soubor       ", "Konfigurace        ", "Přenos       ",
-                                      "Info    "}));
+                                      "Info    ", "Úpravy"}));
         Q_UNUSED(menus);
 
         struct Item {
@@ -94,8 +95,9 @@ private slots:
         QStringList fileItems;
         for (QAction* a : w.findChild<QMenu*>(QStringLiteral("File1"))->actions())
             fileItems << a->text();
-        QCOMPARE(fileItems, (QStringList{"Načíst data", "Uložit data", "", "Exit", "",
-                                         "Porovnat se souborem…", "Tisk…", "Exportovat…"}));
+        QCOMPARE(fileItems, (QStringList{"Načíst data", "Uložit data", "", "Exit", "", "Uložit",
+                                         "Poslední soubory", "", "Porovnat se souborem…", "Tisk…",
+                                         "Exportovat…"}));
         for (const char* sep : {"N1", "N2", "N3"})
             QVERIFY2(action(&w, sep) && action(&w, sep)->isSeparator(), sep);
 
@@ -482,6 +484,98 @@ private slots:
         QCOMPARE(w.grid()->item(4, 20)->text(), store.route(5).description);
         QCOMPARE(store.route(5).fromButton, 2);
         QVERIFY(store.image == before); // descriptions live outside the image
+    }
+
+    // Each change taken back gives the image and routes it started from, byte for byte, and
+    // the unsaved mark goes with it; made again, the change is back.
+    void undoRedo_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("undoText");
+        QTest::newRow("route edited") << "Definicecesty1"
+                                      << "Zpět: úprava cesty 7";
+        QTest::newRow("route copied") << "Kopiecesty2"
+                                      << "Zpět: kopie cesty 1 do cesty 7";
+        QTest::newRow("route cleared") << "Zruencesty1"
+                                       << "Zpět: zrušení cesty 7";
+        QTest::newRow("peripherals") << "Konfiguracevhybek1"
+                                     << "Zpět: konfigurace periferií";
+    }
+    void undoRedo() {
+        QFETCH(QString, change);
+        QFETCH(QString, undoText);
+        ConfigStore store;
+        FakeModule port;
+        LinkEngine engine(store, port);
+        MainWindow w(store, engine, port, ini);
+        store.route(1).fromButton = 5;
+        store.route(1).toButton = 12;
+        store.route(7).testBlocked = 1;
+        store.route(7).toButton = 22;
+        store.route(7).description = QStringLiteral("zkušební");
+        encodeRoutes(store.routes, store.image);
+        store.markSaved();
+        const ConfigStore before = store;
+        w.grid()->selectRoute(7); // taken out of service: its OK skips the route checks
+        onNextModal([](QWidget* dlg) {
+            if (auto* box = qobject_cast<QMessageBox*>(dlg))
+                return box->button(QMessageBox::Ok)->click();
+            if (auto* text = dlg->findChild<QLineEdit*>(QStringLiteral("TXTnazev1")))
+                QTest::keyClicks(text, QStringLiteral(" nova"));
+            if (auto* source = dlg->findChild<QSpinBox*>(QStringLiteral("SEzdr")))
+                source->setValue(1);
+            if (auto* dcc = dlg->findChild<QSpinBox*>(QStringLiteral("SE_DCCaddr")))
+                dcc->setValue(dcc->value() + 8);
+            const QString ok = dlg->findChild<QPushButton*>(QStringLiteral("OKBtn"))
+                                   ? QStringLiteral("OKBtn")
+                                   : QStringLiteral("BtOK1");
+            dlg->findChild<QPushButton*>(ok)->click();
+        });
+        w.findChild<QAction*>(change)->trigger();
+        const ConfigStore after = store;
+        QVERIFY(store.isModified() && w.isWindowModified());
+        QCOMPARE(action(&w, "Zpet1")->text(), undoText);
+        action(&w, "Zpet1")->trigger();
+        QVERIFY(store.image == before.image);
+        QVERIFY(store.routes == before.routes);
+        QVERIFY(!w.isWindowModified());
+        action(&w, "Znovu1")->trigger();
+        QVERIFY(store.image == after.image);
+        QVERIFY(store.routes == after.routes);
+        QVERIFY(w.isWindowModified());
+    }
+
+    // stavnik-cfg FILE: a file that loads is named in the title and remembered; any other
+    // leaves the empty configuration after the load's box.
+    void openFromOutside_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("data file")
+            << QStringLiteral("saved.txt") << QStringLiteral("Stavnik V2ext  CFG – saved.txt[*]");
+        QTest::newRow("missing") << QStringLiteral(STAVNIK_TEST_DATA "/none.txt")
+                                 << QStringLiteral("Stavnik V2ext  CFG");
+        QTest::newRow("folder") << QStringLiteral(STAVNIK_TEST_DATA)
+                                << QStringLiteral("Stavnik V2ext  CFG");
+    }
+    void openFromOutside() {
+        QFETCH(QString, path);
+        QFETCH(QString, title);
+        const bool loads = title != QStringLiteral("Stavnik V2ext  CFG");
+        ConfigStore store;
+        store.route(3).fromButton = 4;
+        encodeRoutes(store.routes, store.image);
+        QVERIFY(datafile::saveFile(dir.filePath(QStringLiteral("saved.txt")), store).saved);
+        path = QDir(dir.path()).absoluteFilePath(path);
+        store = ConfigStore();
+        FakeModule port;
+        LinkEngine engine(store, port);
+        MainWindow w(store, engine, port, ini);
+        auto box = loads ? std::make_shared<SeenBox>() : answerNextBox(QMessageBox::Ok);
+        w.openFile(path);
+        QCOMPARE(w.windowTitle(), title);
+        QCOMPARE(box->icon, loads ? QMessageBox::NoIcon : QMessageBox::Warning);
+        QCOMPARE(store.image == ConfigStore().image, !loads);
+        QCOMPARE(loadSettings(ini).recentFiles,
+                 loads ? QStringList{QFileInfo(path).absoluteFilePath()} : QStringList());
     }
 
     void loadRefusedWhileTransferRuns() {

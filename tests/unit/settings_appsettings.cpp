@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -184,6 +185,30 @@ private slots:
         QFile file(path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), after.isNull() ? before : after);
+    }
+
+    // Newest first, no repeats, eight at most; kept in a section of their own, next to the
+    // user's comments, and written only when the list changes.
+    void recentFiles() {
+        write("; my layout\n[Options]\nCOMserial=3\n");
+        QStringList list;
+        for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h", "i", "b", "j"})
+            list = withRecentFile(list, QStringLiteral("/data/%1.txt").arg(name));
+        const QStringList newest{"/data/j.txt", "/data/b.txt", "/data/i.txt", "/data/h.txt",
+                                 "/data/g.txt", "/data/f.txt", "/data/e.txt", "/data/d.txt"};
+        QCOMPARE(list, newest);
+        saveRecentFiles(list, path());
+        QCOMPARE(loadSettings(path()).recentFiles, newest);
+        QFile f(path());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY(text.startsWith("; my layout\n[Options]\nCOMserial=3\n"));
+        const QDateTime written = QFileInfo(path()).lastModified();
+        QTest::qSleep(20);
+        saveRecentFiles(list, path());
+        QCOMPARE(QFileInfo(path()).lastModified(), written);
+        saveRecentFiles(list.mid(0, 2), path());
+        QCOMPARE(loadSettings(path()).recentFiles, list.mid(0, 2));
     }
 
     void saveToReadOnlyFileIsSilent() {
