@@ -95,6 +95,8 @@ private:
     void showAbout();
     void showHelp();
     void onTick();
+    // "Historie modulu" in `transferMenu`, and the history kept after every transfer.
+    void setUpHistory(QMenu* transferMenu);
 
     ConfigStore& m_store;
     BytePort& m_port;

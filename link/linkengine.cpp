@@ -211,9 +211,10 @@ bool LinkEngine::startStoreCapacityQuery() {
     return true;
 }
 
-bool LinkEngine::startRead() {
+bool LinkEngine::startRead(bool commit) {
     if (!beginTransfer())
         return false;
+    m_commitRead = commit;
     m_transfer.startRead(m_store.image, lastConfigAddress(m_store.routeCapacity));
     m_state = CapacitySend;
     emit transferStarted(Transfer::Read);
@@ -979,6 +980,8 @@ void LinkEngine::finishTransfer() {
         emit message(matchFlag() ? Message::VerifyEqual : Message::VerifyDifferent);
         return;
     case TransferProgress::Kind::Read:
+        if (!m_commitRead)
+            break;
         m_transfer.commit(m_store.image);
         decodeCurrent(m_store.image, m_store.routes);
         emit decoded();
