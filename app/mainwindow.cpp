@@ -12,11 +12,13 @@
 #include "data/ui/copyroutedialog.h"
 #include "data/ui/datafiledialog.h"
 #include "data/ui/differenceswindow.h"
+#include "data/ui/historywindow.h"
 #include "data/ui/routegrid.h"
 #include "data/ui/routepane.h"
 #include "data/ui/sheetdialogs.h"
 #include "editors/ui/peripheraleditor.h"
 #include "editors/ui/routeeditor.h"
+#include "link/historyrecorder.h"
 #include "link/linkdriver.h"
 #include "link/ui/linkdialogs.h"
 #include "link/ui/storechoicedialog.h"
@@ -153,6 +155,7 @@ void MainWindow::buildMenu() {
     connect(del, &QShortcut::activated, this, &MainWindow::clearRoute);
 
     connect(ui.KomunikaceRS2321, &QAction::triggered, this, &MainWindow::choosePort);
+    setUpHistory(ui.Transfer1);
     // The transfers and "Test comm" belong to the link's side of the window.
     // A read replaces the configuration: what was not saved is offered for saving first.
     // A port lost to an unplug is opened again as each exchange starts: no need for the dialog.
@@ -542,4 +545,41 @@ void MainWindow::shutDown() {
     m_driver->stop();
     m_port.close();
     saveComSerial(m_settings.portNumber, m_settingsPath);
+}
+
+void MainWindow::setUpHistory(QMenu* transferMenu) {
+    auto* recorder = new HistoryRecorder(m_engine, m_store, history::defaultFolder(), this);
+    recorder->setModuleContents(&m_link->contents());
+    recorder->setPortName([this] {
+        return QStringLiteral("COM%1 (%2)")
+            .arg(m_settings.portNumber)
+            .arg(portDevice(m_settings.portNumber, m_settingsPath));
+    });
+    // After the transfer's own note, which it must not hide.
+    connect(recorder, &HistoryRecorder::problem, this, [this](const QString& text) {
+        const QString before = statusBar()->currentMessage();
+        statusBar()->showMessage(before.isEmpty() ? text : before + QStringLiteral("  ") + text,
+                                 8000);
+    });
+    auto* window = new HistoryWindow({m_store, *m_grid, *m_saveDialog, *m_differencesWindow,
+                                      [this] {
+                                          if (m_engine.transferRunning())
+                                              warningBox(this, t::kLoadDuringTransfer);
+                                          return !m_engine.transferRunning();
+                                      }},
+                                     history::defaultFolder(), this);
+    window->setObjectName(QStringLiteral("HistoryWindow"));
+    // An open list shows each new entry as it comes.
+    connect(recorder, &HistoryRecorder::written, window, [window] {
+        if (window->isVisible())
+            window->refresh();
+    });
+    transferMenu->addSeparator()->setObjectName(QStringLiteral("N7"));
+    QAction* open = transferMenu->addAction(QStringLiteral("Historie modulu"));
+    open->setObjectName(QStringLiteral("HistorieModulu1"));
+    connect(open, &QAction::triggered, window, [window] {
+        window->refresh();
+        window->show();
+        window->raise();
+    });
 }

@@ -91,6 +91,8 @@ private:
     void choosePort();
     void showAbout();
     void showHelp();
+    // "Historie modulu" in `transferMenu`, and the history kept after every transfer.
+    void setUpHistory(QMenu* transferMenu);
 
     ConfigStore& m_store;
     BytePort& m_port;

@@ -4,6 +4,8 @@
 #include "cli/stopsignals.h"
 #include "data/configstore.h"
 #include "data/hex.h"
+#include "data/history.h"
+#include "link/historyrecorder.h"
 #include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
@@ -71,7 +73,11 @@ class Session {
 public:
     Session(ConfigStore& store, QTextStream& err)
         : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port),
-          m_driver(m_engine, m_port), m_runner(m_driver), m_stop([this] { m_runner.cancel(); }) {
+          m_driver(m_engine, m_port), m_runner(m_driver), m_stop([this] { m_runner.cancel(); }),
+          m_history(m_engine, store, history::defaultFolder()) {
+        // The history never fails a transfer; it only says why it could not be kept.
+        QObject::connect(&m_history, &HistoryRecorder::problem,
+                         [this](const QString& text) { m_err << "stavnikctl: " << text << '\n'; });
         if (stderrIsTerminal())
             QObject::connect(&m_engine, &LinkEngine::progressChanged,
                              [this](int p) { drawProgress(p); });
@@ -84,6 +90,9 @@ public:
         m_driver.setTickInterval(tick > 0 ? tick : settings.timerInterval);
         // "COM3" means port number 3, as in the window's port dialog.
         const int number = port ? port->number : settings.portNumber;
+        m_history.setPortName([number, port] {
+            return number > 0 ? QStringLiteral("COM%1").arg(number) : port->device;
+        });
         if (number > 0) {
             if (m_port.open(number))
                 return true;
@@ -99,6 +108,7 @@ public:
 
     LinkEngine& engine() { return m_engine; }
     LinkDriver& driver() { return m_driver; }
+    HistoryRecorder& history() { return m_history; }
     // Ctrl-C or SIGTERM came: the link has gone quiet, nothing more is to be sent or saved.
     bool stopped() const { return m_stop.signalNumber() != 0; }
     int stoppedExit() {
@@ -133,6 +143,7 @@ private:
     LinkDriver m_driver;
     LinkRunner m_runner;
     StopSignals m_stop;
+    HistoryRecorder m_history;
     bool m_barDrawn = false;
 };
 
@@ -314,6 +325,21 @@ int storeCommand(const Invocation& run) {
             return exitcode::kOk;
         }
     }
+    // The history records the store on top of what is known of the module: BASE, or what a
+    // read just before the store found.
+    ModuleContents known;
+    known.follow(s->engine(), store);
+    if (module)
+        known.learn(module->bytes(), 0, image::kSize - 1);
+    s->history().setModuleContents(&known);
+    if (run.options.contains(QStringLiteral("--backup-first"))) {
+        s->run([](LinkEngine& e) { return e.startRead(false); });
+        if (s->stopped())
+            return s->stoppedExit();
+        reportErrors(*s, run.err);
+        if (!s->transferOk())
+            return exitcode::kTransferFailed;
+    }
     const auto total = list->size();
     const bool readBack =
         !run.options.contains(QStringLiteral("--no-verify")) && loadSettings().verifyAfterStore;
@@ -345,6 +371,7 @@ CliCommands linkCommands() {
     const CliOption fast{QStringLiteral("--fast"), QString()};
     const CliOption onlyChanged{QStringLiteral("--only-changed"), QStringLiteral("BASE")};
     const CliOption noVerify{QStringLiteral("--no-verify"), QString()};
+    const CliOption backupFirst{QStringLiteral("--backup-first"), QString()};
     return {
         {QStringLiteral("identify"),
          QString(),
@@ -367,10 +394,11 @@ CliCommands linkCommands() {
         {QStringLiteral("store"),
          QStringLiteral("FILE"),
          1,
-         {what, onlyChanged, noVerify, port, tick, fast},
+         {what, onlyChanged, noVerify, backupFirst, port, tick, fast},
          QStringLiteral("write data file FILE (or a part of it) into the module and read it back "
                         "(--no-verify: do not); --only-changed BASE: only the bytes that differ "
-                        "from BASE, the module's contents"),
+                        "from BASE, the module's contents; --backup-first: read the module into "
+                        "the history first"),
          linkcli::storeCommand},
     };
 }

@@ -344,6 +344,8 @@ void LinkEngine::finishTransfer() {
         emit message(matchFlag() ? Message::VerifyEqual : Message::VerifyDifferent);
         return;
     case TransferKind::Read:
+        if (!m_commitRead)
+            break;
         m_transfer.commit(m_store.image);
         decodeCurrent(m_store.image, m_store.routes);
         emit decoded();

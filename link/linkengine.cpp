@@ -127,9 +127,10 @@ bool LinkEngine::startStoreCapacityQuery() {
     return true;
 }
 
-bool LinkEngine::startRead() {
+bool LinkEngine::startRead(bool commit) {
     if (!beginTransfer())
         return false;
+    m_commitRead = commit;
     m_transfer.startRead(m_store.image, lastConfigAddress(m_store.routeCapacity));
     m_state = S::CapacitySend;
     emit transferStarted(TransferKind::Read);

@@ -101,8 +101,10 @@ public:
     // command. A block whose probe (or one of whose windows) held anything else is done again.
 
     // From idle: capacity query, then addresses 1 .. last byte of the last route block. A read
-    // fills a copy of the image and commits it (and decodes it) only when every byte came.
-    bool startRead();
+    // fills a copy of the image and commits it (and decodes it) only when every byte came;
+    // without `commit` the image is left alone and the bytes stay in readImage() only (a copy
+    // kept before a store overwrites the module).
+    bool startRead(bool commit = true);
     bool startVerify();
     // From idle: one write per entry of the list, in order, of the image as it is now (edits
     // made meanwhile are not sent). With `readBack` every entry is then read back; a byte that
@@ -122,6 +124,10 @@ public:
     const Image& sentImage() const { return m_transfer.sentImage(); }
     const std::vector<std::uint32_t>& storeList() const { return m_transfer.storeList(); }
     bool storeProven() const { return m_storeProven; }
+    // The bytes the last complete read received.
+    const Image& readImage() const { return m_transfer.sentImage(); }
+    // The identify answer the running (or last) transfer's probes got back; empty before one.
+    const QByteArray& identifyAnswer() const { return m_probeAnswer; }
 
     // Main-module status poll: idle -> 30; stop: 30..34 -> idle.
     bool startStatusPoll();
@@ -277,6 +283,7 @@ private:
     bool m_writeInFlight = false; // a write went out and was not acknowledged yet
     int m_writesAcked = 0;        // entries of the store's list the module acknowledged
     bool m_storeProven = false;
+    bool m_commitRead = true;
     Failure m_failure;
     QByteArray m_probeAnswer; // the module's identify answer, learned by a transfer's first probe
     int m_identifyTries = 0;

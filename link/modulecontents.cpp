@@ -24,7 +24,7 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
                 switch (transfer) {
                 case TransferKind::Read:
                     forget();
-                    learn(store.image, 1, last);
+                    learn(engine.readImage(), 1, last);
                     break;
                 case TransferKind::Verify:
                     forget();

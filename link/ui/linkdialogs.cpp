@@ -88,9 +88,22 @@ void LinkDialogs::storeToModule() {
     const int route = m_w.grid->selectedRoute();
     const auto everything =
         transfers::storeAddresses(transfers::Everything, route, m_store.routeCapacity);
-    m_storeChoice->setChangedOnlyAvailable(everything && m_contents.knows(*everything));
+    const bool known = everything && m_contents.knows(*everything);
+    m_storeChoice->setChangedOnlyAvailable(known);
+    m_storeChoice->setBackupFirst(!known);
     if (m_storeChoice->exec() != QDialog::Accepted || !m_engine.isIdle())
         return;
+    // The read keeps the module's contents in the history only: the screen stays as it is.
+    if (m_storeChoice->backupFirst() && m_engine.startRead(false)) {
+        m_storeAfterRead = route;
+        return;
+    }
+    storeChosen(route);
+}
+
+void LinkDialogs::storeChosen(int route) {
+    const auto everything =
+        transfers::storeAddresses(transfers::Everything, route, m_store.routeCapacity);
     auto addresses =
         transfers::storeAddresses(m_storeChoice->choice(), route, m_store.routeCapacity);
     if (m_storeChoice->choice() == transfers::ChangedOnly && everything)
@@ -138,6 +151,13 @@ void LinkDialogs::showTransferControls() {
 
 void LinkDialogs::onTransferFinished(TransferKind transfer, bool ok) {
     showTransferControls();
+    if (m_storeAfterRead && transfer == TransferKind::Read) {
+        const int route = *std::exchange(m_storeAfterRead, std::nullopt);
+        // After the handlers of this read, so that the store is told apart from it.
+        if (ok)
+            QMetaObject::invokeMethod(
+                this, [this, route] { storeChosen(route); }, Qt::QueuedConnection);
+    }
     if (!ok)
         return;
     const QString seconds = QLocale(QLocale::Czech).toString(m_clock.elapsed() / 1000.0, 'f', 1);

@@ -9,6 +9,8 @@
 #include <QList>
 #include <QObject>
 
+#include <optional>
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -56,6 +58,9 @@ public:
     // The serial port was changed: another module may be on the line now.
     void portChanged();
 
+    // What this run knows the module holds.
+    const ModuleContents& contents() const { return m_contents; }
+
     // One line per differing byte, for the verify box's detailed text.
     static QString differencesText(const std::vector<LinkEngine::ByteDifference>& differences);
 
@@ -64,6 +69,7 @@ signals:
     void verifyDifferencesShown();
 
 private:
+    void storeChosen(int route);
     void onTransferStarted();
     void onTransferFinished(TransferKind transfer, bool ok);
     void onTransferCancelled(TransferKind transfer, int bytesDone);
@@ -83,4 +89,6 @@ private:
     ModuleContents m_contents;
     QElapsedTimer m_clock; // of the running transfer
     int m_storeSize = 0;   // entries of the store's address list
+    // The route of a store that waits for the read that keeps the module's contents first.
+    std::optional<int> m_storeAfterRead;
 };

@@ -1,5 +1,6 @@
 #include "data/codec.h"
 #include "data/ui/routegrid.h"
+#include "link/historyrecorder.h"
 #include "link/linktexts.h"
 #include "link/transfers.h"
 #include "link/ui/linkdialogs.h"
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -80,10 +82,11 @@ QPushButton* button(QWidget* d, const char* name) {
     return d->findChild<QPushButton*>(QLatin1String(name));
 }
 
-// Chooses `choice` in the store dialog when it opens (or none for -1), sets its read-back box
-// and presses `press`.
-void answerStoreDialog(int choice, QByteArray press, bool readBack = true) {
-    onNextModal([choice, press, readBack](QWidget* w) {
+// Chooses `choice` in the store dialog when it opens (or none for -1), sets its read-back and
+// backup boxes and presses `press`. `backupWasOn`: whether the backup box came up ticked.
+void answerStoreDialog(int choice, QByteArray press, bool readBack = true, bool backup = false,
+                       bool* backupWasOn = nullptr) {
+    onNextModal([choice, press, readBack, backup, backupWasOn](QWidget* w) {
         auto* d = qobject_cast<StoreChoiceDialog*>(w);
         if (!d)
             return;
@@ -92,6 +95,10 @@ void answerStoreDialog(int choice, QByteArray press, bool readBack = true) {
         auto* box = d->findChild<QCheckBox*>(QStringLiteral("CBverifyAfterStore"));
         if (box->isChecked() != readBack)
             box->click();
+        auto* backupBox = d->findChild<QCheckBox*>(QStringLiteral("CBbackupFirst"));
+        if (backupWasOn)
+            *backupWasOn = backupBox->isChecked();
+        backupBox->setChecked(backup);
         button(d, press.constData())->click();
     });
 }
@@ -395,6 +402,38 @@ private slots:
         }
         if (!note.isEmpty()) // without the seconds it took
             QCOMPARE(w.statusBar->currentMessage().remove(QRegularExpression(", [0-9,]+ s")), note);
+    }
+
+    // With the backup box (ticked while nothing is known of the module) the module's contents
+    // go into the history before the store overwrites them; the screen keeps its own.
+    void backupBeforeStore() {
+        Window w;
+        QTemporaryDir dir;
+        HistoryRecorder history(w.engine, w.store, dir.path());
+        history.setModuleContents(&w.link->contents());
+        w.store.routeCapacity = 20;
+        for (int a = 1; a < 3004; ++a) {
+            w.module.responder().setMemoryAt(a, std::uint8_t(a * 5));
+            w.store.image[a] = std::uint8_t(a * 7);
+        }
+        const Image screen = w.store.image;
+        bool backupWasOn = false;
+        answerStoreDialog(transfers::Everything, "Button1", true, true, &backupWasOn);
+        w.link->storeToModule();
+        QVERIFY(w.fastForward());
+        QCoreApplication::processEvents(); // the store follows the read
+        QVERIFY(w.fastForward());
+        QVERIFY(backupWasOn);
+        QVERIFY(w.store.image == screen);
+        const history::Listing l = history::list(dir.path());
+        QCOMPARE(l.entries.size(), 2);
+        QCOMPARE(history::kindWord(l.entries.at(0)), QStringLiteral("store all"));
+        QCOMPARE(history::kindWord(l.entries.at(1)), QStringLiteral("read"));
+        for (int a = 1; a <= 703; ++a) {
+            QCOMPARE(w.module.responder().memoryAt(a), screen[a]);
+            QCOMPARE(l.entries.at(1).bytes[a], std::uint8_t(a * 5));
+        }
+        QVERIFY(l.entries.at(0).complete());
     }
 
     void storeRefusedWhenLinkBusyAfterDialog() {
