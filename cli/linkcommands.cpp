@@ -6,8 +6,10 @@
 #include "data/hex.h"
 #include "data/history.h"
 #include "link/historyrecorder.h"
+#include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
+#include "link/linktexts.h"
 #include "link/modulecontents.h"
 #include "link/portlist.h"
 #include "link/serialport.h"
@@ -54,7 +56,7 @@ int optionError(const Invocation& run, int& tick) {
 
 // "Do modulu: 2244 bajtů uloženo a ověřeno, 44,1 s", as the main window notes it.
 QString storedText(std::size_t bytes, bool verified, qint64 ms) {
-    return transfers::storedText(static_cast<int>(bytes), verified) +
+    return linktexts::storedText(static_cast<int>(bytes), verified) +
            QStringLiteral(", %1 s").arg(QLocale(QLocale::Czech).toString(ms / 1000.0, 'f', 1));
 }
 
@@ -70,14 +72,12 @@ bool stderrIsTerminal() {
 class Session {
 public:
     Session(ConfigStore& store, QTextStream& err)
-        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port), m_runner(m_engine),
-          m_stop([this] { m_runner.cancel(); }),
+        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port),
+          m_driver(m_engine, m_port), m_runner(m_driver), m_stop([this] { m_runner.cancel(); }),
           m_history(m_engine, store, history::defaultFolder()) {
         // The history never fails a transfer; it only says why it could not be kept.
         QObject::connect(&m_history, &HistoryRecorder::problem,
                          [this](const QString& text) { m_err << "stavnikctl: " << text << '\n'; });
-        // Nothing comes of it unless --fast turns fast link on.
-        m_port.setArrivalHandler([this] { m_engine.dataArrived(); });
         if (stderrIsTerminal())
             QObject::connect(&m_engine, &LinkEngine::progressChanged,
                              [this](int p) { drawProgress(p); });
@@ -87,7 +87,7 @@ public:
     // means its timerCOM.
     bool open(const std::optional<PortArgument>& port, int tick) {
         const AppSettings settings = loadSettings();
-        m_runner.setTickInterval(tick > 0 ? tick : settings.timerInterval);
+        m_driver.setTickInterval(tick > 0 ? tick : settings.timerInterval);
         // "COM3" means port number 3, as in the window's port dialog.
         const int number = port ? port->number : settings.portNumber;
         m_history.setPortName([number, port] {
@@ -107,6 +107,7 @@ public:
     }
 
     LinkEngine& engine() { return m_engine; }
+    LinkDriver& driver() { return m_driver; }
     HistoryRecorder& history() { return m_history; }
     // Ctrl-C or SIGTERM came: the link has gone quiet, nothing more is to be sent or saved.
     bool stopped() const { return m_stop.signalNumber() != 0; }
@@ -139,6 +140,7 @@ private:
     QTextStream& m_err;
     SerialBytePort m_port;
     LinkEngine m_engine;
+    LinkDriver m_driver;
     LinkRunner m_runner;
     StopSignals m_stop;
     HistoryRecorder m_history;
@@ -147,14 +149,14 @@ private:
 
 // Errors go to stderr; the verify results, which are the answer, are printed by the caller.
 void reportErrors(Session& s, QTextStream& err) {
-    if (s.engine().fastLink() && s.engine().fastFellBack())
-        err << LinkEngine::fastFellBackText() << '\n';
+    if (const QString note = linktexts::fastFellBackNote(s.engine()); !note.isEmpty())
+        err << note << '\n';
     for (LinkEngine::Message m : s.messages()) {
-        if (!LinkEngine::isWarning(m))
+        if (!linktexts::isWarning(m))
             continue;
-        err << LinkEngine::messageText(m) << '\n';
+        err << linktexts::messageText(m) << '\n';
         // Where a transfer failed, in the words of the window's box details.
-        const QString where = LinkEngine::failureText(s.engine().lastFailure());
+        const QString where = linktexts::failureText(s.engine().lastFailure());
         if ((m == LinkEngine::Message::ReadError || m == LinkEngine::Message::WriteError) &&
             !where.isEmpty())
             err << where << '\n';
@@ -191,7 +193,7 @@ std::unique_ptr<Session> openSession(const Invocation& run, ConfigStore& store, 
         port = parsePortArgument(run.options.value(QStringLiteral("--port")));
     if (!s->open(port, tick))
         return nullptr;
-    s->engine().setFastLink(run.options.contains(QStringLiteral("--fast")));
+    s->driver().setFastLink(run.options.contains(QStringLiteral("--fast")));
     return s;
 }
 
@@ -265,8 +267,8 @@ int verifyCommand(const Invocation& run) {
     if (!s->transferOk())
         return exitcode::kTransferFailed;
     const bool equal = s->engine().matchFlag();
-    run.out << LinkEngine::messageText(equal ? LinkEngine::Message::VerifyEqual
-                                             : LinkEngine::Message::VerifyDifferent)
+    run.out << linktexts::messageText(equal ? LinkEngine::Message::VerifyEqual
+                                            : LinkEngine::Message::VerifyDifferent)
             << '\n';
     for (const auto& d : s->engine().differences())
         run.out << toHex(static_cast<std::uint32_t>(d.address), 4) << ": file "
@@ -319,7 +321,7 @@ int storeCommand(const Invocation& run) {
     if (module) {
         list = module->changedAddresses(store.image, *list);
         if (list->empty()) {
-            run.out << transfers::kNothingToStoreText << '\n';
+            run.out << linktexts::kNothingToStoreText << '\n';
             return exitcode::kOk;
         }
     }

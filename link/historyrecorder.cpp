@@ -32,12 +32,11 @@ std::optional<history::Entry> historyEntry(const TransferFacts& f) {
     const bool done = f.outcome == history::Outcome::Done;
     const int last = transfers::lastConfigAddress(f.capacity);
     switch (f.transfer) {
-    case LinkEngine::Transfer::Read:
-    case LinkEngine::Transfer::Verify:
+    case TransferKind::Read:
+    case TransferKind::Verify:
         if (!done)
             return std::nullopt;
-        e.kind =
-            f.transfer == LinkEngine::Transfer::Read ? history::Kind::Read : history::Kind::Verify;
+        e.kind = f.transfer == TransferKind::Read ? history::Kind::Read : history::Kind::Verify;
         for (int a = 1; a <= last && a < image::kSize; ++a)
             learn(e, std::size_t(a), f.image[std::size_t(a)]);
         for (const auto& d : f.differences)
@@ -45,7 +44,7 @@ std::optional<history::Entry> historyEntry(const TransferFacts& f) {
         if (e.kind == history::Kind::Verify)
             e.part = f.differences.empty() ? QStringLiteral("equal") : QStringLiteral("different");
         return e;
-    case LinkEngine::Transfer::Store:
+    case TransferKind::Store:
         break;
     }
     e.kind = history::Kind::Store;
@@ -84,7 +83,7 @@ void HistoryRecorder::started() {
     }
 }
 
-void HistoryRecorder::finished(LinkEngine::Transfer transfer, bool ok) {
+void HistoryRecorder::finished(TransferKind transfer, bool ok) {
     // A store's capacity query that failed before the store began wrote nothing.
     if (!std::exchange(m_running, false))
         return;
@@ -93,9 +92,9 @@ void HistoryRecorder::finished(LinkEngine::Transfer transfer, bool ok) {
     f.outcome = ok ? history::Outcome::Done
                    : (m_cancelled ? history::Outcome::Cancelled : history::Outcome::Failed);
     f.capacity = m_store.routeCapacity;
-    if (transfer == LinkEngine::Transfer::Read)
+    if (transfer == TransferKind::Read)
         f.image = m_engine.readImage();
-    else if (transfer == LinkEngine::Transfer::Verify)
+    else if (transfer == TransferKind::Verify)
         f.differences = m_engine.differences();
     else {
         f.image = m_engine.sentImage();
@@ -114,7 +113,7 @@ void HistoryRecorder::finished(LinkEngine::Transfer transfer, bool ok) {
     entry->answer = QString::fromLatin1(m_engine.identifyAnswer().toHex(' '));
     entry->version = m_engine.versionText();
     // A store alone never asks the module: its capacity is known only when one was reported.
-    if (transfer == LinkEngine::Transfer::Store && m_engine.capacityText() == QLatin1String("??"))
+    if (transfer == TransferKind::Store && m_engine.capacityText() == QLatin1String("??"))
         entry->capacity = 0;
     const QString wrong = history::write(m_folder, *entry);
     if (wrong.isEmpty())

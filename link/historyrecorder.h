@@ -14,7 +14,7 @@ class ModuleContents;
 
 // What one finished read, verify or store tells about the module.
 struct TransferFacts {
-    LinkEngine::Transfer transfer = LinkEngine::Transfer::Read;
+    TransferKind transfer = TransferKind::Read;
     history::Outcome outcome = history::Outcome::Done;
     int capacity = 0; // routes of the configuration the transfer covered
     Image image{};    // read: the bytes that came; verify: the image compared; store: sent
@@ -51,7 +51,7 @@ signals:
 
 private:
     void started();
-    void finished(LinkEngine::Transfer transfer, bool ok);
+    void finished(TransferKind transfer, bool ok);
 
     LinkEngine& m_engine;
     const ConfigStore& m_store;

@@ -1,9 +1,10 @@
 #include "data/codec.h"
 #include "data/ui/routegrid.h"
 #include "link/historyrecorder.h"
-#include "link/linkdialogs.h"
-#include "link/storechoicedialog.h"
+#include "link/linktexts.h"
 #include "link/transfers.h"
+#include "link/ui/linkdialogs.h"
+#include "link/ui/storechoicedialog.h"
 #include "support/fakemodule.h"
 #include "support/modal.h"
 
@@ -25,7 +26,7 @@
 #include <memory>
 
 namespace {
-// The main window's link widgets, an engine on a fake module and the timer, as the main window
+// The main window's link widgets, an engine on a fake module and the driver, as the main window
 // wires them.
 struct Window {
     ConfigStore store;
@@ -40,7 +41,7 @@ struct Window {
     StoreChoiceDialog* storeChoice = new StoreChoiceDialog(&window);
     QStatusBar* statusBar = new QStatusBar(&window);
     LinkDialogs* link = nullptr;
-    QTimer timer;
+    LinkDriver driver{engine, module};
 
     explicit Window(const ResponderOptions& options = {}) : module(options) {
         module.open(1);
@@ -52,21 +53,21 @@ struct Window {
         LBbar1->hide();
         Table1->fill(store);
         link = new LinkDialogs(
-            engine, store,
+            driver, store,
             {PBar1, LBbar1, LBverze1, LBcestMax1, Table1, nullptr, nullptr, statusBar}, storeChoice,
             &window);
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] { link->tick(); });
+        driver.setTickInterval(5);
+        engine.setTickInterval(LinkDriver::kDefaultTickMs); // reply windows of a few ticks
         window.show();
-        timer.start();
+        driver.start();
     }
 
     // Long transfers: the ticks without the wall clock; boxes still open from the event loop.
     // `during` runs once, after `at` ticks.
     bool fastForward(int at = -1, const std::function<void()>& during = {}) {
-        timer.stop();
+        driver.stop();
         for (int i = 0; i < 20000 && !engine.isIdle(); ++i) {
-            link->tick();
+            driver.tick();
             if (i == at)
                 during();
         }
@@ -184,31 +185,31 @@ private slots:
 
     void barLabelFollowsProgressBarAtTheNextTick() {
         Window w;
-        w.timer.stop();
+        w.driver.stop();
         w.module.setSilent(true);
         w.link->readFromModule();
         QVERIFY(w.PBar1->isVisible());
         QVERIFY(!w.LBbar1->isVisible());
-        w.link->tick();
+        w.driver.tick();
         QVERIFY(w.LBbar1->isVisible());
         answerNextBox(QMessageBox::Ok);
         while (!w.engine.isIdle()) // the capacity query's attempts time out; the bar goes with
-            w.link->tick();        // the box
+            w.driver.tick();       // the box
         QVERIFY(QTest::qWaitFor([&] { return !w.PBar1->isVisible(); }, 2000));
         QVERIFY(w.LBbar1->isVisible());
-        w.link->tick();
+        w.driver.tick();
         QVERIFY(!w.LBbar1->isVisible());
     }
 
     void boxIsNeverOpenedInsideTheTick() {
         Window w;
-        w.timer.stop();
+        w.driver.stop();
         w.module.setSilent(true);
         w.link->readFromModule();
         bool modalInTick = false;
         // A box opened inside Timer1Timer would block here; the tick must return first.
         for (int i = 0; i < 40 && !w.engine.isIdle(); ++i) { // the capacity query's attempts
-            w.link->tick();
+            w.driver.tick();
             modalInTick |= QApplication::activeModalWidget() != nullptr;
         }
         QVERIFY(!modalInTick);
@@ -341,7 +342,7 @@ private slots:
         QTest::addColumn<bool>("readBack");
         QTest::addColumn<bool>("editDuring");
         QTest::addColumn<QString>("note");
-        const QString changed = QStringLiteral(". ") + transfers::kChangedDuringStoreText;
+        const QString changed = QStringLiteral(". ") + linktexts::kChangedDuringStoreText;
         QTest::newRow("header") << 0 << QByteArray("Button1") << 90 << 1 << 62 << "" << true
                                 << false << "Do modulu: 62 bajtů uloženo a ověřeno";
         QTest::newRow("header without read-back")
@@ -437,7 +438,7 @@ private slots:
 
     void storeRefusedWhenLinkBusyAfterDialog() {
         Window w;
-        w.timer.stop();
+        w.driver.stop();
         onNextModal([&w](QWidget* d) {
             w.engine.startStatusPoll(); // something took the link while the dialog was open
             item(static_cast<StoreChoiceDialog*>(d), 0)->click();

@@ -51,9 +51,9 @@ private slots:
         QFETCH(QString, part);
         QFETCH(QString, known);
         TransferFacts f;
-        f.transfer = what[0] == "read"     ? LinkEngine::Transfer::Read
-                     : what[0] == "verify" ? LinkEngine::Transfer::Verify
-                                           : LinkEngine::Transfer::Store;
+        f.transfer = what[0] == "read"     ? TransferKind::Read
+                     : what[0] == "verify" ? TransferKind::Verify
+                                           : TransferKind::Store;
         f.outcome = what[1] == "done"     ? history::Outcome::Done
                     : what[1] == "failed" ? history::Outcome::Failed
                                           : history::Outcome::Cancelled;
@@ -81,8 +81,7 @@ private slots:
         QCOMPARE(history::rangesText(e->known), known);
         QCOMPARE(e->complete(), known == "1-703");
         // Known bytes come from the transfer where it wrote or read them, else from before.
-        const bool sent =
-            f.transfer != LinkEngine::Transfer::Store || part == "all" || part == "header";
+        const bool sent = f.transfer != TransferKind::Store || part == "all" || part == "header";
         QCOMPARE(e->bytes[5], std::uint8_t(sent ? 15 : 25));
         if (what[2] == "diff")
             QCOMPARE(e->bytes[400], std::uint8_t(0xEE));

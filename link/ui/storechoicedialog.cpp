@@ -1,4 +1,4 @@
-#include "link/storechoicedialog.h"
+#include "link/ui/storechoicedialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
