@@ -12,13 +12,16 @@
 #include "data/ui/copyroutedialog.h"
 #include "data/ui/datafiledialog.h"
 #include "data/ui/differenceswindow.h"
+#include "data/ui/historywindow.h"
 #include "data/ui/routegrid.h"
 #include "data/ui/routepane.h"
 #include "data/ui/sheetdialogs.h"
 #include "editors/ui/peripheraleditor.h"
 #include "editors/ui/routeeditor.h"
-#include "link/linkdialogs.h"
-#include "link/storechoicedialog.h"
+#include "link/historyrecorder.h"
+#include "link/linkdriver.h"
+#include "link/ui/linkdialogs.h"
+#include "link/ui/storechoicedialog.h"
 #include "tools/ui/manualtestwindow.h"
 #include "tools/ui/simulationwindow.h"
 #include "widgets/messageboxes.h"
@@ -108,12 +111,9 @@ void MainWindow::buildControls() {
     resize(width(), height() + routePane->sizeHint().height() + m_ui->column->spacing());
 
     // The link's clock runs from the moment the window exists, before the port is opened.
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setTimerType(Qt::PreciseTimer); // one exchange per tick: a coarse timer loses ticks
-    m_timer->setInterval(20);
-    connect(m_timer, &QTimer::timeout, this, &MainWindow::onTick);
-    m_timer->start();
+    m_driver = new LinkDriver(m_engine, m_port, this);
+    connect(m_driver, &LinkDriver::portOpenFailed, this, &MainWindow::warnPortFailed);
+    m_driver->start();
 
     // The open dialog takes names of files that do not exist: the load then says it cannot
     // open them. The save dialog asks before replacing a file.
@@ -155,6 +155,7 @@ void MainWindow::buildMenu() {
     connect(del, &QShortcut::activated, this, &MainWindow::clearRoute);
 
     connect(ui.KomunikaceRS2321, &QAction::triggered, this, &MainWindow::choosePort);
+    setUpHistory(ui.Transfer1);
     // The transfers and "Test comm" belong to the link's side of the window.
     // A read replaces the configuration: what was not saved is offered for saving first.
     // A port lost to an unplug is opened again as each exchange starts: no need for the dialog.
@@ -162,21 +163,15 @@ void MainWindow::buildMenu() {
     connect(ui.Nastdatazmodulu1, &QAction::triggered, this, [this] {
         if (!m_engine.isIdle() || !saveChangesFirst(this, *m_saveDialog, m_store))
             return;
-        if (reopenLostPort())
-            m_link->readFromModule();
+        m_driver->run([this] { m_link->readFromModule(); });
     });
-    connect(ui.Verifikovatdatasmodulem1, &QAction::triggered, this, [this] {
-        if (reopenLostPort())
-            m_link->verifyWithModule();
-    });
-    connect(ui.Uloitdatadomodulu1, &QAction::triggered, this, [this] {
-        if (reopenLostPort())
-            m_link->storeToModule();
-    });
+    connect(ui.Verifikovatdatasmodulem1, &QAction::triggered, this,
+            [this] { m_driver->run([this] { m_link->verifyWithModule(); }); });
+    connect(ui.Uloitdatadomodulu1, &QAction::triggered, this,
+            [this] { m_driver->run([this] { m_link->storeToModule(); }); });
     // "Test comm" still runs: it puts "??" in place of a version the module no longer confirms.
     connect(m_testButton, &QPushButton::clicked, this, [this] {
-        reopenLostPort();
-        m_link->testComm();
+        m_driver->run([this] { m_link->testComm(); }, LinkDriver::PortNeed::Optional);
     });
 
     connect(ui.Oprogramu1, &QAction::triggered, this, &MainWindow::showAbout);
@@ -257,11 +252,8 @@ void MainWindow::startUp() {
             warningBox(this, t::kSettingsNotWritten + m_settingsPath, QMessageBox::Ok,
                        m_settingsPath + QStringLiteral(": ") + m_settings.fileProblem);
         });
-    m_timer->setInterval(m_settings.timerInterval);
-    m_engine.setTickInterval(m_settings.timerInterval);
-    m_engine.setFastLink(m_settings.fastLink);
-    // Without fast link the engine ignores it and the timer takes the bytes.
-    m_port.setArrivalHandler([this] { m_engine.dataArrived(); });
+    m_driver->setTickInterval(m_settings.timerInterval);
+    m_driver->setFastLink(m_settings.fastLink);
     m_store.routeCapacity = image::kRouteCount;
     decodeCurrent(m_store.image, m_store.routes);
     refillGrid();
@@ -288,7 +280,7 @@ void MainWindow::createDialogs() {
     m_differencesWindow = new DifferencesWindow(this);
     m_simulationWindow = new SimulationWindow(m_engine, m_settings, this);
     m_moduleTestWindow = new ModuleTestWindow(m_engine, m_settings, this);
-    m_link = new LinkDialogs(m_engine, m_store,
+    m_link = new LinkDialogs(*m_driver, m_store,
                              {m_progressBar, m_progressLabel, m_versionLabel, m_capacityLabel,
                               m_grid, m_timeLeftLabel, m_cancelButton, statusBar()},
                              m_storeChoiceDialog, this);
@@ -298,13 +290,6 @@ void MainWindow::createDialogs() {
 void MainWindow::openPort() {
     if (!m_port.open(m_settings.portNumber))
         warnPortFailed();
-}
-
-bool MainWindow::reopenLostPort() {
-    if (m_port.reopenIfLost())
-        return true;
-    warnPortFailed();
-    return false;
 }
 
 void MainWindow::warnPortFailed() {
@@ -494,7 +479,7 @@ void MainWindow::choosePort() {
     m_settings.portNumber = m_portDialog->portNumber();
     if (m_portDialog->fastLink() != m_settings.fastLink) {
         m_settings.fastLink = m_portDialog->fastLink();
-        m_engine.setFastLink(m_settings.fastLink);
+        m_driver->setFastLink(m_settings.fastLink);
         saveFastLink(m_settings.fastLink, m_settingsPath);
     }
     if (!m_portDialog->chosenDevice().isEmpty())
@@ -529,11 +514,6 @@ void MainWindow::showHelp() {
     m_helpWindow->activateWindow();
 }
 
-// Timer1Timer
-void MainWindow::onTick() {
-    m_link->tick();
-}
-
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (!droppedFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
@@ -562,8 +542,44 @@ void MainWindow::shutDown() {
     if (m_closed)
         return;
     m_closed = true;
-    m_timer->stop();
-    m_port.setArrivalHandler({});
+    m_driver->stop();
     m_port.close();
     saveComSerial(m_settings.portNumber, m_settingsPath);
+}
+
+void MainWindow::setUpHistory(QMenu* transferMenu) {
+    auto* recorder = new HistoryRecorder(m_engine, m_store, history::defaultFolder(), this);
+    recorder->setModuleContents(&m_link->contents());
+    recorder->setPortName([this] {
+        return QStringLiteral("COM%1 (%2)")
+            .arg(m_settings.portNumber)
+            .arg(portDevice(m_settings.portNumber, m_settingsPath));
+    });
+    // After the transfer's own note, which it must not hide.
+    connect(recorder, &HistoryRecorder::problem, this, [this](const QString& text) {
+        const QString before = statusBar()->currentMessage();
+        statusBar()->showMessage(before.isEmpty() ? text : before + QStringLiteral("  ") + text,
+                                 8000);
+    });
+    auto* window = new HistoryWindow({m_store, *m_grid, *m_saveDialog, *m_differencesWindow,
+                                      [this] {
+                                          if (m_engine.transferRunning())
+                                              warningBox(this, t::kLoadDuringTransfer);
+                                          return !m_engine.transferRunning();
+                                      }},
+                                     history::defaultFolder(), this);
+    window->setObjectName(QStringLiteral("HistoryWindow"));
+    // An open list shows each new entry as it comes.
+    connect(recorder, &HistoryRecorder::written, window, [window] {
+        if (window->isVisible())
+            window->refresh();
+    });
+    transferMenu->addSeparator()->setObjectName(QStringLiteral("N7"));
+    QAction* open = transferMenu->addAction(QStringLiteral("Historie modulu"));
+    open->setObjectName(QStringLiteral("HistorieModulu1"));
+    connect(open, &QAction::triggered, window, [window] {
+        window->refresh();
+        window->show();
+        window->raise();
+    });
 }

@@ -16,10 +16,10 @@ class QUndoStack;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 class CopyRouteDialog;
 class DifferencesWindow;
 class LinkDialogs;
+class LinkDriver;
 class PortDialog;
 class RouteGrid;
 class RouteEditor;
@@ -62,9 +62,6 @@ private:
     void shutDown();
     // Opens "COM" + port number; on failure queues the warning so start-up is never blocked.
     void openPort();
-    // Before an exchange: opens again a port that was lost or missing; false (and the warning
-    // queued, once for this attempt) when it still cannot be opened.
-    bool reopenLostPort();
     void warnPortFailed();
     void refillGrid();
     void buildHistory();
@@ -94,7 +91,8 @@ private:
     void choosePort();
     void showAbout();
     void showHelp();
-    void onTick();
+    // "Historie modulu" in `transferMenu`, and the history kept after every transfer.
+    void setUpHistory(QMenu* transferMenu);
 
     ConfigStore& m_store;
     BytePort& m_port;
@@ -117,7 +115,7 @@ private:
     QLabel* m_progressLabel = nullptr;
     QLabel* m_timeLeftLabel = nullptr;
     QPushButton* m_cancelButton = nullptr;
-    QTimer* m_timer = nullptr;
+    LinkDriver* m_driver = nullptr;
     QFileDialog* m_openDialog = nullptr;
     QFileDialog* m_saveDialog = nullptr;
 

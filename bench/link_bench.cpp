@@ -16,6 +16,7 @@
 #include "data/datafile.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
+#include "link/linktexts.h"
 #include "link/modulecontents.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
@@ -70,16 +71,17 @@ void wait(int ms) {
 struct Link {
     SerialBytePort port{QDir::temp().filePath(QStringLiteral("link_bench.ini"))};
     LinkEngine engine;
+    LinkDriver driver;
     LinkRunner runner;
     bool opened = false;
 
     Link(ConfigStore& store, const QString& device, int tick, bool fast)
-        : engine(store, port), runner(engine, tick) {
+        : engine(store, port), driver(engine, port), runner(driver) {
         opened = port.openDevice(device);
         if (!opened)
             std::fprintf(stderr, "link_bench: cannot open %s\n", qPrintable(device));
-        engine.setFastLink(fast);
-        port.setArrivalHandler([this] { engine.dataArrived(); });
+        driver.setTickInterval(tick);
+        driver.setFastLink(fast);
         wait(100);
     }
 };
@@ -263,7 +265,7 @@ int runSweep(const QString& bin, const QList<int>& ticks, const QStringList& ops
                 if (!ran || !runner.transferOk()) {
                     ++loud;
                     std::printf("  run %d: %s\n", run,
-                                qPrintable(LinkEngine::failureText(engine.lastFailure())));
+                                qPrintable(linktexts::failureText(engine.lastFailure())));
                 } else if (right) {
                     ++exact;
                 } else {

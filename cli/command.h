@@ -58,6 +58,7 @@ int usageError(QTextStream& err, const QString& what, const QString& usage);
 // The groups of subcommands, each defined in its own cli/<group>commands.cpp and listed in the
 // dispatch table of cli/main.cpp.
 CliCommands fileCommands();
+CliCommands historyCommands();
 CliCommands linkCommands();
 CliCommands portCommands();
 CliCommands reportCommands();

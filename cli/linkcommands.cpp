@@ -5,8 +5,12 @@
 #include "cli/stopsignals.h"
 #include "data/configstore.h"
 #include "data/hex.h"
+#include "data/history.h"
+#include "link/historyrecorder.h"
+#include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
+#include "link/linktexts.h"
 #include "link/modulecontents.h"
 #include "link/portlist.h"
 #include "link/serialport.h"
@@ -52,7 +56,7 @@ int optionError(const Invocation& run, int& tick) {
 
 // "Do modulu: 2244 bajtů uloženo a ověřeno, 44,1 s", as the main window notes it.
 QString storedText(std::size_t bytes, bool verified, qint64 ms) {
-    return transfers::storedText(static_cast<int>(bytes), verified) +
+    return linktexts::storedText(static_cast<int>(bytes), verified) +
            QStringLiteral(", %1 s").arg(QLocale(QLocale::Czech).toString(ms / 1000.0, 'f', 1));
 }
 
@@ -60,10 +64,12 @@ QString storedText(std::size_t bytes, bool verified, qint64 ms) {
 class Session {
 public:
     Session(ConfigStore& store, QTextStream& err)
-        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port), m_runner(m_engine),
-          m_stop([this] { m_runner.cancel(); }) {
-        // Nothing comes of it unless --fast turns fast link on.
-        m_port.setArrivalHandler([this] { m_engine.dataArrived(); });
+        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port),
+          m_driver(m_engine, m_port), m_runner(m_driver), m_stop([this] { m_runner.cancel(); }),
+          m_history(m_engine, store, history::defaultFolder()) {
+        // The history never fails a transfer; it only says why it could not be kept.
+        QObject::connect(&m_history, &HistoryRecorder::problem,
+                         [this](const QString& text) { m_err << "stavnikctl: " << text << '\n'; });
         if (stderrIsTerminal())
             QObject::connect(&m_engine, &LinkEngine::progressChanged,
                              [this](int p) { drawProgress(p); });
@@ -73,9 +79,12 @@ public:
     // means its timerCOM.
     bool open(const std::optional<PortArgument>& port, int tick) {
         const AppSettings settings = loadSettings();
-        m_runner.setTickInterval(tick > 0 ? tick : settings.timerInterval);
+        m_driver.setTickInterval(tick > 0 ? tick : settings.timerInterval);
         // "COM3" means port number 3, as in the window's port dialog.
         const int number = port ? port->number : settings.portNumber;
+        m_history.setPortName([number, port] {
+            return number > 0 ? QStringLiteral("COM%1").arg(number) : port->device;
+        });
         if (number > 0) {
             if (m_port.open(number))
                 return true;
@@ -90,6 +99,8 @@ public:
     }
 
     LinkEngine& engine() { return m_engine; }
+    LinkDriver& driver() { return m_driver; }
+    HistoryRecorder& history() { return m_history; }
     // Ctrl-C or SIGTERM came: the link has gone quiet, nothing more is to be sent or saved.
     bool stopped() const { return m_stop.signalNumber() != 0; }
     int stoppedExit() {
@@ -121,21 +132,23 @@ private:
     QTextStream& m_err;
     SerialBytePort m_port;
     LinkEngine m_engine;
+    LinkDriver m_driver;
     LinkRunner m_runner;
     StopSignals m_stop;
+    HistoryRecorder m_history;
     bool m_barDrawn = false;
 };
 
 // Errors go to stderr; the verify results, which are the answer, are printed by the caller.
 void reportErrors(Session& s, QTextStream& err) {
-    if (s.engine().fastLink() && s.engine().fastFellBack())
-        err << LinkEngine::fastFellBackText() << '\n';
+    if (const QString note = linktexts::fastFellBackNote(s.engine()); !note.isEmpty())
+        err << note << '\n';
     for (LinkEngine::Message m : s.messages()) {
-        if (!LinkEngine::isWarning(m))
+        if (!linktexts::isWarning(m))
             continue;
-        err << LinkEngine::messageText(m) << '\n';
+        err << linktexts::messageText(m) << '\n';
         // Where a transfer failed, in the words of the window's box details.
-        const QString where = LinkEngine::failureText(s.engine().lastFailure());
+        const QString where = linktexts::failureText(s.engine().lastFailure());
         if ((m == LinkEngine::Message::ReadError || m == LinkEngine::Message::WriteError) &&
             !where.isEmpty())
             err << where << '\n';
@@ -172,7 +185,7 @@ std::unique_ptr<Session> openSession(const Invocation& run, ConfigStore& store, 
         port = parsePortArgument(run.options.value(QStringLiteral("--port")));
     if (!s->open(port, tick))
         return nullptr;
-    s->engine().setFastLink(run.options.contains(QStringLiteral("--fast")));
+    s->driver().setFastLink(run.options.contains(QStringLiteral("--fast")));
     return s;
 }
 
@@ -246,8 +259,8 @@ int verifyCommand(const Invocation& run) {
     if (!s->transferOk())
         return exitcode::kTransferFailed;
     const bool equal = s->engine().matchFlag();
-    run.out << LinkEngine::messageText(equal ? LinkEngine::Message::VerifyEqual
-                                             : LinkEngine::Message::VerifyDifferent)
+    run.out << linktexts::messageText(equal ? LinkEngine::Message::VerifyEqual
+                                            : LinkEngine::Message::VerifyDifferent)
             << '\n';
     for (const auto& d : s->engine().differences())
         run.out << toHex(static_cast<std::uint32_t>(d.address), 4) << ": file "
@@ -300,9 +313,24 @@ int storeCommand(const Invocation& run) {
     if (module) {
         list = module->changedAddresses(store.image, *list);
         if (list->empty()) {
-            run.out << transfers::kNothingToStoreText << '\n';
+            run.out << linktexts::kNothingToStoreText << '\n';
             return exitcode::kOk;
         }
+    }
+    // The history records the store on top of what is known of the module: BASE, or what a
+    // read just before the store found.
+    ModuleContents known;
+    known.follow(s->engine(), store);
+    if (module)
+        known.learn(module->bytes(), 0, image::kSize - 1);
+    s->history().setModuleContents(&known);
+    if (run.options.contains(QStringLiteral("--backup-first"))) {
+        s->run([](LinkEngine& e) { return e.startRead(false); });
+        if (s->stopped())
+            return s->stoppedExit();
+        reportErrors(*s, run.err);
+        if (!s->transferOk())
+            return exitcode::kTransferFailed;
     }
     const auto total = list->size();
     const bool readBack =
@@ -335,6 +363,7 @@ CliCommands linkCommands() {
     const CliOption fast{QStringLiteral("--fast"), QString()};
     const CliOption onlyChanged{QStringLiteral("--only-changed"), QStringLiteral("BASE")};
     const CliOption noVerify{QStringLiteral("--no-verify"), QString()};
+    const CliOption backupFirst{QStringLiteral("--backup-first"), QString()};
     return {
         {QStringLiteral("identify"),
          QString(),
@@ -357,10 +386,11 @@ CliCommands linkCommands() {
         {QStringLiteral("store"),
          QStringLiteral("FILE"),
          1,
-         {what, onlyChanged, noVerify, port, tick, fast},
+         {what, onlyChanged, noVerify, backupFirst, port, tick, fast},
          QStringLiteral("write data file FILE (or a part of it) into the module and read it back "
                         "(--no-verify: do not); --only-changed BASE: only the bytes that differ "
-                        "from BASE, the module's contents"),
+                        "from BASE, the module's contents; --backup-first: read the module into "
+                        "the history first"),
          linkcli::storeCommand},
     };
 }

@@ -16,6 +16,7 @@ namespace {
 const std::function<CliCommands()> kGroups[] = {
     fileCommands,
     linkCommands,
+    historyCommands,
     portCommands,
     reportCommands,
 };
@@ -63,7 +64,8 @@ void printHelp(QTextStream& out, const CliCommands& commands) {
            "and 2 when the transfer or a file fails; 130 (Ctrl-C) or 143 (SIGTERM) when\n"
            "stopped, with the link quiet and no file written. diff exits 0 when equal, 1\n"
            "when different; check 0 without findings, 1 with; diff, check and export exit\n"
-           "2 when a file cannot be loaded or written.\n";
+           "2 when a file cannot be loaded or written; history export exits 2 for an N\n"
+           "that is not listed or an OUT that cannot be written.\n";
 }
 
 bool isHelp(const QString& arg) {

@@ -346,6 +346,25 @@ void PtyHost::handleControl(const QString& line) {
     std::fflush(stdout);
 }
 
+// What is due at `t`: replies whose time has come, buttons pressed for a while, the next step of
+// the animated inputs.
+void PtyHost::runDue(Nanos t) {
+    if (m_connected)
+        writeDue(t);
+    for (auto it = m_releases.begin(); it != m_releases.end();) {
+        if (it->due <= t) {
+            m_module.setButton(it->unit, it->button, false);
+            it = m_releases.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (m_animate && m_nextAnimate <= t) {
+        animateInputs(m_module, m_animateStep++);
+        m_nextAnimate = t + static_cast<Nanos>(m_options.animateMs) * kMs;
+    }
+}
+
 void PtyHost::run() {
     if (m_log)
         m_module.setLogSink([this](const QString& line) { logLine(line); });
@@ -358,22 +377,8 @@ void PtyHost::run() {
     // Nobody has the terminal open: wait for someone to open it rather than poll the master.
     bool closed = false;
     while (!m_stop) {
-        Nanos t = now();
-        if (m_connected)
-            writeDue(t);
-        for (auto it = m_releases.begin(); it != m_releases.end();) {
-            if (it->due <= t) {
-                m_module.setButton(it->unit, it->button, false);
-                it = m_releases.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        if (m_animate && m_nextAnimate <= t) {
-            animateInputs(m_module, m_animateStep++);
-            m_nextAnimate = t + static_cast<Nanos>(m_options.animateMs) * kMs;
-        }
-
+        const Nanos t = now();
+        runDue(t);
         pollfd fds[3];
         int count = 0;
         fds[count++] = {g_signalPipe[0], POLLIN, 0};

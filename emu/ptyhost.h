@@ -38,6 +38,7 @@ private:
     void handleControl(const QString& line);
     void schedule(const QList<ReplyChunk>& chunks, Nanos ready);
     void writeDue(Nanos t);
+    void runDue(Nanos t);
     Nanos nextWake(Nanos t) const;
     void setConnected(bool connected);
     void removeLink();

@@ -279,135 +279,165 @@ QByteArray Stv2Responder::reply(QByteArrayView bytes) {
     return all;
 }
 
+namespace {
+u8 byteOf(const QByteArray& cmd, int i) {
+    return static_cast<u8>(cmd[i]);
+}
+
+int addressOf(const QByteArray& cmd) {
+    return byteOf(cmd, 2) + 256 * byteOf(cmd, 3);
+}
+} // namespace
+
 void Stv2Responder::handleCommand(const QByteArray& cmd, QList<ReplyChunk>& out) {
     ++m_commandCount;
-    const auto b = [&](int i) { return static_cast<u8>(cmd[i]); };
     const QString tag = QStringLiteral("#%1 ").arg(m_commandCount);
     switch (cmd[1]) {
-    case 'G': {
-        QByteArray r("S");
-        r += static_cast<char>(m_options.version);
-        if (m_options.revision)
-            r += m_options.revision;
-        r += kStar;
-        m_expectBlank = true;
-        answer(r,
-               tag + QStringLiteral("G identify -> version %1.%2%3")
-                         .arg(m_options.version >> 4)
-                         .arg(m_options.version & 0x0F)
-                         .arg(m_options.revision ? QString(QLatin1Char(m_options.revision))
-                                                 : QString()),
-               out);
-        return;
-    }
+    case 'G':
+        return answerIdentify(tag, out);
     case 'M':
-        answer(QByteArray(1, static_cast<char>(m_options.capacity)) + kStar,
-               tag + QStringLiteral("M capacity -> %1 routes").arg(m_options.capacity), out);
-        return;
-    case 'R': {
-        const int address = b(2) + 256 * b(3);
-        if (address >= memorySize()) {
-            addLog(tag + QStringLiteral("R %1 outside the memory (%2 bytes): no reply")
-                             .arg(toHex(static_cast<std::uint32_t>(address), 4))
-                             .arg(memorySize()));
-            return;
-        }
-        const u8 v = memoryAt(address);
-        answer(QByteArray(1, static_cast<char>(v)) + kStar,
-               tag + QStringLiteral("R %1 -> %2")
-                         .arg(toHex(static_cast<std::uint32_t>(address), 4), hex2(v)),
-               out);
-        return;
-    }
-    case 'W': {
-        const int address = b(2) + 256 * b(3);
-        const QString where = toHex(static_cast<std::uint32_t>(address), 4);
-        // The repeated low address byte guards against a garbled command; a module that wrote
-        // anyway could store a byte at the wrong address and still acknowledge it.
-        if (b(5) != b(2)) {
-            addLog(tag + QStringLiteral("W %1 := %2 with check byte %3 != %4: ignored, no reply")
-                             .arg(where, hex2(b(4)), hex2(b(5)), hex2(b(2))));
-            return;
-        }
-        if (address >= memorySize()) {
-            addLog(tag + QStringLiteral("W %1 := %2 outside the memory (%3 bytes): no reply")
-                             .arg(where, hex2(b(4)))
-                             .arg(memorySize()));
-            return;
-        }
-        setMemoryAt(address, b(4));
-        // The memory takes its time to store the byte before the module confirms it.
-        answer("Y*", tag + QStringLiteral("W %1 := %2").arg(where, hex2(b(4))), out,
-               m_options.writeMs);
-        return;
-    }
+        return answerCapacity(tag, out);
+    case 'R':
+        return answerRead(cmd, tag, out);
+    case 'W':
+        return answerWrite(cmd, tag, out);
     case 'S':
-    case 'U': {
-        const bool main = cmd[1] == 'S';
-        const UnitInputs in = main ? m_main : m_exp;
-        QByteArray r(5, kStar);
-        r[0] = static_cast<char>(in.sensors);
-        // The expansion unit sends its push-button word high byte first.
-        const u8 lo = static_cast<u8>(in.buttons & 0xFF);
-        const u8 hi = static_cast<u8>(in.buttons >> 8);
-        r[1] = static_cast<char>(main ? lo : hi);
-        r[2] = static_cast<char>(main ? hi : lo);
-        r[3] = static_cast<char>(in.detectors);
-        answer(r,
-               tag + QStringLiteral("%1 -> sensors %2 buttons %3 detectors %4")
-                         .arg(main ? QStringLiteral("S status") : QStringLiteral("U exp status"),
-                              hex2(in.sensors), toHex(in.buttons, 4), hex2(in.detectors)),
-               out);
-        return;
-    }
-    case 'N': {
-        m_signals[b(2)] = b(3);
-        addLog(tag +
-               QStringLiteral("N signal %1%2 := code %3")
-                   .arg(b(2))
-                   .arg(b(2) >= 17 ? QStringLiteral(" (EXP)") : QString(), signalCodeText(b(3))));
-        return;
-    }
-    case 'T': {
-        const int index = b(2);
-        const int code = b(3);
-        // The main module takes positions 1/2, the expansion unit 4/8 for its machines 9..16.
-        int machine = 0;
-        int position = 0;
-        if (index < 8 && (code == 1 || code == 2)) {
-            machine = index + 1;
-            position = code;
-        } else if (index < 8 && (code == 4 || code == 8)) {
-            machine = index + 9;
-            position = code / 4;
-        }
-        if (machine) {
-            m_points[static_cast<std::size_t>(machine)] = position;
-            addLog(tag + QStringLiteral("T point machine %1 := %2")
-                             .arg(machine)
-                             .arg(position == 1 ? QStringLiteral("straight")
-                                                : QStringLiteral("diverging")));
-        } else {
-            addLog(tag + QStringLiteral("T point index %1 code %2: no such machine or position")
-                             .arg(index)
-                             .arg(hex2(code)));
-        }
-        return;
-    }
+        return answerStatus(Unit::Main, tag, out);
+    case 'U':
+        return answerStatus(Unit::Expansion, tag, out);
+    case 'N':
+        return setSignal(cmd, tag);
+    case 'T':
+        return setPoint(cmd, tag);
     case 'E':
-    case 'F': {
-        const bool main = cmd[1] == 'E';
-        const auto word = static_cast<std::uint16_t>(b(2) | (b(3) << 8));
-        (main ? m_relaysMain : m_relaysExp) = word;
-        addLog(tag + QStringLiteral("%1 relays A=%2 B=%3: %4")
-                         .arg(QString(QLatin1Char(cmd[1])), hex2(b(2)), hex2(b(3)),
-                              relayList(word, main ? 1 : 17)));
-        return;
-    }
+    case 'F':
+        return setRelays(cmd, tag);
     default:
         addLog(tag + QStringLiteral("unknown command %1: no reply").arg(hexBytes(cmd)));
         return;
     }
+}
+
+void Stv2Responder::answerIdentify(const QString& tag, QList<ReplyChunk>& out) {
+    QByteArray r("S");
+    r += static_cast<char>(m_options.version);
+    if (m_options.revision)
+        r += m_options.revision;
+    r += kStar;
+    m_expectBlank = true;
+    answer(r,
+           tag +
+               QStringLiteral("G identify -> version %1.%2%3")
+                   .arg(m_options.version >> 4)
+                   .arg(m_options.version & 0x0F)
+                   .arg(m_options.revision ? QString(QLatin1Char(m_options.revision)) : QString()),
+           out);
+}
+
+void Stv2Responder::answerCapacity(const QString& tag, QList<ReplyChunk>& out) {
+    answer(QByteArray(1, static_cast<char>(m_options.capacity)) + kStar,
+           tag + QStringLiteral("M capacity -> %1 routes").arg(m_options.capacity), out);
+}
+
+void Stv2Responder::answerRead(const QByteArray& cmd, const QString& tag, QList<ReplyChunk>& out) {
+    const int address = addressOf(cmd);
+    if (address >= memorySize()) {
+        addLog(tag + QStringLiteral("R %1 outside the memory (%2 bytes): no reply")
+                         .arg(toHex(static_cast<std::uint32_t>(address), 4))
+                         .arg(memorySize()));
+        return;
+    }
+    const u8 v = memoryAt(address);
+    answer(QByteArray(1, static_cast<char>(v)) + kStar,
+           tag + QStringLiteral("R %1 -> %2")
+                     .arg(toHex(static_cast<std::uint32_t>(address), 4), hex2(v)),
+           out);
+}
+
+void Stv2Responder::answerWrite(const QByteArray& cmd, const QString& tag, QList<ReplyChunk>& out) {
+    const int address = addressOf(cmd);
+    const u8 value = byteOf(cmd, 4);
+    const QString where = toHex(static_cast<std::uint32_t>(address), 4);
+    // The repeated low address byte guards against a garbled command; a module that wrote
+    // anyway could store a byte at the wrong address and still acknowledge it.
+    if (byteOf(cmd, 5) != byteOf(cmd, 2)) {
+        addLog(tag + QStringLiteral("W %1 := %2 with check byte %3 != %4: ignored, no reply")
+                         .arg(where, hex2(value), hex2(byteOf(cmd, 5)), hex2(byteOf(cmd, 2))));
+        return;
+    }
+    if (address >= memorySize()) {
+        addLog(tag + QStringLiteral("W %1 := %2 outside the memory (%3 bytes): no reply")
+                         .arg(where, hex2(value))
+                         .arg(memorySize()));
+        return;
+    }
+    setMemoryAt(address, value);
+    // The memory takes its time to store the byte before the module confirms it.
+    answer("Y*", tag + QStringLiteral("W %1 := %2").arg(where, hex2(value)), out,
+           m_options.writeMs);
+}
+
+void Stv2Responder::answerStatus(Unit unit, const QString& tag, QList<ReplyChunk>& out) {
+    const bool main = unit == Unit::Main;
+    const UnitInputs in = main ? m_main : m_exp;
+    QByteArray r(5, kStar);
+    r[0] = static_cast<char>(in.sensors);
+    // The expansion unit sends its push-button word high byte first.
+    const u8 lo = static_cast<u8>(in.buttons & 0xFF);
+    const u8 hi = static_cast<u8>(in.buttons >> 8);
+    r[1] = static_cast<char>(main ? lo : hi);
+    r[2] = static_cast<char>(main ? hi : lo);
+    r[3] = static_cast<char>(in.detectors);
+    answer(r,
+           tag + QStringLiteral("%1 -> sensors %2 buttons %3 detectors %4")
+                     .arg(main ? QStringLiteral("S status") : QStringLiteral("U exp status"),
+                          hex2(in.sensors), toHex(in.buttons, 4), hex2(in.detectors)),
+           out);
+}
+
+void Stv2Responder::setSignal(const QByteArray& cmd, const QString& tag) {
+    const u8 number = byteOf(cmd, 2);
+    const u8 code = byteOf(cmd, 3);
+    m_signals[number] = code;
+    addLog(tag +
+           QStringLiteral("N signal %1%2 := code %3")
+               .arg(number)
+               .arg(number >= 17 ? QStringLiteral(" (EXP)") : QString(), signalCodeText(code)));
+}
+
+void Stv2Responder::setPoint(const QByteArray& cmd, const QString& tag) {
+    const int index = byteOf(cmd, 2);
+    const int code = byteOf(cmd, 3);
+    // The main module takes positions 1/2, the expansion unit 4/8 for its machines 9..16.
+    int machine = 0;
+    int position = 0;
+    if (index < 8 && (code == 1 || code == 2)) {
+        machine = index + 1;
+        position = code;
+    } else if (index < 8 && (code == 4 || code == 8)) {
+        machine = index + 9;
+        position = code / 4;
+    }
+    if (!machine) {
+        addLog(tag + QStringLiteral("T point index %1 code %2: no such machine or position")
+                         .arg(index)
+                         .arg(hex2(code)));
+        return;
+    }
+    m_points[static_cast<std::size_t>(machine)] = position;
+    addLog(tag +
+           QStringLiteral("T point machine %1 := %2")
+               .arg(machine)
+               .arg(position == 1 ? QStringLiteral("straight") : QStringLiteral("diverging")));
+}
+
+void Stv2Responder::setRelays(const QByteArray& cmd, const QString& tag) {
+    const bool main = cmd[1] == 'E';
+    const auto word = static_cast<std::uint16_t>(byteOf(cmd, 2) | (byteOf(cmd, 3) << 8));
+    (main ? m_relaysMain : m_relaysExp) = word;
+    addLog(tag + QStringLiteral("%1 relays A=%2 B=%3: %4")
+                     .arg(QString(QLatin1Char(cmd[1])), hex2(byteOf(cmd, 2)), hex2(byteOf(cmd, 3)),
+                          relayList(word, main ? 1 : 17)));
 }
 
 void Stv2Responder::handleFrame(const QByteArray& frame, QList<ReplyChunk>& out) {

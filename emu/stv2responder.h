@@ -123,12 +123,20 @@ public:
     // dropped beyond logLimit lines (negative: no limit). The sink, when set, gets each line as it
     // is made.
     const QStringList& log() const { return m_log; }
-    void clearLog() { m_log.clear(); }
     void setLogLimit(int lines) { m_logLimit = lines; }
     void setLogSink(std::function<void(const QString&)> sink) { m_sink = std::move(sink); }
 
 private:
     void handleCommand(const QByteArray& cmd, QList<ReplyChunk>& out);
+    // One per command: the reply (when there is one) and the log line.
+    void answerIdentify(const QString& tag, QList<ReplyChunk>& out);
+    void answerCapacity(const QString& tag, QList<ReplyChunk>& out);
+    void answerRead(const QByteArray& cmd, const QString& tag, QList<ReplyChunk>& out);
+    void answerWrite(const QByteArray& cmd, const QString& tag, QList<ReplyChunk>& out);
+    void answerStatus(Unit unit, const QString& tag, QList<ReplyChunk>& out);
+    void setSignal(const QByteArray& cmd, const QString& tag);
+    void setPoint(const QByteArray& cmd, const QString& tag);
+    void setRelays(const QByteArray& cmd, const QString& tag);
     void handleFrame(const QByteArray& frame, QList<ReplyChunk>& out);
     void answer(QByteArray bytes, QString line, QList<ReplyChunk>& out, int extraDelayMs = 0);
     void addLog(const QString& line);

@@ -2,7 +2,9 @@
 
 #include "data/configstore.h"
 #include "link/byteport.h"
+#include "link/linkstate.h"
 #include "link/protocol.h"
+#include "link/quietline.h"
 #include "link/transferprogress.h"
 
 #include <QByteArray>
@@ -14,7 +16,7 @@
 #include <functional>
 #include <vector>
 
-// The only code that talks to the module. One integer, the link state, says what the next tick
+// The only code that talks to the module. The link state (LinkState) says what the next tick
 // does; every exchange is one command and at most one awaited reply, with time-outs counted in
 // ticks. Nothing here sleeps, waits on the port or opens a window: the owner calls tick() from
 // its timer (or a test calls it directly) and shows what the signals report.
@@ -25,48 +27,6 @@
 class LinkEngine : public QObject {
     Q_OBJECT
 public:
-    // Named link states. Gaps (1..3, 19, 28, 29, 34, 39, 41, above 43) do nothing when ticked;
-    // 7, 13, 18 and 24 exist only inside a tick. 4 and 25..27 are this program's own: the wait
-    // for a quiet line before "Test comm" asks again, and the probe that closes every block of a
-    // transfer.
-    enum State : int {
-        Idle = 0,
-        IdentifySettle = 4,
-        IdentifyWait1 = 5,
-        IdentifyWait2 = 6,
-        IdentifyTimedOut = 7,
-        IdentCapacityWait1 = 8,
-        IdentCapacityWait2 = 9,
-        CapacitySend = 10,
-        CapacityWait1 = 11,
-        CapacityWait2 = 12,
-        CapacityFailed = 13,
-        ReadSend = 14,
-        ReadWait1 = 15,
-        ReadWait2 = 16,
-        ReadWait3 = 17,
-        ReadTimedOut = 18,
-        WriteSend = 20,
-        WriteWait1 = 21,
-        WriteWait2 = 22,
-        WriteWait3 = 23,
-        WriteTimedOut = 24,
-        ProbeSend = 25,
-        ProbeWait1 = 26,
-        ProbeWait2 = 27,
-        StatusSend = 30,
-        StatusWait1 = 31,
-        StatusWait2 = 32,
-        StatusLook = 33,
-        ExpStatusSend = 35,
-        ExpStatusWait1 = 36,
-        ExpStatusWait2 = 37,
-        ExpStatusLook = 38,
-        PreparedSend = 40,
-        SimulationSend = 42,
-        SimulationWait = 43,
-    };
-
     // What the user must be told, in a modal box with one OK button.
     enum class Message {
         VersionWarning,  // warning; after it is closed the capacity query follows
@@ -76,9 +36,6 @@ public:
         VerifyDifferent, // information; differences() lists what differed
     };
     Q_ENUM(Message)
-
-    enum class Transfer { Read, Verify, Store };
-    Q_ENUM(Transfer)
 
     using StatusValues = protocol::StatusValues;
     struct SimulationReply : protocol::SimulationValues {
@@ -95,8 +52,7 @@ public:
     // The interval at which the owner calls tick(). Waits are counted in ticks, but a reply
     // window is never shorter than its exchange takes on the wire plus a margin, so at a short
     // clock a wait lasts more ticks. 20 ms until set.
-    void setTickInterval(int ms);
-    int tickInterval() const { return m_tickMs; }
+    void setTickInterval(int ms) { m_line.setTickInterval(ms); }
 
     // Fast link: during a read, verify or store (their capacity query and the capacity query
     // after "Test comm" included) the next command goes out as soon as the reply to the previous
@@ -113,18 +69,17 @@ public:
     // kFastGiveUpRun bytes in a row.
     bool fastFellBack() const { return m_fastFellBack; }
     static constexpr int kFastGiveUpRun = 3;
-    // The note that says so, in the user's language like every other note.
-    static QString fastFellBackText();
     // Milliseconds of a monotonic clock for the fast link windows; tests give the fake line's.
-    void setClock(std::function<qint64()> nowMs) { m_now = std::move(nowMs); }
+    void setClock(std::function<qint64()> nowMs) { m_line.setClock(std::move(nowMs)); }
 
     // ---- link state
-    int linkState() const { return m_state; }
-    bool isIdle() const { return m_state == Idle; }
+    // Its documented number.
+    int linkState() const { return stateNumber(m_state); }
+    bool isIdle() const { return m_state == LinkState::Idle; }
     // 10..27: read, verify or store in progress (loading a data file must wait).
-    bool transferRunning() const { return m_state >= CapacitySend && m_state <= ProbeWait2; }
-    // The running (or last) transfer is a store.
-    bool storing() const { return m_transfer.kind() == TransferProgress::Kind::Store; }
+    bool transferRunning() const {
+        return stateWithin(m_state, LinkState::CapacitySend, LinkState::ProbeWait2);
+    }
 
     // ---- starters
     // "Test comm": from idle only. Discards what waits on the line, sends the identify command,
@@ -146,8 +101,10 @@ public:
     // command. A block whose probe (or one of whose windows) held anything else is done again.
 
     // From idle: capacity query, then addresses 1 .. last byte of the last route block. A read
-    // fills a copy of the image and commits it (and decodes it) only when every byte came.
-    bool startRead();
+    // fills a copy of the image and commits it (and decodes it) only when every byte came;
+    // without `commit` the image is left alone and the bytes stay in readImage() only (a copy
+    // kept before a store overwrites the module).
+    bool startRead(bool commit = true);
     bool startVerify();
     // From idle: one write per entry of the list, in order, of the image as it is now (edits
     // made meanwhile are not sent). With `readBack` every entry is then read back; a byte that
@@ -167,6 +124,10 @@ public:
     const Image& sentImage() const { return m_transfer.sentImage(); }
     const std::vector<std::uint32_t>& storeList() const { return m_transfer.storeList(); }
     bool storeProven() const { return m_storeProven; }
+    // The bytes the last complete read received.
+    const Image& readImage() const { return m_transfer.sentImage(); }
+    // The identify answer the running (or last) transfer's probes got back; empty before one.
+    const QByteArray& identifyAnswer() const { return m_probeAnswer; }
 
     // Main-module status poll: idle -> 30; stop: 30..34 -> idle.
     bool startStatusPoll();
@@ -209,9 +170,6 @@ public:
     int progress() const { return m_progress; }                // PBar1 position
     bool progressVisible() const { return m_progressVisible; } // PBar1 (LBbar1 follows it)
 
-    static QString messageText(Message message);
-    static bool isWarning(Message message);
-
     // Where the last read, verify or store failed, for the details of its error box.
     struct Failure {
         enum class Where {
@@ -234,9 +192,6 @@ public:
         std::vector<int> answers; // CapacityQuery: the counts that came
     };
     Failure lastFailure() const { return m_failure; }
-    // "Adresa 1234 (04D2): cesta 45, bajt 8 bloku cesty. Pokusů: 3." and the like; empty when
-    // nothing failed.
-    static QString failureText(const Failure& failure);
 
 signals:
     void versionTextChanged(const QString& text);
@@ -248,15 +203,18 @@ signals:
     // A read committed the module's bytes into the image and decoded the routes: refill.
     void decoded();
     // A starter began a read, verify or store.
-    void transferStarted(LinkEngine::Transfer transfer);
+    void transferStarted(TransferKind transfer);
     // A read, verify or store ended, successfully or not.
-    void transferFinished(LinkEngine::Transfer transfer, bool ok);
+    void transferFinished(TransferKind transfer, bool ok);
     // cancelTransfer() ended it after `bytesDone` confirmed bytes.
-    void transferCancelled(LinkEngine::Transfer transfer, int bytesDone);
+    void transferCancelled(TransferKind transfer, int bytesDone);
     // The serial port went away (unplugged): what was known about the module is in doubt.
     void portLost();
 
 private:
+    struct StateRow;
+    static const StateRow& rowOf(LinkState state);
+
     void send(const QByteArray& bytes);
     void setVersionText(const QString& text);
     void setCapacity(int count);
@@ -265,74 +223,77 @@ private:
     bool beginTransfer();
     void endTransfer(bool ok);
     void fail(const Failure& failure);
+    void failAt(Failure::Where where);
     void failCapacityQuery();
     void finishTransfer();
     void checkPort();
     bool lineRegular() const;
     void advanceProgress(int percent);
-    int lookTicks(int documentedTicks, int exchangeBytes) const;
-    void startWait(int firstWaitState);
-    bool waitTick(int lastWaitState, int documentedTicks, int exchangeBytes);
-    bool lineReady(int sendState);
-    void attemptFailed(int sendState);
+    void startWait(LinkState firstWaitState);
+    // On to the next state of the documented count of a reply window (none after its last).
+    void advanceWait();
+    bool waitTick(int documentedTicks, int exchangeBytes);
+    bool lineReady(LinkState sendState);
+    void attemptFailed(LinkState sendState);
     void unsettle();
-    void sendAttempt(const QByteArray& command, int firstWaitState);
+    void sendAttempt(const QByteArray& command, LinkState firstWaitState);
     void sendCapacityQuery();
     void sendReadRequest();
     void sendWriteRequest();
     void sendProbe();
     void sendNext();
+    void sendIdentCapacityQuery();
+    // The action of each state, one per row of the state table.
     void tickIdentify();
     void tickIdentifySettle();
     void tickIdentCapacity();
+    void tickCapacitySend();
     void tickCapacity();
+    void tickReadSend();
     void tickRead();
+    void tickWriteSend();
     void tickWrite();
+    void tickProbeSend();
     void tickProbe();
-    void settleAfter(int sendState);
-    void windowWentWrong(int sendState);
+    void tickStatusSend();
+    void tickExpStatusSend();
+    void tickStatusFirstWait();
+    void tickStatusLastWait();
+    void tickStatusLook();
+    void tickExpStatusLook();
+    void tickPrepared();
+    void tickSimulationSend();
+    void tickSimulationWait();
+    void settleAfter(LinkState sendState);
+    void windowWentWrong(LinkState sendState);
     void blockWentWrong(bool atProbe);
-    int stragglerTicks() const;
     void probeAnswered();
     void entryDone(bool irregular);
-    Transfer runningTransfer() const;
     bool fastActive() const { return m_fast && !m_fastFellBack; }
-    bool replyComplete() const;
+    bool replyComplete(const StateRow& row) const;
     void countIrregular(bool irregular);
 
     ConfigStore& m_store;
     BytePort& m_port;
     ReceiveBuffer m_rx;
+    QuietLine m_line;
 
-    int m_state = Idle;
+    LinkState m_state = LinkState::Idle;
     TransferProgress m_transfer;
-    std::uint8_t m_writeValue = 0; // the byte the write command in flight carries
-    bool m_writeInFlight = false;  // a write went out and was not acknowledged yet
-    int m_writesAcked = 0;         // entries of the store's list the module acknowledged
+    bool m_writeInFlight = false; // a write went out and was not acknowledged yet
+    int m_writesAcked = 0;        // entries of the store's list the module acknowledged
     bool m_storeProven = false;
+    bool m_commitRead = true;
     Failure m_failure;
     QByteArray m_probeAnswer; // the module's identify answer, learned by a transfer's first probe
-    bool m_heard = false;     // a byte came since the awaited command went out
     int m_identifyTries = 0;
     bool m_identifyGarbled = false;
     bool m_portWasOpen = false;
-
-    int m_tickMs = 20;
-    int m_waited = 0;      // ticks since the awaited command went out
-    int m_quiet = 0;       // ticks without a byte arriving (or since an attempt went wrong)
-    int m_quietWaited = 0; // ticks a pending command has waited for the line to fall quiet
-    int m_byteTicks = 0;   // ticks since the current byte's first command
-    int m_settleTicks = 0; // quiet ticks owed after a byte that needed several attempts
-    // An exchange ended without its reply taken (time-out, stopped poll, failed transfer): its
-    // answer may still come, so the next transfer starts on a quiet line.
-    bool m_unsettled = false;
 
     bool m_fast = false;
     bool m_fastFellBack = false;
     bool m_onArrival = false; // inside dataArrived(): a look that is not a tick
     int m_irregularRun = 0;   // bytes in a row that needed more than one attempt
-    std::function<qint64()> m_now;
-    qint64 m_sentAt = 0; // when the awaited command went out (fast link windows)
 
     StatusValues m_status;
     StatusValues m_expStatus;

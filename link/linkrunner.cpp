@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 
 bool LinkRunner::run(const std::function<bool(LinkEngine&)>& start, int limitMs) {
     m_messages.clear();
@@ -13,24 +12,15 @@ bool LinkRunner::run(const std::function<bool(LinkEngine&)>& start, int limitMs)
     QList<LinkEngine::Message> fresh;
     const auto onMessage = QObject::connect(&m_engine, &LinkEngine::message,
                                             [&fresh](LinkEngine::Message m) { fresh.append(m); });
-    const auto onFinished =
-        QObject::connect(&m_engine, &LinkEngine::transferFinished,
-                         [this](LinkEngine::Transfer, bool ok) { m_transferOk = ok; });
+    const auto onFinished = QObject::connect(&m_engine, &LinkEngine::transferFinished,
+                                             [this](TransferKind, bool ok) { m_transferOk = ok; });
     QElapsedTimer clock;
     clock.start();
     bool started = !m_cancelled && start(m_engine);
     bool done = !started || m_engine.isIdle();
     if (!done) {
         QEventLoop loop;
-        QTimer timer;
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setInterval(m_tick);
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            if (m_cancelled) {
-                loop.quit();
-                return;
-            }
-            m_engine.tick();
+        const auto onTick = QObject::connect(&m_driver, &LinkDriver::ticked, [&] {
             ++m_ticks;
             // What a window does when the user presses OK, only without the wait.
             const QList<LinkEngine::Message> closing = std::exchange(fresh, {});
@@ -47,8 +37,12 @@ bool LinkRunner::run(const std::function<bool(LinkEngine&)>& start, int limitMs)
                 loop.quit();
             }
         });
-        timer.start();
+        m_loop = &loop;
+        m_driver.start();
         loop.exec();
+        m_driver.stop();
+        m_loop = nullptr;
+        QObject::disconnect(onTick);
     }
     m_elapsedNs = clock.nsecsElapsed();
     QObject::disconnect(onMessage);
@@ -59,4 +53,6 @@ bool LinkRunner::run(const std::function<bool(LinkEngine&)>& start, int limitMs)
 void LinkRunner::cancel() {
     m_cancelled = true;
     m_engine.cancelTransfer();
+    if (m_loop)
+        m_loop->quit();
 }

@@ -7,13 +7,13 @@
 
 void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
     connect(&engine, &LinkEngine::transferStarted, this,
-            [this, &store](LinkEngine::Transfer) { m_verifyStart = store.image; });
+            [this, &store](TransferKind) { m_verifyStart = store.image; });
     connect(&engine, &LinkEngine::portLost, this, &ModuleContents::forget);
     connect(&engine, &LinkEngine::versionTextChanged, this, &ModuleContents::identified);
     connect(&engine, &LinkEngine::capacityTextChanged, this,
             [this, &store](const QString&) { capacityReported(store.routeCapacity); });
     connect(&engine, &LinkEngine::transferFinished, this,
-            [this, &engine, &store](LinkEngine::Transfer transfer, bool ok) {
+            [this, &engine, &store](TransferKind transfer, bool ok) {
                 if (!ok) {
                     forget();
                     return;
@@ -22,11 +22,11 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
                 // told at its start.
                 const int last = transfers::lastConfigAddress(store.routeCapacity);
                 switch (transfer) {
-                case LinkEngine::Transfer::Read:
+                case TransferKind::Read:
                     forget();
-                    learn(store.image, 1, last);
+                    learn(engine.readImage(), 1, last);
                     break;
-                case LinkEngine::Transfer::Verify:
+                case TransferKind::Verify:
                     forget();
                     learn(store.image, 1, last);
                     // A byte edited while the verify ran was compared in one of its two
@@ -37,7 +37,7 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
                     for (const auto& d : engine.differences())
                         learn(d.address, d.moduleValue);
                     break;
-                case LinkEngine::Transfer::Store:
+                case TransferKind::Store:
                     // What was sent (the image as the store found it), and only where the
                     // read-back proved it; a store without it leaves those bytes unknown.
                     for (std::uint32_t a : engine.storeList()) {

@@ -38,6 +38,9 @@ public:
     void learn(const Image& image, int first, int last);
     void learn(int address, std::uint8_t value);
     void forget();
+    // The bytes known, valid where known() is set.
+    const Image& bytes() const { return m_bytes; }
+    const std::bitset<image::kSize>& known() const { return m_known; }
 
     // Of `candidates`, in their order, those whose byte in `image` differs from the module's;
     // nothing when any candidate is not known (the caller must then store them all).

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-void TransferProgress::start(Kind kind, int position, int end) {
+void TransferProgress::start(TransferKind kind, int position, int end) {
     m_kind = kind;
+    m_capacityOnly = false;
     m_pass = Pass::Main;
     m_position = position;
     m_end = end;
@@ -21,17 +22,17 @@ void TransferProgress::start(Kind kind, int position, int end) {
 }
 
 void TransferProgress::startRead(const Image& image, int end) {
-    start(Kind::Read, 1, end);
+    start(TransferKind::Read, 1, end);
     m_image = image;
 }
 
 void TransferProgress::startVerify(int end) {
-    start(Kind::Verify, 1, end);
+    start(TransferKind::Verify, 1, end);
 }
 
 void TransferProgress::startStore(std::vector<std::uint32_t> addresses, const Image& image,
                                   bool readBack) {
-    start(Kind::Store, 0, static_cast<int>(addresses.size()) - 1);
+    start(TransferKind::Store, 0, static_cast<int>(addresses.size()) - 1);
     m_image = image;
     m_readBack = readBack;
     m_storeList = addresses;
@@ -39,7 +40,8 @@ void TransferProgress::startStore(std::vector<std::uint32_t> addresses, const Im
 }
 
 void TransferProgress::startCapacity() {
-    start(Kind::Capacity, 1, 0);
+    start(TransferKind::Store, 1, 0);
+    m_capacityOnly = true;
 }
 
 void TransferProgress::setEnd(int end) {
@@ -47,7 +49,7 @@ void TransferProgress::setEnd(int end) {
 }
 
 int TransferProgress::entryAddress(int position) const {
-    if (m_kind != Kind::Store) {
+    if (m_kind != TransferKind::Store) {
         const bool inside = position >= 1 && position <= m_end && m_end < image::kSize;
         return inside ? position : -1;
     }
@@ -69,11 +71,11 @@ std::uint8_t TransferProgress::valueToWrite() const {
 
 int TransferProgress::accept(std::uint8_t value, const Image& image) {
     const auto at = static_cast<std::size_t>(std::max(0, address()));
-    if (m_kind == Kind::Read)
+    if (m_kind == TransferKind::Read)
         m_image[at] = value;
-    else if (m_kind == Kind::Verify && image[at] != value)
+    else if (m_kind == TransferKind::Verify && image[at] != value)
         m_differences.push_back({static_cast<int>(at), image[at], value});
-    else if (m_kind == Kind::Store && m_image[at] != value)
+    else if (m_kind == TransferKind::Store && m_image[at] != value)
         m_mismatches.push_back({static_cast<int>(at), m_image[at], value});
     return advance();
 }
@@ -86,7 +88,7 @@ int TransferProgress::advance() {
 }
 
 int TransferProgress::total() const {
-    if (m_kind != Kind::Store)
+    if (m_kind != TransferKind::Store)
         return m_end;
     const int n = static_cast<int>(m_storeList.size());
     return (m_readBack ? 2 * n : n) - 1;
@@ -148,7 +150,7 @@ void TransferProgress::startPass(Pass pass, std::vector<std::uint32_t> list) {
 }
 
 bool TransferProgress::nextPass() {
-    if (m_kind != Kind::Store || !m_readBack)
+    if (m_kind != TransferKind::Store || !m_readBack)
         return false;
     if (m_pass != Pass::ReadBack) {
         // Written: read the same entries back.

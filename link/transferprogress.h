@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+// What a transfer does with the module's configuration memory.
+enum class TransferKind { Read, Verify, Store };
+
 // Where a read, verify or store stands, apart from the exchange that moves it: the list of
 // addresses and the position in it, the attempts at the current byte, the block since the last
 // good probe, a read's staged copy of the image, the image a store sends, the bytes a verify
@@ -16,7 +19,6 @@
 // taken back first.
 class TransferProgress {
 public:
-    enum class Kind { Read, Verify, Store, Capacity };
     // A store writes its list, then reads it back and compares; bytes that differ are written
     // again and read back once more.
     enum class Pass { Main, ReadBack, Rewrite };
@@ -45,15 +47,17 @@ public:
     // store runs is not sent. With `readBack` every entry is then read back and compared.
     void startStore(std::vector<std::uint32_t> addresses, const Image& image = Image{},
                     bool readBack = false);
-    // Only the capacity query, asked until two answers agree.
+    // Only the capacity query that opens a store of the whole configuration, asked until two
+    // answers agree.
     void startCapacity();
+    bool capacityOnly() const { return m_capacityOnly; }
     // The module has reported its capacity: the read or verify ends at its last byte.
     void setEnd(int end);
 
-    Kind kind() const { return m_kind; }
+    TransferKind kind() const { return m_kind; }
     Pass pass() const { return m_pass; }
     // The current entry is sent as a write (else as a read).
-    bool writing() const { return m_kind == Kind::Store && m_pass != Pass::ReadBack; }
+    bool writing() const { return m_kind == TransferKind::Store && m_pass != Pass::ReadBack; }
     // Read and verify count addresses from 1, a store's passes count list entries from 0.
     int position() const { return m_position; }
     int retries() const { return m_retries; }
@@ -119,13 +123,14 @@ public:
     static int percent(int position, int end);
 
 private:
-    void start(Kind kind, int position, int end);
+    void start(TransferKind kind, int position, int end);
     void startPass(Pass pass, std::vector<std::uint32_t> list);
     int advance();
     int entryAddress(int position) const;
     int total() const;
 
-    Kind m_kind = Kind::Read;
+    TransferKind m_kind = TransferKind::Read;
+    bool m_capacityOnly = false;
     Pass m_pass = Pass::Main;
     int m_position = 0;
     int m_end = 0;

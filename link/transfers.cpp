@@ -56,28 +56,4 @@ std::optional<std::vector<std::uint32_t>> storeAddresses(int choice, int route, 
     }
 }
 
-QString describeAddress(int address) {
-    if (address < image::kIndexPairBase)
-        return QStringLiteral("hlavička, bajt %1").arg(address);
-    if (address < image::kBlockBase) {
-        const int offset = address - image::kIndexPairBase;
-        return QStringLiteral("cesta %1, index %2").arg(offset / 2 + 1).arg(offset % 2);
-    }
-    const int offset = address - image::kBlockBase;
-    return QStringLiteral("cesta %1, bajt %2")
-        .arg(offset / image::kBlockSize + 1)
-        .arg(offset % image::kBlockSize);
-}
-
-QString bytesText(int n) {
-    const char* word = n == 1 ? "bajt" : (n >= 2 && n <= 4 ? "bajty" : "bajtů");
-    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
-}
-
-QString storedText(int bytes, bool verified) {
-    return verified ? QStringLiteral("Do modulu: %1 uloženo a ověřeno").arg(bytesText(bytes))
-                    : QStringLiteral("Uloženo do modulu: %1, bez ověření zpětným čtením")
-                          .arg(bytesText(bytes));
-}
-
 } // namespace transfers

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -18,10 +16,6 @@ enum StoreChoice : int {
     // the module is known to hold (ModuleContents); storeAddresses() has no list for it.
     ChangedOnly = 3,
 };
-
-// A store of only the changed bytes found none: nothing is sent.
-inline const QString kNothingToStoreText =
-    QStringLiteral("Data v modulu se neliší, není co ukládat.");
 
 // Route capacities a module may report for a whole-configuration transfer.
 constexpr int kMinCapacity = 20;
@@ -40,18 +34,5 @@ std::vector<std::uint32_t> routeAddresses(int route);  // index pair, then the b
 // route outside 1..90, or a whole-configuration store with a capacity outside 20..100 (an
 // unchecked capacity from "Test comm" could otherwise address past the image).
 std::optional<std::vector<std::uint32_t>> storeAddresses(int choice, int route, int capacity);
-
-// Where an address lies, for the list of bytes a verify found different: "hlavička, bajt 14",
-// "cesta 3, index 1", "cesta 3, bajt 21".
-QString describeAddress(int address);
-
-// "1 bajt", "3 bajty", "2243 bajtů".
-QString bytesText(int n);
-// The note after a store: "Do modulu: 24 bajtů uloženo a ověřeno" when its read-back proved
-// every byte, else that it was stored without that proof.
-QString storedText(int bytes, bool verified);
-// Added to that note when the configuration was edited while the store ran.
-inline const QString kChangedDuringStoreText =
-    QStringLiteral("Během ukládání se konfigurace změnila; tato změna v modulu není.");
 
 } // namespace transfers

@@ -13,10 +13,7 @@ class LinkCliStopTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-    QByteArray contents(const QString& name) {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray contents(const QString& name) { return fileBytes(dir.filePath(name)); }
 
 private slots:
     void run_data() {

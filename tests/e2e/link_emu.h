@@ -6,6 +6,7 @@
 #include "data/datafile.h"
 #include "support/emulator.h"
 
+#include <QFile>
 #include <QString>
 
 #include <random>
@@ -25,6 +26,12 @@ inline ConfigStore randomConfig(unsigned seed) {
 
 inline bool writeConfig(const QString& path, const ConfigStore& store) {
     return datafile::saveFile(path, store).saved;
+}
+
+// What `path` holds; empty when it cannot be read.
+inline QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 inline bool readConfig(const QString& path, ConfigStore& store) {

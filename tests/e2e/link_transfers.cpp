@@ -3,6 +3,7 @@
 #include "data/codec.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
+#include "link/linktexts.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
 
@@ -23,11 +24,12 @@ struct Tool {
     ConfigStore store;
     SerialBytePort port;
     LinkEngine engine{store, port};
-    LinkRunner runner{engine, kTick};
+    LinkDriver driver{engine, port};
+    LinkRunner runner{driver};
 
     explicit Tool(const QString& ini, bool fast = false) : port(ini) {
-        engine.setFastLink(fast);
-        port.setArrivalHandler([this] { engine.dataArrived(); });
+        driver.setTickInterval(kTick);
+        driver.setFastLink(fast);
     }
     bool open(const QString& device) { return port.openDevice(device); }
     bool run(const std::function<bool(LinkEngine&)>& start) { return runner.run(start, kLimitMs); }
@@ -90,7 +92,7 @@ private slots:
 
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.transferOk(),
-                 qPrintable(LinkEngine::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
         QVERIFY(tool.runner.messages().isEmpty());
         QCOMPARE(tool.store.routeCapacity, 20);
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
@@ -172,7 +174,7 @@ private slots:
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
-                 qPrintable(LinkEngine::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
 
         // Write a different configuration back through the same faults.
@@ -181,7 +183,7 @@ private slots:
         const auto list = transfers::allAddresses(20);
         QVERIFY(tool.run([&list](LinkEngine& e) { return e.startStore(list); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
-                 qPrintable(LinkEngine::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
         QVERIFY(emu.stop());
         ConfigStore after;
         QVERIFY(readConfig(saved, after));

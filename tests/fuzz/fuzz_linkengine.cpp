@@ -76,9 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     port.setSilent(true); // every byte comes from the input
     LinkEngine engine(store, port);
     bool readDone = false;
-    QObject::connect(&engine, &LinkEngine::transferFinished, [&](LinkEngine::Transfer t, bool ok) {
-        readDone |= ok && t == LinkEngine::Transfer::Read;
-    });
+    QObject::connect(&engine, &LinkEngine::transferFinished,
+                     [&](TransferKind t, bool ok) { readDone |= ok && t == TransferKind::Read; });
     QList<LinkEngine::Message> boxes;
     QObject::connect(&engine, &LinkEngine::message,
                      [&](LinkEngine::Message m) { boxes.append(m); });

@@ -4,6 +4,7 @@
 #include "data/ui/routegrid.h"
 #include "support/fakemodule.h"
 #include "support/modal.h"
+#include "support/screenshots.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -117,8 +118,8 @@ private slots:
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("LBbar1"))->text(),
                  QStringLiteral("přenos dat"));
 
-        // Set STAVNIK_SCREENSHOT_DIR to look at the window side by side with its description.
-        if (const QString shots = qEnvironmentVariable("STAVNIK_SCREENSHOT_DIR"); !shots.isEmpty())
+        // Set STAVNIK_SCREENSHOTS to look at the window side by side with its description.
+        if (const QString shots = screenshotFolder(); !shots.isEmpty())
             w.grab().save(shots + QStringLiteral("/main-window.png"));
 
         QVERIFY(timer(w)->isActive());

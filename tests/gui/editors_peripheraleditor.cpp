@@ -1,6 +1,7 @@
 #include "data/configstore.h"
 #include "data/ui/routegrid.h"
 #include "editors/ui/peripheraleditor.h"
+#include "support/screenshots.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -559,7 +560,7 @@ void PeripheralEditorTest::windowLooksAsDescribed() {
 
 // Pictures of every tab for a side-by-side look; written only when a folder is given.
 void PeripheralEditorTest::screenshots() {
-    const QString folder = qEnvironmentVariable("STAVNIK_SCREENSHOTS");
+    const QString folder = screenshotFolder();
     if (folder.isEmpty())
         QSKIP("set STAVNIK_SCREENSHOTS to a folder to get the pictures");
     QDir().mkpath(folder);

@@ -4,6 +4,7 @@
 #include "data/valuelists.h"
 #include "editors/routeeditortexts.h"
 #include "editors/ui/routeeditor.h"
+#include "support/screenshots.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -1151,11 +1152,11 @@ private slots:
     }
 
     // Pictures of the three tabs for a side-by-side look with the description; written only
-    // where STAVNIK_SCREENS_DIR names a folder.
+    // where STAVNIK_SCREENSHOTS names a folder.
     void screenshots() {
-        const QString dir = qEnvironmentVariable("STAVNIK_SCREENS_DIR");
+        const QString dir = screenshotFolder();
         if (dir.isEmpty())
-            QSKIP("STAVNIK_SCREENS_DIR not set");
+            QSKIP("STAVNIK_SCREENSHOTS not set");
         RouteRecord r = richRoute();
         r.signal3 = 8;
         r.aspect3 = 1;

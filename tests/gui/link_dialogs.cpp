@@ -1,8 +1,10 @@
 #include "data/codec.h"
 #include "data/ui/routegrid.h"
-#include "link/linkdialogs.h"
-#include "link/storechoicedialog.h"
+#include "link/historyrecorder.h"
+#include "link/linktexts.h"
 #include "link/transfers.h"
+#include "link/ui/linkdialogs.h"
+#include "link/ui/storechoicedialog.h"
 #include "support/fakemodule.h"
 #include "support/modal.h"
 
@@ -16,6 +18,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -23,7 +26,7 @@
 #include <memory>
 
 namespace {
-// The main window's link widgets, an engine on a fake module and the timer, as the main window
+// The main window's link widgets, an engine on a fake module and the driver, as the main window
 // wires them.
 struct Window {
     ConfigStore store;
@@ -38,7 +41,7 @@ struct Window {
     StoreChoiceDialog* storeChoice = new StoreChoiceDialog(&window);
     QStatusBar* statusBar = new QStatusBar(&window);
     LinkDialogs* link = nullptr;
-    QTimer timer;
+    LinkDriver driver{engine, module};
 
     explicit Window(const ResponderOptions& options = {}) : module(options) {
         module.open(1);
@@ -50,21 +53,21 @@ struct Window {
         LBbar1->hide();
         Table1->fill(store);
         link = new LinkDialogs(
-            engine, store,
+            driver, store,
             {PBar1, LBbar1, LBverze1, LBcestMax1, Table1, nullptr, nullptr, statusBar}, storeChoice,
             &window);
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] { link->tick(); });
+        driver.setTickInterval(5);
+        engine.setTickInterval(LinkDriver::kDefaultTickMs); // reply windows of a few ticks
         window.show();
-        timer.start();
+        driver.start();
     }
 
     // Long transfers: the ticks without the wall clock; boxes still open from the event loop.
     // `during` runs once, after `at` ticks.
     bool fastForward(int at = -1, const std::function<void()>& during = {}) {
-        timer.stop();
+        driver.stop();
         for (int i = 0; i < 20000 && !engine.isIdle(); ++i) {
-            link->tick();
+            driver.tick();
             if (i == at)
                 during();
         }
@@ -79,10 +82,11 @@ QPushButton* button(QWidget* d, const char* name) {
     return d->findChild<QPushButton*>(QLatin1String(name));
 }
 
-// Chooses `choice` in the store dialog when it opens (or none for -1), sets its read-back box
-// and presses `press`.
-void answerStoreDialog(int choice, QByteArray press, bool readBack = true) {
-    onNextModal([choice, press, readBack](QWidget* w) {
+// Chooses `choice` in the store dialog when it opens (or none for -1), sets its read-back and
+// backup boxes and presses `press`. `backupWasOn`: whether the backup box came up ticked.
+void answerStoreDialog(int choice, QByteArray press, bool readBack = true, bool backup = false,
+                       bool* backupWasOn = nullptr) {
+    onNextModal([choice, press, readBack, backup, backupWasOn](QWidget* w) {
         auto* d = qobject_cast<StoreChoiceDialog*>(w);
         if (!d)
             return;
@@ -91,6 +95,10 @@ void answerStoreDialog(int choice, QByteArray press, bool readBack = true) {
         auto* box = d->findChild<QCheckBox*>(QStringLiteral("CBverifyAfterStore"));
         if (box->isChecked() != readBack)
             box->click();
+        auto* backupBox = d->findChild<QCheckBox*>(QStringLiteral("CBbackupFirst"));
+        if (backupWasOn)
+            *backupWasOn = backupBox->isChecked();
+        backupBox->setChecked(backup);
         button(d, press.constData())->click();
     });
 }
@@ -177,31 +185,31 @@ private slots:
 
     void barLabelFollowsProgressBarAtTheNextTick() {
         Window w;
-        w.timer.stop();
+        w.driver.stop();
         w.module.setSilent(true);
         w.link->readFromModule();
         QVERIFY(w.PBar1->isVisible());
         QVERIFY(!w.LBbar1->isVisible());
-        w.link->tick();
+        w.driver.tick();
         QVERIFY(w.LBbar1->isVisible());
         answerNextBox(QMessageBox::Ok);
         while (!w.engine.isIdle()) // the capacity query's attempts time out; the bar goes with
-            w.link->tick();        // the box
+            w.driver.tick();       // the box
         QVERIFY(QTest::qWaitFor([&] { return !w.PBar1->isVisible(); }, 2000));
         QVERIFY(w.LBbar1->isVisible());
-        w.link->tick();
+        w.driver.tick();
         QVERIFY(!w.LBbar1->isVisible());
     }
 
     void boxIsNeverOpenedInsideTheTick() {
         Window w;
-        w.timer.stop();
+        w.driver.stop();
         w.module.setSilent(true);
         w.link->readFromModule();
         bool modalInTick = false;
         // A box opened inside Timer1Timer would block here; the tick must return first.
         for (int i = 0; i < 40 && !w.engine.isIdle(); ++i) { // the capacity query's attempts
-            w.link->tick();
+            w.driver.tick();
             modalInTick |= QApplication::activeModalWidget() != nullptr;
         }
         QVERIFY(!modalInTick);
@@ -334,7 +342,7 @@ private slots:
         QTest::addColumn<bool>("readBack");
         QTest::addColumn<bool>("editDuring");
         QTest::addColumn<QString>("note");
-        const QString changed = QStringLiteral(". ") + transfers::kChangedDuringStoreText;
+        const QString changed = QStringLiteral(". ") + linktexts::kChangedDuringStoreText;
         QTest::newRow("header") << 0 << QByteArray("Button1") << 90 << 1 << 62 << "" << true
                                 << false << "Do modulu: 62 bajtů uloženo a ověřeno";
         QTest::newRow("header without read-back")
@@ -396,9 +404,41 @@ private slots:
             QCOMPARE(w.statusBar->currentMessage().remove(QRegularExpression(", [0-9,]+ s")), note);
     }
 
+    // With the backup box (ticked while nothing is known of the module) the module's contents
+    // go into the history before the store overwrites them; the screen keeps its own.
+    void backupBeforeStore() {
+        Window w;
+        QTemporaryDir dir;
+        HistoryRecorder history(w.engine, w.store, dir.path());
+        history.setModuleContents(&w.link->contents());
+        w.store.routeCapacity = 20;
+        for (int a = 1; a < 3004; ++a) {
+            w.module.responder().setMemoryAt(a, std::uint8_t(a * 5));
+            w.store.image[a] = std::uint8_t(a * 7);
+        }
+        const Image screen = w.store.image;
+        bool backupWasOn = false;
+        answerStoreDialog(transfers::Everything, "Button1", true, true, &backupWasOn);
+        w.link->storeToModule();
+        QVERIFY(w.fastForward());
+        QCoreApplication::processEvents(); // the store follows the read
+        QVERIFY(w.fastForward());
+        QVERIFY(backupWasOn);
+        QVERIFY(w.store.image == screen);
+        const history::Listing l = history::list(dir.path());
+        QCOMPARE(l.entries.size(), 2);
+        QCOMPARE(history::kindWord(l.entries.at(0)), QStringLiteral("store all"));
+        QCOMPARE(history::kindWord(l.entries.at(1)), QStringLiteral("read"));
+        for (int a = 1; a <= 703; ++a) {
+            QCOMPARE(w.module.responder().memoryAt(a), screen[a]);
+            QCOMPARE(l.entries.at(1).bytes[a], std::uint8_t(a * 5));
+        }
+        QVERIFY(l.entries.at(0).complete());
+    }
+
     void storeRefusedWhenLinkBusyAfterDialog() {
         Window w;
-        w.timer.stop();
+        w.driver.stop();
         onNextModal([&w](QWidget* d) {
             w.engine.startStatusPoll(); // something took the link while the dialog was open
             item(static_cast<StoreChoiceDialog*>(d), 0)->click();

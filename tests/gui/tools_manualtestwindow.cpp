@@ -1,6 +1,7 @@
 #include "support/bytes.h"
 #include "support/fakemodule.h"
 #include "support/linkstates.h"
+#include "support/screenshots.h"
 #include "support/taborder.h"
 #include "tools/ui/manualtestwindow.h"
 #include "widgets/controls.h"
@@ -460,10 +461,10 @@ private slots:
         ManualTestWindow* f = rig.form(which);
         f->show();
         // Busy with a capacity query that stays unanswered, quiet on the line.
-        QVERIFY(reachLinkState(rig.engine, rig.port, LinkEngine::IdentCapacityWait1));
+        QVERIFY(reachLinkState(rig.engine, rig.port, stateNumber(LinkState::IdentCapacityWait1)));
         click(f, "Button1");
         click(f, "Button4");
-        QCOMPARE(rig.engine.linkState(), int(LinkEngine::IdentCapacityWait1));
+        QCOMPARE(rig.engine.linkState(), stateNumber(LinkState::IdentCapacityWait1));
         QCOMPARE(rig.sent(3), QByteArray());
         QCOMPARE(rig.engine.linkState(), 0);
         click(f, "Button2");
@@ -817,7 +818,7 @@ private slots:
             const bool wide = l->penWidth() == 2;
             QCOMPARE(shot.pixelColor(edge * shot.devicePixelRatio()) == Qt::black, wide);
         }
-        const QString dir = qEnvironmentVariable("STAVNIK_SCREENS");
+        const QString dir = screenshotFolder();
         if (!dir.isEmpty())
             QVERIFY(shot.save(QDir(dir).filePath(file)));
         f->close();

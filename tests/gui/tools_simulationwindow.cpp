@@ -1,6 +1,7 @@
 #include "support/bytes.h"
 #include "support/fakemodule.h"
 #include "support/linkstates.h"
+#include "support/screenshots.h"
 #include "support/taborder.h"
 #include "tools/ui/simulationwindow.h"
 
@@ -410,7 +411,7 @@ private slots:
         QVERIFY(!shot.isNull());
         // Everything fits: the window is at least as large as its layout asks.
         QVERIFY(rig.form->width() >= rig.form->sizeHint().width());
-        const QString dir = qEnvironmentVariable("STAVNIK_SCREENS");
+        const QString dir = screenshotFolder();
         if (!dir.isEmpty())
             QVERIFY(shot.save(QDir(dir).filePath("simul.png")));
         rig.form->close();

@@ -17,27 +17,28 @@ inline bool isRestingLinkState(int state) {
 // then ticks, with the module silent; a transfer's capacity query and first probe are answered,
 // its bytes are not. False for a state that no exchange rests in between ticks.
 inline bool reachLinkState(LinkEngine& engine, FakeModule& module, int state) {
-    using S = LinkEngine;
-    const bool reading = state >= S::ReadSend && state <= S::ReadWait3;
-    const bool writing = state >= S::WriteSend && state <= S::WriteWait3;
+    using S = LinkState;
+    const auto at = static_cast<LinkState>(state);
+    const bool reading = stateWithin(at, S::ReadSend, S::ReadWait3);
+    const bool writing = stateWithin(at, S::WriteSend, S::WriteWait3);
     module.setSilent(!reading && !writing);
     module.drop(FakeModule::Commands().after(reading ? 3 : 1)); // capacity twice, probe
-    bool started = state == S::Idle;
-    if (state == S::IdentifyWait1 || state == S::IdentifyWait2)
+    bool started = at == S::Idle;
+    if (at == S::IdentifyWait1 || at == S::IdentifyWait2)
         started = engine.startIdentify();
-    else if (state == S::IdentCapacityWait1 || state == S::IdentCapacityWait2)
+    else if (at == S::IdentCapacityWait1 || at == S::IdentCapacityWait2)
         started = engine.startCapacityQuery();
-    else if (state >= S::CapacitySend && state <= S::ReadWait3)
+    else if (stateWithin(at, S::CapacitySend, S::ReadWait3))
         started = engine.startRead();
-    else if (writing || (state >= S::ProbeSend && state <= S::ProbeWait2))
+    else if (writing || stateWithin(at, S::ProbeSend, S::ProbeWait2))
         started = engine.startStore({1});
-    else if (state >= S::StatusSend && state <= S::StatusLook)
+    else if (stateWithin(at, S::StatusSend, S::StatusLook))
         started = engine.startStatusPoll();
-    else if (state >= S::ExpStatusSend && state <= S::ExpStatusLook)
+    else if (stateWithin(at, S::ExpStatusSend, S::ExpStatusLook))
         started = engine.startExpansionStatusPoll();
-    else if (state == S::PreparedSend)
+    else if (at == S::PreparedSend)
         started = engine.prepareCommand({});
-    else if (state == S::SimulationSend || state == S::SimulationWait)
+    else if (at == S::SimulationSend || at == S::SimulationWait)
         started = engine.requestSimulationFrame();
     for (int i = 0; started && i < 20 && engine.linkState() != state; ++i)
         engine.tick();

@@ -1,5 +1,6 @@
 #include "data/codec.h"
 #include "link/linkengine.h"
+#include "link/linktexts.h"
 #include "link/transfers.h"
 #include "support/bytes.h"
 #include "support/fakemodule.h"
@@ -58,7 +59,7 @@ struct Rig {
                          [this](int p) { progress.append(p); });
         QObject::connect(&engine, &LinkEngine::decoded, [this] { ++decoded; });
         QObject::connect(&engine, &LinkEngine::transferFinished,
-                         [this](LinkEngine::Transfer, bool ok) { finished.append(ok); });
+                         [this](TransferKind, bool ok) { finished.append(ok); });
     }
 
     // Ticks until the link is idle; returns the ticks used, -1 if it never got there.
@@ -285,7 +286,7 @@ private slots:
                  (QList<int>{10, 11, 12, 10, 10, 11, 12, 10, 10, 11, 12, 10, 10, 11, 12, 0, 0}));
         QCOMPARE(r.messages, QList<Msg>{Msg::ReadError});
         QCOMPARE(r.module.sent(), QList<QByteArray>(4, QByteArray("@M0000*")));
-        QCOMPARE(LinkEngine::failureText(r.engine.lastFailure()),
+        QCOMPARE(linktexts::failureText(r.engine.lastFailure()),
                  QStringLiteral("Dotaz na počet cest zůstal bez platné odpovědi. Pokusů: 4."));
         // The bar stays until the box is closed.
         QVERIFY(r.engine.progressVisible());
@@ -576,7 +577,7 @@ private slots:
         if (!ok) {
             QCOMPARE(r.messages, QList<Msg>{op == 'W' ? Msg::WriteError : Msg::ReadError});
             QVERIFY(op == 'W' || r.store.image == before);
-            QVERIFY(!LinkEngine::failureText(r.engine.lastFailure()).isEmpty());
+            QVERIFY(!linktexts::failureText(r.engine.lastFailure()).isEmpty());
             if (fault == 'K') // named, with what it holds
                 QCOMPARE(r.engine.lastFailure().moduleValue, r.moduleImage()[from] ^ 1);
             return;
@@ -675,7 +676,7 @@ private slots:
         for (int a = first; a <= last; ++a)
             list.push_back(static_cast<std::uint32_t>(a));
         QVERIFY(r.engine.startStore(list));
-        QCOMPARE(r.engine.linkState(), int(LinkEngine::ProbeSend));
+        QCOMPARE(r.engine.linkState(), stateNumber(LinkState::ProbeSend));
         const int ticks = r.runUntilIdle();
         // Quiet start and the first probe's window, then one tick per exchange: every byte
         // written and read back, a probe after every 128 and after each pass.
@@ -945,13 +946,13 @@ private slots:
             {Msg::VerifyEqual, QStringLiteral("Data v modulu jsou shodná"), false},
             {Msg::VerifyDifferent, QStringLiteral("Data v modulu jsou rozdílná !"), false}};
         for (const auto& [m, text, warning] : expected) {
-            QCOMPARE(LinkEngine::messageText(m), text);
-            QCOMPARE(LinkEngine::isWarning(m), warning);
+            QCOMPARE(linktexts::messageText(m), text);
+            QCOMPARE(linktexts::isWarning(m), warning);
         }
         using Where = LinkEngine::Failure::Where;
-        QCOMPARE(LinkEngine::failureText({Where::Byte, 1234, 3, 0, 0, 0, 0, {}}),
+        QCOMPARE(linktexts::failureText({Where::Byte, 1234, 3, 0, 0, 0, 0, {}}),
                  QStringLiteral("Adresa 1234 (04D2): cesta 45, bajt 2 bloku cesty. Pokusů: 3."));
-        QCOMPARE(LinkEngine::failureText({Where::Byte, 243, 2, 0, 0, 0, 0, {}}),
+        QCOMPARE(linktexts::failureText({Where::Byte, 243, 2, 0, 0, 0, 0, {}}),
                  QStringLiteral("Adresa 243 (00F3): cesta 90, bajt 1 dvojice indexů. Pokusů: 2."));
     }
 

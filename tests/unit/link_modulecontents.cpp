@@ -95,16 +95,16 @@ private slots:
     // "Přerušit" at any point of a transfer: the link is idle and quiet at once, no box follows,
     // a read or verify leaves the image as it was, and a store has written what it reports.
     void cancel_data() {
-        QTest::addColumn<LinkEngine::Transfer>("transfer");
+        QTest::addColumn<TransferKind>("transfer");
         QTest::addColumn<int>("after"); // bytes confirmed before the cancel; -1: no capacity yet
-        QTest::newRow("read before the capacity reply") << LinkEngine::Transfer::Read << -1;
-        QTest::newRow("read") << LinkEngine::Transfer::Read << 100;
-        QTest::newRow("verify") << LinkEngine::Transfer::Verify << 100;
-        QTest::newRow("store at once") << LinkEngine::Transfer::Store << 0;
-        QTest::newRow("store") << LinkEngine::Transfer::Store << 100;
+        QTest::newRow("read before the capacity reply") << TransferKind::Read << -1;
+        QTest::newRow("read") << TransferKind::Read << 100;
+        QTest::newRow("verify") << TransferKind::Verify << 100;
+        QTest::newRow("store at once") << TransferKind::Store << 0;
+        QTest::newRow("store") << TransferKind::Store << 100;
     }
     void cancel() {
-        QFETCH(LinkEngine::Transfer, transfer);
+        QFETCH(TransferKind, transfer);
         QFETCH(int, after);
         FakeModule fake;
         fake.open(1);
@@ -117,8 +117,8 @@ private slots:
         LinkEngine engine(store, fake);
         QSignalSpy messages(&engine, &LinkEngine::message);
         QSignalSpy cancelled(&engine, &LinkEngine::transferCancelled);
-        QVERIFY(transfer == LinkEngine::Transfer::Read ? engine.startRead()
-                : transfer == LinkEngine::Transfer::Verify
+        QVERIFY(transfer == TransferKind::Read ? engine.startRead()
+                : transfer == TransferKind::Verify
                     ? engine.startVerify()
                     : engine.startStore(transfers::allAddresses(90)));
         for (int i = 0; i < 5000 && (i == 0 || engine.transferDone() < after); ++i)
@@ -134,7 +134,7 @@ private slots:
         int written = 0;
         for (int a = 1; a < 3004; ++a)
             written += fake.responder().memoryAt(a) == store.image[a];
-        if (transfer != LinkEngine::Transfer::Store)
+        if (transfer != TransferKind::Store)
             QVERIFY(store.image == before);
         else
             QVERIFY2(written == done || written == done + 1, qPrintable(QString::number(written)));

@@ -5,6 +5,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 
 // TDlgStore1: what "Uložit data do modulu" sends. Lives for the whole run, so the last choice
@@ -29,6 +30,11 @@ public:
     bool verifyAfterStore() const;
     void setVerifyAfterStore(bool on);
 
+    // "Nejdříve přečíst a uschovat obsah modulu": the store first reads the module into the
+    // history, so that what it overwrites is never lost.
+    bool backupFirst() const;
+    void setBackupFirst(bool on);
+
     void reject() override;
 
 signals:
@@ -44,4 +50,5 @@ private:
     QPushButton* m_storeButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
     QCheckBox* m_verifyBox = nullptr;
+    QCheckBox* m_backupBox = nullptr;
 };

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/modulecontents.h"
 
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
+
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -17,7 +20,7 @@ class RouteGrid;
 class StoreChoiceDialog;
 
 // The main window's side of the module link: the handlers of "Test comm" and the three transfer
-// commands, the timer tick, and the engine's display (labels, progress bar, grid refill, boxes).
+// commands, and the engine's display at every tick (labels, progress bar, grid refill, boxes).
 //
 // A box opened inside the timer's slot would stop that timer until the box closes (Qt does not
 // re-enter a blocked timer slot), and the module exchange must go on while a box is open. So the
@@ -41,19 +44,22 @@ public:
         QStatusBar* statusBar = nullptr;
     };
 
-    // `window` parents the message boxes; all pointers must outlive this object.
-    LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& widgets,
+    // `window` parents the message boxes; the driver's engine is the one shown. All pointers
+    // must outlive this object.
+    LinkDialogs(LinkDriver& driver, ConfigStore& store, const Widgets& widgets,
                 StoreChoiceDialog* storeChoice, QWidget* window);
 
-    void tick();
     void testComm();
     void readFromModule();
     void verifyWithModule();
     void storeToModule();
     // "Přerušit" or Esc while a read, verify or store runs.
-    void cancelTransfer();
+    void cancelRunning();
     // The serial port was changed: another module may be on the line now.
     void portChanged();
+
+    // What this run knows the module holds.
+    const ModuleContents& contents() const { return m_contents; }
 
     // One line per differing byte, for the verify box's detailed text.
     static QString differencesText(const std::vector<LinkEngine::ByteDifference>& differences);
@@ -63,9 +69,10 @@ signals:
     void verifyDifferencesShown();
 
 private:
-    void transferStarted();
-    void transferFinished(LinkEngine::Transfer transfer, bool ok);
-    void transferCancelled(LinkEngine::Transfer transfer, int bytesDone);
+    void storeChosen(int route);
+    void onTransferStarted();
+    void onTransferFinished(TransferKind transfer, bool ok);
+    void onTransferCancelled(TransferKind transfer, int bytesDone);
     void showTransferControls();
     void note(const QString& text);
     void queueMessage(LinkEngine::Message message);
@@ -82,4 +89,6 @@ private:
     ModuleContents m_contents;
     QElapsedTimer m_clock; // of the running transfer
     int m_storeSize = 0;   // entries of the store's address list
+    // The route of a store that waits for the read that keeps the module's contents first.
+    std::optional<int> m_storeAfterRead;
 };

@@ -1,9 +1,10 @@
-#include "link/linkdialogs.h"
+#include "link/ui/linkdialogs.h"
 
 #include "data/hex.h"
 #include "data/ui/routegrid.h"
-#include "link/storechoicedialog.h"
+#include "link/linktexts.h"
 #include "link/transfers.h"
+#include "link/ui/storechoicedialog.h"
 #include "widgets/messageboxes.h"
 
 #include <QLabel>
@@ -37,40 +38,37 @@ QString timeLeftText(int done, int total, qint64 elapsedMs) {
 }
 } // namespace
 
-LinkDialogs::LinkDialogs(LinkEngine& engine, ConfigStore& store, const Widgets& widgets,
+LinkDialogs::LinkDialogs(LinkDriver& driver, ConfigStore& store, const Widgets& widgets,
                          StoreChoiceDialog* storeChoice, QWidget* window)
-    : QObject(window), m_engine(engine), m_store(store), m_w(widgets), m_storeChoice(storeChoice),
-      m_window(window) {
+    : QObject(window), m_engine(driver.engine()), m_store(store), m_w(widgets),
+      m_storeChoice(storeChoice), m_window(window) {
     m_w.progressBar->setValue(m_engine.progress());
     m_w.progressBar->setVisible(m_engine.progressVisible());
     m_w.progressLabel->setVisible(m_engine.progressVisible());
     m_w.versionLabel->setText(m_engine.versionText());
     m_w.capacityLabel->setText(m_engine.capacityText());
 
+    // LBbar1 follows PBar1 at the next tick, not at once.
+    connect(&driver, &LinkDriver::aboutToTick, this,
+            [this] { m_w.progressLabel->setVisible(m_engine.progressVisible()); });
+    connect(&driver, &LinkDriver::ticked, this, &LinkDialogs::showTransferControls);
     connect(&m_engine, &LinkEngine::progressChanged, m_w.progressBar, &QProgressBar::setValue);
     connect(&m_engine, &LinkEngine::progressVisibleChanged, m_w.progressBar, &QWidget::setVisible);
     connect(&m_engine, &LinkEngine::versionTextChanged, m_w.versionLabel, &QLabel::setText);
     connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.capacityLabel, &QLabel::setText);
     connect(&m_engine, &LinkEngine::decoded, this, [this] { m_w.grid->fill(m_store); });
     connect(&m_engine, &LinkEngine::message, this, &LinkDialogs::queueMessage);
-    connect(&m_engine, &LinkEngine::transferStarted, this, &LinkDialogs::transferStarted);
-    connect(&m_engine, &LinkEngine::transferFinished, this, &LinkDialogs::transferFinished);
-    connect(&m_engine, &LinkEngine::transferCancelled, this, &LinkDialogs::transferCancelled);
+    connect(&m_engine, &LinkEngine::transferStarted, this, &LinkDialogs::onTransferStarted);
+    connect(&m_engine, &LinkEngine::transferFinished, this, &LinkDialogs::onTransferFinished);
+    connect(&m_engine, &LinkEngine::transferCancelled, this, &LinkDialogs::onTransferCancelled);
     if (m_w.cancelButton) {
-        connect(m_w.cancelButton, &QPushButton::clicked, this, &LinkDialogs::cancelTransfer);
+        connect(m_w.cancelButton, &QPushButton::clicked, this, &LinkDialogs::cancelRunning);
         // Esc as well, live only while the button is shown. Not the button's own shortcut:
         // that animates a click and cancels 100 ms later, bytes after the user asked to stop.
         auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_w.cancelButton);
-        connect(escape, &QShortcut::activated, this, &LinkDialogs::cancelTransfer);
+        connect(escape, &QShortcut::activated, this, &LinkDialogs::cancelRunning);
     }
     m_contents.follow(m_engine, m_store);
-    showTransferControls();
-}
-
-void LinkDialogs::tick() {
-    // LBbar1 follows PBar1 at the next tick, not at once.
-    m_w.progressLabel->setVisible(m_engine.progressVisible());
-    m_engine.tick();
     showTransferControls();
 }
 
@@ -90,27 +88,40 @@ void LinkDialogs::storeToModule() {
     const int route = m_w.grid->selectedRoute();
     const auto everything =
         transfers::storeAddresses(transfers::Everything, route, m_store.routeCapacity);
-    m_storeChoice->setChangedOnlyAvailable(everything && m_contents.knows(*everything));
+    const bool known = everything && m_contents.knows(*everything);
+    m_storeChoice->setChangedOnlyAvailable(known);
+    m_storeChoice->setBackupFirst(!known);
     if (m_storeChoice->exec() != QDialog::Accepted || !m_engine.isIdle())
         return;
+    // The read keeps the module's contents in the history only: the screen stays as it is.
+    if (m_storeChoice->backupFirst() && m_engine.startRead(false)) {
+        m_storeAfterRead = route;
+        return;
+    }
+    storeChosen(route);
+}
+
+void LinkDialogs::storeChosen(int route) {
+    const auto everything =
+        transfers::storeAddresses(transfers::Everything, route, m_store.routeCapacity);
     auto addresses =
         transfers::storeAddresses(m_storeChoice->choice(), route, m_store.routeCapacity);
     if (m_storeChoice->choice() == transfers::ChangedOnly && everything)
         addresses = m_contents.changedAddresses(m_store.image, *everything);
     if (!addresses) {
         // A capacity outside what a whole store may use: nothing is sent.
-        warningBox(m_window, LinkEngine::messageText(LinkEngine::Message::WriteError));
+        warningBox(m_window, linktexts::messageText(LinkEngine::Message::WriteError));
         return;
     }
     if (addresses->empty()) {
-        informationBox(m_window, transfers::kNothingToStoreText);
+        informationBox(m_window, linktexts::kNothingToStoreText);
         return;
     }
     m_storeSize = static_cast<int>(addresses->size());
     m_engine.startStore(*addresses, m_storeChoice->verifyAfterStore());
 }
 
-void LinkDialogs::cancelTransfer() {
+void LinkDialogs::cancelRunning() {
     m_engine.cancelTransfer();
 }
 
@@ -118,7 +129,7 @@ void LinkDialogs::portChanged() {
     m_contents.forget();
 }
 
-void LinkDialogs::transferStarted() {
+void LinkDialogs::onTransferStarted() {
     m_clock.start();
     if (m_w.timeLeftLabel)
         m_w.timeLeftLabel->clear();
@@ -138,34 +149,41 @@ void LinkDialogs::showTransferControls() {
     m_w.timeLeftLabel->setText(timeLeftText(m_engine.progress(), 100, m_clock.elapsed()));
 }
 
-void LinkDialogs::transferFinished(LinkEngine::Transfer transfer, bool ok) {
+void LinkDialogs::onTransferFinished(TransferKind transfer, bool ok) {
     showTransferControls();
+    if (m_storeAfterRead && transfer == TransferKind::Read) {
+        const int route = *std::exchange(m_storeAfterRead, std::nullopt);
+        // After the handlers of this read, so that the store is told apart from it.
+        if (ok)
+            QMetaObject::invokeMethod(
+                this, [this, route] { storeChosen(route); }, Qt::QueuedConnection);
+    }
     if (!ok)
         return;
     const QString seconds = QLocale(QLocale::Czech).toString(m_clock.elapsed() / 1000.0, 'f', 1);
     QString done;
-    if (transfer == LinkEngine::Transfer::Store) {
-        done = transfers::storedText(m_engine.transferDone(), m_engine.storeProven()) +
+    if (transfer == TransferKind::Store) {
+        done = linktexts::storedText(m_engine.transferDone(), m_engine.storeProven()) +
                QStringLiteral(", %1 s").arg(seconds);
         // The store sent the image as it was at its start; an edit made meanwhile is on screen
         // only.
         if (m_engine.sentImage() != m_store.image)
-            done += QStringLiteral(". ") + transfers::kChangedDuringStoreText;
+            done += QStringLiteral(". ") + linktexts::kChangedDuringStoreText;
     } else {
-        const QString& text = transfer == LinkEngine::Transfer::Read ? kReadDone : kVerifyDone;
-        done = text.arg(transfers::bytesText(m_engine.transferDone()), seconds);
+        const QString& text = transfer == TransferKind::Read ? kReadDone : kVerifyDone;
+        done = text.arg(linktexts::bytesText(m_engine.transferDone()), seconds);
     }
-    if (m_engine.fastLink() && m_engine.fastFellBack())
-        done += QLatin1Char(' ') + LinkEngine::fastFellBackText();
+    if (const QString fell = linktexts::fastFellBackNote(m_engine); !fell.isEmpty())
+        done += QLatin1Char(' ') + fell;
     note(done);
 }
 
-void LinkDialogs::transferCancelled(LinkEngine::Transfer transfer, int bytesDone) {
-    if (transfer == LinkEngine::Transfer::Read) {
+void LinkDialogs::onTransferCancelled(TransferKind transfer, int bytesDone) {
+    if (transfer == TransferKind::Read) {
         note(kReadCancelled);
         return;
     }
-    if (transfer == LinkEngine::Transfer::Verify) {
+    if (transfer == TransferKind::Verify) {
         note(kVerifyCancelled);
         return;
     }
@@ -207,13 +225,13 @@ void LinkDialogs::showPending() {
 }
 
 void LinkDialogs::showBox(LinkEngine::Message message) {
-    const QString text = LinkEngine::messageText(message);
-    if (LinkEngine::isWarning(message)) {
+    const QString text = linktexts::messageText(message);
+    if (linktexts::isWarning(message)) {
         // A failed transfer says where, behind "Show Details...".
         const bool where =
             message == LinkEngine::Message::ReadError || message == LinkEngine::Message::WriteError;
         warningBox(m_window, text, QMessageBox::Ok,
-                   where ? LinkEngine::failureText(m_engine.lastFailure()) : QString());
+                   where ? linktexts::failureText(m_engine.lastFailure()) : QString());
         return;
     }
     const bool listDifferences = message == LinkEngine::Message::VerifyDifferent;
@@ -227,7 +245,7 @@ QString LinkDialogs::differencesText(const std::vector<LinkEngine::ByteDifferenc
     for (const auto& d : differences)
         lines.append(QStringLiteral("%1  %2: data %3, modul %4")
                          .arg(toHex(static_cast<std::uint32_t>(d.address), 4),
-                              transfers::describeAddress(d.address), toHex(d.imageValue, 2),
+                              linktexts::describeAddress(d.address), toHex(d.imageValue, 2),
                               toHex(d.moduleValue, 2)));
     return lines.join(QLatin1Char('\n'));
 }

@@ -1,9 +1,10 @@
-#include "link/storechoicedialog.h"
+#include "link/ui/storechoicedialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -22,6 +23,10 @@ const QString kVerifyTip =
     QStringLiteral("Po zápisu přečte uložené bajty z modulu zpět, porovná je a co se liší, zapíše "
                    "znovu; poznámka pak říká „uloženo a ověřeno“. Bez ověření je ukládání "
                    "zhruba dvakrát rychlejší, ale chyba na lince se nepozná.");
+const QString kBackup = QStringLiteral("Nejdříve přečíst a uschovat obsah modulu");
+const QString kBackupNote =
+    QStringLiteral("Obsah modulu se uloží do historie modulu (menu Přenos), odkud jej lze kdykoli "
+                   "obnovit. S rychlou linkou to trvá asi o 21 s déle.");
 const QString kStore = QStringLiteral("Store");
 const QString kCancel = QStringLiteral("Cancel");
 } // namespace
@@ -52,6 +57,13 @@ StoreChoiceDialog::StoreChoiceDialog(QWidget* parent)
     m_verifyBox->setChecked(true);
     connect(m_verifyBox, &QCheckBox::toggled, this, &StoreChoiceDialog::verifyAfterStoreChanged);
 
+    m_backupBox = new QCheckBox(kBackup, this);
+    m_backupBox->setObjectName(QStringLiteral("CBbackupFirst"));
+    auto* backupNote = new QLabel(kBackupNote, this);
+    backupNote->setObjectName(QStringLiteral("LBbackupNote"));
+    backupNote->setWordWrap(true);
+    backupNote->setIndent(20);
+
     m_storeButton = new QPushButton(kStore, this);
     m_storeButton->setObjectName(QStringLiteral("Button1"));
     m_storeButton->setEnabled(false);
@@ -73,6 +85,8 @@ StoreChoiceDialog::StoreChoiceDialog(QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->addWidget(m_group);
     column->addWidget(m_verifyBox);
+    column->addWidget(m_backupBox);
+    column->addWidget(backupNote);
     column->addLayout(buttons);
     column->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -94,6 +108,14 @@ bool StoreChoiceDialog::verifyAfterStore() const {
 void StoreChoiceDialog::setVerifyAfterStore(bool on) {
     const QSignalBlocker quiet(m_verifyBox);
     m_verifyBox->setChecked(on);
+}
+
+bool StoreChoiceDialog::backupFirst() const {
+    return m_backupBox->isChecked();
+}
+
+void StoreChoiceDialog::setBackupFirst(bool on) {
+    m_backupBox->setChecked(on);
 }
 
 void StoreChoiceDialog::recordChoice() {

@@ -1,0 +1,90 @@
+#include "cli/command.h"
+
+#include "data/history.h"
+#include "data/historysummary.h"
+#include "settings/safesave.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+
+// Damaged entries are named on stderr so that the list on stdout stays one entry a line.
+history::Listing listing(const Invocation& run) {
+    history::Listing l = history::list(history::defaultFolder());
+    for (const history::Damaged& d : l.damaged)
+        run.err << "stavnikctl: skipped " << d.name << ": " << d.reason << '\n';
+    return l;
+}
+
+int listCommand(const Invocation& run) {
+    const history::Listing l = listing(run);
+    for (qsizetype i = 0; i < l.entries.size(); ++i) {
+        const history::Entry& e = l.entries.at(i);
+        const history::Entry* before = i + 1 < l.entries.size() ? &l.entries.at(i + 1) : nullptr;
+        run.out << i + 1 << "  "
+                << e.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "  "
+                << history::kindWord(e) << "  " << (e.port.isEmpty() ? QStringLiteral("-") : e.port)
+                << "  " << history::changeSummary(before, e);
+        if (!e.complete())
+            run.out << "  partial, known "
+                    << (e.known.none() ? QStringLiteral("nothing") : history::rangesText(e.known));
+        run.out << '\n';
+    }
+    return exitcode::kOk;
+}
+
+int exportCommand(const Invocation& run) {
+    bool ok = false;
+    const int n = run.operands.at(1).toInt(&ok);
+    const history::Listing l = listing(run);
+    if (!ok || n < 1 || n > l.entries.size())
+        return run.usageError(QStringLiteral("N is an entry number of stavnikctl history, 1..%1")
+                                  .arg(l.entries.size()));
+    const QString source = l.entries.at(n - 1).dataPath;
+    const safesave::ReadResult data = safesave::read(source, 1024 * 1024);
+    if (!data.ok || !data.problem.isEmpty()) {
+        run.err << "stavnikctl: " << source << ": cannot be read\n";
+        return exitcode::kError;
+    }
+    const QString out = run.operands.at(2);
+    if (out == QLatin1String("-")) {
+        run.out.flush();
+        QFile stdOut;
+        if (stdOut.open(stdout, QIODevice::WriteOnly) &&
+            stdOut.write(data.bytes) == data.bytes.size() && stdOut.flush())
+            return exitcode::kOk;
+        run.err << "stavnikctl: standard output: " << stdOut.errorString() << '\n';
+        return exitcode::kError;
+    }
+    const safesave::Result saved = safesave::write(out, data.bytes);
+    if (saved.saved)
+        return exitcode::kOk;
+    run.err << safesave::failureSentence(saved.problem) << '\n'
+            << out << ": " << saved.reason << '\n';
+    return exitcode::kError;
+}
+
+int historyCommand(const Invocation& run) {
+    if (run.operands.isEmpty())
+        return listCommand(run);
+    if (run.operands.size() == 3 && run.operands.first() == QLatin1String("export"))
+        return exportCommand(run);
+    return run.usageError(QStringLiteral("history takes nothing, or export N OUT"));
+}
+
+} // namespace
+
+CliCommands historyCommands() {
+    return {
+        {QStringLiteral("history"),
+         QStringLiteral("[export N OUT]"),
+         0,
+         {},
+         QStringLiteral("list what the module held after each read, verify and store, newest "
+                        "first; export N OUT: write entry N as data file OUT"),
+         historyCommand,
+         3},
+    };
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "data/configstore.h"
+#include "data/history.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class DifferencesWindow;
+class QFileDialog;
+class RouteGrid;
+namespace Ui {
+class HistoryWindow;
+}
+
+// "Historie modulu": the entries of the module history, newest first, each with what changed
+// against the one before. An entry can become the configuration on screen, be compared with
+// it or with another entry, and be saved as a data file. Not modal.
+class HistoryWindow : public QDialog {
+    Q_OBJECT
+public:
+    struct Parts {
+        ConfigStore& store;
+        RouteGrid& grid;
+        QFileDialog& saveDialog; // for the unsaved-changes question
+        DifferencesWindow& differences;
+        // Whether the configuration may be replaced now (no transfer runs); says why not itself.
+        std::function<bool()> mayReplace;
+    };
+    HistoryWindow(const Parts& parts, QString folder, QWidget* parent = nullptr);
+    ~HistoryWindow() override;
+
+    // Lists the folder again.
+    void refresh();
+
+private:
+    // The `count` entries selected, newest first; none (and the user told) for another count.
+    QList<const history::Entry*> selectedEntries(int count);
+    // `entry` against `base` in the differences window; only what the entry knows counts.
+    void showComparison(const ConfigStore& base, const history::Entry& entry,
+                        const QString& baseName, const QString& entryName);
+    void openEntry();
+    void compareWithScreen();
+    void compareEntries();
+    void saveEntryAs();
+
+    std::unique_ptr<Ui::HistoryWindow> m_ui;
+    Parts m_parts;
+    QString m_folder;
+    history::Listing m_listing;
+};

@@ -1,0 +1,55 @@
+#include "link/linkdriver.h"
+
+#include "link/byteport.h"
+#include "link/linkengine.h"
+
+#include <QTimer>
+
+LinkDriver::LinkDriver(LinkEngine& engine, BytePort& port, QObject* parent)
+    : QObject(parent), m_engine(engine), m_port(port), m_timer(new QTimer(this)) {
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setTimerType(Qt::PreciseTimer); // one exchange per tick: a coarse timer loses ticks
+    connect(m_timer, &QTimer::timeout, this, [this] { tick(); });
+    setTickInterval(kDefaultTickMs);
+    // Without fast link the engine ignores it and the ticks take the bytes.
+    m_port.setArrivalHandler([this] { m_engine.dataArrived(); });
+}
+
+LinkDriver::~LinkDriver() {
+    m_port.setArrivalHandler({});
+}
+
+void LinkDriver::setTickInterval(int ms) {
+    m_timer->setInterval(ms);
+    m_engine.setTickInterval(ms);
+}
+
+void LinkDriver::setFastLink(bool on) {
+    m_engine.setFastLink(on);
+}
+
+bool LinkDriver::fastLink() const {
+    return m_engine.fastLink();
+}
+
+void LinkDriver::start() {
+    m_timer->start();
+}
+
+void LinkDriver::stop() {
+    m_timer->stop();
+}
+
+void LinkDriver::tick() {
+    emit aboutToTick();
+    m_engine.tick();
+    emit ticked();
+}
+
+void LinkDriver::run(const std::function<void()>& exchange, PortNeed need) {
+    const bool open = m_port.reopenIfLost();
+    if (!open)
+        emit portOpenFailed();
+    if (open || need == PortNeed::Optional)
+        exchange();
+}

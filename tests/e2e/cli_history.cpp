@@ -1,0 +1,107 @@
+#include "link_emu.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <signal.h>
+
+using namespace linke2e;
+
+class CliHistoryTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+    QByteArray contents(const QString& name) { return fileBytes(dir.filePath(name)); }
+    // stavnikctl with its history in `dataHome`; SIGTERM `stopAfterMs` after the start.
+    QProcess* ctl(const QStringList& args, const QString& dataHome, int stopAfterMs = 0) {
+        auto* p = new QProcess(this);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+        p->setProcessEnvironment(env);
+        p->setWorkingDirectory(dir.path());
+        p->start(kCtl, args);
+        if (stopAfterMs > 0) {
+            QTest::qWait(stopAfterMs);
+            ::kill(static_cast<pid_t>(p->processId()), SIGTERM);
+        }
+        p->waitForFinished(60000);
+        return p;
+    }
+
+private slots:
+    // Read, store a route, store everything after a backup read, a cancelled store, verify:
+    // the history lists each in order, and every entry the module's contents are wholly known
+    // after exports what a read found right then.
+    void readStoreExport() {
+        const QString data = dir.filePath("data");
+        ConfigStore f1 = randomConfig(7);
+        QVERIFY(writeConfig(dir.filePath("f1.txt"), f1));
+        QVERIFY(writeConfig(dir.filePath("f2.txt"), randomConfig(8)));
+        QVERIFY(writeConfig(dir.filePath("base.txt"), randomConfig(9)));
+        EmulatorProcess emu;
+        QVERIFY(emu.startFast({"--load", dir.filePath("base.txt")}));
+        emu.holdOpen();
+        const QStringList port{"--port", emu.device, "--tick=5"};
+        const QList<QPair<QStringList, int>> steps{
+            {{"read", "r1.txt"}, 0},
+            {{"store", "f1.txt", "--what", "route=3"}, 0},
+            {{"store", "f1.txt", "--what", "all", "--backup-first"}, 0},
+            {{"read", "r2.txt"}, 0},
+            {{"store", "f2.txt", "--what", "all"}, 400},
+            {{"verify", "f1.txt"}, 0},
+            {{"read", "r3.txt"}, 0},
+        };
+        // At the line's speed, but the store that is stopped part-way.
+        for (const auto& step : steps)
+            QVERIFY(ctl(step.first + port + QStringList(step.second ? "--tick=5" : "--fast"), data,
+                        step.second)
+                        ->exitStatus() == QProcess::NormalExit);
+
+        QProcess* list = ctl({"history"}, data);
+        QCOMPARE(list->exitCode(), 0);
+        const QStringList lines =
+            QString::fromUtf8(list->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QStringList kinds;
+        for (const QString& line : lines)
+            kinds << line.split(QStringLiteral("  ")).at(2);
+        QCOMPARE(kinds, (QStringList{"read", "verify different", "store all cancelled", "read",
+                                     "store all", "read", "store route=3", "read"}));
+        QVERIFY(lines.at(6).endsWith(QStringLiteral("partial, known 68-69,308-329")));
+        QVERIFY(lines.at(2).contains(QStringLiteral("partial, known 1-")));
+
+        // Before the whole store the module held r1 with route 3 of f1.
+        ConfigStore backup;
+        QVERIFY(readConfig(dir.filePath("r1.txt"), backup));
+        for (std::uint32_t a : {68u, 69u})
+            backup.image[a] = f1.image[a];
+        for (int a = image::blockAddress(3); a < image::blockAddress(4); ++a)
+            backup.image[std::size_t(a)] = f1.image[std::size_t(a)];
+        QVERIFY(writeConfig(dir.filePath("backup.txt"), backup));
+        const QList<QPair<int, QString>> exports{{1, "r3.txt"}, {2, "r3.txt"},     {4, "r2.txt"},
+                                                 {5, "r2.txt"}, {6, "backup.txt"}, {8, "r1.txt"}};
+        for (const auto& e : exports) {
+            const QString out = QStringLiteral("e%1.txt").arg(e.first);
+            QCOMPARE(ctl({"history", "export", QString::number(e.first), out}, data)->exitCode(),
+                     0);
+            QVERIFY2(contents(out) == contents(e.second), qPrintable(out));
+        }
+        QCOMPARE(ctl({"history", "export", "9", "e9.txt"}, data)->exitCode(), 2);
+    }
+
+    // A history that cannot be written says so in one line; the read itself succeeds.
+    void unwritableHistory() {
+        QFile blocker(dir.filePath("file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        EmulatorProcess emu;
+        QVERIFY(emu.startFast({}));
+        emu.holdOpen();
+        QProcess* p = ctl({"read", "r.txt", "--port", emu.device, "--fast"}, blocker.fileName());
+        QCOMPARE(p->exitCode(), 0);
+        QVERIFY(p->readAllStandardError().contains("Historie modulu nebyla zapsána"));
+        QVERIFY(!contents("r.txt").isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(CliHistoryTest)
+#include "cli_history.moc"
