@@ -1,5 +1,6 @@
 #include "cli/linkcommands.h"
 
+#include "cli/console.h"
 #include "cli/datafileio.h"
 #include "cli/stopsignals.h"
 #include "data/configstore.h"
@@ -23,7 +24,6 @@
 #include <memory>
 #include <optional>
 #ifdef Q_OS_UNIX
-#include <unistd.h>
 #endif
 
 namespace linkcli {
@@ -58,14 +58,6 @@ int optionError(const Invocation& run, int& tick) {
 QString storedText(std::size_t bytes, bool verified, qint64 ms) {
     return linktexts::storedText(static_cast<int>(bytes), verified) +
            QStringLiteral(", %1 s").arg(QLocale(QLocale::Czech).toString(ms / 1000.0, 'f', 1));
-}
-
-bool stderrIsTerminal() {
-#ifdef Q_OS_UNIX
-    return isatty(fileno(stderr)) != 0;
-#else
-    return false;
-#endif
 }
 
 // One engine on one port, ticked as the main window ticks it. Boxes become lines on stderr.

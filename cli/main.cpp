@@ -1,4 +1,5 @@
 #include "cli/command.h"
+#include "cli/console.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -150,6 +151,7 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    prepareConsole();
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

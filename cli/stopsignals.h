@@ -4,13 +4,11 @@
 
 #include <functional>
 
-class QSocketNotifier;
-
-// Ctrl-C (SIGINT) and SIGTERM as an ordinary event. The signal handler only sets a flag and
-// writes one byte into a pipe; a socket notifier on the pipe calls `onStop` from whatever event
-// loop runs, so the link is stopped between two ticks and never from inside the handler. The
-// handler takes one signal: a second Ctrl-C ends the program the hard way, should the clean
-// stop ever hang. Elsewhere than on Unix it does nothing.
+// Ctrl-C (SIGINT) and SIGTERM (on Windows Ctrl-C, Ctrl-Break and the console's closing) as an
+// ordinary event. The handler only notes the signal and wakes the event loop, which calls
+// `onStop` from whatever loop runs, so the link is stopped between two ticks and never from
+// inside the handler. The handler takes one signal: a second Ctrl-C ends the program the hard
+// way, should the clean stop ever hang.
 class StopSignals : public QObject {
     Q_OBJECT
 public:
@@ -25,8 +23,8 @@ public:
     int exitCode() const { return 128 + signalNumber(); }
 
 private:
-    void wake();
+    Q_INVOKABLE void wake();
 
     std::function<void()> m_onStop;
-    QSocketNotifier* m_notifier = nullptr;
+    QObject* m_notifier = nullptr; // what wakes the loop, where the system needs one
 };

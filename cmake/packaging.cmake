@@ -2,13 +2,14 @@
 # desktop entry and an icon, manual pages, the copyright and the changelog, under /usr in the
 # package. `cmake --install <build> --strip` strips the programs; the package always does.
 include(GNUInstallDirs)
-install(TARGETS stavnik-cfg stavnikctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-if(TARGET stv2-emu)
-  install(TARGETS stv2-emu RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
-install(FILES ${CMAKE_SOURCE_DIR}/dist/stavnik-cfg.desktop
+foreach(_program stavnik-cfg stavnikctl stv2-emu)
+  if(TARGET ${_program})
+    install(TARGETS ${_program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/dist/stavnik-cfg.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_SOURCE_DIR}/dist/stavnik-cfg.svg
+install(FILES ${PROJECT_SOURCE_DIR}/dist/stavnik-cfg.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 # Manual pages made from each program's --help and --version, so they never drift apart.
@@ -25,9 +26,9 @@ if(HELP2MAN AND NOT STAVNIK_SANITIZE AND NOT STAVNIK_FUZZ)
     if(NOT TARGET ${_program})
       continue()
     endif()
-    set(_page ${CMAKE_BINARY_DIR}/man/${_program}.1)
+    set(_page ${PROJECT_BINARY_DIR}/man/${_program}.1)
     add_custom_command(OUTPUT ${_page}.gz
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
       COMMAND ${HELP2MAN} --no-info --section=1 "--name=${_name}" --output=${_page}
               $<TARGET_FILE:${_program}>
       COMMAND gzip -9nf ${_page}
@@ -42,12 +43,12 @@ else()
 endif()
 
 # Debian's place for both, the changelog compressed as policy asks.
-set(_changelog ${CMAKE_BINARY_DIR}/changelog.gz)
+set(_changelog ${PROJECT_BINARY_DIR}/changelog.gz)
 add_custom_command(OUTPUT ${_changelog}
-  COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/dist/changelog > ${_changelog}
-  DEPENDS ${CMAKE_SOURCE_DIR}/dist/changelog)
+  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/dist/changelog > ${_changelog}
+  DEPENDS ${PROJECT_SOURCE_DIR}/dist/changelog)
 add_custom_target(changelog ALL DEPENDS ${_changelog})
-install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright ${_changelog}
+install(FILES ${PROJECT_SOURCE_DIR}/dist/copyright ${_changelog}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/stavnik-cfg)
 
 # The package's Maintainer field: DEBFULLNAME and DEBEMAIL when set, as Debian's tools use them.

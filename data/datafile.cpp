@@ -1,5 +1,7 @@
 #include "data/datafile.h"
 
+#include "data/codepage1250.h"
+
 #include "data/codec.h"
 #include "settings/safesave.h"
 
@@ -7,8 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cerrno>
 #include <cstring>
@@ -28,7 +28,6 @@ const QString kNoDataLinesText =
     QStringLiteral("Soubor dat neobsahuje žádné řádky dat, nic nebylo načteno: ");
 const QString kWriteFailedText = QStringLiteral("Chyba zápisu souboru dat");
 const QString kLineTooLongText = QStringLiteral("Soubor dat má příliš dlouhý řádek, nenačten: ");
-const char* const kCodePage = "windows-1250";
 
 constexpr char kHeaderLines[] = "S2.6\r\n"
                                 "V0006:0008\r\n"
@@ -363,10 +362,9 @@ LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
 
     LineHead popis(8);
     if (reader.next(popis) && popis.is("POPIS")) {
-        QStringDecoder decoder(kCodePage);
         for (RouteRecord& route : routes) {
             LineHead text(kMaxDescriptionBytes);
-            route.description = reader.next(text) ? decoder.decode(text.head()) : QString();
+            route.description = reader.next(text) ? codepage1250::decode(text.head()) : QString();
         }
     }
     if (gaveUp())
@@ -407,19 +405,13 @@ QByteArray format(const ConfigStore& store) {
         out.append("\r\n");
     }
     out.append("*\r\nPOPIS\r\n");
-    QStringEncoder encoder(kCodePage);
     for (const RouteRecord& route : store.routes) {
         // A line feed inside a description would shift every later description by a line on
         // the next load; the route editor cannot type one, so a blank stands in for it.
         QString text = route.description;
         text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        QByteArray bytes = encoder.encode(text);
-        // Letters the code page lacks come out as SUB; a question mark tells the reader more.
-        if (encoder.hasError()) {
-            bytes.replace('\x1A', '?');
-            encoder.resetState();
-        }
-        out.append(bytes);
+        // Letters the code page lacks come out as question marks.
+        out.append(codepage1250::encode(text));
         out.append("\r\n");
     }
     return out;
@@ -448,9 +440,7 @@ QString skippedLinesText(int count) {
 }
 
 bool holdsCharacter(QStringView c) {
-    QStringEncoder encoder(kCodePage);
-    const QByteArray bytes = encoder.encode(c);
-    return !encoder.hasError() && bytes.size() == 1;
+    return codepage1250::holds(c);
 }
 
 QString partialFileText(const LoadResult& result) {

@@ -90,11 +90,11 @@ PortProblem classifyPortFailure(const PortFailure& failure) {
     if (!f.inspected) {
         // Windows answers "access denied" for a port another program has open.
         switch (failure.error) {
-        case QSerialPort::DeviceNotFoundError:
+        case PortOpenError::DeviceNotFound:
             return PortProblem::Missing;
-        case QSerialPort::PermissionError:
+        case PortOpenError::Permission:
             return PortProblem::Busy;
-        case QSerialPort::UnsupportedOperationError:
+        case PortOpenError::UnsupportedOperation:
             return PortProblem::NotSerial;
         default:
             return PortProblem::Other;
@@ -105,11 +105,11 @@ PortProblem classifyPortFailure(const PortFailure& failure) {
     if (!f.characterDevice)
         return PortProblem::NotSerial;
     switch (failure.error) {
-    case QSerialPort::PermissionError:
+    case PortOpenError::Permission:
         return f.readWriteAllowed ? PortProblem::Busy : PortProblem::Permission;
-    case QSerialPort::UnsupportedOperationError: // a device that is no terminal, e.g. /dev/null
+    case PortOpenError::UnsupportedOperation: // a device that is no terminal, e.g. /dev/null
         return PortProblem::NotSerial;
-    case QSerialPort::DeviceNotFoundError: // a node left without its hardware
+    case PortOpenError::DeviceNotFound: // a node left without its hardware
         return PortProblem::Missing;
     default:
         return PortProblem::Other;

@@ -1,15 +1,17 @@
 #pragma once
 
-#include <QSerialPort>
 #include <QString>
 #include <QStringList>
+
+// What the system said when a serial device did not open, in the same few kinds on every system.
+enum class PortOpenError { Unknown, DeviceNotFound, Permission, UnsupportedOperation, Resource };
 
 // Why a serial device did not open, told so that the user knows what to do about it.
 enum class PortProblem { Missing, Permission, Busy, NotSerial, Other };
 
-// What the file system says about the device, gathered right after the open failed. QSerialPort
-// reports a port held by another program and a port the user may not open with the same
-// PermissionError; only the device's permissions tell the two apart.
+// What the file system says about the device, gathered right after the open failed. A port held
+// by another program and a port the user may not open fail alike (Permission); only the device's
+// permissions tell the two apart.
 struct PortFacts {
     bool inspected = false; // false where devices are not files (Windows): only the error counts
     bool exists = false;    // after following symbolic links
@@ -27,8 +29,8 @@ struct PortFacts {
 
 struct PortFailure {
     QString device;
-    QSerialPort::SerialPortError error = QSerialPort::UnknownError;
-    QString systemText; // QSerialPort::errorString()
+    PortOpenError error = PortOpenError::Unknown;
+    QString systemText; // the system's own words
     PortFacts facts;
 };
 

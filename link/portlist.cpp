@@ -1,9 +1,10 @@
 #include "link/portlist.h"
 
+#include "link/portscan.h"
+
 #include <QCollator>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSerialPortInfo>
 
 #include <algorithm>
 
@@ -21,15 +22,7 @@ QString portLabel(const QString& device, const QString& description, const QStri
 }
 
 QList<PortEntry> availablePorts(const QString& emulatorLink) {
-    QList<PortEntry> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-#ifdef Q_OS_WIN
-        const QString device = info.portName();
-#else
-        const QString device = info.systemLocation();
-#endif
-        ports.append({device, portLabel(device, info.description(), info.manufacturer())});
-    }
+    QList<PortEntry> ports = systemSerialPorts();
     // ttyS2 before ttyS10, as people count.
     QCollator natural;
     natural.setNumericMode(true);

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "link/byteport.h"
+#include "link/porterror.h"
 
 #include <QObject>
 #include <QString>
 
-class QSerialPort;
+#include <memory>
 
 // "COM" + n on a real (or pseudo-terminal) serial device: 9600 8N1, no flow control, DTR and
-// RTS held off.
+// RTS held off. What finds the device and keeps the wish to reopen it is the same everywhere;
+// the line itself is the system's (QSerialPort on Linux, the Win32 calls on Windows).
 class SerialBytePort : public QObject, public BytePort {
     Q_OBJECT
 public:
@@ -31,10 +33,13 @@ public:
     QString deviceFor(int portNumber) const;
 
 private:
+    struct Line;
     bool openNow(const QString& device);
     void closeNow();
+    // Keeps why `device` did not open, for openErrorText(); returns false.
+    bool refuse(const QString& device, PortOpenError error, const QString& systemText);
 
-    QSerialPort* m_port;
+    std::unique_ptr<Line> m_line;
     QString m_settingsPath;
     // What to reopen after a loss: a port number (mapped again then) or a device path.
     int m_wantedNumber = 0;

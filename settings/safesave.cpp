@@ -1,5 +1,6 @@
 #include "settings/safesave.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -63,11 +64,11 @@ Result refused(Problem problem, const QString& reason) {
     return r;
 }
 
+#ifdef Q_OS_UNIX
 QByteArray native(const QString& path) {
     return QFile::encodeName(path);
 }
 
-#ifdef Q_OS_UNIX
 QString notRegularText(mode_t mode) {
     if (S_ISDIR(mode))
         return QStringLiteral("Is a folder, not a regular file");
@@ -237,6 +238,11 @@ Result writeInPlace(const QString& target, const QByteArray& bytes, InPlace why)
 // the file replaced, whose identity the new one takes over; null for a new file.
 Result replace(const QString& target, const QByteArray& bytes, const void* old) {
     QSaveFile file(target);
+#ifndef Q_OS_UNIX
+    // A folder that takes no new file cannot be told beforehand here: the file is then written
+    // directly, as the Unix way decides on purpose.
+    file.setDirectWriteFallback(true);
+#endif
     // Unbuffered: a write failing only when a buffer is flushed on commit() would go unnoticed
     // by QSaveFile, which would then put a cut-off file in place of the old one.
     errno = 0;
@@ -318,6 +324,9 @@ Result check(const QString& path) {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
         return refused(Problem::NotRegular, QStringLiteral("Not a regular file"));
+    // Told before anything is done, as on Unix: a read must not run for a file it cannot save.
+    if (!info.absoluteDir().exists())
+        return failed(ENOENT);
     return Result();
 #endif
 }
@@ -345,13 +354,7 @@ Result write(const QString& path, const QByteArray& bytes) {
     }
     return writeInPlace(target, bytes, why);
 #else
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(bytes) != bytes.size() || !file.commit())
-        return refused(Problem::Other, file.errorString());
-    r.saved = true;
-    return r;
+    return replace(path, bytes, nullptr);
 #endif
 }
 

@@ -1,3 +1,4 @@
+#include "data/codepage1250.h"
 #include "editors/routeeditortexts.h"
 #include "editors/routevalidation.h"
 #include "editors/routevalues.h"
@@ -613,7 +614,7 @@ void RouteValidationTest::everyFileCharacterIsStorable() {
     QByteArray all;
     for (int b = 0x20; b < 0x100; ++b)
         all.append(char(b));
-    QCOMPARE(dropUnstorable(QStringDecoder("windows-1250").decode(all), 0).refused, QString());
+    QCOMPARE(dropUnstorable(codepage1250::decode(all), 0).refused, QString());
 }
 
 QTEST_GUILESS_MAIN(RouteValidationTest)

@@ -4,6 +4,7 @@
 
 Q_DECLARE_METATYPE(PortFacts)
 Q_DECLARE_METATYPE(PortProblem)
+Q_DECLARE_METATYPE(PortOpenError)
 
 namespace {
 // What stat() and access() said; "inspected" is false where devices are no files (Windows).
@@ -24,11 +25,11 @@ class PortErrorTest : public QObject {
     Q_OBJECT
 private slots:
     void explainsEachKind_data() {
-        QTest::addColumn<QSerialPort::SerialPortError>("error");
+        QTest::addColumn<PortOpenError>("error");
         QTest::addColumn<PortFacts>("facts");
         QTest::addColumn<PortProblem>("problem");
         QTest::addColumn<QStringList>("says");
-        using E = QSerialPort::SerialPortError;
+        using E = PortOpenError;
         using P = PortProblem;
         PortFacts held = facts(true, true, true, true);
         held.holder = QStringLiteral("minicom, PID 812");
@@ -42,38 +43,37 @@ private slots:
         socket.socket = true;
 
         QTest::newRow("missing, the others listed")
-            << E::DeviceNotFoundError << facts(true, false, false, false) << P::Missing
+            << E::DeviceNotFound << facts(true, false, false, false) << P::Missing
             << QStringList{"/dev/ttyUSB0 neexistuje", "\n  /dev/ttyUSB1 — FT232R USB UART\n"};
         QTest::newRow("permission: not in the group")
-            << E::PermissionError << facts(true, true, true, false) << P::Permission
+            << E::Permission << facts(true, true, true, false) << P::Permission
             << QStringList{"skupině uucp", "\n  sudo usermod -aG uucp $USER\n",
                            "od dalšího přihlášení"};
         QTest::newRow("permission: owner only")
-            << E::PermissionError << facts(true, true, true, false, false) << P::Permission
+            << E::Permission << facts(true, true, true, false, false) << P::Permission
             << QStringList{"jen jeho vlastník (root)"};
         QTest::newRow("busy: the same error, but we may open it")
-            << E::PermissionError << held << P::Busy
-            << QStringList{"jiný program (minicom, PID 812)"};
+            << E::Permission << held << P::Busy << QStringList{"jiný program (minicom, PID 812)"};
         QTest::newRow("not a tty: regular file")
-            << E::UnsupportedOperationError << regular << P::NotSerial
+            << E::UnsupportedOperation << regular << P::NotSerial
             << QStringList{"není sériové zařízení, ale obyčejný soubor"};
-        QTest::newRow("not a tty: FIFO") << E::UnsupportedOperationError << fifo << P::NotSerial
+        QTest::newRow("not a tty: FIFO") << E::UnsupportedOperation << fifo << P::NotSerial
                                          << QStringList{"ale pojmenovaná roura (FIFO)"};
         QTest::newRow("not a tty: socket")
-            << E::UnknownError << socket << P::NotSerial << QStringList{"ale socket"};
+            << E::Unknown << socket << P::NotSerial << QStringList{"ale socket"};
         QTest::newRow("not a tty: folder")
-            << E::UnknownError << folder << P::NotSerial << QStringList{"ale složka"};
+            << E::Unknown << folder << P::NotSerial << QStringList{"ale složka"};
         QTest::newRow("not a tty: /dev/null")
-            << E::UnsupportedOperationError << facts(true, true, true, true) << P::NotSerial
+            << E::UnsupportedOperation << facts(true, true, true, true) << P::NotSerial
             << QStringList{"není sériové zařízení.\n"};
         QTest::newRow("Windows: access denied is another program")
-            << E::PermissionError << PortFacts{} << P::Busy << QStringList{"jiný program.\n"};
+            << E::Permission << PortFacts{} << P::Busy << QStringList{"jiný program.\n"};
         QTest::newRow("anything else in the system's words")
-            << E::ResourceError << facts(true, true, true, true) << P::Other
+            << E::Resource << facts(true, true, true, true) << P::Other
             << QStringList{"nelze otevřít: Input/output error."};
     }
     void explainsEachKind() {
-        QFETCH(QSerialPort::SerialPortError, error);
+        QFETCH(PortOpenError, error);
         QFETCH(PortFacts, facts);
         QFETCH(PortProblem, problem);
         QFETCH(QStringList, says);

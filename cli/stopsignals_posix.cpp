@@ -2,7 +2,6 @@
 
 #include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -29,8 +28,9 @@ StopSignals::StopSignals(std::function<void()> onStop, QObject* parent)
     g_signal = 0;
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return; // without the pipe the signals keep their default: the program just ends
-    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::wake);
+    auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    m_notifier = notifier;
+    connect(notifier, &QSocketNotifier::activated, this, &StopSignals::wake);
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);
     sa.sa_handler = onSignal;
@@ -62,15 +62,3 @@ void StopSignals::wake() {
     if (m_onStop)
         m_onStop();
 }
-
-#else
-
-StopSignals::StopSignals(std::function<void()> onStop, QObject* parent)
-    : QObject(parent), m_onStop(std::move(onStop)) {}
-StopSignals::~StopSignals() = default;
-int StopSignals::signalNumber() const {
-    return 0;
-}
-void StopSignals::wake() {}
-
-#endif

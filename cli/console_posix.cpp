@@ -1,0 +1,10 @@
+#include "cli/console.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+void prepareConsole() {}
+
+bool stderrIsTerminal() {
+    return isatty(fileno(stderr)) != 0;
+}

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Builds the Windows programs on Debian: a static Qt for MinGW-w64 once (kept in a cache folder
+# outside the tree and reused), then stavnik-cfg.exe and stavnikctl.exe against it, packed into
+# stavnik-cfg-<version>-windows-x64.zip with the licence, the README and the help page.
+#   scripts/windows.sh [--qt-only] [--test]
+#   STAVNIK_WINDOWS_CACHE  the cache folder (default ~/.cache/stavnik-windows)
+#   JOBS                   parallel compile jobs (default: the number of cores)
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+cache="${STAVNIK_WINDOWS_CACHE:-$HOME/.cache/stavnik-windows}"
+jobs="${JOBS:-$(nproc)}"
+qt="$cache/qt-6.4.2-mingw-static"
+build="$here/build-windows"
+qt_only=0 run_tests=0
+for a in "$@"; do
+  case "$a" in
+    --qt-only) qt_only=1 ;;
+    --test) run_tests=1 ;;
+    *) echo "usage: scripts/windows.sh [--qt-only] [--test]" >&2; exit 2 ;;
+  esac
+done
+
+need=()
+packages=(g++-mingw-w64-x86-64-posix wine wine64 ninja-build cmake zip dpkg-dev xz-utils)
+[ "$run_tests" -eq 1 ] && packages+=(xvfb xauth xdotool imagemagick)
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  sudo_=""; [ "$(id -u)" -eq 0 ] || sudo_=sudo
+  $sudo_ apt-get install -y "${need[@]}"
+fi
+
+build_qt() {
+  mkdir -p "$cache/src"
+  cd "$cache/src"
+  if [ ! -d qtbase ]; then
+    if ! ls qt6-base_*.orig.tar.xz >/dev/null 2>&1; then
+      # The archive's sources; needs a deb-src line for the release.
+      if ! apt-get source --download-only qt6-base; then
+        echo "windows.sh: Qt's sources could not be fetched; add a deb-src line for" \
+             "$(. /etc/os-release; echo "$VERSION_CODENAME") and run apt-get update" >&2
+        exit 1
+      fi
+    fi
+    rm -rf qtbase.tmp && mkdir qtbase.tmp
+    tar -xf qt6-base_*.orig.tar.xz -C qtbase.tmp --strip-components=1
+    mv qtbase.tmp qtbase
+  fi
+  local hostver
+  hostver="$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null | sed 's/[+-].*//')"
+  case "$(ls qt6-base_*.orig.tar.xz)" in
+    *"_${hostver}+"*) ;;
+    *) echo "windows.sh: the host's Qt ($hostver) must be the version of the sources" >&2; exit 1 ;;
+  esac
+  rm -rf "$cache/qt-build"
+  cmake -S qtbase -B "$cache/qt-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_INSTALL_PREFIX="$qt.tmp" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_icu=OFF \
+    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DINPUT_opengl=desktop \
+    -DFEATURE_opengl_dynamic=OFF -DFEATURE_tabletevent=OFF \
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
+    -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_libpng=OFF -DFEATURE_system_libjpeg=OFF \
+    -DFEATURE_sql_sqlite=OFF
+  cmake --build "$cache/qt-build" --parallel "$jobs"
+  rm -rf "$qt.tmp"
+  cmake --install "$cache/qt-build"
+  rm -rf "$qt"
+  mv "$qt.tmp" "$qt"
+  rm -rf "$cache/qt-build"
+}
+
+if [ ! -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ]; then
+  start=$(date +%s)
+  (build_qt)
+  echo "windows.sh: static Qt built in $(( $(date +%s) - start )) s into $qt"
+fi
+[ "$qt_only" -eq 1 ] && exit 0
+
+# The programs, cross-built against that Qt. The emulator needs pseudo-terminals and is left out
+# by the build itself; the unit tests come along for Wine.
+start=$(date +%s)
+cmake -S "$here" -B "$build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_FIND_ROOT_PATH="$qt" -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
+  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
+cmake --build "$build" --parallel "$jobs"
+echo "windows.sh: programs built in $(( $(date +%s) - start )) s"
+
+version="$(sed -n 's/^project(StavnikCFG VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")"
+zip="$build/stavnik-cfg-$version-windows-x64.zip"
+stage="$build/stavnik-cfg-$version"
+rm -rf "$stage" "$zip"
+mkdir -p "$stage"
+cp "$build/bin/stavnik-cfg.exe" "$build/bin/stavnikctl.exe" "$stage/"
+x86_64-w64-mingw32-strip "$stage"/*.exe
+cp "$here/LICENSE" "$stage/LICENSE.txt"
+sed 's/$/\r/' "$here/README.md" >"$stage/README.txt"
+export WINEDEBUG=-all WINEPREFIX="$cache/wine"
+{ wine "$stage/stavnikctl.exe" --help; } 2>/dev/null | sed 's/\r*$/\r/' >"$stage/stavnikctl-help.txt"
+[ -s "$stage/stavnikctl-help.txt" ] || { echo "windows.sh: stavnikctl.exe --help said nothing under Wine" >&2; exit 1; }
+# Fully static: a DLL the system does not have would stop the program on a user's PC.
+for exe in "$stage"/*.exe; do
+  extra="$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
+    grep -viE '^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|winspool|winmm|imm32|ws2_32|version|dwmapi|uxtheme|netapi32|userenv|wtsapi32|shlwapi|shcore|d3d9|d3d11|dxgi|dwrite|msvcrt|authz|api-ms-win-[a-z0-9-]*)\.(dll|drv)$' || true)"
+  [ -z "$extra" ] || { echo "windows.sh: $(basename "$exe") needs $extra" >&2; exit 1; }
+done
+(cd "$build" && zip -qr "$(basename "$zip")" "$(basename "$stage")")
+echo "windows.sh: $zip ($(du -h "$zip" | cut -f1))"
+
+[ "$run_tests" -eq 1 ] && exec "$here/scripts/windows-test.sh" "$build"
+exit 0
