@@ -1,8 +1,8 @@
 #include "cli/console.h"
 
 #include <cstdio>
-#include <initializer_list>
 #include <fcntl.h>
+#include <initializer_list>
 #include <io.h>
 #include <windows.h>
 

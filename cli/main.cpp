@@ -14,11 +14,7 @@ namespace {
 // The dispatch table: every group of subcommands, in the order --help lists them. A new group
 // is one more line here.
 const std::function<CliCommands()> kGroups[] = {
-    fileCommands,
-    linkCommands,
-    historyCommands,
-    portCommands,
-    reportCommands,
+    fileCommands, linkCommands, historyCommands, portCommands, reportCommands,
 };
 
 CliCommands allCommands() {
