@@ -268,6 +268,69 @@ int verifyCommand(const Invocation& run) {
     return equal ? exitcode::kOk : exitcode::kDifferent;
 }
 
+namespace {
+using AddressList = std::vector<std::uint32_t>;
+
+// BASE stands for the module's memory in the same form as FILE (a data file, zero beyond its
+// last route), so the two compare byte for byte over any list. False when it cannot be loaded.
+bool loadBase(const Invocation& run, std::optional<ModuleContents>& module) {
+    if (!run.options.contains(QStringLiteral("--only-changed")))
+        return true;
+    ConfigStore base;
+    if (!cliio::loadDataFile(run.options.value(QStringLiteral("--only-changed")), base, run.err))
+        return false;
+    module.emplace();
+    module->learn(base.image, 0, image::kSize - 1);
+    return true;
+}
+
+// The window stores with the capacity last reported; here nothing has been reported yet, so
+// ask as a read asks: on a quiet line, until two answers agree. Nonzero: the exit status.
+int askCapacity(Session& s, const ConfigStore& store, std::optional<AddressList>& list,
+                QTextStream& err) {
+    s.run([](LinkEngine& e) { return e.startStoreCapacityQuery(); });
+    if (s.stopped())
+        return s.stoppedExit();
+    list = s.transferOk() ? transfers::storeAddresses(transfers::Everything, 1, store.routeCapacity)
+                          : std::nullopt;
+    if (list)
+        return exitcode::kOk;
+    reportErrors(s, err);
+    return exitcode::kTransferFailed;
+}
+
+// What the module held goes into the history before it is overwritten. Nonzero: the exit status.
+int backUpFirst(Session& s, QTextStream& err) {
+    s.run([](LinkEngine& e) { return e.startRead(false); });
+    if (s.stopped())
+        return s.stoppedExit();
+    reportErrors(s, err);
+    return s.transferOk() ? exitcode::kOk : exitcode::kTransferFailed;
+}
+
+int storeList(Session& s, const AddressList& list, const Invocation& run) {
+    const bool readBack =
+        !run.options.contains(QStringLiteral("--no-verify")) && loadSettings().verifyAfterStore;
+    QElapsedTimer clock;
+    clock.start();
+    s.run([&list, readBack](LinkEngine& e) { return e.startStore(list, readBack); });
+    if (s.stopped()) {
+        // The write in flight may have been carried out before the stop.
+        const int done = s.engine().writesDone();
+        run.err << "stavnikctl: " << done;
+        if (s.engine().writeInFlight())
+            run.err << " or " << done + 1;
+        run.err << " of " << list.size() << " bytes written, the module is now partly written\n";
+        return s.stoppedExit();
+    }
+    reportErrors(s, run.err);
+    if (!s.transferOk())
+        return exitcode::kTransferFailed;
+    run.out << storedText(list.size(), readBack, clock.elapsed()) << '\n';
+    return exitcode::kOk;
+}
+} // namespace
+
 int storeCommand(const Invocation& run) {
     bool needsCapacity = false;
     QString whatError;
@@ -280,36 +343,15 @@ int storeCommand(const Invocation& run) {
         return wrong;
 
     ConfigStore store;
-    if (!cliio::loadDataFile(run.operands.first(), store, run.err))
-        return exitcode::kTransferFailed;
-    // BASE stands for the module's memory in the same form as FILE (a data file, zero beyond
-    // its last route), so the two compare byte for byte over any list.
     std::optional<ModuleContents> module;
-    if (run.options.contains(QStringLiteral("--only-changed"))) {
-        ConfigStore base;
-        if (!cliio::loadDataFile(run.options.value(QStringLiteral("--only-changed")), base,
-                                 run.err))
-            return exitcode::kTransferFailed;
-        module.emplace();
-        module->learn(base.image, 0, image::kSize - 1);
-    }
+    if (!cliio::loadDataFile(run.operands.first(), store, run.err) || !loadBase(run, module))
+        return exitcode::kTransferFailed;
     const auto s = openSession(run, store, tick);
     if (!s)
         return exitcode::kTransferFailed;
-    if (needsCapacity) {
-        // The window stores with the capacity last reported; here nothing has been reported
-        // yet, so ask as a read asks: on a quiet line, until two answers agree.
-        s->run([](LinkEngine& e) { return e.startStoreCapacityQuery(); });
-        if (s->stopped())
-            return s->stoppedExit();
-        list = s->transferOk()
-                   ? transfers::storeAddresses(transfers::Everything, 1, store.routeCapacity)
-                   : std::nullopt;
-        if (!list) {
-            reportErrors(*s, run.err);
-            return exitcode::kTransferFailed;
-        }
-    }
+    if (needsCapacity)
+        if (const int code = askCapacity(*s, store, list, run.err))
+            return code;
     if (module) {
         list = module->changedAddresses(store.image, *list);
         if (list->empty()) {
@@ -324,34 +366,10 @@ int storeCommand(const Invocation& run) {
     if (module)
         known.learn(module->bytes(), 0, image::kSize - 1);
     s->history().setModuleContents(&known);
-    if (run.options.contains(QStringLiteral("--backup-first"))) {
-        s->run([](LinkEngine& e) { return e.startRead(false); });
-        if (s->stopped())
-            return s->stoppedExit();
-        reportErrors(*s, run.err);
-        if (!s->transferOk())
-            return exitcode::kTransferFailed;
-    }
-    const auto total = list->size();
-    const bool readBack =
-        !run.options.contains(QStringLiteral("--no-verify")) && loadSettings().verifyAfterStore;
-    QElapsedTimer clock;
-    clock.start();
-    s->run([&list, readBack](LinkEngine& e) { return e.startStore(*list, readBack); });
-    if (s->stopped()) {
-        // The write in flight may have been carried out before the stop.
-        const int done = s->engine().writesDone();
-        run.err << "stavnikctl: " << done;
-        if (s->engine().writeInFlight())
-            run.err << " or " << done + 1;
-        run.err << " of " << total << " bytes written, the module is now partly written\n";
-        return s->stoppedExit();
-    }
-    reportErrors(*s, run.err);
-    if (!s->transferOk())
-        return exitcode::kTransferFailed;
-    run.out << storedText(total, readBack, clock.elapsed()) << '\n';
-    return exitcode::kOk;
+    if (run.options.contains(QStringLiteral("--backup-first")))
+        if (const int code = backUpFirst(*s, run.err))
+            return code;
+    return storeList(*s, *list, run);
 }
 
 } // namespace linkcli

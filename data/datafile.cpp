@@ -299,6 +299,58 @@ QString writeAll(QIODevice& out, const QByteArray& bytes) {
 
 } // namespace
 
+namespace {
+
+// The data lines up to the closing "*": each sets its byte; the first naming of an address
+// within the layout counts towards the bytes the file sets.
+void readDataLines(LineReader& reader, Image& image, std::vector<bool>& named, LoadResult& result) {
+    for (;;) {
+        DataLine line;
+        if (!reader.next(line))
+            break;
+        const std::uint32_t address = line.address();
+        if (address < image.size())
+            image[address] = line.value();
+        else
+            ++result.skippedLines;
+        if (line.isEndMarker())
+            break;
+        if (address < named.size() && !named[address]) {
+            named[address] = true;
+            ++result.namedBytes;
+        }
+    }
+}
+
+// An older layout is read in its own places and written back in today's.
+void decodeLayout(Layout layout, Image& image, RouteTable& routes) {
+    switch (layout) {
+    case Layout::S26:
+        decodeCurrent(image, routes);
+        break;
+    case Layout::S24:
+        decodeS24(image, routes);
+        encodeRoutes(routes, image);
+        break;
+    case Layout::S20:
+        decodeS20(image, routes);
+        encodeRoutes(routes, image);
+        break;
+    }
+}
+
+void readDescriptions(LineReader& reader, RouteTable& routes) {
+    LineHead popis(8);
+    if (!reader.next(popis) || !popis.is("POPIS"))
+        return;
+    for (RouteRecord& route : routes) {
+        LineHead text(kMaxDescriptionBytes);
+        route.description = reader.next(text) ? codepage1250::decode(text.head()) : QString();
+    }
+}
+
+} // namespace
+
 LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
     LineReader reader(in);
     const auto gaveUp = [&reader] { return reader.failed() || reader.tooLong(); };
@@ -327,46 +379,11 @@ LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
     result.layoutBytes = layoutBytes(layout);
     std::vector<bool> named(static_cast<std::size_t>(result.layoutBytes));
 
-    for (;;) {
-        DataLine line;
-        if (!reader.next(line))
-            break;
-        const std::uint32_t address = line.address();
-        if (address < image.size())
-            image[address] = line.value();
-        else
-            ++result.skippedLines;
-        if (line.isEndMarker())
-            break;
-        if (address < named.size() && !named[address]) {
-            named[address] = true;
-            ++result.namedBytes;
-        }
-    }
+    readDataLines(reader, image, named, result);
     if (gaveUp())
         return readerStopped(reader, fileName);
-
-    switch (layout) {
-    case Layout::S26:
-        decodeCurrent(image, routes);
-        break;
-    case Layout::S24:
-        decodeS24(image, routes);
-        encodeRoutes(routes, image);
-        break;
-    case Layout::S20:
-        decodeS20(image, routes);
-        encodeRoutes(routes, image);
-        break;
-    }
-
-    LineHead popis(8);
-    if (reader.next(popis) && popis.is("POPIS")) {
-        for (RouteRecord& route : routes) {
-            LineHead text(kMaxDescriptionBytes);
-            route.description = reader.next(text) ? codepage1250::decode(text.head()) : QString();
-        }
-    }
+    decodeLayout(layout, image, routes);
+    readDescriptions(reader, routes);
     if (gaveUp())
         return readerStopped(reader, fileName);
 

@@ -171,40 +171,56 @@ QString storeData(const QString& folder, const QByteArray& bytes, const QString&
     return wrong.isEmpty() ? name : QString();
 }
 
-void trim(const QString& folder, const Limits& limits) {
-    struct Item {
-        QString name;
-        qint64 size = 0;
-        std::optional<SideCarName> parsed;
-    };
-    QList<Item> sideCars;
+struct TrimItem {
+    QString name;
+    qint64 size = 0;
+    std::optional<SideCarName> parsed;
+};
+
+// What the folder holds, read once; a temporary file left by a writer that stopped half-way is
+// removed on the way once it is old enough not to belong to a writer still at work.
+struct FolderListing {
+    QList<TrimItem> sideCars;
     QHash<QString, qint64> dataSizes;
     qint64 total = 0;
-    const QDir dir(folder);
-    const auto young = [&dir](const QString& name) {
-        return QFileInfo(dir.filePath(name)).lastModified().secsTo(QDateTime::currentDateTime()) <
-               kOrphanAgeSeconds;
-    };
-    for (QDirIterator it(folder, QDir::Files | QDir::Hidden); it.hasNext();) {
+};
+
+bool isYoung(const QDir& dir, const QString& name) {
+    return QFileInfo(dir.filePath(name)).lastModified().secsTo(QDateTime::currentDateTime()) <
+           kOrphanAgeSeconds;
+}
+
+FolderListing listFolder(const QDir& dir) {
+    FolderListing l;
+    for (QDirIterator it(dir.path(), QDir::Files | QDir::Hidden); it.hasNext();) {
         it.next();
         const QString name = it.fileName();
-        // Left by a writer that stopped half-way.
         if (name.startsWith(QLatin1String(".tmp-"))) {
-            if (!young(name))
+            if (!isYoung(dir, name))
                 QFile::remove(it.filePath());
             continue;
         }
-        total += it.fileInfo().size();
+        l.total += it.fileInfo().size();
         if (name.endsWith(kEntrySuffix))
-            sideCars.append({name, it.fileInfo().size(), parseName(name)});
+            l.sideCars.append({name, it.fileInfo().size(), parseName(name)});
         else if (name.endsWith(kDataSuffix))
-            dataSizes.insert(name, it.fileInfo().size());
+            l.dataSizes.insert(name, it.fileInfo().size());
     }
+    return l;
+}
+
+void trim(const QString& folder, const Limits& limits) {
+    const QDir dir(folder);
+    FolderListing listing = listFolder(dir);
+    QList<TrimItem>& sideCars = listing.sideCars;
+    const QHash<QString, qint64>& dataSizes = listing.dataSizes;
+    qint64& total = listing.total;
+    const auto young = [&dir](const QString& name) { return isYoung(dir, name); };
     if (sideCars.size() <= limits.maxEntries && total <= limits.maxBytes)
         return;
     // Oldest first: the names begin with the time.
     std::sort(sideCars.begin(), sideCars.end(),
-              [](const Item& a, const Item& b) { return a.name < b.name; });
+              [](const TrimItem& a, const TrimItem& b) { return a.name < b.name; });
     QHash<QString, int> newestOf, references;
     for (int i = 0; i < sideCars.size(); ++i)
         if (const auto& p = sideCars.at(i).parsed) {
@@ -220,7 +236,7 @@ void trim(const QString& folder, const Limits& limits) {
     for (int i = 0; i < sideCars.size(); ++i) {
         if (count <= limits.maxEntries && total <= limits.maxBytes)
             return;
-        const Item& item = sideCars.at(i);
+        const TrimItem& item = sideCars.at(i);
         // The newest entry of each module stays, whatever the bounds say.
         if (item.parsed && newestOf.value(item.parsed->module) == i)
             continue;
