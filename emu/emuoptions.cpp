@@ -173,7 +173,9 @@ EmuOptionsResult parseEmuOptions(const QStringList& args) {
     return r;
 }
 
-QString emuHelpText() {
+namespace {
+// What it is, its module and its timing.
+QString moduleHelp() {
     return QStringLiteral(
         "Usage: stv2-emu [options]\n"
         "\n"
@@ -206,7 +208,12 @@ QString emuHelpText() {
         "                      comes MS milliseconds later still (default 0)\n"
         "  --no-pacing         deliver bytes at once; by default every byte takes its 9600-baud\n"
         "                      time of 1.04 ms, both the received command and the reply\n"
-        "\n"
+        "\n");
+}
+
+// The options that make it misbehave, and those of its terminal, log and live inputs.
+QString faultAndInputHelp() {
+    return QStringLiteral(
         "Faults (each reply draws its fate from a generator seeded with --seed, so a run with\n"
         "the same options and the same commands misbehaves the same way; P is a share 0..1 or\n"
         "a percentage such as 5%):\n"
@@ -245,4 +252,9 @@ QString emuHelpText() {
         "\n"
         "  -h, --help          show this text\n"
         "  --version           show the program's version\n");
+}
+} // namespace
+
+QString emuHelpText() {
+    return moduleHelp() + faultAndInputHelp();
 }

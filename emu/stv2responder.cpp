@@ -518,6 +518,12 @@ void Stv2Responder::answer(QByteArray bytes, QString line, QList<ReplyChunk>& ou
     } else {
         out.append({delay, bytes});
     }
+    appendEchoes(bytes, line, out);
+    addLog(line);
+}
+
+void Stv2Responder::appendEchoes(const QByteArray& bytes, QString& line, QList<ReplyChunk>& out) {
+    const FaultOptions& f = m_options.faults;
     // Drawn only when asked for, so that the other faults of a seed stay where they were.
     if (f.duplicateRate > 0 && nextUnit() < f.duplicateRate) {
         out.append({f.duplicateMs, bytes});
@@ -531,5 +537,4 @@ void Stv2Responder::answer(QByteArray bytes, QString line, QList<ReplyChunk>& ou
                     .arg(hex2(static_cast<u8>(noise[0])))
                     .arg(f.noiseMs);
     }
-    addLog(line);
 }

@@ -139,6 +139,8 @@ private:
     void setRelays(const QByteArray& cmd, const QString& tag);
     void handleFrame(const QByteArray& frame, QList<ReplyChunk>& out);
     void answer(QByteArray bytes, QString line, QList<ReplyChunk>& out, int extraDelayMs = 0);
+    // A second copy or noise after the reply, as the fault options ask.
+    void appendEchoes(const QByteArray& bytes, QString& line, QList<ReplyChunk>& out);
     void addLog(const QString& line);
     void flushIgnored();
     std::uint64_t nextRandom();
