@@ -1,8 +1,8 @@
-#include "data/differences.h"
+#include "review/differences.h"
 
 #include "data/codec.h"
-#include "data/configwords.h"
 #include "data/hex.h"
+#include "review/configwords.h"
 
 #include <algorithm>
 #include <map>
