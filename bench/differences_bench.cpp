@@ -3,7 +3,7 @@
 // Usage: differences_bench [--runs N]
 
 #include "data/codec.h"
-#include "data/differences.h"
+#include "review/differences.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

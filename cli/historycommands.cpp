@@ -1,7 +1,7 @@
 #include "cli/command.h"
 
 #include "data/history.h"
-#include "data/historysummary.h"
+#include "review/historysummary.h"
 #include "settings/safesave.h"
 
 #include <QFile>

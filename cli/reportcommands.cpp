@@ -1,10 +1,10 @@
 #include "cli/command.h"
 #include "cli/datafileio.h"
 #include "cli/linkcommands.h"
-#include "data/configcheck.h"
-#include "data/configsheet.h"
-#include "data/differences.h"
-#include "data/print/printedsheet.h"
+#include "review/configcheck.h"
+#include "review/configsheet.h"
+#include "review/differences.h"
+#include "review/print/printedsheet.h"
 #include "settings/safesave.h"
 
 #include <QFileInfo>

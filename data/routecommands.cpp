@@ -39,7 +39,7 @@ bool clearRoute(ConfigStore& store, int n, bool wholeDefinition) {
     }
     r.fromButton = 0;
     r.toButton = 0;
-    r.pointPositions.fill(0);
+    r.pointPositions = {};
     r.signal1 = 0;
     r.signal2 = 0;
     r.aspect1 = 0;

@@ -158,7 +158,9 @@ void RouteGrid::fitToFont() {
     for (int c = 0; c < kDescriptionColumn; ++c)
         columns += columnWidth(c);
     columns += std::max(kColumnWidths[kDescriptionColumn], headerWidth(kDescriptionColumn));
-    setMinimumWidth(columns + verticalScrollBar()->sizeHint().width() + 2 * frameWidth());
+    const int scrollBar =
+        style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
+    setMinimumWidth(columns + scrollBar + 2 * frameWidth());
     fitDescriptionColumn();
 }
 

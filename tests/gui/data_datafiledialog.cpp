@@ -1,10 +1,8 @@
 #include "data/ui/datafiledialog.h"
 #include "data/ui/routegrid.h"
-#include "data/ui/sheetdialogs.h"
 #include "support/modal.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -13,37 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-struct Box {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString informative;
-};
-
-// Closes every message box that opens while it lives with `answer` (when the box has it) and
-// remembers what they said.
-class BoxWatcher {
-public:
-    explicit BoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this, answer] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                m_boxes.push_back(
-                    {box->windowTitle(), box->text(), box->icon(), box->informativeText()});
-                if (QAbstractButton* button = box->button(answer))
-                    button->click();
-                else
-                    box->accept();
-            }
-        });
-        m_timer.start(10);
-    }
-    const QList<Box>& boxes() const { return m_boxes; }
-
-private:
-    QTimer m_timer;
-    QList<Box> m_boxes;
-};
 
 // Answers the next file dialog: picks `path`, or cancels when it is empty.
 void answerFileDialog(const QString& path) {
@@ -87,8 +54,6 @@ private slots:
     void saveWritesTheChosenFile();
     void saveCancelledWritesNothing();
     void failedSaveShowsTheError();
-    void exportChoosesTheFormatByName_data();
-    void exportChoosesTheFormatByName();
 
 private:
     QWidget* m_parent = nullptr;
@@ -279,57 +244,6 @@ void DataFileDialogTest::failedSaveShowsTheError() {
     QVERIFY(!QFile::exists(path));
     // The configuration stays, so it can be saved elsewhere.
     QVERIFY(saveDataFileTo(m_parent, dir.filePath(QStringLiteral("jinam.txt")), m_store));
-}
-
-// The name typed, or the filter the user picks for a bare name, chooses the format; a name that
-// chooses none and a target that is no file (given without the dialog, -1) are refused, and
-// nothing is written.
-void DataFileDialogTest::exportChoosesTheFormatByName_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("filter");
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<QByteArray>("start");
-    QTest::newRow("csv") << "list.csv" << 0 << "list.csv" << QByteArray("položka,pole,hodnota\r\n");
-    QTest::newRow("bare name, CSV filter") << "list" << 2 << "list.csv" << QByteArray("položka");
-    QTest::newRow("bare name, HTML filter")
-        << "list" << 1 << "list.html" << QByteArray("<!DOCTYPE");
-    QTest::newRow("pdf in capitals") << "list.PDF" << 2 << "list.PDF" << QByteArray("%PDF");
-    QTest::newRow("no such format") << "list.txt" << 0 << "" << QByteArray();
-    QTest::newRow("a folder") << "folder.csv" << -1 << "" << QByteArray();
-}
-
-void DataFileDialogTest::exportChoosesTheFormatByName() {
-    QFETCH(QString, typed);
-    QFETCH(int, filter);
-    QFETCH(QString, written);
-    QFETCH(QByteArray, start);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.csv")));
-    QFileDialog* dialog = exportDialog(m_parent);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    BoxWatcher watcher;
-    onNextModal([&](QWidget* w) {
-        if (filter < 0)
-            return;
-        auto* combo = w->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-        for (int k = 0; k < filter; ++k)
-            QTest::keyClick(combo, Qt::Key_Down);
-        qobject_cast<QFileDialog*>(w)->selectFile(dir.filePath(typed));
-        static_cast<QDialog*>(w)->accept();
-    });
-    const bool saved = filter < 0 ? exportSheetTo(m_parent, dir.filePath(typed), m_store)
-                                  : exportSheetCommand(m_parent, *dialog, m_store);
-    QCOMPARE(saved, !written.isEmpty());
-    QCOMPARE(watcher.boxes().size(), written.isEmpty() ? 1 : 0);
-    QStringList expected{QStringLiteral("folder.csv")};
-    if (!written.isEmpty())
-        expected << written;
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), expected);
-    if (written.isEmpty())
-        return;
-    QFile f(dir.filePath(written));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QVERIFY(f.readAll().startsWith(start));
 }
 
 QTEST_MAIN(DataFileDialogTest)

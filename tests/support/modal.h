@@ -50,3 +50,34 @@ inline std::shared_ptr<SeenBox> answerNextBox(QMessageBox::StandardButton answer
     });
     return seen;
 }
+
+struct WatchedBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString informative;
+};
+
+// Closes every message box that opens while it lives with `answer` (when the box has it) and
+// remembers what they said.
+class BoxWatcher {
+public:
+    explicit BoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, answer] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                m_boxes.push_back(
+                    {box->windowTitle(), box->text(), box->icon(), box->informativeText()});
+                if (QAbstractButton* button = box->button(answer))
+                    button->click();
+                else
+                    box->accept();
+            }
+        });
+        m_timer.start(10);
+    }
+    const QList<WatchedBox>& boxes() const { return m_boxes; }
+
+private:
+    QTimer m_timer;
+    QList<WatchedBox> m_boxes;
+};

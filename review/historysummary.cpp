@@ -1,6 +1,6 @@
-#include "data/historysummary.h"
+#include "review/historysummary.h"
 
-#include "data/differences.h"
+#include "review/differences.h"
 
 #include <QSet>
 

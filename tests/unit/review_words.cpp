@@ -1,8 +1,8 @@
 #include "data/codec.h"
-#include "data/configcheck.h"
-#include "data/configwords.h"
-#include "data/differences.h"
 #include "data/routecommands.h"
+#include "review/configcheck.h"
+#include "review/configwords.h"
+#include "review/differences.h"
 
 #include <QTest>
 
@@ -209,4 +209,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(ReviewTest)
-#include "data_review.moc"
+#include "review_words.moc"

@@ -1,9 +1,9 @@
-#include "data/ui/historywindow.h"
+#include "review/ui/historywindow.h"
 
-#include "data/differences.h"
-#include "data/historysummary.h"
 #include "data/ui/datafiledialog.h"
-#include "data/ui/differenceswindow.h"
+#include "review/differences.h"
+#include "review/historysummary.h"
+#include "review/ui/differenceswindow.h"
 #include "settings/safesave.h"
 #include "ui_historywindow.h"
 #include "widgets/messageboxes.h"

@@ -1,6 +1,6 @@
-#include "data/print/printedsheet.h"
+#include "review/print/printedsheet.h"
 
-#include "data/configsheet.h"
+#include "review/configsheet.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>

@@ -1,8 +1,8 @@
-#include "data/differences.h"
+#include "review/differences.h"
 
 #include "data/codec.h"
-#include "data/configwords.h"
 #include "data/hex.h"
+#include "review/configwords.h"
 
 #include <algorithm>
 #include <map>
@@ -32,7 +32,7 @@ const RouteBits& routeBits() {
         Tcesta_REC r;
         r.fromButton = r.toButton = r.trackNumber = 0xFF;
         r.localDetectors = r.remoteDetectors = r.relays = r.extRelays = 0xFFFF;
-        r.pointPositions.fill(3);
+        std::fill(r.pointPositions.begin(), r.pointPositions.end(), 3);
         r.signal1 = r.signal2 = r.signal3 = 0xFF;
         r.aspect1 = r.aspect2 = r.aspect3 = 3;
         r.shuntingRoute = r.trainRoute = r.autoCancelSignal = r.autoCancelRoute = 1;

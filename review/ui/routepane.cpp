@@ -1,7 +1,7 @@
-#include "data/ui/routepane.h"
+#include "review/ui/routepane.h"
 
-#include "data/configwords.h"
 #include "data/ui/routegrid.h"
+#include "review/configwords.h"
 
 namespace {
 constexpr int kShownLines = 7;

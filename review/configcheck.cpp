@@ -1,8 +1,8 @@
-#include "data/configcheck.h"
+#include "review/configcheck.h"
 
-#include "data/configwords.h"
 #include "editors/peripheraleditortexts.h"
 #include "editors/routeeditortexts.h"
+#include "review/configwords.h"
 
 #include <map>
 #include <utility>

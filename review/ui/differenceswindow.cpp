@@ -1,4 +1,4 @@
-#include "data/ui/differenceswindow.h"
+#include "review/ui/differenceswindow.h"
 
 #include "ui_differenceswindow.h"
 

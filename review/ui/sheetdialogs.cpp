@@ -1,7 +1,7 @@
-#include "data/ui/sheetdialogs.h"
+#include "review/ui/sheetdialogs.h"
 
-#include "data/print/printedsheet.h"
 #include "data/ui/datafiledialog.h"
+#include "review/print/printedsheet.h"
 #include "widgets/messageboxes.h"
 
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "data/configwords.h"
+#include "review/configwords.h"
 
 #include "data/routecommands.h"
 #include "data/valuelists.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/configcheck.h"
-#include "data/differences.h"
+#include "review/configcheck.h"
+#include "review/differences.h"
 
 #include <QDialog>
 

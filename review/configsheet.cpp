@@ -1,6 +1,6 @@
-#include "data/configsheet.h"
+#include "review/configsheet.h"
 
-#include "data/configwords.h"
+#include "review/configwords.h"
 
 namespace configsheet {
 namespace {
