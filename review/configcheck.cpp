@@ -27,14 +27,14 @@ template <typename Pick> QList<int> activeRoutes(const ConfigStore& config, Pick
     return routes;
 }
 
-bool switchesRelay(const Tcesta_REC& r, int relay) {
+bool switchesRelay(const RouteRecord& r, int relay) {
     return (r.relays & (1 << (relay - 1))) != 0;
 }
 
 void sameButtons(const ConfigStore& config, QList<Finding>& out) {
     std::map<std::pair<int, int>, QList<int>> byButtons;
     for (int n = 1; n <= image::kRouteCount; ++n) {
-        const Tcesta_REC& r = config.route(n);
+        const RouteRecord& r = config.route(n);
         if (configwords::isActive(r))
             byButtons[{r.fromButton, r.toButton}].append(n);
     }
@@ -54,7 +54,7 @@ void relaysWithOtherDuties(const ConfigStore& config, QList<Finding>& out) {
         const QString mode = configwords::relayModeText(relay, img);
         const int modeBits = (img[3] >> (relay == 15 ? 4 : 6)) & 3;
         const QList<int> routes =
-            activeRoutes(config, [relay](const Tcesta_REC& r) { return switchesRelay(r, relay); });
+            activeRoutes(config, [relay](const RouteRecord& r) { return switchesRelay(r, relay); });
         if (modeBits != 0 && !routes.isEmpty())
             out.append({Kind::RelayNotInRoutes, routes,
                         QStringLiteral("%1 relé R%2, ale Relé %2 má nastaveno „%3“, "
@@ -67,7 +67,7 @@ void relaysWithOtherDuties(const ConfigStore& config, QList<Finding>& out) {
         if (!(img[5] & (0x10 << (relay - 9))))
             continue;
         const QList<int> routes =
-            activeRoutes(config, [relay](const Tcesta_REC& r) { return switchesRelay(r, relay); });
+            activeRoutes(config, [relay](const RouteRecord& r) { return switchesRelay(r, relay); });
         if (!routes.isEmpty())
             out.append({Kind::RelayShowsOccupancy, routes,
                         QStringLiteral("%1 relé R%2, ale R%2 je zapnuto jako indikátor "
@@ -82,7 +82,7 @@ void dccWithoutPackets(const ConfigStore& config, QList<Finding>& out) {
     if (config.image[15] & 0x80)
         return;
     const QList<int> routes =
-        activeRoutes(config, [](const Tcesta_REC& r) { return r.dccEnabled; });
+        activeRoutes(config, [](const RouteRecord& r) { return r.dccEnabled; });
     if (!routes.isEmpty())
         out.append({Kind::DccNotAccepted, routes,
                     QStringLiteral("%1 povoleno DCC řízení, ale modul nepřijímá pakety "

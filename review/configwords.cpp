@@ -62,7 +62,7 @@ QString routeItem(int n) {
     return QStringLiteral("cesta %1").arg(n);
 }
 
-bool isActive(const Tcesta_REC& r) {
+bool isActive(const RouteRecord& r) {
     // Only TL1..TL22 exist on the layout; any other number can come from an image alone.
     const auto button = [](int b) { return b >= 1 && b <= 22; };
     return button(r.fromButton) && button(r.toButton);
@@ -126,7 +126,7 @@ QList<Field> headerFields(const Image& img) {
     return f;
 }
 
-QList<Field> routeFields(const Tcesta_REC& r) {
+QList<Field> routeFields(const RouteRecord& r) {
     QList<Field> f;
     const auto add = [&f](const QString& name, const QString& value) {
         f.append({name, value, {}});
@@ -171,7 +171,7 @@ QList<Field> routeFields(const Tcesta_REC& r) {
 }
 
 namespace {
-QString typeAndButtonsLine(const Tcesta_REC& r, int n) {
+QString typeAndButtonsLine(const RouteRecord& r, int n) {
     QStringList types;
     if (r.trainRoute)
         types << QStringLiteral("vlaková (dopravní) cesta");
@@ -198,7 +198,7 @@ void addList(QStringList& lines, const QString& title, const QStringList& items)
         lines << title + items.join(QStringLiteral(", "));
 }
 
-void addPointsAndSignals(QStringList& lines, const Tcesta_REC& r) {
+void addPointsAndSignals(QStringList& lines, const RouteRecord& r) {
     QStringList points;
     for (int k = 0; k < 16; ++k)
         if (r.pointPositions[k] != 0)
@@ -227,7 +227,7 @@ void addPointsAndSignals(QStringList& lines, const Tcesta_REC& r) {
     addList(lines, QString(), repeats);
 }
 
-void addRelaysAndDetectors(QStringList& lines, const Tcesta_REC& r) {
+void addRelaysAndDetectors(QStringList& lines, const RouteRecord& r) {
     if (r.relays != 0 || r.extRelays != 0)
         lines << QStringLiteral("Relé: ") +
                      numbered(QStringLiteral("R"),
@@ -240,7 +240,7 @@ void addRelaysAndDetectors(QStringList& lines, const Tcesta_REC& r) {
     addList(lines, QStringLiteral("Kontrola obsazení: "), d);
 }
 
-void addCancels(QStringList& lines, const Tcesta_REC& r) {
+void addCancels(QStringList& lines, const RouteRecord& r) {
     QStringList cancels;
     if (r.autoCancelSignal)
         cancels << rt::kAutoCancelSignal + QStringLiteral(" (") +
@@ -260,7 +260,7 @@ void addCancels(QStringList& lines, const Tcesta_REC& r) {
 }
 } // namespace
 
-QString describeRoute(const Tcesta_REC& r, int n, int dccBase) {
+QString describeRoute(const RouteRecord& r, int n, int dccBase) {
     const QString described =
         r.description.isEmpty() ? QString() : QStringLiteral("\nPopis: ") + r.description;
     RouteRecord settings = r;

@@ -25,16 +25,16 @@ QString yesNo(bool on);
 // "cesta 12", the item a route's findings and differences are filed under.
 QString routeItem(int n);
 // A route can be set only with both push-buttons, each one of TL1..TL22.
-bool isActive(const Tcesta_REC& route);
+bool isActive(const RouteRecord& route);
 // The relay 15 / relay 16 mode as its radio item reads ("součástí definice cesty", ...).
 QString relayModeText(int relay, const Image& img);
 
 QList<Field> headerFields(const Image& img);
-QList<Field> routeFields(const Tcesta_REC& route);
+QList<Field> routeFields(const RouteRecord& route);
 
 // The route as the route pane shows it: type, ODKUD → KAM, track, points, signals, relays,
 // detectors, cancel inputs, DCC number, test block and description, one statement a line.
 // `dccBase` gives the DCC number of a route with DCC control.
-QString describeRoute(const Tcesta_REC& route, int n, int dccBase);
+QString describeRoute(const RouteRecord& route, int n, int dccBase);
 
 } // namespace configwords

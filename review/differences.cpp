@@ -29,7 +29,7 @@ struct RouteBits {
 const RouteBits& routeBits() {
     static const RouteBits bits = [] {
         RouteBits b;
-        Tcesta_REC r;
+        RouteRecord r;
         r.fromButton = r.toButton = r.trackNumber = 0xFF;
         r.localDetectors = r.remoteDetectors = r.relays = r.extRelays = 0xFFFF;
         std::fill(r.pointPositions.begin(), r.pointPositions.end(), 3);

@@ -24,8 +24,8 @@ Change bytes(std::vector<std::pair<int, int>> values) {
             c.image[static_cast<std::size_t>(address)] = static_cast<std::uint8_t>(value);
     };
 }
-Tcesta_REC active(int from, int to) {
-    Tcesta_REC r;
+RouteRecord active(int from, int to) {
+    RouteRecord r;
     r.fromButton = from;
     r.toButton = to;
     r.trainRoute = 1;
@@ -159,7 +159,7 @@ private slots:
 
     // Two routes the grid shows alike, a train route and an unsecured shunting route.
     void routeInWords() {
-        Tcesta_REC r = active(5, 7);
+        RouteRecord r = active(5, 7);
         r.shuntingRoute = r.unsecuredShunting = 1;
         r.trackNumber = 2;
         r.entry = 1;
