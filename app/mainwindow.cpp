@@ -14,6 +14,7 @@
 #include "editors/ui/routeeditor.h"
 #include "link/historyrecorder.h"
 #include "link/linkdriver.h"
+#include "link/linktexts.h"
 #include "link/ui/linkdialogs.h"
 #include "link/ui/storechoicedialog.h"
 #include "review/configcheck.h"
@@ -293,7 +294,8 @@ void MainWindow::openPort() {
 }
 
 void MainWindow::warnPortFailed() {
-    const QString text = portOpenFailedText(m_settings.portNumber);
+    const QString text =
+        linktexts::portOpenFailedText(QStringLiteral("COM%1").arg(m_settings.portNumber));
     const QString why = m_port.openErrorText();
     QTimer::singleShot(0, this,
                        [this, text, why] { warningBox(this, text, QMessageBox::Ok, why); });

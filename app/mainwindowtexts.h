@@ -31,7 +31,6 @@ inline const QString kOpenFilter = QStringLiteral("Text files (*.txt)");
 inline const QString kSaveFilter = QStringLiteral("Text file (*.txt)");
 inline const QString kFileSuffix = QStringLiteral("txt");
 
-inline const QString kPortOpenFailed = QStringLiteral("Chyba otevření  COM");
 inline const QString kSettingsNotWritten = QStringLiteral(
     "Soubor nastavení není obyčejný soubor; nastavení se z něj čte, ale neukládá se do něj: ");
 inline const QString kClearRouteQuestion = QStringLiteral("Opravdu nulovat definici cesty? ");
@@ -42,7 +41,3 @@ inline const QString kLoadDuringTransfer =
 inline const QString kAboutText =
     QStringLiteral("Stavnik CFG EXT 3.0\n\nKonfigurace a servis modulu STV2 a rozšíření EXP2.");
 } // namespace mainwindowtexts
-
-inline QString portOpenFailedText(int portNumber) {
-    return mainwindowtexts::kPortOpenFailed + QString::number(portNumber) + QStringLiteral("  ");
-}

@@ -42,23 +42,22 @@ int exportCommand(const Invocation& run) {
     if (!ok || n < 1 || n > l.entries.size())
         return run.usageError(QStringLiteral("N is an entry number of stavnikctl history, 1..%1")
                                   .arg(l.entries.size()));
-    const QString source = l.entries.at(n - 1).dataPath;
-    const safesave::ReadResult data = safesave::read(source, 1024 * 1024);
-    if (!data.ok || !data.problem.isEmpty()) {
-        run.err << "stavnikctl: " << source << ": cannot be read\n";
+    const std::optional<QByteArray> data = history::savedDataFile(l.entries.at(n - 1));
+    if (!data) {
+        run.err << "stavnikctl: " << l.entries.at(n - 1).dataPath << ": cannot be read\n";
         return exitcode::kError;
     }
     const QString out = run.operands.at(2);
     if (out == QLatin1String("-")) {
         run.out.flush();
         QFile stdOut;
-        if (stdOut.open(stdout, QIODevice::WriteOnly) &&
-            stdOut.write(data.bytes) == data.bytes.size() && stdOut.flush())
+        if (stdOut.open(stdout, QIODevice::WriteOnly) && stdOut.write(*data) == data->size() &&
+            stdOut.flush())
             return exitcode::kOk;
         run.err << "stavnikctl: standard output: " << stdOut.errorString() << '\n';
         return exitcode::kError;
     }
-    const safesave::Result saved = safesave::write(out, data.bytes);
+    const safesave::Result saved = safesave::write(out, *data);
     if (saved.saved)
         return exitcode::kOk;
     run.err << safesave::failureSentence(saved.problem) << '\n'

@@ -23,8 +23,6 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
-#ifdef Q_OS_UNIX
-#endif
 
 namespace linkcli {
 namespace {
@@ -89,12 +87,14 @@ public:
             if (m_port.open(number))
                 return true;
             // The window's own words, two blanks included.
-            m_err << "Chyba otevření  COM" << number << "  \n" << m_port.openErrorText() << '\n';
+            m_err << linktexts::portOpenFailedText(QStringLiteral("COM%1").arg(number)) << '\n'
+                  << m_port.openErrorText() << '\n';
             return false;
         }
         if (m_port.openDevice(port->device))
             return true;
-        m_err << "Chyba otevření  " << port->device << "  \n" << m_port.openErrorText() << '\n';
+        m_err << linktexts::portOpenFailedText(port->device) << '\n'
+              << m_port.openErrorText() << '\n';
         return false;
     }
 

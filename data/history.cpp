@@ -269,12 +269,18 @@ QString defaultFolder() {
            QStringLiteral("/stavnik-cfg/history");
 }
 
-ConfigStore contents(const Entry& entry) {
-    ConfigStore store;
+ConfigStore contents(const Entry& entry, ConfigStore base) {
     for (std::size_t a = 0; a < entry.bytes.size(); ++a)
         if (entry.known.test(a))
-            store.image[a] = entry.bytes[a];
-    return store;
+            base.image[a] = entry.bytes[a];
+    return base;
+}
+
+std::optional<QByteArray> savedDataFile(const Entry& entry) {
+    const safesave::ReadResult data = safesave::read(entry.dataPath, kMaxDataBytes);
+    if (!data.ok || !data.problem.isEmpty())
+        return std::nullopt;
+    return data.bytes;
 }
 
 QByteArray dataFileBytes(const Entry& entry) {

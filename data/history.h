@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <bitset>
+#include <optional>
 
 // What the module held, kept without asking: one entry per read, verify and store. An entry is
 // a data file of the bytes known after the transfer (a file the tool and any text editor open;
@@ -61,8 +62,11 @@ QString defaultFolder();
 
 // The data file of an entry: every line when it is complete, else only the known addresses.
 QByteArray dataFileBytes(const Entry& entry);
-// The configuration an entry holds: its known bytes over an empty configuration.
-ConfigStore contents(const Entry& entry);
+// The entry's data file as it was written, or nothing when it can no longer be read.
+std::optional<QByteArray> savedDataFile(const Entry& entry);
+// The configuration an entry holds: its known bytes over `base` (an empty configuration unless
+// given), so an address the entry does not know keeps the base's value.
+ConfigStore contents(const Entry& entry, ConfigStore base = ConfigStore());
 
 // "1-62,264-285": the set addresses as ranges, and back (false for anything else).
 QString rangesText(const std::bitset<image::kSize>& known);

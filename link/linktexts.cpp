@@ -1,5 +1,6 @@
 #include "link/linktexts.h"
 
+#include "data/counted.h"
 #include "data/hex.h"
 #include "data/image.h"
 #include "link/transfers.h"
@@ -135,8 +136,7 @@ QString describeAddress(int address) {
 }
 
 QString bytesText(int n) {
-    const char* word = n == 1 ? "bajt" : (n >= 2 && n <= 4 ? "bajty" : "bajtů");
-    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(word));
+    return counted(n, "bajt", "bajty", "bajtů");
 }
 
 QString storedText(int bytes, bool verified) {

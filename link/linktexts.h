@@ -31,6 +31,12 @@ inline const QString kChangedDuringStoreText =
 inline const QString kNothingToStoreText =
     QStringLiteral("Data v modulu se neliší, není co ukládat.");
 
+// "Chyba otevření  COM3  ": the port (COMn or a device) could not be opened; the two blanks
+// either side are the window's own.
+inline QString portOpenFailedText(const QString& port) {
+    return QStringLiteral("Chyba otevření  ") + port + QStringLiteral("  ");
+}
+
 // The note that a fast transfer went back to the normal pace after retries; empty when it did
 // not.
 QString fastFellBackNote(const LinkEngine& engine);

@@ -1,5 +1,7 @@
 #include "review/ui/differenceswindow.h"
 
+#include "data/counted.h"
+
 #include "ui_differenceswindow.h"
 
 #include <QDialogButtonBox>
@@ -11,11 +13,6 @@
 namespace {
 const QString kFindingsTitle = QStringLiteral("Kontrola konfigurace");
 const QString kNoFindings = QStringLiteral("Žádné nálezy.");
-
-QString count(qsizetype n, const char* one, const char* few, const char* many) {
-    const char* word = n == 1 ? one : (n >= 2 && n <= 4 ? few : many);
-    return QString::number(n) + QLatin1Char(' ') + QString::fromUtf8(word) + QLatin1Char('.');
-}
 } // namespace
 
 DifferencesWindow::DifferencesWindow(QWidget* parent)
@@ -41,7 +38,9 @@ void DifferencesWindow::showDifferences(const QString& title,
     for (const differences::Difference& d : list)
         rows.append({d.item, d.field, d.a, d.b});
     setRows({QStringLiteral("Položka"), QStringLiteral("Nastavení"), aName, bName}, rows,
-            list.isEmpty() ? sameText : count(list.size(), "rozdíl", "rozdíly", "rozdílů"));
+            list.isEmpty()
+                ? sameText
+                : counted(list.size(), "rozdíl", "rozdíly", "rozdílů") + QLatin1Char('.'));
 }
 
 void DifferencesWindow::showFindings(const QList<configcheck::Finding>& findings) {
@@ -54,7 +53,9 @@ void DifferencesWindow::showFindings(const QList<configcheck::Finding>& findings
         rows.append({routes.join(QStringLiteral(", ")), f.text});
     }
     setRows({QStringLiteral("Cesty"), QStringLiteral("Nález")}, rows,
-            findings.isEmpty() ? kNoFindings : count(findings.size(), "nález", "nálezy", "nálezů"));
+            findings.isEmpty()
+                ? kNoFindings
+                : counted(findings.size(), "nález", "nálezy", "nálezů") + QLatin1Char('.'));
 }
 
 void DifferencesWindow::setRows(const QStringList& header, const QList<QStringList>& rows,

@@ -25,14 +25,6 @@ const QString kChooseTwo = QStringLiteral("Vyberte dva záznamy.");
 const QString kSaveTitle = QStringLiteral("Uložit záznam historie");
 const QString kFilter = QStringLiteral("Data (*.txt)");
 const QString kUnreadable = QStringLiteral("Záznam historie nelze přečíst: ");
-
-// `base` with what `entry` knows on top: the addresses it does not know compare equal.
-ConfigStore overlay(ConfigStore base, const history::Entry& entry) {
-    for (std::size_t a = 0; a < entry.bytes.size(); ++a)
-        if (entry.known.test(a))
-            base.image[a] = entry.bytes[a];
-    return base;
-}
 } // namespace
 
 HistoryWindow::HistoryWindow(const Parts& parts, QString folder, QWidget* parent)
@@ -99,8 +91,8 @@ QList<const history::Entry*> HistoryWindow::selectedEntries(int count) {
 void HistoryWindow::showComparison(const ConfigStore& base, const history::Entry& entry,
                                    const QString& baseName, const QString& entryName) {
     m_parts.differences.showDifferences(kCompareTitle,
-                                        differences::compare(base, overlay(base, entry)), baseName,
-                                        entryName, kSame);
+                                        differences::compare(base, history::contents(entry, base)),
+                                        baseName, entryName, kSame);
     m_parts.differences.show();
     m_parts.differences.raise();
 }
@@ -132,12 +124,12 @@ void HistoryWindow::saveEntryAs() {
         QFileDialog::getSaveFileName(this, kSaveTitle, m_parts.store.lastFolder, kFilter);
     if (path.isEmpty())
         return;
-    const safesave::ReadResult data = safesave::read(chosen.first()->dataPath, 1024 * 1024);
-    if (!data.ok || !data.problem.isEmpty()) {
+    const std::optional<QByteArray> data = history::savedDataFile(*chosen.first());
+    if (!data) {
         warningBox(this, kUnreadable + chosen.first()->dataPath);
         return;
     }
-    const safesave::Result saved = safesave::write(path, data.bytes);
+    const safesave::Result saved = safesave::write(path, *data);
     if (!saved.saved)
         warningBox(this, safesave::failureSentence(saved.problem), QMessageBox::Ok,
                    path + QStringLiteral(": ") + saved.reason);
