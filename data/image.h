@@ -28,3 +28,13 @@ using Image = std::array<std::uint8_t, image::kSize>;
 inline int dccBase(const Image& img) {
     return img[14] + 256 * (img[15] & 0x0F);
 }
+
+// The module-wide settings: the image's first 64 bytes.
+using HeaderBytes = std::array<std::uint8_t, image::kHeaderSize>;
+
+inline HeaderBytes headerOf(const Image& img) {
+    HeaderBytes h{};
+    for (std::size_t a = 0; a < h.size(); ++a)
+        h[a] = img[a];
+    return h;
+}

@@ -60,7 +60,7 @@ void enableForMode(const RadioGroup* modes, QSpinBox* signal, QSpinBox* sensor) 
 
 } // namespace
 
-PeripheralEditor::PeripheralEditor(ConfigStore& store, QWidget* parent)
+PeripheralEditor::PeripheralEditor(const ConfigStore& store, QWidget* parent)
     : QDialog(parent), m_store(store), m_ui(std::make_unique<Ui::PeripheralEditor>()) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -302,8 +302,16 @@ void PeripheralEditor::onConditionToggled() {
 
 void PeripheralEditor::onOkClicked() {
     commitTypedText();
-    writeHeader(m_store.image, m_work, readSettings(), m_loaded);
+    Image written = m_store.image;
+    writeHeader(written, m_work, readSettings(), m_loaded);
+    m_header = headerOf(written);
     accept();
+}
+
+std::optional<HeaderBytes> PeripheralEditor::edit() {
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return m_header;
 }
 
 void PeripheralEditor::followPointMachineText() {
