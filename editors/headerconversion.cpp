@@ -142,71 +142,70 @@ bool HeaderSettings::operator==(const HeaderSettings& o) const {
            dccRouteReset == o.dccRouteReset;
 }
 
-HeaderSettings settingsFromHeader(const Image& img) {
-    using header::shown;
-    HeaderSettings s;
-    s.pointDelay = shown(img, Field::PointDelay);
-    s.relayDelay = shown(img, Field::RelayDelay);
-    s.collisionGuard = shown(img, Field::CollisionGuard);
-    s.relay15Mode = shown(img, Field::Relay15Mode);
-    s.relay15Signal = shown(img, Field::Relay15Signal);
-    s.relay15Sensor = shown(img, Field::Relay15Sensor);
-    s.relay16Mode = shown(img, Field::Relay16Mode);
-    s.relay16Signal = shown(img, Field::Relay16Signal);
-    s.relay16Sensor = shown(img, Field::Relay16Sensor);
-    s.invertDetectors1 = shown(img, Field::InvertDetectors1);
-    s.sensorsForDetectors1 = shown(img, Field::SensorsForDetectors1);
-    s.invertDetectors2 = shown(img, Field::InvertDetectors2);
-    s.sensorsForDetectors2 = shown(img, Field::SensorsForDetectors2);
-    for (std::size_t r = 0; r < s.indicator.size(); ++r)
-        s.indicator[r] = shown(img, Field::Indicator, static_cast<int>(r));
-    s.dccAddress = shown(img, Field::DccAddress);
-    s.dccAccept = shown(img, Field::DccAccept);
-    s.dccRouteReset = shown(img, Field::DccRouteReset);
-    return s;
-}
-
 namespace {
-// Each setting the user changed rewrites its own bits and nothing else.
-void putChanged(Image& img, Field f, int index, int value, int loaded) {
-    if (value != loaded)
+// Each setting the OK button reads, by the header field it is kept in.
+struct NumberSetting {
+    Field field;
+    int HeaderSettings::*member;
+};
+struct FlagSetting {
+    Field field;
+    bool HeaderSettings::*member;
+};
+const NumberSetting kNumbers[] = {{Field::PointDelay, &HeaderSettings::pointDelay},
+                                  {Field::RelayDelay, &HeaderSettings::relayDelay},
+                                  {Field::Relay15Mode, &HeaderSettings::relay15Mode},
+                                  {Field::Relay15Signal, &HeaderSettings::relay15Signal},
+                                  {Field::Relay15Sensor, &HeaderSettings::relay15Sensor},
+                                  {Field::Relay16Mode, &HeaderSettings::relay16Mode},
+                                  {Field::Relay16Signal, &HeaderSettings::relay16Signal},
+                                  {Field::Relay16Sensor, &HeaderSettings::relay16Sensor},
+                                  {Field::DccAddress, &HeaderSettings::dccAddress}};
+const FlagSetting kFlags[] = {{Field::CollisionGuard, &HeaderSettings::collisionGuard},
+                              {Field::InvertDetectors1, &HeaderSettings::invertDetectors1},
+                              {Field::SensorsForDetectors1, &HeaderSettings::sensorsForDetectors1},
+                              {Field::InvertDetectors2, &HeaderSettings::invertDetectors2},
+                              {Field::SensorsForDetectors2, &HeaderSettings::sensorsForDetectors2},
+                              {Field::DccAccept, &HeaderSettings::dccAccept},
+                              {Field::DccRouteReset, &HeaderSettings::dccRouteReset}};
+
+void writeSetting(Image& img, Field f, int index, int value) {
+    if (f == Field::DccAddress)
+        writeDccAddress(img, value);
+    else
         header::setShown(img, f, index, value);
 }
-
-void writeRelays(Image& img, const HeaderSettings& s, const HeaderSettings& loaded) {
-    putChanged(img, Field::RelayDelay, 0, s.relayDelay, loaded.relayDelay);
-    putChanged(img, Field::Relay15Mode, 0, s.relay15Mode, loaded.relay15Mode);
-    putChanged(img, Field::Relay16Mode, 0, s.relay16Mode, loaded.relay16Mode);
-    putChanged(img, Field::CollisionGuard, 0, s.collisionGuard, loaded.collisionGuard);
-    putChanged(img, Field::Relay16Sensor, 0, s.relay16Sensor, loaded.relay16Sensor);
-    putChanged(img, Field::Relay16Signal, 0, s.relay16Signal, loaded.relay16Signal);
-    putChanged(img, Field::Relay15Sensor, 0, s.relay15Sensor, loaded.relay15Sensor);
-    putChanged(img, Field::Relay15Signal, 0, s.relay15Signal, loaded.relay15Signal);
-    for (std::size_t r = 0; r < s.indicator.size(); ++r)
-        putChanged(img, Field::Indicator, static_cast<int>(r), s.indicator[r], loaded.indicator[r]);
-}
 } // namespace
+
+HeaderSettings settingsFromHeader(const Image& img) {
+    HeaderSettings s;
+    for (const auto& [field, member] : kNumbers)
+        s.*member = header::shown(img, field);
+    for (const auto& [field, member] : kFlags)
+        s.*member = header::shown(img, field) != 0;
+    for (std::size_t r = 0; r < s.indicator.size(); ++r)
+        s.indicator[r] = header::shown(img, Field::Indicator, static_cast<int>(r));
+    return s;
+}
 
 void writeHeader(Image& img, const WorkingCopy& copy, const HeaderSettings& s,
                  const HeaderSettings& loaded) {
     for (std::size_t i = 0; i < copy.pointMachines.size(); ++i)
-        img[static_cast<std::size_t>(header::layout(Field::MachineType).low.address) + i] =
+        img[static_cast<std::size_t>(kPointMachineBase) + i] =
             static_cast<std::uint8_t>(copy.pointMachines[i] & 0xFF);
     for (std::size_t k = 0; k < copy.conditions.size(); ++k)
         header::setRaw(img, Field::Conditions, static_cast<int>(k), copy.conditions[k]);
 
-    putChanged(img, Field::PointDelay, 0, s.pointDelay, loaded.pointDelay);
-    writeRelays(img, s, loaded);
-    putChanged(img, Field::InvertDetectors1, 0, s.invertDetectors1, loaded.invertDetectors1);
-    putChanged(img, Field::SensorsForDetectors1, 0, s.sensorsForDetectors1,
-               loaded.sensorsForDetectors1);
-    putChanged(img, Field::InvertDetectors2, 0, s.invertDetectors2, loaded.invertDetectors2);
-    putChanged(img, Field::SensorsForDetectors2, 0, s.sensorsForDetectors2,
-               loaded.sensorsForDetectors2);
-    if (s.dccAddress != loaded.dccAddress)
-        writeDccAddress(img, s.dccAddress);
-    putChanged(img, Field::DccRouteReset, 0, s.dccRouteReset, loaded.dccRouteReset);
-    putChanged(img, Field::DccAccept, 0, s.dccAccept, loaded.dccAccept);
+    // Each setting the user changed rewrites its own bits and nothing else.
+    for (const auto& [field, member] : kNumbers)
+        if (s.*member != loaded.*member)
+            writeSetting(img, field, 0, s.*member);
+    for (const auto& [field, member] : kFlags)
+        if (s.*member != loaded.*member)
+            writeSetting(img, field, 0, s.*member);
+    for (std::size_t r = 0; r < s.indicator.size(); ++r)
+        if (s.indicator[r] != loaded.indicator[r])
+            writeSetting(img, Field::Indicator, static_cast<int>(r), s.indicator[r]);
 }
 
 } // namespace periph
