@@ -109,8 +109,9 @@ int shownFromRaw(Field f, int raw);
 int rawFromShown(Field f, int shown);
 void setShown(Image& img, Field f, int index, int shown);
 
-// A one-byte field read out of, or put into, a byte value: for the editor's working copy,
-// which keeps whole header bytes. `high` is the field's second byte, when it has one.
+// The field read out of byte values rather than an image, for the editor's working copy, which
+// keeps whole header bytes: `low` holds the field's lowest bits, `high` the rest, when it has
+// any. withBits puts `raw` into the bits `byte` holds of the field's first row entry.
 int fromBytes(Field f, int low, int high = 0);
 int withBits(Field f, int byte, int raw);
 // The header byte that holds the field's lowest bits.
