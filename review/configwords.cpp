@@ -82,11 +82,11 @@ Field setting(const QString& name, const QString& value, HeaderField f, int inde
     return {name, value, header::bitsOf(f, index)};
 }
 
-Field flag(const QString& name, const Image& img, HeaderField f, int index = 0) {
+Field flagSetting(const QString& name, const Image& img, HeaderField f, int index = 0) {
     return setting(name, yesNo(header::shown(img, f, index)), f, index);
 }
 
-Field number(const QString& name, const Image& img, HeaderField f, int index = 0) {
+Field numberSetting(const QString& name, const Image& img, HeaderField f, int index = 0) {
     return setting(name, QString::number(header::shown(img, f, index)), f, index);
 }
 
@@ -96,7 +96,7 @@ void addPointMachines(QList<Field>& f, const Image& img) {
         f.append(setting(machine + pt::kType,
                          pt::kTypes.at(header::shown(img, HeaderField::MachineType, n - 1)),
                          HeaderField::MachineType, n - 1));
-        f.append(number(machine + pt::kPulse, img, HeaderField::PulseLength, n - 1));
+        f.append(numberSetting(machine + pt::kPulse, img, HeaderField::PulseLength, n - 1));
     }
 }
 
@@ -106,16 +106,16 @@ void addRelay(QList<Field>& f, const Image& img, int relay) {
     const QString part = name + QStringLiteral(" – ");
     f.append(setting(name, relayModeText(relay, img),
                      r15 ? HeaderField::Relay15Mode : HeaderField::Relay16Mode));
-    f.append(number(part + pt::kSignal, img,
-                    r15 ? HeaderField::Relay15Signal : HeaderField::Relay16Signal));
-    f.append(number(part + pt::kSensor, img,
-                    r15 ? HeaderField::Relay15Sensor : HeaderField::Relay16Sensor));
+    f.append(numberSetting(part + pt::kSignal, img,
+                           r15 ? HeaderField::Relay15Signal : HeaderField::Relay16Signal));
+    f.append(numberSetting(part + pt::kSensor, img,
+                           r15 ? HeaderField::Relay15Sensor : HeaderField::Relay16Sensor));
 }
 
 void addIndication(QList<Field>& f, const Image& img) {
     for (int r = 9; r <= 12; ++r) {
-        f.append(flag(QStringLiteral("%1 R%2").arg(pt::kIndicators).arg(r), img,
-                      HeaderField::Indicator, r - 9));
+        f.append(flagSetting(QStringLiteral("%1 R%2").arg(pt::kIndicators).arg(r), img,
+                             HeaderField::Indicator, r - 9));
         for (int g = 0; g < 4; ++g) {
             const int entry = 4 * (r - 9) + g;
             const QString& caption = pt::kConditionCaptions.at(static_cast<std::size_t>(g));
@@ -132,19 +132,19 @@ void addIndication(QList<Field>& f, const Image& img) {
 QList<Field> headerFields(const Image& img) {
     QList<Field> f;
     addPointMachines(f, img);
-    f.append(number(pt::kPointDelay, img, HeaderField::PointDelay));
-    f.append(number(pt::kRelayDelay, img, HeaderField::RelayDelay));
-    f.append(flag(pt::kCollision, img, HeaderField::CollisionGuard));
+    f.append(numberSetting(pt::kPointDelay, img, HeaderField::PointDelay));
+    f.append(numberSetting(pt::kRelayDelay, img, HeaderField::RelayDelay));
+    f.append(flagSetting(pt::kCollision, img, HeaderField::CollisionGuard));
     addRelay(f, img, 15);
     addRelay(f, img, 16);
-    f.append(flag(pt::kInvert1, img, HeaderField::InvertDetectors1));
-    f.append(flag(pt::kSensors1, img, HeaderField::SensorsForDetectors1));
-    f.append(flag(pt::kInvert2, img, HeaderField::InvertDetectors2));
-    f.append(flag(pt::kSensors2, img, HeaderField::SensorsForDetectors2));
+    f.append(flagSetting(pt::kInvert1, img, HeaderField::InvertDetectors1));
+    f.append(flagSetting(pt::kSensors1, img, HeaderField::SensorsForDetectors1));
+    f.append(flagSetting(pt::kInvert2, img, HeaderField::InvertDetectors2));
+    f.append(flagSetting(pt::kSensors2, img, HeaderField::SensorsForDetectors2));
     addIndication(f, img);
-    f.append(number(label(pt::kDccAddress), img, HeaderField::DccAddress));
-    f.append(flag(pt::kDccAccept, img, HeaderField::DccAccept));
-    f.append(flag(pt::kDccReset, img, HeaderField::DccRouteReset));
+    f.append(numberSetting(label(pt::kDccAddress), img, HeaderField::DccAddress));
+    f.append(flagSetting(pt::kDccAccept, img, HeaderField::DccAccept));
+    f.append(flagSetting(pt::kDccReset, img, HeaderField::DccRouteReset));
     return f;
 }
 
