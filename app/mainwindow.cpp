@@ -19,6 +19,7 @@
 #include "link/ui/storechoicedialog.h"
 #include "review/configcheck.h"
 #include "review/differences.h"
+#include "review/historysummary.h"
 #include "review/ui/differenceswindow.h"
 #include "review/ui/historywindow.h"
 #include "review/ui/routepane.h"
@@ -552,24 +553,30 @@ void MainWindow::shutDown() {
 void MainWindow::setUpHistory(QMenu* transferMenu) {
     auto* recorder = new HistoryRecorder(m_engine, m_store, history::defaultFolder(), this);
     recorder->setModuleContents(&m_link->contents());
+    recorder->setSummarizer(history::changeSummary);
+    m_link->setHistory(recorder);
     recorder->setPortName([this] {
         return QStringLiteral("COM%1 (%2)")
             .arg(m_settings.portNumber)
             .arg(portDevice(m_settings.portNumber, m_settingsPath));
     });
     // After the transfer's own note, which it must not hide.
-    connect(recorder, &HistoryRecorder::problem, this, [this](const QString& text) {
-        const QString before = statusBar()->currentMessage();
-        statusBar()->showMessage(before.isEmpty() ? text : before + QStringLiteral("  ") + text,
-                                 8000);
-    });
-    auto* window = new HistoryWindow({m_store, *m_grid, *m_saveDialog, *m_differencesWindow,
-                                      [this] {
-                                          if (m_engine.transferRunning())
-                                              warningBox(this, t::kLoadDuringTransfer);
-                                          return !m_engine.transferRunning();
-                                      }},
-                                     history::defaultFolder(), this);
+    connect(recorder, &HistoryRecorder::problem, this,
+            [this](const QString& text, const QString& details) {
+                const QString before = statusBar()->currentMessage();
+                statusBar()->showMessage(
+                    before.isEmpty() ? text : before + QStringLiteral("  ") + text, 8000);
+                statusBar()->setToolTip(details);
+            });
+    auto* window =
+        new HistoryWindow({m_store, *m_grid, *m_saveDialog, *m_differencesWindow,
+                           [this] {
+                               if (m_engine.transferRunning())
+                                   warningBox(this, t::kLoadDuringTransfer);
+                               return !m_engine.transferRunning();
+                           },
+                           [this] { m_driver->run([this] { m_link->storeToModule(); }); }},
+                          history::defaultFolder(), this);
     window->setObjectName(QStringLiteral("HistoryWindow"));
     // An open list shows each new entry as it comes.
     connect(recorder, &HistoryRecorder::written, window, [window] {

@@ -24,7 +24,7 @@ void tell(QTextStream& err, const QString& name, const QString& text) {
     err << "stavnikctl: " << name << ": " << text << '\n';
 }
 
-QString inPlaceWhy(const datafile::SaveResult& r) {
+QString inPlaceWhy(const safesave::Result& r) {
     switch (r.inPlaceWhy) {
     case safesave::InPlace::HardLinks:
         return QStringLiteral("it has other names (hard links) that must see the new contents");
@@ -92,14 +92,17 @@ bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& er
     } else {
         r = datafile::saveFile(path, store);
     }
+    tellSaved(err, name, r);
+    return r.saved;
+}
+
+void tellSaved(QTextStream& err, const QString& name, const safesave::Result& r) {
     if (r.saved) {
         if (r.inPlace)
             tell(err, name,
                  QStringLiteral("note: ") + inPlaceWhy(r) +
-                     QStringLiteral(", so the "
-                                    "file was overwritten "
-                                    "in place"));
-        return true;
+                     QStringLiteral(", so the file was overwritten in place"));
+        return;
     }
     tell(err, name, r.reason);
     if (r.inPlace)
@@ -107,7 +110,6 @@ bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& er
              QStringLiteral("it was being overwritten in place (%1); what was there before was "
                             "put back as far as the system allowed")
                  .arg(inPlaceWhy(r)));
-    return false;
 }
 
 bool canSaveTo(const QString& path, QTextStream& err) {

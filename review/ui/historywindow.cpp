@@ -14,6 +14,9 @@
 namespace {
 const QString kKnown = QStringLiteral("Známé adresy: ");
 const QString kSkipped = QStringLiteral("Vynechané poškozené záznamy: ");
+const QString kForeign = QStringLiteral("Soubory, které nejsou součástí historie (ponechány): ");
+const QString kDescriptionsKept = QStringLiteral("S popisy cest z obrazovky");
+const QString kDescriptionsFromFile = QStringLiteral("S popisy cest z ukládaného souboru");
 const QString kCompareTitle = QStringLiteral("Porovnání se záznamem historie");
 const QString kOnScreen = QStringLiteral("Na obrazovce");
 const QString kOlder = QStringLiteral("Starší záznam");
@@ -38,6 +41,7 @@ HistoryWindow::HistoryWindow(const Parts& parts, QString folder, QWidget* parent
     connect(m_ui->CompareScreenBtn, &QPushButton::clicked, this, &HistoryWindow::compareWithScreen);
     connect(m_ui->CompareEntriesBtn, &QPushButton::clicked, this, &HistoryWindow::compareEntries);
     connect(m_ui->SaveAsBtn, &QPushButton::clicked, this, &HistoryWindow::saveEntryAs);
+    connect(m_ui->StoreBtn, &QPushButton::clicked, this, &HistoryWindow::storeEntry);
     connect(m_ui->CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -45,30 +49,39 @@ HistoryWindow::~HistoryWindow() = default;
 
 void HistoryWindow::refresh() {
     m_listing = history::list(m_folder);
+    history::fillSummaries(m_listing.entries);
     const QList<history::Entry>& entries = m_listing.entries;
     m_ui->entries->setRowCount(int(entries.size()));
     for (int row = 0; row < entries.size(); ++row) {
         const history::Entry& e = entries.at(row);
-        const history::Entry* before = row + 1 < entries.size() ? &entries.at(row + 1) : nullptr;
         QString kind = history::kindText(e);
         if (!e.complete())
             kind += QStringLiteral(" (částečně)");
         const QStringList cells{
             QLocale().toString(e.time.toLocalTime(), QStringLiteral("d.M.yyyy H:mm:ss")), kind,
-            e.port, history::changeSummary(before, e)};
+            e.port, e.summary};
         for (int column = 0; column < cells.size(); ++column)
             m_ui->entries->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+        QStringList tip;
         if (!e.complete())
-            m_ui->entries->item(row, 1)->setToolTip(kKnown + history::rangesText(e.known));
+            tip << kKnown + history::rangesText(e.known);
+        if (!e.descriptionsFrom.isEmpty())
+            tip << (e.descriptionsFrom == QLatin1String("file") ? kDescriptionsFromFile
+                                                                : kDescriptionsKept);
+        m_ui->entries->item(row, 1)->setToolTip(tip.join(QLatin1Char('\n')));
     }
     m_ui->entries->resizeColumnsToContents();
     m_ui->entries->horizontalHeader()->setStretchLastSection(true);
+    QStringList notes;
     QStringList skipped;
     for (const history::Damaged& d : m_listing.damaged)
         skipped << d.name + QStringLiteral(" (") + d.reason + QLatin1Char(')');
-    m_ui->LBskipped->setText(skipped.isEmpty() ? QString()
-                                               : kSkipped + skipped.join(QStringLiteral(", ")));
-    m_ui->LBskipped->setVisible(!skipped.isEmpty());
+    if (!skipped.isEmpty())
+        notes << kSkipped + skipped.join(QStringLiteral(", "));
+    if (!m_listing.foreign.isEmpty())
+        notes << kForeign + m_listing.foreign.join(QStringLiteral(", "));
+    m_ui->LBskipped->setText(notes.join(QLatin1Char('\n')));
+    m_ui->LBskipped->setVisible(!notes.isEmpty());
 }
 
 QList<const history::Entry*> HistoryWindow::selectedEntries(int count) {
@@ -83,8 +96,15 @@ QList<const history::Entry*> HistoryWindow::selectedEntries(int count) {
     // Newest first, as listed.
     std::sort(rows.begin(), rows.end());
     QList<const history::Entry*> chosen;
-    for (int row : rows)
-        chosen << &m_listing.entries.at(row);
+    for (int row : rows) {
+        history::Entry& e = m_listing.entries[row];
+        // Read now, not with the list: and checked again, in case it changed meanwhile.
+        if (const QString wrong = history::load(e); !wrong.isEmpty()) {
+            warningBox(this, kUnreadable + e.dataPath, QMessageBox::Ok, wrong);
+            return {};
+        }
+        chosen << &e;
+    }
     return chosen;
 }
 
@@ -97,12 +117,24 @@ void HistoryWindow::showComparison(const ConfigStore& base, const history::Entry
     m_parts.differences.raise();
 }
 
-void HistoryWindow::openEntry() {
+bool HistoryWindow::placeEntry() {
     const auto chosen = selectedEntries(1);
     if (chosen.isEmpty() || !m_parts.mayReplace() ||
         !saveChangesFirst(this, m_parts.saveDialog, m_parts.store))
-        return;
-    loadDataFileFrom(this, chosen.first()->dataPath, m_parts.store, m_parts.grid);
+        return false;
+    return loadDataFileFrom(this, chosen.first()->dataPath, m_parts.store, m_parts.grid).status ==
+           datafile::LoadResult::Status::Loaded;
+}
+
+void HistoryWindow::openEntry() {
+    placeEntry();
+}
+
+// The entry goes on screen and from there into the module, with the usual choice of what to
+// store: only the bytes that differ from what the module is known to hold, when that is known.
+void HistoryWindow::storeEntry() {
+    if (placeEntry() && m_parts.storeToModule)
+        m_parts.storeToModule();
 }
 
 void HistoryWindow::compareWithScreen() {
@@ -124,13 +156,16 @@ void HistoryWindow::saveEntryAs() {
         QFileDialog::getSaveFileName(this, kSaveTitle, m_parts.store.lastFolder, kFilter);
     if (path.isEmpty())
         return;
-    const std::optional<QByteArray> data = history::savedDataFile(*chosen.first());
+    QString why;
+    const std::optional<QByteArray> data = history::savedDataFile(*chosen.first(), &why);
     if (!data) {
-        warningBox(this, kUnreadable + chosen.first()->dataPath);
+        warningBox(this, kUnreadable + chosen.first()->dataPath, QMessageBox::Ok, why);
         return;
     }
     const safesave::Result saved = safesave::write(path, *data);
     if (!saved.saved)
         warningBox(this, safesave::failureSentence(saved.problem), QMessageBox::Ok,
                    path + QStringLiteral(": ") + saved.reason);
+    else if (saved.inPlace)
+        informationBox(this, safesave::inPlaceSentence(saved.inPlaceWhy) + path);
 }
