@@ -7,12 +7,15 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <atomic>
@@ -44,7 +47,10 @@ constexpr qint64 kMaxDataBytes = 1024 * 1024;
 constexpr qint64 kOrphanAgeSeconds = 600;
 // A trim of a full folder takes a fraction of a second; a holder that has not finished after
 // this long has hung, and QLockFile takes over a lock of a process that is gone at once.
-constexpr int kLockWaitMs = 15000;
+constexpr int kLockWaitMs = 30000;
+// QLockFile's own wait doubles its pauses up to seconds, so that with writers in a row one of
+// them could wait past any bound; short pauses give every writer its turn.
+constexpr int kLockPollMs = 5;
 constexpr int kStaleLockMs = 30000;
 // Listing waits only a moment for a writer: a folder this program may only read has no lock.
 constexpr int kListLockWaitMs = 2000;
@@ -254,6 +260,16 @@ WriteResult lockFailure(const QLockFile& lock, const QString& path) {
 struct FolderLock {
     explicit FolderLock(const QString& folder) : lock(folder + QLatin1Char('/') + kLockName) {
         lock.setStaleLockTime(kStaleLockMs);
+    }
+    bool take(int waitMs) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!lock.tryLock(0)) {
+            if (lock.error() != QLockFile::LockFailedError || waited.elapsed() >= waitMs)
+                return false;
+            QThread::msleep(kLockPollMs + QRandomGenerator::global()->bounded(kLockPollMs));
+        }
+        return true;
     }
     QLockFile lock;
 };
@@ -536,7 +552,7 @@ WriteResult write(const QString& folder, const Entry& entry, const Limits& limit
     if (const WriteResult made = makeFolder(folder); !made.written())
         return made;
     FolderLock folderLock(folder);
-    if (!folderLock.lock.tryLock(kLockWaitMs))
+    if (!folderLock.take(kLockWaitMs))
         return lockFailure(folderLock.lock, folderLock.lock.fileName());
     return writeLocked(QDir(folder), entry, limits, summarize);
 }
@@ -545,7 +561,7 @@ WriteResult probe(const QString& folder) {
     if (const WriteResult made = makeFolder(folder); !made.written())
         return made;
     FolderLock folderLock(folder);
-    if (!folderLock.lock.tryLock(kLockWaitMs))
+    if (!folderLock.take(kLockWaitMs))
         return lockFailure(folderLock.lock, folderLock.lock.fileName());
     const QDir dir(folder);
     const QString name =
@@ -563,7 +579,7 @@ Listing list(const QString& folder) {
         return listing;
     // Not while a writer trims: its entries would look damaged for a moment.
     FolderLock folderLock(folder);
-    folderLock.lock.tryLock(kListLockWaitMs);
+    folderLock.take(kListLockWaitMs);
     const FolderState state = scan(dir, false);
     listing.foreign = state.foreign;
     // Entries of equal contents share a data file, which is checked once.
