@@ -254,6 +254,11 @@ void MainWindow::startUp() {
             warningBox(this, t::kSettingsNotWritten + m_settingsPath, QMessageBox::Ok,
                        m_settingsPath + QStringLiteral(": ") + m_settings.fileProblem);
         });
+    if (!m_settings.fileIgnored.isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            warningBox(this, t::kSettingsIgnored + m_settingsPath, QMessageBox::Ok,
+                       m_settingsPath + QStringLiteral(": ") + m_settings.fileIgnored);
+        });
     m_driver->setTickInterval(m_settings.timerInterval);
     m_driver->setFastLink(m_settings.fastLink);
     m_store.routeCapacity = image::kRouteCount;

@@ -58,6 +58,12 @@ bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err) {
     case Status::Loaded:
         if (r.skippedLines > 0)
             err << datafile::skippedLinesText(r.skippedLines) << '\n';
+        // A save would keep only what was read.
+        if (r.cutDescriptions > 0)
+            tell(err, name,
+                 QStringLiteral("%1 route description(s) longer than %2 bytes, cut to that length")
+                     .arg(r.cutDescriptions)
+                     .arg(datafile::kMaxDescriptionBytes));
         // Nothing else is loaded here, so the bytes the file leaves out are zero.
         if (!r.setsEverything())
             err << datafile::partialFileText(r) << QStringLiteral(" Ostatní bajty jsou nulové.")

@@ -84,6 +84,8 @@ public:
     // means its timerCOM.
     bool open(const std::optional<PortArgument>& port, int tick) {
         const AppSettings settings = loadSettings();
+        if (!settings.fileIgnored.isEmpty())
+            m_err << "stavnikctl: " << settingsFilePath() << ": " << settings.fileIgnored << '\n';
         m_driver.setTickInterval(tick > 0 ? tick : settings.timerInterval);
         // "COM3" means port number 3, as in the window's port dialog.
         const int number = port ? port->number : settings.portNumber;
