@@ -208,6 +208,32 @@ private slots:
                  kBound);
     }
 
+    // The descriptions on screen or in the stored file go into the entry's data file, marked
+    // as such, and come back when it is read; an entry without them leaves them empty.
+    void descriptionsTravelWithTheEntry_data() {
+        QTest::addColumn<QString>("from");
+        QTest::newRow("from the screen") << "screen";
+        QTest::newRow("from a stored file") << "file";
+        QTest::newRow("none kept") << "";
+    }
+    void descriptionsTravelWithTheEntry() {
+        QFETCH(QString, from);
+        QTemporaryDir dir;
+        history::Entry e = entry("a", "X", 3);
+        if (!from.isEmpty()) {
+            e.descriptionsFrom = from;
+            for (int n = 1; n <= image::kRouteCount; ++n)
+                e.descriptions << (n == 7 ? QStringLiteral("Vjezd č. 7") : QString());
+        }
+        QVERIFY(history::write(dir.path(), e).written());
+        history::Listing l = history::list(dir.path());
+        QCOMPARE(history::load(l.entries.first()), QString());
+        QCOMPARE(l.entries.first().descriptionsFrom, from);
+        const ConfigStore c = history::contents(l.entries.first());
+        QCOMPARE(c.route(7).description, from.isEmpty() ? QString() : "Vjezd č. 7");
+        QCOMPARE(c.image[100], std::uint8_t(100 * 3));
+    }
+
     // A hand-edited or damaged entry is skipped with its name and why; the others stay listed.
     void damaged_data() {
         QTest::addColumn<QString>("file"); // the suffix: "entry" or the data file's "txt"
