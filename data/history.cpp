@@ -185,7 +185,8 @@ WriteResult failure(int error, const QString& path, const QString& systemText,
     return {known.isEmpty() ? clause : known, path + QStringLiteral(": ") + systemText};
 }
 
-WriteResult writeAll(QFile& file, const QByteArray& bytes) {
+// The details name `target`, the file the user would look for, not the temporary one.
+WriteResult writeAll(QFile& file, const QByteArray& bytes, const QString& target) {
     qint64 done = 0;
     while (done < bytes.size()) {
         errno = 0;
@@ -193,7 +194,7 @@ WriteResult writeAll(QFile& file, const QByteArray& bytes) {
         // A disk that fills up may take fewer bytes without an error; the next write says why.
         if (n <= 0) {
             const int error = errno ? errno : ENOSPC;
-            return failure(error, file.fileName(),
+            return failure(error, target,
                            file.error() != QFileDevice::NoError ? file.errorString()
                                                                 : qt_error_string(error),
                            QStringLiteral("soubor nelze zapsat"));
@@ -211,9 +212,8 @@ WriteResult writeNew(const QDir& dir, const QString& name, const QByteArray& byt
     QFile file(dir.filePath(kTemporaryPrefix + uniqueBase(QDateTime::currentDateTimeUtc())));
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        return failure(errno, file.fileName(), file.errorString(),
-                       QStringLiteral("soubor nelze vytvořit"));
-    WriteResult r = writeAll(file, bytes);
+        return failure(errno, target, file.errorString(), QStringLiteral("soubor nelze vytvořit"));
+    WriteResult r = writeAll(file, bytes, target);
     file.close();
     if (r.written() && replace)
         QFile::remove(target);
@@ -567,8 +567,10 @@ WriteResult probe(const QString& folder) {
     const QString name =
         kTemporaryPrefix + QStringLiteral("probe-") + uniqueBase(QDateTime::currentDateTimeUtc());
     // As large as the entry a read makes, so that a nearly full disk shows now.
-    const WriteResult r = writeNew(dir, name, QByteArray(kProbeBytes, ' '), false);
+    WriteResult r = writeNew(dir, name, QByteArray(kProbeBytes, ' '), false);
     QFile::remove(dir.filePath(name));
+    // The trial file is gone: the folder is what the user can look at.
+    r.details.replace(dir.filePath(name), folder);
     return r;
 }
 
