@@ -338,8 +338,10 @@ FolderState scan(const QDir& dir, bool forTrim) {
 }
 
 // Removes the oldest entries until `s` is within `limits`, never the newest of a module; a data
-// file goes with the last entry that refers to it, one that no entry refers to at once (every
-// writer holds the lock from its data file to its side-car), unless it is not a data file.
+// file goes with the last entry that refers to it. One no entry refers to was left by a writer
+// that stopped between its data file and its side-car (or by an older version, which wrote
+// without the lock): it is neither counted nor kept once it is old. A file of a data file's name
+// that is no data file is left alone.
 void trim(const QDir& dir, FolderState& s, const Limits& limits) {
     QHash<QString, int> references;
     QHash<QString, qsizetype> newestOf;
