@@ -162,10 +162,6 @@ void HistoryWindow::saveEntryAs() {
         warningBox(this, kUnreadable + chosen.first()->dataPath, QMessageBox::Ok, why);
         return;
     }
-    const safesave::Result saved = safesave::write(path, *data);
-    if (!saved.saved)
-        warningBox(this, safesave::failureSentence(saved.problem), QMessageBox::Ok,
-                   path + QStringLiteral(": ") + saved.reason);
-    else if (saved.inPlace)
-        informationBox(this, safesave::inPlaceSentence(saved.inPlaceWhy) + path);
+    // In the words of a data file's save, an overwrite in place included.
+    tellSaveResult(this, path, safesave::write(path, *data));
 }
