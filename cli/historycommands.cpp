@@ -17,8 +17,13 @@ history::Listing listing(const Invocation& run) {
     history::Listing l = history::list(history::defaultFolder());
     for (const history::Damaged& d : l.damaged)
         run.err << "stavnikctl: skipped " << printable(d.name) << ": " << d.reason << '\n';
-    for (const QString& name : l.foreign)
+    // A folder full of strangers' files must not bury the list.
+    constexpr qsizetype kShown = 20;
+    for (const QString& name : l.foreign.mid(0, kShown))
         run.err << "stavnikctl: not part of the history, left alone: " << printable(name) << '\n';
+    if (l.foreign.size() > kShown)
+        run.err << "stavnikctl: and " << l.foreign.size() - kShown
+                << " more files not part of it\n";
     return l;
 }
 

@@ -15,6 +15,8 @@ namespace {
 const QString kKnown = QStringLiteral("Známé adresy: ");
 const QString kSkipped = QStringLiteral("Vynechané poškozené záznamy: ");
 const QString kForeign = QStringLiteral("Soubory, které nejsou součástí historie (ponechány): ");
+constexpr int kForeignShown = 10;
+const QString kForeignMore = QStringLiteral(" a %1 dalších");
 const QString kDescriptionsKept = QStringLiteral("S popisy cest z obrazovky");
 const QString kDescriptionsFromFile = QStringLiteral("S popisy cest z ukládaného souboru");
 const QString kCompareTitle = QStringLiteral("Porovnání se záznamem historie");
@@ -78,8 +80,12 @@ void HistoryWindow::refresh() {
         skipped << d.name + QStringLiteral(" (") + d.reason + QLatin1Char(')');
     if (!skipped.isEmpty())
         notes << kSkipped + skipped.join(QStringLiteral(", "));
-    if (!m_listing.foreign.isEmpty())
-        notes << kForeign + m_listing.foreign.join(QStringLiteral(", "));
+    // Thousands of strangers' files would make the window as tall as the list.
+    if (const QStringList& foreign = m_listing.foreign; !foreign.isEmpty())
+        notes << kForeign + foreign.mid(0, kForeignShown).join(QStringLiteral(", ")) +
+                     (foreign.size() > kForeignShown
+                          ? kForeignMore.arg(foreign.size() - kForeignShown)
+                          : QString());
     m_ui->LBskipped->setText(notes.join(QLatin1Char('\n')));
     m_ui->LBskipped->setVisible(!notes.isEmpty());
 }
