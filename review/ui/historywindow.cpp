@@ -1,5 +1,6 @@
 #include "review/ui/historywindow.h"
 
+#include "data/counted.h"
 #include "data/ui/datafiledialog.h"
 #include "review/differences.h"
 #include "review/historysummary.h"
@@ -16,7 +17,6 @@ const QString kKnown = QStringLiteral("Známé adresy: ");
 const QString kSkipped = QStringLiteral("Vynechané poškozené záznamy: ");
 const QString kForeign = QStringLiteral("Soubory, které nejsou součástí historie (ponechány): ");
 constexpr int kForeignShown = 10;
-const QString kForeignMore = QStringLiteral(" a %1 dalších");
 const QString kDescriptionsKept = QStringLiteral("S popisy cest z obrazovky");
 const QString kDescriptionsFromFile = QStringLiteral("S popisy cest z ukládaného souboru");
 const QString kCompareTitle = QStringLiteral("Porovnání se záznamem historie");
@@ -84,7 +84,8 @@ void HistoryWindow::refresh() {
     if (const QStringList& foreign = m_listing.foreign; !foreign.isEmpty())
         notes << kForeign + foreign.mid(0, kForeignShown).join(QStringLiteral(", ")) +
                      (foreign.size() > kForeignShown
-                          ? kForeignMore.arg(foreign.size() - kForeignShown)
+                          ? QStringLiteral(" a ") +
+                                counted(foreign.size() - kForeignShown, "další", "další", "dalších")
                           : QString());
     m_ui->LBskipped->setText(notes.join(QLatin1Char('\n')));
     m_ui->LBskipped->setVisible(!notes.isEmpty());
