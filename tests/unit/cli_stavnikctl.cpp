@@ -393,8 +393,7 @@ void StavnikctlTest::configuredPort() {
     QCOMPARE(QFile::exists(path) ? contents(path) : QByteArray("-"), after);
 }
 
-// What comes from a file reaches the terminal as text, never as its commands, and what a file
-// loses on the way is said.
+// A file's control characters reach the terminal as text; what a file loses on the way is said.
 void StavnikctlTest::printsWhatTheFileHolds_data() {
     QTest::addColumn<QStringList>("args"); // DIR/: the test's folder, also the settings' home
     QTest::addColumn<QByteArray>("out");   // found in standard output
