@@ -20,6 +20,7 @@ class CopyRouteDialog;
 class DifferencesWindow;
 class LinkDialogs;
 class LinkDriver;
+class LinkTestWindow;
 class PortDialog;
 class RouteGrid;
 class RouteEditor;
@@ -89,6 +90,7 @@ private:
     void openExpansionTest();
     void openSimulationWindow();
     void choosePort();
+    void openLinkTest();
     void showAbout();
     void showHelp();
     // "Historie modulu" in `transferMenu`, and the history kept after every transfer.
@@ -129,4 +131,5 @@ private:
     SimulationWindow* m_simulationWindow = nullptr;
     ModuleTestWindow* m_moduleTestWindow = nullptr;
     LinkDialogs* m_link = nullptr;
+    LinkTestWindow* m_linkTestWindow = nullptr;
 };
