@@ -90,10 +90,10 @@ public:
         const int number = port ? port->number : settings.portNumber;
         const QString device = number > 0 ? m_port.deviceFor(number) : port->device;
         if (m_trace)
-            m_trace->comment(QStringLiteral("port %1 (%2), interval %3 ms")
-                                 .arg(number > 0 ? QStringLiteral("COM%1").arg(number) : device,
-                                      device)
-                                 .arg(m_tickMs));
+            m_trace->comment(
+                QStringLiteral("port %1 (%2), interval %3 ms")
+                    .arg(number > 0 ? QStringLiteral("COM%1").arg(number) : device, device)
+                    .arg(m_tickMs));
         m_history.setPortName([number, port] {
             return number > 0 ? QStringLiteral("COM%1").arg(number) : port->device;
         });
@@ -336,7 +336,8 @@ int linktestCommand(const Invocation& run) {
         run.err << '\n';
     if (s->stopped())
         return s->stoppedExit();
-    const linediag::Diagnosis d = linediag::diagnose(exchanges, s->tickMs(), s->port().lowLatency());
+    const linediag::Diagnosis d =
+        linediag::diagnose(exchanges, s->tickMs(), s->port().lowLatency());
     for (const QString& line : linediag::reportLines(d))
         run.out << line << '\n';
     if (d.replies.count > 0) {

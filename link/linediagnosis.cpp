@@ -19,7 +19,8 @@ const int kReadExchanges = transfers::lastConfigAddress(90) +
 constexpr int kBeatSamples = 12;
 // Arrivals at random share a phase this well by chance about once in a hundred series.
 constexpr double kBeatAgreement = 0.5;
-// Below this a timer's beat costs nothing worth advice (and a busy system wakes the program on a grid of a few ms).
+// Below this a timer's beat costs nothing worth advice (and a busy system wakes the program on a
+// grid of a few ms).
 constexpr double kShortestBeat = 6;
 constexpr double kLongestBeat = 40;
 
@@ -138,8 +139,8 @@ Diagnosis diagnose(const std::vector<Exchange>& exchanges, int tickMs, LowLatenc
         d.verdict = Verdict::Dead;
         return d;
     }
-    d.verdict = d.late + d.lost + d.wrong + d.strayExchanges > 0 ? Verdict::Faulty
-                                                                 : Verdict::Usable;
+    d.verdict =
+        d.late + d.lost + d.wrong + d.strayExchanges > 0 ? Verdict::Faulty : Verdict::Usable;
     std::vector<double> arrivals;
     for (const Exchange& e : exchanges)
         if (e.replied())

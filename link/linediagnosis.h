@@ -67,9 +67,9 @@ struct Diagnosis {
     int strayExchanges = 0; // exchanges with stray bytes
     Spread replies;
     Histogram histogram;
-    double wireMs = 0;  // median time the exchanges take on the wire
-    double beatMs = 0;  // 0: no beat
-    int tickMs = 20;    // the interval the engine runs at now
+    double wireMs = 0; // median time the exchanges take on the wire
+    double beatMs = 0; // 0: no beat
+    int tickMs = 20;   // the interval the engine runs at now
     int suggestedTickMs = 20;
     double normalReadS = 0; // a whole read at the suggested interval
     double fastReadS = 0;   // a whole read with the fast link

@@ -106,8 +106,7 @@ QStringList reportLines(const Diagnosis& d) {
     if (d.replies.count == 0)
         return out << QStringLiteral("Zkontrolujte číslo portu, kabel a napájení modulu.");
     out << QStringLiteral("Doba odpovědi: nejkratší %1, medián %2, 95 % do %3, nejdelší %4.")
-               .arg(ms(d.replies.min), ms(d.replies.median), ms(d.replies.p95),
-                    ms(d.replies.max));
+               .arg(ms(d.replies.min), ms(d.replies.median), ms(d.replies.p95), ms(d.replies.max));
     out << QStringLiteral("Výměna trvá na drátu %1, naměřeno %2 (o %3 déle).")
                .arg(ms(d.wireMs), ms(d.replies.median),
                     ms(std::max(0.0, d.replies.median - d.wireMs)));
@@ -134,9 +133,9 @@ QStringList histogramLines(const Histogram& h) {
     for (std::size_t i = 0; i < h.counts.size(); ++i) {
         const double from = h.firstMs + i * h.binMs;
         const int bar = most > 0 ? (h.counts[i] * 40 + most - 1) / most : 0;
-        out << QStringLiteral("%1–%2 ms %3 %4")
-                   .arg(number(from), 6)
-                   .arg(number(from + h.binMs), -6)
+        const QString range = QStringLiteral("%1–%2 ms").arg(number(from), number(from + h.binMs));
+        out << QStringLiteral("%1 %2 %3")
+                   .arg(range, 16)
                    .arg(QString(bar, QLatin1Char('#')))
                    .arg(h.counts[i]);
     }

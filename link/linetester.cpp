@@ -108,8 +108,8 @@ void LineTester::waitForReply(const QByteArray& bytes, double now) {
 
 void LineTester::finishExchange(double now) {
     if (m_phase == Phase::Wait) {
-        m_current.outcome = m_reply.isEmpty() && m_current.strayBytes == 0 ? Outcome::Lost
-                                                                           : Outcome::Wrong;
+        m_current.outcome =
+            m_reply.isEmpty() && m_current.strayBytes == 0 ? Outcome::Lost : Outcome::Wrong;
         m_current.strayBytes += static_cast<int>(m_reply.size());
     }
     m_done.push_back(m_current);
@@ -121,7 +121,8 @@ void LineTester::finishExchange(double now) {
 bool LineTester::moduleSilent() const {
     if (exchangesDone() != kIdentifies)
         return false;
-    return std::none_of(m_done.begin(), m_done.end(), [](const Exchange& e) { return e.replied(); });
+    return std::none_of(m_done.begin(), m_done.end(),
+                        [](const Exchange& e) { return e.replied(); });
 }
 
 bool LineTester::poll() {

@@ -55,7 +55,7 @@ private:
     double m_until = 0;
     std::vector<linediag::Exchange> m_done;
     linediag::Exchange m_current;
-    char m_kind = 0; // the current command's letter
+    char m_kind = 0;    // the current command's letter
     QByteArray m_reply; // bytes of the current window not yet taken for a reply or a stray
     int m_capacity = 90;
     std::uint32_t m_random = 0x2545F491;

@@ -70,7 +70,7 @@ void LinkTrace::received(const QByteArray& bytes) {
 }
 
 void LinkTrace::note(LinkNote what, int address) {
-    writeLine(QStringLiteral("%1 = %2").arg(m_now() , 10, 'f', 1).arg(noteText(what, address)));
+    writeLine(QStringLiteral("%1 = %2").arg(m_now(), 10, 'f', 1).arg(noteText(what, address)));
 }
 
 void LinkTrace::comment(const QString& text) {

@@ -34,8 +34,8 @@ void HistogramView::paintEvent(QPaintEvent*) {
             p.drawText(QRectF(bar.left(), bar.top() - text, bar.width(), text), Qt::AlignCenter,
                        QString::number(counts[i]));
         const double from = m_histogram.firstMs + i * m_histogram.binMs;
-        p.drawText(QRectF(area.left() + i * width, area.bottom() + 2, width, text),
-                   Qt::AlignCenter, czech.toString(from, 'f', 0));
+        p.drawText(QRectF(area.left() + i * width, area.bottom() + 2, width, text), Qt::AlignCenter,
+                   czech.toString(from, 'f', 0));
     }
     p.drawText(rect().adjusted(4, 2, -4, 0), Qt::AlignRight | Qt::AlignTop,
                QStringLiteral("ms od odeslání příkazu"));

@@ -78,9 +78,10 @@ void LinkTestWindow::runTest() {
         m_run->start();
     });
     if (!m_run)
-        m_ui->TXTreport->setPlainText(linediag::reportLines(linediag::diagnose(
-                                          {}, m_driver.tickInterval(), LowLatency::NotAsked))
-                                          .join(QLatin1Char('\n')));
+        m_ui->TXTreport->setPlainText(
+            linediag::reportLines(
+                linediag::diagnose({}, m_driver.tickInterval(), LowLatency::NotAsked))
+                .join(QLatin1Char('\n')));
 }
 
 void LinkTestWindow::testFinished() {

@@ -75,19 +75,25 @@ private slots:
                                     << "taktu";
         QTest::newRow("clean line, fast link helps")
             << Line::Clean << LowLatency::On << 0 << 0.0 << QList<int>{0, 0, 0}
-            << "Rychlý přenos pomůže" << "chybami";
+            << "Rychlý přenos pomůže"
+            << "chybami";
         QTest::newRow("16 ms beat on Windows")
             << Line::Beat16 << LowLatency::NotAvailable << 0 << 16.0 << QList<int>{0, 0, 0}
-            << "„Latency Timer (msec)“ na 1 ms" << "latency_timer";
+            << "„Latency Timer (msec)“ na 1 ms"
+            << "latency_timer";
         QTest::newRow("16 ms beat, driver refused low latency")
             << Line::Beat16 << LowLatency::Unsupported << 0 << 16.0 << QList<int>{0, 0, 0}
-            << "odmítl: zapište 1 do /sys/bus/usb-serial" << "Správce zařízení";
+            << "odmítl: zapište 1 do /sys/bus/usb-serial"
+            << "Správce zařízení";
         QTest::newRow("losses") << Line::Losses << LowLatency::Unsupported << 1 << 0.0
-                                << QList<int>{0, 6, 0} << "ztracených: 6" << "taktu";
+                                << QList<int>{0, 6, 0} << "ztracených: 6"
+                                << "taktu";
         QTest::newRow("strays") << Line::Strays << LowLatency::Unsupported << 1 << 0.0
-                                << QList<int>{0, 0, 5} << "Cizí nebo poškozené bajty" << "taktu";
+                                << QList<int>{0, 0, 5} << "Cizí nebo poškozené bajty"
+                                << "taktu";
         QTest::newRow("late replies") << Line::Late << LowLatency::Unsupported << 1 << 0.0
-                                      << QList<int>{4, 0, 0} << "Pozdní odpovědi" << "taktu";
+                                      << QList<int>{4, 0, 0} << "Pozdní odpovědi"
+                                      << "taktu";
         QTest::newRow("silent module") << Line::Silent << LowLatency::Unsupported << 2 << 0.0
                                        << QList<int>{0, 48, 0} << "Linka nefunguje"
                                        << "Vhodný interval";

@@ -16,7 +16,8 @@ QStringList linesOf(const QString& path) {
 
 // The bytes of every line of one direction, in order.
 QByteArray bytesOf(const QStringList& lines, QChar direction) {
-    static const QRegularExpression line(QStringLiteral("^ *\\d+\\.\\d (.) ((?:[0-9A-F]{2} )+)\\|"));
+    static const QRegularExpression line(
+        QStringLiteral("^ *\\d+\\.\\d (.) ((?:[0-9A-F]{2} )+)\\|"));
     QByteArray out;
     for (const QString& l : lines) {
         const auto m = line.match(l);
@@ -53,24 +54,25 @@ private slots:
 
         const QStringList lines = linesOf(path);
         QVERIFY(lines.first().startsWith(QStringLiteral("# Stavnik CFG, záznam komunikace od ")));
-        QCOMPARE(lines.mid(2), QStringList({
-            "      80.0 = linka je tichá, pokračuje se",
-            "      80.0 = kontrolní dotaz uzavírá blok",
-            "      80.0 > 40 47 30 30 30 30 2A 20 |@G0000* |  identifikace",
-            "     100.0 < 53 30 2A |S0*|",
-            "     140.0 = kontrolní odpověď souhlasí, blok platí",
-            "     140.0 > 40 57 05 00 2A 05 2A |@W..*.*|  zápis 0x0005 = 0x2A",
-            "     200.0 = bez platné odpovědi, nový pokus (0x0005)",
-            "     260.0 = linka je tichá, pokračuje se",
-            "     260.0 > 40 57 05 00 2A 05 2A |@W..*.*|  zápis 0x0005 = 0x2A",
-            "     280.0 < 59 2A |Y*|",
-            "     280.0 = odpověď přijata (0x0005)",
-            "     880.0 = linka je tichá, pokračuje se",
-            "     880.0 = kontrolní dotaz uzavírá blok",
-            "     880.0 > 40 47 30 30 30 30 2A 20 |@G0000* |  identifikace",
-            "     900.0 < 53 30 2A |S0*|",
-            "     900.0 = kontrolní odpověď souhlasí, blok platí",
-        }));
+        QCOMPARE(lines.mid(2),
+                 QStringList({
+                     "      80.0 = linka je tichá, pokračuje se",
+                     "      80.0 = kontrolní dotaz uzavírá blok",
+                     "      80.0 > 40 47 30 30 30 30 2A 20 |@G0000* |  identifikace",
+                     "     100.0 < 53 30 2A |S0*|",
+                     "     140.0 = kontrolní odpověď souhlasí, blok platí",
+                     "     140.0 > 40 57 05 00 2A 05 2A |@W..*.*|  zápis 0x0005 = 0x2A",
+                     "     200.0 = bez platné odpovědi, nový pokus (0x0005)",
+                     "     260.0 = linka je tichá, pokračuje se",
+                     "     260.0 > 40 57 05 00 2A 05 2A |@W..*.*|  zápis 0x0005 = 0x2A",
+                     "     280.0 < 59 2A |Y*|",
+                     "     280.0 = odpověď přijata (0x0005)",
+                     "     880.0 = linka je tichá, pokračuje se",
+                     "     880.0 = kontrolní dotaz uzavírá blok",
+                     "     880.0 > 40 47 30 30 30 30 2A 20 |@G0000* |  identifikace",
+                     "     900.0 < 53 30 2A |S0*|",
+                     "     900.0 = kontrolní odpověď souhlasí, blok platí",
+                 }));
         // Nothing left out, nothing invented.
         QCOMPARE(bytesOf(lines, QLatin1Char('>')), fake.sentBytes());
     }
