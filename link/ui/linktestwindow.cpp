@@ -15,7 +15,7 @@ LinkTestWindow::LinkTestWindow(LinkDriver& driver, TracedPort* tracedPort, QWidg
     : QDialog(parent), m_ui(std::make_unique<Ui::LinkTestWindow>()), m_driver(driver),
       m_tracedPort(tracedPort) {
     m_ui->setupUi(this);
-    m_ui->LBtracePath->setText(defaultTracePath());
+    m_ui->LBtracePath->setText(QStringLiteral("Soubor: ") + defaultTracePath());
     m_ui->CBtrace->setEnabled(m_tracedPort != nullptr);
     connect(m_ui->BTrun, &QPushButton::clicked, this, &LinkTestWindow::runTest);
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -47,7 +47,7 @@ void LinkTestWindow::setTracing(bool on) {
         return;
     }
     trace->comment(linediag::lowLatencyText(m_driver.port().lowLatency()));
-    m_ui->LBtracePath->setText(path);
+    m_ui->LBtracePath->setText(QStringLiteral("Soubor: ") + path);
     m_trace = std::move(trace);
     m_tracedPort->setTrace(m_trace.get());
 }
