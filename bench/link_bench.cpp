@@ -12,7 +12,7 @@
 // Usage: link_bench [--ticks 20,15,12] [--ops read,verify,store,changed] [--idle-seconds 10]
 //                   [--no-idle] [--fast] [--adapter] [--bin BUILD/bin] [--sweep N --emu 'ARGS']
 // --adapter: only normal and fast reads with and without a USB adapter's 16 ms latency timer
-// (stv2-emu --adapter-latency), which the full run also ends with.
+// (stv2-emu --adapter-latency), which a run without --ops also ends with.
 
 #include "data/configstore.h"
 #include "data/datafile.h"
@@ -415,6 +415,7 @@ int main(int argc, char* argv[]) {
     bool idle = true;
     bool fast = false;
     bool adapterOnly = false;
+    bool adapterTable = true; // unless --ops picks what to run
     int sweepRuns = 0;
     QStringList emuArgs;
     QString bin = QStringLiteral(STAVNIK_BIN_DIR);
@@ -429,6 +430,7 @@ int main(int argc, char* argv[]) {
             ++i;
         } else if (a == QLatin1String("--ops")) {
             ops = next.split(QLatin1Char(','));
+            adapterTable = false;
             ++i;
         } else if (a == QLatin1String("--idle-seconds")) {
             idleSeconds = next.toInt();
@@ -465,7 +467,7 @@ int main(int argc, char* argv[]) {
     int rc = full && !ticks.isEmpty() ? runTransfers(bin, ticks, ops, fast) : 0;
     if (ops.contains(QLatin1String("changed")))
         rc = std::max(rc, runRouteChange(bin, ticks, fast));
-    if (ops.contains(QLatin1String("read")))
+    if (adapterTable)
         rc = std::max(rc, runAdapterTable(bin, ticks.value(0, 20)));
     if (idle) {
         idleInProcess(bin, idleSeconds);
