@@ -404,6 +404,23 @@ void idleTool(const QString& bin, int seconds) {
         p.kill();
 }
 
+int runTransfersAndRoute(const QString& bin, const QList<int>& ticks, const QStringList& ops,
+                         bool fast) {
+    const bool full = ops.contains(QLatin1String("store")) || ops.contains(QLatin1String("read")) ||
+                      ops.contains(QLatin1String("verify"));
+    int rc = full && !ticks.isEmpty() ? runTransfers(bin, ticks, ops, fast) : 0;
+    if (ops.contains(QLatin1String("changed")))
+        rc = std::max(rc, runRouteChange(bin, ticks, fast));
+    return rc;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: link_bench [--ticks 20,15,12] "
+                         "[--ops store,read,verify,changed] [--idle-seconds N] [--no-idle] "
+                         "[--fast] [--adapter] [--bin DIR] [--sweep N --emu 'ARGS']\n");
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -451,27 +468,18 @@ int main(int argc, char* argv[]) {
             bin = next;
             ++i;
         } else {
-            std::fprintf(stderr, "usage: link_bench [--ticks 20,15,12] "
-                                 "[--ops store,read,verify,changed] [--idle-seconds N] "
-                                 "[--no-idle] [--fast] [--adapter] [--bin DIR] "
-                                 "[--sweep N --emu 'ARGS']\n");
-            return 2;
+            return usage();
         }
     }
     if (sweepRuns > 0)
         return runSweep(bin, ticks, ops, fast, sweepRuns, emuArgs);
     if (adapterOnly)
         return runAdapterTable(bin, ticks.value(0, 20));
-    const bool full = ops.contains(QLatin1String("store")) || ops.contains(QLatin1String("read")) ||
-                      ops.contains(QLatin1String("verify"));
-    int rc = full && !ticks.isEmpty() ? runTransfers(bin, ticks, ops, fast) : 0;
-    if (ops.contains(QLatin1String("changed")))
-        rc = std::max(rc, runRouteChange(bin, ticks, fast));
-    if (adapterTable)
-        rc = std::max(rc, runAdapterTable(bin, ticks.value(0, 20)));
+    const int rc = runTransfersAndRoute(bin, ticks, ops, fast);
+    const int adapterRc = adapterTable ? runAdapterTable(bin, ticks.value(0, 20)) : 0;
     if (idle) {
         idleInProcess(bin, idleSeconds);
         idleTool(bin, idleSeconds);
     }
-    return rc;
+    return std::max(rc, adapterRc);
 }
