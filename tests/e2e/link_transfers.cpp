@@ -17,13 +17,6 @@ using Msg = LinkEngine::Message;
 
 namespace {
 constexpr int kTick = 5;
-// Under faults a byte gets three attempts of three ticks each: at this tick a busy machine that
-// holds the emulator back for a few milliseconds does not exhaust them, and the faults' own
-// times are counted in ticks.
-constexpr int kFaultTick = 10;
-QString ticks(double n) {
-    return QString::number(qRound(n * kFaultTick));
-}
 constexpr int kLimitMs = 60000;
 
 // The tool's side: store, real serial port, engine and the tick.
@@ -34,8 +27,8 @@ struct Tool {
     LinkDriver driver{engine, port};
     LinkRunner runner{driver};
 
-    explicit Tool(const QString& ini, bool fast = false, int tick = kTick) : port(ini) {
-        driver.setTickInterval(tick);
+    explicit Tool(const QString& ini, bool fast = false) : port(ini) {
+        driver.setTickInterval(kTick);
         driver.setFastLink(fast);
     }
     bool open(const QString& device) { return port.openDevice(device); }
@@ -158,11 +151,11 @@ private slots:
         QTest::addColumn<bool>("fast");
         QTest::newRow("dropped replies") << QStringList{"--drop", "2%", "--seed", "3"} << false;
         QTest::newRow("late within the window")
-            << QStringList{"--late", "5%", "--late-ms", ticks(1.8), "--seed", "4"} << false;
+            << QStringList{"--late", "5%", "--late-ms", "9", "--seed", "4"} << false;
         QTest::newRow("late beyond the window")
-            << QStringList{"--late", "2%", "--late-ms", ticks(8), "--seed", "5"} << false;
+            << QStringList{"--late", "2%", "--late-ms", "40", "--seed", "5"} << false;
         QTest::newRow("split replies")
-            << QStringList{"--split", "10%", "--split-ms", ticks(1.2), "--seed", "6"} << false;
+            << QStringList{"--split", "10%", "--split-ms", "6", "--seed", "6"} << false;
         // Fast link on a clean line: replies taken on arrival, byte for byte.
         QTest::newRow("fast link") << QStringList{} << true;
     }
@@ -177,7 +170,7 @@ private slots:
         QVERIFY(emu.startFast(QStringList{"--capacity", "20", "--load", loaded, "--save", saved} +
                               faults));
         emu.holdOpen();
-        Tool tool(ini(), fast, kFaultTick);
+        Tool tool(ini(), fast);
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
