@@ -23,6 +23,7 @@
 #include "review/ui/historywindow.h"
 #include "review/ui/routepane.h"
 #include "review/ui/sheetdialogs.h"
+#include "review/ui/stationoverview.h"
 #include "tools/ui/manualtestwindow.h"
 #include "tools/ui/simulationwindow.h"
 #include "widgets/messageboxes.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(ConfigStore& store, LinkEngine& engine, BytePort& port, Q
     createDialogs();
     buildMenu();
     buildHistory();
+    buildOverview();
     fillRecentMenu();
 }
 
@@ -107,6 +109,7 @@ void MainWindow::buildControls() {
         transferOnly->hide();
     // The selected route in words, under the hint that points to it.
     auto* routePane = new RoutePane(m_store, *m_grid, m_ui->centralwidget);
+    routePane->followNames(m_names);
     m_ui->column->insertWidget(2, routePane);
     // Taller by the pane, so the grid shows as many rows as before.
     resize(width(), height() + routePane->sizeHint().height() + m_ui->column->spacing());
@@ -142,7 +145,7 @@ void MainWindow::buildMenu() {
             &MainWindow::openExpansionTest);
     connect(ui.Testnastavencesty1, &QAction::triggered, this, &MainWindow::openSimulationWindow);
     connect(ui.Kontrola1, &QAction::triggered, this,
-            [this] { m_differencesWindow->showFindings(configcheck::check(m_store)); });
+            [this] { m_differencesWindow->showFindings(configcheck::check(m_store, m_names.names())); });
     // Table1DblClick: the grid's double click edits the route as the menu item does.
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, &MainWindow::editRoute);
     // Enter on a row does the same, for those who move through the grid by keyboard.
@@ -162,7 +165,7 @@ void MainWindow::buildMenu() {
     // A port lost to an unplug is opened again as each exchange starts: no need for the dialog.
     // A transfer on a port that could not be opened would only end in a time-out.
     connect(ui.Nastdatazmodulu1, &QAction::triggered, this, [this] {
-        if (!m_engine.isIdle() || !saveChangesFirst(this, *m_saveDialog, m_store))
+        if (!m_engine.isIdle() || !offerToSave())
             return;
         m_driver->run([this] { m_link->readFromModule(); });
     });
@@ -212,7 +215,7 @@ void MainWindow::buildHistory() {
 // while it differs from the last file loaded or saved.
 void MainWindow::updateTitle() {
     const QString source = m_fromModule ? t::kFromModule : QFileInfo(m_openFile).fileName();
-    const bool modified = m_store.isModified();
+    const bool modified = m_store.isModified() || m_names.isModified();
     QString title = t::kMainCaption;
     if (!source.isEmpty())
         title += t::kTitleSeparator + source;
@@ -239,9 +242,10 @@ void MainWindow::changeRoute(int n, const QString& step, const std::function<boo
 // The configuration as a sheet to read: on paper, or as PDF, HTML or CSV by the name's extension.
 void MainWindow::addSheetActions() {
     QFileDialog* dialog = exportDialog(this);
-    connect(m_ui->Tisk1, &QAction::triggered, this, [this] { printSheetCommand(this, m_store); });
+    connect(m_ui->Tisk1, &QAction::triggered, this,
+            [this] { printSheetCommand(this, m_store, m_names.names()); });
     connect(m_ui->Exportovat1, &QAction::triggered, this,
-            [this, dialog] { exportSheetCommand(this, *dialog, m_store); });
+            [this, dialog] { exportSheetCommand(this, *dialog, m_store, m_names.names()); });
 }
 
 // FormCreate: settings, capacity, the all-zero image decoded into the grid, then the port.
@@ -313,7 +317,7 @@ bool MainWindow::mayReplaceConfiguration() {
         return false;
     }
     const QString before = m_store.currentFile;
-    if (!saveChangesFirst(this, *m_saveDialog, m_store))
+    if (!offerToSave())
         return false;
     if (m_store.currentFile != before) // saved under a new name first
         rememberFile(m_store.currentFile);
@@ -335,6 +339,9 @@ void MainWindow::openFile(const QString& path) {
 void MainWindow::fileLoaded() {
     m_history->clear();
     m_fromModule = false;
+    const QString note = m_names.loadFor(m_store.currentFile);
+    if (!note.isEmpty())
+        statusBar()->showMessage(note, 15000);
     rememberFile(m_store.currentFile);
 }
 
@@ -353,7 +360,41 @@ void MainWindow::saveToOpenFile() {
 
 void MainWindow::fileSaved() {
     m_fromModule = false;
+    saveNamesBeside(m_store.currentFile);
     rememberFile(m_store.currentFile);
+}
+
+// The configuration's question, which also covers names changed on their own: they are saved
+// beside the data file they belong to (or, with none yet, with the file the user picks).
+bool MainWindow::offerToSave() {
+    if (m_store.isModified()) {
+        if (!saveChangesFirst(this, *m_saveDialog, m_store))
+            return false;
+        if (!m_store.isModified() && m_names.isModified())
+            saveNamesBeside(m_store.currentFile);
+        return true;
+    }
+    if (!m_names.isModified())
+        return true;
+    switch (askSaveChanges(this)) {
+    case SaveChangesAnswer::Save:
+        if (m_store.currentFile.isEmpty())
+            return saveDataFileCommand(this, *m_saveDialog, m_store) &&
+                   m_names.saveFor(m_store.currentFile).saved;
+        saveNamesBeside(m_store.currentFile);
+        return !m_names.isModified();
+    case SaveChangesAnswer::Discard:
+        return true;
+    case SaveChangesAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void MainWindow::saveNamesBeside(const QString& dataFile) {
+    const safesave::Result r = m_names.saveFor(dataFile);
+    if (!r.saved)
+        tellSaveResult(this, elementnames::companionPath(dataFile), r);
 }
 
 void MainWindow::rememberFile(const QString& path) {
@@ -400,8 +441,10 @@ void MainWindow::compareWithFile() {
     // The file goes into a copy: the configuration on screen and its grid stay as they are.
     const std::optional<ConfigStore> file = loadDataFileCopyCommand(this, *m_openDialog, m_store);
     if (file)
-        m_differencesWindow->showDifferences(t::kCompareTitle, differences::compare(m_store, *file),
-                                             t::kOnScreen, t::kInFile, t::kSameAsFile);
+        m_differencesWindow->showDifferences(
+            t::kCompareTitle,
+            differences::compare(m_store, *file, image::kConfigSize, m_names.names()),
+            t::kOnScreen, t::kInFile, t::kSameAsFile);
 }
 
 // After the verify's box: the module's contents are the image with the differing bytes as the
@@ -411,7 +454,8 @@ void MainWindow::showModuleDifferences() {
     for (const LinkEngine::ByteDifference& d : m_engine.differences())
         if (d.address >= 0 && d.address < int(module.image.size()))
             module.image[std::size_t(d.address)] = d.moduleValue;
-    const QList<differences::Difference> list = differences::compare(m_store, module);
+    const QList<differences::Difference> list =
+        differences::compare(m_store, module, image::kConfigSize, m_names.names());
     m_grid->markRoutes(differences::routesIn(list), t::kDiffersFromModule);
     m_differencesWindow->showDifferences(t::kVerifyTitle, list, t::kOnScreen, t::kInModule,
                                          QString());
@@ -531,7 +575,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!m_closed && !saveChangesFirst(this, *m_saveDialog, m_store)) {
+    if (!m_closed && !offerToSave()) {
         event->ignore();
         return;
     }
@@ -547,6 +591,43 @@ void MainWindow::shutDown() {
     m_driver->stop();
     m_port.close();
     saveComSerial(m_settings.portNumber, m_settingsPath);
+}
+
+void MainWindow::buildOverview() {
+    m_overview = new StationOverview(m_store, m_names, *m_grid, *m_history, this);
+    m_overview->addActions(m_ui->Upravy1, m_ui->Setup1);
+    m_routeEditor->setNames(m_names.names());
+    connect(&m_names, &NamesHolder::changed, this, [this] {
+        m_routeEditor->setNames(m_names.names());
+        updateTitle();
+    });
+    connect(m_overview, &StationOverview::routeChosen, this,
+            [this](int n) { openRouteFromOverview(n); });
+    connect(m_overview, &StationOverview::newRouteChosen, this,
+            &MainWindow::openRouteFromOverview);
+    connect(m_overview, &StationOverview::noFreeRoute, this,
+            [this] { warningBox(this, t::kNoFreeRoute); });
+    connect(m_differencesWindow, &DifferencesWindow::routeChosen, this,
+            [this](int n) { openRouteFromOverview(n); });
+}
+
+void MainWindow::openRouteFromOverview(int n, int from, int to) {
+    if (n < 1 || n > image::kRouteCount)
+        return;
+    m_grid->selectRoute(n);
+    m_grid->scrollToItem(m_grid->item(n - 1, 0));
+    activateWindow();
+    if (from == 0) {
+        editRoute();
+        return;
+    }
+    changeRoute(n, t::kEditStep, [this, n, from, to] {
+        RouteRecord r = m_store.route(n);
+        r.fromButton = from;
+        r.toButton = to;
+        const std::optional<RouteRecord> edited = m_routeEditor->edit(r, n);
+        return edited && applyRoute(m_store, n, *edited);
+    });
 }
 
 void MainWindow::setUpHistory(QMenu* transferMenu) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "data/namesholder.h"
 #include "link/byteport.h"
 #include "link/linkengine.h"
 #include "settings/appsettings.h"
@@ -28,6 +29,7 @@ class PeripheralEditor;
 class ModuleTestWindow;
 class ExpansionTestWindow;
 class SimulationWindow;
+class StationOverview;
 namespace Ui {
 class MainWindow;
 }
@@ -70,8 +72,15 @@ private:
     void changeRoute(int n, const QString& step, const std::function<bool()>& command);
     // No transfer running, and what was not saved offered for saving.
     bool mayReplaceConfiguration();
+    bool offerToSave();
     void fileLoaded();
     void fileSaved();
+    // The names go beside the data file just saved; a failure is told like the file's own.
+    void saveNamesBeside(const QString& dataFile);
+    void buildOverview();
+    // Route n selected in the grid and opened in the route editor; with a pair, the pair is
+    // filled in first (a new route from the matrix).
+    void openRouteFromOverview(int n, int from = 0, int to = 0);
     void rememberFile(const QString& path);
     void fillRecentMenu();
     void openRecentFile(const QString& path);
@@ -95,6 +104,7 @@ private:
     void setUpHistory(QMenu* transferMenu);
 
     ConfigStore& m_store;
+    NamesHolder m_names;
     BytePort& m_port;
     QString m_settingsPath;
     AppSettings m_settings;
@@ -129,4 +139,5 @@ private:
     SimulationWindow* m_simulationWindow = nullptr;
     ModuleTestWindow* m_moduleTestWindow = nullptr;
     LinkDialogs* m_link = nullptr;
+    StationOverview* m_overview = nullptr;
 };

@@ -26,7 +26,14 @@ QSize RoutePane::sizeHint() const {
             kShownLines * fontMetrics().lineSpacing() + margins};
 }
 
+void RoutePane::followNames(const NamesHolder& names) {
+    m_names = &names;
+    connect(&names, &NamesHolder::changed, this, &RoutePane::showCurrentRoute);
+    showCurrentRoute();
+}
+
 void RoutePane::showCurrentRoute() {
     const int n = m_grid.selectedRoute();
-    setPlainText(configwords::describeRoute(m_store.route(n), n, dccBase(m_store.image)));
+    setPlainText(configwords::describeRoute(m_store.route(n), n, dccBase(m_store.image),
+                                            m_names ? m_names->names() : elementnames::noNames()));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "data/namesholder.h"
 
 #include <QPlainTextEdit>
 
@@ -14,6 +15,9 @@ class RoutePane : public QPlainTextEdit {
 public:
     RoutePane(const ConfigStore& store, RouteGrid& grid, QWidget* parent = nullptr);
 
+    // Elements named as `names` names them, from now on and whenever the names change.
+    void followNames(const NamesHolder& names);
+
     // Room for the usual route's lines; a longer one scrolls.
     QSize sizeHint() const override;
 
@@ -22,4 +26,5 @@ private:
 
     const ConfigStore& m_store;
     RouteGrid& m_grid;
+    const NamesHolder* m_names = nullptr;
 };
