@@ -40,6 +40,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUndoStack>
@@ -110,9 +111,9 @@ void MainWindow::buildControls() {
     // The selected route in words, under the hint that points to it.
     auto* routePane = new RoutePane(m_store, *m_grid, m_ui->centralwidget);
     routePane->followNames(m_names);
-    m_ui->column->insertWidget(2, routePane);
     // Taller by the pane, so the grid shows as many rows as before.
     resize(width(), height() + routePane->sizeHint().height() + m_ui->column->spacing());
+    splitGridAndPane(routePane);
 
     // The link's clock runs from the moment the window exists, before the port is opened.
     m_driver = new LinkDriver(m_engine, m_port, this);
@@ -125,6 +126,34 @@ void MainWindow::buildControls() {
         fileDialog(QStringLiteral("OpenDialog1"), QFileDialog::AcceptOpen, t::kOpenFilter, this);
     m_saveDialog =
         fileDialog(QStringLiteral("SaveDialog1"), QFileDialog::AcceptSave, t::kSaveFilter, this);
+}
+
+// The user decides how much of the window the grid and the pane under it take; the window's
+// size and that split are kept in [Window] of the settings file.
+void MainWindow::splitGridAndPane(QWidget* routePane) {
+    m_splitter = new QSplitter(Qt::Vertical, m_ui->centralwidget);
+    m_splitter->setObjectName(QStringLiteral("gridSplitter"));
+    m_splitter->setChildrenCollapsible(false);
+    auto* below = new QWidget(m_splitter);
+    auto* belowColumn = new QVBoxLayout(below);
+    belowColumn->setContentsMargins(0, 0, 0, 0);
+    m_ui->column->removeWidget(m_grid);
+    m_ui->column->removeWidget(m_hint);
+    belowColumn->addWidget(m_hint);
+    belowColumn->addWidget(routePane);
+    m_splitter->addWidget(m_grid);
+    m_splitter->addWidget(below);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 0);
+    m_ui->column->insertWidget(0, m_splitter, 1);
+}
+
+void MainWindow::restoreWindowLayout() {
+    const WindowLayout saved = loadWindowLayout(m_settingsPath);
+    if (!saved.geometry.isEmpty())
+        restoreGeometry(saved.geometry);
+    if (!saved.splitter.isEmpty())
+        m_splitter->restoreState(saved.splitter);
 }
 
 void MainWindow::buildMenu() {
@@ -144,8 +173,9 @@ void MainWindow::buildMenu() {
     connect(ui.TestperiferimonitoringEXP21, &QAction::triggered, this,
             &MainWindow::openExpansionTest);
     connect(ui.Testnastavencesty1, &QAction::triggered, this, &MainWindow::openSimulationWindow);
-    connect(ui.Kontrola1, &QAction::triggered, this,
-            [this] { m_differencesWindow->showFindings(configcheck::check(m_store, m_names.names())); });
+    connect(ui.Kontrola1, &QAction::triggered, this, [this] {
+        m_differencesWindow->showFindings(configcheck::check(m_store, m_names.names()));
+    });
     // Table1DblClick: the grid's double click edits the route as the menu item does.
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, &MainWindow::editRoute);
     // Enter on a row does the same, for those who move through the grid by keyboard.
@@ -251,6 +281,7 @@ void MainWindow::addSheetActions() {
 // FormCreate: settings, capacity, the all-zero image decoded into the grid, then the port.
 void MainWindow::startUp() {
     m_settings = loadSettings(m_settingsPath);
+    restoreWindowLayout();
     // Said once; the settings are then read from it but never written.
     if (!m_settings.fileProblem.isEmpty())
         QTimer::singleShot(0, this, [this] {
@@ -443,8 +474,8 @@ void MainWindow::compareWithFile() {
     if (file)
         m_differencesWindow->showDifferences(
             t::kCompareTitle,
-            differences::compare(m_store, *file, image::kConfigSize, m_names.names()),
-            t::kOnScreen, t::kInFile, t::kSameAsFile);
+            differences::compare(m_store, *file, image::kConfigSize, m_names.names()), t::kOnScreen,
+            t::kInFile, t::kSameAsFile);
 }
 
 // After the verify's box: the module's contents are the image with the differing bytes as the
@@ -591,11 +622,19 @@ void MainWindow::shutDown() {
     m_driver->stop();
     m_port.close();
     saveComSerial(m_settings.portNumber, m_settingsPath);
+    saveWindowLayout({saveGeometry(), m_splitter->saveState()}, m_settingsPath);
 }
 
 void MainWindow::buildOverview() {
     m_overview = new StationOverview(m_store, m_names, *m_grid, *m_history, this);
     m_overview->addActions(m_ui->Upravy1, m_ui->Setup1);
+    QAction* hideUnused = m_ui->Setup1->addAction(t::kHideUnused);
+    hideUnused->setObjectName(QStringLiteral("SkrytNepouzite1"));
+    hideUnused->setCheckable(true);
+    connect(hideUnused, &QAction::toggled, this, [this](bool on) {
+        m_grid->setHideUnused(on);
+        refillGrid();
+    });
     m_routeEditor->setNames(m_names.names());
     connect(&m_names, &NamesHolder::changed, this, [this] {
         m_routeEditor->setNames(m_names.names());
@@ -603,8 +642,7 @@ void MainWindow::buildOverview() {
     });
     connect(m_overview, &StationOverview::routeChosen, this,
             [this](int n) { openRouteFromOverview(n); });
-    connect(m_overview, &StationOverview::newRouteChosen, this,
-            &MainWindow::openRouteFromOverview);
+    connect(m_overview, &StationOverview::newRouteChosen, this, &MainWindow::openRouteFromOverview);
     connect(m_overview, &StationOverview::noFreeRoute, this,
             [this] { warningBox(this, t::kNoFreeRoute); });
     connect(m_differencesWindow, &DifferencesWindow::routeChosen, this,

@@ -17,6 +17,7 @@ class QUndoStack;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class CopyRouteDialog;
 class DifferencesWindow;
 class LinkDialogs;
@@ -57,6 +58,8 @@ protected:
 
 private:
     void buildControls();
+    void splitGridAndPane(QWidget* routePane);
+    void restoreWindowLayout();
     void buildMenu();
     void addSheetActions();
     void createDialogs();
@@ -117,6 +120,7 @@ private:
     bool m_fromModule = false; // the configuration was last read from the module
 
     RouteGrid* m_grid = nullptr;
+    QSplitter* m_splitter = nullptr;
     QLabel* m_hint = nullptr;
     QLabel* m_capacityLabel = nullptr;
     QLabel* m_versionLabel = nullptr;

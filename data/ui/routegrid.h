@@ -20,6 +20,9 @@ public:
     // The route the route commands act on (1 when the user has not picked a row yet).
     int selectedRoute() const;
     void selectRoute(int n);
+    // "Skrýt nepoužité cesty": from the next fill on, the rows of routes that hold nothing at all
+    // (no settings, no description) are hidden.
+    void setHideUnused(bool hide) { m_hideUnused = hide; }
     // Shades the number cell of each route in `routes`, with `tip`, until the next fill.
     void markRoutes(const QList<int>& routes, const QString& tip);
 
@@ -35,7 +38,9 @@ private:
     void fitToFont();
     void fitDescriptionColumn();
     int cellWidth(const QStringList& texts) const;
+    QFont italicFont() const;
     int headerWidth(int column) const;
 
     bool m_fitting = false;
+    bool m_hideUnused = false;
 };

@@ -72,9 +72,9 @@ void ButtonMatrixWindow::fill(const ConfigStore& config, const ElementNames& nam
                 numbers << QString::number(n);
             auto* cell = new QTableWidgetItem(numbers.join(QStringLiteral(", ")));
             cell->setTextAlignment(Qt::AlignCenter);
-            cell->setToolTip(QStringLiteral("ODKUD %1 → KAM %2")
-                                 .arg(names.label(Kind::Button, from),
-                                      names.label(Kind::Button, to)));
+            cell->setToolTip(
+                QStringLiteral("ODKUD %1 → KAM %2")
+                    .arg(names.label(Kind::Button, from), names.label(Kind::Button, to)));
             if (matrix.state(from, to) == buttonmatrix::State::Duplicate)
                 cell->setBackground(kDuplicateShade);
             else if (gaps.contains(std::pair{from, to}))
@@ -113,10 +113,10 @@ void ConflictsWindow::fill(const ConfigStore& config, const ElementNames& names)
     }
     std::sort(routes.begin(), routes.end());
     m_routes = routes;
-    m_summary->setText(byPair.empty() ? QStringLiteral("Žádné cesty se nevylučují.")
-                                      : counted(qsizetype(byPair.size()), "dvojice", "dvojice",
-                                                "dvojic") +
-                                            QStringLiteral(" cest se vylučuje."));
+    m_summary->setText(byPair.empty()
+                           ? QStringLiteral("Žádné cesty se nevylučují.")
+                           : counted(qsizetype(byPair.size()), "dvojice", "dvojice", "dvojic") +
+                                 QStringLiteral(" cest se vylučuje."));
     m_table->clear();
     m_table->setRowCount(int(routes.size()));
     m_table->setColumnCount(int(routes.size()));

@@ -50,6 +50,7 @@ void StationOverview::addActions(QMenu* edits, QMenu* overviews) {
     QAction* names = edits->addAction(kNamesAction);
     names->setObjectName(QStringLiteral("NazvyPrvku1"));
     connect(names, &QAction::triggered, this, &StationOverview::editNames);
+    overviews->addSeparator();
     QAction* matrix = overviews->addAction(kMatrixAction);
     matrix->setObjectName(QStringLiteral("PrehledTlacitek1"));
     connect(matrix, &QAction::triggered, this, [this] {
@@ -105,7 +106,6 @@ void StationOverview::nameGridCells() {
         addTip(m_grid.item(n - 1, kToColumn), names.name(Kind::Button, r.toButton));
         for (int k = 1; k <= 16; ++k)
             if (r.pointPositions[std::size_t(k - 1)] != 0)
-                addTip(m_grid.item(n - 1, kFirstPointColumn + k - 1),
-                       names.label(Kind::Point, k));
+                addTip(m_grid.item(n - 1, kFirstPointColumn + k - 1), names.label(Kind::Point, k));
     }
 }

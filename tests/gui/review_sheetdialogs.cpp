@@ -28,7 +28,9 @@ void SheetDialogsTest::exportChoosesTheFormatByName_data() {
     QTest::addColumn<int>("filter");
     QTest::addColumn<QString>("written");
     QTest::addColumn<QByteArray>("start");
-    QTest::newRow("csv") << "list.csv" << 0 << "list.csv" << QByteArray("\xEF\xBB\xBFCesta;");
+    QTest::newRow("csv") << "list.csv" << 0 << "list.csv"
+                         << QByteArray("\xEF\xBB\xBF"
+                                       "Cesta;");
     QTest::newRow("csv, long form")
         << "list.csv" << 3 << "list.csv" << QByteArray("položka,pole,hodnota\r\n");
     QTest::newRow("bare name, CSV filter")
