@@ -54,7 +54,7 @@ NamesDialog::NamesDialog(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);
-    resize(460, 560);
+    resize(620, 560);
 }
 
 std::optional<ElementNames> NamesDialog::edit(const ElementNames& names) {

@@ -828,10 +828,13 @@ private slots:
         store.route(2).fromButton = 3;
         store.route(2).toButton = 9;
         store.route(2).pointPositions[4] = 1;
+        store.route(3) = store.route(2);
+        store.route(3).pointPositions[4] = 2;
         encodeRoutes(store.routes, store.image);
         FakeModule port;
         LinkEngine engine(store, port);
         const QString file = dir.filePath(QStringLiteral("stanice.txt"));
+        const QString shots = screenshotFolder();
         {
             MainWindow w(store, engine, port, ini);
             w.grid()->selectRoute(2);
@@ -842,6 +845,8 @@ private slots:
                 m->findChild<QTableWidget*>(QStringLiteral("names_V"))
                     ->item(4, 1)
                     ->setText(QStringLiteral("u skladiště"));
+                if (!screenshotFolder().isEmpty())
+                    m->grab().save(screenshotFolder() + QStringLiteral("/names.png"));
                 static_cast<QDialog*>(m)->accept();
             });
             action(&w, "NazvyPrvku1")->trigger();
@@ -871,7 +876,16 @@ private slots:
 
             action(&w, "PrehledTlacitek1")->trigger();
             auto* matrix = w.findChild<QTableWidget*>(QStringLiteral("matrix"));
-            QCOMPARE(matrix->item(2, 8)->text(), QStringLiteral("2"));
+            QCOMPARE(matrix->item(2, 8)->text(), QStringLiteral("2, 3"));
+            action(&w, "VylucujiciCesty1")->trigger();
+            auto* conflicts = w.findChild<QTableWidget*>(QStringLiteral("conflicts"));
+            QCOMPARE(conflicts->item(0, 1)->toolTip(),
+                     QStringLiteral("Cesty 2 a 3:\nV5 (u skladiště): ROVNĚ × ODBOČ"));
+            if (!shots.isEmpty()) {
+                w.grab().save(shots + QStringLiteral("/main-window-names.png"));
+                matrix->window()->grab().save(shots + QStringLiteral("/matrix.png"));
+                conflicts->window()->grab().save(shots + QStringLiteral("/conflicts.png"));
+            }
             int from = -1, to = -1;
             QString caption;
             onNextModal([&](QWidget* m) {
