@@ -899,6 +899,19 @@ private slots:
             QCOMPARE(from, 5);
             QCOMPARE(to, 7);
 
+            // A finding leads to its route: routes 2 and 3 share their push-buttons.
+            action(&w, "Kontrola1")->trigger();
+            auto* findings = w.findChild<QDialog*>(QStringLiteral("differencesWindow"))
+                                 ->findChild<QTableWidget*>(QStringLiteral("table"));
+            QVERIFY(findings->item(0, 1)->text().contains(QStringLiteral("(Vjezd od Lhoty)")));
+            onNextModal([&](QWidget* m) {
+                caption = m->windowTitle();
+                static_cast<QDialog*>(m)->reject();
+            });
+            emit findings->cellDoubleClicked(0, 1);
+            QCOMPARE(caption, QStringLiteral("Konfigurace traťové cesty č.2"));
+            QCOMPARE(w.grid()->selectedRoute(), 2);
+
             action(&w, "SkrytNepouzite1")->trigger();
             QVERIFY(w.grid()->isRowHidden(0));
             QVERIFY(!w.grid()->isRowHidden(1));
