@@ -2,9 +2,11 @@
 
 #include "app/abouttext.h"
 #include "app/mainwindowtexts.h"
+#include "app/moduledifferences.h"
 #include "app/portdialog.h"
 
 #include "data/codec.h"
+#include "data/counted.h"
 #include "data/routecommands.h"
 #include "data/ui/configsteps.h"
 #include "data/ui/copyroutedialog.h"
@@ -19,6 +21,7 @@
 #include "link/ui/storechoicedialog.h"
 #include "review/configcheck.h"
 #include "review/differences.h"
+#include "review/modulecomparison.h"
 #include "review/ui/differenceswindow.h"
 #include "review/ui/historywindow.h"
 #include "review/ui/routepane.h"
@@ -76,13 +79,15 @@ QFileDialog* fileDialog(const QString& name, QFileDialog::AcceptMode mode, const
 
 MainWindow::MainWindow(ConfigStore& store, LinkEngine& engine, BytePort& port, QString settingsPath,
                        QWidget* parent)
-    : QMainWindow(parent), m_store(store), m_port(port), m_settingsPath(std::move(settingsPath)),
-      m_engine(engine), m_ui(std::make_unique<Ui::MainWindow>()) {
+    : QMainWindow(parent), m_store(store), m_document(new ConfigDocument(store, this)),
+      m_port(port), m_settingsPath(std::move(settingsPath)), m_engine(engine),
+      m_ui(std::make_unique<Ui::MainWindow>()) {
     buildControls();
     startUp();
     createDialogs();
     buildMenu();
     buildHistory();
+    followDocument();
     buildOverview();
     fillRecentMenu();
 }
@@ -109,7 +114,8 @@ void MainWindow::buildControls() {
                                                                  m_timeLeftLabel, m_cancelButton})
         transferOnly->hide();
     // The selected route in words, under the hint that points to it.
-    auto* routePane = new RoutePane(m_store, *m_grid, m_ui->centralwidget);
+    m_grid->follow(*m_document);
+    auto* routePane = new RoutePane(*m_document, *m_grid, m_ui->centralwidget);
     routePane->followNames(m_names);
     // Taller by the pane, so the grid shows as many rows as before.
     resize(width(), height() + routePane->sizeHint().height() + m_ui->column->spacing());
@@ -228,24 +234,89 @@ void MainWindow::buildHistory() {
             [undo](const QString& step) { undo->setText(stepCaption(t::kUndo, step)); });
     connect(m_history, &QUndoStack::redoTextChanged, redo,
             [redo](const QString& step) { redo->setText(stepCaption(t::kRedo, step)); });
-    connect(m_history, &QUndoStack::indexChanged, this, [this] {
-        refillGrid();
-        updateTitle();
+    takeModuleReads();
+}
+
+// The grid and the route pane follow the document by themselves; here the window's own parts.
+void MainWindow::followDocument() {
+    ConfigDocument& doc = *m_document;
+    // A configuration from elsewhere has no steps to take back.
+    connect(&doc, &ConfigDocument::replaced, m_history, &QUndoStack::clear);
+    connect(&doc, &ConfigDocument::replaced, this, [this] {
+        if (m_document->origin() == ConfigDocument::Origin::File)
+            rememberFile(m_document->saveTarget());
     });
-    // A read replaces the configuration; the question before it kept what had to be kept.
-    connect(&m_engine, &LinkEngine::decoded, this, [this] {
-        m_history->clear();
-        m_openFile.clear();
-        m_fromModule = true;
-        updateTitle();
+    connect(&doc, &ConfigDocument::saved, this, &MainWindow::rememberFile);
+    connect(&doc, &ConfigDocument::sourceChanged, this, &MainWindow::updateTitle);
+    connect(&doc, &ConfigDocument::modifiedChanged, this, &MainWindow::updateTitle);
+    for (auto change : {&ConfigDocument::replaced, &ConfigDocument::headerChanged})
+        connect(&doc, change, this, &MainWindow::updateModuleMarks);
+    connect(&doc, &ConfigDocument::routeChanged, this, &MainWindow::updateModuleMarks);
+    connect(&m_link->contents(), &ModuleContents::changed, this, &MainWindow::updateModuleMarks);
+    m_moduleLine = new QLabel(statusBar());
+    m_moduleLine->setObjectName(QStringLiteral("LBmodul"));
+    statusBar()->addPermanentWidget(m_moduleLine);
+    updateModuleMarks();
+}
+
+// The read's result into the document, and its note. The engine still commits a read into
+// the store itself (image and routes) before `decoded`, so the routes as they were are kept
+// from the read's start and put back first: the document tells by them which descriptions
+// still belong. Once the engine hands over the image instead, this is one connection to
+// ConfigDocument::takeModuleRead.
+void MainWindow::takeModuleReads() {
+    auto before = std::make_shared<RouteTable>();
+    connect(&m_engine, &LinkEngine::transferStarted, this, [this, before](TransferKind kind) {
+        if (kind == TransferKind::Read)
+            *before = m_store.routes;
+        m_readTaken = false;
     });
+    connect(&m_engine, &LinkEngine::decoded, this, [this, before] {
+        for (std::size_t k = 0; k < before->size(); ++k)
+            (*before)[k].description = m_store.routes[k].description;
+        m_store.routes = *before;
+        m_document->takeModuleRead(m_store.image);
+        m_readTaken = true;
+    });
+    // After the read's own note: the module keeps no descriptions.
+    connect(&m_engine, &LinkEngine::transferFinished, this, [this](TransferKind, bool ok) {
+        if (!ok || !std::exchange(m_readTaken, false))
+            return;
+        QString note = statusBar()->currentMessage() + QLatin1Char(' ') + t::kDescriptionsKept;
+        if (const int foreign = m_document->descriptionsFromElsewhere(); foreign > 0)
+            note += t::kDescriptionsForeign.arg(counted(foreign, "cesty", "cest", "cest"));
+        statusBar()->showMessage(note, 8000);
+    });
+}
+
+// The grid's marks and the standing line, from what this run has proven the module holds.
+void MainWindow::updateModuleMarks() {
+    const ModuleContents& module = m_link->contents();
+    const modulecomparison::Comparison c =
+        modulecomparison::compare(m_store, module.bytes(), module.known(), m_store.routeCapacity);
+    m_grid->setModuleMarks(c.routes);
+    if (m_moduleLine)
+        m_moduleLine->setText(modulecomparison::standingLine(c));
 }
 
 // The documented caption first, then where the configuration came from, and the desktop's mark
 // while it differs from the last file loaded or saved.
 void MainWindow::updateTitle() {
-    const QString source = m_fromModule ? t::kFromModule : QFileInfo(m_openFile).fileName();
-    const bool modified = m_store.isModified() || m_names.isModified();
+    QString source;
+    switch (m_document->origin()) {
+    case ConfigDocument::Origin::New:
+        break;
+    case ConfigDocument::Origin::File:
+        source = QFileInfo(m_document->saveTarget()).fileName();
+        break;
+    case ConfigDocument::Origin::ModuleRead:
+        source = t::kFromModule;
+        break;
+    case ConfigDocument::Origin::HistoryEntry:
+        source = t::kFromHistory;
+        break;
+    }
+    const bool modified = m_document->isModified() || m_names.isModified();
     QString title = t::kMainCaption;
     if (!source.isEmpty())
         title += t::kTitleSeparator + source;
@@ -255,18 +326,14 @@ void MainWindow::updateTitle() {
     setWindowModified(modified);
 }
 
-void MainWindow::changeRoute(int n, const QString& step, const std::function<bool()>& command) {
+void MainWindow::changeRoute(int n, const QString& step, const RouteRecord& after,
+                             bool foreignAfter) {
     if (n < 1 || n > image::kRouteCount)
         return;
-    const RouteRecord before = m_store.route(n);
-    const Image imageBefore = m_store.image;
-    if (!command())
-        return;
+    auto change = std::make_unique<RouteStep>(*m_document, n, after, foreignAfter, step.arg(n));
     // An OK that changed nothing is no step to take back.
-    if (m_store.route(n) == before && m_store.image == imageBefore)
-        refillGrid();
-    else
-        m_history->push(new RouteStep(m_store, n, before, imageBefore, step.arg(n)));
+    if (change->changesAnything())
+        m_history->push(change.release()); // makes the change
 }
 
 // The configuration as a sheet to read: on paper, or as PDF, HTML or CSV by the name's extension.
@@ -321,6 +388,8 @@ void MainWindow::createDialogs() {
                               m_grid, m_timeLeftLabel, m_cancelButton, statusBar()},
                              m_storeChoiceDialog, this);
     connect(m_link, &LinkDialogs::verifyDifferencesShown, this, &MainWindow::showModuleDifferences);
+    m_link->setDifferencesWriter(
+        [this](const auto& bytes) { return moduleDifferencesText(m_store, bytes); });
 }
 
 void MainWindow::openPort() {
@@ -347,73 +416,46 @@ bool MainWindow::mayReplaceConfiguration() {
         warningBox(this, t::kLoadDuringTransfer);
         return false;
     }
-    const QString before = m_store.currentFile;
-    if (!offerToSave())
-        return false;
-    if (m_store.currentFile != before) // saved under a new name first
-        rememberFile(m_store.currentFile);
-    return true;
+    return offerToSave();
 }
 
 // Nast1Click
 void MainWindow::loadDataFile() {
-    if (mayReplaceConfiguration() && loadDataFileCommand(this, *m_openDialog, m_store, *m_grid))
-        fileLoaded();
+    if (!mayReplaceConfiguration())
+        return;
+    if (const QString path = askForFile(*m_openDialog, *m_document, QString()); !path.isEmpty())
+        loadDataFileInto(this, path, *m_document, ConfigDocument::Origin::File);
 }
 
 void MainWindow::openFile(const QString& path) {
-    if (mayReplaceConfiguration() && loadDataFileFrom(this, path, m_store, *m_grid).status ==
-                                         datafile::LoadResult::Status::Loaded)
-        fileLoaded();
+    if (mayReplaceConfiguration())
+        loadDataFileInto(this, path, *m_document, ConfigDocument::Origin::File);
 }
 
-void MainWindow::fileLoaded() {
-    m_history->clear();
-    m_fromModule = false;
-    const QString note = m_names.loadFor(m_store.currentFile);
-    if (!note.isEmpty())
-        statusBar()->showMessage(note, 15000);
-    rememberFile(m_store.currentFile);
+void MainWindow::openHistoryEntry(const QString& dataPath) {
+    if (mayReplaceConfiguration())
+        loadDataFileInto(this, dataPath, *m_document, ConfigDocument::Origin::HistoryEntry);
 }
 
 // Uloit1Click: always asks for the name.
 void MainWindow::saveDataFile() {
-    if (saveDataFileCommand(this, *m_saveDialog, m_store))
-        fileSaved();
+    saveDocument(this, *m_saveDialog, *m_document, true);
 }
 
+// To the open file without asking; with none (new, read from the module, a history entry), as
+// "Uložit data".
 void MainWindow::saveToOpenFile() {
-    if (m_openFile.isEmpty())
-        saveDataFile();
-    else if (saveDataFileTo(this, m_openFile, m_store))
-        fileSaved();
+    saveDocument(this, *m_saveDialog, *m_document, false);
 }
 
-void MainWindow::fileSaved() {
-    m_fromModule = false;
-    saveNamesBeside(m_store.currentFile);
-    rememberFile(m_store.currentFile);
-}
-
-// The configuration's question, which also covers names changed on their own: they are saved
-// beside the data file they belong to (or, with none yet, with the file the user picks).
+// The document's question, which also covers names changed on their own: saving the document
+// writes them beside its file (see buildOverview).
 bool MainWindow::offerToSave() {
-    if (m_store.isModified()) {
-        if (!saveChangesFirst(this, *m_saveDialog, m_store))
-            return false;
-        if (!m_store.isModified() && m_names.isModified())
-            saveNamesBeside(m_store.currentFile);
-        return true;
-    }
-    if (!m_names.isModified())
-        return true;
+    if (m_document->isModified() || !m_names.isModified())
+        return saveChangesFirst(this, *m_saveDialog, *m_document);
     switch (askSaveChanges(this)) {
     case SaveChangesAnswer::Save:
-        if (m_store.currentFile.isEmpty())
-            return saveDataFileCommand(this, *m_saveDialog, m_store) &&
-                   m_names.saveFor(m_store.currentFile).saved;
-        saveNamesBeside(m_store.currentFile);
-        return !m_names.isModified();
+        return saveDocument(this, *m_saveDialog, *m_document, false) && !m_names.isModified();
     case SaveChangesAnswer::Discard:
         return true;
     case SaveChangesAnswer::Cancel:
@@ -429,7 +471,6 @@ void MainWindow::saveNamesBeside(const QString& dataFile) {
 }
 
 void MainWindow::rememberFile(const QString& path) {
-    m_openFile = path;
     const QStringList recent =
         withRecentFile(m_settings.recentFiles, QFileInfo(path).absoluteFilePath());
     if (recent != m_settings.recentFiles) {
@@ -478,30 +519,23 @@ void MainWindow::compareWithFile() {
             t::kInFile, t::kSameAsFile);
 }
 
-// After the verify's box: the module's contents are the image with the differing bytes as the
-// module holds them; the module keeps no descriptions, so those are the screen's.
+// After the verify's box, the same differences as its details, in a window beside the grid;
+// the grid's module marks show the same routes.
 void MainWindow::showModuleDifferences() {
-    ConfigStore module = m_store;
-    for (const LinkEngine::ByteDifference& d : m_engine.differences())
-        if (d.address >= 0 && d.address < int(module.image.size()))
-            module.image[std::size_t(d.address)] = d.moduleValue;
     const QList<differences::Difference> list =
-        differences::compare(m_store, module, image::kConfigSize, m_names.names());
-    m_grid->markRoutes(differences::routesIn(list), t::kDiffersFromModule);
+        moduleDifferences(m_store, m_engine.differences(), m_names.names());
     m_differencesWindow->showDifferences(t::kVerifyTitle, list, t::kOnScreen, t::kInModule,
                                          QString());
 }
 
 // Konfiguracevhybek1Click
 void MainWindow::openPeripheralEditor() {
-    const Image before = m_store.image;
-    if (m_peripheralEditor->exec() != QDialog::Accepted)
+    const std::optional<HeaderBytes> header = m_peripheralEditor->edit();
+    if (!header)
         return;
-    // The grid's DCC column reads the base from the header the editor may just have changed.
-    if (m_store.image == before)
-        refillGrid();
-    else
-        m_history->push(new HeaderStep(m_store, before, t::kPeripheralStep));
+    auto change = std::make_unique<HeaderStep>(*m_document, *header, t::kPeripheralStep);
+    if (change->changesAnything())
+        m_history->push(change.release()); // makes the change
 }
 
 // Manulnzen1Click
@@ -522,7 +556,9 @@ void MainWindow::openSimulationWindow() {
 // Table1DblClick
 void MainWindow::editRoute() {
     const int n = m_grid->selectedRoute();
-    changeRoute(n, t::kEditStep, [this, n] { return ::editRoute(*m_routeEditor, m_store, n); });
+    // The user has seen the description in the editor: it is theirs from now on.
+    if (const auto edited = m_routeEditor->edit(m_document->route(n), n))
+        changeRoute(n, t::kEditStep, *edited, false);
 }
 
 // Kopiecesty2Click
@@ -532,8 +568,10 @@ void MainWindow::copyRoute() {
     if (m_copyRouteDialog->exec() != QDialog::Accepted)
         return;
     const int source = m_copyRouteDialog->sourceRoute();
-    changeRoute(target, t::kCopyStep.arg(source),
-                [this, source, target] { return ::copyRoute(m_store, source, target); });
+    if (source < 1 || source > image::kRouteCount)
+        return;
+    changeRoute(target, t::kCopyStep.arg(source), m_document->route(source),
+                m_document->descriptionFromElsewhere(source));
 }
 
 // Zruencesty1Click
@@ -544,7 +582,8 @@ void MainWindow::clearRoute() {
         QMessageBox::Ok)
         return;
     const int n = m_grid->selectedRoute();
-    changeRoute(n, t::kClearStep, [this, n, whole] { return ::clearRoute(m_store, n, whole); });
+    changeRoute(n, t::kClearStep, clearedRoute(m_document->route(n), whole),
+                !whole && m_document->descriptionFromElsewhere(n));
 }
 
 // KonfiguraceRS2321Click: a new number takes effect at once and is written at shut-down.
@@ -635,6 +674,16 @@ void MainWindow::buildOverview() {
         m_grid->setHideUnused(on);
         refillGrid();
     });
+    // The names belong to the data file: read with each file loaded, written with each save.
+    // A module read or a history entry keeps the names on screen.
+    connect(m_document, &ConfigDocument::replaced, this, [this] {
+        if (m_document->origin() != ConfigDocument::Origin::File)
+            return;
+        const QString note = m_names.loadFor(m_document->saveTarget());
+        if (!note.isEmpty())
+            statusBar()->showMessage(note, 15000);
+    });
+    connect(m_document, &ConfigDocument::saved, this, &MainWindow::saveNamesBeside);
     m_routeEditor->setNames(m_names.names());
     connect(&m_names, &NamesHolder::changed, this, [this] {
         m_routeEditor->setNames(m_names.names());
@@ -659,13 +708,11 @@ void MainWindow::openRouteFromOverview(int n, int from, int to) {
         editRoute();
         return;
     }
-    changeRoute(n, t::kEditStep, [this, n, from, to] {
-        RouteRecord r = m_store.route(n);
-        r.fromButton = from;
-        r.toButton = to;
-        const std::optional<RouteRecord> edited = m_routeEditor->edit(r, n);
-        return edited && applyRoute(m_store, n, *edited);
-    });
+    RouteRecord r = m_document->route(n);
+    r.fromButton = from;
+    r.toButton = to;
+    if (const std::optional<RouteRecord> edited = m_routeEditor->edit(r, n))
+        changeRoute(n, t::kEditStep, *edited, false);
 }
 
 void MainWindow::setUpHistory(QMenu* transferMenu) {
@@ -682,13 +729,9 @@ void MainWindow::setUpHistory(QMenu* transferMenu) {
         statusBar()->showMessage(before.isEmpty() ? text : before + QStringLiteral("  ") + text,
                                  8000);
     });
-    auto* window = new HistoryWindow({m_store, *m_grid, *m_saveDialog, *m_differencesWindow,
-                                      [this] {
-                                          if (m_engine.transferRunning())
-                                              warningBox(this, t::kLoadDuringTransfer);
-                                          return !m_engine.transferRunning();
-                                      }},
-                                     history::defaultFolder(), this);
+    auto* window = new HistoryWindow(
+        {m_store, *m_differencesWindow, [this](const QString& path) { openHistoryEntry(path); }},
+        history::defaultFolder(), this);
     window->setObjectName(QStringLiteral("HistoryWindow"));
     // An open list shows each new entry as it comes.
     connect(recorder, &HistoryRecorder::written, window, [window] {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/configdocument.h"
 #include "data/configstore.h"
 #include "data/namesholder.h"
 #include "link/byteport.h"
@@ -47,6 +48,8 @@ public:
 
     int portNumber() const { return m_settings.portNumber; }
     RouteGrid* grid() const { return m_grid; }
+    // The configuration on screen, over the store the window was given.
+    ConfigDocument& document() const { return *m_document; }
     // A data file named from outside (the command line, a file dropped on the window), loaded
     // as "Načíst data" loads the file picked in its dialog.
     void openFile(const QString& path);
@@ -70,20 +73,22 @@ private:
     void warnPortFailed();
     void refillGrid();
     void buildHistory();
+    void followDocument();
+    void takeModuleReads();
     void updateTitle();
-    // Runs a route command on route n and keeps what it changed as one step of the history.
-    void changeRoute(int n, const QString& step, const std::function<bool()>& command);
+    void updateModuleMarks();
+    // Route n becomes `after` as one step of the history, unless that changes nothing.
+    void changeRoute(int n, const QString& step, const RouteRecord& after, bool foreignAfter);
     // No transfer running, and what was not saved offered for saving.
     bool mayReplaceConfiguration();
     bool offerToSave();
-    void fileLoaded();
-    void fileSaved();
     // The names go beside the data file just saved; a failure is told like the file's own.
     void saveNamesBeside(const QString& dataFile);
     void buildOverview();
     // Route n selected in the grid and opened in the route editor; with a pair, the pair is
     // filled in first (a new route from the matrix).
     void openRouteFromOverview(int n, int from = 0, int to = 0);
+    void openHistoryEntry(const QString& dataPath);
     void rememberFile(const QString& path);
     void fillRecentMenu();
     void openRecentFile(const QString& path);
@@ -106,7 +111,8 @@ private:
     // "Historie modulu" in `transferMenu`, and the history kept after every transfer.
     void setUpHistory(QMenu* transferMenu);
 
-    ConfigStore& m_store;
+    ConfigStore& m_store; // read through m_document; only the link's hand-over writes it
+    ConfigDocument* m_document = nullptr;
     NamesHolder m_names;
     BytePort& m_port;
     QString m_settingsPath;
@@ -116,14 +122,14 @@ private:
     std::unique_ptr<Ui::MainWindow> m_ui;
     QUndoStack* m_history = nullptr;
     QDialog* m_helpWindow = nullptr;
-    QString m_openFile;        // what "Uložit" writes to; none after a read from the module
-    bool m_fromModule = false; // the configuration was last read from the module
+    bool m_readTaken = false; // the transfer ending now committed a module read
 
     RouteGrid* m_grid = nullptr;
     QSplitter* m_splitter = nullptr;
     QLabel* m_hint = nullptr;
     QLabel* m_capacityLabel = nullptr;
     QLabel* m_versionLabel = nullptr;
+    QLabel* m_moduleLine = nullptr; // what the module holds, standing in the status row
     QPushButton* m_testButton = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QLabel* m_progressLabel = nullptr;

@@ -9,6 +9,12 @@ inline const QString kApplicationTitle = QStringLiteral("Stavnik CFG EXT 3.0");
 inline const QString kMainCaption = QStringLiteral("Stavnik V2ext  CFG");
 inline const QString kTitleSeparator = QStringLiteral(" – ");
 inline const QString kFromModule = QStringLiteral("z modulu");
+inline const QString kFromHistory = QStringLiteral("ze záznamu historie");
+// After a read's own note.
+inline const QString kDescriptionsKept =
+    QStringLiteral("Popisy cest zůstaly z obrazovky, modul je neuchovává.");
+inline const QString kDescriptionsForeign =
+    QStringLiteral(" U %1 je cesta v modulu jiná, popis je označen.");
 inline const QString kUndo = QStringLiteral("Zpět");
 inline const QString kRedo = QStringLiteral("Znovu");
 inline const QString kEditStep = QStringLiteral("úprava cesty %1");
@@ -24,7 +30,6 @@ inline const QString kOnScreen = QStringLiteral("Na obrazovce");
 inline const QString kInFile = QStringLiteral("V souboru");
 inline const QString kVerifyTitle = QStringLiteral("Rozdíly proti modulu");
 inline const QString kInModule = QStringLiteral("V modulu");
-inline const QString kDiffersFromModule = QStringLiteral("Cesta se liší od modulu");
 inline const QString kSameAsFile = QStringLiteral("Konfigurace je shodná se souborem.");
 
 inline const QString kOpenFilter = QStringLiteral("Text files (*.txt)");

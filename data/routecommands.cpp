@@ -28,15 +28,10 @@ bool holdsHiddenSettings(const RouteRecord& route) {
     return settings != emptyRoute();
 }
 
-bool clearRoute(ConfigStore& store, int n, bool wholeDefinition) {
-    if (!inTable(n))
-        return false;
-    RouteRecord& r = store.route(n);
-    if (wholeDefinition) {
-        r = emptyRoute();
-        packRoutes(store);
-        return true;
-    }
+RouteRecord clearedRoute(const RouteRecord& route, bool wholeDefinition) {
+    if (wholeDefinition)
+        return emptyRoute();
+    RouteRecord r = route;
     r.fromButton = 0;
     r.toButton = 0;
     r.pointPositions = {};
@@ -53,6 +48,13 @@ bool clearRoute(ConfigStore& store, int n, bool wholeDefinition) {
     r.signalCancelSensor = 0;
     r.routeCancelSensor = 0;
     r.followingSignal = following::kAlwaysStop;
+    return r;
+}
+
+bool clearRoute(ConfigStore& store, int n, bool wholeDefinition) {
+    if (!inTable(n))
+        return false;
+    store.route(n) = clearedRoute(store.route(n), wholeDefinition);
     packRoutes(store);
     return true;
 }

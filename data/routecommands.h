@@ -11,6 +11,8 @@
 // packs the table. With `wholeDefinition` every field, the description included, goes back to
 // the start-up state instead. Returns false and changes nothing when n lies outside 1..90.
 bool clearRoute(ConfigStore& store, int n, bool wholeDefinition = false);
+// The same on a record: route as "Zrušení nadef. cesty" leaves it.
+RouteRecord clearedRoute(const RouteRecord& route, bool wholeDefinition);
 
 // A route as start-up leaves it: inactive, nothing set, following signal "vždy STŮJ".
 RouteRecord emptyRoute();

@@ -48,6 +48,7 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
                     }
                     break;
                 }
+                emit changed();
             });
 }
 
@@ -72,6 +73,7 @@ void ModuleContents::learn(int address, std::uint8_t value) {
 
 void ModuleContents::forget() {
     m_known.reset();
+    emit changed();
 }
 
 std::optional<std::vector<std::uint32_t>>

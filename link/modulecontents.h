@@ -52,6 +52,10 @@ public:
     void identified(const QString& versionText);
     void capacityReported(int capacity);
 
+signals:
+    // What is known changed: a transfer ended or the contents were forgotten.
+    void changed();
+
 private:
     Image m_bytes{};
     std::bitset<image::kSize> m_known;

@@ -1,7 +1,8 @@
 #include "review/configcheck.h"
 
-#include "editors/peripheraleditortexts.h"
-#include "editors/routeeditortexts.h"
+#include "data/headerfields.h"
+#include "data/headerlabels.h"
+#include "data/routelabels.h"
 #include "review/configwords.h"
 
 #include <map>
@@ -61,7 +62,8 @@ void relaysWithOtherDuties(const ConfigStore& config, const ElementNames& names,
     const Image& img = config.image;
     for (int relay : {15, 16}) {
         const QString mode = configwords::relayModeText(relay, img);
-        const int modeBits = (img[3] >> (relay == 15 ? 4 : 6)) & 3;
+        const int modeBits =
+            header::raw(img, relay == 15 ? header::Field::Relay15Mode : header::Field::Relay16Mode);
         const QList<int> routes =
             activeRoutes(config, [relay](const RouteRecord& r) { return switchesRelay(r, relay); });
         if (modeBits != 0 && !routes.isEmpty())
@@ -69,10 +71,10 @@ void relaysWithOtherDuties(const ConfigStore& config, const ElementNames& names,
                         QStringLiteral("%1 relé %2, ale Relé %3 má nastaveno „%4“, "
                                        "ne „%5“: cesta je nepřepne.")
                             .arg(routesDo(routes, "spíná", "spínají"), relayName(relay, names),
-                                 QString::number(relay), mode, peripheraltexts::kModes15.at(0))});
+                                 QString::number(relay), mode, headerlabels::kModes15.at(0))});
     }
     for (int relay = 9; relay <= 12; ++relay) {
-        if (!(img[5] & (0x10 << (relay - 9))))
+        if (!header::raw(img, header::Field::Indicator, relay - 9))
             continue;
         const QList<int> routes =
             activeRoutes(config, [relay](const RouteRecord& r) { return switchesRelay(r, relay); });
@@ -81,12 +83,12 @@ void relaysWithOtherDuties(const ConfigStore& config, const ElementNames& names,
                         QStringLiteral("%1 relé %2, ale R%3 je zapnuto jako indikátor "
                                        "obsazení (%4); obě funkce se budou přetahovat.")
                             .arg(routesDo(routes, "spíná", "spínají"), relayName(relay, names),
-                                 QString::number(relay), peripheraltexts::kIndicators)});
+                                 QString::number(relay), headerlabels::kIndicators)});
     }
 }
 
 void dccWithoutPackets(const ConfigStore& config, QList<Finding>& out) {
-    if (config.image[15] & 0x80)
+    if (header::raw(config.image, header::Field::DccAccept))
         return;
     const QList<int> routes =
         activeRoutes(config, [](const RouteRecord& r) { return r.dccEnabled; });
@@ -94,7 +96,7 @@ void dccWithoutPackets(const ConfigStore& config, QList<Finding>& out) {
         out.append({Kind::DccNotAccepted, routes,
                     QStringLiteral("%1 povoleno DCC řízení, ale modul nepřijímá pakety "
                                    "DCC („%2“ není zapnuto): přes DCC je nepostavíte.")
-                        .arg(routesDo(routes, "má", "mají"), peripheraltexts::kDccAccept)});
+                        .arg(routesDo(routes, "má", "mají"), headerlabels::kDccAccept)});
 }
 
 void blockedForTesting(const ConfigStore& config, QList<Finding>& out) {
@@ -104,7 +106,7 @@ void blockedForTesting(const ConfigStore& config, QList<Finding>& out) {
                         {n},
                         QStringLiteral("Cesta %1 je označena „%2“ a zůstala tak v konfiguraci.")
                             .arg(n)
-                            .arg(routeeditortexts::kTestBlocked)});
+                            .arg(routelabels::kTestBlocked)});
 }
 } // namespace
 

@@ -1,25 +1,27 @@
 #include "review/configsheet.h"
 
-#include "editors/headerconversion.h"
-#include "editors/peripheraleditortexts.h"
+#include "data/headerfields.h"
+#include "data/headerlabels.h"
 #include "review/configcheck.h"
 #include "review/configwords.h"
 
 namespace configsheet {
 namespace {
-namespace pt = peripheraltexts;
+namespace pt = headerlabels;
+using header::Field;
 
 QString seconds(double value) {
     return QString::number(value, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')) +
            QStringLiteral(" s");
 }
 
-QString machineText(int entry) {
-    switch (periph::typeItem(entry)) {
+QString machineText(const Image& img, int n) {
+    switch (header::shown(img, Field::MachineType, n - 1)) {
     case 0:
         return QStringLiteral("pulsní, puls ") + seconds(0.1);
     case 1:
-        return QStringLiteral("pulsní, puls ") + seconds(0.3 * periph::shownPulseLength(entry));
+        return QStringLiteral("pulsní, puls ") +
+               seconds(0.3 * header::shown(img, Field::PulseLength, n - 1));
     case 2:
         return QStringLiteral("motor (trvalý výstup)");
     default:
@@ -35,12 +37,16 @@ bool pointUsed(const ConfigStore& config, int point) {
     return false;
 }
 
-QString relayMode(int relay, int mode, int signal, int sensor, const Image& img) {
+QString relayMode(int relay, const Image& img) {
+    const bool r15 = relay == 15;
+    const int mode = header::shown(img, r15 ? Field::Relay15Mode : Field::Relay16Mode);
     QString text = configwords::relayModeText(relay, img).simplified();
     if (mode >= 1)
-        text += QStringLiteral(", návěst %1").arg(signal);
+        text += QStringLiteral(", návěst %1")
+                    .arg(header::shown(img, r15 ? Field::Relay15Signal : Field::Relay16Signal));
     if (mode == 2)
-        text += QStringLiteral(", senzor %1").arg(sensor);
+        text += QStringLiteral(", senzor %1")
+                    .arg(header::shown(img, r15 ? Field::Relay15Sensor : Field::Relay16Sensor));
     return text;
 }
 
@@ -56,8 +62,7 @@ QString detectorInputs(bool inverted, bool sensors, const QString& sensorRange) 
 QString indicatorConditions(const Image& img, int relay) {
     QStringList inputs;
     for (int g = 0; g < 4; ++g) {
-        const int mask =
-            img[static_cast<std::size_t>(periph::kConditionBase + 4 * (relay - 9) + g)];
+        const int mask = header::raw(img, Field::Conditions, 4 * (relay - 9) + g);
         for (int k = 0; k < 8; ++k)
             if (mask & (1 << k))
                 inputs << pt::kConditionCaptions.at(static_cast<std::size_t>(g)) +
@@ -66,12 +71,13 @@ QString indicatorConditions(const Image& img, int relay) {
     return inputs.isEmpty() ? QStringLiteral("bez podmínek") : inputs.join(QStringLiteral(", "));
 }
 
-QString dccText(const periph::HeaderSettings& s) {
-    if (!s.dccAccept)
+QString dccText(const Image& img) {
+    if (!header::shown(img, Field::DccAccept))
         return QStringLiteral("příjem paketů vypnut");
     return QStringLiteral("příjem paketů zapnut, počáteční adresa %1, reset cesty %2")
-        .arg(s.dccAddress)
-        .arg(s.dccRouteReset ? QStringLiteral("povolen") : QStringLiteral("zakázán"));
+        .arg(header::shown(img, Field::DccAddress))
+        .arg(header::shown(img, Field::DccRouteReset) ? QStringLiteral("povolen")
+                                                      : QStringLiteral("zakázán"));
 }
 
 // CSV cells: neutralised, then quoted where the separator, a quote or a line break needs it.
@@ -104,31 +110,32 @@ const QStringList& columns() {
 
 QList<Setting> settingsBlock(const ConfigStore& config) {
     const Image& img = config.image;
-    const periph::HeaderSettings s = periph::settingsFromHeader(img);
+    const auto on = [&img](Field f) { return header::shown(img, f) != 0; };
     QList<Setting> out;
     for (int n = 1; n <= 8; ++n)
         if (pointUsed(config, n) || pointUsed(config, n + 8))
-            out.append({QStringLiteral("Přestavníky V%1 a V%2").arg(n).arg(n + 8),
-                        machineText(img[static_cast<std::size_t>(5 + n)])});
+            out.append(
+                {QStringLiteral("Přestavníky V%1 a V%2").arg(n).arg(n + 8), machineText(img, n)});
     out.append({QStringLiteral("Prodleva mezi přestavníky"),
-                QStringLiteral("%1 ms").arg(s.pointDelay * 100)});
+                QStringLiteral("%1 ms").arg(header::shown(img, Field::PointDelay) * 100)});
     out.append({QStringLiteral("Zpoždění sepnutí relé (kromě R13, R14)"),
-                QStringLiteral("%1 s").arg(s.relayDelay)});
-    out.append({QStringLiteral("Kolize relé při jízdě na stejnou kolej"),
-                s.collisionGuard ? QStringLiteral("ošetřena") : QStringLiteral("neošetřena")});
-    out.append({pt::kRelay15, relayMode(15, s.relay15Mode, s.relay15Signal, s.relay15Sensor, img)});
-    out.append({pt::kRelay16, relayMode(16, s.relay16Mode, s.relay16Signal, s.relay16Sensor, img)});
+                QStringLiteral("%1 s").arg(header::shown(img, Field::RelayDelay))});
     out.append(
-        {QStringLiteral("Detektory DET1..8"),
-         detectorInputs(s.invertDetectors1, s.sensorsForDetectors1, QStringLiteral("SN1-8"))});
-    out.append(
-        {QStringLiteral("Detektory DET9..16"),
-         detectorInputs(s.invertDetectors2, s.sensorsForDetectors2, QStringLiteral("SN9-16"))});
+        {QStringLiteral("Kolize relé při jízdě na stejnou kolej"),
+         on(Field::CollisionGuard) ? QStringLiteral("ošetřena") : QStringLiteral("neošetřena")});
+    out.append({pt::kRelay15, relayMode(15, img)});
+    out.append({pt::kRelay16, relayMode(16, img)});
+    out.append({QStringLiteral("Detektory DET1..8"),
+                detectorInputs(on(Field::InvertDetectors1), on(Field::SensorsForDetectors1),
+                               QStringLiteral("SN1-8"))});
+    out.append({QStringLiteral("Detektory DET9..16"),
+                detectorInputs(on(Field::InvertDetectors2), on(Field::SensorsForDetectors2),
+                               QStringLiteral("SN9-16"))});
     for (int r = 9; r <= 12; ++r)
-        if (s.indicator[static_cast<std::size_t>(r - 9)])
+        if (header::shown(img, Field::Indicator, r - 9))
             out.append(
                 {QStringLiteral("Indikace obsazení na R%1").arg(r), indicatorConditions(img, r)});
-    out.append({QStringLiteral("DCC"), dccText(s)});
+    out.append({QStringLiteral("DCC"), dccText(img)});
     return out;
 }
 

@@ -1,6 +1,6 @@
 #include "review/conflicts.h"
 
-#include "editors/routeeditortexts.h"
+#include "data/routelabels.h"
 #include "review/configwords.h"
 
 namespace conflicts {
@@ -8,7 +8,7 @@ namespace {
 using Element = elementnames::Kind;
 
 QString positionText(int position) {
-    return position == 1 ? routeeditortexts::kPointStraight : routeeditortexts::kPointDiverging;
+    return position == 1 ? routelabels::kPointStraight : routelabels::kPointDiverging;
 }
 
 void opposite(const RouteRecord& a, const RouteRecord& b, const ElementNames& names,

@@ -1,28 +1,32 @@
 #include "data/ui/configsteps.h"
 
-#include "data/routecommands.h"
-
-RouteStep::RouteStep(ConfigStore& store, int n, const RouteRecord& before, const Image& imageBefore,
+RouteStep::RouteStep(ConfigDocument& document, int n, const RouteRecord& after, bool foreignAfter,
                      const QString& text)
-    : QUndoCommand(text), m_store(store), m_route(n), m_before(before), m_after(store.route(n)),
-      m_imageBefore(imageBefore) {}
+    : QUndoCommand(text), m_document(document), m_route(n), m_before(document.route(n)),
+      m_after(after), m_foreignBefore(document.descriptionFromElsewhere(n)),
+      m_foreignAfter(foreignAfter), m_imageBefore(document.config().image) {}
+
+bool RouteStep::changesAnything() const {
+    return m_after != m_before || m_foreignAfter != m_foreignBefore ||
+           m_document.imageWithRoute(m_route, m_after) != m_imageBefore;
+}
 
 void RouteStep::undo() {
-    applyRoute(m_store, m_route, m_before);
-    m_store.image = m_imageBefore;
+    m_document.restoreRoute(m_route, m_before, m_foreignBefore, m_imageBefore);
 }
 
 void RouteStep::redo() {
-    applyRoute(m_store, m_route, m_after);
+    m_document.setRoute(m_route, m_after, m_foreignAfter);
 }
 
-HeaderStep::HeaderStep(ConfigStore& store, const Image& imageBefore, const QString& text)
-    : QUndoCommand(text), m_store(store), m_before(imageBefore), m_after(store.image) {}
+HeaderStep::HeaderStep(ConfigDocument& document, const HeaderBytes& after, const QString& text)
+    : QUndoCommand(text), m_document(document), m_before(headerOf(document.config().image)),
+      m_after(after) {}
 
 void HeaderStep::undo() {
-    m_store.image = m_before;
+    m_document.setHeader(m_before);
 }
 
 void HeaderStep::redo() {
-    m_store.image = m_after;
+    m_document.setHeader(m_after);
 }

@@ -1,40 +1,43 @@
 #pragma once
 
-#include "data/configstore.h"
+#include "data/configdocument.h"
 
 #include <QUndoCommand>
 
-// The steps "Zpět" takes back and "Znovu" makes again. Each is made right after its change,
-// from the configuration as it was before; the stack's first redo() then finds the change
-// already made and changes nothing.
+// The steps "Zpět" takes back and "Znovu" makes again, each through the document, which
+// announces it. A step is made from the document as it stands before its change; pushing it
+// runs redo(), which makes the change. One that would change nothing is not pushed.
 
-// Route n changed by a route command (edit, copy, clear). Both ways go through the route
-// command and its packing of the table; the undo then also puts back the image bytes the table
-// does not describe (what a loaded file held there), so the image is the one from before.
+// Route n becomes `after` (edit, copy, clear). The undo puts back the whole image from before,
+// so the bytes the table does not describe (what a loaded file held there) come back too.
 class RouteStep : public QUndoCommand {
 public:
-    RouteStep(ConfigStore& store, int n, const RouteRecord& before, const Image& imageBefore,
+    RouteStep(ConfigDocument& document, int n, const RouteRecord& after, bool foreignAfter,
               const QString& text);
+    bool changesAnything() const;
     void undo() override;
     void redo() override;
 
 private:
-    ConfigStore& m_store;
+    ConfigDocument& m_document;
     int m_route;
     RouteRecord m_before;
     RouteRecord m_after;
+    bool m_foreignBefore;
+    bool m_foreignAfter;
     Image m_imageBefore;
 };
 
-// The module-wide settings changed in the image header by the peripheral editor.
+// The module-wide settings: the header becomes `after` (the peripheral editor's OK).
 class HeaderStep : public QUndoCommand {
 public:
-    HeaderStep(ConfigStore& store, const Image& imageBefore, const QString& text);
+    HeaderStep(ConfigDocument& document, const HeaderBytes& after, const QString& text);
+    bool changesAnything() const { return m_before != m_after; }
     void undo() override;
     void redo() override;
 
 private:
-    ConfigStore& m_store;
-    Image m_before;
-    Image m_after;
+    ConfigDocument& m_document;
+    HeaderBytes m_before;
+    HeaderBytes m_after;
 };

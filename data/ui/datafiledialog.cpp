@@ -34,8 +34,12 @@ QString askForFile(QFileDialog& dialog, ConfigStore& store) {
 // Left as it was, the name field would keep the last name typed, and a name typed next would be
 // added to it.
 QString askForFile(QFileDialog& dialog, ConfigStore& store, const QString& name) {
-    if (!store.lastFolder.isEmpty())
-        dialog.setDirectory(store.lastFolder);
+    return askForFile(dialog, store.lastFolder, name);
+}
+
+QString askForFile(QFileDialog& dialog, QString& lastFolder, const QString& name) {
+    if (!lastFolder.isEmpty())
+        dialog.setDirectory(lastFolder);
     // Qt's own dialog: a native one starts empty by itself.
     if (auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
         field->setText(name);
@@ -47,7 +51,7 @@ QString askForFile(QFileDialog& dialog, ConfigStore& store, const QString& name)
         return QString();
     const QString path = dialog.selectedFiles().value(0);
     if (!path.isEmpty())
-        store.lastFolder = QFileInfo(path).absolutePath();
+        lastFolder = QFileInfo(path).absolutePath();
     return path;
 }
 
@@ -160,6 +164,56 @@ bool saveChangesFirst(QWidget* parent, QFileDialog& saveDialog, ConfigStore& sto
     switch (askSaveChanges(parent)) {
     case SaveChangesAnswer::Save:
         return saveDataFileCommand(parent, saveDialog, store);
+    case SaveChangesAnswer::Discard:
+        return true;
+    case SaveChangesAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+QString askForFile(QFileDialog& dialog, ConfigDocument& document, const QString& name) {
+    QString folder = document.config().lastFolder;
+    const QString path = askForFile(dialog, folder, name);
+    document.setLastFolder(folder);
+    return path;
+}
+
+bool loadDataFileInto(QWidget* parent, const QString& path, ConfigDocument& document,
+                      ConfigDocument::Origin origin) {
+    ConfigStore loaded = document.config();
+    const datafile::LoadResult result = loadBeside(parent, path, loaded);
+    if (result.status != datafile::LoadResult::Status::Loaded)
+        return false;
+    document.replace(loaded, origin, path);
+    tellSkippedLines(parent, result);
+    return true;
+}
+
+bool saveDocument(QWidget* parent, QFileDialog& saveDialog, ConfigDocument& document,
+                  bool askName) {
+    QString path = askName ? QString() : document.saveTarget();
+    if (path.isEmpty()) {
+        const QString name = document.saveTarget().isEmpty()
+                                 ? document.suggestedFileName()
+                                 : QFileInfo(document.saveTarget()).fileName();
+        path = askForFile(saveDialog, document, name);
+        if (path.isEmpty())
+            return false;
+    }
+    // On failure the configuration stays as it is, so the user can pick another place.
+    const datafile::SaveResult result = datafile::saveFile(path, document.config());
+    if (result.saved)
+        document.markSavedTo(path);
+    return tellSaveResult(parent, path, result);
+}
+
+bool saveChangesFirst(QWidget* parent, QFileDialog& saveDialog, ConfigDocument& document) {
+    if (!document.isModified())
+        return true;
+    switch (askSaveChanges(parent)) {
+    case SaveChangesAnswer::Save:
+        return saveDocument(parent, saveDialog, document, false);
     case SaveChangesAnswer::Discard:
         return true;
     case SaveChangesAnswer::Cancel:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/configdocument.h"
 #include "data/datafile.h"
 
 #include <optional>
@@ -31,6 +32,8 @@ bool saveDataFileCommand(QWidget* parent, QFileDialog& saveDialog, ConfigStore& 
 // Runs `dialog` in the folder of the last file used, with `name` in its name field, selected.
 // The chosen file (its folder is remembered), or an empty name when the user cancelled.
 QString askForFile(QFileDialog& dialog, ConfigStore& store, const QString& name);
+QString askForFile(QFileDialog& dialog, QString& lastFolder, const QString& name);
+QString askForFile(QFileDialog& dialog, ConfigDocument& document, const QString& name);
 
 // The same once a file name is known.
 datafile::LoadResult loadDataFileFrom(QWidget* parent, const QString& path, ConfigStore& store,
@@ -47,3 +50,16 @@ bool tellSaveResult(QWidget* parent, const QString& path, const safesave::Result
 // loaded or saved, asks whether to save it first. True when the caller may go on (nothing to
 // keep, saved, or the user chose not to save); false when the user cancelled or saving failed.
 bool saveChangesFirst(QWidget* parent, QFileDialog& saveDialog, ConfigStore& store);
+
+// The same for the configuration on screen, which announces what follows.
+
+// Loads `path` beside the document with the load's boxes; when it loaded, it replaces the
+// document's configuration, coming from `origin` (a file: it then saves back to `path`).
+bool loadDataFileInto(QWidget* parent, const QString& path, ConfigDocument& document,
+                      ConfigDocument::Origin origin);
+// Writes the document to its file, or, with `askName` or when it has none, to a file asked
+// for with `saveDialog` (offering the document's name or its suggestion). True when written.
+bool saveDocument(QWidget* parent, QFileDialog& saveDialog, ConfigDocument& document, bool askName);
+// The question before the configuration is replaced or the program ends; "Uložit" saves as
+// Ctrl+S does: to the open file when there is one.
+bool saveChangesFirst(QWidget* parent, QFileDialog& saveDialog, ConfigDocument& document);

@@ -5,8 +5,10 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <cmath>
@@ -19,8 +21,16 @@ constexpr int kRowHeight = 19;
 
 // An inactive route that still holds settings is shaded and in italics, and its cells say why.
 const QColor kHiddenSettingsShade(0xE4, 0xE4, 0xE4);
-// Routes that differ from the module after a verify.
+// Routes that differ from the module, and the corner marks of what the module holds.
 const QColor kDifferenceShade(0xFF, 0xC8, 0xC8);
+const QColor kSameCorner(0x20, 0xA0, 0x40);
+const QColor kDiffersCorner(0xD0, 0x20, 0x20);
+const QString kSameTip = QStringLiteral("Cesta je v modulu stejná");
+const QString kDiffersTip = QStringLiteral("Cesta se liší od modulu");
+// A description kept across a module read that brought another route.
+const QColor kForeignDescription(0xA0, 0x40, 0x00);
+const QString kForeignTip = QStringLiteral("popis ze souboru, cesta v modulu je jiná");
+constexpr int kModuleMarkRole = Qt::UserRole + 1;
 const QString kHiddenSettingsTip =
     QStringLiteral("Cesta je neaktivní, ale drží nastavení (zobrazí je definice cesty).\n"
                    "Celou ji vymaže \"Zrušení nadef. cesty\" se zaškrtnutým\n"
@@ -34,6 +44,28 @@ constexpr int kHeaderTextRoom = 2 * (kHeaderBorder + kHeaderPadding);
 int textWidth(const QFontMetricsF& metrics, const QString& text) {
     return static_cast<int>(std::ceil(metrics.horizontalAdvance(text)));
 }
+
+// The number cell as Qt draws it, with a small corner where the module's route is known: text
+// and column widths stay as they are.
+class ModuleCornerDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        const auto mark = ModuleMark(index.data(kModuleMarkRole).toInt());
+        if (mark == ModuleMark::Unknown)
+            return;
+        constexpr int kSide = 6;
+        const QPoint corner = option.rect.topRight();
+        const QPolygon triangle({corner, corner + QPoint(-kSide, 0), corner + QPoint(0, kSide)});
+        painter->save();
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(mark == ModuleMark::Same ? kSameCorner : kDiffersCorner);
+        painter->drawPolygon(triangle);
+        painter->restore();
+    }
+};
 } // namespace
 
 RouteGrid::RouteGrid(QWidget* parent) : QTableWidget(parent) {
@@ -61,8 +93,27 @@ RouteGrid::RouteGrid(QWidget* parent) : QTableWidget(parent) {
         if (column != kDescriptionColumn)
             fitDescriptionColumn();
     });
+    setItemDelegateForColumn(0, new ModuleCornerDelegate(this));
     fitToFont();
     setCurrentCell(0, 0);
+}
+
+void RouteGrid::follow(const ConfigDocument& document) {
+    m_document = &document;
+    const auto refill = [this] { fill(m_document->config()); };
+    connect(&document, &ConfigDocument::replaced, this, refill);
+    connect(&document, &ConfigDocument::routeChanged, this, refill);
+    // The DCC column reads the base from the header.
+    connect(&document, &ConfigDocument::headerChanged, this, refill);
+    refill();
+}
+
+void RouteGrid::setModuleMarks(const std::array<ModuleMark, image::kRouteCount>& marks) {
+    if (marks == m_moduleMarks)
+        return;
+    m_moduleMarks = marks;
+    if (m_document)
+        fill(m_document->config());
 }
 
 void RouteGrid::fill(const ConfigStore& store) {
@@ -88,18 +139,37 @@ void RouteGrid::fill(const ConfigStore& store) {
             cell->setToolTip(hidden ? kHiddenSettingsTip : QString());
         }
     }
+    showMarks();
     fitDescriptionColumn();
     if (row >= 0)
         selectRow(row);
     emit filled();
 }
 
-void RouteGrid::markRoutes(const QList<int>& routes, const QString& tip) {
-    for (int n : routes)
-        if (QTableWidgetItem* cell = item(n - 1, 0)) {
-            cell->setBackground(kDifferenceShade);
-            cell->setToolTip(tip);
+// Over what fill() wrote: the module's marks in the number cells, the foreign descriptions.
+void RouteGrid::showMarks() {
+    for (int n = 1; n <= image::kRouteCount; ++n) {
+        const ModuleMark mark = m_moduleMarks[std::size_t(n - 1)];
+        QTableWidgetItem* number = item(n - 1, 0);
+        number->setData(kModuleMarkRole, int(mark));
+        if (mark != ModuleMark::Unknown) {
+            const QString tip = mark == ModuleMark::Same ? kSameTip : kDiffersTip;
+            const QString before = number->toolTip();
+            number->setToolTip(before.isEmpty() ? tip : tip + QLatin1Char('\n') + before);
         }
+        if (mark == ModuleMark::Differs)
+            number->setBackground(kDifferenceShade);
+        if (m_document && m_document->descriptionFromElsewhere(n)) {
+            QTableWidgetItem* description = item(n - 1, kDescriptionColumn);
+            QFont font = description->font();
+            font.setItalic(true);
+            description->setFont(font);
+            description->setForeground(kForeignDescription);
+            description->setToolTip(kForeignTip);
+        } else if (QTableWidgetItem* description = item(n - 1, kDescriptionColumn)) {
+            description->setForeground(QBrush());
+        }
+    }
 }
 
 int RouteGrid::selectedRoute() const {

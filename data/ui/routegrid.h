@@ -1,8 +1,11 @@
 #pragma once
 
-#include "data/configstore.h"
+#include "data/configdocument.h"
+#include "data/modulemark.h"
 
 #include <QTableWidget>
+
+#include <array>
 
 // Table1: the route table view. Qt's horizontal header is the fixed yellow row, so table row
 // n - 1 shows route n and the header can never be selected.
@@ -17,14 +20,18 @@ public:
 
     // Rewrites every cell from the route table; the DCC base is read from the image each time.
     void fill(const ConfigStore& store);
+    // From now on shows `document` and fills itself whenever it announces a change, marking the
+    // descriptions a module read left beside other routes. It must outlive the grid.
+    void follow(const ConfigDocument& document);
+    // What the module holds of each route ([n - 1] = route n), kept across fills: a small
+    // corner in the number cell, shaded where the route differs, with a tooltip.
+    void setModuleMarks(const std::array<ModuleMark, image::kRouteCount>& marks);
     // The route the route commands act on (1 when the user has not picked a row yet).
     int selectedRoute() const;
     void selectRoute(int n);
     // "Skrýt nepoužité cesty": from the next fill on, the rows of routes that hold nothing at all
     // (no settings, no description) are hidden.
     void setHideUnused(bool hide) { m_hideUnused = hide; }
-    // Shades the number cell of each route in `routes`, with `tip`, until the next fill.
-    void markRoutes(const QList<int>& routes, const QString& tip);
 
 signals:
     // Every cell was just written again from the route table.
@@ -40,7 +47,10 @@ private:
     int cellWidth(const QStringList& texts) const;
     QFont italicFont() const;
     int headerWidth(int column) const;
+    void showMarks();
 
     bool m_fitting = false;
     bool m_hideUnused = false;
+    const ConfigDocument* m_document = nullptr;
+    std::array<ModuleMark, image::kRouteCount> m_moduleMarks{};
 };

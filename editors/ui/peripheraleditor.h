@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -22,13 +23,18 @@ class PeripheralEditor;
 
 // The module-wide settings of the image header (point machines, relays, detectors, occupancy
 // indication, DCC); objectName TFormKonfVYH2, laid out in peripheraleditor.ui. Created once and
-// shown modally; every showing reloads from the image, and only OK writes back, and then only the
-// header bytes it owns.
+// shown modally; every showing reloads from the image. OK hands back the new header, which
+// differs from the image's only in the bytes the dialog owns; the caller commits it.
 class PeripheralEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit PeripheralEditor(ConfigStore& store, QWidget* parent = nullptr);
+    explicit PeripheralEditor(const ConfigStore& store, QWidget* parent = nullptr);
     ~PeripheralEditor() override;
+
+    // Shows the dialog modally: the new header on OK, nothing otherwise.
+    std::optional<HeaderBytes> edit();
+    // The header the last OK gave.
+    const HeaderBytes& header() const { return m_header; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -58,8 +64,9 @@ private:
     void explainDccAddress();
     periph::HeaderSettings readSettings() const;
 
-    ConfigStore& m_store;
+    const ConfigStore& m_store;
     std::unique_ptr<Ui::PeripheralEditor> m_ui;
+    HeaderBytes m_header{};
     QString m_dccAddressHint; // the address box's own hint, before the explanation
     periph::WorkingCopy m_work;
     periph::HeaderSettings m_loaded; // as shown when the dialog was opened

@@ -1,6 +1,5 @@
 #include "review/ui/historywindow.h"
 
-#include "data/ui/datafiledialog.h"
 #include "review/differences.h"
 #include "review/historysummary.h"
 #include "review/ui/differenceswindow.h"
@@ -98,11 +97,8 @@ void HistoryWindow::showComparison(const ConfigStore& base, const history::Entry
 }
 
 void HistoryWindow::openEntry() {
-    const auto chosen = selectedEntries(1);
-    if (chosen.isEmpty() || !m_parts.mayReplace() ||
-        !saveChangesFirst(this, m_parts.saveDialog, m_parts.store))
-        return;
-    loadDataFileFrom(this, chosen.first()->dataPath, m_parts.store, m_parts.grid);
+    if (const auto chosen = selectedEntries(1); !chosen.isEmpty())
+        m_parts.open(chosen.first()->dataPath);
 }
 
 void HistoryWindow::compareWithScreen() {

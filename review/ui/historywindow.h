@@ -9,8 +9,6 @@
 #include <memory>
 
 class DifferencesWindow;
-class QFileDialog;
-class RouteGrid;
 namespace Ui {
 class HistoryWindow;
 }
@@ -22,12 +20,11 @@ class HistoryWindow : public QDialog {
     Q_OBJECT
 public:
     struct Parts {
-        ConfigStore& store;
-        RouteGrid& grid;
-        QFileDialog& saveDialog; // for the unsaved-changes question
+        const ConfigStore& store;
         DifferencesWindow& differences;
-        // Whether the configuration may be replaced now (no transfer runs); says why not itself.
-        std::function<bool()> mayReplace;
+        // Makes the entry's data file the configuration on screen, as every replacement does:
+        // asking about unsaved changes first, with no file to save back to afterwards.
+        std::function<void(const QString& dataPath)> open;
     };
     HistoryWindow(const Parts& parts, QString folder, QWidget* parent = nullptr);
     ~HistoryWindow() override;

@@ -5,17 +5,20 @@
 
 namespace {
 constexpr int kShownLines = 7;
-}
+const QString kForeignDescription = QStringLiteral("\n(popis ze souboru, cesta v modulu je jiná)");
+} // namespace
 
-RoutePane::RoutePane(const ConfigStore& store, RouteGrid& grid, QWidget* parent)
-    : QPlainTextEdit(parent), m_store(store), m_grid(grid) {
+RoutePane::RoutePane(const ConfigDocument& document, RouteGrid& grid, QWidget* parent)
+    : QPlainTextEdit(parent), m_document(document), m_grid(grid) {
     setObjectName(QStringLiteral("routeDescription"));
     setReadOnly(true);
     // Not a stop on the way through the window by Tab; the text can still be selected and copied.
     setFocusPolicy(Qt::ClickFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(&grid, &QTableWidget::currentCellChanged, this, &RoutePane::showCurrentRoute);
-    connect(&grid, &RouteGrid::filled, this, &RoutePane::showCurrentRoute);
+    connect(&document, &ConfigDocument::replaced, this, &RoutePane::showCurrentRoute);
+    connect(&document, &ConfigDocument::routeChanged, this, &RoutePane::showCurrentRoute);
+    connect(&document, &ConfigDocument::headerChanged, this, &RoutePane::showCurrentRoute);
     showCurrentRoute();
 }
 
@@ -34,6 +37,10 @@ void RoutePane::followNames(const NamesHolder& names) {
 
 void RoutePane::showCurrentRoute() {
     const int n = m_grid.selectedRoute();
-    setPlainText(configwords::describeRoute(m_store.route(n), n, dccBase(m_store.image),
-                                            m_names ? m_names->names() : elementnames::noNames()));
+    const ConfigStore& config = m_document.config();
+    QString text = configwords::describeRoute(config.route(n), n, dccBase(config.image),
+                                              m_names ? m_names->names() : elementnames::noNames());
+    if (m_document.descriptionFromElsewhere(n))
+        text += kForeignDescription;
+    setPlainText(text);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/configstore.h"
+#include "data/configdocument.h"
 #include "data/namesholder.h"
 
 #include <QPlainTextEdit>
@@ -9,11 +9,12 @@ class RouteGrid;
 
 // routeDescription: the grid's current route in words, read-only, under the grid. Two routes the
 // grid shows alike (a train route and a shunting route on the same push-buttons) read apart
-// here. It follows the current row and reads the route again whenever the grid is filled.
+// here. It follows the grid's current row and reads the route again whenever the document
+// announces a change.
 class RoutePane : public QPlainTextEdit {
     Q_OBJECT
 public:
-    RoutePane(const ConfigStore& store, RouteGrid& grid, QWidget* parent = nullptr);
+    RoutePane(const ConfigDocument& document, RouteGrid& grid, QWidget* parent = nullptr);
 
     // Elements named as `names` names them, from now on and whenever the names change.
     void followNames(const NamesHolder& names);
@@ -24,7 +25,7 @@ public:
 private:
     void showCurrentRoute();
 
-    const ConfigStore& m_store;
+    const ConfigDocument& m_document;
     RouteGrid& m_grid;
     const NamesHolder* m_names = nullptr;
 };

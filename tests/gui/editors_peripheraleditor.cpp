@@ -82,6 +82,10 @@ struct Session {
         for (int a = 0; a < image::kSize; ++a)
             store.image[a] = quint8(a < 64 ? header[a] : a * 7 + 3);
         dialog = std::make_unique<PeripheralEditor>(store);
+        // The dialog hands back the header; committing it is its caller's part.
+        QObject::connect(dialog.get(), &QDialog::accepted, [this] {
+            std::copy(dialog->header().begin(), dialog->header().end(), store.image.begin());
+        });
     }
 
     template <typename T = QWidget> T* find(const QString& name) const {
