@@ -88,7 +88,7 @@ private:
     // Route n selected in the grid and opened in the route editor; with a pair, the pair is
     // filled in first (a new route from the matrix).
     void openRouteFromOverview(int n, int from = 0, int to = 0);
-    void openHistoryEntry(const QString& dataPath);
+    bool openHistoryEntry(const QString& dataPath);
     void rememberFile(const QString& path);
     void fillRecentMenu();
     void openRecentFile(const QString& path);

@@ -2,6 +2,7 @@
 
 #include "data/configstore.h"
 #include "data/elementnames.h"
+#include "settings/safesave.h"
 
 #include <QTextStream>
 
@@ -19,6 +20,10 @@ bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err,
 // companion file beside it, as the window's save does.
 bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& err,
                   const ElementNames* names = nullptr);
+
+// After a file other than a data file was written as `name`: says why it failed, or that it was
+// overwritten in place and why, as a data file's save does.
+void tellSaved(QTextStream& err, const QString& name, const safesave::Result& result);
 
 // Whether a save to `path` can be tried; says why not on `err`.
 bool canSaveTo(const QString& path, QTextStream& err);

@@ -21,13 +21,17 @@ int showCommand(const Invocation& run) {
     const QChar tab(QLatin1Char('\t'));
     run.out << routegrid::headerTexts().join(tab) << '\n';
     const int base = dccBase(store.image);
-    for (int n = 1; n <= image::kRouteCount; ++n)
-        run.out << routegrid::rowTexts(store.route(n), n, base).join(tab) << '\n';
+    for (int n = 1; n <= image::kRouteCount; ++n) {
+        QStringList cells = routegrid::rowTexts(store.route(n), n, base);
+        for (QString& cell : cells)
+            cell = printable(cell);
+        run.out << cells.join(tab) << '\n';
+    }
     // A file without names prints exactly the table; names follow it after an empty line.
     if (!names.isEmpty())
         run.out << '\n';
     for (const elementnames::Entry& e : names.entries())
-        run.out << elementnames::code(e.kind, e.number) << tab << e.name << '\n';
+        run.out << elementnames::code(e.kind, e.number) << tab << printable(e.name) << '\n';
     return exitcode::kOk;
 }
 

@@ -64,9 +64,12 @@ int diffCommand(const Invocation& run) {
     const QList<differences::Difference> list =
         differences::compare(a, b, image::kConfigSize, namesA) +
         differences::compareNames(namesA, namesB);
-    for (const differences::Difference& d : list)
+    for (differences::Difference d : list) {
+        // A description's control characters would act on the terminal instead of showing.
+        d = {printable(d.item), printable(d.field), printable(d.a), printable(d.b)};
         run.out << (format == QLatin1String("tsv") ? differences::tsvLine(d) : differences::line(d))
                 << '\n';
+    }
     return list.isEmpty() ? exitcode::kOk : exitcode::kDifferent;
 }
 
@@ -77,8 +80,10 @@ int checkCommand(const Invocation& run) {
         return exitcode::kError;
     // Routes that exclude each other are the layout's nature, not a mistake: listed, exit 0.
     if (run.options.contains(kConflicts)) {
-        for (const conflicts::Conflict& c : conflicts::find(config, names))
+        for (conflicts::Conflict c : conflicts::find(config, names)) {
+            c.reason = printable(c.reason); // a name's control characters stay off the terminal
             run.out << conflicts::tsvLine(c) << '\n';
+        }
         return exitcode::kOk;
     }
     const QList<configcheck::Finding> findings = configcheck::check(config, names);
@@ -113,11 +118,8 @@ int exportCommand(const Invocation& run) {
     const QByteArray bytes = printedsheet::render(
         format, config, names, QFileInfo(run.operands.at(0)).fileName(), printedsheet::today());
     const safesave::Result r = safesave::write(out, bytes);
-    if (!r.saved) {
-        run.err << "stavnikctl: " << out << ": " << r.reason << '\n';
-        return exitcode::kError;
-    }
-    return exitcode::kOk;
+    cliio::tellSaved(run.err, out, r);
+    return r.saved ? exitcode::kOk : exitcode::kError;
 }
 
 } // namespace
