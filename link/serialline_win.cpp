@@ -1,13 +1,27 @@
 #include "link/serialport.h"
 
+#include <QMetaObject>
+
+#include <atomic>
+#include <functional>
+#include <initializer_list>
+#include <thread>
 #include <windows.h>
 
 // The Win32 communications calls on \\.\COMn: opened for this program alone, 9600 8N1 without
-// flow control, DTR and RTS off, and reads that return at once with what has arrived (the
-// engine's clock polls; nothing here waits).
+// flow control, DTR and RTS off, and reads that return at once with what has arrived. The
+// handle is overlapped so that a watcher thread can wait for arriving bytes (EV_RXCHAR) while
+// this thread reads and writes; the watcher only tells this thread, which does all the reading.
 struct SerialBytePort::Line {
     HANDLE handle = INVALID_HANDLE_VALUE;
+    HANDLE readDone = nullptr; // events of this thread's overlapped reads and writes
+    HANDLE writeDone = nullptr;
+    HANDLE stop = nullptr; // set: the watcher ends
+    std::thread watcher;
+    std::atomic<bool> told{false}; // an arrival is on its way to this thread
     bool isOpen() const { return handle != INVALID_HANDLE_VALUE; }
+    void startWatcher(std::function<void()> arrived);
+    void close();
 };
 
 namespace {
@@ -66,9 +80,72 @@ bool configure(HANDLE h) {
     COMMTIMEOUTS t{};
     t.ReadIntervalTimeout = MAXDWORD; // return at once with what is there
     t.WriteTotalTimeoutConstant = 1000;
-    return SetCommTimeouts(h, &t) && PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
+    return SetCommTimeouts(h, &t) && PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR) &&
+           SetCommMask(h, EV_RXCHAR);
+}
+
+// The end of an overlapped call that `started` (its return value): false when it failed.
+bool finished(HANDLE h, OVERLAPPED& ov, BOOL started, DWORD& count) {
+    if (!started && GetLastError() != ERROR_IO_PENDING)
+        return false;
+    return GetOverlappedResult(h, &ov, &count, TRUE) != FALSE;
+}
+
+// Runs on the watcher thread until `stop` is set or the line fails (unplugged: the engine's
+// ticks find that out and reopen, with a new watcher).
+void watchArrivals(HANDLE h, HANDLE stop, const std::function<void()>& arrived) {
+    OVERLAPPED ov{};
+    ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!ov.hEvent)
+        return;
+    for (;;) {
+        DWORD mask = 0;
+        DWORD count = 0;
+        ResetEvent(ov.hEvent);
+        if (!WaitCommEvent(h, &mask, &ov)) {
+            if (GetLastError() != ERROR_IO_PENDING)
+                break;
+            const HANDLE either[2] = {ov.hEvent, stop};
+            if (WaitForMultipleObjects(2, either, FALSE, INFINITE) != WAIT_OBJECT_0) {
+                CancelIoEx(h, &ov);
+                GetOverlappedResult(h, &ov, &count, TRUE); // ov must outlive the wait
+                break;
+            }
+            if (!GetOverlappedResult(h, &ov, &count, FALSE))
+                break;
+        }
+        if (mask & EV_RXCHAR)
+            arrived();
+        if (WaitForSingleObject(stop, 0) == WAIT_OBJECT_0)
+            break;
+    }
+    CloseHandle(ov.hEvent);
 }
 } // namespace
+
+void SerialBytePort::Line::startWatcher(std::function<void()> arrived) {
+    readDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    writeDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (stop) // without a watcher the ticks still take the bytes
+        watcher = std::thread(watchArrivals, handle, stop, std::move(arrived));
+}
+
+void SerialBytePort::Line::close() {
+    if (watcher.joinable()) {
+        SetEvent(stop);
+        watcher.join();
+    }
+    for (HANDLE* h : {&readDone, &writeDone, &stop})
+        if (*h) {
+            CloseHandle(*h);
+            *h = nullptr;
+        }
+    if (isOpen()) {
+        CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+    }
+}
 
 SerialBytePort::SerialBytePort(QString settingsPath, QObject* parent)
     : QObject(parent), m_line(std::make_unique<Line>()), m_settingsPath(std::move(settingsPath)) {}
@@ -84,7 +161,7 @@ bool SerialBytePort::openNow(const QString& device) {
         device.startsWith(QLatin1String("\\\\.\\")) ? device : QStringLiteral("\\\\.\\") + device;
     HANDLE h =
         CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
-                    0 /* no sharing */, nullptr, OPEN_EXISTING, 0, nullptr);
+                    0 /* no sharing */, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         return refuse(device, openErrorOf(code), systemText(code));
@@ -96,14 +173,22 @@ bool SerialBytePort::openNow(const QString& device) {
     }
     m_line->handle = h;
     m_openError.clear();
+    // One queued call at a time however fast the bytes come: the engine reads all there is.
+    m_line->startWatcher([this] {
+        if (!m_line->told.exchange(true))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_line->told = false;
+                    notifyArrival();
+                },
+                Qt::QueuedConnection);
+    });
     return true;
 }
 
 void SerialBytePort::closeNow() {
-    if (m_line->isOpen()) {
-        CloseHandle(m_line->handle);
-        m_line->handle = INVALID_HANDLE_VALUE;
-    }
+    m_line->close();
 }
 
 bool SerialBytePort::isOpen() const {
@@ -113,9 +198,12 @@ bool SerialBytePort::isOpen() const {
 void SerialBytePort::send(const QByteArray& bytes) {
     if (!isOpen())
         return;
+    OVERLAPPED ov{};
+    ov.hEvent = m_line->writeDone;
     DWORD written = 0;
-    if (!WriteFile(m_line->handle, bytes.constData(), DWORD(bytes.size()), &written, nullptr) &&
-        GetLastError() != ERROR_TIMEOUT)
+    const BOOL started =
+        WriteFile(m_line->handle, bytes.constData(), DWORD(bytes.size()), &written, &ov);
+    if (!finished(m_line->handle, ov, started, written) && GetLastError() != ERROR_TIMEOUT)
         closeNow(); // unplugged: the port stays wanted, reopenIfLost() brings it back
 }
 
@@ -140,8 +228,11 @@ QByteArray SerialBytePort::read(qint64 count) {
     if (!isOpen() || count <= 0)
         return QByteArray();
     QByteArray bytes(count, Qt::Uninitialized);
+    OVERLAPPED ov{};
+    ov.hEvent = m_line->readDone;
     DWORD got = 0;
-    if (!ReadFile(m_line->handle, bytes.data(), DWORD(count), &got, nullptr)) {
+    const BOOL started = ReadFile(m_line->handle, bytes.data(), DWORD(count), &got, &ov);
+    if (!finished(m_line->handle, ov, started, got)) {
         closeNow();
         return QByteArray();
     }
