@@ -18,7 +18,8 @@ struct SerialBytePort::Line {
     HANDLE writeDone = nullptr;
     HANDLE stop = nullptr; // set: the watcher ends
     std::thread watcher;
-    std::atomic<bool> told{false}; // an arrival is on its way to this thread
+    std::atomic<bool> told{false};  // an arrival is on its way to this thread
+    std::atomic<unsigned> reads{0}; // reads and discards by this thread, for the watcher
     bool isOpen() const { return handle != INVALID_HANDLE_VALUE; }
     void startWatcher(std::function<void()> arrived);
     void close();
@@ -91,35 +92,65 @@ bool finished(HANDLE h, OVERLAPPED& ov, BOOL started, DWORD& count) {
     return GetOverlappedResult(h, &ov, &count, TRUE) != FALSE;
 }
 
+// How one wait for EV_RXCHAR ended.
+enum class Woke { Waited, AtOnce, CannotWait, Stopped };
+
+Woke waitForBytes(HANDLE h, OVERLAPPED& ov, HANDLE stop) {
+    DWORD mask = 0;
+    DWORD count = 0;
+    ResetEvent(ov.hEvent);
+    if (WaitCommEvent(h, &mask, &ov))
+        return Woke::AtOnce;
+    if (GetLastError() != ERROR_IO_PENDING)
+        return Woke::CannotWait;
+    const HANDLE either[2] = {ov.hEvent, stop};
+    DWORD woke = WaitForMultipleObjects(2, either, FALSE, 0);
+    const bool atOnce = woke == WAIT_OBJECT_0;
+    if (woke == WAIT_TIMEOUT)
+        woke = WaitForMultipleObjects(2, either, FALSE, INFINITE);
+    if (woke != WAIT_OBJECT_0) {
+        CancelIoEx(h, &ov);
+        GetOverlappedResult(h, &ov, &count, TRUE); // ov must outlive the wait
+        return Woke::Stopped;
+    }
+    if (!GetOverlappedResult(h, &ov, &count, FALSE))
+        return Woke::CannotWait;
+    return atOnce || !(mask & EV_RXCHAR) ? Woke::AtOnce : Woke::Waited;
+}
+
 // Runs on the watcher thread until `stop` is set or the line fails (unplugged: the engine's
-// ticks find that out and reopen, with a new watcher).
-void watchArrivals(HANDLE h, HANDLE stop, const std::function<void()>& arrived) {
+// ticks find that out and reopen, with a new watcher). Where the system cannot wait for bytes
+// (Wine on a pseudo-terminal ends every wait at once, having no modem lines to watch) the queue
+// is looked at every millisecond instead. Wine also reports EV_RXCHAR at once while unread
+// bytes wait: bytes found without a wait are news only when the queue has changed or `reads`
+// says that it was read meanwhile.
+void watchArrivals(HANDLE h, HANDLE stop, const std::atomic<unsigned>& reads,
+                   const std::function<void()>& arrived) {
     OVERLAPPED ov{};
     ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!ov.hEvent)
-        return;
+    bool canWait = ov.hEvent != nullptr;
+    DWORD toldQueue = 0;
+    unsigned toldReads = reads;
     for (;;) {
-        DWORD mask = 0;
-        DWORD count = 0;
-        ResetEvent(ov.hEvent);
-        if (!WaitCommEvent(h, &mask, &ov)) {
-            if (GetLastError() != ERROR_IO_PENDING)
-                break;
-            const HANDLE either[2] = {ov.hEvent, stop};
-            if (WaitForMultipleObjects(2, either, FALSE, INFINITE) != WAIT_OBJECT_0) {
-                CancelIoEx(h, &ov);
-                GetOverlappedResult(h, &ov, &count, TRUE); // ov must outlive the wait
-                break;
-            }
-            if (!GetOverlappedResult(h, &ov, &count, FALSE))
-                break;
-        }
-        if (mask & EV_RXCHAR)
+        const Woke woke = canWait ? waitForBytes(h, ov, stop) : Woke::CannotWait;
+        if (woke == Woke::Stopped)
+            break;
+        canWait = canWait && woke != Woke::CannotWait;
+        const unsigned readsNow = reads;
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!ClearCommError(h, &errors, &status))
+            break;
+        const DWORD queue = status.cbInQue;
+        if (queue > 0 && (woke == Woke::Waited || queue != toldQueue || readsNow != toldReads))
             arrived();
-        if (WaitForSingleObject(stop, 0) == WAIT_OBJECT_0)
+        toldQueue = queue;
+        toldReads = readsNow;
+        if (WaitForSingleObject(stop, woke == Woke::Waited ? 0 : 1) != WAIT_TIMEOUT)
             break;
     }
-    CloseHandle(ov.hEvent);
+    if (ov.hEvent)
+        CloseHandle(ov.hEvent);
 }
 } // namespace
 
@@ -128,7 +159,7 @@ void SerialBytePort::Line::startWatcher(std::function<void()> arrived) {
     writeDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (stop) // without a watcher the ticks still take the bytes
-        watcher = std::thread(watchArrivals, handle, stop, std::move(arrived));
+        watcher = std::thread(watchArrivals, handle, stop, std::cref(reads), std::move(arrived));
 }
 
 void SerialBytePort::Line::close() {
@@ -222,6 +253,7 @@ qint64 SerialBytePort::bytesWaiting() {
 void SerialBytePort::discardInput() {
     if (isOpen())
         PurgeComm(m_line->handle, PURGE_RXCLEAR);
+    ++m_line->reads;
 }
 
 QByteArray SerialBytePort::read(qint64 count) {
@@ -232,7 +264,9 @@ QByteArray SerialBytePort::read(qint64 count) {
     ov.hEvent = m_line->readDone;
     DWORD got = 0;
     const BOOL started = ReadFile(m_line->handle, bytes.data(), DWORD(count), &got, &ov);
-    if (!finished(m_line->handle, ov, started, got)) {
+    const bool done = finished(m_line->handle, ov, started, got);
+    ++m_line->reads;
+    if (!done) {
         closeNow();
         return QByteArray();
     }

@@ -141,6 +141,7 @@ if [ "$have_linux" -eq 1 ]; then
   say "the port lost in the middle of a read, on Linux and on Windows"
   lost() { # lost <stavnikctl> <port> <name>: status, first line of stderr, a file written or not
     local emu_pid ctl_pid
+    rm -f "$com/COM1.tty" "$out/lost-$3.txt"
     "$linux/bin/stv2-emu" --link "$com/COM1.tty" --quiet >/dev/null 2>&1 &
     emu_pid=$!
     for _ in $(seq 50); do [ -e "$com/COM1.tty" ] && break; sleep 0.1; done
@@ -151,7 +152,6 @@ if [ "$have_linux" -eq 1 ]; then
     local code=0; wait "$ctl_pid" || code=$?
     echo "exit $code; $(head -1 "$out/lost-$3.err"); file: $([ -e "$out/lost-$3.txt" ] && echo written || echo none)"
   }
-  rm -f "$com/COM1.tty"
   want="$(lost "$linux/bin/stavnikctl" "$com/COM1.tty" linux)"
   got="$(lost "$com/stavnikctl" COM1 win)"
   if [ "$got" = "$want" ]; then say "  same: $got"; else failed "Linux: $want; Windows: $got"; fi
