@@ -25,6 +25,7 @@ out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 
 # A new prefix is made on first use, which takes longer than any check here waits.
+mkdir -p "$(dirname "$WINEPREFIX")"
 wineboot --init >/dev/null 2>&1 || true
 say "unit tests under Wine"
 for t in "$win"/tests/unit_*.exe; do
@@ -95,7 +96,8 @@ done
 # ports from its registry when its server starts, so the mapping is made once.
 com="$win/wine-com"
 mkdir -p "$com"
-wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com/COM1.tty" /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com/COM1.tty" /f >/dev/null 2>&1 ||
+  failed "COM1 could not be mapped in Wine's registry"
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 cat >"$com/stavnikctl" <<EOF
@@ -199,7 +201,10 @@ held="$(xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wine start /unix "$1" >/dev/null 2>&1
   sleep 10
   pgrep -f "stavnikctl\.exe" >/dev/null && echo waiting || echo closed
-  xdotool key space; sleep 4
+  for w in $(xdotool search --name "stavnikctl" 2>/dev/null); do
+    xdotool windowfocus "$w" 2>/dev/null; xdotool key --window "$w" space 2>/dev/null
+  done
+  sleep 4
   pgrep -f "stavnikctl\.exe" >/dev/null && echo "still there" || echo "ended by the key"
   wineserver -k 2>/dev/null || true' _ "$ctl_exe" | tr '\n' ' ')"
 if [ "$held" = "waiting ended by the key " ]; then say "  $held"; else failed "$held"; fi
