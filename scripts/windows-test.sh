@@ -1,14 +1,7 @@
 #!/usr/bin/env bash
-# The Windows programs under Wine: the unit tests; the icon, version information and manifest in
-# both programs; stavnikctl.exe's show and convert against the Linux build's on the project's
-# test data (byte for byte, line ends included) and its PDF sheet read back by pdftotext; the
-# link's end-to-end cases with stavnikctl.exe on COM1 against stv2-emu (the Linux e2e tests run
-# with the Windows program in place of the Linux one); the port lost in the middle of a read;
-# "Test comm" in the main window on Xvfb; stavnikctl.exe waiting for a key in a console of its
-# own; the installer installing and uninstalling silently.
+# The Windows programs under Wine, step by step as each says (README: Platforms, Windows).
 #   scripts/windows-test.sh [WINDOWS_BUILD [LINUX_BUILD]]
-# A Linux build that lacks the programs or the e2e tests it needs is built first (default
-# build/); without one the checks that compare with it are reported as not run.
+# The Linux programs and e2e tests compared with are built first when missing (default build/).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 say() { echo "windows-test: $*"; }
@@ -21,6 +14,12 @@ ctl_exe="$win/bin/stavnikctl.exe"
 cfg_exe="$win/bin/stavnik-cfg.exe"
 fail=0
 failed() { say "  FAILED: $*"; fail=1; }
+check() { # check <what> <command...>: says what passed, or that it failed
+  local what="$1"; shift
+  if "$@"; then say "  $what"; else failed "$what"; fi
+}
+# A Wine server started without a display would put the next window on a desktop nobody sees.
+restart_wine() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 
@@ -30,22 +29,16 @@ wineboot --init >/dev/null 2>&1 || true
 say "unit tests under Wine"
 for t in "$win"/tests/unit_*.exe; do
   name="$(basename "$t" .exe)"
-  if (cd "$(dirname "$t")" && timeout 300 wine "$t" -o "$win/$name.log,txt" >/dev/null 2>&1); then
-    say "  passed $name"
-  else
-    failed "$name (see $win/$name.log)"
-  fi
+  check "$name (log: $win/$name.log)" \
+    bash -c 'cd "$1" && timeout 300 wine "$2" -o "$3,txt" >/dev/null 2>&1' _ "$(dirname "$t")" "$t" \
+    "$win/$name.log"
 done
 
 say "icon, version information and manifest"
 for exe in "$cfg_exe" "$ctl_exe"; do
-  n="$(basename "$exe")"
   for type in 14:icon 16:version 24:manifest; do
-    if wrestool -l --type="${type%%:*}" "$exe" 2>/dev/null | grep -q .; then
-      say "  $n has its ${type#*:}"
-    else
-      failed "$n has no ${type#*:}"
-    fi
+    check "$(basename "$exe"): ${type#*:}" bash -c 'wrestool -l --type="$1" "$2" | grep -q .' _ \
+      "${type%%:*}" "$exe"
   done
 done
 
@@ -75,11 +68,8 @@ if [ "$have_linux" -eq 1 ]; then
       args=("$cmd" "$b.txt"); [ "$cmd" = convert ] && args+=("-")
       (cd "$out" && "$linux/bin/stavnikctl" "${args[@]}" >"$b.$cmd.linux" 2>/dev/null) || true
       (cd "$out" && wine "$ctl_exe" "${args[@]}" >"$b.$cmd.win" 2>/dev/null) || true
-      if cmp -s "$out/$b.$cmd.linux" "$out/$b.$cmd.win" && [ -s "$out/$b.$cmd.win" ]; then
-        say "  same: $cmd $b.txt"
-      else
-        failed "different: $cmd $b.txt"
-      fi
+      check "same: $cmd $b.txt" bash -c 'cmp -s "$1" "$2" && [ -s "$2" ]' _ \
+        "$out/$b.$cmd.linux" "$out/$b.$cmd.win"
     done
   done
 fi
@@ -89,7 +79,7 @@ say "stavnikctl.exe's PDF sheet, read back by pdftotext"
   wine "$ctl_exe" export s26_mixed.txt sheet.pdf >/dev/null 2>&1) || true
 text="$(pdftotext "$out/sheet.pdf" - 2>/dev/null || true)"
 for want in "ODKUD TL 5 → KAM TL 12" "Vjezd na 1. kolej – Žďár" "s26_mixed.txt"; do
-  if grep -qF "$want" <<<"$text"; then say "  found: $want"; else failed "not in the PDF: $want"; fi
+  check "in the PDF: $want" grep -qF "$want" <<<"$text"
 done
 
 # COM1 is the emulator's terminal through a link that each case points anew: Wine maps COM
@@ -98,8 +88,7 @@ com="$win/wine-com"
 mkdir -p "$com"
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com/COM1.tty" /f >/dev/null 2>&1 ||
   failed "COM1 could not be mapped in Wine's registry"
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+restart_wine
 cat >"$com/stavnikctl" <<EOF
 #!/usr/bin/env bash
 # stavnikctl.exe under Wine in place of stavnikctl: --port /dev/... becomes COM1.
@@ -128,13 +117,8 @@ if [ "$have_linux" -eq 1 ]; then
   # Ctrl-C in a read, only changed bytes stored. Cases of Linux alone (SIGTERM, device paths,
   # the settings' [Ports]) are left out.
   e2e() {
-    local test="$1"; shift
-    if (cd "$out" && STAVNIK_CTL="$com/stavnikctl" timeout 900 "$linux/tests/$test" "$@" \
-      -o "$win/$test.log,txt" >/dev/null 2>&1); then
-      say "  passed $test $*"
-    else
-      failed "$test $* (see $win/$test.log)"
-    fi
+    check "$* (log: $win/$1.log)" bash -c 'cd "$1" && STAVNIK_CTL="$2" timeout 900 "$3/tests/$4" \
+      "${@:5}" -o "$6/$4.log,txt" >/dev/null 2>&1' _ "$out" "$com/stavnikctl" "$linux" "$@" "$win"
   }
   e2e e2e_link_cli identify identifySilentModule readVerifyStore storeHeaderOnly failures
   e2e e2e_link_clistop "run:read, Ctrl-C" "run:only changed: capacity, 2 writes" \
@@ -156,15 +140,12 @@ if [ "$have_linux" -eq 1 ]; then
   }
   want="$(lost "$linux/bin/stavnikctl" "$com/COM1.tty" linux)"
   got="$(lost "$com/stavnikctl" COM1 win)"
-  if [ "$got" = "$want" ]; then say "  same: $got"; else failed "Linux: $want; Windows: $got"; fi
+  check "Linux: $want; Windows: $got" [ "$got" = "$want" ]
 fi
 
 if [ "$have_linux" -eq 1 ]; then
   say "\"Test comm\" in stavnik-cfg.exe's main window on Xvfb"
-  # The tests above ran Wine without a display; its server must end before a window can be
-  # drawn on one, or the window goes to a desktop nobody sees.
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
+  restart_wine
   shot="$win/stavnik-cfg-wine.png"
   rm -f "$shot" "$com/COM1.tty"
   "$linux/bin/stv2-emu" --link "$com/COM1.tty" --capacity 64 --log "$out/window.log" \
@@ -184,30 +165,26 @@ if [ "$have_linux" -eq 1 ]; then
     done
     kill $pid 2>/dev/null; wineserver -k 2>/dev/null || true' _ "$cfg_exe" "$shot"
   kill "$emu_pid" 2>/dev/null; wait "$emu_pid" 2>/dev/null || true
-  if [ -s "$shot" ]; then say "  shown: $shot"; else failed "the main window did not appear"; fi
+  check "the main window, shown in $shot" [ -s "$shot" ]
   # Its capacity is asked for only after the version came back: both directions worked.
-  if grep -q 'M capacity -> 64 routes' "$out/window.log" 2>/dev/null; then
-    say "  \"Test comm\" asked the module's version and then its capacity"
-  else
-    failed "\"Test comm\" did not get through to the module (log: $(head -c 300 "$out/window.log" 2>/dev/null))"
-  fi
+  check "\"Test comm\" got the version, then the capacity" grep -q 'M capacity -> 64 routes' \
+    "$out/window.log"
 fi
 
 say "stavnikctl.exe started as from Explorer, in a console of its own"
 # It must still be there, waiting for a key, long after it started; the key ends it.
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+restart_wine
 held="$(xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wine start /unix "$1" >/dev/null 2>&1
   sleep 10
-  pgrep -f "stavnikctl\.exe" >/dev/null && echo waiting || echo closed
+  pgrep -f "^[A-Za-z]:.*stavnikctl\\.exe" >/dev/null && echo waiting || echo closed
   for w in $(xdotool search --name "stavnikctl" 2>/dev/null); do
     xdotool windowfocus "$w" 2>/dev/null; xdotool key --window "$w" space 2>/dev/null
   done
   sleep 4
-  pgrep -f "stavnikctl\.exe" >/dev/null && echo "still there" || echo "ended by the key"
+  pgrep -f "^[A-Za-z]:.*stavnikctl\\.exe" >/dev/null && echo "still there" || echo "ended by the key"
   wineserver -k 2>/dev/null || true' _ "$ctl_exe" | tr '\n' ' ')"
-if [ "$held" = "waiting ended by the key " ]; then say "  $held"; else failed "$held"; fi
+check "$held" [ "$held" = "waiting ended by the key " ]
 
 say "the installer, silently, for this user"
 setup="$(ls "$win"/stavnik-cfg-*-setup.exe 2>/dev/null | head -1)"
@@ -219,14 +196,11 @@ else
   programs="$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null)/Microsoft/Windows/Start Menu/Programs"
   dir="$local_app/Programs/Stavnik CFG"
   key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\StavnikCFG'
-  if [ -x "$dir/stavnik-cfg.exe" ] && [ -f "$dir/CTIMNE.txt" ] &&
-    [ -f "$programs/Stavnik CFG/Stavnik CFG.lnk" ] && wine reg query "$key" >/dev/null 2>&1 &&
-    [ "$(wine "$dir/stavnikctl.exe" --version 2>/dev/null | tr -d '\r')" = \
-      "stavnikctl $(sed -n 's/^project(StavnikCFG VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")" ]; then
-    say "  installed in $dir, with its Start menu and uninstall entries"
-  else
-    failed "the silent install left no program, Start menu or uninstall entry"
-  fi
+  version="$(sed -n 's/^project(StavnikCFG VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")"
+  check "installed in $dir" test -f "$dir/CTIMNE.txt" -a -f "$programs/Stavnik CFG/Stavnik CFG.lnk"
+  check "its uninstall entry" bash -c 'wine reg query "$1" >/dev/null 2>&1' _ "$key"
+  check "the installed stavnikctl.exe runs" \
+    [ "$(wine "$dir/stavnikctl.exe" --version 2>/dev/null | tr -d '\r')" = "stavnikctl $version" ]
   wine "$dir/uninstall.exe" /S >/dev/null 2>&1; wineserver -w
   left=()
   [ -e "$dir" ] && left+=("$dir")
@@ -235,7 +209,7 @@ else
     'HKCU\Software\Classes\Applications\stavnik-cfg.exe'; do
     wine reg query "$k" >/dev/null 2>&1 && left+=("$k")
   done
-  if [ ${#left[@]} -eq 0 ]; then say "  uninstalled, nothing left"; else failed "left behind: ${left[*]}"; fi
+  check "uninstalled, nothing left behind${left[*]:+ (left: ${left[*]})}" [ ${#left[@]} -eq 0 ]
 fi
 
 [ "$fail" -eq 0 ] && say "all passed" || { say "some checks failed"; exit 1; }
