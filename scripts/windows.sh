@@ -74,19 +74,29 @@ build_qt() {
     *"_${hostver}+"*) ;;
     *) echo "windows.sh: the host's Qt ($hostver) must be the version of the sources" >&2; exit 1 ;;
   esac
-  rm -rf "$cache/qt-build"
-  cmake -S qtbase -B "$cache/qt-build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \
-    -DCMAKE_INSTALL_PREFIX="$qt.tmp" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-    -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_icu=OFF \
-    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DINPUT_opengl=desktop \
-    -DFEATURE_opengl_dynamic=OFF -DFEATURE_tabletevent=OFF \
-    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
-    -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_libpng=OFF -DFEATURE_system_libjpeg=OFF \
-    -DFEATURE_sql_sqlite=OFF
+  # The toolchain kept beside the build, so that a build begun from another clone can go on.
+  cmp -s "$here/cmake/mingw-w64.cmake" "$cache/mingw-w64.cmake" ||
+    cp "$here/cmake/mingw-w64.cmake" "$cache/mingw-w64.cmake"
+  local options=(-G Ninja
+    -DCMAKE_TOOLCHAIN_FILE="$cache/mingw-w64.cmake"
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF
+    -DCMAKE_INSTALL_PREFIX="$qt.tmp"
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
+    -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_icu=OFF
+    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DINPUT_opengl=desktop
+    -DFEATURE_opengl_dynamic=OFF -DFEATURE_tabletevent=OFF
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF
+    -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_libpng=OFF -DFEATURE_system_libjpeg=OFF
+    -DFEATURE_sql_sqlite=OFF)
+  # An interrupted build (an hour of it) goes on where it stopped when nothing has changed.
+  if [ "$(cat "$cache/qt-build/stavnik-options" 2>/dev/null)" != "${options[*]}" ]; then
+    rm -rf "$cache/qt-build"
+    cmake -S qtbase -B "$cache/qt-build" "${options[@]}"
+    echo "${options[*]}" >"$cache/qt-build/stavnik-options"
+  else
+    echo "windows.sh: going on with the static Qt's build in $cache/qt-build"
+  fi
   cmake --build "$cache/qt-build" --parallel "$jobs"
   rm -rf "$qt.tmp"
   cmake --install "$cache/qt-build"
