@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <initializer_list>
 #include <thread>
@@ -12,14 +13,29 @@
 // flow control, DTR and RTS off, and reads that return at once with what has arrived. The
 // handle is overlapped so that a watcher thread can wait for arriving bytes (EV_RXCHAR) while
 // this thread reads and writes; the watcher only tells this thread, which does all the reading.
+namespace {
+// What this thread did on the line, for the watcher.
+struct LineActivity {
+    std::atomic<unsigned> reads{0};              // reads and discards
+    std::atomic<long long> sentAtUs{-1'000'000}; // the last send, on the steady clock
+    std::atomic<int> sentBytes{0};
+};
+
+long long nowUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
 struct SerialBytePort::Line {
     HANDLE handle = INVALID_HANDLE_VALUE;
     HANDLE readDone = nullptr; // events of this thread's overlapped reads and writes
     HANDLE writeDone = nullptr;
     HANDLE stop = nullptr; // set: the watcher ends
     std::thread watcher;
-    std::atomic<bool> told{false};  // an arrival is on its way to this thread
-    std::atomic<unsigned> reads{0}; // reads and discards by this thread, for the watcher
+    std::atomic<bool> told{false}; // an arrival is on its way to this thread
+    LineActivity activity;
     bool isOpen() const { return handle != INVALID_HANDLE_VALUE; }
     void startWatcher(std::function<void()> arrived);
     void close();
@@ -118,25 +134,37 @@ Woke waitForBytes(HANDLE h, OVERLAPPED& ov, HANDLE stop) {
     return atOnce || !(mask & EV_RXCHAR) ? Woke::AtOnce : Woke::Waited;
 }
 
+// Where the system cannot wait for bytes, how long until the queue is looked at again: not
+// while the last command is still going out (no reply can come before it is out; ten bits a
+// byte at 9600 baud), every millisecond while its reply may come, and at the link's tick
+// otherwise. Fewer looks leave the system's serial service free for the reads and writes.
+DWORD nextLookMs(const LineActivity& activity) {
+    const long long since = nowUs() - activity.sentAtUs;
+    const long long outUs = activity.sentBytes * 10'000'000LL / 9600;
+    if (since >= 0 && since < outUs)
+        return DWORD((outUs - since) / 1000 + 1);
+    return since >= 0 && since < 250'000 ? 1 : 20;
+}
+
 // Runs on the watcher thread until `stop` is set or the line fails (unplugged: the engine's
 // ticks find that out and reopen, with a new watcher). Where the system cannot wait for bytes
 // (Wine on a pseudo-terminal ends every wait at once, having no modem lines to watch) the queue
-// is looked at every millisecond instead. Wine also reports EV_RXCHAR at once while unread
-// bytes wait: bytes found without a wait are news only when the queue has changed or `reads`
-// says that it was read meanwhile.
-void watchArrivals(HANDLE h, HANDLE stop, const std::atomic<unsigned>& reads,
+// is looked at instead (nextLookMs). Wine also reports EV_RXCHAR at once while unread bytes
+// wait: bytes found without a wait are news only when the queue has changed or was read
+// meanwhile.
+void watchArrivals(HANDLE h, HANDLE stop, const LineActivity& activity,
                    const std::function<void()>& arrived) {
     OVERLAPPED ov{};
     ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     bool canWait = ov.hEvent != nullptr;
     DWORD toldQueue = 0;
-    unsigned toldReads = reads;
+    unsigned toldReads = activity.reads;
     for (;;) {
         const Woke woke = canWait ? waitForBytes(h, ov, stop) : Woke::CannotWait;
         if (woke == Woke::Stopped)
             break;
         canWait = canWait && woke != Woke::CannotWait;
-        const unsigned readsNow = reads;
+        const unsigned readsNow = activity.reads;
         DWORD errors = 0;
         COMSTAT status{};
         if (!ClearCommError(h, &errors, &status))
@@ -146,7 +174,8 @@ void watchArrivals(HANDLE h, HANDLE stop, const std::atomic<unsigned>& reads,
             arrived();
         toldQueue = queue;
         toldReads = readsNow;
-        if (WaitForSingleObject(stop, woke == Woke::Waited ? 0 : 1) != WAIT_TIMEOUT)
+        if (WaitForSingleObject(stop, woke == Woke::Waited ? 0 : nextLookMs(activity)) !=
+            WAIT_TIMEOUT)
             break;
     }
     if (ov.hEvent)
@@ -159,7 +188,7 @@ void SerialBytePort::Line::startWatcher(std::function<void()> arrived) {
     writeDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (stop) // without a watcher the ticks still take the bytes
-        watcher = std::thread(watchArrivals, handle, stop, std::cref(reads), std::move(arrived));
+        watcher = std::thread(watchArrivals, handle, stop, std::cref(activity), std::move(arrived));
 }
 
 void SerialBytePort::Line::close() {
@@ -229,6 +258,8 @@ bool SerialBytePort::isOpen() const {
 void SerialBytePort::send(const QByteArray& bytes) {
     if (!isOpen())
         return;
+    m_line->activity.sentBytes = int(bytes.size());
+    m_line->activity.sentAtUs = nowUs();
     OVERLAPPED ov{};
     ov.hEvent = m_line->writeDone;
     DWORD written = 0;
@@ -253,7 +284,7 @@ qint64 SerialBytePort::bytesWaiting() {
 void SerialBytePort::discardInput() {
     if (isOpen())
         PurgeComm(m_line->handle, PURGE_RXCLEAR);
-    ++m_line->reads;
+    ++m_line->activity.reads;
 }
 
 QByteArray SerialBytePort::read(qint64 count) {
@@ -265,7 +296,7 @@ QByteArray SerialBytePort::read(qint64 count) {
     DWORD got = 0;
     const BOOL started = ReadFile(m_line->handle, bytes.data(), DWORD(count), &got, &ov);
     const bool done = finished(m_line->handle, ov, started, got);
-    ++m_line->reads;
+    ++m_line->activity.reads;
     if (!done) {
         closeNow();
         return QByteArray();
