@@ -1,6 +1,5 @@
 #include "link_emu.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
