@@ -314,6 +314,12 @@ int storeList(Session& s, const AddressList& list, const Invocation& run) {
     QElapsedTimer clock;
     clock.start();
     s.run([&list, readBack](LinkEngine& e) { return e.startStore(list, readBack); });
+    if (s.stopped() && s.engine().writesComplete()) {
+        run.err << "stavnikctl: all " << list.size()
+                << " bytes written; stopped while reading them back, so only their proof is "
+                   "missing\n";
+        return s.stoppedExit();
+    }
     if (s.stopped()) {
         // The write in flight may have been carried out before the stop.
         const int done = s.engine().writesDone();

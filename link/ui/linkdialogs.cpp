@@ -19,6 +19,9 @@ namespace {
 const QString kStoreCancelled =
     QStringLiteral("Ukládání přerušeno. Do modulu se zapsalo %1 z %2 bajtů, data v modulu jsou "
                    "nyní zapsána jen zčásti. Uložte data do modulu znovu.");
+const QString kStoreProofCancelled =
+    QStringLiteral("Ukládání přerušeno při ověřování zpětným čtením. Do modulu se zapsalo všech "
+                   "%1 bajtů, chybí jen jejich ověření. Ověřte data s modulem.");
 const QString kReadCancelled = QStringLiteral("Čtení přerušeno, data se nezměnila.");
 const QString kVerifyCancelled = QStringLiteral("Ověřování přerušeno.");
 const QString kReadDone = QStringLiteral("Načteno z modulu: %1, %2 s");
@@ -192,7 +195,8 @@ void LinkDialogs::onTransferCancelled(TransferKind transfer, int bytesDone) {
     if (m_engine.writeInFlight())
         written += QStringLiteral(" nebo %1").arg(bytesDone + 1);
     // The box comes after the handler that cancelled has returned, like every other box.
-    const QString text = kStoreCancelled.arg(written).arg(m_storeSize);
+    const QString text = m_engine.writesComplete() ? kStoreProofCancelled.arg(m_storeSize)
+                                                   : kStoreCancelled.arg(written).arg(m_storeSize);
     QMetaObject::invokeMethod(
         this, [this, text] { informationBox(m_window, text); }, Qt::QueuedConnection);
 }
