@@ -516,6 +516,8 @@ private slots:
             {"straggler, then a reply late", 'Q', 100, 1, 1, true},
             {"reply sent twice a window later, then a command lost", 'E', 100, 1, 40, true},
             {"capacity 24 damaged to 20, twice alike", 'T', 0, 2, 0, false},
+            {"first identify answer with a bit flipped", 'I', 0, 1, 0, true},
+            {"another module answering from the third probe on", 'I', 2, -1, 0, false},
             {"a byte the module does not keep", 'K', 100, -1, 0, false},
         };
         // Fast link at the short clock only: its windows are milliseconds whatever the clock.
@@ -578,6 +580,10 @@ private slots:
                        : fault == 'B' ? b.left(1) + "x"
                                       : char(b.at(0) ^ (fault == 'T' ? 0x0C : 0x08)) + b.mid(1);
             });
+        if (fault == 'I') // probes: `from` pass, then `times` answers carry another version
+            r.module.corrupt(Commands('G').after(from).times(times), [](const QByteArray& b) {
+                return b.left(1) + char(b.at(1) ^ 0x01) + b.mid(2);
+            });
         if (fault == 'G' || fault == 'P' || fault == 'Q')
             r.module.straggle(which, late);
         if (fault == 'U' || fault == 'A' || fault == 'E')
@@ -608,10 +614,11 @@ private slots:
             list = transfers::allAddresses(r.store.routeCapacity);
             r.finished.clear();
         }
-        QVERIFY(op == 'R'                   ? r.engine.startRead()
-                : op == 'V'                 ? r.engine.startVerify()
-                : from == 0 && fault != 'T' ? r.engine.startStoreCapacityQuery()
-                                            : r.engine.startStore(list));
+        QVERIFY(op == 'R'   ? r.engine.startRead()
+                : op == 'V' ? r.engine.startVerify()
+                : from == 0 && !QByteArray("TI").contains(fault)
+                    ? r.engine.startStoreCapacityQuery()
+                    : r.engine.startStore(list));
         QVERIFY(r.runUntilIdle(100000) > 0);
         QCOMPARE(r.finished, QList<bool>{ok});
         if (!ok) {
@@ -622,10 +629,12 @@ private slots:
                 QCOMPARE(r.engine.lastFailure().moduleValue, r.moduleImage()[from] ^ 1);
             if (fault == 'T') // the routes left out, named
                 QCOMPARE(r.engine.lastFailure().routes.front() > 20, true);
+            if (fault == 'I')
+                QCOMPARE(r.engine.lastFailure().where, LinkEngine::Failure::Where::ModuleChanged);
             return;
         }
         QCOMPARE(r.messages, op == 'V' ? QList<Msg>{Msg::VerifyEqual} : QList<Msg>{});
-        if (op == 'W' && from == 0) { // the capacity a whole store asks first
+        if (op == 'W' && from == 0 && fault != 'I') { // the capacity a whole store asks first
             QCOMPARE(r.store.routeCapacity, 20);
             return;
         }
