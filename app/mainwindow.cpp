@@ -200,7 +200,9 @@ void MainWindow::buildHistory() {
         updateTitle();
     });
     // A read replaces the configuration; the question before it kept what had to be kept.
-    connect(&m_engine, &LinkEngine::decoded, this, [this] {
+    connect(&m_engine, &LinkEngine::imageRead, this, [this](const Image& read, int last) {
+        m_store.takeModuleRead(read, last);
+        refillGrid();
         m_history->clear();
         m_openFile.clear();
         m_fromModule = true;

@@ -80,6 +80,9 @@ struct Link {
 
     Link(ConfigStore& store, const QString& device, int tick, bool fast)
         : engine(store, port), driver(engine, port), runner(driver) {
+        QObject::connect(&engine, &LinkEngine::imageRead, [&store](const Image& read, int last) {
+            store.takeModuleRead(read, last);
+        });
         opened = port.openDevice(device);
         if (!opened)
             std::fprintf(stderr, "link_bench: cannot open %s\n", qPrintable(device));

@@ -65,6 +65,9 @@ public:
         : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port),
           m_driver(m_engine, m_port), m_runner(m_driver), m_stop([this] { m_runner.cancel(); }),
           m_history(m_engine, store, history::defaultFolder()) {
+        QObject::connect(&m_engine, &LinkEngine::imageRead, [&store](const Image& read, int last) {
+            store.takeModuleRead(read, last);
+        });
         // The history never fails a transfer; it only says why it could not be kept.
         QObject::connect(&m_history, &HistoryRecorder::problem,
                          [this](const QString& text) { m_err << "stavnikctl: " << text << '\n'; });

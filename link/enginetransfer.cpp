@@ -3,7 +3,6 @@
 // store.
 #include "link/linkengine.h"
 
-#include "data/codec.h"
 #include "link/protocol.h"
 #include "link/transfers.h"
 
@@ -105,9 +104,11 @@ void LinkEngine::sendAttempt(const QByteArray& command, LinkState firstWaitState
     if (m_transfer.attemptsSent() == 0)
         m_line.startByte();
     m_rx.clear();
+    // The window's clock starts before the command goes: a reply is never timed shorter than it
+    // took.
+    startWait(firstWaitState);
     send(command);
     m_transfer.attemptSent();
-    startWait(firstWaitState);
 }
 
 void LinkEngine::tickCapacitySend() {
@@ -191,8 +192,8 @@ void LinkEngine::failCapacityQuery() {
 
 void LinkEngine::sendProbe() {
     m_rx.clear();
-    send(protocol::identifyCommand());
     startWait(S::ProbeWait1);
+    send(protocol::identifyCommand());
 }
 
 namespace {
@@ -209,7 +210,9 @@ void LinkEngine::tickProbe() {
     const QByteArray b = m_rx.bytes();
     const bool known = !b.isEmpty() && (b == m_probeAnswer ||
                                         (m_probeAnswer.isEmpty() && m_otherAnswers.contains(b)));
-    if (known && !m_line.replyEarly(QuietLine::kIdentifyExchange)) {
+    // The command and the answer as long as it came: the short form is a byte less.
+    const int onWire = static_cast<int>(protocol::identifyCommand().size() + b.size());
+    if (known && !m_line.replyEarly(onWire)) {
         if (m_probeAnswer.isEmpty()) {
             m_probeAnswer = b; // two answers agree
             m_otherAnswers.clear();
@@ -222,7 +225,7 @@ void LinkEngine::tickProbe() {
     const bool mayGrow = !known && b.size() < 4 && (b.isEmpty() || b.at(0) == 'S');
     if (!last && mayGrow)
         return;
-    if (known || !isIdentifyAnswer(b) || m_line.replyEarly(QuietLine::kIdentifyExchange)) {
+    if (known || !isIdentifyAnswer(b) || m_line.replyEarly(onWire)) {
         blockWentWrong(true);
         return;
     }
@@ -417,9 +420,7 @@ void LinkEngine::finishTransfer() {
     case TransferKind::Read:
         if (!m_commitRead)
             break;
-        m_transfer.commit(m_store.image);
-        decodeCurrent(m_store.image, m_store.routes);
-        emit decoded();
+        emit imageRead(m_transfer.sentImage(), m_transfer.end());
         break;
     case TransferKind::Store:
         if (m_transfer.capacityOnly())

@@ -44,7 +44,8 @@ public:
     };
     using ByteDifference = TransferProgress::Difference;
 
-    // The store's image, routes and route capacity are read and written in place.
+    // The store's image is read (what a store sends, a verify compares) and its route capacity
+    // is kept up to date; a read hands its bytes over through imageRead.
     LinkEngine(ConfigStore& store, BytePort& port, QObject* parent = nullptr);
 
     // One timer tick: the receive step, then the action of the state.
@@ -103,8 +104,8 @@ public:
     // command. A block whose probe (or one of whose windows) held anything else is done again.
 
     // From idle: capacity query, then addresses 1 .. last byte of the last route block. A read
-    // fills a copy of the image and commits it (and decodes it) only when every byte came;
-    // without `commit` the image is left alone and the bytes stay in readImage() only (a copy
+    // fills a copy of the image and hands it over (imageRead) only when every byte came;
+    // without `commit` nothing is handed over and the bytes stay in readImage() only (a copy
     // kept before a store overwrites the module).
     bool startRead(bool commit = true);
     bool startVerify();
@@ -215,8 +216,10 @@ signals:
     void progressVisibleChanged(bool visible);
     // Emitted inside tick(): show the box later, never from the timer's own slot.
     void message(LinkEngine::Message message);
-    // A read committed the module's bytes into the image and decoded the routes: refill.
-    void decoded();
+    // A read proved the module's bytes 1..`lastAddress`: `image` holds them over the image as it
+    // was when the read started. Whoever owns the configuration takes them in; the engine
+    // changes nothing of it.
+    void imageRead(const Image& image, int lastAddress);
     // A starter began a read, verify or store.
     void transferStarted(TransferKind transfer);
     // A read, verify or store ended, successfully or not.

@@ -173,10 +173,6 @@ bool TransferProgress::nextPass() {
     return true;
 }
 
-void TransferProgress::commit(Image& image) const {
-    std::copy(m_image.begin() + 1, m_image.begin() + m_end + 1, image.begin() + 1);
-}
-
 int TransferProgress::percent(int position, int end) {
     if (end <= 0)
         return 100;

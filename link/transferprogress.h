@@ -62,6 +62,8 @@ public:
     int position() const { return m_position; }
     int retries() const { return m_retries; }
     bool finished() const { return m_position > m_end; }
+    // The last position: a read's last address.
+    int end() const { return m_end; }
 
     // The address the current byte lives at, or -1 when position, end or list would take the
     // transfer outside the image: such a transfer fails instead of sending anything.
@@ -114,8 +116,6 @@ public:
     const std::vector<Difference>& mismatches() const { return m_mismatches; }
 
     const std::vector<Difference>& differences() const { return m_differences; }
-    // The staged bytes 1..end of a complete read, into `image`.
-    void commit(Image& image) const;
     // Progress of the whole transfer, 0..100.
     int percentDone() const;
 

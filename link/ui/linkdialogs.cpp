@@ -59,7 +59,6 @@ LinkDialogs::LinkDialogs(LinkDriver& driver, ConfigStore& store, const Widgets& 
     connect(&m_engine, &LinkEngine::progressVisibleChanged, m_w.progressBar, &QWidget::setVisible);
     connect(&m_engine, &LinkEngine::versionTextChanged, m_w.versionLabel, &QLabel::setText);
     connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.capacityLabel, &QLabel::setText);
-    connect(&m_engine, &LinkEngine::decoded, this, [this] { m_w.grid->fill(m_store); });
     connect(&m_engine, &LinkEngine::message, this, &LinkDialogs::queueMessage);
     connect(&m_engine, &LinkEngine::transferStarted, this, &LinkDialogs::onTransferStarted);
     connect(&m_engine, &LinkEngine::transferFinished, this, &LinkDialogs::onTransferFinished);

@@ -68,7 +68,10 @@ struct Rig {
         });
         QObject::connect(&engine, &LinkEngine::progressChanged,
                          [this](int p) { progress.append(p); });
-        QObject::connect(&engine, &LinkEngine::decoded, [this] { ++decoded; });
+        QObject::connect(&engine, &LinkEngine::imageRead, [this](const Image& read, int last) {
+            store.takeModuleRead(read, last);
+            ++decoded;
+        });
         QObject::connect(&engine, &LinkEngine::transferFinished,
                          [this](TransferKind, bool ok) { finished.append(ok); });
     }
