@@ -25,7 +25,7 @@ bool LinkEngine::lineReady(LinkState sendState) {
     case QuietLine::Readiness::Ready:
         m_rx.clear();
         if (m_line.heardSinceRestart() && !m_transfer.blockEmpty()) {
-            blockWentWrong(false);
+            redoCautiously();
             return false;
         }
         return true;
@@ -89,6 +89,22 @@ void LinkEngine::blockWentWrong(bool atProbe) {
         return;
     }
     m_state = empty ? S::ProbeSend : m_transfer.writing() ? S::WriteSend : S::ReadSend;
+}
+
+// Bytes were thrown away inside a block, most likely an answer that missed its window: the block
+// is done again on the line just found quiet, without waiting for stragglers once more.
+void LinkEngine::redoCautiously() {
+    countIrregular(true);
+    if (!m_transfer.redoBlock(true)) {
+        Failure f;
+        f.where = Failure::Where::Block;
+        f.address = std::max(0, m_transfer.blockFirstAddress());
+        f.lastAddress = std::max(0, m_transfer.blockLastAddress());
+        f.attempts = TransferProgress::kCautiousRedos;
+        fail(f);
+        return;
+    }
+    m_state = m_transfer.writing() ? S::WriteSend : S::ReadSend;
 }
 
 // A byte that needed more than one attempt has been taken. Answers to its earlier attempts may

@@ -285,6 +285,7 @@ private:
     void settleAfter(LinkState sendState);
     void windowWentWrong(LinkState sendState);
     void blockWentWrong(bool atProbe);
+    void redoCautiously();
     void probeAnswered();
     void identifyAnswerSeen(const QByteArray& answer);
     void entryDone(bool irregular);

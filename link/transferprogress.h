@@ -32,6 +32,7 @@ public:
     static constexpr int kAttempts = 3;
     // A block whose probe keeps failing fails the transfer on its fifth try.
     static constexpr int kBlockAttempts = 5;
+    static constexpr int kCautiousRedos = 8;
     // The capacity is asked until two answers agree, at most this often.
     static constexpr int kCapacityAttempts = 4;
     // Bytes between two probes. A probe is one identify exchange (one tick, or 12 bytes on the
@@ -101,8 +102,10 @@ public:
     // Something went wrong in the block (a bad probe, a window with a stray reply in it): back to
     // its first byte, with what it found taken back. The block done again ends with the byte
     // at which it went wrong, so that a run of stray replies costs short blocks, not whole ones.
-    // False once the block has had its tries.
-    bool redoBlock();
+    // False once the block has had its tries. A redo out of caution (nothing went wrong for
+    // certain, bytes were only thrown away) has tries of its own, so that a slow PC that misses
+    // windows costs time, not the transfer.
+    bool redoBlock(bool cautious = false);
     int blockTries() const { return m_blockTries; }
     // No byte since the last good probe (the transfer's first probe closes such a block).
     bool blockEmpty() const { return m_position == m_blockStart; }
@@ -147,6 +150,7 @@ private:
     int m_blockStart = 0;
     int m_blockLimit = kBlockLength; // the probe goes out before this position
     int m_blockTries = 1;
+    int m_cautiousRedos = 0;
     std::size_t m_differencesMark = 0;
     std::size_t m_mismatchesMark = 0;
     int m_passBase = 0; // entries of the passes before this one
