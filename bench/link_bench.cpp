@@ -150,6 +150,8 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
                         !ok                     ? "FAILED"
                         : engine.fastFellBack() ? "ok (fell back to the normal pace)"
                                                 : "ok");
+            if (!ok)
+                std::printf("  %s\n", qPrintable(linktexts::failureText(engine.lastFailure())));
             std::fflush(stdout);
             failures += ok ? 0 : 1;
         }
