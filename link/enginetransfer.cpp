@@ -157,8 +157,9 @@ void LinkEngine::tickCapacity() {
     // A byte's window: a module that answers a byte in time is as quick with its capacity.
     const bool last = waitTick(3, QuietLine::kByteExchange);
     std::uint8_t count = 0;
-    if (!protocol::matchSingleReply(m_rx.bytes(), count) ||
-        m_line.replyEarly(QuietLine::kByteExchange)) {
+    // Not timed: the capacity comes before any proven answer has shown the line's pace, and only
+    // two answers that agree count anyway.
+    if (!protocol::matchSingleReply(m_rx.bytes(), count)) {
         if (last || m_rx.size() >= 2)
             attemptFailed(S::CapacitySend);
         return;
@@ -226,9 +227,11 @@ void LinkEngine::tickProbe() {
     const QByteArray b = m_rx.bytes();
     const bool known = !b.isEmpty() && (b == m_probeAnswer ||
                                         (m_probeAnswer.isEmpty() && m_otherAnswers.contains(b)));
-    // The command and the answer as long as it came: the short form is a byte less.
+    // The command and the answer as long as it came: the short form is a byte less. No reply
+    // passes for it, so its time is not judged: it shows the line's pace.
     const int onWire = static_cast<int>(protocol::identifyCommand().size() + b.size());
-    if (known && !m_line.replyEarly(onWire)) {
+    if (known) {
+        m_line.provenReply(onWire);
         if (m_probeAnswer.isEmpty()) {
             m_probeAnswer = b; // two answers agree
             m_otherAnswers.clear();
@@ -241,10 +244,13 @@ void LinkEngine::tickProbe() {
     const bool mayGrow = !known && b.size() < 4 && (b.isEmpty() || b.at(0) == 'S');
     if (!last && mayGrow)
         return;
-    if (known || !isIdentifyAnswer(b) || m_line.replyEarly(onWire)) {
+    if (!isIdentifyAnswer(b)) {
         blockWentWrong(true);
         return;
     }
+    // After a block of no bytes (on a quiet line) nothing else can have come.
+    if (m_transfer.blockEmpty())
+        m_line.provenReply(onWire);
     identifyAnswerSeen(b);
 }
 

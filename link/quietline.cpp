@@ -101,10 +101,17 @@ bool QuietLine::windowTick(int documentedTicks, int exchangeBytes, bool inTime) 
 
 bool QuietLine::replyEarly(int exchangeBytes) {
     const double took = static_cast<double>(m_arrivedAt - m_sentAt);
-    if (m_timed && took + kClockMs < bareWireMs(exchangeBytes))
+    if (m_timed && took + kClockMs < m_linePace * bareWireMs(exchangeBytes))
         return true;
     learnTurnaround(took - bareWireMs(exchangeBytes));
     return false;
+}
+
+void QuietLine::provenReply(int exchangeBytes) {
+    if (!m_timed)
+        return;
+    const double took = static_cast<double>(m_arrivedAt - m_sentAt) + kClockMs;
+    m_linePace = std::min(m_linePace, took / bareWireMs(exchangeBytes));
 }
 
 void QuietLine::learnTurnaround(double extraMs) {
@@ -147,6 +154,7 @@ void QuietLine::startTransfer() {
     m_quietWaited = 0;
     // Another module may answer at another pace.
     std::fill(std::begin(m_turnaround), std::end(m_turnaround), 0.0);
+    m_linePace = 1.0;
 }
 
 void QuietLine::restartQuiet() {

@@ -69,6 +69,10 @@ public:
     // arrivals the port reported are timed; those a tick found may have come any time since
     // the last tick.
     bool replyEarly(int exchangeBytes);
+    // A proven answer (the identify answer, which no other reply can pass for) came: a line
+    // quicker than 9600 baud (a virtual module delivering at once) shows in how long it took, and
+    // replies are then held early only against that pace.
+    void provenReply(int exchangeBytes);
     // Milliseconds a fast reply window lasts for this exchange: the wire time plus the longest
     // turnaround seen lately, and a margin.
     double fastWindowMs(int exchangeBytes) const;
@@ -124,11 +128,12 @@ private:
     static constexpr int kTurnarounds = 16;
     double m_turnaround[kTurnarounds] = {};
     int m_turnaroundNext = 0;
-    int m_waited = 0;      // ticks since the awaited command went out
-    int m_quiet = 0;       // ticks without a byte arriving (or since an attempt went wrong)
-    int m_quietWaited = 0; // ticks a pending command has waited for the line to fall quiet
-    int m_byteTicks = 0;   // ticks since the current byte's first command
-    int m_settleTicks = 0; // quiet ticks owed after a byte that needed several attempts
+    double m_linePace = 1.0; // the quickest proven reply's time over its wire time, at most 1
+    int m_waited = 0;        // ticks since the awaited command went out
+    int m_quiet = 0;         // ticks without a byte arriving (or since an attempt went wrong)
+    int m_quietWaited = 0;   // ticks a pending command has waited for the line to fall quiet
+    int m_byteTicks = 0;     // ticks since the current byte's first command
+    int m_settleTicks = 0;   // quiet ticks owed after a byte that needed several attempts
     // An exchange ended without its reply taken (time-out, stopped poll, failed transfer): its
     // answer may still come, so the next transfer starts on a quiet line.
     bool m_unsettled = false;

@@ -56,7 +56,6 @@ struct Window {
             driver, store,
             {PBar1, LBbar1, LBverze1, LBcestMax1, Table1, nullptr, nullptr, statusBar}, storeChoice,
             &window);
-        // What the main window does with a read.
         QObject::connect(&engine, &LinkEngine::imageRead, [this](const Image& read, int last) {
             store.takeModuleRead(read, last);
             Table1->fill(store);

@@ -54,9 +54,7 @@ struct Rig {
     int decoded = 0;
     // Closes each box at once, as a caller without windows does.
     bool closeBoxes = true;
-    // The port reports every arrival, to the millisecond, as a real port does; the line keeps
-    // its wire time.
-    bool timed = false;
+    bool timed = false; // arrivals reported to the ms, as a real port does; wire time kept
     int tickMs = 20;
 
     explicit Rig(const ResponderOptions& options = {}) : module(options) {
@@ -466,9 +464,8 @@ private slots:
     // to the 5 ms window; "lost" commands never reach the module; "then" adds a second fault
     // after the first. Stray replies (straggler, sent twice, noise, bytes from before) come from
     // a module that answers a tick late, so that a stray one lands alone in a window; for them
-    // `late` is the commands a straggler waits, or the ms after its command. Pairs in one block:
-    // a stray reply shifts the bytes after it, and a reply lost or thrown away five bytes on
-    // would line them up again before the probe.
+    // `late` is the commands a straggler waits, or the ms after its command. Pairs: a stray
+    // shifts the bytes after it, a loss five bytes on lines them up again before the probe.
     void faultyLine_data() {
         QTest::addColumn<char>("op");
         QTest::addColumn<int>("tickMs");
@@ -630,10 +627,9 @@ private slots:
             QVERIFY(!linktexts::failureText(r.engine.lastFailure()).isEmpty());
             if (fault == 'K') // named, with what it holds
                 QCOMPARE(r.engine.lastFailure().moduleValue, r.moduleImage()[from] ^ 1);
-            if (fault == 'T') // the routes left out, named
-                QCOMPARE(r.engine.lastFailure().routes.front() > 20, true);
-            if (fault == 'I')
-                QCOMPARE(r.engine.lastFailure().where, LinkEngine::Failure::Where::ModuleChanged);
+            using Where = LinkEngine::Failure::Where; // the routes left out; another module
+            QVERIFY(fault != 'T' || r.engine.lastFailure().routes.front() > 20);
+            QVERIFY(fault != 'I' || r.engine.lastFailure().where == Where::ModuleChanged);
             return;
         }
         QCOMPARE(r.messages, op == 'V' ? QList<Msg>{Msg::VerifyEqual} : QList<Msg>{});
