@@ -101,7 +101,8 @@ bool QuietLine::windowTick(int documentedTicks, int exchangeBytes, bool inTime) 
 
 bool QuietLine::replyEarly(int exchangeBytes) {
     const double took = static_cast<double>(m_arrivedAt - m_sentAt);
-    if (m_timed && took + kClockMs < m_linePace * bareWireMs(exchangeBytes))
+    // A line that delivers at once (a virtual module) gives timing nothing to tell by.
+    if (m_timed && m_linePace > 0.5 && took + kClockMs < m_linePace * bareWireMs(exchangeBytes))
         return true;
     learnTurnaround(took - bareWireMs(exchangeBytes));
     return false;
