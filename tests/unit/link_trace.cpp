@@ -60,7 +60,6 @@ private slots:
                      "      80.0 = kontrolní dotaz uzavírá blok",
                      "      80.0 > 40 47 30 30 30 30 2A 20 |@G0000* |  identifikace",
                      "     100.0 < 53 30 2A |S0*|",
-                     "     140.0 = kontrolní odpověď souhlasí, blok platí",
                      "     140.0 > 40 57 05 00 2A 05 2A |@W..*.*|  zápis 0x0005 = 0x2A",
                      "     200.0 = bez platné odpovědi, nový pokus (0x0005)",
                      "     260.0 = linka je tichá, pokračuje se",
