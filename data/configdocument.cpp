@@ -30,7 +30,7 @@ void ConfigDocument::setRoute(int n, const RouteRecord& route, bool foreignDescr
     if (!inTable(n))
         return;
     m_store.route(n) = route;
-    encodeRoutes(m_store.routes, m_store.image);
+    encodeRoute(n, route, m_store.image);
     m_foreign.set(std::size_t(n - 1), foreignDescription);
     emit routeChanged(n);
     announceModified();
@@ -51,9 +51,7 @@ Image ConfigDocument::imageWithRoute(int n, const RouteRecord& route) const {
     Image img = m_store.image;
     if (!inTable(n))
         return img;
-    RouteTable routes = m_store.routes;
-    routes[std::size_t(n - 1)] = route;
-    encodeRoutes(routes, img);
+    encodeRoute(n, route, img);
     return img;
 }
 

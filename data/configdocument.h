@@ -36,7 +36,7 @@ public:
     int descriptionsFromElsewhere() const { return int(m_foreign.count()); }
 
     // ---- one route, the header
-    // Route n becomes `route` and the table is packed into the image. `foreignDescription`
+    // Route n becomes `route`, packed into its own bytes of the image only. `foreignDescription`
     // carries the mark of a description kept across a read that changed the route.
     void setRoute(int n, const RouteRecord& route, bool foreignDescription = false);
     // Takes a route change back: route n as it was, with the whole image it was packed in.
