@@ -2,6 +2,7 @@
 
 #include "app/abouttext.h"
 #include "app/mainwindowtexts.h"
+#include "app/moduledifferences.h"
 #include "app/portdialog.h"
 
 #include "data/codec.h"
@@ -352,6 +353,8 @@ void MainWindow::createDialogs() {
                               m_grid, m_timeLeftLabel, m_cancelButton, statusBar()},
                              m_storeChoiceDialog, this);
     connect(m_link, &LinkDialogs::verifyDifferencesShown, this, &MainWindow::showModuleDifferences);
+    m_link->setDifferencesWriter(
+        [this](const auto& bytes) { return moduleDifferencesText(m_store, bytes); });
 }
 
 void MainWindow::openPort() {
@@ -457,15 +460,10 @@ void MainWindow::compareWithFile() {
                                              t::kOnScreen, t::kInFile, t::kSameAsFile);
 }
 
-// After the verify's box: the module's contents are the image with the differing bytes as the
-// module holds them; the module keeps no descriptions, so those are the screen's. The grid's
-// module marks show the same routes.
+// After the verify's box, the same differences as its details, in a window beside the grid;
+// the grid's module marks show the same routes.
 void MainWindow::showModuleDifferences() {
-    ConfigStore module = m_store;
-    for (const LinkEngine::ByteDifference& d : m_engine.differences())
-        if (d.address >= 0 && d.address < int(module.image.size()))
-            module.image[std::size_t(d.address)] = d.moduleValue;
-    const QList<differences::Difference> list = differences::compare(m_store, module);
+    const QList<differences::Difference> list = moduleDifferences(m_store, m_engine.differences());
     m_differencesWindow->showDifferences(t::kVerifyTitle, list, t::kOnScreen, t::kInModule,
                                          QString());
 }

@@ -24,10 +24,9 @@ constexpr int blockAddress(int route) {
 
 using Image = std::array<std::uint8_t, image::kSize>;
 
-// The 12-bit DCC base of header bytes 14 and 15; route n answers to DCC number n + base.
-inline int dccBase(const Image& img) {
-    return img[14] + 256 * (img[15] & 0x0F);
-}
+// The 12-bit DCC base of header bytes 14 and 15, read through the header's field table
+// (data/headerfields); route n answers to DCC number n + base.
+int dccBase(const Image& img);
 
 // The module-wide settings: the image's first 64 bytes.
 using HeaderBytes = std::array<std::uint8_t, image::kHeaderSize>;

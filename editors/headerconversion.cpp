@@ -1,22 +1,10 @@
 #include "editors/headerconversion.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 namespace periph {
 
 namespace {
-
-// Halves go to the even neighbour: stored relay delays of 1, 5 and 9 half seconds show as 0, 2
-// and 4 s. std::round would show 1, 3 and 5 and so disagree with the dialog's earlier versions.
-int roundEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
-
-int bit(bool on, int mask) {
-    return on ? mask : 0;
-}
 
 bool validRelay(int relay) {
     return relay >= kRelayMin && relay <= kRelayMax;
@@ -26,32 +14,37 @@ std::size_t firstConditionOf(int relay) {
     return static_cast<std::size_t>(4 * (relay - kRelayMin));
 }
 
+void writeDccAddress(Image& img, int address) {
+    // The whole base, bit 11 too: the address fits in 11 bits, so a changed one clears it.
+    header::setRaw(img, Field::DccBase, 0, header::rawFromShown(Field::DccAddress, address));
+}
+
 } // namespace
 
 void loadPointMachines(WorkingCopy& copy, const Image& img) {
     for (std::size_t i = 0; i < copy.pointMachines.size(); ++i)
-        copy.pointMachines[i] = img[kPointMachineBase + i];
+        copy.pointMachines[i] = header::byteOf(img, Field::MachineType, static_cast<int>(i));
 }
 
 void loadConditions(WorkingCopy& copy, const Image& img) {
     for (std::size_t k = 0; k < copy.conditions.size(); ++k)
-        copy.conditions[k] = img[kConditionBase + k];
+        copy.conditions[k] = header::raw(img, Field::Conditions, static_cast<int>(k));
 }
 
 int typeItem(int entry) {
-    return std::min(entry & 0x0F, kTypeItems - 1);
+    return header::shownFromRaw(Field::MachineType, header::fromBytes(Field::MachineType, entry));
 }
 
 int shownPulseLength(int entry) {
-    return std::clamp((entry & 0xFF) >> 4, kPulseMin, kPulseMax);
+    return header::shownFromRaw(Field::PulseLength, header::fromBytes(Field::PulseLength, entry));
 }
 
 int withType(int entry, int item) {
-    return (entry & 0xF0) + (item & 0x0F);
+    return header::withBits(Field::MachineType, entry, item);
 }
 
 int withPulseLength(int entry, int pulse) {
-    return (entry & 0x0F) + 16 * (pulse & 0x0F);
+    return header::withBits(Field::PulseLength, entry, pulse);
 }
 
 std::array<int, 4> relayConditions(const WorkingCopy& copy, int relay) {
@@ -73,14 +66,11 @@ void setRelayConditions(WorkingCopy& copy, int relay, const std::array<int, 4>& 
 }
 
 int pointDelayShown(int byte5) {
-    return roundEven(1.6 * (byte5 & 0x0F));
+    return header::shownFromRaw(Field::PointDelay, header::fromBytes(Field::PointDelay, byte5));
 }
 
 int pointDelayCode(int shown) {
-    shown = std::clamp(shown, 0, kPointDelayMax);
-    // A shown value lies within half a tenth of 1.6 x its code, so dividing finds the code
-    // again; the old "+ 0.7" moved 1, 3, 6, 8, 11 and 13 up by one on every OK.
-    return std::min(roundEven(shown / 1.6), 0x0F);
+    return header::rawFromShown(Field::PointDelay, shown);
 }
 
 int pointDelayHeld(int typed) {
@@ -101,37 +91,42 @@ int pointDelayStep(int shown, int steps) {
 }
 
 int relayDelayShown(int byte3) {
-    return std::clamp(roundEven(0.5 * (byte3 & 0x0F)), 0, kRelayDelayMax);
+    return header::shownFromRaw(Field::RelayDelay, header::fromBytes(Field::RelayDelay, byte3));
 }
 
 int relayDelayCode(int seconds) {
-    return roundEven(std::clamp(seconds, 0, kRelayDelayMax) / 0.5);
+    return header::rawFromShown(Field::RelayDelay, seconds);
 }
 
+// Relays 15 and 16 share one conversion; the code is already shifted down to bits 0..1.
 int relayModeItem(int code) {
-    return std::min(code & 3, kModeItems - 1);
+    return header::shownFromRaw(Field::Relay15Mode, code);
 }
 
 int relayModeCode(int item) {
-    return item < 0 ? 0 : item & 3;
+    return header::rawFromShown(Field::Relay15Mode, item);
 }
 
 int signalShown(int byte) {
-    return std::clamp(byte & 0x1F, kSignalMin, kSignalMax);
+    return header::shownFromRaw(Field::Relay15Signal, byte);
 }
 
 int sensorShown(int byte) {
-    return std::clamp((byte & 0x1F) + 1, kSensorMin, kSensorMax);
+    return header::shownFromRaw(Field::Relay15Sensor, byte);
 }
 
 int dccAddressShown(int byte14, int byte15) {
-    return std::clamp((byte14 & 0xFF) + 256 * (byte15 & 7) - 3, kDccAddressMin, kDccAddressMax);
+    return header::shownFromRaw(Field::DccAddress,
+                                header::fromBytes(Field::DccAddress, byte14, byte15));
 }
 
 std::pair<std::uint8_t, std::uint8_t> dccBytes(int address, bool accept, bool routeReset) {
-    const int stored = std::clamp(address, kDccAddressMin, kDccAddressMax) + 3;
-    const int high = (stored >> 8) + bit(accept, 0x80) + bit(routeReset, 0x40);
-    return {static_cast<std::uint8_t>(stored & 0xFF), static_cast<std::uint8_t>(high)};
+    Image img{};
+    writeDccAddress(img, address);
+    header::setShown(img, Field::DccAccept, 0, accept);
+    header::setShown(img, Field::DccRouteReset, 0, routeReset);
+    return {header::byteOf(img, Field::DccBase),
+            img[static_cast<std::size_t>(header::layout(Field::DccBase).high.address)]};
 }
 
 bool HeaderSettings::operator==(const HeaderSettings& o) const {
@@ -147,82 +142,70 @@ bool HeaderSettings::operator==(const HeaderSettings& o) const {
            dccRouteReset == o.dccRouteReset;
 }
 
-HeaderSettings settingsFromHeader(const Image& img) {
-    HeaderSettings s;
-    s.pointDelay = pointDelayShown(img[5]);
-    s.relayDelay = relayDelayShown(img[3]);
-    s.collisionGuard = img[4] & 0x01;
-    s.relay15Mode = relayModeItem(img[3] >> 4);
-    s.relay15Signal = signalShown(img[18]);
-    s.relay15Sensor = sensorShown(img[17]);
-    s.relay16Mode = relayModeItem(img[3] >> 6);
-    s.relay16Signal = signalShown(img[2]);
-    s.relay16Sensor = sensorShown(img[1]);
-    s.invertDetectors1 = img[4] & 0x02;
-    s.sensorsForDetectors1 = img[4] & 0x04;
-    s.invertDetectors2 = img[4] & 0x10;
-    s.sensorsForDetectors2 = img[4] & 0x20;
-    for (std::size_t r = 0; r < s.indicator.size(); ++r)
-        s.indicator[r] = img[5] & (0x10 << r);
-    s.dccAddress = dccAddressShown(img[14], img[15]);
-    s.dccAccept = img[15] & 0x80;
-    s.dccRouteReset = img[15] & 0x40;
-    return s;
-}
-
 namespace {
-// Replaces the bits of `mask` in one header byte.
-void putBits(Image& img, int address, int mask, int value) {
-    const auto a = static_cast<std::size_t>(address);
-    img[a] = static_cast<std::uint8_t>((img[a] & ~mask) | (value & mask));
+// Each setting the OK button reads, by the header field it is kept in.
+struct NumberSetting {
+    Field field;
+    int HeaderSettings::*member;
+};
+struct FlagSetting {
+    Field field;
+    bool HeaderSettings::*member;
+};
+const NumberSetting kNumbers[] = {{Field::PointDelay, &HeaderSettings::pointDelay},
+                                  {Field::RelayDelay, &HeaderSettings::relayDelay},
+                                  {Field::Relay15Mode, &HeaderSettings::relay15Mode},
+                                  {Field::Relay15Signal, &HeaderSettings::relay15Signal},
+                                  {Field::Relay15Sensor, &HeaderSettings::relay15Sensor},
+                                  {Field::Relay16Mode, &HeaderSettings::relay16Mode},
+                                  {Field::Relay16Signal, &HeaderSettings::relay16Signal},
+                                  {Field::Relay16Sensor, &HeaderSettings::relay16Sensor},
+                                  {Field::DccAddress, &HeaderSettings::dccAddress}};
+const FlagSetting kFlags[] = {{Field::CollisionGuard, &HeaderSettings::collisionGuard},
+                              {Field::InvertDetectors1, &HeaderSettings::invertDetectors1},
+                              {Field::SensorsForDetectors1, &HeaderSettings::sensorsForDetectors1},
+                              {Field::InvertDetectors2, &HeaderSettings::invertDetectors2},
+                              {Field::SensorsForDetectors2, &HeaderSettings::sensorsForDetectors2},
+                              {Field::DccAccept, &HeaderSettings::dccAccept},
+                              {Field::DccRouteReset, &HeaderSettings::dccRouteReset}};
+
+void writeSetting(Image& img, Field f, int index, int value) {
+    if (f == Field::DccAddress)
+        writeDccAddress(img, value);
+    else
+        header::setShown(img, f, index, value);
 }
 } // namespace
+
+HeaderSettings settingsFromHeader(const Image& img) {
+    HeaderSettings s;
+    for (const auto& [field, member] : kNumbers)
+        s.*member = header::shown(img, field);
+    for (const auto& [field, member] : kFlags)
+        s.*member = header::shown(img, field) != 0;
+    for (std::size_t r = 0; r < s.indicator.size(); ++r)
+        s.indicator[r] = header::shown(img, Field::Indicator, static_cast<int>(r));
+    return s;
+}
 
 void writeHeader(Image& img, const WorkingCopy& copy, const HeaderSettings& s,
                  const HeaderSettings& loaded) {
     for (std::size_t i = 0; i < copy.pointMachines.size(); ++i)
-        img[kPointMachineBase + i] = static_cast<std::uint8_t>(copy.pointMachines[i] & 0xFF);
+        img[static_cast<std::size_t>(kPointMachineBase) + i] =
+            static_cast<std::uint8_t>(copy.pointMachines[i] & 0xFF);
     for (std::size_t k = 0; k < copy.conditions.size(); ++k)
-        img[kConditionBase + k] = static_cast<std::uint8_t>(copy.conditions[k] & 0xFF);
+        header::setRaw(img, Field::Conditions, static_cast<int>(k), copy.conditions[k]);
 
     // Each setting the user changed rewrites its own bits and nothing else.
-    const auto put = [&img](bool changed, int address, int mask, int value) {
-        if (changed)
-            putBits(img, address, mask, value);
-    };
-    put(s.pointDelay != loaded.pointDelay, 5, 0x0F, pointDelayCode(s.pointDelay));
+    for (const auto& [field, member] : kNumbers)
+        if (s.*member != loaded.*member)
+            writeSetting(img, field, 0, s.*member);
+    for (const auto& [field, member] : kFlags)
+        if (s.*member != loaded.*member)
+            writeSetting(img, field, 0, s.*member);
     for (std::size_t r = 0; r < s.indicator.size(); ++r)
-        put(s.indicator[r] != loaded.indicator[r], 5, 0x10 << r, bit(s.indicator[r], 0x10 << r));
-
-    put(s.relayDelay != loaded.relayDelay, 3, 0x0F, relayDelayCode(s.relayDelay));
-    put(s.relay15Mode != loaded.relay15Mode, 3, 0x30, relayModeCode(s.relay15Mode) << 4);
-    put(s.relay16Mode != loaded.relay16Mode, 3, 0xC0, relayModeCode(s.relay16Mode) << 6);
-
-    const std::pair<bool, bool> flags4[] = {
-        {s.collisionGuard, loaded.collisionGuard},
-        {s.invertDetectors1, loaded.invertDetectors1},
-        {s.sensorsForDetectors1, loaded.sensorsForDetectors1},
-        {false, false}, // bit 3 has no meaning and keeps what it holds
-        {s.invertDetectors2, loaded.invertDetectors2},
-        {s.sensorsForDetectors2, loaded.sensorsForDetectors2}};
-    for (int b = 0; b < 6; ++b)
-        put(flags4[b].first != flags4[b].second, 4, 1 << b, bit(flags4[b].first, 1 << b));
-
-    put(s.relay16Sensor != loaded.relay16Sensor, 1, 0xFF,
-        std::clamp(s.relay16Sensor, kSensorMin, kSensorMax) - 1);
-    put(s.relay16Signal != loaded.relay16Signal, 2, 0xFF,
-        std::clamp(s.relay16Signal, kSignalMin, kSignalMax));
-    put(s.relay15Sensor != loaded.relay15Sensor, 17, 0xFF,
-        std::clamp(s.relay15Sensor, kSensorMin, kSensorMax) - 1);
-    put(s.relay15Signal != loaded.relay15Signal, 18, 0xFF,
-        std::clamp(s.relay15Signal, kSignalMin, kSignalMax));
-
-    const auto [low, high] = dccBytes(s.dccAddress, s.dccAccept, s.dccRouteReset);
-    const bool addressChanged = s.dccAddress != loaded.dccAddress;
-    put(addressChanged, 14, 0xFF, low);
-    put(addressChanged, 15, 0x0F, high); // bit 11 of the base too: the address fits in 11
-    put(s.dccRouteReset != loaded.dccRouteReset, 15, 0x40, high);
-    put(s.dccAccept != loaded.dccAccept, 15, 0x80, high);
+        if (s.indicator[r] != loaded.indicator[r])
+            writeSetting(img, Field::Indicator, static_cast<int>(r), s.indicator[r]);
 }
 
 } // namespace periph

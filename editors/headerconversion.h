@@ -1,31 +1,41 @@
 #pragma once
 
+#include "data/headerfields.h"
 #include "data/image.h"
 
 #include <array>
 #include <cstdint>
 #include <utility>
 
-// Conversions between the image header (module-wide settings) and the values the peripheral
-// configuration dialog shows. No widgets here: the dialog only moves these values in and out of
-// its controls.
+// The peripheral configuration dialog's values over the header's field table: the working copy
+// it edits while open, the settings it reads on OK, and how OK writes them. No widgets here: the
+// dialog only moves these values in and out of its controls.
 namespace periph {
 
-// Ranges of the dialog's spin boxes; values outside them never reach the header.
-constexpr int kMachineMin = 1, kMachineMax = 8; // SEdit1 (machine n, also n + 8)
-constexpr int kPulseMin = 1, kPulseMax = 15;    // SEpulsVar1, units of 0.3 s
-constexpr int kPointDelayMax = 25;              // SEdelayVYH, units of 0.1 s
-constexpr int kRelayDelayMax = 5;               // SEdelay, seconds
-constexpr int kSignalMin = 1, kSignalMax = 20;  // SEnavestR14 / SEnavestR15
-constexpr int kSensorMin = 1, kSensorMax = 16;  // SEsenzorR14 / SEsenzorR15
-constexpr int kRelayMin = 9, kRelayMax = 12;    // SEreleIND1, relays with occupancy indication
-constexpr int kDccAddressMin = 1, kDccAddressMax = 1900; // SE_DCCaddr
-constexpr int kModeItems = 3;                            // RGrele14 / RGrele15
-constexpr int kTypeItems = 4;                            // RGtyp1
+using header::Field;
 
-// Header bytes the dialog owns; everything else in the header is left alone by OK.
-constexpr int kConditionBase = 32;
-constexpr int kPointMachineBase = 6; // byte 5 + n for machine n
+// Ranges of the dialog's spin boxes, the shown ranges of their fields; values outside them never
+// reach the header.
+constexpr int kMachineMin = 1; // SEdit1 (machine n, n + 8)
+constexpr int kMachineMax = header::layout(Field::MachineType).count;
+constexpr int kPulseMin = header::layout(Field::PulseLength).min; // SEpulsVar1, units of 0.3 s
+constexpr int kPulseMax = header::layout(Field::PulseLength).max;
+constexpr int kPointDelayMax = header::layout(Field::PointDelay).max; // SEdelayVYH, 0.1 s
+constexpr int kRelayDelayMax = header::layout(Field::RelayDelay).max; // SEdelay, seconds
+constexpr int kSignalMin = header::layout(Field::Relay15Signal).min;  // SEnavestR14 / R15
+constexpr int kSignalMax = header::layout(Field::Relay15Signal).max;
+constexpr int kSensorMin = header::layout(Field::Relay15Sensor).min; // SEsenzorR14 / R15
+constexpr int kSensorMax = header::layout(Field::Relay15Sensor).max;
+constexpr int kRelayMin = 9; // SEreleIND1, relays with occupancy indication
+constexpr int kRelayMax = kRelayMin + header::layout(Field::Indicator).count - 1;
+constexpr int kDccAddressMin = header::layout(Field::DccAddress).min; // SE_DCCaddr
+constexpr int kDccAddressMax = header::layout(Field::DccAddress).max;
+constexpr int kModeItems = header::layout(Field::Relay15Mode).max + 1; // RGrele14 / RGrele15
+constexpr int kTypeItems = header::layout(Field::MachineType).max + 1; // RGtyp1
+
+// Header bytes the dialog keeps whole in its working copy.
+constexpr int kConditionBase = header::layout(Field::Conditions).low.address;
+constexpr int kPointMachineBase = header::layout(Field::MachineType).low.address; // 5 + n
 
 // The part of the header the dialog edits control by control while it is open. OK writes the
 // low 8 bits of every entry back.

@@ -1,5 +1,6 @@
 #include "editors/routevalues.h"
 
+#include "data/headerfields.h"
 #include "data/valuelists.h"
 
 #include <algorithm>
@@ -30,12 +31,20 @@ bool RouteEditValues::operator==(const RouteEditValues& o) const {
 }
 
 namespace routeedit {
+static_assert(header::layout(header::Field::Relay15Mode).low.address ==
+                  header::layout(header::Field::Relay16Mode).low.address,
+              "the editor reads both relay modes from one byte");
+
+std::uint8_t relayModes(const Image& img) {
+    return header::byteOf(img, header::Field::Relay15Mode);
+}
+
 bool relay15InRoutes(std::uint8_t relayModes) {
-    return (relayModes & 0x30) == 0;
+    return header::fromBytes(header::Field::Relay15Mode, relayModes) == 0;
 }
 
 bool relay16InRoutes(std::uint8_t relayModes) {
-    return (relayModes & 0xC0) == 0;
+    return header::fromBytes(header::Field::Relay16Mode, relayModes) == 0;
 }
 
 bool canRepeatFollowing(int signal1, int followingIndex) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/image.h"
 #include "data/routerecord.h"
 
 #include <QString>
@@ -55,8 +56,9 @@ constexpr int kMaxTrack = 15;
 constexpr int kDescriptionLimit = 45; // what the user may type; loaded text may be longer
 constexpr int kCancelInputCount = 64;
 
-// Relays R15 and R16 belong to the routes only while image byte 3 gives them no task of
-// their own (mode 0 in bits 4..5 for R15, bits 6..7 for R16).
+// Relays R15 and R16 belong to the routes only while the header gives them no task of their
+// own (mode 0). Both modes are kept in one header byte, image byte 3; `relayModes` is that byte.
+std::uint8_t relayModes(const Image& img);
 bool relay15InRoutes(std::uint8_t relayModes);
 bool relay16InRoutes(std::uint8_t relayModes);
 

@@ -24,6 +24,13 @@ QString bytesText(int n);
 // The note after a store: "Do modulu: 24 bajtů uloženo a ověřeno" when its read-back proved
 // every byte, else that it was stored without that proof.
 QString storedText(int bytes, bool verified);
+// The note after a verify of `bytes` bytes, `differing` of which the module holds otherwise:
+// "Ověřeno s modulem: 2243 bajtů, 12,3 s", or when it differs "Data v modulu jsou rozdílná:
+// liší se 2 bajty (ověřeno 2243 bajtů), 12,3 s".
+QString verifiedText(int bytes, int differing, const QString& seconds);
+// What reading the module into the history before a store adds to its time: a read of the
+// whole configuration at the pace the link runs.
+QString backupNoteText(bool fastLink);
 // Added to that note when the configuration was edited while the store ran.
 inline const QString kChangedDuringStoreText =
     QStringLiteral("Během ukládání se konfigurace změnila; tato změna v modulu není.");

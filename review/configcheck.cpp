@@ -1,7 +1,8 @@
 #include "review/configcheck.h"
 
-#include "editors/peripheraleditortexts.h"
-#include "editors/routeeditortexts.h"
+#include "data/headerfields.h"
+#include "data/headerlabels.h"
+#include "data/routelabels.h"
 #include "review/configwords.h"
 
 #include <map>
@@ -52,7 +53,8 @@ void relaysWithOtherDuties(const ConfigStore& config, QList<Finding>& out) {
     const Image& img = config.image;
     for (int relay : {15, 16}) {
         const QString mode = configwords::relayModeText(relay, img);
-        const int modeBits = (img[3] >> (relay == 15 ? 4 : 6)) & 3;
+        const int modeBits =
+            header::raw(img, relay == 15 ? header::Field::Relay15Mode : header::Field::Relay16Mode);
         const QList<int> routes =
             activeRoutes(config, [relay](const RouteRecord& r) { return switchesRelay(r, relay); });
         if (modeBits != 0 && !routes.isEmpty())
@@ -61,10 +63,10 @@ void relaysWithOtherDuties(const ConfigStore& config, QList<Finding>& out) {
                                        "ne „%4“: cesta je nepřepne.")
                             .arg(routesDo(routes, "spíná", "spínají"))
                             .arg(relay)
-                            .arg(mode, peripheraltexts::kModes15.at(0))});
+                            .arg(mode, headerlabels::kModes15.at(0))});
     }
     for (int relay = 9; relay <= 12; ++relay) {
-        if (!(img[5] & (0x10 << (relay - 9))))
+        if (!header::raw(img, header::Field::Indicator, relay - 9))
             continue;
         const QList<int> routes =
             activeRoutes(config, [relay](const RouteRecord& r) { return switchesRelay(r, relay); });
@@ -74,12 +76,12 @@ void relaysWithOtherDuties(const ConfigStore& config, QList<Finding>& out) {
                                        "obsazení (%3); obě funkce se budou přetahovat.")
                             .arg(routesDo(routes, "spíná", "spínají"))
                             .arg(relay)
-                            .arg(peripheraltexts::kIndicators)});
+                            .arg(headerlabels::kIndicators)});
     }
 }
 
 void dccWithoutPackets(const ConfigStore& config, QList<Finding>& out) {
-    if (config.image[15] & 0x80)
+    if (header::raw(config.image, header::Field::DccAccept))
         return;
     const QList<int> routes =
         activeRoutes(config, [](const RouteRecord& r) { return r.dccEnabled; });
@@ -87,7 +89,7 @@ void dccWithoutPackets(const ConfigStore& config, QList<Finding>& out) {
         out.append({Kind::DccNotAccepted, routes,
                     QStringLiteral("%1 povoleno DCC řízení, ale modul nepřijímá pakety "
                                    "DCC („%2“ není zapnuto): přes DCC je nepostavíte.")
-                        .arg(routesDo(routes, "má", "mají"), peripheraltexts::kDccAccept)});
+                        .arg(routesDo(routes, "má", "mají"), headerlabels::kDccAccept)});
 }
 
 void blockedForTesting(const ConfigStore& config, QList<Finding>& out) {
@@ -97,7 +99,7 @@ void blockedForTesting(const ConfigStore& config, QList<Finding>& out) {
                         {n},
                         QStringLiteral("Cesta %1 je označena „%2“ a zůstala tak v konfiguraci.")
                             .arg(n)
-                            .arg(routeeditortexts::kTestBlocked)});
+                            .arg(routelabels::kTestBlocked)});
 }
 } // namespace
 

@@ -1,14 +1,15 @@
 #include "review/configwords.h"
 
+#include "data/headerfields.h"
+#include "data/headerlabels.h"
 #include "data/routecommands.h"
+#include "data/routelabels.h"
 #include "data/valuelists.h"
-#include "editors/headerconversion.h"
-#include "editors/peripheraleditortexts.h"
-#include "editors/routeeditortexts.h"
 
 namespace configwords {
-namespace pt = peripheraltexts;
-namespace rt = routeeditortexts;
+namespace pt = headerlabels;
+namespace rt = routelabels;
+using HeaderField = header::Field;
 
 namespace {
 // A value an image can hold but no list entry names is shown by its number.
@@ -70,59 +71,80 @@ bool isActive(const RouteRecord& r) {
 
 QString relayModeText(int relay, const Image& img) {
     const QStringList& modes = relay == 15 ? pt::kModes15 : pt::kModes16;
-    const int shift = relay == 15 ? 4 : 6;
-    return modes.at(periph::relayModeItem(img[3] >> shift)).trimmed();
+    return modes
+        .at(header::shown(img, relay == 15 ? HeaderField::Relay15Mode : HeaderField::Relay16Mode))
+        .trimmed();
 }
 
-QList<Field> headerFields(const Image& img) {
-    const periph::HeaderSettings s = periph::settingsFromHeader(img);
-    QList<Field> f;
-    for (int n = 1; n <= 8; ++n) {
-        const int entry = img[static_cast<std::size_t>(5 + n)];
+namespace {
+// One setting: its label, its value as the editor shows it, and the bits it is kept in.
+Field setting(const QString& name, const QString& value, HeaderField f, int index = 0) {
+    return {name, value, header::bitsOf(f, index)};
+}
+
+Field flagSetting(const QString& name, const Image& img, HeaderField f, int index = 0) {
+    return setting(name, yesNo(header::shown(img, f, index)), f, index);
+}
+
+Field numberSetting(const QString& name, const Image& img, HeaderField f, int index = 0) {
+    return setting(name, QString::number(header::shown(img, f, index)), f, index);
+}
+
+void addPointMachines(QList<Field>& f, const Image& img) {
+    for (int n = 1; n <= header::layout(HeaderField::MachineType).count; ++n) {
         const QString machine = QStringLiteral("%1 %2 a %3 – ").arg(pt::kMachine).arg(n).arg(n + 8);
-        f.append({machine + pt::kType, pt::kTypes.at(periph::typeItem(entry)), {{5 + n, 0x0F}}});
-        f.append({machine + pt::kPulse,
-                  QString::number(periph::shownPulseLength(entry)),
-                  {{5 + n, 0xF0}}});
+        f.append(setting(machine + pt::kType,
+                         pt::kTypes.at(header::shown(img, HeaderField::MachineType, n - 1)),
+                         HeaderField::MachineType, n - 1));
+        f.append(numberSetting(machine + pt::kPulse, img, HeaderField::PulseLength, n - 1));
     }
-    f.append({pt::kPointDelay, QString::number(s.pointDelay), {{5, 0x0F}}});
-    f.append({pt::kRelayDelay, QString::number(s.relayDelay), {{3, 0x0F}}});
-    f.append({pt::kCollision, yesNo(s.collisionGuard), {{4, 0x01}}});
-    const auto relay = [&](int r, int modeMask, int signalByte, int sensorByte, int signal,
-                           int sensor) {
-        const QString name = r == 15 ? pt::kRelay15 : pt::kRelay16;
-        f.append({name, relayModeText(r, img), {{3, modeMask}}});
-        f.append({name + QStringLiteral(" – ") + pt::kSignal,
-                  QString::number(signal),
-                  {{signalByte, 0xFF}}});
-        f.append({name + QStringLiteral(" – ") + pt::kSensor,
-                  QString::number(sensor),
-                  {{sensorByte, 0xFF}}});
-    };
-    relay(15, 0x30, 18, 17, s.relay15Signal, s.relay15Sensor);
-    relay(16, 0xC0, 2, 1, s.relay16Signal, s.relay16Sensor);
-    f.append({pt::kInvert1, yesNo(s.invertDetectors1), {{4, 0x02}}});
-    f.append({pt::kSensors1, yesNo(s.sensorsForDetectors1), {{4, 0x04}}});
-    f.append({pt::kInvert2, yesNo(s.invertDetectors2), {{4, 0x10}}});
-    f.append({pt::kSensors2, yesNo(s.sensorsForDetectors2), {{4, 0x20}}});
+}
+
+void addRelay(QList<Field>& f, const Image& img, int relay) {
+    const bool r15 = relay == 15;
+    const QString name = r15 ? pt::kRelay15 : pt::kRelay16;
+    const QString part = name + QStringLiteral(" – ");
+    f.append(setting(name, relayModeText(relay, img),
+                     r15 ? HeaderField::Relay15Mode : HeaderField::Relay16Mode));
+    f.append(numberSetting(part + pt::kSignal, img,
+                           r15 ? HeaderField::Relay15Signal : HeaderField::Relay16Signal));
+    f.append(numberSetting(part + pt::kSensor, img,
+                           r15 ? HeaderField::Relay15Sensor : HeaderField::Relay16Sensor));
+}
+
+void addIndication(QList<Field>& f, const Image& img) {
     for (int r = 9; r <= 12; ++r) {
-        const int mask = 0x10 << (r - 9);
-        f.append({QStringLiteral("%1 R%2").arg(pt::kIndicators).arg(r),
-                  yesNo(img[5] & mask),
-                  {{5, mask}}});
+        f.append(flagSetting(QStringLiteral("%1 R%2").arg(pt::kIndicators).arg(r), img,
+                             HeaderField::Indicator, r - 9));
         for (int g = 0; g < 4; ++g) {
-            const int address = periph::kConditionBase + 4 * (r - 9) + g;
+            const int entry = 4 * (r - 9) + g;
             const QString& caption = pt::kConditionCaptions.at(static_cast<std::size_t>(g));
-            f.append({QStringLiteral("R%1 %2 %3 %4")
-                          .arg(r)
-                          .arg(pt::kDefinition, pt::kConditionsWord, caption),
-                      numbered(caption, img[static_cast<std::size_t>(address)]),
-                      {{address, 0xFF}}});
+            f.append(setting(QStringLiteral("R%1 %2 %3 %4")
+                                 .arg(r)
+                                 .arg(pt::kDefinition, pt::kConditionsWord, caption),
+                             numbered(caption, header::raw(img, HeaderField::Conditions, entry)),
+                             HeaderField::Conditions, entry));
         }
     }
-    f.append({label(pt::kDccAddress), QString::number(s.dccAddress), {{14, 0xFF}, {15, 0x07}}});
-    f.append({pt::kDccAccept, yesNo(s.dccAccept), {{15, 0x80}}});
-    f.append({pt::kDccReset, yesNo(s.dccRouteReset), {{15, 0x40}}});
+}
+} // namespace
+
+QList<Field> headerFields(const Image& img) {
+    QList<Field> f;
+    addPointMachines(f, img);
+    f.append(numberSetting(pt::kPointDelay, img, HeaderField::PointDelay));
+    f.append(numberSetting(pt::kRelayDelay, img, HeaderField::RelayDelay));
+    f.append(flagSetting(pt::kCollision, img, HeaderField::CollisionGuard));
+    addRelay(f, img, 15);
+    addRelay(f, img, 16);
+    f.append(flagSetting(pt::kInvert1, img, HeaderField::InvertDetectors1));
+    f.append(flagSetting(pt::kSensors1, img, HeaderField::SensorsForDetectors1));
+    f.append(flagSetting(pt::kInvert2, img, HeaderField::InvertDetectors2));
+    f.append(flagSetting(pt::kSensors2, img, HeaderField::SensorsForDetectors2));
+    addIndication(f, img);
+    f.append(numberSetting(label(pt::kDccAddress), img, HeaderField::DccAddress));
+    f.append(flagSetting(pt::kDccAccept, img, HeaderField::DccAccept));
+    f.append(flagSetting(pt::kDccReset, img, HeaderField::DccRouteReset));
     return f;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ui_peripheraleditor.h"
 
+#include "data/headerlabels.h"
 #include "widgets/builders.h"
 #include "widgets/controls.h"
 #include "widgets/numberbox.h"
@@ -27,9 +28,7 @@ const QString kDccAddressExplained =
     QStringLiteral("Modul ukládá zadanou adresu + 3 (svůj formát adres DCC), tj. %1.\n"
                    "Cesta č. n odpovídá na příslušenství DCC s číslem n + %1 "
                    "(cesta 1 = %2), jak ukazuje sloupec DCC v tabulce cest.");
-// Caption prefixes (and objectName prefixes) of the four rows of condition boxes.
-const std::array<QString, 4> kConditionCaptions = {QStringLiteral("S"), QStringLiteral("D"),
-                                                   QStringLiteral("rS"), QStringLiteral("rD")};
+// objectName prefixes of the four rows of condition boxes, whose captions are the labels'.
 const std::array<QString, 4> kConditionNames = {QStringLiteral("CBsn"), QStringLiteral("CBdet"),
                                                 QStringLiteral("CBsnR"), QStringLiteral("CBdetR")};
 } // namespace text
@@ -138,8 +137,9 @@ void PeripheralEditor::addConditionBoxes() {
     const int firstRow[4] = {3, 4, 6, 7};
     QWidget* previous = m_indicationRelayBox;
     for (std::size_t g = 0; g < m_conditionChecks.size(); ++g) {
-        m_conditionChecks[g] = widgets::numberedCheckBoxes(
-            text::kConditionNames[g], text::kConditionCaptions[g], 1, 8, m_ui->indicationPage);
+        m_conditionChecks[g] = widgets::numberedCheckBoxes(text::kConditionNames[g],
+                                                           headerlabels::kConditionCaptions[g], 1,
+                                                           8, m_ui->indicationPage);
         for (std::size_t k = 0; k < m_conditionChecks[g].size(); ++k) {
             QCheckBox* box = m_conditionChecks[g][k];
             m_ui->indicationGrid->addWidget(box, firstRow[g], static_cast<int>(k) + 1);

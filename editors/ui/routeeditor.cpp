@@ -245,7 +245,8 @@ void RouteEditor::showEvent(QShowEvent* event) {
 }
 
 void RouteEditor::loadFromRoute() {
-    const RouteEditValues v = routeedit::fromRoute(m_route, m_store.image[3]);
+    const std::uint8_t relayModes = routeedit::relayModes(m_store.image);
+    const RouteEditValues v = routeedit::fromRoute(m_route, relayModes);
 
     m_fromButtonBox->setValue(v.fromButton);
     m_toButtonBox->setValue(v.toButton);
@@ -271,8 +272,8 @@ void RouteEditor::loadFromRoute() {
     widgets::setCheckedMask(m_relayChecks, v.relays);
     widgets::setCheckedMask(m_extRelayChecks, v.extRelays);
     // R15 and R16 with a task of their own in the module are not the routes' to switch.
-    m_relayChecks[14]->setEnabled(routeedit::relay15InRoutes(m_store.image[3]));
-    m_relayChecks[15]->setEnabled(routeedit::relay16InRoutes(m_store.image[3]));
+    m_relayChecks[14]->setEnabled(routeedit::relay15InRoutes(relayModes));
+    m_relayChecks[15]->setEnabled(routeedit::relay16InRoutes(relayModes));
 
     m_trainRouteCheck->setChecked(v.trainRoute);
     m_shuntingCheck->setChecked(v.shuntingRoute);

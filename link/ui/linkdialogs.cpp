@@ -22,7 +22,6 @@ const QString kStoreCancelled =
 const QString kReadCancelled = QStringLiteral("Čtení přerušeno, data se nezměnila.");
 const QString kVerifyCancelled = QStringLiteral("Ověřování přerušeno.");
 const QString kReadDone = QStringLiteral("Načteno z modulu: %1, %2 s");
-const QString kVerifyDone = QStringLiteral("Ověřeno s modulem: %1, %2 s");
 constexpr int kNoteMs = 8000;
 
 // "zbývá 42 s", "zbývá 1:05": the rest at the pace so far; nothing before the first byte.
@@ -90,6 +89,8 @@ void LinkDialogs::storeToModule() {
         transfers::storeAddresses(transfers::Everything, route, m_store.routeCapacity);
     const bool known = everything && m_contents.knows(*everything);
     m_storeChoice->setChangedOnlyAvailable(known);
+    m_storeChoice->setSelectedRoute(route);
+    m_storeChoice->setFastLink(m_engine.fastLink());
     m_storeChoice->setBackupFirst(!known);
     if (m_storeChoice->exec() != QDialog::Accepted || !m_engine.isIdle())
         return;
@@ -169,9 +170,11 @@ void LinkDialogs::onTransferFinished(TransferKind transfer, bool ok) {
         // only.
         if (m_engine.sentImage() != m_store.image)
             done += QStringLiteral(". ") + linktexts::kChangedDuringStoreText;
+    } else if (transfer == TransferKind::Verify) {
+        done = linktexts::verifiedText(m_engine.transferDone(),
+                                       static_cast<int>(m_engine.differences().size()), seconds);
     } else {
-        const QString& text = transfer == TransferKind::Read ? kReadDone : kVerifyDone;
-        done = text.arg(linktexts::bytesText(m_engine.transferDone()), seconds);
+        done = kReadDone.arg(linktexts::bytesText(m_engine.transferDone()), seconds);
     }
     if (const QString fell = linktexts::fastFellBackNote(m_engine); !fell.isEmpty())
         done += QLatin1Char(' ') + fell;
@@ -236,7 +239,7 @@ void LinkDialogs::showBox(LinkEngine::Message message) {
     }
     const bool listDifferences = message == LinkEngine::Message::VerifyDifferent;
     informationBox(m_window, text, QMessageBox::Ok,
-                   listDifferences ? differencesText(m_engine.differences()) : QString());
+                   listDifferences ? m_differencesWriter(m_engine.differences()) : QString());
 }
 
 QString LinkDialogs::differencesText(const std::vector<LinkEngine::ByteDifference>& differences) {

@@ -9,7 +9,11 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -63,6 +67,11 @@ public:
 
     // One line per differing byte, for the verify box's detailed text.
     static QString differencesText(const std::vector<LinkEngine::ByteDifference>& differences);
+    // What the verify box's details say of the differing bytes; by default the bytes above.
+    // The window that can say it in the words of the dialogs hands its own writer in.
+    using DifferencesWriter =
+        std::function<QString(const std::vector<LinkEngine::ByteDifference>&)>;
+    void setDifferencesWriter(DifferencesWriter writer) { m_differencesWriter = std::move(writer); }
 
 signals:
     // The box of a verify that found differences was closed; the engine still lists them.
@@ -83,6 +92,7 @@ private:
     ConfigStore& m_store;
     Widgets m_w;
     StoreChoiceDialog* m_storeChoice;
+    DifferencesWriter m_differencesWriter = &LinkDialogs::differencesText;
     QWidget* m_window;
     QList<LinkEngine::Message> m_pending;
     bool m_showQueued = false;

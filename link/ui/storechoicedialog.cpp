@@ -1,5 +1,8 @@
 #include "link/ui/storechoicedialog.h"
 
+#include "link/linktexts.h"
+#include "link/transfers.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -24,9 +27,6 @@ const QString kVerifyTip =
                    "znovu; poznámka pak říká „uloženo a ověřeno“. Bez ověření je ukládání "
                    "zhruba dvakrát rychlejší, ale chyba na lince se nepozná.");
 const QString kBackup = QStringLiteral("Nejdříve přečíst a uschovat obsah modulu");
-const QString kBackupNote =
-    QStringLiteral("Obsah modulu se uloží do historie modulu (menu Přenos), odkud jej lze kdykoli "
-                   "obnovit. S rychlou linkou to trvá asi o 21 s déle.");
 const QString kStore = QStringLiteral("Store");
 const QString kCancel = QStringLiteral("Cancel");
 } // namespace
@@ -59,10 +59,10 @@ StoreChoiceDialog::StoreChoiceDialog(QWidget* parent)
 
     m_backupBox = new QCheckBox(kBackup, this);
     m_backupBox->setObjectName(QStringLiteral("CBbackupFirst"));
-    auto* backupNote = new QLabel(kBackupNote, this);
-    backupNote->setObjectName(QStringLiteral("LBbackupNote"));
-    backupNote->setWordWrap(true);
-    backupNote->setIndent(20);
+    m_backupNote = new QLabel(linktexts::backupNoteText(true), this);
+    m_backupNote->setObjectName(QStringLiteral("LBbackupNote"));
+    m_backupNote->setWordWrap(true);
+    m_backupNote->setIndent(20);
 
     m_storeButton = new QPushButton(kStore, this);
     m_storeButton->setObjectName(QStringLiteral("Button1"));
@@ -86,7 +86,7 @@ StoreChoiceDialog::StoreChoiceDialog(QWidget* parent)
     column->addWidget(m_group);
     column->addWidget(m_verifyBox);
     column->addWidget(m_backupBox);
-    column->addWidget(backupNote);
+    column->addWidget(m_backupNote);
     column->addLayout(buttons);
     column->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -116,6 +116,17 @@ bool StoreChoiceDialog::backupFirst() const {
 
 void StoreChoiceDialog::setBackupFirst(bool on) {
     m_backupBox->setChecked(on);
+}
+
+void StoreChoiceDialog::setSelectedRoute(int route) {
+    m_items->button(transfers::SelectedRoute)
+        ->setText(QStringLiteral("%1 (%2)")
+                      .arg(QString::fromUtf8(kItems[transfers::SelectedRoute]))
+                      .arg(route));
+}
+
+void StoreChoiceDialog::setFastLink(bool on) {
+    m_backupNote->setText(linktexts::backupNoteText(on));
 }
 
 void StoreChoiceDialog::recordChoice() {

@@ -35,6 +35,11 @@ public:
     bool backupFirst() const;
     void setBackupFirst(bool on);
 
+    // The route "pouze vybranou cestu" would store, named in its item: "pouze vybranou cestu (7)".
+    void setSelectedRoute(int route);
+    // The backup's note tells how much longer it takes at the pace the link runs.
+    void setFastLink(bool on);
+
     void reject() override;
 
 signals:
@@ -51,4 +56,5 @@ private:
     QPushButton* m_cancelButton = nullptr;
     QCheckBox* m_verifyBox = nullptr;
     QCheckBox* m_backupBox = nullptr;
+    QLabel* m_backupNote = nullptr;
 };

@@ -436,6 +436,50 @@ private slots:
         QVERIFY(l.entries.at(0).complete());
     }
 
+    // The store choice names the route the grid has selected, and the backup note the time at
+    // the pace the link runs.
+    void storeChoiceNamesRouteAndPace_data() {
+        QTest::addColumn<bool>("fast");
+        QTest::addColumn<QString>("pace");
+        QTest::newRow("fast link") << true << "asi o 21 s";
+        QTest::newRow("normal pace") << false << "asi o 45 s";
+    }
+    void storeChoiceNamesRouteAndPace() {
+        QFETCH(bool, fast);
+        QFETCH(QString, pace);
+        Window w;
+        w.driver.setFastLink(fast);
+        w.Table1->selectRoute(7);
+        QString routeItem, backupNote;
+        onNextModal([&](QWidget* wdg) {
+            auto* d = qobject_cast<StoreChoiceDialog*>(wdg);
+            routeItem = item(d, transfers::SelectedRoute)->text();
+            backupNote = d->findChild<QLabel*>(QStringLiteral("LBbackupNote"))->text();
+            button(d, "Button2")->click();
+        });
+        w.link->storeToModule();
+        QCOMPARE(routeItem, QStringLiteral("pouze vybranou cestu (7)"));
+        QVERIFY2(backupNote.contains(pace), qPrintable(backupNote));
+    }
+
+    void verifyNoteSaysTheModuleDiffers() {
+        ResponderOptions twenty;
+        twenty.capacity = 20;
+        Window w(twenty);
+        w.store.image[0x12] = 0x5A;
+        bool boxSeen = false;
+        onNextModal([&](QWidget* box) {
+            boxSeen = true;
+            static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
+        w.link->verifyWithModule();
+        QVERIFY(w.fastForward());
+        QVERIFY(QTest::qWaitFor([&] { return boxSeen; }, 5000));
+        QVERIFY2(w.statusBar->currentMessage().startsWith(
+                     QStringLiteral("Data v modulu jsou rozdílná: liší se 1 bajt (ověřeno")),
+                 qPrintable(w.statusBar->currentMessage()));
+    }
+
     void storeRefusedWhenLinkBusyAfterDialog() {
         Window w;
         w.driver.stop();

@@ -956,6 +956,33 @@ private slots:
                  QStringLiteral("Adresa 243 (00F3): cesta 90, bajt 1 dvojice indexů. Pokusů: 2."));
     }
 
+    void transferNotes_data() {
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("expected");
+        const QString s = QStringLiteral("12,3");
+        QTest::newRow("verify, equal")
+            << linktexts::verifiedText(2243, 0, s) << "Ověřeno s modulem: 2243 bajtů, 12,3 s";
+        QTest::newRow("verify, 1 byte differs")
+            << linktexts::verifiedText(2243, 1, s)
+            << "Data v modulu jsou rozdílná: liší se 1 bajt (ověřeno 2243 bajtů), 12,3 s";
+        QTest::newRow("verify, 3 bytes differ")
+            << linktexts::verifiedText(463, 3, s)
+            << "Data v modulu jsou rozdílná: liší se 3 bajty (ověřeno 463 bajtů), 12,3 s";
+        QTest::newRow("backup, fast link") << linktexts::backupNoteText(true)
+                                           << "Obsah modulu se uloží do historie modulu (menu "
+                                              "Přenos), odkud jej lze kdykoli obnovit. S rychlou "
+                                              "linkou to trvá asi o 21 s déle.";
+        QTest::newRow("backup, normal pace") << linktexts::backupNoteText(false)
+                                             << "Obsah modulu se uloží do historie modulu (menu "
+                                                "Přenos), odkud jej lze kdykoli obnovit. Bez "
+                                                "rychlé linky to trvá asi o 45 s déle.";
+    }
+    void transferNotes() {
+        QFETCH(QString, note);
+        QFETCH(QString, expected);
+        QCOMPARE(note, expected);
+    }
+
     void floodIsDropped() {
         Rig r;
         r.module.setSilent(true);
