@@ -249,7 +249,8 @@ void MainWindow::takeModuleReads() {
     connect(&m_engine, &LinkEngine::transferFinished, this, [this](TransferKind, bool ok) {
         if (!ok || !std::exchange(m_readTaken, false))
             return;
-        QString note = statusBar()->currentMessage() + QLatin1Char(' ') + t::kDescriptionsKept;
+        // Two blanks, as between the other notes: the read's own ends in its time ("27,8 s").
+        QString note = statusBar()->currentMessage() + QStringLiteral("  ") + t::kDescriptionsKept;
         if (const int foreign = m_document->descriptionsFromElsewhere(); foreign > 0)
             note += t::kDescriptionsForeign.arg(counted(foreign, "cesty", "cest", "cest"));
         statusBar()->showMessage(note, 8000);

@@ -47,14 +47,6 @@ void ConfigDocument::restoreRoute(int n, const RouteRecord& route, bool foreignD
     announceModified();
 }
 
-Image ConfigDocument::imageWithRoute(int n, const RouteRecord& route) const {
-    Image img = m_store.image;
-    if (!inTable(n))
-        return img;
-    encodeRoute(n, route, img);
-    return img;
-}
-
 void ConfigDocument::setHeader(const HeaderBytes& header) {
     std::copy(header.begin(), header.end(), m_store.image.begin());
     emit headerChanged();

@@ -41,8 +41,6 @@ public:
     void setRoute(int n, const RouteRecord& route, bool foreignDescription = false);
     // Takes a route change back: route n as it was, with the whole image it was packed in.
     void restoreRoute(int n, const RouteRecord& route, bool foreignDescription, const Image& image);
-    // The image as setRoute(n, route) would leave it, to tell a change from none.
-    Image imageWithRoute(int n, const RouteRecord& route) const;
     void setHeader(const HeaderBytes& header);
 
     // ---- the whole configuration
