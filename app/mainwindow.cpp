@@ -22,6 +22,7 @@
 #include "review/configcheck.h"
 #include "review/differences.h"
 #include "review/modulecomparison.h"
+#include "review/historysummary.h"
 #include "review/ui/differenceswindow.h"
 #include "review/ui/historywindow.h"
 #include "review/ui/routepane.h"
@@ -321,6 +322,11 @@ void MainWindow::startUp() {
             warningBox(this, t::kSettingsNotWritten + m_settingsPath, QMessageBox::Ok,
                        m_settingsPath + QStringLiteral(": ") + m_settings.fileProblem);
         });
+    if (!m_settings.fileIgnored.isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            warningBox(this, t::kSettingsIgnored + m_settingsPath, QMessageBox::Ok,
+                       m_settingsPath + QStringLiteral(": ") + m_settings.fileIgnored);
+        });
     m_driver->setTickInterval(m_settings.timerInterval);
     m_driver->setFastLink(m_settings.fastLink);
     m_store.routeCapacity = image::kRouteCount;
@@ -398,9 +404,9 @@ void MainWindow::openFile(const QString& path) {
         loadDataFileInto(this, path, *m_document, ConfigDocument::Origin::File);
 }
 
-void MainWindow::openHistoryEntry(const QString& dataPath) {
-    if (mayReplaceConfiguration())
-        loadDataFileInto(this, dataPath, *m_document, ConfigDocument::Origin::HistoryEntry);
+bool MainWindow::openHistoryEntry(const QString& dataPath) {
+    return mayReplaceConfiguration() &&
+           loadDataFileInto(this, dataPath, *m_document, ConfigDocument::Origin::HistoryEntry);
 }
 
 // Uloit1Click: always asks for the name.
@@ -607,19 +613,25 @@ void MainWindow::shutDown() {
 void MainWindow::setUpHistory(QMenu* transferMenu) {
     auto* recorder = new HistoryRecorder(m_engine, m_store, history::defaultFolder(), this);
     recorder->setModuleContents(&m_link->contents());
+    recorder->setSummarizer(history::changeSummary);
+    m_link->setHistory(recorder);
     recorder->setPortName([this] {
         return QStringLiteral("COM%1 (%2)")
             .arg(m_settings.portNumber)
             .arg(portDevice(m_settings.portNumber, m_settingsPath));
     });
     // After the transfer's own note, which it must not hide.
-    connect(recorder, &HistoryRecorder::problem, this, [this](const QString& text) {
-        const QString before = statusBar()->currentMessage();
-        statusBar()->showMessage(before.isEmpty() ? text : before + QStringLiteral("  ") + text,
-                                 8000);
-    });
+    connect(recorder, &HistoryRecorder::problem, this,
+            [this](const QString& text, const QString& details) {
+                const QString before = statusBar()->currentMessage();
+                statusBar()->showMessage(
+                    before.isEmpty() ? text : before + QStringLiteral("  ") + text, 8000);
+                statusBar()->setToolTip(details);
+            });
     auto* window = new HistoryWindow(
-        {m_store, *m_differencesWindow, [this](const QString& path) { openHistoryEntry(path); }},
+        {m_store, *m_differencesWindow,
+         [this](const QString& path) { return openHistoryEntry(path); },
+         [this] { m_driver->run([this] { m_link->storeToModule(); }); }},
         history::defaultFolder(), this);
     window->setObjectName(QStringLiteral("HistoryWindow"));
     // An open list shows each new entry as it comes.

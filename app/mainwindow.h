@@ -76,7 +76,7 @@ private:
     void changeRoute(int n, const QString& step, const RouteRecord& after, bool foreignAfter);
     // No transfer running, and what was not saved offered for saving.
     bool mayReplaceConfiguration();
-    void openHistoryEntry(const QString& dataPath);
+    bool openHistoryEntry(const QString& dataPath);
     void rememberFile(const QString& path);
     void fillRecentMenu();
     void openRecentFile(const QString& path);

@@ -38,6 +38,9 @@ inline const QString kFileSuffix = QStringLiteral("txt");
 
 inline const QString kSettingsNotWritten = QStringLiteral(
     "Soubor nastavení není obyčejný soubor; nastavení se z něj čte, ale neukládá se do něj: ");
+inline const QString kSettingsIgnored = QStringLiteral(
+    "Soubor nastavení je větší než 1 MB, proto se z něj nic nečte; platí výchozí nastavení, "
+    "i pro porty: ");
 inline const QString kClearRouteQuestion = QStringLiteral("Opravdu nulovat definici cesty? ");
 inline const QString kClearWholeRoute =
     QStringLiteral("Vymazat celou definici cesty včetně popisu");

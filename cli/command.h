@@ -52,6 +52,11 @@ using CliCommands = std::vector<CliCommand>;
 // "stavnikctl NAME OPERANDS --required VALUE [--optional VALUE]": the one usage line of a
 // command, shown by --help and with every usage error.
 QString usageLine(const CliCommand& command);
+// `text` with every control character (and every invisible one that reorders or hides text)
+// written as \x1b or \u202e, so that what a file holds reaches a terminal as text and never as
+// its commands.
+QString printable(const QString& text);
+
 // Says what is wrong with the command line, then the usage line; returns exitcode::kUsage.
 int usageError(QTextStream& err, const QString& what, const QString& usage);
 

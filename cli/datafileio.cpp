@@ -24,7 +24,7 @@ void tell(QTextStream& err, const QString& name, const QString& text) {
     err << "stavnikctl: " << name << ": " << text << '\n';
 }
 
-QString inPlaceWhy(const datafile::SaveResult& r) {
+QString inPlaceWhy(const safesave::Result& r) {
     switch (r.inPlaceWhy) {
     case safesave::InPlace::HardLinks:
         return QStringLiteral("it has other names (hard links) that must see the new contents");
@@ -58,6 +58,12 @@ bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err) {
     case Status::Loaded:
         if (r.skippedLines > 0)
             err << datafile::skippedLinesText(r.skippedLines) << '\n';
+        // A save would keep only what was read.
+        if (r.cutDescriptions > 0)
+            tell(err, name,
+                 QStringLiteral("%1 route description(s) longer than %2 bytes, cut to that length")
+                     .arg(r.cutDescriptions)
+                     .arg(datafile::kMaxDescriptionBytes));
         // Nothing else is loaded here, so the bytes the file leaves out are zero.
         if (!r.setsEverything())
             err << datafile::partialFileText(r) << QStringLiteral(" Ostatní bajty jsou nulové.")
@@ -92,14 +98,17 @@ bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& er
     } else {
         r = datafile::saveFile(path, store);
     }
+    tellSaved(err, name, r);
+    return r.saved;
+}
+
+void tellSaved(QTextStream& err, const QString& name, const safesave::Result& r) {
     if (r.saved) {
         if (r.inPlace)
             tell(err, name,
                  QStringLiteral("note: ") + inPlaceWhy(r) +
-                     QStringLiteral(", so the "
-                                    "file was overwritten "
-                                    "in place"));
-        return true;
+                     QStringLiteral(", so the file was overwritten in place"));
+        return;
     }
     tell(err, name, r.reason);
     if (r.inPlace)
@@ -107,7 +116,6 @@ bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& er
              QStringLiteral("it was being overwritten in place (%1); what was there before was "
                             "put back as far as the system allowed")
                  .arg(inPlaceWhy(r)));
-    return false;
 }
 
 bool canSaveTo(const QString& path, QTextStream& err) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "settings/safesave.h"
 
 #include <QTextStream>
 
@@ -14,6 +15,10 @@ bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err);
 
 // Saves `store` to `path` ("-" or /dev/stdout: standard output).
 bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& err);
+
+// After a file other than a data file was written as `name`: says why it failed, or that it was
+// overwritten in place and why, as a data file's save does.
+void tellSaved(QTextStream& err, const QString& name, const safesave::Result& result);
 
 // Whether a save to `path` can be tried; says why not on `err`.
 bool canSaveTo(const QString& path, QTextStream& err);

@@ -19,8 +19,12 @@ int showCommand(const Invocation& run) {
     const QChar tab(QLatin1Char('\t'));
     run.out << routegrid::headerTexts().join(tab) << '\n';
     const int base = dccBase(store.image);
-    for (int n = 1; n <= image::kRouteCount; ++n)
-        run.out << routegrid::rowTexts(store.route(n), n, base).join(tab) << '\n';
+    for (int n = 1; n <= image::kRouteCount; ++n) {
+        QStringList cells = routegrid::rowTexts(store.route(n), n, base);
+        for (QString& cell : cells)
+            cell = printable(cell);
+        run.out << cells.join(tab) << '\n';
+    }
     return exitcode::kOk;
 }
 

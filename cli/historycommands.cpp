@@ -1,4 +1,5 @@
 #include "cli/command.h"
+#include "cli/datafileio.h"
 
 #include "data/history.h"
 #include "review/historysummary.h"
@@ -10,23 +11,33 @@
 
 namespace {
 
-// Damaged entries are named on stderr so that the list on stdout stays one entry a line.
+// Damaged entries and files that are not the history's are named on stderr, so that the list
+// on stdout stays one entry a line.
 history::Listing listing(const Invocation& run) {
     history::Listing l = history::list(history::defaultFolder());
     for (const history::Damaged& d : l.damaged)
-        run.err << "stavnikctl: skipped " << d.name << ": " << d.reason << '\n';
+        run.err << "stavnikctl: skipped " << printable(d.name) << ": " << d.reason << '\n';
+    // A folder full of strangers' files must not bury the list.
+    constexpr qsizetype kShown = 20;
+    for (const QString& name : l.foreign.mid(0, kShown))
+        run.err << "stavnikctl: not part of the history, left alone: " << printable(name) << '\n';
+    if (l.foreign.size() > kShown)
+        run.err << "stavnikctl: and " << l.foreign.size() - kShown
+                << " more files not part of it\n";
     return l;
 }
 
 int listCommand(const Invocation& run) {
-    const history::Listing l = listing(run);
+    history::Listing l = listing(run);
+    history::fillSummaries(l.entries);
     for (qsizetype i = 0; i < l.entries.size(); ++i) {
         const history::Entry& e = l.entries.at(i);
-        const history::Entry* before = i + 1 < l.entries.size() ? &l.entries.at(i + 1) : nullptr;
+        // The side-car is a file anyone may have edited: its words are shown, never obeyed.
         run.out << i + 1 << "  "
                 << e.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "  "
-                << history::kindWord(e) << "  " << (e.port.isEmpty() ? QStringLiteral("-") : e.port)
-                << "  " << history::changeSummary(before, e);
+                << printable(history::kindWord(e)) << "  "
+                << (e.port.isEmpty() ? QStringLiteral("-") : printable(e.port)) << "  "
+                << printable(e.summary);
         if (!e.complete())
             run.out << "  partial, known "
                     << (e.known.none() ? QStringLiteral("nothing") : history::rangesText(e.known));
@@ -42,9 +53,10 @@ int exportCommand(const Invocation& run) {
     if (!ok || n < 1 || n > l.entries.size())
         return run.usageError(QStringLiteral("N is an entry number of stavnikctl history, 1..%1")
                                   .arg(l.entries.size()));
-    const std::optional<QByteArray> data = history::savedDataFile(l.entries.at(n - 1));
+    QString why;
+    const std::optional<QByteArray> data = history::savedDataFile(l.entries.at(n - 1), &why);
     if (!data) {
-        run.err << "stavnikctl: " << l.entries.at(n - 1).dataPath << ": cannot be read\n";
+        run.err << "stavnikctl: " << l.entries.at(n - 1).dataPath << ": " << why << '\n';
         return exitcode::kError;
     }
     const QString out = run.operands.at(2);
@@ -58,11 +70,10 @@ int exportCommand(const Invocation& run) {
         return exitcode::kError;
     }
     const safesave::Result saved = safesave::write(out, *data);
-    if (saved.saved)
-        return exitcode::kOk;
-    run.err << safesave::failureSentence(saved.problem) << '\n'
-            << out << ": " << saved.reason << '\n';
-    return exitcode::kError;
+    if (!saved.saved)
+        run.err << safesave::failureSentence(saved.problem) << '\n';
+    cliio::tellSaved(run.err, out, saved);
+    return saved.saved ? exitcode::kOk : exitcode::kError;
 }
 
 int historyCommand(const Invocation& run) {

@@ -15,6 +15,7 @@
 #include "link/portlist.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
+#include "review/historysummary.h"
 #include "settings/appsettings.h"
 
 #include <QElapsedTimer>
@@ -67,7 +68,13 @@ public:
           m_history(m_engine, store, history::defaultFolder()) {
         // The history never fails a transfer; it only says why it could not be kept.
         QObject::connect(&m_history, &HistoryRecorder::problem,
-                         [this](const QString& text) { m_err << "stavnikctl: " << text << '\n'; });
+                         [this](const QString& text, const QString& details) {
+                             m_err << "stavnikctl: " << text << '\n'
+                                   << "stavnikctl: " << details << '\n';
+                         });
+        m_history.setSummarizer(history::changeSummary);
+        // A verify or store works on a data file: its descriptions go with the entry.
+        m_history.setDescriptionsFrom(QStringLiteral("file"));
         if (stderrIsTerminal())
             QObject::connect(&m_engine, &LinkEngine::progressChanged,
                              [this](int p) { drawProgress(p); });
@@ -77,6 +84,8 @@ public:
     // means its timerCOM.
     bool open(const std::optional<PortArgument>& port, int tick) {
         const AppSettings settings = loadSettings();
+        if (!settings.fileIgnored.isEmpty())
+            m_err << "stavnikctl: " << settingsFilePath() << ": " << settings.fileIgnored << '\n';
         m_driver.setTickInterval(tick > 0 ? tick : settings.timerInterval);
         // "COM3" means port number 3, as in the window's port dialog.
         const int number = port ? port->number : settings.portNumber;
@@ -299,13 +308,23 @@ int askCapacity(Session& s, const ConfigStore& store, std::optional<AddressList>
     return exitcode::kTransferFailed;
 }
 
-// What the module held goes into the history before it is overwritten. Nonzero: the exit status.
+int backupFailed(const history::WriteResult& result, QTextStream& err) {
+    err << "stavnikctl: " << backupFailedText(result) << '\n'
+        << "stavnikctl: " << result.details << '\n';
+    return exitcode::kTransferFailed;
+}
+
+// What the module held goes into the history before it is overwritten; a history that cannot
+// keep it stops the store before its first write. Nonzero: the exit status.
 int backUpFirst(Session& s, QTextStream& err) {
     s.run([](LinkEngine& e) { return e.startRead(false); });
     if (s.stopped())
         return s.stoppedExit();
     reportErrors(s, err);
-    return s.transferOk() ? exitcode::kOk : exitcode::kTransferFailed;
+    if (!s.transferOk())
+        return exitcode::kTransferFailed;
+    const history::WriteResult kept = s.history().lastWrite();
+    return kept.written() ? exitcode::kOk : backupFailed(kept, err);
 }
 
 int storeList(Session& s, const AddressList& list, const Invocation& run) {
@@ -346,6 +365,12 @@ int storeCommand(const Invocation& run) {
     std::optional<ModuleContents> module;
     if (!cliio::loadDataFile(run.operands.first(), store, run.err) || !loadBase(run, module))
         return exitcode::kTransferFailed;
+    // Told before minutes of reading, not after.
+    const bool backup = run.options.contains(QStringLiteral("--backup-first"));
+    if (backup)
+        if (const history::WriteResult can = history::probe(history::defaultFolder());
+            !can.written())
+            return backupFailed(can, run.err);
     const auto s = openSession(run, store, tick);
     if (!s)
         return exitcode::kTransferFailed;
@@ -366,7 +391,7 @@ int storeCommand(const Invocation& run) {
     if (module)
         known.learn(module->bytes(), 0, image::kSize - 1);
     s->history().setModuleContents(&known);
-    if (run.options.contains(QStringLiteral("--backup-first")))
+    if (backup)
         if (const int code = backUpFirst(*s, run.err))
             return code;
     return storeList(*s, *list, run);

@@ -10,6 +10,8 @@ int portCommand(const Invocation& run) {
     const QString path = settingsFilePath();
     const AppSettings settings = loadSettings(path);
     const int number = settings.portNumber;
+    if (!settings.fileIgnored.isEmpty())
+        run.err << "stavnikctl: " << path << ": " << settings.fileIgnored << '\n';
     const QString map = QStringLiteral("--map");
     if (run.options.contains(map)) {
         const QString device = run.options.value(map);

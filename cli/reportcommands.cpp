@@ -55,9 +55,12 @@ int diffCommand(const Invocation& run) {
         for (int n = 1; n <= image::kRouteCount; ++n)
             b.route(n).description = a.route(n).description;
     const QList<differences::Difference> list = differences::compare(a, b);
-    for (const differences::Difference& d : list)
+    for (differences::Difference d : list) {
+        // A description's control characters would act on the terminal instead of showing.
+        d = {printable(d.item), printable(d.field), printable(d.a), printable(d.b)};
         run.out << (format == QLatin1String("tsv") ? differences::tsvLine(d) : differences::line(d))
                 << '\n';
+    }
     return list.isEmpty() ? exitcode::kOk : exitcode::kDifferent;
 }
 
@@ -88,11 +91,8 @@ int exportCommand(const Invocation& run) {
     const QByteArray bytes = printedsheet::render(
         format, config, QFileInfo(run.operands.at(0)).fileName(), printedsheet::today());
     const safesave::Result r = safesave::write(out, bytes);
-    if (!r.saved) {
-        run.err << "stavnikctl: " << out << ": " << r.reason << '\n';
-        return exitcode::kError;
-    }
-    return exitcode::kOk;
+    cliio::tellSaved(run.err, out, r);
+    return r.saved ? exitcode::kOk : exitcode::kError;
 }
 
 } // namespace

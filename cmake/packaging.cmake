@@ -12,7 +12,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/dist/stavnik-cfg.desktop
 install(FILES ${PROJECT_SOURCE_DIR}/dist/stavnik-cfg.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
-# Manual pages made from each program's --help and --version, so they never drift apart.
+# Manual pages made from each program's --help and --version, so they never drift apart. In a
+# UTF-8 locale: help2man's own default, C, turns every Czech letter of a quoted menu item into
+# question marks.
 find_program(HELP2MAN help2man)
 if(HELP2MAN AND NOT STAVNIK_SANITIZE AND NOT STAVNIK_FUZZ)
   set(_man_pages)
@@ -29,7 +31,8 @@ if(HELP2MAN AND NOT STAVNIK_SANITIZE AND NOT STAVNIK_FUZZ)
     set(_page ${PROJECT_BINARY_DIR}/man/${_program}.1)
     add_custom_command(OUTPUT ${_page}.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-      COMMAND ${HELP2MAN} --no-info --section=1 "--name=${_name}" --output=${_page}
+      COMMAND ${HELP2MAN} --locale=C.UTF-8 --no-info --section=1 "--name=${_name}"
+              --output=${_page}
               $<TARGET_FILE:${_program}>
       COMMAND gzip -9nf ${_page}
       DEPENDS ${_program}

@@ -173,6 +173,7 @@ public:
         return m_length == static_cast<qint64>(std::strlen(text)) && m_head == text;
     }
     const QByteArray& head() const { return m_head; }
+    bool cut() const { return m_length > m_head.size(); }
 
 private:
     qsizetype m_limit;
@@ -339,13 +340,15 @@ void decodeLayout(Layout layout, Image& image, RouteTable& routes) {
     }
 }
 
-void readDescriptions(LineReader& reader, RouteTable& routes) {
+void readDescriptions(LineReader& reader, RouteTable& routes, LoadResult& result) {
     LineHead popis(8);
     if (!reader.next(popis) || !popis.is("POPIS"))
         return;
     for (RouteRecord& route : routes) {
         LineHead text(kMaxDescriptionBytes);
         route.description = reader.next(text) ? codepage1250::decode(text.head()) : QString();
+        if (text.cut())
+            ++result.cutDescriptions;
     }
 }
 
@@ -383,7 +386,7 @@ LoadResult load(QIODevice& in, const QString& fileName, ConfigStore& store) {
     if (gaveUp())
         return readerStopped(reader, fileName);
     decodeLayout(layout, image, routes);
-    readDescriptions(reader, routes);
+    readDescriptions(reader, routes, result);
     if (gaveUp())
         return readerStopped(reader, fileName);
 

@@ -32,7 +32,8 @@ struct LoadResult {
     Status status = Status::Stopped;
     QString message;
     QString reason; // the system's reason for a failed open or read, or which line was too long
-    int skippedLines = 0; // data lines whose address lies outside the image
+    int skippedLines = 0;    // data lines whose address lies outside the image
+    int cutDescriptions = 0; // descriptions longer than kMaxDescriptionBytes, kept in part
     // A file may name only some addresses and so patch the configuration it is loaded over.
     int namedBytes = 0;                   // addresses of its layout the data lines set
     int layoutBytes = image::kConfigSize; // addresses its layout has (fewer for older layouts)

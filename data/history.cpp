@@ -7,12 +7,19 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QStorageInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <optional>
 
 namespace history {
@@ -21,11 +28,36 @@ namespace {
 const QByteArray kMagic = QByteArrayLiteral("STAVNIK-HISTORY 1");
 const QString kEntrySuffix = QStringLiteral(".entry");
 const QString kDataSuffix = QStringLiteral(".txt");
+const QString kLockName = QStringLiteral(".history.lock");
+const QString kTemporaryPrefix = QStringLiteral(".tmp-");
+// Our own names: "s0000000042-20261208-044410-123_<module>_<data>.entry" with the sequence
+// number, and the older "<time>-<process>-<counter>_<module>_<data>.entry"; a data file is
+// named by the hash of its bytes (older versions used a time-and-process name on a clash).
+const QString kOldBase = QStringLiteral(R"(\d{8}-\d{6}-\d{3}-\d{7}-\d{6})");
+const QRegularExpression kEntryName(QStringLiteral(R"(^(?:s(\d{10})-\d{8}-\d{6}-\d{3}|%1)_)"
+                                                   R"(([0-9a-f]{8})_([0-9a-f]{32}|%1)\.entry$)")
+                                        .arg(kOldBase));
+const QRegularExpression kDataName(QStringLiteral(R"(^(?:[0-9a-f]{32}|%1)\.txt$)").arg(kOldBase));
+const QRegularExpression kHashName(QStringLiteral(R"(^[0-9a-f]{32}\.txt$)"));
 // No side-car comes near this; a bigger file is no entry of ours.
 constexpr qint64 kMaxSideCarBytes = 64 * 1024;
 constexpr qint64 kMaxDataBytes = 1024 * 1024;
-// A data file no entry refers to may be a writer's that has not written its side-car yet.
+// A temporary file of a writer that stopped half-way, or of an older version that wrote
+// without the lock, is removed once it is this old.
 constexpr qint64 kOrphanAgeSeconds = 600;
+// A trim of a full folder takes a fraction of a second; a holder that has not finished after
+// this long has hung, and QLockFile takes over a lock of a process that is gone at once.
+constexpr int kLockWaitMs = 30000;
+// QLockFile's own wait doubles its pauses up to seconds, so that with writers in a row one of
+// them could wait past any bound; short pauses give every writer its turn.
+constexpr int kLockPollMs = 5;
+constexpr int kStaleLockMs = 30000;
+// Listing waits only a moment for a writer: a folder this program may only read has no lock.
+constexpr int kListLockWaitMs = 2000;
+// Below this a write that failed for no reason the system gave was the disk filling up.
+constexpr qint64 kLowSpaceBytes = 256 * 1024;
+// A whole data file with its descriptions and side-car.
+constexpr int kProbeBytes = 32 * 1024;
 
 const char* const kKindKeys[] = {"read", "verify", "store"};
 const char* const kOutcomeKeys[] = {"done", "failed", "cancelled"};
@@ -55,6 +87,10 @@ QByteArray sideCar(const Entry& e, const QString& dataName) {
     add("capacity", QString::number(e.capacity));
     add("known", rangesText(e.known));
     add("data", dataName);
+    if (!e.summary.isEmpty())
+        add("summary", e.summary);
+    if (!e.descriptionsFrom.isEmpty())
+        add("descriptions", e.descriptionsFrom);
     return out;
 }
 
@@ -97,11 +133,13 @@ QString readEntry(const QString& folder, const QString& name, Entry& e) {
     e.answer = keys.value("answer");
     e.version = keys.value("version");
     e.capacity = keys.value("capacity").toInt();
+    e.summary = keys.value("summary");
+    e.descriptionsFrom = keys.value("descriptions");
     if (!parseRanges(keys.value("known"), e.known))
         return QStringLiteral("neplatný seznam známých adres");
-    // Only a file beside it: a hand-edited name must not reach anywhere else.
+    // Only a data file of ours beside it: a hand-edited name must not reach anywhere else.
     const QString data = keys.value("data");
-    if (data.isEmpty() || data.contains(QLatin1Char('/')) || data.startsWith(QLatin1Char('.')))
+    if (!kDataName.match(data).hasMatch())
         return QStringLiteral("neplatné jméno datového souboru");
     e.dataPath = folder + QLatin1Char('/') + data;
     return QString();
@@ -110,146 +148,303 @@ QString readEntry(const QString& folder, const QString& name, Entry& e) {
 QString uniqueBase(const QDateTime& time) {
     static std::atomic<int> counter{0};
     return time.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) +
-           // Padded: the names sort in the order of writing.
            QStringLiteral("-%1-%2")
                .arg(QCoreApplication::applicationPid(), 7, 10, QLatin1Char('0'))
                .arg(counter++, 6, 10, QLatin1Char('0'));
 }
 
-// Writes a new file `name` in `folder` through a temporary file renamed without replacing:
-// readers never see half a file and an existing name is never overwritten.
-QString writeNew(const QString& folder, const QString& name, const QByteArray& bytes) {
-    // A named temporary file: on ext4 an unnamed one costs several times more to create.
-    QFile file(folder + QStringLiteral("/.tmp-") + uniqueBase(QDateTime::currentDateTimeUtc()));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString wrong = file.errorString();
-        file.remove();
-        return wrong;
+QString shortHash(const QByteArray& bytes, int length,
+                  QCryptographicHash::Algorithm algorithm = QCryptographicHash::Sha256) {
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, algorithm).toHex().left(length));
+}
+
+// The name a data file of `bytes` gets. BLAKE2b: four times faster than the SHA-256 of older
+// versions, and every data file is hashed again whenever the history is listed.
+QString dataFileName(const QByteArray& bytes) {
+    return shortHash(bytes, 32, QCryptographicHash::Blake2b_256) + kDataSuffix;
+}
+
+// Whether `bytes` are what the data file `name` stands for, by today's hash or the older one.
+bool matchesName(const QByteArray& bytes, const QString& name) {
+    if (!kHashName.match(name).hasMatch())
+        return true; // an older version's name on a clash of hashes says nothing of the bytes
+    return dataFileName(bytes) == name || shortHash(bytes, 32) + kDataSuffix == name;
+}
+
+// A failure in the words of a data file's save; `clause` when the system gave no known reason.
+WriteResult failure(int error, const QString& path, const QString& systemText,
+                    const QString& clause) {
+    safesave::Problem problem = safesave::problemOfError(error);
+    // Some calls report a full disk only as an unknown error.
+    if (problem == safesave::Problem::Other) {
+        const QStorageInfo disk(QFileInfo(path).absolutePath());
+        if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < kLowSpaceBytes)
+            problem = safesave::Problem::DiskFull;
     }
+    const QString known = safesave::problemClause(problem);
+    return {known.isEmpty() ? clause : known, path + QStringLiteral(": ") + systemText};
+}
+
+// The details name `target`, the file the user would look for, not the temporary one.
+WriteResult writeAll(QFile& file, const QByteArray& bytes, const QString& target) {
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        // A disk that fills up may take fewer bytes without an error; the next write says why.
+        if (n <= 0) {
+            const int error = errno ? errno : ENOSPC;
+            return failure(error, target,
+                           file.error() != QFileDevice::NoError ? file.errorString()
+                                                                : qt_error_string(error),
+                           QStringLiteral("soubor nelze zapsat"));
+        }
+        done += n;
+    }
+    return {};
+}
+
+// Writes `name` in `dir` through a temporary file renamed into place, so that a reader never
+// sees half a file. An existing `name` is replaced only when `replace` says so. Whatever fails,
+// the temporary file goes.
+WriteResult writeNew(const QDir& dir, const QString& name, const QByteArray& bytes, bool replace) {
+    const QString target = dir.filePath(name);
+    QFile file(dir.filePath(kTemporaryPrefix + uniqueBase(QDateTime::currentDateTimeUtc())));
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return failure(errno, target, file.errorString(), QStringLiteral("soubor nelze vytvořit"));
+    WriteResult r = writeAll(file, bytes, target);
     file.close();
-    if (!file.rename(folder + QLatin1Char('/') + name)) {
-        const QString wrong = file.errorString();
+    if (r.written() && replace)
+        QFile::remove(target);
+    errno = 0;
+    if (r.written() && !file.rename(target))
+        r = failure(errno, target, file.errorString(), QStringLiteral("soubor nelze přejmenovat"));
+    if (!r.written())
         file.remove();
-        return wrong;
+    return r;
+}
+
+// The history's folder, made when missing; a file in its place or on the way to it is named.
+WriteResult makeFolder(const QString& folder) {
+    QFileInfo up(folder);
+    while (!up.exists() && !up.isRoot() && up.absolutePath() != up.absoluteFilePath())
+        up = QFileInfo(up.absolutePath());
+    if (up.exists() && !up.isDir())
+        return {QStringLiteral("v místě složky historie je soubor"),
+                up.absoluteFilePath() + QStringLiteral(": ") + qt_error_string(ENOTDIR)};
+    errno = 0;
+    if (QDir().mkpath(folder))
+        return {};
+    const int error = errno ? errno : EACCES;
+    return failure(error, folder, qt_error_string(error),
+                   QStringLiteral("složku historie nelze vytvořit"));
+}
+
+WriteResult lockFailure(const QLockFile& lock, const QString& path) {
+    switch (lock.error()) {
+    case QLockFile::LockFailedError:
+        return {QStringLiteral("složku historie drží jiný program"), path};
+    case QLockFile::PermissionError:
+        return {safesave::problemClause(safesave::Problem::NoPermission),
+                path + QStringLiteral(": ") + qt_error_string(EACCES)};
+    case QLockFile::NoError:
+    case QLockFile::UnknownError:
+        break;
     }
-    return QString();
+    return failure(0, path, QStringLiteral("QLockFile: unknown error"),
+                   QStringLiteral("zámek složky historie nelze vytvořit"));
 }
 
-QString shortHash(const QByteArray& bytes, int length) {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(length));
-}
+// The lock that lets one program at a time write or trim the folder.
+struct FolderLock {
+    explicit FolderLock(const QString& folder) : lock(folder + QLatin1Char('/') + kLockName) {
+        lock.setStaleLockTime(kStaleLockMs);
+    }
+    bool take(int waitMs) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!lock.tryLock(0)) {
+            if (lock.error() != QLockFile::LockFailedError || waited.elapsed() >= waitMs)
+                return false;
+            QThread::msleep(kLockPollMs + QRandomGenerator::global()->bounded(kLockPollMs));
+        }
+        return true;
+    }
+    QLockFile lock;
+};
 
-// A side-car's name says, besides when it was written, which module it came from and which
-// data file it refers to: the bounds are kept from one listing of the folder, without opening
-// hundreds of files after every transfer.
-struct SideCarName {
+// One of the history's own entries, as its name describes it.
+struct OwnEntry {
+    QString name;
+    qint64 sequence = 0;
     QString module;
     QString data; // the data file's name
-};
-std::optional<SideCarName> parseName(const QString& name) {
-    const QStringList parts = name.chopped(kEntrySuffix.size()).split(QLatin1Char('_'));
-    if (parts.size() != 3 || parts.at(2).isEmpty())
-        return std::nullopt;
-    return SideCarName{parts.at(1), parts.at(2) + kDataSuffix};
-}
-
-// The data file holding `bytes`: named by its contents, so that equal contents are stored
-// once. An existing file of that name is taken only when it holds exactly these bytes.
-QString storeData(const QString& folder, const QByteArray& bytes, const QString& base,
-                  QString& wrong) {
-    const QString byContents = shortHash(bytes, 32) + kDataSuffix;
-    const QString path = folder + QLatin1Char('/') + byContents;
-    const safesave::ReadResult existing = safesave::read(path, kMaxDataBytes);
-    if (existing.exists && existing.ok && existing.bytes == bytes) {
-        return byContents;
-    }
-    const QString name = existing.exists ? base + kDataSuffix : byContents;
-    wrong = writeNew(folder, name, bytes);
-    return wrong.isEmpty() ? name : QString();
-}
-
-struct TrimItem {
-    QString name;
     qint64 size = 0;
-    std::optional<SideCarName> parsed;
 };
 
-// What the folder holds, read once; a temporary file left by a writer that stopped half-way is
-// removed on the way once it is old enough not to belong to a writer still at work.
-struct FolderListing {
-    QList<TrimItem> sideCars;
+// What the folder holds, read once: the entries oldest first, the data files, and what is
+// not the history's.
+struct FolderState {
+    QList<OwnEntry> entries;
     QHash<QString, qint64> dataSizes;
-    qint64 total = 0;
+    QStringList foreign;
+    qint64 nextSequence() const { return entries.isEmpty() ? 1 : entries.last().sequence + 1; }
 };
 
-bool isYoung(const QDir& dir, const QString& name) {
-    return QFileInfo(dir.filePath(name)).lastModified().secsTo(QDateTime::currentDateTime()) <
-           kOrphanAgeSeconds;
+// Whether `path` begins with the line `format` (leading and trailing blanks aside).
+bool beginsWith(const QString& path, const QByteArray& format) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(format.size() + 2);
+    return head.left(head.indexOf('\n')).trimmed() == format;
 }
 
-FolderListing listFolder(const QDir& dir) {
-    FolderListing l;
+bool isOrphan(const QFileInfo& file) {
+    return file.lastModified().secsTo(QDateTime::currentDateTime()) >= kOrphanAgeSeconds;
+}
+
+// `forTrim`: an entry counts only with the history's format line (a trim must not count or
+// remove a stranger's file that happens to look like one), and sizes are taken; a listing
+// reads every side-car anyway.
+FolderState scan(const QDir& dir, bool forTrim) {
+    FolderState s;
     for (QDirIterator it(dir.path(), QDir::Files | QDir::Hidden); it.hasNext();) {
         it.next();
         const QString name = it.fileName();
-        if (name.startsWith(QLatin1String(".tmp-"))) {
-            if (!isYoung(dir, name))
+        if (name.startsWith(kLockName))
+            continue;
+        if (name.startsWith(kTemporaryPrefix)) {
+            if (isOrphan(it.fileInfo()))
                 QFile::remove(it.filePath());
             continue;
         }
-        l.total += it.fileInfo().size();
-        if (name.endsWith(kEntrySuffix))
-            l.sideCars.append({name, it.fileInfo().size(), parseName(name)});
-        else if (name.endsWith(kDataSuffix))
-            l.dataSizes.insert(name, it.fileInfo().size());
+        const QRegularExpressionMatch m = kEntryName.match(name);
+        // Sizes only for a trim: a listing would pay a look at every file for nothing.
+        if (m.hasMatch() && (!forTrim || beginsWith(it.filePath(), kMagic)))
+            s.entries.append({name, m.captured(1).toLongLong(), m.captured(2),
+                              m.captured(3) + kDataSuffix, forTrim ? it.fileInfo().size() : 0});
+        else if (kDataName.match(name).hasMatch())
+            s.dataSizes.insert(name, forTrim ? it.fileInfo().size() : 0);
+        else if (!m.hasMatch())
+            s.foreign << name;
     }
-    return l;
+    std::sort(s.entries.begin(), s.entries.end(), [](const OwnEntry& a, const OwnEntry& b) {
+        return a.sequence != b.sequence ? a.sequence < b.sequence : a.name < b.name;
+    });
+    std::sort(s.foreign.begin(), s.foreign.end());
+    return s;
 }
 
-void trim(const QString& folder, const Limits& limits) {
-    const QDir dir(folder);
-    FolderListing listing = listFolder(dir);
-    QList<TrimItem>& sideCars = listing.sideCars;
-    const QHash<QString, qint64>& dataSizes = listing.dataSizes;
-    qint64& total = listing.total;
-    const auto young = [&dir](const QString& name) { return isYoung(dir, name); };
-    if (sideCars.size() <= limits.maxEntries && total <= limits.maxBytes)
-        return;
-    // Oldest first: the names begin with the time.
-    std::sort(sideCars.begin(), sideCars.end(),
-              [](const TrimItem& a, const TrimItem& b) { return a.name < b.name; });
-    QHash<QString, int> newestOf, references;
-    for (int i = 0; i < sideCars.size(); ++i)
-        if (const auto& p = sideCars.at(i).parsed) {
-            newestOf.insert(p->module, i);
-            references[p->data]++;
-        }
-    // Data files no entry refers to, left by a writer that stopped half-way.
-    for (auto it = dataSizes.cbegin(); it != dataSizes.cend(); ++it)
-        if (!references.contains(it.key()) && !young(it.key()) &&
-            QFile::remove(dir.filePath(it.key())))
-            total -= it.value();
-    qsizetype count = sideCars.size();
-    for (int i = 0; i < sideCars.size(); ++i) {
+// Removes the oldest entries until `s` is within `limits`, never the newest of a module; a data
+// file goes with the last entry that refers to it. One no entry refers to was left by a writer
+// that stopped between its data file and its side-car (or by an older version, which wrote
+// without the lock): it is neither counted nor kept once it is old. A file of a data file's name
+// that is no data file is left alone.
+void trim(const QDir& dir, FolderState& s, const Limits& limits) {
+    QHash<QString, int> references;
+    QHash<QString, qsizetype> newestOf;
+    for (qsizetype i = 0; i < s.entries.size(); ++i) {
+        references[s.entries.at(i).data]++;
+        newestOf.insert(s.entries.at(i).module, i);
+    }
+    const auto removeData = [&](const QString& data) {
+        return beginsWith(dir.filePath(data), "S2.6") && QFile::remove(dir.filePath(data));
+    };
+    qint64 total = 0;
+    for (auto it = s.dataSizes.cbegin(); it != s.dataSizes.cend(); ++it)
+        if (references.contains(it.key()))
+            total += it.value();
+        else if (isOrphan(QFileInfo(dir.filePath(it.key()))))
+            removeData(it.key());
+    for (const OwnEntry& e : std::as_const(s.entries))
+        total += e.size;
+    qsizetype count = s.entries.size();
+    for (qsizetype i = 0; i < s.entries.size(); ++i) {
         if (count <= limits.maxEntries && total <= limits.maxBytes)
             return;
-        const TrimItem& item = sideCars.at(i);
-        // The newest entry of each module stays, whatever the bounds say.
-        if (item.parsed && newestOf.value(item.parsed->module) == i)
-            continue;
-        if (!QFile::remove(dir.filePath(item.name)))
+        const OwnEntry& e = s.entries.at(i);
+        if (newestOf.value(e.module) == i || !QFile::remove(dir.filePath(e.name)))
             continue;
         --count;
-        total -= item.size;
-        if (!item.parsed)
-            continue;
-        const QString& data = item.parsed->data;
-        if (--references[data] == 0 && QFile::remove(dir.filePath(data)))
-            total -= dataSizes.value(data);
+        total -= e.size;
+        if (--references[e.data] == 0 && s.dataSizes.contains(e.data) && removeData(e.data))
+            total -= s.dataSizes.value(e.data);
     }
+}
+
+// The newest entry with its bytes, for the summary of the next; nothing when it is damaged.
+std::optional<Entry> newestEntry(const QDir& dir, const FolderState& s) {
+    if (s.entries.isEmpty())
+        return std::nullopt;
+    Entry e;
+    if (!readEntry(dir.path(), s.entries.last().name, e).isEmpty() || !load(e).isEmpty())
+        return std::nullopt;
+    return e;
+}
+
+// The data file of `bytes`, named by them: an existing one is taken when it holds exactly
+// these bytes and rewritten when it holds others (its name says what it must hold, so every
+// entry referring to it gets its bytes back). `created`: a new file was made.
+WriteResult keepData(const QDir& dir, const QString& name, const QByteArray& bytes, bool& created) {
+    const safesave::ReadResult existing = safesave::read(dir.filePath(name), kMaxDataBytes);
+    if (existing.exists && existing.ok && existing.bytes == bytes)
+        return {};
+    created = !existing.exists;
+    return writeNew(dir, name, bytes, existing.exists);
+}
+
+QString entryName(qint64 sequence, const Entry& e, const QString& dataName) {
+    const QString module = shortHash((e.answer.isEmpty() ? e.version : e.answer).toUtf8(), 8);
+    return QStringLiteral("s%1-%2_%3_%4")
+               .arg(sequence, 10, 10, QLatin1Char('0'))
+               .arg(e.time.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")), module,
+                    dataName.chopped(kDataSuffix.size())) +
+           kEntrySuffix;
+}
+
+// Under the lock: the entry's data file, then its side-car, then the trim.
+WriteResult writeLocked(const QDir& dir, Entry e, const Limits& limits,
+                        const Summarizer& summarize) {
+    FolderState state = scan(dir, true);
+    if (summarize) {
+        const std::optional<Entry> before = newestEntry(dir, state);
+        e.summary = summarize(before ? &*before : nullptr, e);
+    }
+    const QByteArray data = dataFileBytes(e);
+    const QString dataName = dataFileName(data);
+    bool created = false;
+    WriteResult r = keepData(dir, dataName, data, created);
+    if (!r.written())
+        return r;
+    const QString name = entryName(state.nextSequence(), e, dataName);
+    const QByteArray side = sideCar(e, dataName);
+    r = writeNew(dir, name, side, false);
+    if (!r.written()) {
+        if (created)
+            QFile::remove(dir.filePath(dataName));
+        return r;
+    }
+    state.entries.append(
+        {name, state.nextSequence(), name.section(QLatin1Char('_'), 1, 1), dataName, side.size()});
+    state.dataSizes.insert(dataName, data.size());
+    trim(dir, state, limits);
+    return {};
+}
+
+// The data file's bytes when they are still what its name stands for, else why not.
+QString readChecked(const QString& path, QByteArray& bytes) {
+    const safesave::ReadResult data = safesave::read(path, kMaxDataBytes);
+    const QString name = QFileInfo(path).fileName();
+    if (!data.exists)
+        return QStringLiteral("chybí datový soubor %1").arg(name);
+    if (!data.ok || !data.problem.isEmpty())
+        return QStringLiteral("datový soubor nelze přečíst");
+    if (!matchesName(data.bytes, name))
+        return QStringLiteral("datový soubor byl změněn: obsah neodpovídá jeho jménu");
+    bytes = data.bytes;
+    return QString();
 }
 
 } // namespace
@@ -273,14 +468,35 @@ ConfigStore contents(const Entry& entry, ConfigStore base) {
     for (std::size_t a = 0; a < entry.bytes.size(); ++a)
         if (entry.known.test(a))
             base.image[a] = entry.bytes[a];
+    if (!entry.descriptionsFrom.isEmpty())
+        for (int n = 1; n <= image::kRouteCount && n <= entry.descriptions.size(); ++n)
+            base.route(n).description = entry.descriptions.at(n - 1);
     return base;
 }
 
-std::optional<QByteArray> savedDataFile(const Entry& entry) {
-    const safesave::ReadResult data = safesave::read(entry.dataPath, kMaxDataBytes);
-    if (!data.ok || !data.problem.isEmpty())
-        return std::nullopt;
-    return data.bytes;
+std::optional<QByteArray> savedDataFile(const Entry& entry, QString* why) {
+    QByteArray bytes;
+    const QString wrong = readChecked(entry.dataPath, bytes);
+    if (why)
+        *why = wrong;
+    return wrong.isEmpty() ? std::optional<QByteArray>(bytes) : std::nullopt;
+}
+
+QString load(Entry& entry) {
+    QByteArray bytes;
+    const QString wrong = readChecked(entry.dataPath, bytes);
+    if (!wrong.isEmpty())
+        return wrong;
+    ConfigStore store;
+    if (datafile::loadBytes(bytes, entry.dataPath, store).status !=
+        datafile::LoadResult::Status::Loaded)
+        return QStringLiteral("datový soubor je poškozen");
+    entry.bytes = store.image;
+    entry.descriptions.clear();
+    if (!entry.descriptionsFrom.isEmpty())
+        for (const RouteRecord& route : store.routes)
+            entry.descriptions << route.description;
+    return QString();
 }
 
 QByteArray dataFileBytes(const Entry& entry) {
@@ -333,75 +549,61 @@ bool parseRanges(const QString& text, std::bitset<image::kSize>& known) {
     return true;
 }
 
-QString write(const QString& folder, const Entry& entry, const Limits& limits) {
-    if (!QDir().mkpath(folder))
-        return QStringLiteral("složku %1 nelze vytvořit").arg(folder);
-    const QByteArray data = dataFileBytes(entry);
-    const QString module =
-        shortHash((entry.answer.isEmpty() ? entry.version : entry.answer).toUtf8(), 8);
-    QString wrong;
-    // A name taken meanwhile by another writer is not replaced: the next counter is tried.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const QString base = uniqueBase(entry.time);
-        const QString dataName = storeData(folder, data, base, wrong);
-        if (dataName.isEmpty())
-            continue;
-        const QString name = base + QLatin1Char('_') + module + QLatin1Char('_') +
-                             dataName.chopped(kDataSuffix.size());
-        wrong = writeNew(folder, name + kEntrySuffix, sideCar(entry, dataName));
-        if (!wrong.isEmpty())
-            continue;
-        // Another program's trim may have taken the file between our look and our entry.
-        if (!QFileInfo::exists(folder + QLatin1Char('/') + dataName))
-            writeNew(folder, dataName, data);
-        break;
-    }
-    if (!wrong.isEmpty())
-        return wrong;
-    trim(folder, limits);
-    return QString();
+WriteResult write(const QString& folder, const Entry& entry, const Limits& limits,
+                  const Summarizer& summarize) {
+    if (const WriteResult made = makeFolder(folder); !made.written())
+        return made;
+    FolderLock folderLock(folder);
+    if (!folderLock.take(kLockWaitMs))
+        return lockFailure(folderLock.lock, folderLock.lock.fileName());
+    return writeLocked(QDir(folder), entry, limits, summarize);
 }
 
-namespace {
-// The bytes of the data file at `path`, or why it is no data file.
-QString loadData(const QString& path, Image& bytes) {
-    const safesave::ReadResult data = safesave::read(path, kMaxDataBytes);
-    ConfigStore store;
-    if (!data.exists)
-        return QStringLiteral("chybí datový soubor %1").arg(QFileInfo(path).fileName());
-    if (!data.ok || !data.problem.isEmpty())
-        return QStringLiteral("datový soubor nelze přečíst");
-    if (datafile::loadBytes(data.bytes, path, store).status != datafile::LoadResult::Status::Loaded)
-        return QStringLiteral("datový soubor je poškozen");
-    bytes = store.image;
-    return QString();
+WriteResult probe(const QString& folder) {
+    if (const WriteResult made = makeFolder(folder); !made.written())
+        return made;
+    FolderLock folderLock(folder);
+    if (!folderLock.take(kLockWaitMs))
+        return lockFailure(folderLock.lock, folderLock.lock.fileName());
+    const QDir dir(folder);
+    const QString name =
+        kTemporaryPrefix + QStringLiteral("probe-") + uniqueBase(QDateTime::currentDateTimeUtc());
+    // As large as the entry a read makes, so that a nearly full disk shows now.
+    WriteResult r = writeNew(dir, name, QByteArray(kProbeBytes, ' '), false);
+    QFile::remove(dir.filePath(name));
+    // The trial file is gone: the folder is what the user can look at.
+    r.details.replace(dir.filePath(name), folder);
+    return r;
 }
-} // namespace
 
 Listing list(const QString& folder) {
     Listing listing;
-    // The names begin with the time, so their order is the order of writing.
-    const QStringList names =
-        QDir(folder).entryList({QLatin1Char('*') + kEntrySuffix}, QDir::Files, QDir::Name);
-    // Entries of equal contents share a data file, which is read once.
-    QHash<QString, std::pair<QString, Image>> loaded;
-    for (auto it = names.crbegin(); it != names.crend(); ++it) {
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        return listing;
+    // Not while a writer trims: its entries would look damaged for a moment.
+    FolderLock folderLock(folder);
+    folderLock.take(kListLockWaitMs);
+    const FolderState state = scan(dir, false);
+    listing.foreign = state.foreign;
+    // Entries of equal contents share a data file, which is checked once.
+    QHash<QString, QString> checked;
+    for (auto it = state.entries.crbegin(); it != state.entries.crend(); ++it) {
         Entry e;
-        QString wrong = readEntry(folder, *it, e);
+        QString wrong = readEntry(folder, it->name, e);
+        e.sequence = it->sequence;
         if (wrong.isEmpty()) {
-            auto data = loaded.find(e.dataPath);
-            if (data == loaded.end()) {
-                std::pair<QString, Image> result;
-                result.first = loadData(e.dataPath, result.second);
-                data = loaded.insert(e.dataPath, result);
+            auto data = checked.find(e.dataPath);
+            if (data == checked.end()) {
+                QByteArray ignored;
+                data = checked.insert(e.dataPath, readChecked(e.dataPath, ignored));
             }
-            wrong = data->first;
-            e.bytes = data->second;
+            wrong = *data;
         }
         if (wrong.isEmpty())
             listing.entries.append(e);
         else
-            listing.damaged.append({*it, wrong});
+            listing.damaged.append({it->name, wrong});
     }
     return listing;
 }

@@ -25,6 +25,12 @@ void learn(history::Entry& e, std::size_t address, std::uint8_t value) {
 }
 } // namespace
 
+QString backupFailedText(const history::WriteResult& result) {
+    return QStringLiteral("Obsah modulu se nepodařilo uschovat do historie: %1. Do modulu se nic "
+                          "neuložilo.")
+        .arg(result.problem);
+}
+
 std::optional<history::Entry> historyEntry(const TransferFacts& f) {
     history::Entry e;
     e.outcome = f.outcome;
@@ -77,6 +83,15 @@ void HistoryRecorder::started() {
     m_facts = TransferFacts();
     // A verify compares with the image as it is now.
     m_facts.image = m_store.image;
+    m_lastWrite = {};
+    m_descriptions.clear();
+    bool any = false;
+    for (const RouteRecord& route : m_store.routes) {
+        m_descriptions << route.description;
+        any = any || !route.description.isEmpty();
+    }
+    if (!any)
+        m_descriptions.clear();
     if (m_contents) {
         m_facts.knownBefore = m_contents->known();
         m_facts.bytesBefore = m_contents->bytes();
@@ -115,9 +130,14 @@ void HistoryRecorder::finished(TransferKind transfer, bool ok) {
     // A store alone never asks the module: its capacity is known only when one was reported.
     if (transfer == TransferKind::Store && m_engine.capacityText() == QLatin1String("??"))
         entry->capacity = 0;
-    const QString wrong = history::write(m_folder, *entry);
-    if (wrong.isEmpty())
+    if (!m_descriptions.isEmpty()) {
+        entry->descriptions = m_descriptions;
+        entry->descriptionsFrom = m_descriptionsFrom;
+    }
+    m_lastWrite = history::write(m_folder, *entry, history::Limits(), m_summarize);
+    if (m_lastWrite.written())
         emit written();
     else
-        emit problem(QStringLiteral("Historie modulu nebyla zapsána: %1").arg(wrong));
+        emit problem(QStringLiteral("Historie modulu nebyla zapsána: %1.").arg(m_lastWrite.problem),
+                     m_lastWrite.details);
 }

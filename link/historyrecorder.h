@@ -32,8 +32,12 @@ struct TransferFacts {
 // read or verify that did not finish (the module is as it was and nothing new is known).
 std::optional<history::Entry> historyEntry(const TransferFacts& facts);
 
+// "Obsah modulu se nepodařilo uschovat do historie: …": a store that was to keep the module's
+// contents first is not started.
+QString backupFailedText(const history::WriteResult& result);
+
 // Adds an entry to the history after every transfer `engine` runs. A history that cannot be
-// written never fails the transfer: problem() says why, in one line.
+// written never fails the transfer: problem() says why, in one line, with the system's text.
 class HistoryRecorder : public QObject {
     Q_OBJECT
 public:
@@ -44,10 +48,19 @@ public:
     void setPortName(std::function<QString()> name) { m_portName = std::move(name); }
     // What this run knows of the module; a store records its bytes on top of it.
     void setModuleContents(const ModuleContents* contents) { m_contents = contents; }
+    // Makes the one-line summary each entry keeps (the words of it live above this layer).
+    void setSummarizer(history::Summarizer summarize) { m_summarize = std::move(summarize); }
+    // Where the descriptions of the store the entries keep come from: "screen" (the default)
+    // or "file".
+    void setDescriptionsFrom(const QString& from) { m_descriptionsFrom = from; }
+
+    const QString& folder() const { return m_folder; }
+    // Whether the entry of the last transfer was written; written() before any transfer.
+    const history::WriteResult& lastWrite() const { return m_lastWrite; }
 
 signals:
     void written();
-    void problem(const QString& text);
+    void problem(const QString& text, const QString& details);
 
 private:
     void started();
@@ -58,6 +71,10 @@ private:
     QString m_folder;
     std::function<QString()> m_portName;
     const ModuleContents* m_contents = nullptr;
+    history::Summarizer m_summarize;
+    QString m_descriptionsFrom = QStringLiteral("screen");
+    QStringList m_descriptions; // of the store at the transfer's start; empty when all are
+    history::WriteResult m_lastWrite;
     bool m_running = false; // a transfer this recorder saw start
     bool m_cancelled = false;
     TransferFacts m_facts;

@@ -31,4 +31,23 @@ QString changeSummary(const Entry* before, const Entry& entry) {
         parts << counted(bytes, "bajt", "bajty", "bajtů");
     return parts.isEmpty() ? QStringLiteral("beze změny") : parts.join(QStringLiteral(", "));
 }
+
+void fillSummaries(QList<Entry>& newestFirst) {
+    QSet<qsizetype> loaded;
+    const auto withBytes = [&](qsizetype i) -> Entry* {
+        if (i >= newestFirst.size())
+            return nullptr;
+        if (!loaded.contains(i) && !load(newestFirst[i]).isEmpty())
+            return nullptr;
+        loaded.insert(i);
+        return &newestFirst[i];
+    };
+    for (qsizetype i = 0; i < newestFirst.size(); ++i) {
+        if (!newestFirst.at(i).summary.isEmpty())
+            continue;
+        Entry* entry = withBytes(i);
+        newestFirst[i].summary = entry ? changeSummary(withBytes(i + 1), *entry)
+                                       : QStringLiteral("datový soubor nelze přečíst");
+    }
+}
 } // namespace history

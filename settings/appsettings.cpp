@@ -60,6 +60,9 @@ AppSettings loadSettings(const QString& path) {
     AppSettings s;
     const safesave::ReadResult file = safesave::read(path, kMaxFileSize);
     s.fileProblem = file.problem;
+    if (file.bytes.size() > kMaxFileSize)
+        s.fileIgnored = QStringLiteral("larger than 1 MB, so not read: the default settings apply, "
+                                       "and no [Ports] mapping");
     const QByteArray text = file.ok ? file.bytes : QByteArray();
     // Missing keys and non-integers read as 0, which means "keep the default".
     if (const int port = readInt(text, kComSerial).value_or(0))

@@ -14,6 +14,9 @@ struct AppSettings {
     // Why the settings file is read but never written (it is a device, a pipe, a loop of
     // links...); empty for an ordinary file or none at all.
     QString fileProblem;
+    // Why the settings file was not read at all (it is larger than any settings file): the
+    // defaults apply, the [Ports] mapping included. Empty when it was read.
+    QString fileIgnored;
     // A store reads back what it wrote and writes again what differs (verifyAfterStore=0: no).
     bool verifyAfterStore = true;
     // Section [RecentFiles], file1 .. file8: the data files last loaded or saved, newest first.

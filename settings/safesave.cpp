@@ -358,29 +358,37 @@ Result write(const QString& path, const QByteArray& bytes) {
 #endif
 }
 
-QString failureSentence(Problem problem) {
+QString problemClause(Problem problem) {
     switch (problem) {
     case Problem::BadName:
-        return QStringLiteral("Soubor nelze uložit: jeho název obsahuje znaky, které nejsou "
-                              "platné UTF-8.");
+        return QStringLiteral("jeho název obsahuje znaky, které nejsou platné UTF-8");
     case Problem::Loop:
-        return QStringLiteral("Soubor nelze uložit: symbolické odkazy na něj vedou v kruhu.");
+        return QStringLiteral("symbolické odkazy na něj vedou v kruhu");
     case Problem::NotRegular:
-        return QStringLiteral("Soubor nelze uložit: cíl není obyčejný soubor, ale zařízení, "
-                              "roura nebo složka.");
+        return QStringLiteral("cíl není obyčejný soubor, ale zařízení, roura nebo složka");
     case Problem::MissingFolder:
-        return QStringLiteral("Soubor nelze uložit: složka neexistuje.");
+        return QStringLiteral("složka neexistuje");
     case Problem::NoPermission:
-        return QStringLiteral("Soubor nelze uložit: nemáte oprávnění k zápisu.");
+        return QStringLiteral("nemáte oprávnění k zápisu");
     case Problem::ReadOnlyDisk:
-        return QStringLiteral("Soubor nelze uložit: disk je jen pro čtení.");
+        return QStringLiteral("disk je jen pro čtení");
     case Problem::DiskFull:
-        return QStringLiteral("Soubor nelze uložit: na disku není místo.");
+        return QStringLiteral("na disku není místo");
     case Problem::None:
     case Problem::Other:
         break;
     }
-    return QStringLiteral("Soubor nelze uložit.");
+    return QString();
+}
+
+QString failureSentence(Problem problem) {
+    const QString clause = problemClause(problem);
+    return clause.isEmpty() ? QStringLiteral("Soubor nelze uložit.")
+                            : QStringLiteral("Soubor nelze uložit: ") + clause + QLatin1Char('.');
+}
+
+Problem problemOfError(int error) {
+    return problemOf(error);
 }
 
 QString inPlaceSentence(InPlace why) {

@@ -50,6 +50,10 @@ Result write(const QString& path, const QByteArray& bytes);
 
 // Czech, for the windows: "Soubor nelze uložit: …" and the note on an in-place save.
 QString failureSentence(Problem problem);
+// The part after the colon, "na disku není místo"; empty for Other and None.
+QString problemClause(Problem problem);
+// The kind of problem a system error number stands for.
+Problem problemOfError(int error);
 QString inPlaceSentence(InPlace why);
 
 // Opens `path` for reading without ever waiting (a pipe with no writer, a terminal), and only

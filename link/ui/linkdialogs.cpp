@@ -2,6 +2,7 @@
 
 #include "data/hex.h"
 #include "data/ui/routegrid.h"
+#include "link/historyrecorder.h"
 #include "link/linktexts.h"
 #include "link/transfers.h"
 #include "link/ui/storechoicedialog.h"
@@ -94,12 +95,22 @@ void LinkDialogs::storeToModule() {
     m_storeChoice->setBackupFirst(!known);
     if (m_storeChoice->exec() != QDialog::Accepted || !m_engine.isIdle())
         return;
+    if (m_storeChoice->backupFirst() && m_history &&
+        !backupCanBeKept(history::probe(m_history->folder())))
+        return;
     // The read keeps the module's contents in the history only: the screen stays as it is.
     if (m_storeChoice->backupFirst() && m_engine.startRead(false)) {
         m_storeAfterRead = route;
         return;
     }
     storeChosen(route);
+}
+
+bool LinkDialogs::backupCanBeKept(const history::WriteResult& result) {
+    if (result.written())
+        return true;
+    warningBox(m_window, backupFailedText(result), QMessageBox::Ok, result.details);
+    return false;
 }
 
 void LinkDialogs::storeChosen(int route) {
@@ -155,9 +166,15 @@ void LinkDialogs::onTransferFinished(TransferKind transfer, bool ok) {
     if (m_storeAfterRead && transfer == TransferKind::Read) {
         const int route = *std::exchange(m_storeAfterRead, std::nullopt);
         // After the handlers of this read, so that the store is told apart from it.
+        // By then the history has written the read's entry, or said why it could not.
         if (ok)
             QMetaObject::invokeMethod(
-                this, [this, route] { storeChosen(route); }, Qt::QueuedConnection);
+                this,
+                [this, route] {
+                    if (!m_history || backupCanBeKept(m_history->lastWrite()))
+                        storeChosen(route);
+                },
+                Qt::QueuedConnection);
     }
     if (!ok)
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "data/history.h"
 #include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/modulecontents.h"
@@ -15,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+class HistoryRecorder;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -64,6 +66,9 @@ public:
 
     // What this run knows the module holds.
     const ModuleContents& contents() const { return m_contents; }
+    // The history that keeps the module's contents before a store that asks for it; without
+    // one the backup read is not checked.
+    void setHistory(const HistoryRecorder* history) { m_history = history; }
 
     // One line per differing byte, for the verify box's detailed text.
     static QString differencesText(const std::vector<LinkEngine::ByteDifference>& differences);
@@ -79,6 +84,8 @@ signals:
 
 private:
     void storeChosen(int route);
+    // Says why the module's contents could not be kept, when they could not.
+    bool backupCanBeKept(const history::WriteResult& result);
     void onTransferStarted();
     void onTransferFinished(TransferKind transfer, bool ok);
     void onTransferCancelled(TransferKind transfer, int bytesDone);
@@ -101,4 +108,5 @@ private:
     int m_storeSize = 0;   // entries of the store's address list
     // The route of a store that waits for the read that keeps the module's contents first.
     std::optional<int> m_storeAfterRead;
+    const HistoryRecorder* m_history = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "review/ui/historywindow.h"
 
+#include "data/counted.h"
 #include "review/differences.h"
 #include "review/historysummary.h"
 #include "review/ui/differenceswindow.h"
@@ -13,6 +14,10 @@
 namespace {
 const QString kKnown = QStringLiteral("Známé adresy: ");
 const QString kSkipped = QStringLiteral("Vynechané poškozené záznamy: ");
+const QString kForeign = QStringLiteral("Soubory, které nejsou součástí historie (ponechány): ");
+constexpr int kForeignShown = 10;
+const QString kDescriptionsKept = QStringLiteral("S popisy cest z obrazovky");
+const QString kDescriptionsFromFile = QStringLiteral("S popisy cest z ukládaného souboru");
 const QString kCompareTitle = QStringLiteral("Porovnání se záznamem historie");
 const QString kOnScreen = QStringLiteral("Na obrazovce");
 const QString kOlder = QStringLiteral("Starší záznam");
@@ -37,6 +42,7 @@ HistoryWindow::HistoryWindow(const Parts& parts, QString folder, QWidget* parent
     connect(m_ui->CompareScreenBtn, &QPushButton::clicked, this, &HistoryWindow::compareWithScreen);
     connect(m_ui->CompareEntriesBtn, &QPushButton::clicked, this, &HistoryWindow::compareEntries);
     connect(m_ui->SaveAsBtn, &QPushButton::clicked, this, &HistoryWindow::saveEntryAs);
+    connect(m_ui->StoreBtn, &QPushButton::clicked, this, &HistoryWindow::storeEntry);
     connect(m_ui->CloseBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -44,30 +50,44 @@ HistoryWindow::~HistoryWindow() = default;
 
 void HistoryWindow::refresh() {
     m_listing = history::list(m_folder);
+    history::fillSummaries(m_listing.entries);
     const QList<history::Entry>& entries = m_listing.entries;
     m_ui->entries->setRowCount(int(entries.size()));
     for (int row = 0; row < entries.size(); ++row) {
         const history::Entry& e = entries.at(row);
-        const history::Entry* before = row + 1 < entries.size() ? &entries.at(row + 1) : nullptr;
         QString kind = history::kindText(e);
         if (!e.complete())
             kind += QStringLiteral(" (částečně)");
         const QStringList cells{
             QLocale().toString(e.time.toLocalTime(), QStringLiteral("d.M.yyyy H:mm:ss")), kind,
-            e.port, history::changeSummary(before, e)};
+            e.port, e.summary};
         for (int column = 0; column < cells.size(); ++column)
             m_ui->entries->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+        QStringList tip;
         if (!e.complete())
-            m_ui->entries->item(row, 1)->setToolTip(kKnown + history::rangesText(e.known));
+            tip << kKnown + history::rangesText(e.known);
+        if (!e.descriptionsFrom.isEmpty())
+            tip << (e.descriptionsFrom == QLatin1String("file") ? kDescriptionsFromFile
+                                                                : kDescriptionsKept);
+        m_ui->entries->item(row, 1)->setToolTip(tip.join(QLatin1Char('\n')));
     }
     m_ui->entries->resizeColumnsToContents();
     m_ui->entries->horizontalHeader()->setStretchLastSection(true);
+    QStringList notes;
     QStringList skipped;
     for (const history::Damaged& d : m_listing.damaged)
         skipped << d.name + QStringLiteral(" (") + d.reason + QLatin1Char(')');
-    m_ui->LBskipped->setText(skipped.isEmpty() ? QString()
-                                               : kSkipped + skipped.join(QStringLiteral(", ")));
-    m_ui->LBskipped->setVisible(!skipped.isEmpty());
+    if (!skipped.isEmpty())
+        notes << kSkipped + skipped.join(QStringLiteral(", "));
+    // Thousands of strangers' files would make the window as tall as the list.
+    if (const QStringList& foreign = m_listing.foreign; !foreign.isEmpty())
+        notes << kForeign + foreign.mid(0, kForeignShown).join(QStringLiteral(", ")) +
+                     (foreign.size() > kForeignShown
+                          ? QStringLiteral(" a ") +
+                                counted(foreign.size() - kForeignShown, "další", "další", "dalších")
+                          : QString());
+    m_ui->LBskipped->setText(notes.join(QLatin1Char('\n')));
+    m_ui->LBskipped->setVisible(!notes.isEmpty());
 }
 
 QList<const history::Entry*> HistoryWindow::selectedEntries(int count) {
@@ -82,8 +102,15 @@ QList<const history::Entry*> HistoryWindow::selectedEntries(int count) {
     // Newest first, as listed.
     std::sort(rows.begin(), rows.end());
     QList<const history::Entry*> chosen;
-    for (int row : rows)
-        chosen << &m_listing.entries.at(row);
+    for (int row : rows) {
+        history::Entry& e = m_listing.entries[row];
+        // Read now, not with the list: and checked again, in case it changed meanwhile.
+        if (const QString wrong = history::load(e); !wrong.isEmpty()) {
+            warningBox(this, kUnreadable + e.dataPath, QMessageBox::Ok, wrong);
+            return {};
+        }
+        chosen << &e;
+    }
     return chosen;
 }
 
@@ -99,6 +126,14 @@ void HistoryWindow::showComparison(const ConfigStore& base, const history::Entry
 void HistoryWindow::openEntry() {
     if (const auto chosen = selectedEntries(1); !chosen.isEmpty())
         m_parts.open(chosen.first()->dataPath);
+}
+
+// The entry goes on screen and from there into the module, with the usual choice of what to
+// store: only the bytes that differ from what the module is known to hold, when that is known.
+void HistoryWindow::storeEntry() {
+    const auto chosen = selectedEntries(1);
+    if (!chosen.isEmpty() && m_parts.open(chosen.first()->dataPath) && m_parts.storeToModule)
+        m_parts.storeToModule();
 }
 
 void HistoryWindow::compareWithScreen() {
@@ -120,13 +155,12 @@ void HistoryWindow::saveEntryAs() {
         QFileDialog::getSaveFileName(this, kSaveTitle, m_parts.store.lastFolder, kFilter);
     if (path.isEmpty())
         return;
-    const std::optional<QByteArray> data = history::savedDataFile(*chosen.first());
+    QString why;
+    const std::optional<QByteArray> data = history::savedDataFile(*chosen.first(), &why);
     if (!data) {
-        warningBox(this, kUnreadable + chosen.first()->dataPath);
+        warningBox(this, kUnreadable + chosen.first()->dataPath, QMessageBox::Ok, why);
         return;
     }
-    const safesave::Result saved = safesave::write(path, *data);
-    if (!saved.saved)
-        warningBox(this, safesave::failureSentence(saved.problem), QMessageBox::Ok,
-                   path + QStringLiteral(": ") + saved.reason);
+    // In the words of a data file's save, an overwrite in place included.
+    tellSaveResult(this, path, safesave::write(path, *data));
 }

@@ -14,8 +14,9 @@ class HistoryWindow;
 }
 
 // "Historie modulu": the entries of the module history, newest first, each with what changed
-// against the one before. An entry can become the configuration on screen, be compared with
-// it or with another entry, and be saved as a data file. Not modal.
+// against the one before. An entry can become the configuration on screen, be stored into the
+// module again, be compared with it or with another entry, and be saved as a data file. Not
+// modal.
 class HistoryWindow : public QDialog {
     Q_OBJECT
 public:
@@ -23,8 +24,11 @@ public:
         const ConfigStore& store;
         DifferencesWindow& differences;
         // Makes the entry's data file the configuration on screen, as every replacement does:
-        // asking about unsaved changes first, with no file to save back to afterwards.
-        std::function<void(const QString& dataPath)> open;
+        // asking about unsaved changes first, with no file to save back to afterwards. False
+        // when the configuration stayed as it was.
+        std::function<bool(const QString& dataPath)> open;
+        // "Uložit data do modulu" with its usual store choice, for the configuration on screen.
+        std::function<void()> storeToModule;
     };
     HistoryWindow(const Parts& parts, QString folder, QWidget* parent = nullptr);
     ~HistoryWindow() override;
@@ -33,8 +37,11 @@ public:
     void refresh();
 
 private:
-    // The `count` entries selected, newest first; none (and the user told) for another count.
+    // The `count` entries selected, newest first, with their bytes; none (and the user told)
+    // for another count or an entry whose data file cannot be read.
     QList<const history::Entry*> selectedEntries(int count);
+    // Puts the chosen entry on screen; false when it was not.
+    void storeEntry();
     // `entry` against `base` in the differences window; only what the entry knows counts.
     void showComparison(const ConfigStore& base, const history::Entry& entry,
                         const QString& baseName, const QString& entryName);

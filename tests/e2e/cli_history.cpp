@@ -101,6 +101,28 @@ private slots:
         QVERIFY(p->readAllStandardError().contains("Historie modulu nebyla zapsána"));
         QVERIFY(!contents("r.txt").isEmpty());
     }
+
+    // A store that is to keep the module's contents first, with a history that cannot keep
+    // them, writes nothing into the module and says why.
+    void backupFirstWithoutHistory() {
+        QFile blocker(dir.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        QVERIFY(writeConfig(dir.filePath("held.txt"), randomConfig(11)));
+        QVERIFY(writeConfig(dir.filePath("new.txt"), randomConfig(12)));
+        EmulatorProcess emu;
+        QVERIFY(emu.startFast({"--load", dir.filePath("held.txt")}));
+        emu.holdOpen();
+        const QStringList port{"--port", emu.device, "--fast"};
+        QProcess* p = ctl(QStringList{"store", "new.txt", "--what", "all", "--backup-first"} + port,
+                          blocker.fileName());
+        QCOMPARE(p->exitCode(), 2);
+        const QString err = QString::fromUtf8(p->readAllStandardError());
+        QVERIFY2(err.contains("Obsah modulu se nepodařilo uschovat do historie: v místě složky "
+                              "historie je soubor"),
+                 qPrintable(err));
+        QCOMPARE(ctl(QStringList{"verify", "held.txt"} + port, dir.filePath("data2"))->exitCode(),
+                 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(CliHistoryTest)

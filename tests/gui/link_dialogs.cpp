@@ -411,6 +411,7 @@ private slots:
         QTemporaryDir dir;
         HistoryRecorder history(w.engine, w.store, dir.path());
         history.setModuleContents(&w.link->contents());
+        w.link->setHistory(&history);
         w.store.routeCapacity = 20;
         for (int a = 1; a < 3004; ++a) {
             w.module.responder().setMemoryAt(a, std::uint8_t(a * 5));
@@ -425,10 +426,11 @@ private slots:
         QVERIFY(w.fastForward());
         QVERIFY(backupWasOn);
         QVERIFY(w.store.image == screen);
-        const history::Listing l = history::list(dir.path());
+        history::Listing l = history::list(dir.path());
         QCOMPARE(l.entries.size(), 2);
         QCOMPARE(history::kindWord(l.entries.at(0)), QStringLiteral("store all"));
         QCOMPARE(history::kindWord(l.entries.at(1)), QStringLiteral("read"));
+        QCOMPARE(history::load(l.entries[1]), QString());
         for (int a = 1; a <= 703; ++a) {
             QCOMPARE(w.module.responder().memoryAt(a), screen[a]);
             QCOMPARE(l.entries.at(1).bytes[a], std::uint8_t(a * 5));

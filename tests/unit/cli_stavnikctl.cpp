@@ -80,6 +80,8 @@ private slots:
     void namesThatAreNotUtf8();
     void configuredPort_data();
     void configuredPort();
+    void printsWhatTheFileHolds_data();
+    void printsWhatTheFileHolds();
 #endif
 };
 
@@ -389,6 +391,41 @@ void StavnikctlTest::configuredPort() {
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out, out);
     QCOMPARE(QFile::exists(path) ? contents(path) : QByteArray("-"), after);
+}
+
+// A file's control characters reach the terminal as text; what a file loses on the way is said.
+void StavnikctlTest::printsWhatTheFileHolds_data() {
+    QTest::addColumn<QStringList>("args"); // DIR/: the test's folder, also the settings' home
+    QTest::addColumn<QByteArray>("out");   // found in standard output
+    QTest::addColumn<QByteArray>("err");   // found in standard error
+    QTest::newRow("show") << QStringList{"show", "DIR/escape.txt"} << QByteArray("x\\x1b[2J")
+                          << QByteArray();
+    QTest::newRow("diff") << QStringList{"diff", "DIR/escape.txt", "DIR/long.txt"}
+                          << QByteArray("popis: x\\x1b[2J →") << QByteArray();
+    QTest::newRow("convert cutting a description")
+        << QStringList{"convert", "DIR/long.txt", "DIR/out.txt"} << QByteArray()
+        << QByteArray("long.txt: 1 route description(s) longer than 4096 bytes, cut");
+    QTest::newRow("settings over 1 MB")
+        << QStringList{"port"} << QByteArray("COM1\t/dev/ttyS0\tdefault\n")
+        << QByteArray("stavnikCFG.ini: larger than 1 MB, so not read");
+}
+
+void StavnikctlTest::printsWhatTheFileHolds() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    QTemporaryDir dir;
+    QByteArray lines = "S2.6\r\n*\r\n0001:01\r\n*\r\nPOPIS\r\n";
+    write(dir.filePath("escape.txt"), lines + "x\x1b[2J\r\n");
+    write(dir.filePath("long.txt"), lines + QByteArray(5000, 'A') + "\r\n");
+    QDir(dir.path()).mkpath("stavnik-cfg");
+    write(dir.filePath("stavnik-cfg/stavnikCFG.ini"),
+          "[Ports]\nCOM1=/dev/u\n;" + QByteArray(1100000, ' ') + '\n');
+    for (QString& a : args)
+        a.replace("DIR/", dir.path() + '/');
+    const Run r = stavnikctl(args, QString(), QString(), QString(), dir.path());
+    QVERIFY2(r.out.contains(out) && !r.out.contains('\x1b'), r.out.left(2000));
+    QVERIFY2(r.err.contains(err), r.err);
 }
 
 #endif
