@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "link/linktrace.h"
 #include "link/serialport.h"
 #include "widgets/programfont.h"
 
@@ -76,7 +77,9 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("stavnik-cfg")); // icon on Wayland
 
     ConfigStore store;
-    SerialBytePort port(settingsFilePath());
+    SerialBytePort line(settingsFilePath());
+    // "Záznam komunikace" (in "Diagnostika linky") records the line here when ticked.
+    TracedPort port(line);
     LinkEngine engine(store, port);
     MainWindow window(store, engine, port);
     window.show();

@@ -17,7 +17,9 @@
 #include "link/historyrecorder.h"
 #include "link/linkdriver.h"
 #include "link/linktexts.h"
+#include "link/linktrace.h"
 #include "link/ui/linkdialogs.h"
+#include "link/ui/linktestwindow.h"
 #include "link/ui/storechoicedialog.h"
 #include "review/configcheck.h"
 #include "review/differences.h"
@@ -164,6 +166,9 @@ void MainWindow::buildMenu() {
 
     connect(ui.KomunikaceRS2321, &QAction::triggered, this, &MainWindow::choosePort);
     setUpHistory(ui.Transfer1);
+    QAction* linkTest = ui.Transfer1->addAction(QStringLiteral("Diagnostika linky"));
+    linkTest->setObjectName(QStringLiteral("DiagnostikaLinky1"));
+    connect(linkTest, &QAction::triggered, this, &MainWindow::openLinkTest);
     // The transfers and "Test comm" belong to the link's side of the window.
     // A read replaces the configuration: what was not saved is offered for saving first.
     // A port lost to an unplug is opened again as each exchange starts: no need for the dialog.
@@ -537,6 +542,7 @@ void MainWindow::clearRoute() {
 void MainWindow::choosePort() {
     m_portDialog->setPortNumber(m_settings.portNumber);
     m_portDialog->setFastLink(m_settings.fastLink);
+    m_portDialog->setLowLatency(m_port.lowLatency());
     if (m_portDialog->exec() != QDialog::Accepted)
         return;
     m_settings.portNumber = m_portDialog->portNumber();
@@ -550,6 +556,13 @@ void MainWindow::choosePort() {
     m_link->portChanged();
     m_port.close();
     openPort();
+}
+
+// Created at first use: the trace it keeps lives on when it is closed.
+void MainWindow::openLinkTest() {
+    if (!m_linkTestWindow)
+        m_linkTestWindow = new LinkTestWindow(*m_driver, dynamic_cast<TracedPort*>(&m_port), this);
+    m_linkTestWindow->exec();
 }
 
 // Oprogramu1Click

@@ -21,6 +21,7 @@ class CopyRouteDialog;
 class DifferencesWindow;
 class LinkDialogs;
 class LinkDriver;
+class LinkTestWindow;
 class PortDialog;
 class RouteGrid;
 class RouteEditor;
@@ -94,6 +95,7 @@ private:
     void openExpansionTest();
     void openSimulationWindow();
     void choosePort();
+    void openLinkTest();
     void showAbout();
     void showHelp();
     // "Historie modulu" in `transferMenu`, and the history kept after every transfer.
@@ -135,4 +137,5 @@ private:
     SimulationWindow* m_simulationWindow = nullptr;
     ModuleTestWindow* m_moduleTestWindow = nullptr;
     LinkDialogs* m_link = nullptr;
+    LinkTestWindow* m_linkTestWindow = nullptr;
 };

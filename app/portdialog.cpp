@@ -1,5 +1,6 @@
 #include "app/portdialog.h"
 
+#include "link/linediagnosis.h"
 #include "ui_portdialog.h"
 
 #include <QCheckBox>
@@ -35,6 +36,7 @@ int PortDialog::exec() {
     refreshList();
     m_number->setValue(m_portNumber);
     m_fastBox->setChecked(m_fastLink);
+    m_ui->LBlowLatency->setText(linediag::lowLatencyText(m_lowLatency));
     showDevice(m_number->value());
     adjustSize();
     if (const QScreen* s = screen())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/byteport.h"
 #include "link/portlist.h"
 
 #include <QDialog>
@@ -31,6 +32,8 @@ public:
     // The fast link box, the same way.
     void setFastLink(bool on) { m_fastLink = on; }
     bool fastLink() const { return m_fastLink; }
+    // Whether the open port's driver took the request for low latency, shown at each showing.
+    void setLowLatency(LowLatency state) { m_lowLatency = state; }
 
     // Lists the devices offered, each time the dialog opens and on "Obnovit".
     void setPortList(std::function<QList<PortEntry>()> list) { m_listPorts = std::move(list); }
@@ -54,4 +57,5 @@ private:
     QString m_chosen;
     QCheckBox* m_fastBox;
     bool m_fastLink = false;
+    LowLatency m_lowLatency = LowLatency::NotAsked;
 };

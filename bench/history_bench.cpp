@@ -8,14 +8,12 @@
 //        failure
 
 #include "data/history.h"
-#include "data/ui/routegrid.h"
 #include "review/historysummary.h"
 #include "review/ui/differenceswindow.h"
 #include "review/ui/historywindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -91,10 +89,8 @@ void report(const char* what, const Timing& t) {
 // The window as the main window makes it, opened on `folder` and painted.
 void openWindow(const QString& folder) {
     ConfigStore store;
-    RouteGrid grid;
-    QFileDialog saveDialog;
     DifferencesWindow differences;
-    HistoryWindow window({store, grid, saveDialog, differences, [] { return true; }, {}}, folder);
+    HistoryWindow window({store, differences, [](const QString&) { return true; }, {}}, folder);
     window.refresh();
     window.show();
     QApplication::processEvents();

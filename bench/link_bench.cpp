@@ -10,7 +10,9 @@
 // with their box, and wrong data reported as success.
 //
 // Usage: link_bench [--ticks 20,15,12] [--ops read,verify,store,changed] [--idle-seconds 10]
-//                   [--no-idle] [--fast] [--bin BUILD/bin] [--sweep N --emu 'ARGS']
+//                   [--no-idle] [--fast] [--adapter] [--bin BUILD/bin] [--sweep N --emu 'ARGS']
+// --adapter: only normal and fast reads with and without a USB adapter's 16 ms latency timer
+// (stv2-emu --adapter-latency), which a run without --ops also ends with.
 
 #include "data/configstore.h"
 #include "data/datafile.h"
@@ -147,6 +149,54 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
             std::fflush(stdout);
             failures += ok ? 0 : 1;
         }
+    }
+    return failures ? 1 : 0;
+}
+
+// One full read behind a modelled adapter (`latency` ms, 0: none), checked byte for byte:
+// its seconds, negative when it failed.
+double adapterRead(const QString& bin, int latency, int tick, bool fast) {
+    ConfigStore module;
+    std::mt19937 random(static_cast<unsigned>(latency + 7));
+    for (int a = 1; a < image::kConfigSize; ++a)
+        module.image[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(random());
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("module.txt"));
+    EmulatorProcess emu(bin);
+    if (!datafile::saveFile(file, module).saved ||
+        !emu.start({QStringLiteral("--quiet"), QStringLiteral("--load"), file,
+                    QStringLiteral("--adapter-latency"), QString::number(latency)}))
+        return -1;
+    ConfigStore store;
+    Link link(store, emu.device, tick, fast);
+    if (!link.opened)
+        return -1;
+    const bool ok = link.runner.run([](LinkEngine& e) { return e.startRead(); }) &&
+                    link.runner.transferOk() &&
+                    std::equal(store.image.begin() + 1, store.image.begin() + image::kConfigSize,
+                               module.image.begin() + 1);
+    return ok ? link.runner.elapsedNs() / 1e9 : -1;
+}
+
+// Normal and fast reads with and without a USB adapter's 16 ms latency timer, side by side.
+int runAdapterTable(const QString& bin, int tick) {
+    std::printf("\nFull read of 90 routes behind a modelled USB adapter (stv2-emu "
+                "--adapter-latency), %d ms ticks; wire limit %.1f s.\n%-8s %-24s %s\n",
+                tick, kWireSeconds, "pace", "no adapter", "16 ms adapter timer");
+    int failures = 0;
+    for (const bool fast : {false, true}) {
+        QString row = QStringLiteral("%1").arg(fast ? "fast" : "normal", -8);
+        for (const int latency : {0, 16}) {
+            const double s = adapterRead(bin, latency, tick, fast);
+            failures += s < 0;
+            row += s < 0 ? QStringLiteral("%1").arg("FAILED", -25)
+                         : QStringLiteral("%1 s = %2 x wire")
+                               .arg(s, 6, 'f', 1)
+                               .arg(s / kWireSeconds, 4, 'f', 2)
+                               .leftJustified(25);
+        }
+        std::printf("%s\n", qPrintable(row));
+        std::fflush(stdout);
     }
     return failures ? 1 : 0;
 }
@@ -354,6 +404,23 @@ void idleTool(const QString& bin, int seconds) {
         p.kill();
 }
 
+int runTransfersAndRoute(const QString& bin, const QList<int>& ticks, const QStringList& ops,
+                         bool fast) {
+    const bool full = ops.contains(QLatin1String("store")) || ops.contains(QLatin1String("read")) ||
+                      ops.contains(QLatin1String("verify"));
+    int rc = full && !ticks.isEmpty() ? runTransfers(bin, ticks, ops, fast) : 0;
+    if (ops.contains(QLatin1String("changed")))
+        rc = std::max(rc, runRouteChange(bin, ticks, fast));
+    return rc;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: link_bench [--ticks 20,15,12] "
+                         "[--ops store,read,verify,changed] [--idle-seconds N] [--no-idle] "
+                         "[--fast] [--adapter] [--bin DIR] [--sweep N --emu 'ARGS']\n");
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -364,6 +431,8 @@ int main(int argc, char* argv[]) {
     int idleSeconds = 10;
     bool idle = true;
     bool fast = false;
+    bool adapterOnly = false;
+    bool adapterTable = true; // unless --ops picks what to run
     int sweepRuns = 0;
     QStringList emuArgs;
     QString bin = QStringLiteral(STAVNIK_BIN_DIR);
@@ -378,6 +447,7 @@ int main(int argc, char* argv[]) {
             ++i;
         } else if (a == QLatin1String("--ops")) {
             ops = next.split(QLatin1Char(','));
+            adapterTable = false;
             ++i;
         } else if (a == QLatin1String("--idle-seconds")) {
             idleSeconds = next.toInt();
@@ -390,28 +460,26 @@ int main(int argc, char* argv[]) {
         } else if (a == QLatin1String("--emu")) {
             emuArgs = next.split(QLatin1Char(' '), Qt::SkipEmptyParts);
             ++i;
+        } else if (a == QLatin1String("--adapter")) {
+            adapterOnly = true;
         } else if (a == QLatin1String("--no-idle")) {
             idle = false;
         } else if (a == QLatin1String("--bin")) {
             bin = next;
             ++i;
         } else {
-            std::fprintf(stderr, "usage: link_bench [--ticks 20,15,12] "
-                                 "[--ops store,read,verify,changed] [--idle-seconds N] "
-                                 "[--no-idle] [--fast] [--bin DIR] [--sweep N --emu 'ARGS']\n");
-            return 2;
+            return usage();
         }
     }
     if (sweepRuns > 0)
         return runSweep(bin, ticks, ops, fast, sweepRuns, emuArgs);
-    const bool full = ops.contains(QLatin1String("store")) || ops.contains(QLatin1String("read")) ||
-                      ops.contains(QLatin1String("verify"));
-    int rc = full && !ticks.isEmpty() ? runTransfers(bin, ticks, ops, fast) : 0;
-    if (ops.contains(QLatin1String("changed")))
-        rc = std::max(rc, runRouteChange(bin, ticks, fast));
+    if (adapterOnly)
+        return runAdapterTable(bin, ticks.value(0, 20));
+    const int rc = runTransfersAndRoute(bin, ticks, ops, fast);
+    const int adapterRc = adapterTable ? runAdapterTable(bin, ticks.value(0, 20)) : 0;
     if (idle) {
         idleInProcess(bin, idleSeconds);
         idleTool(bin, idleSeconds);
     }
-    return rc;
+    return std::max(rc, adapterRc);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Full read, verify and store of 90 routes against stv2-emu with 9600-baud pacing at timerCOM
-# 20, 15 and 12 ms, one edited route stored as only its changed bytes, then the idle CPU of the
-# link (about 7 minutes in all).
+# 20, 15 and 12 ms, one edited route stored as only its changed bytes, normal and fast reads
+# with and without a USB adapter's 16 ms latency timer (--adapter: only these), then the idle CPU
+# of the link (about 10 minutes in all).
 # Usage: bench/link_bench.sh [BUILD_DIR] [link_bench options]   (default: build)
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"

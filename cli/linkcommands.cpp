@@ -7,10 +7,13 @@
 #include "data/hex.h"
 #include "data/history.h"
 #include "link/historyrecorder.h"
+#include "link/linediagnosis.h"
+#include "link/linetester.h"
 #include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/linkrunner.h"
 #include "link/linktexts.h"
+#include "link/linktrace.h"
 #include "link/modulecontents.h"
 #include "link/portlist.h"
 #include "link/serialport.h"
@@ -63,8 +66,12 @@ QString storedText(std::size_t bytes, bool verified, qint64 ms) {
 class Session {
 public:
     Session(ConfigStore& store, QTextStream& err)
-        : m_err(err), m_port(settingsFilePath()), m_engine(store, m_port),
-          m_driver(m_engine, m_port), m_runner(m_driver), m_stop([this] { m_runner.cancel(); }),
+        : m_err(err), m_port(settingsFilePath()), m_traced(m_port), m_engine(store, m_traced),
+          m_driver(m_engine, m_traced), m_runner(m_driver), m_stop([this] {
+              m_runner.cancel();
+              if (m_onStop)
+                  m_onStop();
+          }),
           m_history(m_engine, store, history::defaultFolder()) {
         // The history never fails a transfer; it only says why it could not be kept.
         QObject::connect(&m_history, &HistoryRecorder::problem,
@@ -86,26 +93,52 @@ public:
         const AppSettings settings = loadSettings();
         if (!settings.fileIgnored.isEmpty())
             m_err << "stavnikctl: " << settingsFilePath() << ": " << settings.fileIgnored << '\n';
-        m_driver.setTickInterval(tick > 0 ? tick : settings.timerInterval);
+        m_tickMs = tick > 0 ? tick : settings.timerInterval;
+        m_driver.setTickInterval(m_tickMs);
         // "COM3" means port number 3, as in the window's port dialog.
         const int number = port ? port->number : settings.portNumber;
+        const QString device = number > 0 ? m_port.deviceFor(number) : port->device;
+        if (m_trace)
+            m_trace->comment(
+                QStringLiteral("port %1 (%2), interval %3 ms")
+                    .arg(number > 0 ? QStringLiteral("COM%1").arg(number) : device, device)
+                    .arg(m_tickMs));
         m_history.setPortName([number, port] {
             return number > 0 ? QStringLiteral("COM%1").arg(number) : port->device;
         });
         if (number > 0) {
             if (m_port.open(number))
-                return true;
+                return opened();
             // The window's own words, two blanks included.
             m_err << linktexts::portOpenFailedText(QStringLiteral("COM%1").arg(number)) << '\n'
                   << m_port.openErrorText() << '\n';
             return false;
         }
         if (m_port.openDevice(port->device))
-            return true;
+            return opened();
         m_err << linktexts::portOpenFailedText(port->device) << '\n'
               << m_port.openErrorText() << '\n';
         return false;
     }
+
+    // --trace FILE: the line's record from now on. False, said on stderr, when it cannot be
+    // written.
+    bool startTrace(const QString& path) {
+        m_trace = std::make_unique<LinkTrace>(path);
+        QString why;
+        if (!m_trace->open(QStringLiteral("stavnikctl"), &why)) {
+            m_err << "stavnikctl: " << path << ": " << why << '\n';
+            m_trace.reset();
+            return false;
+        }
+        m_traced.setTrace(m_trace.get());
+        return true;
+    }
+    LinkTrace* trace() const { return m_trace.get(); }
+    BytePort& port() { return m_traced; }
+    int tickMs() const { return m_tickMs; }
+    // Ctrl-C or SIGTERM also calls this (the link diagnosis's own exchanges).
+    void setOnStop(std::function<void()> stop) { m_onStop = std::move(stop); }
 
     LinkEngine& engine() { return m_engine; }
     LinkDriver& driver() { return m_driver; }
@@ -129,6 +162,12 @@ public:
     }
 
 private:
+    bool opened() {
+        if (m_trace)
+            m_trace->comment(linediag::lowLatencyText(m_port.lowLatency()));
+        return true;
+    }
+
     void drawProgress(int percent) {
         const int width = 40;
         const int filled = percent * width / 100;
@@ -140,11 +179,15 @@ private:
 
     QTextStream& m_err;
     SerialBytePort m_port;
+    std::unique_ptr<LinkTrace> m_trace;
+    TracedPort m_traced;
     LinkEngine m_engine;
     LinkDriver m_driver;
     LinkRunner m_runner;
     StopSignals m_stop;
     HistoryRecorder m_history;
+    std::function<void()> m_onStop;
+    int m_tickMs = LinkDriver::kDefaultTickMs;
     bool m_barDrawn = false;
 };
 
@@ -189,6 +232,9 @@ std::optional<std::vector<std::uint32_t>> parseWhat(const QString& what, int cap
 // opened, which the session has said on stderr.
 std::unique_ptr<Session> openSession(const Invocation& run, ConfigStore& store, int tick) {
     auto s = std::make_unique<Session>(store, run.err);
+    if (run.options.contains(QStringLiteral("--trace")) &&
+        !s->startTrace(run.options.value(QStringLiteral("--trace"))))
+        return nullptr;
     std::optional<PortArgument> port;
     if (run.options.contains(QStringLiteral("--port")))
         port = parsePortArgument(run.options.value(QStringLiteral("--port")));
@@ -275,6 +321,40 @@ int verifyCommand(const Invocation& run) {
         run.out << toHex(static_cast<std::uint32_t>(d.address), 4) << ": file "
                 << toHex(d.imageValue, 2) << " module " << toHex(d.moduleValue, 2) << '\n';
     return equal ? exitcode::kOk : exitcode::kDifferent;
+}
+
+int linktestCommand(const Invocation& run) {
+    int tick = 0;
+    if (const int wrong = optionError(run, tick))
+        return wrong;
+    ConfigStore store;
+    const auto s = openSession(run, store, tick);
+    if (!s)
+        return exitcode::kTransferFailed;
+    if (s->trace())
+        s->trace()->comment(QStringLiteral("diagnostika linky"));
+    LineTestRun test(s->port(), s->tickMs());
+    s->setOnStop([&test] { test.cancel(); });
+    if (stderrIsTerminal())
+        QObject::connect(&test, &LineTestRun::progress, [&run](int done, int planned) {
+            run.err << "\r" << done << " / " << planned;
+            run.err.flush();
+        });
+    const std::vector<linediag::Exchange> exchanges = test.runToEnd();
+    if (stderrIsTerminal())
+        run.err << '\n';
+    if (s->stopped())
+        return s->stoppedExit();
+    const linediag::Diagnosis d =
+        linediag::diagnose(exchanges, s->tickMs(), s->port().lowLatency());
+    for (const QString& line : linediag::reportLines(d))
+        run.out << line << '\n';
+    if (d.replies.count > 0) {
+        run.out << "Rozložení dob odpovědi:\n";
+        for (const QString& line : linediag::histogramLines(d.histogram))
+            run.out << "  " << line << '\n';
+    }
+    return linediag::exitCodeOf(d.verdict);
 }
 
 namespace {
@@ -407,33 +487,41 @@ CliCommands linkCommands() {
     const CliOption onlyChanged{QStringLiteral("--only-changed"), QStringLiteral("BASE")};
     const CliOption noVerify{QStringLiteral("--no-verify"), QString()};
     const CliOption backupFirst{QStringLiteral("--backup-first"), QString()};
+    const CliOption trace{QStringLiteral("--trace"), QStringLiteral("FILE")};
     return {
         {QStringLiteral("identify"),
          QString(),
          0,
-         {port, tick, fast},
+         {port, tick, fast, trace},
          QStringLiteral("\"Test comm\": print the module's version and route capacity"),
          linkcli::identifyCommand},
         {QStringLiteral("read"),
          QStringLiteral("OUT"),
          1,
-         {port, tick, fast},
+         {port, tick, fast, trace},
          QStringLiteral("read the module's configuration and save it as data file OUT"),
          linkcli::readCommand},
         {QStringLiteral("verify"),
          QStringLiteral("FILE"),
          1,
-         {port, tick, fast},
+         {port, tick, fast, trace},
          QStringLiteral("compare data file FILE with the module (exit 1: they differ)"),
          linkcli::verifyCommand},
         {QStringLiteral("store"),
          QStringLiteral("FILE"),
          1,
-         {what, onlyChanged, noVerify, backupFirst, port, tick, fast},
+         {what, onlyChanged, noVerify, backupFirst, port, tick, fast, trace},
          QStringLiteral("write data file FILE (or a part of it) into the module and read it back "
                         "(--no-verify: do not); --only-changed BASE: only the bytes that differ "
                         "from BASE, the module's contents; --backup-first: read the module into "
                         "the history first"),
          linkcli::storeCommand},
+        {QStringLiteral("linktest"),
+         QString(),
+         0,
+         {port, tick, trace},
+         QStringLiteral("diagnose the line: reply times, lost, late and stray replies, advice "
+                        "(nothing is written; exit 0 usable, 1 with faults, 2 not working)"),
+         linkcli::linktestCommand},
     };
 }

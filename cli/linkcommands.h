@@ -17,4 +17,5 @@ int identifyCommand(const Invocation& run);
 int readCommand(const Invocation& run);
 int verifyCommand(const Invocation& run);
 int storeCommand(const Invocation& run);
+int linktestCommand(const Invocation& run);
 } // namespace linkcli

@@ -82,6 +82,8 @@ std::map<QString, Setter> valuedOptions(EmuOptions& o) {
          [&](const QString& v) { return parseInt(v, 0, 255, o.responder.capacity); }},
         {QStringLiteral("--latency"),
          [&](const QString& v) { return parseInt(v, 0, 60000, o.responder.latencyMs); }},
+        {QStringLiteral("--adapter-latency"),
+         [&](const QString& v) { return parseInt(v, 0, 1000, o.adapterLatencyMs); }},
         {QStringLiteral("--write-ms"),
          [&](const QString& v) { return parseInt(v, 0, 60000, o.responder.writeMs); }},
         {QStringLiteral("--seed"),
@@ -208,6 +210,9 @@ QString moduleHelp() {
         "                      comes MS milliseconds later still (default 0)\n"
         "  --no-pacing         deliver bytes at once; by default every byte takes its 9600-baud\n"
         "                      time of 1.04 ms, both the received command and the reply\n"
+        "  --adapter-latency MS  model a USB serial adapter: replies reach the tool only at the\n"
+        "                      next beat of its latency timer, every MS ms (16 is the common\n"
+        "                      adapters' default; 0, the default, is a direct line)\n"
         "\n");
 }
 

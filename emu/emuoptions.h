@@ -9,6 +9,9 @@
 struct EmuOptions {
     ResponderOptions responder;
     bool pacing = true; // 9600-baud timing of every byte, both ways
+    // A USB serial adapter between the module and the tool: what it receives is handed over only
+    // at the next beat of its latency timer, every this many milliseconds (0: no adapter).
+    int adapterLatencyMs = 0;
     QString linkPath;   // symbolic link to the pseudo-terminal, made at start, removed at exit
     QString loadPath;   // data file loaded into the memory at start
     QString savePath;   // data file the memory is saved to at exit

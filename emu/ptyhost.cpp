@@ -52,6 +52,7 @@ timespec toTimespec(std::int64_t ns) {
 PtyHost::PtyHost(Stv2Responder& module, const EmuOptions& options, std::FILE* log)
     : m_module(module), m_options(options), m_log(log),
       m_byteNs(options.pacing ? static_cast<Nanos>(emu::kByteTimeMs * 1e6 + 0.5) : 0),
+      m_adapterBeatNs(static_cast<Nanos>(options.adapterLatencyMs) * kMs),
       m_animate(options.animate) {
     m_start = now();
     // Byte times are about a millisecond; the default timer slack of 50 us per wake-up would
@@ -199,6 +200,7 @@ void PtyHost::setConnected(bool connected) {
     m_queue.clear();
     m_current.clear();
     m_currentPos = 0;
+    m_adapterHeld.clear();
     logLine(QStringLiteral("the tool closed %1").arg(m_devicePath));
 }
 
@@ -246,7 +248,7 @@ void PtyHost::writeDue(Nanos t) {
             return;
         // Paced: one byte per byte time; unpaced: the whole chunk in one write.
         const int count = m_byteNs ? 1 : static_cast<int>(m_current.size()) - m_currentPos;
-        const ssize_t n = ::write(m_master, m_current.constData() + m_currentPos, count);
+        const ssize_t n = deliver(m_current.constData() + m_currentPos, count, t);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -270,12 +272,43 @@ void PtyHost::writeDue(Nanos t) {
     }
 }
 
+ssize_t PtyHost::deliver(const char* bytes, int count, Nanos t) {
+    if (m_adapterBeatNs <= 0)
+        return ::write(m_master, bytes, count);
+    // The adapter's timer runs on its own, whatever the line does.
+    if (m_adapterHeld.isEmpty()) {
+        const Nanos beats = (t - m_start + m_adapterBeatNs - 1) / m_adapterBeatNs;
+        m_adapterRelease = m_start + beats * m_adapterBeatNs;
+    }
+    m_adapterHeld.append(bytes, count);
+    return count;
+}
+
+void PtyHost::releaseAdapter(Nanos t) {
+    while (!m_adapterHeld.isEmpty() && t >= m_adapterRelease) {
+        const ssize_t n = ::write(m_master, m_adapterHeld.constData(), m_adapterHeld.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EIO) {
+            setConnected(false);
+            return;
+        }
+        if (n < 0) { // the terminal is full: the next beat
+            m_adapterRelease += m_adapterBeatNs;
+            return;
+        }
+        m_adapterHeld.remove(0, n);
+    }
+}
+
 PtyHost::Nanos PtyHost::nextWake(Nanos t) const {
     Nanos wake = INT64_MAX;
+    if (!m_adapterHeld.isEmpty())
+        wake = m_adapterRelease;
     if (!m_current.isEmpty())
-        wake = m_txFree;
+        wake = std::min(wake, m_txFree);
     else if (!m_queue.empty())
-        wake = std::max(m_queue.begin()->first, m_txFree);
+        wake = std::min(wake, std::max(m_queue.begin()->first, m_txFree));
     for (const Release& r : m_releases)
         wake = std::min(wake, r.due);
     if (m_animate)
@@ -349,8 +382,10 @@ void PtyHost::handleControl(const QString& line) {
 // What is due at `t`: replies whose time has come, buttons pressed for a while, the next step of
 // the animated inputs.
 void PtyHost::runDue(Nanos t) {
-    if (m_connected)
+    if (m_connected) {
         writeDue(t);
+        releaseAdapter(t);
+    }
     for (auto it = m_releases.begin(); it != m_releases.end();) {
         if (it->due <= t) {
             m_module.setButton(it->unit, it->button, false);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <sys/types.h>
 #include <vector>
 
 // Puts a Stv2Responder on the master side of a pseudo-terminal and keeps it there for as long as
@@ -38,6 +39,9 @@ private:
     void handleControl(const QString& line);
     void schedule(const QList<ReplyChunk>& chunks, Nanos ready);
     void writeDue(Nanos t);
+    // One write to the tool, or into the modelled adapter until its next beat.
+    ssize_t deliver(const char* bytes, int count, Nanos t);
+    void releaseAdapter(Nanos t);
     void runDue(Nanos t);
     Nanos nextWake(Nanos t) const;
     void setConnected(bool connected);
@@ -62,6 +66,9 @@ private:
     // as a UART sends one message after the other.
     std::multimap<Nanos, QByteArray> m_queue;
     QByteArray m_current;
+    Nanos m_adapterBeatNs = 0;
+    QByteArray m_adapterHeld; // in the modelled adapter, handed over at m_adapterRelease
+    Nanos m_adapterRelease = 0;
     int m_currentPos = 0;
     bool m_stdinOpen = true;
     QByteArray m_stdinBuffer;

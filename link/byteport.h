@@ -5,6 +5,20 @@
 
 #include <functional>
 
+// What the link engine made of the line, for a trace of it: a command's reply taken, an attempt
+// that went wrong and is tried again, a probe closing a block, a block done again, and the line
+// quiet again after a wrong turn. `address` is the byte concerned, -1 when none.
+enum class LinkNote { ReplyTaken, Retry, Probe, ProbeAnswered, BlockRedone, LineQuiet, Failed };
+
+// Whether the serial driver hands each received byte over at once. USB serial adapters hold what
+// they receive until their latency timer fires (16 ms by default), which slows every exchange.
+enum class LowLatency {
+    NotAsked,    // no port open, or a line that has no such setting
+    On,          // the driver was asked and took it
+    Unsupported, // the driver refused (a pseudo-terminal, a plain UART): nothing changed
+    NotAvailable // this system offers no such request: the adapter's own settings decide
+};
+
 // The serial line as the link engine sees it. The real port wraps QSerialPort; tests use an
 // in-memory port.
 class BytePort {
@@ -24,6 +38,10 @@ public:
     virtual bool reopenIfLost() { return isOpen(); }
     // Why the last open failed and what to do about it; empty when nothing more is known.
     virtual QString openErrorText() const { return QString(); }
+    // Of the port as opened last.
+    virtual LowLatency lowLatency() const { return LowLatency::NotAsked; }
+    // The engine says what it made of the bytes; a port that keeps a trace writes it down.
+    virtual void note(LinkNote /*what*/, int /*address*/) {}
 
     // Called when bytes have arrived, for an owner that answers at once (fast link). A port that
     // cannot tell never calls it; the owner's timer still finds the bytes.

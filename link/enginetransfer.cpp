@@ -24,6 +24,7 @@ bool LinkEngine::lineReady(LinkState sendState) {
         m_line.lookTicks(sendState == S::CapacitySend ? 2 : 3, QuietLine::kByteExchange);
     switch (m_line.settleFor(window)) {
     case QuietLine::Readiness::Ready:
+        m_port.note(LinkNote::LineQuiet, -1);
         m_rx.clear();
         return true;
     case QuietLine::Readiness::GaveUp:
@@ -43,6 +44,7 @@ void LinkEngine::attemptFailed(LinkState sendState) {
         blockWentWrong(true);
         return;
     }
+    m_port.note(LinkNote::Retry, sendState == S::CapacitySend ? -1 : m_transfer.address());
     if (sendState == S::CapacitySend) {
         m_transfer.retry();
         if (m_transfer.retries() >= TransferProgress::kCapacityAttempts ||
@@ -79,6 +81,7 @@ void LinkEngine::blockWentWrong(bool atProbe) {
     f.address = std::max(0, m_transfer.blockFirstAddress());
     f.lastAddress = std::max(0, m_transfer.blockLastAddress());
     f.attempts = TransferProgress::kBlockAttempts;
+    m_port.note(LinkNote::BlockRedone, f.address);
     m_line.awaitStragglers();
     countIrregular(true);
     if (!m_transfer.redoBlock()) {
@@ -140,6 +143,7 @@ void LinkEngine::tickCapacity() {
             attemptFailed(S::CapacitySend);
         return;
     }
+    m_port.note(LinkNote::ReplyTaken, -1);
     m_rx.clear();
     // A damaged count is as whole a reply as the right one: only two answers that agree count.
     if (!m_transfer.capacityAnswer(count)) {
@@ -184,6 +188,7 @@ void LinkEngine::failCapacityQuery() {
 // ---- probes
 
 void LinkEngine::sendProbe() {
+    m_port.note(LinkNote::Probe, -1);
     m_rx.clear();
     send(protocol::identifyCommand());
     startWait(S::ProbeWait1);
@@ -224,6 +229,7 @@ void LinkEngine::tickProbe() {
 
 // The block's replies all answered their own commands: its bytes stand.
 void LinkEngine::probeAnswered() {
+    m_port.note(LinkNote::ProbeAnswered, -1);
     m_rx.clear();
     m_transfer.blockConfirmed();
     if (!m_transfer.finished() || m_transfer.nextPass()) {
@@ -290,6 +296,7 @@ void LinkEngine::tickRead() {
             windowWentWrong(S::ReadSend);
         return;
     }
+    m_port.note(LinkNote::ReplyTaken, m_transfer.address());
     m_rx.clear();
     const bool irregular = m_transfer.irregular();
     advanceProgress(m_transfer.accept(value, m_store.image));
@@ -311,6 +318,7 @@ void LinkEngine::sendWriteRequest() {
 void LinkEngine::tickWrite() {
     const bool last = waitTick(3, QuietLine::kByteExchange);
     if (protocol::matchWriteAck(m_rx.bytes())) {
+        m_port.note(LinkNote::ReplyTaken, m_transfer.address());
         m_rx.clear();
         const bool irregular = m_transfer.irregular();
         m_writeInFlight = false;

@@ -24,6 +24,14 @@ void LinkDriver::setTickInterval(int ms) {
     m_engine.setTickInterval(ms);
 }
 
+int LinkDriver::tickInterval() const {
+    return m_timer->interval();
+}
+
+bool LinkDriver::running() const {
+    return m_timer->isActive();
+}
+
 void LinkDriver::setFastLink(bool on) {
     m_engine.setFastLink(on);
 }

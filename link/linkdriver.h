@@ -23,9 +23,12 @@ public:
     ~LinkDriver() override;
 
     LinkEngine& engine() const { return m_engine; }
+    BytePort& port() const { return m_port; }
+    bool running() const;
 
     // The tick period in milliseconds: the timer's interval and the engine's reply windows.
     void setTickInterval(int ms);
+    int tickInterval() const;
     // Fast link (the settings file's fastLink, the port dialog's check box, --fast).
     void setFastLink(bool on);
     bool fastLink() const;

@@ -274,6 +274,7 @@ void LinkEngine::failAt(Failure::Where where) {
 void LinkEngine::fail(const Failure& failure) {
     // The progress bar stays until the box is closed (messageClosed).
     m_failure = failure;
+    m_port.note(LinkNote::Failed, failure.address > 0 ? failure.address : -1);
     m_state = S::Idle;
     unsettle();
     endTransfer(false);

@@ -4,6 +4,10 @@
 #include <QSerialPort>
 
 #include <sys/file.h>
+#include <sys/ioctl.h>
+#if __has_include(<linux/serial.h>)
+#include <linux/serial.h>
+#endif
 
 struct SerialBytePort::Line {
     QSerialPort port;
@@ -23,6 +27,28 @@ PortOpenError openErrorOf(QSerialPort::SerialPortError e) {
     default:
         return PortOpenError::Unknown;
     }
+}
+// USB serial adapters hold received bytes until their latency timer fires (16 ms by default);
+// the Linux drivers of the common ones turn the low-latency flag into a 1 ms timer. Drivers
+// without the request (a pseudo-terminal, a plain UART) refuse it and nothing changes.
+LowLatency askLowLatency(int fd) {
+#if defined(TIOCGSERIAL) && defined(TIOCSSERIAL) && defined(ASYNC_LOW_LATENCY)
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+        return LowLatency::Unsupported;
+    if (serial.flags & ASYNC_LOW_LATENCY)
+        return LowLatency::On;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    if (::ioctl(fd, TIOCSSERIAL, &serial) != 0)
+        return LowLatency::Unsupported;
+    // Some drivers accept the call and ignore the flag: believe only what they report back.
+    serial_struct check{};
+    const bool took = ::ioctl(fd, TIOCGSERIAL, &check) == 0 && (check.flags & ASYNC_LOW_LATENCY);
+    return took ? LowLatency::On : LowLatency::Unsupported;
+#else
+    Q_UNUSED(fd);
+    return LowLatency::NotAvailable;
+#endif
 }
 } // namespace
 
@@ -44,6 +70,7 @@ SerialBytePort::~SerialBytePort() {
 
 bool SerialBytePort::openNow(const QString& device) {
     closeNow();
+    m_lowLatency = LowLatency::NotAsked;
     QSerialPort& port = m_line->port;
     // QSerialPort resolves a bare name under /dev; a symbolic link must be resolved by us.
     const QFileInfo info(device);
@@ -67,6 +94,7 @@ bool SerialBytePort::openNow(const QString& device) {
     // Pseudo-terminals refuse these ("Inappropriate ioctl"); harmless, the lines do not exist.
     port.setDataTerminalReady(false);
     port.setRequestToSend(false);
+    m_lowLatency = askLowLatency(static_cast<int>(port.handle()));
     port.clearError();
     return true;
 }

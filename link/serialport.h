@@ -29,6 +29,7 @@ public:
     QByteArray read(qint64 count) override;
     bool reopenIfLost() override;
     QString openErrorText() const override { return m_openError; }
+    LowLatency lowLatency() const override { return m_lowLatency; }
 
     QString deviceFor(int portNumber) const;
 
@@ -45,4 +46,6 @@ private:
     int m_wantedNumber = 0;
     QString m_wantedDevice;
     QString m_openError;
+    // Set by the line when it opens; a system without the request leaves it NotAvailable.
+    LowLatency m_lowLatency = LowLatency::NotAvailable;
 };

@@ -1,6 +1,7 @@
 #include "review/ui/historywindow.h"
 
 #include "data/counted.h"
+#include "data/ui/datafiledialog.h"
 #include "review/differences.h"
 #include "review/historysummary.h"
 #include "review/ui/differenceswindow.h"

@@ -254,6 +254,38 @@ private slots:
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.startsWith(QStringLiteral("Chyba otevření  ")));
     }
+
+    // Behind a modelled USB adapter with a 16 ms latency timer, linktest names the beat and
+    // what to do about it, and its trace holds every byte of its exchanges.
+    void linktestNamesTheAdapterBeat() {
+        EmulatorProcess emu;
+        QVERIFY(emu.start({"--adapter-latency", "16", "--quiet"}));
+        emu.holdOpen();
+        // A series blurred by a busy machine is measured again.
+        Result r;
+        QString trace;
+        for (int i = 0; i < 3 && !r.out.contains(QStringLiteral("taktu 16,0 ms")); ++i) {
+            trace = file("trace");
+            r = ctl({"linktest", "--port", emu.device, "--tick", "20", "--trace", trace},
+                    dir.path());
+            QVERIFY2(r.code == 0 || r.code == 1, qPrintable(r.err + r.out));
+        }
+        QVERIFY2(r.out.contains(QStringLiteral("Odpovědi přicházejí v taktu 16,0 ms")),
+                 qPrintable(r.out));
+        QVERIFY(r.out.contains(QStringLiteral("/latency_timer")));
+        QFile f(trace);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        // Four identify, four capacity, forty reads; 12 + 88 reply bytes.
+        QCOMPARE(text.count(QStringLiteral(" > 40 47 30 30 30 30 2A 20 |")), 4);
+        QCOMPARE(text.count(QStringLiteral(" > 40 4D 30 30 30 30 2A |")), 4);
+        QCOMPARE(text.count(QStringLiteral(" > 40 52 ")), 40);
+        static const QRegularExpression received(QStringLiteral("\\d < ((?:[0-9A-F]{2} )+)\\|"));
+        int replyBytes = 0;
+        for (auto m = received.globalMatch(text); m.hasNext();)
+            replyBytes += m.next().captured(1).size() / 3;
+        QCOMPARE(replyBytes, 100);
+    }
 };
 
 QTEST_MAIN(LinkCliTest)
