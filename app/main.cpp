@@ -69,11 +69,16 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("stavnik-cfg"));
     applyProgramFont(app);
-    // Qt's own dialogs and buttons (file dialogs, "Show Details...") in Czech, like the rest.
+    // Qt's own dialogs and buttons (file dialogs, "Show Details...") in Czech, like the rest:
+    // from Qt's folder where Qt is installed, else from inside the program (Windows).
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    for (const QString& folder :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath), QStringLiteral(":/translations")})
+        if (qtTexts.load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         folder)) {
+            QApplication::installTranslator(&qtTexts);
+            break;
+        }
     QGuiApplication::setDesktopFileName(QStringLiteral("stavnik-cfg")); // icon on Wayland
 
     ConfigStore store;

@@ -29,6 +29,7 @@
 #include "review/ui/historywindow.h"
 #include "review/ui/routepane.h"
 #include "review/ui/sheetdialogs.h"
+#include "review/ui/stationoverview.h"
 #include "tools/ui/manualtestwindow.h"
 #include "tools/ui/simulationwindow.h"
 #include "widgets/messageboxes.h"
@@ -45,6 +46,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUndoStack>
@@ -89,6 +91,7 @@ MainWindow::MainWindow(ConfigStore& store, LinkEngine& engine, BytePort& port, Q
     buildMenu();
     buildHistory();
     followDocument();
+    buildOverview();
     fillRecentMenu();
 }
 
@@ -116,9 +119,10 @@ void MainWindow::buildControls() {
     // The selected route in words, under the hint that points to it.
     m_grid->follow(*m_document);
     auto* routePane = new RoutePane(*m_document, *m_grid, m_ui->centralwidget);
-    m_ui->column->insertWidget(2, routePane);
+    routePane->followNames(m_names);
     // Taller by the pane, so the grid shows as many rows as before.
     resize(width(), height() + routePane->sizeHint().height() + m_ui->column->spacing());
+    splitGridAndPane(routePane);
 
     // The link's clock runs from the moment the window exists, before the port is opened.
     m_driver = new LinkDriver(m_engine, m_port, this);
@@ -131,6 +135,34 @@ void MainWindow::buildControls() {
         fileDialog(QStringLiteral("OpenDialog1"), QFileDialog::AcceptOpen, t::kOpenFilter, this);
     m_saveDialog =
         fileDialog(QStringLiteral("SaveDialog1"), QFileDialog::AcceptSave, t::kSaveFilter, this);
+}
+
+// The user decides how much of the window the grid and the pane under it take; the window's
+// size and that split are kept in [Window] of the settings file.
+void MainWindow::splitGridAndPane(QWidget* routePane) {
+    m_splitter = new QSplitter(Qt::Vertical, m_ui->centralwidget);
+    m_splitter->setObjectName(QStringLiteral("gridSplitter"));
+    m_splitter->setChildrenCollapsible(false);
+    auto* below = new QWidget(m_splitter);
+    auto* belowColumn = new QVBoxLayout(below);
+    belowColumn->setContentsMargins(0, 0, 0, 0);
+    m_ui->column->removeWidget(m_grid);
+    m_ui->column->removeWidget(m_hint);
+    belowColumn->addWidget(m_hint);
+    belowColumn->addWidget(routePane);
+    m_splitter->addWidget(m_grid);
+    m_splitter->addWidget(below);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 0);
+    m_ui->column->insertWidget(0, m_splitter, 1);
+}
+
+void MainWindow::restoreWindowLayout() {
+    const WindowLayout saved = loadWindowLayout(m_settingsPath);
+    if (!saved.geometry.isEmpty())
+        restoreGeometry(saved.geometry);
+    if (!saved.splitter.isEmpty())
+        m_splitter->restoreState(saved.splitter);
 }
 
 void MainWindow::buildMenu() {
@@ -150,8 +182,9 @@ void MainWindow::buildMenu() {
     connect(ui.TestperiferimonitoringEXP21, &QAction::triggered, this,
             &MainWindow::openExpansionTest);
     connect(ui.Testnastavencesty1, &QAction::triggered, this, &MainWindow::openSimulationWindow);
-    connect(ui.Kontrola1, &QAction::triggered, this,
-            [this] { m_differencesWindow->showFindings(configcheck::check(m_store)); });
+    connect(ui.Kontrola1, &QAction::triggered, this, [this] {
+        m_differencesWindow->showFindings(configcheck::check(m_store, m_names.names()));
+    });
     // Table1DblClick: the grid's double click edits the route as the menu item does.
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, &MainWindow::editRoute);
     // Enter on a row does the same, for those who move through the grid by keyboard.
@@ -174,7 +207,7 @@ void MainWindow::buildMenu() {
     // A port lost to an unplug is opened again as each exchange starts: no need for the dialog.
     // A transfer on a port that could not be opened would only end in a time-out.
     connect(ui.Nastdatazmodulu1, &QAction::triggered, this, [this] {
-        if (!m_engine.isIdle() || !saveChangesFirst(this, *m_saveDialog, *m_document))
+        if (!m_engine.isIdle() || !offerToSave())
             return;
         m_driver->run([this] { m_link->readFromModule(); });
     });
@@ -290,7 +323,7 @@ void MainWindow::updateTitle() {
         source = t::kFromHistory;
         break;
     }
-    const bool modified = m_document->isModified();
+    const bool modified = m_document->isModified() || m_names.isModified();
     QString title = t::kMainCaption;
     if (!source.isEmpty())
         title += t::kTitleSeparator + source;
@@ -313,14 +346,16 @@ void MainWindow::changeRoute(int n, const QString& step, const RouteRecord& afte
 // The configuration as a sheet to read: on paper, or as PDF, HTML or CSV by the name's extension.
 void MainWindow::addSheetActions() {
     QFileDialog* dialog = exportDialog(this);
-    connect(m_ui->Tisk1, &QAction::triggered, this, [this] { printSheetCommand(this, m_store); });
+    connect(m_ui->Tisk1, &QAction::triggered, this,
+            [this] { printSheetCommand(this, m_store, m_names.names()); });
     connect(m_ui->Exportovat1, &QAction::triggered, this,
-            [this, dialog] { exportSheetCommand(this, *dialog, m_store); });
+            [this, dialog] { exportSheetCommand(this, *dialog, m_store, m_names.names()); });
 }
 
 // FormCreate: settings, capacity, the all-zero image decoded into the grid, then the port.
 void MainWindow::startUp() {
     m_settings = loadSettings(m_settingsPath);
+    restoreWindowLayout();
     // Said once; the settings are then read from it but never written.
     if (!m_settings.fileProblem.isEmpty())
         QTimer::singleShot(0, this, [this] {
@@ -393,7 +428,7 @@ bool MainWindow::mayReplaceConfiguration() {
         warningBox(this, t::kLoadDuringTransfer);
         return false;
     }
-    return saveChangesFirst(this, *m_saveDialog, *m_document);
+    return offerToSave();
 }
 
 // Nast1Click
@@ -423,6 +458,28 @@ void MainWindow::saveDataFile() {
 // "Uložit data".
 void MainWindow::saveToOpenFile() {
     saveDocument(this, *m_saveDialog, *m_document, false);
+}
+
+// The document's question, which also covers names changed on their own: saving the document
+// writes them beside its file (see buildOverview).
+bool MainWindow::offerToSave() {
+    if (m_document->isModified() || !m_names.isModified())
+        return saveChangesFirst(this, *m_saveDialog, *m_document);
+    switch (askSaveChanges(this)) {
+    case SaveChangesAnswer::Save:
+        return saveDocument(this, *m_saveDialog, *m_document, false) && !m_names.isModified();
+    case SaveChangesAnswer::Discard:
+        return true;
+    case SaveChangesAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void MainWindow::saveNamesBeside(const QString& dataFile) {
+    const safesave::Result r = m_names.saveFor(dataFile);
+    if (!r.saved)
+        tellSaveResult(this, elementnames::companionPath(dataFile), r);
 }
 
 void MainWindow::rememberFile(const QString& path) {
@@ -468,14 +525,17 @@ void MainWindow::compareWithFile() {
     // The file goes into a copy: the configuration on screen and its grid stay as they are.
     const std::optional<ConfigStore> file = loadDataFileCopyCommand(this, *m_openDialog, m_store);
     if (file)
-        m_differencesWindow->showDifferences(t::kCompareTitle, differences::compare(m_store, *file),
-                                             t::kOnScreen, t::kInFile, t::kSameAsFile);
+        m_differencesWindow->showDifferences(
+            t::kCompareTitle,
+            differences::compare(m_store, *file, image::kConfigSize, m_names.names()), t::kOnScreen,
+            t::kInFile, t::kSameAsFile);
 }
 
 // After the verify's box, the same differences as its details, in a window beside the grid;
 // the grid's module marks show the same routes.
 void MainWindow::showModuleDifferences() {
-    const QList<differences::Difference> list = moduleDifferences(m_store, m_engine.differences());
+    const QList<differences::Difference> list =
+        moduleDifferences(m_store, m_engine.differences(), m_names.names());
     m_differencesWindow->showDifferences(t::kVerifyTitle, list, t::kOnScreen, t::kInModule,
                                          QString());
 }
@@ -605,7 +665,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!m_closed && !saveChangesFirst(this, *m_saveDialog, *m_document)) {
+    if (!m_closed && !offerToSave()) {
         event->ignore();
         return;
     }
@@ -621,6 +681,58 @@ void MainWindow::shutDown() {
     m_driver->stop();
     m_port.close();
     saveComSerial(m_settings.portNumber, m_settingsPath);
+    saveWindowLayout({saveGeometry(), m_splitter->saveState()}, m_settingsPath);
+}
+
+void MainWindow::buildOverview() {
+    m_overview = new StationOverview(m_store, m_names, *m_grid, *m_history, this);
+    m_overview->addActions(m_ui->Upravy1, m_ui->Setup1);
+    QAction* hideUnused = m_ui->Setup1->addAction(t::kHideUnused);
+    hideUnused->setObjectName(QStringLiteral("SkrytNepouzite1"));
+    hideUnused->setCheckable(true);
+    connect(hideUnused, &QAction::toggled, this, [this](bool on) {
+        m_grid->setHideUnused(on);
+        refillGrid();
+    });
+    // The names belong to the data file: read with each file loaded, written with each save.
+    // A module read or a history entry keeps the names on screen.
+    connect(m_document, &ConfigDocument::replaced, this, [this] {
+        if (m_document->origin() != ConfigDocument::Origin::File)
+            return;
+        const QString note = m_names.loadFor(m_document->saveTarget());
+        if (!note.isEmpty())
+            statusBar()->showMessage(note, 15000);
+    });
+    connect(m_document, &ConfigDocument::saved, this, &MainWindow::saveNamesBeside);
+    m_routeEditor->setNames(m_names.names());
+    connect(&m_names, &NamesHolder::changed, this, [this] {
+        m_routeEditor->setNames(m_names.names());
+        updateTitle();
+    });
+    connect(m_overview, &StationOverview::routeChosen, this,
+            [this](int n) { openRouteFromOverview(n); });
+    connect(m_overview, &StationOverview::newRouteChosen, this, &MainWindow::openRouteFromOverview);
+    connect(m_overview, &StationOverview::noFreeRoute, this,
+            [this] { warningBox(this, t::kNoFreeRoute); });
+    connect(m_differencesWindow, &DifferencesWindow::routeChosen, this,
+            [this](int n) { openRouteFromOverview(n); });
+}
+
+void MainWindow::openRouteFromOverview(int n, int from, int to) {
+    if (n < 1 || n > image::kRouteCount)
+        return;
+    m_grid->selectRoute(n);
+    m_grid->scrollToItem(m_grid->item(n - 1, 0));
+    activateWindow();
+    if (from == 0) {
+        editRoute();
+        return;
+    }
+    RouteRecord r = m_document->route(n);
+    r.fromButton = from;
+    r.toButton = to;
+    if (const std::optional<RouteRecord> edited = m_routeEditor->edit(r, n))
+        changeRoute(n, t::kEditStep, *edited, false);
 }
 
 void MainWindow::setUpHistory(QMenu* transferMenu) {

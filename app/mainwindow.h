@@ -2,6 +2,7 @@
 
 #include "data/configdocument.h"
 #include "data/configstore.h"
+#include "data/namesholder.h"
 #include "link/byteport.h"
 #include "link/linkengine.h"
 #include "settings/appsettings.h"
@@ -17,6 +18,7 @@ class QUndoStack;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class CopyRouteDialog;
 class DifferencesWindow;
 class LinkDialogs;
@@ -30,6 +32,7 @@ class PeripheralEditor;
 class ModuleTestWindow;
 class ExpansionTestWindow;
 class SimulationWindow;
+class StationOverview;
 namespace Ui {
 class MainWindow;
 }
@@ -59,6 +62,8 @@ protected:
 
 private:
     void buildControls();
+    void splitGridAndPane(QWidget* routePane);
+    void restoreWindowLayout();
     void buildMenu();
     void addSheetActions();
     void createDialogs();
@@ -77,6 +82,13 @@ private:
     void changeRoute(int n, const QString& step, const RouteRecord& after, bool foreignAfter);
     // No transfer running, and what was not saved offered for saving.
     bool mayReplaceConfiguration();
+    bool offerToSave();
+    // The names go beside the data file just saved; a failure is told like the file's own.
+    void saveNamesBeside(const QString& dataFile);
+    void buildOverview();
+    // Route n selected in the grid and opened in the route editor; with a pair, the pair is
+    // filled in first (a new route from the matrix).
+    void openRouteFromOverview(int n, int from = 0, int to = 0);
     bool openHistoryEntry(const QString& dataPath);
     void rememberFile(const QString& path);
     void fillRecentMenu();
@@ -103,6 +115,7 @@ private:
 
     ConfigStore& m_store; // read through m_document; only the link's hand-over writes it
     ConfigDocument* m_document = nullptr;
+    NamesHolder m_names;
     BytePort& m_port;
     QString m_settingsPath;
     AppSettings m_settings;
@@ -114,6 +127,7 @@ private:
     bool m_readTaken = false; // the transfer ending now committed a module read
 
     RouteGrid* m_grid = nullptr;
+    QSplitter* m_splitter = nullptr;
     QLabel* m_hint = nullptr;
     QLabel* m_capacityLabel = nullptr;
     QLabel* m_versionLabel = nullptr;
@@ -138,4 +152,5 @@ private:
     ModuleTestWindow* m_moduleTestWindow = nullptr;
     LinkDialogs* m_link = nullptr;
     LinkTestWindow* m_linkTestWindow = nullptr;
+    StationOverview* m_overview = nullptr;
 };

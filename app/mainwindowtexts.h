@@ -48,4 +48,7 @@ inline const QString kLoadDuringTransfer =
     QStringLiteral("Probíhá přenos dat s modulem. Soubor lze načíst až po jeho skončení.");
 inline const QString kAboutText =
     QStringLiteral("Stavnik CFG EXT 3.0\n\nKonfigurace a servis modulu STV2 a rozšíření EXP2.");
+inline const QString kHideUnused = QStringLiteral("Skrýt nepoužité cesty");
+inline const QString kNoFreeRoute = QStringLiteral(
+    "Žádná cesta není volná. Uvolněte některou cestu (Zrušení nadef. cesty) a zkuste to znovu.");
 } // namespace mainwindowtexts

@@ -7,3 +7,8 @@ void prepareConsole();
 
 // Whether a person watches standard error, so that progress may be drawn there.
 bool stderrIsTerminal();
+
+// Started without a command in a console that is its own (double-clicked in Explorer, which
+// closes that console as soon as the program ends): says what stavnikctl is and waits for a key
+// so that the text can be read. False, doing nothing, in a command prompt or a script.
+bool explainedToExplorer();

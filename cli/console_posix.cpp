@@ -8,3 +8,7 @@ void prepareConsole() {}
 bool stderrIsTerminal() {
     return isatty(fileno(stderr)) != 0;
 }
+
+bool explainedToExplorer() {
+    return false;
+}

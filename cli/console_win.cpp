@@ -1,5 +1,6 @@
 #include "cli/console.h"
 
+#include <conio.h>
 #include <cstdio>
 #include <fcntl.h>
 #include <initializer_list>
@@ -14,4 +15,19 @@ void prepareConsole() {
 
 bool stderrIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
+}
+
+bool explainedToExplorer() {
+    DWORD processes[2];
+    if (GetConsoleProcessList(processes, 2) != 1)
+        return false;
+    std::fputs("stavnikctl je program pro příkazový řádek, bez okna.\r\n"
+               "Otevřete příkazový řádek (cmd) ve složce programu a napište například\r\n"
+               "  stavnikctl --help\r\n"
+               "Okno Stavnik CFG otevře stavnik-cfg.exe (v nabídce Start: Stavnik CFG).\r\n\r\n"
+               "Stiskněte libovolnou klávesu…\r\n",
+               stdout);
+    std::fflush(stdout);
+    _getch();
+    return true;
 }

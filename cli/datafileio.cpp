@@ -37,9 +37,36 @@ QString inPlaceWhy(const safesave::Result& r) {
     return QStringLiteral("its folder takes no new file");
 }
 
+bool loadImage(const QString& path, ConfigStore& store, QTextStream& err);
+bool saveImage(const QString& path, const ConfigStore& store, QTextStream& err);
 } // namespace
 
-bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err) {
+bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err, ElementNames* names) {
+    if (!loadImage(path, store, err))
+        return false;
+    if (names && path != QLatin1String("-")) {
+        const elementnames::LoadResult r = elementnames::loadFor(path);
+        *names = r.names;
+        if (!r.note.isEmpty())
+            err << r.note << '\n';
+    }
+    return true;
+}
+
+bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& err,
+                  const ElementNames* names) {
+    if (!saveImage(path, store, err))
+        return false;
+    if (!names || isStandardOutput(path))
+        return true;
+    const safesave::Result r = elementnames::saveFor(path, *names);
+    if (!r.saved)
+        tell(err, elementnames::companionPath(path), r.reason);
+    return r.saved;
+}
+
+namespace {
+bool loadImage(const QString& path, ConfigStore& store, QTextStream& err) {
     using Status = datafile::LoadResult::Status;
     datafile::LoadResult r;
     QString name = path;
@@ -85,7 +112,7 @@ bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err) {
     return false;
 }
 
-bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& err) {
+bool saveImage(const QString& path, const ConfigStore& store, QTextStream& err) {
     datafile::SaveResult r;
     QString name = path;
     if (isStandardOutput(path)) {
@@ -101,6 +128,8 @@ bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& er
     tellSaved(err, name, r);
     return r.saved;
 }
+
+} // namespace
 
 void tellSaved(QTextStream& err, const QString& name, const safesave::Result& r) {
     if (r.saved) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "data/elementnames.h"
 #include "settings/safesave.h"
 
 #include <QTextStream>
@@ -10,11 +11,15 @@
 // window's own words first, then the file and the system's reason.
 namespace cliio {
 
-// Loads `path` ("-": standard input) into `store`.
-bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err);
+// Loads `path` ("-": standard input) into `store`, and with `names` the element names of its
+// companion file (standard input has none); a damaged companion is told, never fatal.
+bool loadDataFile(const QString& path, ConfigStore& store, QTextStream& err,
+                  ElementNames* names = nullptr);
 
-// Saves `store` to `path` ("-" or /dev/stdout: standard output).
-bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& err);
+// Saves `store` to `path` ("-" or /dev/stdout: standard output), and with `names` its
+// companion file beside it, as the window's save does.
+bool saveDataFile(const QString& path, const ConfigStore& store, QTextStream& err,
+                  const ElementNames* names = nullptr);
 
 // After a file other than a data file was written as `name`: says why it failed, or that it was
 // overwritten in place and why, as a data file's save does.

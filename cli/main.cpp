@@ -151,13 +151,23 @@ int dispatch(const QStringList& args, QTextStream& out, QTextStream& err) {
 
 int main(int argc, char* argv[]) {
     prepareConsole();
+    if (argc == 1 && explainedToExplorer())
+        return exitcode::kUsage;
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     // A PDF needs fonts, and fonts need a platform; offscreen keeps it free of any display.
+    // Windows' own platform opens no window either and finds the system's fonts, where
+    // offscreen would look in a folder of the machine Qt was built on; offscreen stays as the
+    // fallback.
     const bool gui = needsGuiApplication(args);
+#ifdef Q_OS_WIN
+    const char* platform = "windows;offscreen";
+#else
+    const char* platform = "offscreen";
+#endif
     if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", platform);
     const std::unique_ptr<QCoreApplication> app(gui ? new QGuiApplication(argc, argv)
                                                     : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("stavnikctl"));

@@ -3,6 +3,7 @@
 #include "cli/linkcommands.h"
 #include "review/configcheck.h"
 #include "review/configsheet.h"
+#include "review/conflicts.h"
 #include "review/differences.h"
 #include "review/print/printedsheet.h"
 #include "settings/safesave.h"
@@ -14,9 +15,11 @@ namespace {
 
 const QString kModule = QStringLiteral("--module");
 const QString kFormat = QStringLiteral("--format");
+const QString kConflicts = QStringLiteral("--conflicts");
 
-bool loadOrSay(const QString& path, ConfigStore& store, QTextStream& err) {
-    return cliio::loadDataFile(path, store, err);
+bool loadOrSay(const QString& path, ConfigStore& store, QTextStream& err,
+               ElementNames* names = nullptr) {
+    return cliio::loadDataFile(path, store, err, names);
 }
 
 // The module's configuration, read as `stavnikctl read` reads it, into `store`.
@@ -46,15 +49,21 @@ int diffCommand(const Invocation& run) {
     if (format != QLatin1String("text") && format != QLatin1String("tsv"))
         return run.usageError(QStringLiteral("--format takes text or tsv"));
     ConfigStore a, b;
-    if (!loadOrSay(run.operands.at(0), a, run.err))
+    ElementNames namesA, namesB;
+    if (!loadOrSay(run.operands.at(0), a, run.err, &namesA))
         return exitcode::kError;
-    if (module ? !readModule(run, b) : !loadOrSay(run.operands.at(1), b, run.err))
+    if (module ? !readModule(run, b) : !loadOrSay(run.operands.at(1), b, run.err, &namesB))
         return exitcode::kError;
-    // The module keeps no descriptions: only what it holds is compared, as a verify does.
-    if (module)
+    // The module keeps no descriptions nor names: only what it holds is compared, as a verify
+    // does.
+    if (module) {
         for (int n = 1; n <= image::kRouteCount; ++n)
             b.route(n).description = a.route(n).description;
-    const QList<differences::Difference> list = differences::compare(a, b);
+        namesB = namesA;
+    }
+    const QList<differences::Difference> list =
+        differences::compare(a, b, image::kConfigSize, namesA) +
+        differences::compareNames(namesA, namesB);
     for (differences::Difference d : list) {
         // A description's control characters would act on the terminal instead of showing.
         d = {printable(d.item), printable(d.field), printable(d.a), printable(d.b)};
@@ -66,9 +75,18 @@ int diffCommand(const Invocation& run) {
 
 int checkCommand(const Invocation& run) {
     ConfigStore config;
-    if (!loadOrSay(run.operands.at(0), config, run.err))
+    ElementNames names;
+    if (!loadOrSay(run.operands.at(0), config, run.err, &names))
         return exitcode::kError;
-    const QList<configcheck::Finding> findings = configcheck::check(config);
+    // Routes that exclude each other are the layout's nature, not a mistake: listed, exit 0.
+    if (run.options.contains(kConflicts)) {
+        for (conflicts::Conflict c : conflicts::find(config, names)) {
+            c.reason = printable(c.reason); // a name's control characters stay off the terminal
+            run.out << conflicts::tsvLine(c) << '\n';
+        }
+        return exitcode::kOk;
+    }
+    const QList<configcheck::Finding> findings = configcheck::check(config, names);
     for (const configcheck::Finding& f : findings)
         run.out << f.text << '\n';
     return findings.isEmpty() ? exitcode::kOk : exitcode::kDifferent;
@@ -76,11 +94,20 @@ int checkCommand(const Invocation& run) {
 
 int exportCommand(const Invocation& run) {
     const QString out = run.operands.at(1);
-    const printedsheet::Format format = printedsheet::formatOf(out);
+    printedsheet::Format format = printedsheet::formatOf(out);
     if (format == printedsheet::Format::Unknown)
         return run.usageError(QStringLiteral("OUT must end in .pdf, .html or .csv"));
+    const QString csvForm = run.options.value(kFormat, QStringLiteral("table"));
+    if (csvForm != QLatin1String("table") && csvForm != QLatin1String("long"))
+        return run.usageError(QStringLiteral("--format takes table or long"));
+    if (csvForm == QLatin1String("long")) {
+        if (format != printedsheet::Format::Csv)
+            return run.usageError(QStringLiteral("--format long is a form of .csv"));
+        format = printedsheet::Format::CsvLong;
+    }
     ConfigStore config;
-    if (!loadOrSay(run.operands.at(0), config, run.err))
+    ElementNames names;
+    if (!loadOrSay(run.operands.at(0), config, run.err, &names))
         return exitcode::kError;
     // Refused before any work, as a data file's save is.
     const safesave::Result target = safesave::check(out);
@@ -89,7 +116,7 @@ int exportCommand(const Invocation& run) {
         return exitcode::kError;
     }
     const QByteArray bytes = printedsheet::render(
-        format, config, QFileInfo(run.operands.at(0)).fileName(), printedsheet::today());
+        format, config, names, QFileInfo(run.operands.at(0)).fileName(), printedsheet::today());
     const safesave::Result r = safesave::write(out, bytes);
     cliio::tellSaved(run.err, out, r);
     return r.saved ? exitcode::kOk : exitcode::kError;
@@ -121,14 +148,17 @@ CliCommands reportCommands() {
         {QStringLiteral("check"),
          QStringLiteral("FILE"),
          1,
-         {},
-         QStringLiteral("list mistakes between the routes of data file FILE (exit 1: found some)"),
+         {{kConflicts, QString()}},
+         QStringLiteral("list mistakes between the routes of data file FILE (exit 1: found "
+                        "some); --conflicts lists the routes that exclude each other instead, "
+                        "as route TAB route TAB reason"),
          checkCommand},
         {QStringLiteral("export"),
          QStringLiteral("FILE OUT"),
          2,
-         {},
-         QStringLiteral("write data file FILE as a sheet to read: OUT ending .pdf, .html or .csv"),
+         {{kFormat, QStringLiteral("table|long")}},
+         QStringLiteral("write data file FILE as a sheet to read: OUT ending .pdf, .html or "
+                        ".csv (one row per route; --format long: item, field, value)"),
          exportCommand},
     };
 }

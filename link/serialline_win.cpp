@@ -1,13 +1,44 @@
 #include "link/serialport.h"
 
+#include <QMetaObject>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <initializer_list>
+#include <thread>
 #include <windows.h>
 
 // The Win32 communications calls on \\.\COMn: opened for this program alone, 9600 8N1 without
-// flow control, DTR and RTS off, and reads that return at once with what has arrived (the
-// engine's clock polls; nothing here waits).
+// flow control, DTR and RTS off, and reads that return at once with what has arrived. The
+// handle is overlapped so that a watcher thread can wait for arriving bytes (EV_RXCHAR) while
+// this thread reads and writes; the watcher only tells this thread, which does all the reading.
+namespace {
+// What this thread did on the line, for the watcher.
+struct LineActivity {
+    std::atomic<unsigned> reads{0};              // reads and discards
+    std::atomic<long long> sentAtUs{-1'000'000}; // the last send, on the steady clock
+    std::atomic<int> sentBytes{0};
+};
+
+long long nowUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
 struct SerialBytePort::Line {
     HANDLE handle = INVALID_HANDLE_VALUE;
+    HANDLE readDone = nullptr; // events of this thread's overlapped reads and writes
+    HANDLE writeDone = nullptr;
+    HANDLE stop = nullptr; // set: the watcher ends
+    std::thread watcher;
+    std::atomic<bool> told{false}; // an arrival is on its way to this thread
+    LineActivity activity;
     bool isOpen() const { return handle != INVALID_HANDLE_VALUE; }
+    void startWatcher(std::function<void()> arrived);
+    void close();
 };
 
 namespace {
@@ -66,9 +97,115 @@ bool configure(HANDLE h) {
     COMMTIMEOUTS t{};
     t.ReadIntervalTimeout = MAXDWORD; // return at once with what is there
     t.WriteTotalTimeoutConstant = 1000;
-    return SetCommTimeouts(h, &t) && PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
+    return SetCommTimeouts(h, &t) && PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR) &&
+           SetCommMask(h, EV_RXCHAR);
+}
+
+// The end of an overlapped call that `started` (its return value): false when it failed.
+bool finished(HANDLE h, OVERLAPPED& ov, BOOL started, DWORD& count) {
+    if (!started && GetLastError() != ERROR_IO_PENDING)
+        return false;
+    return GetOverlappedResult(h, &ov, &count, TRUE) != FALSE;
+}
+
+// How one wait for EV_RXCHAR ended.
+enum class Woke { Waited, AtOnce, CannotWait, Stopped };
+
+Woke waitForBytes(HANDLE h, OVERLAPPED& ov, HANDLE stop) {
+    DWORD mask = 0;
+    DWORD count = 0;
+    ResetEvent(ov.hEvent);
+    if (WaitCommEvent(h, &mask, &ov))
+        return Woke::AtOnce;
+    if (GetLastError() != ERROR_IO_PENDING)
+        return Woke::CannotWait;
+    const HANDLE either[2] = {ov.hEvent, stop};
+    DWORD woke = WaitForMultipleObjects(2, either, FALSE, 0);
+    const bool atOnce = woke == WAIT_OBJECT_0;
+    if (woke == WAIT_TIMEOUT)
+        woke = WaitForMultipleObjects(2, either, FALSE, INFINITE);
+    if (woke != WAIT_OBJECT_0) {
+        CancelIoEx(h, &ov);
+        GetOverlappedResult(h, &ov, &count, TRUE); // ov must outlive the wait
+        return Woke::Stopped;
+    }
+    if (!GetOverlappedResult(h, &ov, &count, FALSE))
+        return Woke::CannotWait;
+    return atOnce || !(mask & EV_RXCHAR) ? Woke::AtOnce : Woke::Waited;
+}
+
+// Where the system cannot wait for bytes, how long until the queue is looked at again: not
+// while the last command is still going out (no reply can come before it is out; ten bits a
+// byte at 9600 baud), every millisecond while its reply may come, and at the link's tick
+// otherwise. Fewer looks leave the system's serial service free for the reads and writes.
+DWORD nextLookMs(const LineActivity& activity) {
+    const long long since = nowUs() - activity.sentAtUs;
+    const long long outUs = activity.sentBytes * 10'000'000LL / 9600;
+    if (since >= 0 && since < outUs)
+        return DWORD((outUs - since) / 1000 + 1);
+    return since >= 0 && since < 250'000 ? 1 : 20;
+}
+
+// Runs on the watcher thread until `stop` is set or the line fails (unplugged: the engine's
+// ticks find that out and reopen, with a new watcher). Where the system cannot wait for bytes
+// (Wine on a pseudo-terminal ends every wait at once, having no modem lines to watch) the queue
+// is looked at instead (nextLookMs). Wine also reports EV_RXCHAR at once while unread bytes
+// wait: bytes found without a wait are news only when the queue has changed or was read
+// meanwhile.
+void watchArrivals(HANDLE h, HANDLE stop, const LineActivity& activity,
+                   const std::function<void()>& arrived) {
+    OVERLAPPED ov{};
+    ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool canWait = ov.hEvent != nullptr;
+    DWORD toldQueue = 0;
+    unsigned toldReads = activity.reads;
+    for (;;) {
+        const Woke woke = canWait ? waitForBytes(h, ov, stop) : Woke::CannotWait;
+        if (woke == Woke::Stopped)
+            break;
+        canWait = canWait && woke != Woke::CannotWait;
+        const unsigned readsNow = activity.reads;
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!ClearCommError(h, &errors, &status))
+            break;
+        const DWORD queue = status.cbInQue;
+        if (queue > 0 && (woke == Woke::Waited || queue != toldQueue || readsNow != toldReads))
+            arrived();
+        toldQueue = queue;
+        toldReads = readsNow;
+        if (WaitForSingleObject(stop, woke == Woke::Waited ? 0 : nextLookMs(activity)) !=
+            WAIT_TIMEOUT)
+            break;
+    }
+    if (ov.hEvent)
+        CloseHandle(ov.hEvent);
 }
 } // namespace
+
+void SerialBytePort::Line::startWatcher(std::function<void()> arrived) {
+    readDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    writeDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (stop) // without a watcher the ticks still take the bytes
+        watcher = std::thread(watchArrivals, handle, stop, std::cref(activity), std::move(arrived));
+}
+
+void SerialBytePort::Line::close() {
+    if (watcher.joinable()) {
+        SetEvent(stop);
+        watcher.join();
+    }
+    for (HANDLE* h : {&readDone, &writeDone, &stop})
+        if (*h) {
+            CloseHandle(*h);
+            *h = nullptr;
+        }
+    if (isOpen()) {
+        CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+    }
+}
 
 SerialBytePort::SerialBytePort(QString settingsPath, QObject* parent)
     : QObject(parent), m_line(std::make_unique<Line>()), m_settingsPath(std::move(settingsPath)) {}
@@ -84,7 +221,7 @@ bool SerialBytePort::openNow(const QString& device) {
         device.startsWith(QLatin1String("\\\\.\\")) ? device : QStringLiteral("\\\\.\\") + device;
     HANDLE h =
         CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
-                    0 /* no sharing */, nullptr, OPEN_EXISTING, 0, nullptr);
+                    0 /* no sharing */, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         return refuse(device, openErrorOf(code), systemText(code));
@@ -96,14 +233,22 @@ bool SerialBytePort::openNow(const QString& device) {
     }
     m_line->handle = h;
     m_openError.clear();
+    // One queued call at a time however fast the bytes come: the engine reads all there is.
+    m_line->startWatcher([this] {
+        if (!m_line->told.exchange(true))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_line->told = false;
+                    notifyArrival();
+                },
+                Qt::QueuedConnection);
+    });
     return true;
 }
 
 void SerialBytePort::closeNow() {
-    if (m_line->isOpen()) {
-        CloseHandle(m_line->handle);
-        m_line->handle = INVALID_HANDLE_VALUE;
-    }
+    m_line->close();
 }
 
 bool SerialBytePort::isOpen() const {
@@ -113,9 +258,14 @@ bool SerialBytePort::isOpen() const {
 void SerialBytePort::send(const QByteArray& bytes) {
     if (!isOpen())
         return;
+    m_line->activity.sentBytes = int(bytes.size());
+    m_line->activity.sentAtUs = nowUs();
+    OVERLAPPED ov{};
+    ov.hEvent = m_line->writeDone;
     DWORD written = 0;
-    if (!WriteFile(m_line->handle, bytes.constData(), DWORD(bytes.size()), &written, nullptr) &&
-        GetLastError() != ERROR_TIMEOUT)
+    const BOOL started =
+        WriteFile(m_line->handle, bytes.constData(), DWORD(bytes.size()), &written, &ov);
+    if (!finished(m_line->handle, ov, started, written) && GetLastError() != ERROR_TIMEOUT)
         closeNow(); // unplugged: the port stays wanted, reopenIfLost() brings it back
 }
 
@@ -134,14 +284,20 @@ qint64 SerialBytePort::bytesWaiting() {
 void SerialBytePort::discardInput() {
     if (isOpen())
         PurgeComm(m_line->handle, PURGE_RXCLEAR);
+    ++m_line->activity.reads;
 }
 
 QByteArray SerialBytePort::read(qint64 count) {
     if (!isOpen() || count <= 0)
         return QByteArray();
     QByteArray bytes(count, Qt::Uninitialized);
+    OVERLAPPED ov{};
+    ov.hEvent = m_line->readDone;
     DWORD got = 0;
-    if (!ReadFile(m_line->handle, bytes.data(), DWORD(count), &got, nullptr)) {
+    const BOOL started = ReadFile(m_line->handle, bytes.data(), DWORD(count), &got, &ov);
+    const bool done = finished(m_line->handle, ov, started, got);
+    ++m_line->activity.reads;
+    if (!done) {
         closeNow();
         return QByteArray();
     }

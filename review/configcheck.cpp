@@ -32,7 +32,9 @@ bool switchesRelay(const RouteRecord& r, int relay) {
     return (r.relays & (1 << (relay - 1))) != 0;
 }
 
-void sameButtons(const ConfigStore& config, QList<Finding>& out) {
+using Element = elementnames::Kind;
+
+void sameButtons(const ConfigStore& config, const ElementNames& names, QList<Finding>& out) {
     std::map<std::pair<int, int>, QList<int>> byButtons;
     for (int n = 1; n <= image::kRouteCount; ++n) {
         const RouteRecord& r = config.route(n);
@@ -42,14 +44,21 @@ void sameButtons(const ConfigStore& config, QList<Finding>& out) {
     for (const auto& [buttons, routes] : byButtons)
         if (routes.size() > 1)
             out.append({Kind::SameButtons, routes,
-                        QStringLiteral("%1 stejná tlačítka ODKUD TL %2 – KAM TL %3; "
+                        QStringLiteral("%1 stejná tlačítka ODKUD %2 – KAM %3; "
                                        "modul z nich může postavit vždy jen jednu.")
-                            .arg(routesDo(routes, "má", "mají"))
-                            .arg(buttons.first)
-                            .arg(buttons.second)});
+                            .arg(routesDo(routes, "má", "mají"),
+                                 names.withName(QStringLiteral("TL %1").arg(buttons.first),
+                                                Element::Button, buttons.first),
+                                 names.withName(QStringLiteral("TL %1").arg(buttons.second),
+                                                Element::Button, buttons.second))});
 }
 
-void relaysWithOtherDuties(const ConfigStore& config, QList<Finding>& out) {
+QString relayName(int number, const ElementNames& names) {
+    return names.withName(QStringLiteral("R%1").arg(number), Element::Relay, number);
+}
+
+void relaysWithOtherDuties(const ConfigStore& config, const ElementNames& names,
+                           QList<Finding>& out) {
     const Image& img = config.image;
     for (int relay : {15, 16}) {
         const QString mode = configwords::relayModeText(relay, img);
@@ -59,11 +68,10 @@ void relaysWithOtherDuties(const ConfigStore& config, QList<Finding>& out) {
             activeRoutes(config, [relay](const RouteRecord& r) { return switchesRelay(r, relay); });
         if (modeBits != 0 && !routes.isEmpty())
             out.append({Kind::RelayNotInRoutes, routes,
-                        QStringLiteral("%1 relé R%2, ale Relé %2 má nastaveno „%3“, "
-                                       "ne „%4“: cesta je nepřepne.")
-                            .arg(routesDo(routes, "spíná", "spínají"))
-                            .arg(relay)
-                            .arg(mode, headerlabels::kModes15.at(0))});
+                        QStringLiteral("%1 relé %2, ale Relé %3 má nastaveno „%4“, "
+                                       "ne „%5“: cesta je nepřepne.")
+                            .arg(routesDo(routes, "spíná", "spínají"), relayName(relay, names),
+                                 QString::number(relay), mode, headerlabels::kModes15.at(0))});
     }
     for (int relay = 9; relay <= 12; ++relay) {
         if (!header::raw(img, header::Field::Indicator, relay - 9))
@@ -72,11 +80,10 @@ void relaysWithOtherDuties(const ConfigStore& config, QList<Finding>& out) {
             activeRoutes(config, [relay](const RouteRecord& r) { return switchesRelay(r, relay); });
         if (!routes.isEmpty())
             out.append({Kind::RelayShowsOccupancy, routes,
-                        QStringLiteral("%1 relé R%2, ale R%2 je zapnuto jako indikátor "
-                                       "obsazení (%3); obě funkce se budou přetahovat.")
-                            .arg(routesDo(routes, "spíná", "spínají"))
-                            .arg(relay)
-                            .arg(headerlabels::kIndicators)});
+                        QStringLiteral("%1 relé %2, ale R%3 je zapnuto jako indikátor "
+                                       "obsazení (%4); obě funkce se budou přetahovat.")
+                            .arg(routesDo(routes, "spíná", "spínají"), relayName(relay, names),
+                                 QString::number(relay), headerlabels::kIndicators)});
     }
 }
 
@@ -103,10 +110,10 @@ void blockedForTesting(const ConfigStore& config, QList<Finding>& out) {
 }
 } // namespace
 
-QList<Finding> check(const ConfigStore& config) {
+QList<Finding> check(const ConfigStore& config, const ElementNames& names) {
     QList<Finding> out;
-    sameButtons(config, out);
-    relaysWithOtherDuties(config, out);
+    sameButtons(config, names, out);
+    relaysWithOtherDuties(config, names, out);
     dccWithoutPackets(config, out);
     blockedForTesting(config, out);
     return out;

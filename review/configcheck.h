@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "data/elementnames.h"
 
 #include <QList>
 #include <QString>
@@ -24,6 +25,8 @@ struct Finding {
     QString text;
 };
 
-QList<Finding> check(const ConfigStore& config);
+// `names` only words the findings: push-buttons and relays carry the modeller's names.
+QList<Finding> check(const ConfigStore& config,
+                     const ElementNames& names = elementnames::noNames());
 
 } // namespace configcheck

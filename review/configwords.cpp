@@ -12,6 +12,8 @@ namespace rt = routelabels;
 using HeaderField = header::Field;
 
 namespace {
+using elementnames::Kind;
+
 // A value an image can hold but no list entry names is shown by its number.
 QString listText(const QStringList& list, int index, int first = 0) {
     if (index < first)
@@ -26,6 +28,26 @@ QString numbered(const QString& prefix, quint32 mask, int offset = 0) {
         if (mask & (1u << k))
             names << prefix + QString::number(k + 1 + offset);
     return names.isEmpty() ? QStringLiteral("žádné") : names.join(QStringLiteral(", "));
+}
+
+// The elements of `mask` by their codes, each with its name.
+QStringList namedItems(Kind kind, quint32 mask, const ElementNames& names, int offset = 0) {
+    QStringList items;
+    for (int k = 0; k < 32; ++k)
+        if (mask & (1u << k)) {
+            const int number = k + 1 + offset;
+            items << names.withName(elementnames::code(kind, number), kind, number);
+        }
+    return items;
+}
+
+QString namedList(Kind kind, quint32 mask, const ElementNames& names, int offset = 0) {
+    const QStringList items = namedItems(kind, mask, names, offset);
+    return items.isEmpty() ? QStringLiteral("žádné") : items.join(QStringLiteral(", "));
+}
+
+quint32 allRelays(const RouteRecord& r) {
+    return (quint32(r.relays) & 0xFFFF) | (quint32(r.extRelays & 0xFFFF) << 16);
 }
 
 QString pointText(int position) {
@@ -148,13 +170,13 @@ QList<Field> headerFields(const Image& img) {
     return f;
 }
 
-QList<Field> routeFields(const RouteRecord& r) {
+QList<Field> routeFields(const RouteRecord& r, const ElementNames& names) {
     QList<Field> f;
     const auto add = [&f](const QString& name, const QString& value) {
         f.append({name, value, {}});
     };
-    add(rt::kFrom, QString::number(r.fromButton));
-    add(rt::kTo, QString::number(r.toButton));
+    add(rt::kFrom, names.withName(QString::number(r.fromButton), Kind::Button, r.fromButton));
+    add(rt::kTo, names.withName(QString::number(r.toButton), Kind::Button, r.toButton));
     add(rt::kTrainRoute, yesNo(r.trainRoute));
     add(rt::kShunting, yesNo(r.shuntingRoute));
     add(rt::kUnsecuredShunting, yesNo(r.unsecuredShunting));
@@ -164,17 +186,18 @@ QList<Field> routeFields(const RouteRecord& r) {
     add(rt::kTestBlocked, yesNo(r.testBlocked));
     add(rt::kCancelButton1, yesNo(r.cancelButton1));
     add(rt::kCancelButton2, yesNo(r.cancelButton2));
-    add(rt::kLocalDetectors, numbered(QStringLiteral("D"), r.localDetectors));
-    add(rt::kRemoteDetectors, numbered(QStringLiteral("rD"), r.remoteDetectors));
+    add(rt::kLocalDetectors, namedList(Kind::Detector, quint32(r.localDetectors), names));
+    add(rt::kRemoteDetectors, namedList(Kind::RemoteDetector, quint32(r.remoteDetectors), names));
     for (int k = 0; k < 16; ++k)
-        add(rt::kPoint + QString::number(k + 1), pointText(r.pointPositions[k]));
-    add(label(rt::kRelays), numbered(QStringLiteral("R"), r.relays));
-    add(label(rt::kRelaysExt), numbered(QStringLiteral("R"), r.extRelays, 16));
+        add(names.withName(rt::kPoint + QString::number(k + 1), Kind::Point, k + 1),
+            pointText(r.pointPositions[k]));
+    add(label(rt::kRelays), namedList(Kind::Relay, quint32(r.relays), names));
+    add(label(rt::kRelaysExt), namedList(Kind::Relay, quint32(r.extRelays), names, 16));
     const int signal[] = {r.signal1, r.signal2, r.signal3};
     const int aspect[] = {r.aspect1, r.aspect2, r.aspect3};
     for (int k = 0; k < 3; ++k) {
         const QString name = rt::kSignal + QString::number(k + 1);
-        add(name, QString::number(signal[k]));
+        add(name, names.withName(QString::number(signal[k]), Kind::Signal, signal[k]));
         add(name + QStringLiteral(" – ") + rt::kAspectPlaceholder, aspectText(aspect[k]));
     }
     add(label(rt::kFollowingLabel), listText(valuelists::followingSignals(), r.followingSignal));
@@ -193,7 +216,11 @@ QList<Field> routeFields(const RouteRecord& r) {
 }
 
 namespace {
-QString typeAndButtonsLine(const RouteRecord& r, int n) {
+QString buttonText(int button, const ElementNames& names) {
+    return names.withName(QStringLiteral("TL ") + QString::number(button), Kind::Button, button);
+}
+
+QString typeAndButtonsLine(const RouteRecord& r, int n, const ElementNames& names) {
     QStringList types;
     if (r.trainRoute)
         types << QStringLiteral("vlaková (dopravní) cesta");
@@ -203,11 +230,9 @@ QString typeAndButtonsLine(const RouteRecord& r, int n) {
     const QString type =
         types.isEmpty() ? QStringLiteral("bez typu cesty") : types.join(QStringLiteral(" a "));
     if (isActive(r))
-        return QStringLiteral("Cesta %1: %2, ODKUD TL %3 → KAM TL %4")
+        return QStringLiteral("Cesta %1: %2, ODKUD %3 → KAM %4")
             .arg(n)
-            .arg(type)
-            .arg(r.fromButton)
-            .arg(r.toButton);
+            .arg(type, buttonText(r.fromButton, names), buttonText(r.toButton, names));
     return QStringLiteral("Cesta %1 není aktivní (ODKUD %2, KAM %3); uchovává:")
         .arg(n)
         .arg(r.fromButton)
@@ -220,22 +245,37 @@ void addList(QStringList& lines, const QString& title, const QStringList& items)
         lines << title + items.join(QStringLiteral(", "));
 }
 
-void addPointsAndSignals(QStringList& lines, const RouteRecord& r) {
+QStringList pointItems(const RouteRecord& r, const ElementNames& names) {
     QStringList points;
     for (int k = 0; k < 16; ++k)
         if (r.pointPositions[k] != 0)
-            points << QStringLiteral("V%1 %2").arg(k + 1).arg(pointText(r.pointPositions[k]));
-    addList(lines, QStringLiteral("Výhybky: "), points);
-    QStringList signalTexts;
+            points << names.withName(QStringLiteral("V%1").arg(k + 1), Kind::Point, k + 1) +
+                          QLatin1Char(' ') + pointText(r.pointPositions[k]);
+    return points;
+}
+
+QStringList signalItems(const RouteRecord& r, const ElementNames& names) {
+    QStringList items;
     const int signal[] = {r.signal1, r.signal2, r.signal3};
     const int aspect[] = {r.aspect1, r.aspect2, r.aspect3};
     for (int k = 0; k < 3; ++k)
         if (signal[k] != 0)
-            signalTexts << QStringLiteral("N%1 = návěst %2 (%3)")
-                               .arg(k + 1)
-                               .arg(signal[k])
-                               .arg(aspectText(aspect[k]));
-    addList(lines, QStringLiteral("Návěsti: "), signalTexts);
+            items << QStringLiteral("N%1 = %2 (%3)")
+                         .arg(k + 1)
+                         .arg(names.withName(QStringLiteral("návěst %1").arg(signal[k]),
+                                             Kind::Signal, signal[k]),
+                              aspectText(aspect[k]));
+    return items;
+}
+
+QStringList detectorItems(const RouteRecord& r, const ElementNames& names) {
+    return namedItems(Kind::Detector, quint32(r.localDetectors), names) +
+           namedItems(Kind::RemoteDetector, quint32(r.remoteDetectors), names);
+}
+
+void addPointsAndSignals(QStringList& lines, const RouteRecord& r, const ElementNames& names) {
+    addList(lines, QStringLiteral("Výhybky: "), pointItems(r, names));
+    addList(lines, QStringLiteral("Návěsti: "), signalItems(r, names));
     if (r.followingSignal >= 0)
         lines << QStringLiteral("Následná návěst: ") +
                      listText(valuelists::followingSignals(), r.followingSignal);
@@ -247,19 +287,6 @@ void addPointsAndSignals(QStringList& lines, const RouteRecord& r) {
     if (r.repeatN2)
         repeats << rt::kRepeatN2;
     addList(lines, QString(), repeats);
-}
-
-void addRelaysAndDetectors(QStringList& lines, const RouteRecord& r) {
-    if (r.relays != 0 || r.extRelays != 0)
-        lines << QStringLiteral("Relé: ") +
-                     numbered(QStringLiteral("R"),
-                              (quint32(r.relays) & 0xFFFF) | (quint32(r.extRelays) << 16));
-    QStringList d;
-    if (r.localDetectors != 0)
-        d << numbered(QStringLiteral("D"), r.localDetectors);
-    if (r.remoteDetectors != 0)
-        d << numbered(QStringLiteral("rD"), r.remoteDetectors);
-    addList(lines, QStringLiteral("Kontrola obsazení: "), d);
 }
 
 void addCancels(QStringList& lines, const RouteRecord& r) {
@@ -282,7 +309,7 @@ void addCancels(QStringList& lines, const RouteRecord& r) {
 }
 } // namespace
 
-QString describeRoute(const RouteRecord& r, int n, int dccBase) {
+QString describeRoute(const RouteRecord& r, int n, int dccBase, const ElementNames& names) {
     const QString described =
         r.description.isEmpty() ? QString() : QStringLiteral("\nPopis: ") + r.description;
     RouteRecord settings = r;
@@ -290,19 +317,41 @@ QString describeRoute(const RouteRecord& r, int n, int dccBase) {
     // The defaults of an empty record are nothing the route holds.
     if (settings == emptyRoute())
         return QStringLiteral("Cesta %1 je prázdná.").arg(n) + described;
-    QStringList lines{typeAndButtonsLine(r, n)};
+    QStringList lines{typeAndButtonsLine(r, n, names)};
     if (r.trackNumber != 0)
         lines << QStringLiteral("Kolej %1, %2")
                      .arg(r.trackNumber)
                      .arg(r.entry ? QStringLiteral("vjezd") : QStringLiteral("odjezd"));
-    addPointsAndSignals(lines, r);
-    addRelaysAndDetectors(lines, r);
+    addPointsAndSignals(lines, r, names);
+    if (allRelays(r) != 0)
+        lines << QStringLiteral("Relé: ") + relaysText(r, names);
+    addList(lines, QStringLiteral("Kontrola obsazení: "), detectorItems(r, names));
     addCancels(lines, r);
     if (r.dccEnabled)
         lines << QStringLiteral("DCC: číslo %1").arg(n + dccBase);
     if (r.testBlocked)
         lines << rt::kTestBlocked;
     return lines.join(QLatin1Char('\n')) + described;
+}
+
+QString buttonsText(const RouteRecord& r, const ElementNames& names) {
+    return buttonText(r.fromButton, names) + QStringLiteral(" → ") + buttonText(r.toButton, names);
+}
+
+QString pointsText(const RouteRecord& r, const ElementNames& names) {
+    return pointItems(r, names).join(QStringLiteral(", "));
+}
+
+QString signalsText(const RouteRecord& r, const ElementNames& names) {
+    return signalItems(r, names).join(QStringLiteral(", "));
+}
+
+QString relaysText(const RouteRecord& r, const ElementNames& names) {
+    return namedItems(Kind::Relay, allRelays(r), names).join(QStringLiteral(", "));
+}
+
+QString detectorsText(const RouteRecord& r, const ElementNames& names) {
+    return detectorItems(r, names).join(QStringLiteral(", "));
 }
 
 } // namespace configwords

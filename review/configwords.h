@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "data/elementnames.h"
 
 #include <QList>
 #include <QString>
@@ -30,11 +31,22 @@ bool isActive(const RouteRecord& route);
 QString relayModeText(int relay, const Image& img);
 
 QList<Field> headerFields(const Image& img);
-QList<Field> routeFields(const RouteRecord& route);
+// With `names`, the elements carry the modeller's names: "ODKUD: 3 (Vjezd od Lhoty)",
+// "Vyhybka 5 (u skladiště)", "R3 (osvětlení)".
+QList<Field> routeFields(const RouteRecord& route,
+                         const ElementNames& names = elementnames::noNames());
 
 // The route as the route pane shows it: type, ODKUD → KAM, track, points, signals, relays,
 // detectors, cancel inputs, DCC number, test block and description, one statement a line.
 // `dccBase` gives the DCC number of a route with DCC control.
-QString describeRoute(const RouteRecord& route, int n, int dccBase);
+QString describeRoute(const RouteRecord& route, int n, int dccBase,
+                      const ElementNames& names = elementnames::noNames());
+
+// The route's parts as the sheet's columns show them, elements with their names.
+QString buttonsText(const RouteRecord& route, const ElementNames& names);   // "TL 3 → TL 7"
+QString pointsText(const RouteRecord& route, const ElementNames& names);    // "V1 ROVNĚ, ..."
+QString signalsText(const RouteRecord& route, const ElementNames& names);   // "N1 = návěst 5 ..."
+QString relaysText(const RouteRecord& route, const ElementNames& names);    // "R1, R17"
+QString detectorsText(const RouteRecord& route, const ElementNames& names); // "D1, rD3"
 
 } // namespace configwords

@@ -69,7 +69,8 @@ int routeFieldBits(int address) {
 }
 } // namespace
 
-QList<Difference> compare(const ConfigStore& a, const ConfigStore& b, int end) {
+QList<Difference> compare(const ConfigStore& a, const ConfigStore& b, int end,
+                          const ElementNames& names) {
     QList<Difference> out;
     end = std::clamp(end, 0, image::kSize);
     // Bits of each byte that a listed field already accounts for.
@@ -96,8 +97,8 @@ QList<Difference> compare(const ConfigStore& a, const ConfigStore& b, int end) {
         rb[i].description = b.routes[i].description;
         if (ra[i] == rb[i])
             continue;
-        const QList<configwords::Field> fa = configwords::routeFields(ra[i]);
-        const QList<configwords::Field> fb = configwords::routeFields(rb[i]);
+        const QList<configwords::Field> fa = configwords::routeFields(ra[i], names);
+        const QList<configwords::Field> fb = configwords::routeFields(rb[i], names);
         for (int k = 0; k < fa.size(); ++k)
             if (fa[k].value != fb[k].value)
                 out.append({configwords::routeItem(n), fa[k].name, fa[k].value, fb[k].value});
@@ -114,6 +115,17 @@ QList<Difference> compare(const ConfigStore& a, const ConfigStore& b, int end) {
             out.append(
                 {byteItem(address), QString(), byteValue(a.image[i]), byteValue(b.image[i])});
     }
+    return out;
+}
+
+QList<Difference> compareNames(const ElementNames& a, const ElementNames& b) {
+    QList<Difference> out;
+    for (const elementnames::KindInfo& k : elementnames::kinds())
+        for (int number = 1; number <= k.count; ++number) {
+            const QString na = a.name(k.kind, number), nb = b.name(k.kind, number);
+            if (na != nb)
+                out.append({QStringLiteral("názvy"), elementnames::code(k.kind, number), na, nb});
+        }
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "data/elementnames.h"
 
 #include <QList>
 #include <QString>
@@ -22,7 +23,11 @@ struct Difference {
 // addresses 0..`end` - 1 that no field holds, where `a` and `b` differ. The routes are taken
 // from the images through the codec, the descriptions from the route tables. Header first,
 // then the routes in order, then the bytes by address.
-QList<Difference> compare(const ConfigStore& a, const ConfigStore& b, int end = image::kConfigSize);
+// `names` words the elements of both sides (a name is no difference of the configuration).
+QList<Difference> compare(const ConfigStore& a, const ConfigStore& b, int end = image::kConfigSize,
+                          const ElementNames& names = elementnames::noNames());
+// The element names that differ, item "názvy", the element's code as the field.
+QList<Difference> compareNames(const ElementNames& a, const ElementNames& b);
 
 // The route numbers that appear in `list`, for marking rows.
 QList<int> routesIn(const QList<Difference>& list);

@@ -140,6 +140,33 @@ void saveRecentFiles(const QStringList& files, const QString& path) {
         writeFile(path, *edited);
 }
 
+namespace {
+constexpr QByteArrayView kWindow = "Window";
+constexpr QByteArrayView kGeometry = "geometry";
+constexpr QByteArrayView kSplitter = "splitter";
+} // namespace
+
+WindowLayout loadWindowLayout(const QString& path) {
+    const QByteArray text = readFile(path).value_or(QByteArray());
+    const auto read = [&text](QByteArrayView key) {
+        return QByteArray::fromHex(inifile::value(text, kWindow, key).value_or(QByteArray()));
+    };
+    return {read(kGeometry), read(kSplitter)};
+}
+
+void saveWindowLayout(const WindowLayout& layout, const QString& path) {
+    const std::optional<QByteArray> text = readFile(path, true);
+    if (!text)
+        return;
+    std::optional<QByteArray> edited = text;
+    for (const auto& [key, value] : {std::pair{kGeometry, layout.geometry.toHex()},
+                                     std::pair{kSplitter, layout.splitter.toHex()}})
+        if (edited && inifile::value(*edited, kWindow, key).value_or("") != value)
+            edited = inifile::withValue(*edited, kWindow, key, value);
+    if (edited && *edited != *text)
+        writeFile(path, *edited);
+}
+
 bool savePortMapping(int portNumber, const QString& device, const QString& path) {
     const std::optional<QByteArray> text = readFile(path, true);
     if (!text)

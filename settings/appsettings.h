@@ -47,6 +47,16 @@ QString mappedDevice(int portNumber, const QString& path = settingsFilePath());
 // mapping of the settings file (COM1=/dev/ttyUSB0), else /dev/ttyS<n-1>.
 QString portDevice(int portNumber, const QString& path = settingsFilePath());
 
+// Section [Window]: the main window's size and place and where the splitter between the grid and
+// the route pane stands, as Qt saves them (hexadecimal); empty when not saved yet.
+struct WindowLayout {
+    QByteArray geometry;
+    QByteArray splitter;
+};
+WindowLayout loadWindowLayout(const QString& path = settingsFilePath());
+// Edits the two lines in place; nothing is written while the file already says so.
+void saveWindowLayout(const WindowLayout& layout, const QString& path = settingsFilePath());
+
 constexpr int kRecentFileCount = 8;
 // `files` with `file` at the front and no other copy of it, at most kRecentFileCount long.
 QStringList withRecentFile(QStringList files, const QString& file);

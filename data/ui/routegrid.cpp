@@ -124,6 +124,7 @@ void RouteGrid::fill(const ConfigStore& store) {
     for (int n = 1; n <= image::kRouteCount; ++n) {
         const QStringList texts = routegrid::rowTexts(store.route(n), n, base);
         const bool hidden = holdsHiddenSettings(store.route(n));
+        setRowHidden(n - 1, m_hideUnused && store.route(n) == emptyRoute());
         for (int c = 0; c < texts.size(); ++c) {
             QTableWidgetItem* cell = item(n - 1, c);
             if (!cell) {
@@ -131,10 +132,9 @@ void RouteGrid::fill(const ConfigStore& store) {
                 setItem(n - 1, c, cell);
             }
             cell->setText(texts[c]);
-            // The italics stay visible while the row is selected and the shade is not.
-            QFont font = cell->font();
-            font.setItalic(hidden);
-            cell->setFont(font);
+            // The italics stay visible while the row is selected and the shade is not. Other
+            // cells take the grid's own font, whatever it is set to later.
+            cell->setData(Qt::FontRole, hidden ? QVariant(italicFont()) : QVariant());
             cell->setBackground(hidden ? QBrush(kHiddenSettingsShade) : QBrush());
             cell->setToolTip(hidden ? kHiddenSettingsTip : QString());
         }
@@ -183,8 +183,20 @@ void RouteGrid::selectRoute(int n) {
 
 void RouteGrid::changeEvent(QEvent* event) {
     QTableWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        for (int row = 0; row < rowCount(); ++row)
+            for (int c = 0; c < columnCount(); ++c)
+                if (QTableWidgetItem* cell = item(row, c);
+                    cell && cell->data(Qt::FontRole).isValid())
+                    cell->setData(Qt::FontRole, italicFont());
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
         fitToFont();
+}
+
+QFont RouteGrid::italicFont() const {
+    QFont italic = font();
+    italic.setItalic(true);
+    return italic;
 }
 
 bool RouteGrid::viewportEvent(QEvent* event) {
@@ -195,10 +207,12 @@ bool RouteGrid::viewportEvent(QEvent* event) {
 }
 
 int RouteGrid::cellWidth(const QStringList& texts) const {
+    // Any row may be one in italics (an inactive route holding settings), which runs wider.
     const QFontMetricsF metrics(font());
+    const QFontMetricsF italic(italicFont());
     int widest = 0;
     for (const QString& text : texts)
-        widest = std::max(widest, textWidth(metrics, text));
+        widest = std::max({widest, textWidth(metrics, text), textWidth(italic, text)});
     // Qt's item painter keeps the focus frame's margin and one more pixel free on either side
     // of the text, and the grid line takes the last pixel of the cell.
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;

@@ -29,6 +29,9 @@ public:
     // The route the route commands act on (1 when the user has not picked a row yet).
     int selectedRoute() const;
     void selectRoute(int n);
+    // "Skrýt nepoužité cesty": from the next fill on, the rows of routes that hold nothing at all
+    // (no settings, no description) are hidden.
+    void setHideUnused(bool hide) { m_hideUnused = hide; }
 
 signals:
     // Every cell was just written again from the route table.
@@ -42,10 +45,12 @@ private:
     void fitToFont();
     void fitDescriptionColumn();
     int cellWidth(const QStringList& texts) const;
+    QFont italicFont() const;
     int headerWidth(int column) const;
     void showMarks();
 
     bool m_fitting = false;
+    bool m_hideUnused = false;
     const ConfigDocument* m_document = nullptr;
     std::array<ModuleMark, image::kRouteCount> m_moduleMarks{};
 };

@@ -14,6 +14,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -417,4 +419,49 @@ bool editRoute(RouteEditor& editor, ConfigStore& store, int n) {
         return false;
     const std::optional<RouteRecord> edited = editor.edit(store.route(n), n);
     return edited && applyRoute(store, n, *edited);
+}
+
+void RouteEditor::setNames(const ElementNames& names) {
+    m_names = names;
+    if (!m_nameLabelsAdded) {
+        m_nameLabelsAdded = true;
+        addNameLabel(m_fromButtonBox, elementnames::Kind::Button);
+        addNameLabel(m_toButtonBox, elementnames::Kind::Button);
+        for (QSpinBox* box : m_signalBoxes)
+            addNameLabel(box, elementnames::Kind::Signal);
+    }
+    emit namesChanged();
+    showPointNames();
+}
+
+void RouteEditor::addNameLabel(QSpinBox* box, elementnames::Kind kind) {
+    QWidget* parent = box->parentWidget();
+    auto* holder = new QWidget(parent);
+    auto* row = new QHBoxLayout(holder);
+    row->setContentsMargins(0, 0, 0, 0);
+    delete parent->layout()->replaceWidget(box, holder, Qt::FindChildrenRecursively);
+    row->addWidget(box);
+    auto* label = new QLabel(holder);
+    label->setObjectName(box->objectName() + QStringLiteral("_name"));
+    row->addWidget(label, 1);
+    const auto show = [this, box, label, kind] {
+        const QString name = m_names.name(kind, box->value());
+        label->setText(name);
+        label->setToolTip(name);
+    };
+    connect(box, &QSpinBox::valueChanged, label, show);
+    connect(this, &RouteEditor::namesChanged, label, show);
+    show();
+}
+
+void RouteEditor::showPointNames() {
+    for (int n = 1; n <= 16; ++n) {
+        RadioGroup* group = m_pointGroups[static_cast<std::size_t>(n - 1)];
+        const QString name = m_names.name(elementnames::Kind::Point, n);
+        // Three groups stand side by side: a long name is shortened here, whole in the tooltip.
+        const QString shown = name.size() > 18 ? name.left(17) + QStringLiteral("…") : name;
+        group->setTitle(t::kPoint + QString::number(n) +
+                        (name.isEmpty() ? QString() : QStringLiteral(" – ") + shown));
+        group->setToolTip(name);
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configstore.h"
+#include "data/elementnames.h"
 #include "editors/routevalues.h"
 
 #include <QDialog>
@@ -42,6 +43,13 @@ public:
     // What the controls hold right now.
     RouteEditValues values() const;
 
+    // The modeller's names beside the push-button and signal numbers and on the points' groups,
+    // following the numbers as they change.
+    void setNames(const ElementNames& names);
+
+signals:
+    void namesChanged();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -70,7 +78,13 @@ private:
     void onDescriptionEdited(const QString& text);
     void commitTypedValues();
 
+    // A label beside `box` that names the element its number stands for.
+    void addNameLabel(QSpinBox* box, elementnames::Kind kind);
+    void showPointNames();
+
     const ConfigStore& m_store;
+    ElementNames m_names;
+    bool m_nameLabelsAdded = false;
     RouteRecord m_route;
     std::unique_ptr<Ui::RouteEditor> m_ui;
     QString m_descriptionBefore; // what the description held before the user's latest edit

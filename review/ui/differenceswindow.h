@@ -28,8 +28,15 @@ public:
     // One row per finding: the routes involved and the finding's text.
     void showFindings(const QList<configcheck::Finding>& findings);
 
+signals:
+    // A double click on a row that concerns route n (a finding: its first route).
+    void routeChosen(int n);
+
 private:
-    void setRows(const QStringList& header, const QList<QStringList>& rows, const QString& summary);
+    // `routes`: the route of each row, 0 for none.
+    void setRows(const QStringList& header, const QList<QStringList>& rows,
+                 const QList<int>& routes, const QString& summary);
+    void fitRows();
 
     std::unique_ptr<Ui::DifferencesWindow> m_ui;
 };

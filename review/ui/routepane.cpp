@@ -29,10 +29,17 @@ QSize RoutePane::sizeHint() const {
             kShownLines * fontMetrics().lineSpacing() + margins};
 }
 
+void RoutePane::followNames(const NamesHolder& names) {
+    m_names = &names;
+    connect(&names, &NamesHolder::changed, this, &RoutePane::showCurrentRoute);
+    showCurrentRoute();
+}
+
 void RoutePane::showCurrentRoute() {
     const int n = m_grid.selectedRoute();
     const ConfigStore& config = m_document.config();
-    QString text = configwords::describeRoute(config.route(n), n, dccBase(config.image));
+    QString text = configwords::describeRoute(config.route(n), n, dccBase(config.image),
+                                              m_names ? m_names->names() : elementnames::noNames());
     if (m_document.descriptionFromElsewhere(n))
         text += kForeignDescription;
     setPlainText(text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/configdocument.h"
+#include "data/namesholder.h"
 
 #include <QPlainTextEdit>
 
@@ -15,6 +16,9 @@ class RoutePane : public QPlainTextEdit {
 public:
     RoutePane(const ConfigDocument& document, RouteGrid& grid, QWidget* parent = nullptr);
 
+    // Elements named as `names` names them, from now on and whenever the names change.
+    void followNames(const NamesHolder& names);
+
     // Room for the usual route's lines; a longer one scrolls.
     QSize sizeHint() const override;
 
@@ -23,4 +27,5 @@ private:
 
     const ConfigDocument& m_document;
     RouteGrid& m_grid;
+    const NamesHolder* m_names = nullptr;
 };

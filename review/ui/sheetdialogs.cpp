@@ -24,7 +24,12 @@ const ExportFormat kFormats[] = {
     {QStringLiteral("Dokument PDF (*.pdf)"), QStringLiteral("pdf")},
     {QStringLiteral("Stránka HTML (*.html *.htm)"), QStringLiteral("html")},
     {QStringLiteral("Tabulka CSV (*.csv)"), QStringLiteral("csv")},
+    {QStringLiteral("Tabulka CSV – dlouhý tvar: položka, pole, hodnota (*.csv)"),
+     QStringLiteral("csv")},
 };
+const QString& longCsvFilter() {
+    return kFormats[std::size(kFormats) - 1].filter;
+}
 
 // The sheet is headed with the data file's name.
 QString sheetTitle(const ConfigStore& store) {
@@ -50,13 +55,18 @@ QFileDialog* exportDialog(QWidget* parent) {
     return dialog;
 }
 
-bool exportSheetCommand(QWidget* parent, QFileDialog& dialog, ConfigStore& store) {
+bool exportSheetCommand(QWidget* parent, QFileDialog& dialog, ConfigStore& store,
+                        const ElementNames& names) {
     const QString path = askForFile(dialog, store, QFileInfo(store.currentFile).completeBaseName());
-    return !path.isEmpty() && exportSheetTo(parent, path, store);
+    return !path.isEmpty() && exportSheetTo(parent, path, store, names,
+                                            dialog.selectedNameFilter() == longCsvFilter());
 }
 
-bool exportSheetTo(QWidget* parent, const QString& path, const ConfigStore& store) {
-    const printedsheet::Format format = printedsheet::formatOf(path);
+bool exportSheetTo(QWidget* parent, const QString& path, const ConfigStore& store,
+                   const ElementNames& names, bool longCsv) {
+    printedsheet::Format format = printedsheet::formatOf(path);
+    if (longCsv && format == printedsheet::Format::Csv)
+        format = printedsheet::Format::CsvLong;
     if (format == printedsheet::Format::Unknown) {
         warningBox(parent, kUnknownFormat);
         return false;
@@ -66,18 +76,20 @@ bool exportSheetTo(QWidget* parent, const QString& path, const ConfigStore& stor
     if (target.problem != safesave::Problem::None)
         return tellSaveResult(parent, path, target);
     const QByteArray bytes =
-        printedsheet::render(format, store, sheetTitle(store), printedsheet::today());
+        printedsheet::render(format, store, names, sheetTitle(store), printedsheet::today());
     return tellSaveResult(parent, path, safesave::write(path, bytes));
 }
 
-void printSheetCommand(QWidget* parent, const ConfigStore& store) {
+void printSheetCommand(QWidget* parent, const ConfigStore& store, const ElementNames& names) {
     QPrinter printer(QPrinter::HighResolution);
     const QString title = sheetTitle(store);
     printer.setDocName(title);
+    printer.setPageOrientation(QPageLayout::Landscape);
     QPrintDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("PrintDialog1"));
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (!printedsheet::paint(printer, store, title, printedsheet::today()))
+    if (!printedsheet::paint(printer,
+                             configsheet::build(store, names, title, printedsheet::today())))
         warningBox(parent, kPrintFailed);
 }

@@ -13,7 +13,11 @@
 
 namespace linke2e {
 
-inline const QString kCtl = QStringLiteral(STAVNIK_BIN_DIR "/stavnikctl");
+// STAVNIK_CTL may name another stavnikctl to run the same cases against: the Windows one under
+// Wine, through a wrapper that maps the emulator's terminal to a COM port.
+inline const QString kCtl = qEnvironmentVariableIsEmpty("STAVNIK_CTL")
+                                ? QStringLiteral(STAVNIK_BIN_DIR "/stavnikctl")
+                                : qEnvironmentVariable("STAVNIK_CTL");
 
 // A configuration whose bytes 1..2243 are all different from an all-zero module.
 inline ConfigStore randomConfig(unsigned seed) {

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "data/codec.h"
 #include "data/datafile.h"
+#include "data/routecommands.h"
 #include "data/ui/routegrid.h"
 #include "support/fakemodule.h"
 #include "support/modal.h"
@@ -817,6 +818,113 @@ private slots:
         for (int c = 0; c < firstRow.size(); ++c)
             if (!firstRow.at(c).isEmpty())
                 QCOMPARE(table->item(0, c)->text(), firstRow.at(c));
+    }
+
+    // Names typed once reach the pane, the grid's tips and the route editor, go back with
+    // "Zpět", are saved beside the data file and come back with its next load; the matrix opens
+    // the editor on a free route with the pair filled in; the window's layout is kept.
+    void stationAtAGlance() {
+        ConfigStore store;
+        store.route(2).fromButton = 3;
+        store.route(2).toButton = 9;
+        store.route(2).pointPositions[4] = 1;
+        store.route(3) = store.route(2);
+        store.route(3).pointPositions[4] = 2;
+        encodeRoutes(store.routes, store.image);
+        FakeModule port;
+        LinkEngine engine(store, port);
+        const QString file = dir.filePath(QStringLiteral("stanice.txt"));
+        const QString shots = screenshotFolder();
+        {
+            MainWindow w(store, engine, port, ini);
+            w.grid()->selectRoute(2);
+            onNextModal([](QWidget* m) {
+                m->findChild<QTableWidget*>(QStringLiteral("names_TL"))
+                    ->item(2, 1)
+                    ->setText(QStringLiteral("Vjezd od Lhoty"));
+                m->findChild<QTableWidget*>(QStringLiteral("names_V"))
+                    ->item(4, 1)
+                    ->setText(QStringLiteral("u skladiště"));
+                if (!screenshotFolder().isEmpty())
+                    m->grab().save(screenshotFolder() + QStringLiteral("/names.png"));
+                static_cast<QDialog*>(m)->accept();
+            });
+            action(&w, "NazvyPrvku1")->trigger();
+            auto* pane = w.findChild<QPlainTextEdit*>(QStringLiteral("routeDescription"));
+            QVERIFY(pane->toPlainText().contains("ODKUD TL 3 (Vjezd od Lhoty) → KAM TL 9"));
+            QVERIFY(pane->toPlainText().contains("V5 (u skladiště) ROVNĚ"));
+            QCOMPARE(w.grid()->item(1, 1)->toolTip(), QStringLiteral("Vjezd od Lhoty"));
+            w.findChild<QSpinBox*>(QStringLiteral("SEtlac1"))->setValue(3);
+            QCOMPARE(w.findChild<QLabel*>(QStringLiteral("SEtlac1_name"))->text(),
+                     QStringLiteral("Vjezd od Lhoty"));
+            QVERIFY(w.isWindowModified());
+            action(&w, "Zpet1")->trigger();
+            QVERIFY(!pane->toPlainText().contains(QStringLiteral("Lhoty")));
+            action(&w, "Znovu1")->trigger();
+            auto* save = w.findChild<QFileDialog*>(QStringLiteral("SaveDialog1"));
+            save->setOption(QFileDialog::DontUseNativeDialog);
+            onNextModal([&](QWidget* m) {
+                auto* files = qobject_cast<QFileDialog*>(m);
+                files->setDirectory(dir.path());
+                files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                    ->setText(QStringLiteral("stanice.txt"));
+                files->QDialog::accept();
+            });
+            action(&w, "Uloit1")->trigger();
+            QVERIFY(QFile::exists(dir.filePath(QStringLiteral("stanice.nazvy.ini"))));
+            QVERIFY(!w.isWindowModified());
+
+            action(&w, "PrehledTlacitek1")->trigger();
+            auto* matrix = w.findChild<QTableWidget*>(QStringLiteral("matrix"));
+            QCOMPARE(matrix->item(2, 8)->text(), QStringLiteral("2, 3"));
+            action(&w, "VylucujiciCesty1")->trigger();
+            auto* conflicts = w.findChild<QTableWidget*>(QStringLiteral("conflicts"));
+            QCOMPARE(conflicts->item(0, 1)->toolTip(),
+                     QStringLiteral("Cesty 2 a 3:\nV5 (u skladiště): ROVNĚ × ODBOČ"));
+            if (!shots.isEmpty()) {
+                w.grab().save(shots + QStringLiteral("/main-window-names.png"));
+                matrix->window()->grab().save(shots + QStringLiteral("/matrix.png"));
+                conflicts->window()->grab().save(shots + QStringLiteral("/conflicts.png"));
+            }
+            int from = -1, to = -1;
+            QString caption;
+            onNextModal([&](QWidget* m) {
+                caption = m->windowTitle();
+                from = m->findChild<QSpinBox*>(QStringLiteral("SEtlac1"))->value();
+                to = m->findChild<QSpinBox*>(QStringLiteral("SEtlac2"))->value();
+                static_cast<QDialog*>(m)->reject();
+            });
+            emit matrix->cellDoubleClicked(4, 6);
+            QCOMPARE(caption, QStringLiteral("Konfigurace traťové cesty č.1"));
+            QCOMPARE(from, 5);
+            QCOMPARE(to, 7);
+
+            // A finding leads to its route: routes 2 and 3 share their push-buttons.
+            action(&w, "Kontrola1")->trigger();
+            auto* findings = w.findChild<QDialog*>(QStringLiteral("differencesWindow"))
+                                 ->findChild<QTableWidget*>(QStringLiteral("table"));
+            QVERIFY(findings->item(0, 1)->text().contains(QStringLiteral("(Vjezd od Lhoty)")));
+            onNextModal([&](QWidget* m) {
+                caption = m->windowTitle();
+                static_cast<QDialog*>(m)->reject();
+            });
+            emit findings->cellDoubleClicked(0, 1);
+            QCOMPARE(caption, QStringLiteral("Konfigurace traťové cesty č.2"));
+            QCOMPARE(w.grid()->selectedRoute(), 2);
+
+            action(&w, "SkrytNepouzite1")->trigger();
+            QVERIFY(w.grid()->isRowHidden(0));
+            QVERIFY(!w.grid()->isRowHidden(1));
+        }
+        QVERIFY(!loadWindowLayout(ini).splitter.isEmpty());
+        ConfigStore again;
+        LinkEngine engine2(again, port);
+        MainWindow w2(again, engine2, port, ini);
+        w2.openFile(file);
+        w2.grid()->selectRoute(2);
+        QVERIFY(w2.findChild<QPlainTextEdit*>(QStringLiteral("routeDescription"))
+                    ->toPlainText()
+                    .contains(QStringLiteral("Vjezd od Lhoty")));
     }
 
     void aboutBox() {

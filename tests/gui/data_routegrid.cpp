@@ -10,10 +10,12 @@ private slots:
     void everyTextFits_data() {
         QTest::addColumn<QFont>("font");
         QTest::newRow("drawn font") << QFont(QStringLiteral("MS Sans Serif"), 8);
+        QTest::newRow("9 pt") << QFont(QApplication::font().family(), 9);
         QTest::newRow("11 pt") << QFont(QApplication::font().family(), 11);
     }
     // Blocked routes, TL?? and TL 1..TL 22, the highest DCC numbers, every point letter and
-    // descriptions wider than the window.
+    // descriptions wider than the window, in regular rows and in the italic rows of inactive
+    // routes that hold settings.
     void everyTextFits() {
         QFETCH(QFont, font);
         ConfigStore store;
@@ -21,7 +23,7 @@ private slots:
         for (int n = 1; n <= image::kRouteCount; ++n) {
             RouteRecord& r = store.route(n);
             r.testBlocked = r.dccEnabled = 1;
-            r.fromButton = n % 23;
+            r.fromButton = n % 3 == 0 ? 0 : n % 23;
             r.toButton = 22 - n % 23;
             r.pointPositions.fill(n % 4);
             r.description = QStringLiteral("Odjezd z %1. koleje směr Příbram ").arg(n).repeated(3);
@@ -42,8 +44,13 @@ private slots:
             const QString header = grid.horizontalHeaderItem(c)->text();
             QVERIFY2(metrics.horizontalAdvance(header) + 6 <= width, qPrintable(header));
             for (int row = 0; row < grid.rowCount(); ++row) {
-                const QString text = grid.item(row, c)->text();
-                QVERIFY2(metrics.horizontalAdvance(text) + cellRoom <= width, qPrintable(text));
+                const QTableWidgetItem* cell = grid.item(row, c);
+                const bool slanted = cell->data(Qt::FontRole).isValid();
+                QCOMPARE(cell->font().italic(), slanted);
+                const QFont drawn = slanted ? cell->font() : grid.font();
+                QCOMPARE(drawn.pointSize(), font.pointSize());
+                QVERIFY2(QFontMetricsF(drawn).horizontalAdvance(cell->text()) + cellRoom <= width,
+                         qPrintable(cell->text()));
             }
         }
         QVERIFY(total >= grid.viewport()->width());

@@ -28,8 +28,13 @@ void SheetDialogsTest::exportChoosesTheFormatByName_data() {
     QTest::addColumn<int>("filter");
     QTest::addColumn<QString>("written");
     QTest::addColumn<QByteArray>("start");
-    QTest::newRow("csv") << "list.csv" << 0 << "list.csv" << QByteArray("položka,pole,hodnota\r\n");
-    QTest::newRow("bare name, CSV filter") << "list" << 2 << "list.csv" << QByteArray("položka");
+    QTest::newRow("csv") << "list.csv" << 0 << "list.csv"
+                         << QByteArray("\xEF\xBB\xBF"
+                                       "Cesta;");
+    QTest::newRow("csv, long form")
+        << "list.csv" << 3 << "list.csv" << QByteArray("položka,pole,hodnota\r\n");
+    QTest::newRow("bare name, CSV filter")
+        << "list" << 2 << "list.csv" << QByteArray("\xEF\xBB\xBF");
     QTest::newRow("bare name, HTML filter")
         << "list" << 1 << "list.html" << QByteArray("<!DOCTYPE");
     QTest::newRow("pdf in capitals") << "list.PDF" << 2 << "list.PDF" << QByteArray("%PDF");

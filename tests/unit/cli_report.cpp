@@ -47,6 +47,10 @@ private slots:
                               "(„Povolit příjem paketů DCC (pakety ovlád. příslušenství)“ není "
                               "zapnuto): přes DCC je nepostavíte.");
         QTest::newRow("check without findings") << QStringList{"check", old} << 0 << QString();
+        QTest::newRow("conflicts are no findings")
+            << QStringList{"check", mixed, "--conflicts"} << 0 << QString();
+        QTest::newRow("long form is a CSV's")
+            << QStringList{"export", mixed, "x.pdf", "--format", "long"} << 2 << QString();
         QTest::newRow("export to a folder that does not exist")
             << QStringList{"export", mixed, "/nonexistent/x.csv"} << 2 << QString();
     }
@@ -62,15 +66,17 @@ private slots:
     // Every active route of the sample (1 and 90) reaches each format, in words.
     void exportRoundTrip_data() {
         QTest::addColumn<QString>("suffix");
-        QTest::newRow("csv") << "csv";
-        QTest::newRow("html") << "html";
-        QTest::newRow("pdf") << "pdf";
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("csv") << "csv" << QStringList{"--format", "long"};
+        QTest::newRow("html") << "html" << QStringList{};
+        QTest::newRow("pdf") << "pdf" << QStringList{};
     }
     void exportRoundTrip() {
         QFETCH(QString, suffix);
+        QFETCH(QStringList, options);
         QTemporaryDir dir;
         const QString out = dir.filePath(QStringLiteral("sheet.") + suffix);
-        QCOMPARE(stavnikctl({"export", sample("s26_mixed.txt"), out}).code, 0);
+        QCOMPARE(stavnikctl(QStringList{"export", sample("s26_mixed.txt"), out} + options).code, 0);
         QString text;
         if (suffix == QLatin1String("pdf")) {
             const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
@@ -97,10 +103,40 @@ private slots:
                 QStringLiteral("cesta 1,\"Název cesty,  popis\",Vjezd na 1. kolej – Žďár\r\n")));
             return;
         }
-        QVERIFY(text.contains(QStringLiteral("ODKUD TL 5 → KAM TL 12")));
-        QVERIFY(text.contains(QStringLiteral("ODKUD TL 22 → KAM TL 1")));
+        QVERIFY(text.contains(QStringLiteral("TL 5 → TL 12")));
+        QVERIFY(text.contains(QStringLiteral("TL 22 → TL 1")));
         QVERIFY(text.contains(QStringLiteral("Vjezd na 1. kolej – Žďár")));
         QVERIFY(text.contains(QStringLiteral("s26_mixed.txt")));
+    }
+
+    // The names go with the data file wherever stavnikctl takes it, and are read by every
+    // command that reads it.
+    void namesTravelWithTheDataFile() {
+        QTemporaryDir dir;
+        const QString a = dir.filePath(QStringLiteral("stanice.txt"));
+        const QString b = dir.filePath(QStringLiteral("kopie.txt"));
+        QVERIFY(QFile::copy(sample("s26_mixed.txt"), a));
+        QFile names(dir.filePath(QStringLiteral("stanice.nazvy.ini")));
+        QVERIFY(names.open(QIODevice::WriteOnly));
+        names.write("[tlacitka]\nTL5=Vjezd od Lhoty\n[vyhybky]\nV3=u skladiště\n");
+        names.close();
+        QCOMPARE(stavnikctl({"convert", a, b}).code, 0);
+        QVERIFY(stavnikctl({"show", b})
+                    .out.endsWith(QStringLiteral("\n\nTL5\tVjezd od Lhoty\nV3\tu skladiště\n")));
+        QCOMPARE(stavnikctl({"diff", a, b}).code, 0);
+        const QString html = dir.filePath(QStringLiteral("s.html"));
+        QCOMPARE(stavnikctl({"export", b, html}).code, 0);
+        QFile sheet(html);
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(sheet.readAll())
+                    .contains(QStringLiteral("TL 5 (Vjezd od Lhoty) → TL 12")));
+        QVERIFY(names.open(QIODevice::WriteOnly));
+        names.write("TL5=Odjezd\n");
+        names.close();
+        const Run diff = stavnikctl({"diff", b, a});
+        QCOMPARE(diff.code, 1);
+        QCOMPARE(diff.out, QStringLiteral("názvy: TL5: Vjezd od Lhoty → Odjezd\n"
+                                          "názvy: V3: u skladiště → \n"));
     }
 };
 
