@@ -265,23 +265,14 @@ void MainWindow::followDocument() {
     updateModuleMarks();
 }
 
-// The read's result into the document, and its note. The engine still commits a read into
-// the store itself (image and routes) before `decoded`, so the routes as they were are kept
-// from the read's start and put back first: the document tells by them which descriptions
-// still belong. Once the engine hands over the image instead, this is one connection to
-// ConfigDocument::takeModuleRead.
+// The read's result into the document, and its note. The engine hands over the bytes it read
+// and proved; the document tells by the routes on screen which descriptions still belong.
 void MainWindow::takeModuleReads() {
-    auto before = std::make_shared<RouteTable>();
-    connect(&m_engine, &LinkEngine::transferStarted, this, [this, before](TransferKind kind) {
-        if (kind == TransferKind::Read)
-            *before = m_store.routes;
-        m_readTaken = false;
-    });
-    connect(&m_engine, &LinkEngine::decoded, this, [this, before] {
-        for (std::size_t k = 0; k < before->size(); ++k)
-            (*before)[k].description = m_store.routes[k].description;
-        m_store.routes = *before;
-        m_document->takeModuleRead(m_store.image);
+    connect(&m_engine, &LinkEngine::transferStarted, this, [this] { m_readTaken = false; });
+    connect(&m_engine, &LinkEngine::imageRead, this, [this](const Image& read, int last) {
+        ConfigStore module = m_store;
+        module.takeModuleRead(read, last);
+        m_document->takeModuleRead(module.image);
         m_readTaken = true;
     });
     // After the read's own note: the module keeps no descriptions.

@@ -8,9 +8,12 @@
 // --fast: the transfers with fast link (the next command as soon as a reply is complete).
 // --sweep N --emu 'ARGS': each op N times against stv2-emu ARGS (faults), counting exact, failed
 // with their box, and wrong data reported as success.
+// --latencies 15,25,35,45: a read of a 20-route module answering that many ms late, at the
+// normal pace and with fast link, side by side (fast must stay within 1.1 x the normal pace).
 //
 // Usage: link_bench [--ticks 20,15,12] [--ops read,verify,store,changed] [--idle-seconds 10]
 //                   [--no-idle] [--fast] [--adapter] [--bin BUILD/bin] [--sweep N --emu 'ARGS']
+//                   [--latencies MS,...]
 // --adapter: only normal and fast reads with and without a USB adapter's 16 ms latency timer
 // (stv2-emu --adapter-latency), which a run without --ops also ends with.
 
@@ -79,6 +82,9 @@ struct Link {
 
     Link(ConfigStore& store, const QString& device, int tick, bool fast)
         : engine(store, port), driver(engine, port), runner(driver) {
+        QObject::connect(&engine, &LinkEngine::imageRead, [&store](const Image& read, int last) {
+            store.takeModuleRead(read, last);
+        });
         opened = port.openDevice(device);
         if (!opened)
             std::fprintf(stderr, "link_bench: cannot open %s\n", qPrintable(device));
@@ -146,6 +152,8 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
                         !ok                     ? "FAILED"
                         : engine.fastFellBack() ? "ok (fell back to the normal pace)"
                                                 : "ok");
+            if (!ok)
+                std::printf("  %s\n", qPrintable(linktexts::failureText(engine.lastFailure())));
             std::fflush(stdout);
             failures += ok ? 0 : 1;
         }
@@ -332,6 +340,43 @@ int runSweep(const QString& bin, const QList<int>& ticks, const QStringList& ops
     return wrongTotal ? 1 : 0;
 }
 
+// One read of a 20-route module with `latencyMs` turnaround, at `tick` and then with fast link:
+// the fast link must never cost more than the normal pace.
+int runLatencies(const QString& bin, const QList<int>& latencies, int tick) {
+    std::printf("Read of a 20-route module (703 bytes) answering late, normal pace at %d ms and "
+                "fast link.\n%-10s %10s %10s %8s %s\n",
+                tick, "latency", "normal", "fast", "fast/n", "result");
+    int failures = 0;
+    for (int latency : latencies) {
+        double seconds[2] = {0, 0};
+        bool ok[2] = {false, false};
+        bool fellBack = false;
+        for (int fast = 0; fast < 2; ++fast) {
+            EmulatorProcess emu(bin);
+            if (!emu.start({QStringLiteral("--quiet"), QStringLiteral("--capacity"),
+                            QStringLiteral("20"), QStringLiteral("--latency"),
+                            QString::number(latency)}))
+                return 2;
+            ConfigStore store;
+            Link link(store, emu.device, tick, fast == 1);
+            ok[fast] = link.opened &&
+                       link.runner.run([](LinkEngine& e) { return e.startRead(); }) &&
+                       link.runner.transferOk();
+            seconds[fast] = link.runner.elapsedNs() / 1e9;
+            fellBack = fellBack || (fast == 1 && link.engine.fastFellBack());
+        }
+        const double ratio = seconds[1] / seconds[0];
+        const bool right = ok[0] && ok[1] && ratio <= 1.1;
+        std::printf("%7d ms %8.2f s %8.2f s %8.3f %s\n", latency, seconds[0], seconds[1], ratio,
+                    !right     ? "FAILED"
+                    : fellBack ? "ok (fell back to the normal pace)"
+                               : "ok");
+        std::fflush(stdout);
+        failures += right ? 0 : 1;
+    }
+    return failures ? 1 : 0;
+}
+
 void idleInProcess(const QString& bin, int seconds) {
     EmulatorProcess emu(bin);
     if (!emu.start({QStringLiteral("--quiet")}))
@@ -417,7 +462,8 @@ int runTransfersAndRoute(const QString& bin, const QList<int>& ticks, const QStr
 int usage() {
     std::fprintf(stderr, "usage: link_bench [--ticks 20,15,12] "
                          "[--ops store,read,verify,changed] [--idle-seconds N] [--no-idle] "
-                         "[--fast] [--adapter] [--bin DIR] [--sweep N --emu 'ARGS']\n");
+                         "[--fast] [--adapter] [--bin DIR] [--sweep N --emu 'ARGS'] "
+                         "[--latencies MS,...]\n");
     return 2;
 }
 
@@ -434,6 +480,7 @@ int main(int argc, char* argv[]) {
     bool adapterOnly = false;
     bool adapterTable = true; // unless --ops picks what to run
     int sweepRuns = 0;
+    QList<int> latencies;
     QStringList emuArgs;
     QString bin = QStringLiteral(STAVNIK_BIN_DIR);
     const QStringList args = app.arguments();
@@ -462,6 +509,10 @@ int main(int argc, char* argv[]) {
             ++i;
         } else if (a == QLatin1String("--adapter")) {
             adapterOnly = true;
+        } else if (a == QLatin1String("--latencies")) {
+            for (const QString& t : next.split(QLatin1Char(',')))
+                latencies << t.toInt();
+            ++i;
         } else if (a == QLatin1String("--no-idle")) {
             idle = false;
         } else if (a == QLatin1String("--bin")) {
@@ -473,6 +524,8 @@ int main(int argc, char* argv[]) {
     }
     if (sweepRuns > 0)
         return runSweep(bin, ticks, ops, fast, sweepRuns, emuArgs);
+    if (!latencies.isEmpty())
+        return runLatencies(bin, latencies, ticks.value(0, 20));
     if (adapterOnly)
         return runAdapterTable(bin, ticks.value(0, 20));
     const int rc = runTransfersAndRoute(bin, ticks, ops, fast);

@@ -73,6 +73,9 @@ public:
                   m_onStop();
           }),
           m_history(m_engine, store, history::defaultFolder()) {
+        QObject::connect(&m_engine, &LinkEngine::imageRead, [&store](const Image& read, int last) {
+            store.takeModuleRead(read, last);
+        });
         // The history never fails a transfer; it only says why it could not be kept.
         QObject::connect(&m_history, &HistoryRecorder::problem,
                          [this](const QString& text, const QString& details) {
@@ -413,6 +416,12 @@ int storeList(Session& s, const AddressList& list, const Invocation& run) {
     QElapsedTimer clock;
     clock.start();
     s.run([&list, readBack](LinkEngine& e) { return e.startStore(list, readBack); });
+    if (s.stopped() && s.engine().writesComplete()) {
+        run.err << "stavnikctl: all " << list.size()
+                << " bytes written; stopped while reading them back, so only their proof is "
+                   "missing\n";
+        return s.stoppedExit();
+    }
     if (s.stopped()) {
         // The write in flight may have been carried out before the stop.
         const int done = s.engine().writesDone();

@@ -17,6 +17,13 @@ ConfigStore::SavedContent ConfigStore::content() const {
     return c;
 }
 
+void ConfigStore::takeModuleRead(const Image& read, int lastAddress) {
+    const int last = std::min(lastAddress, image::kSize - 1);
+    if (last >= 1)
+        std::copy(read.begin() + 1, read.begin() + last + 1, image.begin() + 1);
+    decodeCurrent(image, routes);
+}
+
 void ConfigStore::markSaved() {
     m_saved = content();
 }

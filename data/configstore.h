@@ -20,6 +20,10 @@ struct ConfigStore {
     QString currentFile;
     QString lastFolder;
 
+    // A module read's bytes 1..lastAddress replace the image's, and the routes are decoded from
+    // it; the rest of the image and the descriptions stay.
+    void takeModuleRead(const Image& read, int lastAddress);
+
     RouteRecord& route(int n) { return routes.at(static_cast<std::size_t>(n - 1)); }
     const RouteRecord& route(int n) const { return routes.at(static_cast<std::size_t>(n - 1)); }
 

@@ -14,6 +14,11 @@ auto fields(const RouteRecord& r) {
 }
 } // namespace
 
+bool routeActive(const RouteRecord& r) {
+    const auto button = [](int b) { return b >= 1 && b <= 22; };
+    return button(r.fromButton) && button(r.toButton);
+}
+
 bool RouteRecord::operator==(const RouteRecord& o) const {
     return fields(*this) == fields(o);
 }

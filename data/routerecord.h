@@ -49,6 +49,10 @@ struct RouteRecord {
 // The record's name in the module's documentation.
 using Tcesta_REC = RouteRecord;
 
+// A route the module can set: both of its push-buttons are among TL1..TL22 on the layout (any
+// other number can come from an image alone).
+bool routeActive(const RouteRecord& route);
+
 // Indices into the following-signal list that have a meaning of their own.
 namespace following {
 constexpr int kNothing = -1;

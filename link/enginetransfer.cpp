@@ -3,7 +3,6 @@
 // store.
 #include "link/linkengine.h"
 
-#include "data/codec.h"
 #include "link/protocol.h"
 #include "link/transfers.h"
 
@@ -16,16 +15,20 @@ using S = LinkState;
 // ---- the transfer's line discipline
 
 // Whether the transfer's next command may go out now: at once on a regular line, else only once
-// no byte has come for a full reply window; what came meanwhile is thrown away.
+// no byte has come for a full reply window; what came meanwhile is thrown away. Thrown away
+// inside a block, it may have been the reply that lines a shifted block up again: the block is
+// done again.
 bool LinkEngine::lineReady(LinkState sendState) {
     if (lineRegular())
         return true;
-    const int window =
-        m_line.lookTicks(sendState == S::CapacitySend ? 2 : 3, QuietLine::kByteExchange);
-    switch (m_line.settleFor(window)) {
+    switch (m_line.settleFor(m_line.lookTicks(3, QuietLine::kByteExchange))) {
     case QuietLine::Readiness::Ready:
         m_port.note(LinkNote::LineQuiet, -1);
         m_rx.clear();
+        if (m_line.heardSinceRestart() && !m_transfer.blockEmpty()) {
+            redoCautiously();
+            return false;
+        }
         return true;
     case QuietLine::Readiness::GaveUp:
         attemptFailed(sendState);
@@ -91,6 +94,22 @@ void LinkEngine::blockWentWrong(bool atProbe) {
     m_state = empty ? S::ProbeSend : m_transfer.writing() ? S::WriteSend : S::ReadSend;
 }
 
+// Bytes were thrown away inside a block, most likely an answer that missed its window: the block
+// is done again on the line just found quiet, without waiting for stragglers once more.
+void LinkEngine::redoCautiously() {
+    countIrregular(true);
+    if (!m_transfer.redoBlock(true)) {
+        Failure f;
+        f.where = Failure::Where::Block;
+        f.address = std::max(0, m_transfer.blockFirstAddress());
+        f.lastAddress = std::max(0, m_transfer.blockLastAddress());
+        f.attempts = TransferProgress::kCautiousRedos;
+        fail(f);
+        return;
+    }
+    m_state = m_transfer.writing() ? S::WriteSend : S::ReadSend;
+}
+
 // A byte that needed more than one attempt has been taken. Answers to its earlier attempts may
 // still be on the way: the next command waits until the line has been quiet for as long as a
 // straggler may come, or as this byte took when that was longer.
@@ -104,9 +123,11 @@ void LinkEngine::sendAttempt(const QByteArray& command, LinkState firstWaitState
     if (m_transfer.attemptsSent() == 0)
         m_line.startByte();
     m_rx.clear();
+    // The window's clock starts before the command goes: a reply is never timed shorter than it
+    // took.
+    startWait(firstWaitState);
     send(command);
     m_transfer.attemptSent();
-    startWait(firstWaitState);
 }
 
 void LinkEngine::tickCapacitySend() {
@@ -136,8 +157,11 @@ void LinkEngine::sendCapacityQuery() {
 }
 
 void LinkEngine::tickCapacity() {
-    const bool last = waitTick(2, QuietLine::kByteExchange);
+    // A byte's window: a module that answers a byte in time is as quick with its capacity.
+    const bool last = waitTick(3, QuietLine::kByteExchange);
     std::uint8_t count = 0;
+    // Not timed: the capacity comes before any proven answer has shown the line's pace, and only
+    // two answers that agree count anyway.
     if (!protocol::matchSingleReply(m_rx.bytes(), count)) {
         if (last || m_rx.size() >= 2)
             attemptFailed(S::CapacitySend);
@@ -190,8 +214,8 @@ void LinkEngine::failCapacityQuery() {
 void LinkEngine::sendProbe() {
     m_port.note(LinkNote::Probe, -1);
     m_rx.clear();
-    send(protocol::identifyCommand());
     startWait(S::ProbeWait1);
+    send(protocol::identifyCommand());
 }
 
 namespace {
@@ -205,26 +229,56 @@ bool isIdentifyAnswer(const QByteArray& b) {
 void LinkEngine::tickProbe() {
     // A byte's window: a module slow to answer is as slow with this answer.
     const bool last = waitTick(3, QuietLine::kIdentifyExchange);
-    const QByteArray& b = m_rx.bytes();
-    if (m_probeAnswer.isEmpty()) {
-        // The transfer's first probe learns the answer. It is taken at the end of its window,
-        // so that a long answer whose letter is "*" is not cut short to the short form.
-        if (!last)
-            return;
-        if (!isIdentifyAnswer(b)) {
-            blockWentWrong(true);
-            return;
+    const QByteArray b = m_rx.bytes();
+    const bool known = !b.isEmpty() && (b == m_probeAnswer ||
+                                        (m_probeAnswer.isEmpty() && m_otherAnswers.contains(b)));
+    // The command and the answer as long as it came: the short form is a byte less. No reply
+    // passes for it, so its time is not judged: it shows the line's pace.
+    const int onWire = static_cast<int>(protocol::identifyCommand().size() + b.size());
+    if (known) {
+        m_line.provenReply(onWire);
+        if (m_probeAnswer.isEmpty()) {
+            m_probeAnswer = b; // two answers agree
+            m_otherAnswers.clear();
         }
-        m_probeAnswer = b;
         probeAnswered();
         return;
     }
-    if (b == m_probeAnswer) {
-        probeAnswered();
+    // Anything else is judged at the end of the window, or once it cannot become an answer, so
+    // that a long answer whose letter is "*" is not cut short to the short form.
+    const bool mayGrow = !known && b.size() < 4 && (b.isEmpty() || b.at(0) == 'S');
+    if (!last && mayGrow)
         return;
-    }
-    if (last || b.size() >= m_probeAnswer.size())
+    if (!isIdentifyAnswer(b)) {
         blockWentWrong(true);
+        return;
+    }
+    // After a block of no bytes (on a quiet line) nothing else can have come.
+    if (m_transfer.blockEmpty())
+        m_line.provenReply(onWire);
+    identifyAnswerSeen(b);
+}
+
+// An identify answer that is not the learned one: damaged on the line, or another module's.
+// Before one is learned the first goes on to the block and the block stands once a later probe
+// brings the same back; once learned, another answer twice alike ends the transfer.
+void LinkEngine::identifyAnswerSeen(const QByteArray& answer) {
+    if (!m_probeAnswer.isEmpty() && m_otherAnswers.contains(answer)) {
+        Failure f;
+        f.where = Failure::Where::ModuleChanged;
+        f.firstAnswer = m_probeAnswer;
+        f.laterAnswer = answer;
+        fail(f);
+        return;
+    }
+    m_otherAnswers.append(answer);
+    if (m_probeAnswer.isEmpty() && m_otherAnswers.size() == 1 && m_transfer.blockEmpty()) {
+        m_rx.clear();
+        m_transfer.blockConfirmed();
+        sendNext();
+        return;
+    }
+    blockWentWrong(true);
 }
 
 // The block's replies all answered their own commands: its bytes stand.
@@ -296,6 +350,10 @@ void LinkEngine::tickRead() {
             windowWentWrong(S::ReadSend);
         return;
     }
+    if (m_line.replyEarly(QuietLine::kByteExchange)) {
+        blockWentWrong(false);
+        return;
+    }
     m_port.note(LinkNote::ReplyTaken, m_transfer.address());
     m_rx.clear();
     const bool irregular = m_transfer.irregular();
@@ -317,6 +375,10 @@ void LinkEngine::sendWriteRequest() {
 
 void LinkEngine::tickWrite() {
     const bool last = waitTick(3, QuietLine::kByteExchange);
+    if (protocol::matchWriteAck(m_rx.bytes()) && m_line.replyEarly(QuietLine::kByteExchange)) {
+        blockWentWrong(false);
+        return;
+    }
     if (protocol::matchWriteAck(m_rx.bytes())) {
         m_port.note(LinkNote::ReplyTaken, m_transfer.address());
         m_rx.clear();
@@ -333,6 +395,11 @@ void LinkEngine::tickWrite() {
         windowWentWrong(S::WriteSend);
 }
 
+bool LinkEngine::writesComplete() const {
+    return m_transfer.kind() == TransferKind::Store && !m_transfer.capacityOnly() &&
+           m_transfer.pass() != TransferProgress::Pass::Main;
+}
+
 int LinkEngine::writesDone() const {
     if (m_transfer.kind() != TransferKind::Store)
         return 0;
@@ -343,7 +410,36 @@ int LinkEngine::writesDone() const {
 
 // ---- the end
 
+// A whole store or a verify with a module that reports fewer routes than the image holds active
+// did not do all that was asked: it fails, naming the routes.
+bool LinkEngine::routesLeftOut() {
+    const TransferKind kind = m_transfer.kind();
+    if (kind == TransferKind::Read || m_transfer.capacityOnly())
+        return false;
+    const int capacity = m_store.routeCapacity;
+    const int last = lastConfigAddress(capacity);
+    if (kind == TransferKind::Store) {
+        std::vector<bool> listed(static_cast<std::size_t>(image::kSize), false);
+        for (std::uint32_t a : m_transfer.storeList())
+            listed[a] = true;
+        if (!std::all_of(listed.begin() + 1, listed.begin() + std::min(last + 1, image::kSize),
+                         [](bool b) { return b; }))
+            return false; // a part the user chose: the rest was not asked for
+    }
+    Failure f;
+    f.where = Failure::Where::RoutesLeftOut;
+    f.capacity = capacity;
+    f.routes = transfers::activeRoutesBeyond(
+        kind == TransferKind::Store ? m_transfer.sentImage() : m_store.image, capacity);
+    if (f.routes.empty())
+        return false;
+    fail(f);
+    return true;
+}
+
 void LinkEngine::finishTransfer() {
+    if (routesLeftOut())
+        return;
     m_state = S::Idle;
     setProgressVisible(false);
     switch (m_transfer.kind()) {
@@ -354,9 +450,7 @@ void LinkEngine::finishTransfer() {
     case TransferKind::Read:
         if (!m_commitRead)
             break;
-        m_transfer.commit(m_store.image);
-        decodeCurrent(m_store.image, m_store.routes);
-        emit decoded();
+        emit imageRead(m_transfer.sentImage(), m_transfer.end());
         break;
     case TransferKind::Store:
         if (m_transfer.capacityOnly())

@@ -104,10 +104,12 @@ bool LinkEngine::beginTransfer() {
     m_failure = Failure();
     m_fastFellBack = false;
     m_irregularRun = 0;
+    m_recentIrregular = 0;
     m_writeInFlight = false;
     m_writesAcked = 0;
     m_storeProven = false;
     m_probeAnswer.clear();
+    m_otherAnswers.clear();
     setProgress(0);
     setProgressVisible(true);
     // A clean start: answers to whatever came before (a stopped transfer, a poll) are thrown
@@ -275,6 +277,7 @@ void LinkEngine::fail(const Failure& failure) {
     // The progress bar stays until the box is closed (messageClosed).
     m_failure = failure;
     m_port.note(LinkNote::Failed, failure.address > 0 ? failure.address : -1);
+    m_failure.kind = m_transfer.kind();
     m_state = S::Idle;
     unsettle();
     endTransfer(false);
@@ -314,17 +317,19 @@ bool LinkEngine::waitTick(int documentedTicks, int exchangeBytes) {
 // ---- fast link
 
 void LinkEngine::dataArrived() {
-    if (!fastActive())
-        return;
     const StateRow& row = rowOf(m_state);
     if (row.awaited == Awaited::Nothing)
+        return;
+    // Taken now at any pace, so that a reply is timed when it comes, not at the next tick: one
+    // that comes sooner than the wire allows is stray.
+    if (m_rx.receiveStep(m_port) <= 0)
+        return;
+    m_line.arrived();
+    if (!fastActive())
         return;
     // After a wrong turn the quiet rules need the tick's count of silence.
     if (row.awaited != Awaited::IdentCapacity && !lineRegular())
         return;
-    if (m_rx.receiveStep(m_port) <= 0)
-        return;
-    m_line.arrived();
     if (!replyComplete(row))
         return; // a part, or something wrong: the next tick judges it
     m_onArrival = true;
@@ -343,7 +348,8 @@ bool LinkEngine::replyComplete(const StateRow& row) const {
     case Awaited::ReadByte:
         return protocol::matchReadByte(m_rx.bytes(), value);
     case Awaited::Probe:
-        return !m_probeAnswer.isEmpty() && m_rx.bytes() == m_probeAnswer;
+        return m_rx.bytes() == m_probeAnswer ||
+               (m_probeAnswer.isEmpty() && m_otherAnswers.contains(m_rx.bytes()));
     case Awaited::WriteAck:
         return protocol::matchWriteAck(m_rx.bytes());
     case Awaited::Nothing:
@@ -352,11 +358,16 @@ bool LinkEngine::replyComplete(const StateRow& row) const {
     return false;
 }
 
-// A run of bytes each needing retries means the line cannot keep up with replies taken at once:
-// the rest of the transfer goes at the normal pace.
+// A run of bytes each needing retries, or many of them lately, means the line cannot keep up with
+// replies taken at once (each costs a quiet spell that the fast pace cannot win back): the rest
+// of the transfer goes at the normal pace.
 void LinkEngine::countIrregular(bool irregular) {
     m_irregularRun = irregular ? m_irregularRun + 1 : 0;
-    if (m_fast && m_irregularRun >= kFastGiveUpRun)
+    m_recentIrregular = (m_recentIrregular << 1) | (irregular ? 1u : 0u);
+    int recent = 0;
+    for (std::uint64_t bits = m_recentIrregular; bits; bits &= bits - 1)
+        ++recent;
+    if (m_fast && (m_irregularRun >= kFastGiveUpRun || recent >= kFastGiveUpMisses))
         m_fastFellBack = true;
 }
 

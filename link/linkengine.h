@@ -8,6 +8,7 @@
 #include "link/transferprogress.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -43,7 +44,8 @@ public:
     };
     using ByteDifference = TransferProgress::Difference;
 
-    // The store's image, routes and route capacity are read and written in place.
+    // The store's image is read (what a store sends, a verify compares) and its route capacity
+    // is kept up to date; a read hands its bytes over through imageRead.
     LinkEngine(ConfigStore& store, BytePort& port, QObject* parent = nullptr);
 
     // One timer tick: the receive step, then the action of the state.
@@ -66,9 +68,10 @@ public:
     // fast link.
     void dataArrived();
     // The running (or last) fast transfer went back to the normal pace after retries on
-    // kFastGiveUpRun bytes in a row.
+    // kFastGiveUpRun bytes in a row, or on kFastGiveUpMisses of the last 64.
     bool fastFellBack() const { return m_fastFellBack; }
     static constexpr int kFastGiveUpRun = 3;
+    static constexpr int kFastGiveUpMisses = 4;
     // Milliseconds of a monotonic clock for the fast link windows; tests give the fake line's.
     void setClock(std::function<qint64()> nowMs) { m_line.setClock(std::move(nowMs)); }
 
@@ -101,8 +104,8 @@ public:
     // command. A block whose probe (or one of whose windows) held anything else is done again.
 
     // From idle: capacity query, then addresses 1 .. last byte of the last route block. A read
-    // fills a copy of the image and commits it (and decodes it) only when every byte came;
-    // without `commit` the image is left alone and the bytes stay in readImage() only (a copy
+    // fills a copy of the image and hands it over (imageRead) only when every byte came;
+    // without `commit` nothing is handed over and the bytes stay in readImage() only (a copy
     // kept before a store overwrites the module).
     bool startRead(bool commit = true);
     bool startVerify();
@@ -119,6 +122,9 @@ public:
     // have been carried out) when it ended.
     int writesDone() const;
     bool writeInFlight() const { return m_writeInFlight; }
+    // Every write of the store was acknowledged: it was reading them back (or writing again
+    // what the read-back found wrong), so only the proof is missing when it ends.
+    bool writesComplete() const;
     // What the last store sent (the image as it was at its start), its list, and whether its
     // read-back proved every byte.
     const Image& sentImage() const { return m_transfer.sentImage(); }
@@ -126,7 +132,7 @@ public:
     bool storeProven() const { return m_storeProven; }
     // The bytes the last complete read received.
     const Image& readImage() const { return m_transfer.sentImage(); }
-    // The identify answer the running (or last) transfer's probes got back; empty before one.
+    // The identify answer the running (or last) transfer's probes got back twice; empty before.
     const QByteArray& identifyAnswer() const { return m_probeAnswer; }
 
     // Main-module status poll: idle -> 30; stop: 30..34 -> idle.
@@ -181,6 +187,12 @@ public:
             Probe,         // the identify answer never came back in its place
             ReadBack,      // `address` still holds `moduleValue`, not `sentValue`
             PortGone,      // the serial port went away
+            // The identify answer changed to `laterAnswer` from `firstAnswer`, twice alike:
+            // another module, or the module started again.
+            ModuleChanged,
+            // Done, but the image holds active `routes` beyond the `capacity` the module
+            // reports: a whole store did not send them, a verify did not compare them.
+            RoutesLeftOut,
         };
         Where where = Where::Nothing;
         int address = 0;
@@ -190,6 +202,10 @@ public:
         int sentValue = 0;
         int moduleValue = 0;
         std::vector<int> answers; // CapacityQuery: the counts that came
+        QByteArray firstAnswer;
+        QByteArray laterAnswer;
+        std::vector<int> routes;
+        TransferKind kind = TransferKind::Read; // of the transfer that failed
     };
     Failure lastFailure() const { return m_failure; }
 
@@ -200,8 +216,10 @@ signals:
     void progressVisibleChanged(bool visible);
     // Emitted inside tick(): show the box later, never from the timer's own slot.
     void message(LinkEngine::Message message);
-    // A read committed the module's bytes into the image and decoded the routes: refill.
-    void decoded();
+    // A read proved the module's bytes 1..`lastAddress`: `image` holds them over the image as it
+    // was when the read started. Whoever owns the configuration takes them in; the engine
+    // changes nothing of it.
+    void imageRead(const Image& image, int lastAddress);
     // A starter began a read, verify or store.
     void transferStarted(TransferKind transfer);
     // A read, verify or store ended, successfully or not.
@@ -267,8 +285,11 @@ private:
     void settleAfter(LinkState sendState);
     void windowWentWrong(LinkState sendState);
     void blockWentWrong(bool atProbe);
+    void redoCautiously();
     void probeAnswered();
+    void identifyAnswerSeen(const QByteArray& answer);
     void entryDone(bool irregular);
+    bool routesLeftOut();
     bool fastActive() const { return m_fast && !m_fastFellBack; }
     bool replyComplete(const StateRow& row) const;
     void countIrregular(bool irregular);
@@ -285,15 +306,18 @@ private:
     bool m_storeProven = false;
     bool m_commitRead = true;
     Failure m_failure;
-    QByteArray m_probeAnswer; // the module's identify answer, learned by a transfer's first probe
+    QByteArray m_probeAnswer; // the module's identify answer, once two probes brought it back
+    // Identify answers not (yet) seen twice: before one is learned, or after it changed.
+    QList<QByteArray> m_otherAnswers;
     int m_identifyTries = 0;
     bool m_identifyGarbled = false;
     bool m_portWasOpen = false;
 
     bool m_fast = false;
     bool m_fastFellBack = false;
-    bool m_onArrival = false; // inside dataArrived(): a look that is not a tick
-    int m_irregularRun = 0;   // bytes in a row that needed more than one attempt
+    bool m_onArrival = false;            // inside dataArrived(): a look that is not a tick
+    int m_irregularRun = 0;              // bytes in a row that needed more than one attempt
+    std::uint64_t m_recentIrregular = 0; // one bit a byte, the latest lowest
 
     StatusValues m_status;
     StatusValues m_expStatus;

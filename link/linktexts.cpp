@@ -3,6 +3,7 @@
 #include "data/counted.h"
 #include "data/hex.h"
 #include "data/image.h"
+#include "link/protocol.h"
 #include "link/transfers.h"
 
 #include <QStringList>
@@ -58,6 +59,40 @@ QString capacityQueryText(const LinkEngine::Failure& failure) {
         .arg(counts.join(QStringLiteral(", ")))
         .arg(failure.attempts);
 }
+// "V 3.0" for an identify answer, its bytes in hexadecimal for anything else.
+QString identifyText(const QByteArray& answer) {
+    protocol::IdentifyReply reply;
+    if (protocol::matchIdentify(answer, reply))
+        return protocol::versionText(reply);
+    QStringList hex;
+    for (char c : answer)
+        hex << toHex(static_cast<std::uint8_t>(c), 2);
+    return hex.join(QLatin1Char(' '));
+}
+
+// "27–90" for a run of routes, "27, 30–31" for several.
+QString routeRuns(const std::vector<int>& routes) {
+    QStringList runs;
+    for (std::size_t i = 0; i < routes.size();) {
+        std::size_t j = i;
+        while (j + 1 < routes.size() && routes[j + 1] == routes[j] + 1)
+            ++j;
+        runs << (i == j ? QString::number(routes[i])
+                        : QStringLiteral("%1–%2").arg(routes[i]).arg(routes[j]));
+        i = j + 1;
+    }
+    return runs.join(QStringLiteral(", "));
+}
+
+QString routesLeftOutText(const LinkEngine::Failure& failure) {
+    return QStringLiteral("Modul hlásí %1 cest, konfigurace na obrazovce má platné i cesty za "
+                          "nimi: %2 (%3). Ty %4.")
+        .arg(failure.capacity)
+        .arg(routeRuns(failure.routes))
+        .arg(counted(static_cast<int>(failure.routes.size()), "cesta", "cesty", "cest"))
+        .arg(failure.kind == TransferKind::Store ? QStringLiteral("se do modulu neuložily")
+                                                 : QStringLiteral("se s modulem neporovnaly"));
+}
 } // namespace
 
 QString messageText(LinkEngine::Message message) {
@@ -111,6 +146,13 @@ QString failureText(const LinkEngine::Failure& failure) {
             .arg(addressText(failure.address), toHex(failure.moduleValue, 2),
                  toHex(failure.sentValue, 2), describeAddress(failure.address))
             .arg(failure.attempts);
+    case Where::ModuleChanged:
+        return QStringLiteral("Modul na kontrolní dotaz (identifikaci) odpovídá jinak než na "
+                              "začátku přenosu (%1 místo %2): je připojen jiný modul, nebo se "
+                              "modul mezitím spustil znovu. Přenos skončil.")
+            .arg(identifyText(failure.laterAnswer), identifyText(failure.firstAnswer));
+    case Where::RoutesLeftOut:
+        return routesLeftOutText(failure);
     case Where::PortGone:
         return QStringLiteral("Sériový port přestal být dostupný (odpojený kabel nebo převodník), "
                               "přenos skončil.");

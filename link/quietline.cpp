@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -21,9 +22,18 @@ constexpr int kQuietLimitWindows = 10;
 constexpr int kStragglerWindows = 10;
 // Counters stop here instead of overflowing on a line left busy for weeks.
 constexpr int kCountLimit = 1 << 20;
+// The clock counts whole milliseconds: a reply is early only by more than that.
+constexpr double kClockMs = 1.0;
+// A fast window lasts this much past the longest turnaround seen lately: a module's turnaround
+// wanders by a few ms, and a USB adapter's latency timer is caught by the longest one seen.
+constexpr double kTurnaroundSlackMs = 8.0;
+
+double bareWireMs(int exchangeBytes) {
+    return exchangeBytes * kByteMs;
+}
 
 double wireMs(int exchangeBytes) {
-    return exchangeBytes * kByteMs + kMarginMs;
+    return bareWireMs(exchangeBytes) + kMarginMs;
 }
 } // namespace
 
@@ -44,27 +54,75 @@ int QuietLine::lookTicks(int documentedTicks, int exchangeBytes) const {
 }
 
 void QuietLine::ticked(bool arrived) {
-    m_heard = m_heard || arrived;
-    m_quiet = arrived ? 0 : std::min(m_quiet + 1, kCountLimit);
+    if (arrived) {
+        noteArrival();
+        m_timed = false; // found by the tick: sometime since the last one
+    }
+    // Bytes taken between ticks break the quiet as those of the tick's own receive step.
+    const bool any = arrived || m_arrivedSinceTick;
+    m_arrivedSinceTick = false;
+    m_quiet = any ? 0 : std::min(m_quiet + 1, kCountLimit);
     m_byteTicks = std::min(m_byteTicks + 1, kCountLimit);
 }
 
 void QuietLine::arrived() {
+    noteArrival();
+    m_timed = true;
     m_quiet = 0;
+    m_arrivedSinceTick = true;
+}
+
+void QuietLine::noteArrival() {
+    m_arrivedAt = m_now();
     m_heard = true;
+    m_heardSinceRestart = true;
+    // The answer that missed its window tells how slow the module is now.
+    if (m_windowMissed) {
+        m_windowMissed = false;
+        learnTurnaround(static_cast<double>(m_arrivedAt - m_sentAt) - bareWireMs(m_waitBytes));
+    }
 }
 
 void QuietLine::startWait() {
     m_waited = 0;
     m_heard = false;
+    m_windowMissed = false;
     m_sentAt = m_now();
 }
 
 bool QuietLine::windowTick(int documentedTicks, int exchangeBytes, bool inTime) {
     ++m_waited;
-    if (inTime)
-        return m_now() - m_sentAt >= static_cast<qint64>(wireMs(exchangeBytes));
-    return m_waited >= lookTicks(documentedTicks, exchangeBytes);
+    m_waitBytes = exchangeBytes;
+    const bool over = inTime ? m_now() - m_sentAt >= fastWindowMs(exchangeBytes)
+                             : m_waited >= lookTicks(documentedTicks, exchangeBytes);
+    m_windowMissed = over && !m_heard;
+    return over;
+}
+
+bool QuietLine::replyEarly(int exchangeBytes) {
+    const double took = static_cast<double>(m_arrivedAt - m_sentAt);
+    // A line that delivers at once (a virtual module) gives timing nothing to tell by.
+    if (m_timed && m_linePace > 0.5 && took + kClockMs < m_linePace * bareWireMs(exchangeBytes))
+        return true;
+    learnTurnaround(took - bareWireMs(exchangeBytes));
+    return false;
+}
+
+void QuietLine::provenReply(int exchangeBytes) {
+    if (!m_timed)
+        return;
+    const double took = static_cast<double>(m_arrivedAt - m_sentAt) + kClockMs;
+    m_linePace = std::min(m_linePace, took / bareWireMs(exchangeBytes));
+}
+
+void QuietLine::learnTurnaround(double extraMs) {
+    m_turnaround[m_turnaroundNext] = std::max(0.0, extraMs);
+    m_turnaroundNext = (m_turnaroundNext + 1) % kTurnarounds;
+}
+
+double QuietLine::fastWindowMs(int exchangeBytes) const {
+    const double longest = *std::max_element(std::begin(m_turnaround), std::end(m_turnaround));
+    return bareWireMs(exchangeBytes) + std::max(kMarginMs, longest + kTurnaroundSlackMs);
 }
 
 QuietLine::Readiness QuietLine::quietFor(int windowTicks) {
@@ -95,17 +153,22 @@ void QuietLine::startTransfer() {
     unsettle();
     m_settleTicks = 0;
     m_quietWaited = 0;
+    // Another module may answer at another pace.
+    std::fill(std::begin(m_turnaround), std::end(m_turnaround), 0.0);
+    m_linePace = 1.0;
 }
 
 void QuietLine::restartQuiet() {
     m_quiet = 0;
     m_quietWaited = 0;
+    m_heardSinceRestart = false;
 }
 
 void QuietLine::awaitStragglers() {
     unsettle();
     m_settleTicks = stragglerTicks();
     m_quietWaited = 0;
+    m_heardSinceRestart = false;
 }
 
 void QuietLine::settleAfterByte() {

@@ -23,9 +23,15 @@
 //   in which a window held more or other bytes than one reply (a stray reply may have shifted
 //   the bytes before it). A block that keeps going wrong ends in the error box.
 // - The capacity is asked until two answers agree; a store reads back what it wrote.
-// What no rule can see is a stray reply standing in for an answer that was lost at the same
-// time, or a value byte damaged with its "*" intact: the protocol has no check sum. A store's
-// read-back catches both in what it wrote.
+// - No reply can come sooner than its command and its own bytes take on the wire. Each arrival is
+//   timed, so a reply that comes sooner is stray, and the block is done again. A stray reply taken
+//   for a byte shifts every later one, and in a shifted stream every reply comes early: the shift
+//   is caught wherever it starts, even when a lost reply further on would line it up again
+//   before the probe.
+// - Bytes thrown away while the line is waited quiet inside a block (a late answer, a stray)
+//   may have lined up such a shift again: the block is done again, as after a wrong probe.
+// What no rule can see is a value byte damaged with its "*" intact: the protocol has no check
+// sum. A store's read-back catches it in what it wrote.
 //
 // This class keeps the clock of those rules: the reply window of the exchange in flight, how long
 // the line has been quiet, and the quiet owed after a wrong turn before the next command may go.
@@ -56,8 +62,23 @@ public:
     // The awaited command went out: its window starts.
     void startWait();
     // One tick of the window; true when the window is over: after its ticks, or with `inTime`
-    // after its wire time plus the margin.
+    // after the time the module has been seen to take, plus a margin.
     bool windowTick(int documentedTicks, int exchangeBytes, bool inTime);
+    // The reply just taken came sooner than its exchange takes on the wire: it is not the answer
+    // to the command in flight. Otherwise its time is learned as the module's turnaround. Only
+    // arrivals the port reported are timed; those a tick found may have come any time since
+    // the last tick.
+    bool replyEarly(int exchangeBytes);
+    // A proven answer (the identify answer, which no other reply can pass for) came: a line
+    // quicker than 9600 baud (a virtual module delivering at once) shows in how long it took, and
+    // replies are then held early only against that pace.
+    void provenReply(int exchangeBytes);
+    // Milliseconds a fast reply window lasts for this exchange: the wire time plus the longest
+    // turnaround seen lately, and a margin.
+    double fastWindowMs(int exchangeBytes) const;
+    // Bytes came since the last attempt went wrong or the last byte was taken: when the line is
+    // then waited quiet, they are thrown away.
+    bool heardSinceRestart() const { return m_heardSinceRestart; }
     // Ticks since the awaited command went out, counting this one.
     int countWait() { return ++m_waited; }
     // A byte came since the awaited command went out.
@@ -90,16 +111,29 @@ public:
 
 private:
     int stragglerTicks() const;
+    void noteArrival();
+    void learnTurnaround(double extraMs);
 
     int m_tickMs = 20;
     std::function<qint64()> m_now;
-    qint64 m_sentAt = 0;   // when the awaited command went out (windows in time)
-    bool m_heard = false;  // a byte came since the awaited command went out
-    int m_waited = 0;      // ticks since the awaited command went out
-    int m_quiet = 0;       // ticks without a byte arriving (or since an attempt went wrong)
-    int m_quietWaited = 0; // ticks a pending command has waited for the line to fall quiet
-    int m_byteTicks = 0;   // ticks since the current byte's first command
-    int m_settleTicks = 0; // quiet ticks owed after a byte that needed several attempts
+    qint64 m_sentAt = 0;             // when the awaited command went out (windows in time)
+    qint64 m_arrivedAt = 0;          // when the last byte came
+    bool m_heard = false;            // a byte came since the awaited command went out
+    bool m_arrivedSinceTick = false; // bytes came between ticks
+    bool m_timed = false; // m_arrivedAt is when the port said they came, not a tick's time
+    bool m_heardSinceRestart = false; // see heardSinceRestart()
+    bool m_windowMissed = false;      // a window ended silent: its answer's time is still of use
+    int m_waitBytes = 0;              // bytes on the wire of the exchange in flight
+    // Turnaround beyond the wire time of the last replies, in ms: the fast windows follow it.
+    static constexpr int kTurnarounds = 16;
+    double m_turnaround[kTurnarounds] = {};
+    int m_turnaroundNext = 0;
+    double m_linePace = 1.0; // the quickest proven reply's time over its wire time, at most 1
+    int m_waited = 0;        // ticks since the awaited command went out
+    int m_quiet = 0;         // ticks without a byte arriving (or since an attempt went wrong)
+    int m_quietWaited = 0;   // ticks a pending command has waited for the line to fall quiet
+    int m_byteTicks = 0;     // ticks since the current byte's first command
+    int m_settleTicks = 0;   // quiet ticks owed after a byte that needed several attempts
     // An exchange ended without its reply taken (time-out, stopped poll, failed transfer): its
     // answer may still come, so the next transfer starts on a quiet line.
     bool m_unsettled = false;

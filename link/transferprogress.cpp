@@ -15,6 +15,7 @@ void TransferProgress::start(TransferKind kind, int position, int end) {
     m_blockStart = position;
     m_blockLimit = position + kBlockLength;
     m_blockTries = 1;
+    m_cautiousRedos = 0;
     m_differencesMark = 0;
     m_mismatchesMark = 0;
     m_passBase = 0;
@@ -115,16 +116,19 @@ void TransferProgress::blockConfirmed() {
     m_blockStart = m_position;
     m_blockLimit = m_position + kBlockLength;
     m_blockTries = 1;
+    m_cautiousRedos = 0;
     m_differencesMark = m_differences.size();
     m_mismatchesMark = m_mismatches.size();
 }
 
-bool TransferProgress::redoBlock() {
+bool TransferProgress::redoBlock(bool cautious) {
     m_blockLimit = std::max(m_blockStart + 1, std::min(m_blockLimit, m_position + 1));
     m_position = m_blockStart;
     m_differences.resize(m_differencesMark);
     m_mismatches.resize(m_mismatchesMark);
     restartAttempts();
+    if (cautious)
+        return ++m_cautiousRedos <= kCautiousRedos;
     return ++m_blockTries <= kBlockAttempts;
 }
 
@@ -145,6 +149,7 @@ void TransferProgress::startPass(Pass pass, std::vector<std::uint32_t> list) {
     m_blockStart = 0;
     m_blockLimit = kBlockLength;
     m_blockTries = 1;
+    m_cautiousRedos = 0;
     m_mismatchesMark = 0;
     restartAttempts();
 }
@@ -171,10 +176,6 @@ bool TransferProgress::nextPass() {
     m_passBase = std::max(0, total() + 1 - 2 * static_cast<int>(again.size()));
     startPass(Pass::Rewrite, std::move(again));
     return true;
-}
-
-void TransferProgress::commit(Image& image) const {
-    std::copy(m_image.begin() + 1, m_image.begin() + m_end + 1, image.begin() + 1);
 }
 
 int TransferProgress::percent(int position, int end) {

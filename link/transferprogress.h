@@ -32,6 +32,7 @@ public:
     static constexpr int kAttempts = 3;
     // A block whose probe keeps failing fails the transfer on its fifth try.
     static constexpr int kBlockAttempts = 5;
+    static constexpr int kCautiousRedos = 8;
     // The capacity is asked until two answers agree, at most this often.
     static constexpr int kCapacityAttempts = 4;
     // Bytes between two probes. A probe is one identify exchange (one tick, or 12 bytes on the
@@ -62,6 +63,8 @@ public:
     int position() const { return m_position; }
     int retries() const { return m_retries; }
     bool finished() const { return m_position > m_end; }
+    // The last position: a read's last address.
+    int end() const { return m_end; }
 
     // The address the current byte lives at, or -1 when position, end or list would take the
     // transfer outside the image: such a transfer fails instead of sending anything.
@@ -99,8 +102,10 @@ public:
     // Something went wrong in the block (a bad probe, a window with a stray reply in it): back to
     // its first byte, with what it found taken back. The block done again ends with the byte
     // at which it went wrong, so that a run of stray replies costs short blocks, not whole ones.
-    // False once the block has had its tries.
-    bool redoBlock();
+    // False once the block has had its tries. A redo out of caution (nothing went wrong for
+    // certain, bytes were only thrown away) has tries of its own, so that a slow PC that misses
+    // windows costs time, not the transfer.
+    bool redoBlock(bool cautious = false);
     int blockTries() const { return m_blockTries; }
     // No byte since the last good probe (the transfer's first probe closes such a block).
     bool blockEmpty() const { return m_position == m_blockStart; }
@@ -114,8 +119,6 @@ public:
     const std::vector<Difference>& mismatches() const { return m_mismatches; }
 
     const std::vector<Difference>& differences() const { return m_differences; }
-    // The staged bytes 1..end of a complete read, into `image`.
-    void commit(Image& image) const;
     // Progress of the whole transfer, 0..100.
     int percentDone() const;
 
@@ -147,6 +150,7 @@ private:
     int m_blockStart = 0;
     int m_blockLimit = kBlockLength; // the probe goes out before this position
     int m_blockTries = 1;
+    int m_cautiousRedos = 0;
     std::size_t m_differencesMark = 0;
     std::size_t m_mismatchesMark = 0;
     int m_passBase = 0; // entries of the passes before this one

@@ -1,6 +1,9 @@
 #include "link/transfers.h"
 
-#include "data/image.h"
+#include "data/codec.h"
+#include "data/configstore.h"
+
+#include <algorithm>
 
 namespace transfers {
 namespace {
@@ -54,6 +57,16 @@ std::optional<std::vector<std::uint32_t>> storeAddresses(int choice, int route, 
     default:
         return std::nullopt;
     }
+}
+
+std::vector<int> activeRoutesBeyond(const Image& image, int capacity) {
+    RouteTable routes;
+    decodeCurrent(image, routes);
+    std::vector<int> out;
+    for (int n = std::max(capacity, 0) + 1; n <= image::kRouteCount; ++n)
+        if (routeActive(routes[static_cast<std::size_t>(n - 1)]))
+            out.push_back(n);
+    return out;
 }
 
 } // namespace transfers

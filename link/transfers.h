@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/image.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -29,6 +31,10 @@ int lastConfigAddress(int capacity);
 std::vector<std::uint32_t> headerAddresses();          // 1..62
 std::vector<std::uint32_t> allAddresses(int capacity); // 1..lastConfigAddress
 std::vector<std::uint32_t> routeAddresses(int route);  // index pair, then the block
+
+// Routes beyond a module's `capacity` that `image` holds as active routes: a whole transfer with
+// that module leaves them out.
+std::vector<int> activeRoutesBeyond(const Image& image, int capacity);
 
 // The address list for a store, or nothing when the store must not start: no choice made, a
 // route outside 1..90, or a whole-configuration store with a capacity outside 20..100 (an

@@ -86,9 +86,7 @@ QString routeItem(int n) {
 }
 
 bool isActive(const RouteRecord& r) {
-    // Only TL1..TL22 exist on the layout; any other number can come from an image alone.
-    const auto button = [](int b) { return b >= 1 && b <= 22; };
-    return button(r.fromButton) && button(r.toButton);
+    return routeActive(r);
 }
 
 QString relayModeText(int relay, const Image& img) {

@@ -20,6 +20,9 @@ namespace {
 const QString kStoreCancelled =
     QStringLiteral("Ukládání přerušeno. Do modulu se zapsalo %1 z %2 bajtů, data v modulu jsou "
                    "nyní zapsána jen zčásti. Uložte data do modulu znovu.");
+const QString kStoreProofCancelled =
+    QStringLiteral("Ukládání přerušeno při ověřování zpětným čtením. Do modulu se zapsalo všech "
+                   "%1 bajtů, chybí jen jejich ověření. Ověřte data s modulem.");
 const QString kReadCancelled = QStringLiteral("Čtení přerušeno, data se nezměnila.");
 const QString kVerifyCancelled = QStringLiteral("Ověřování přerušeno.");
 const QString kReadDone = QStringLiteral("Načteno z modulu: %1, %2 s");
@@ -56,7 +59,6 @@ LinkDialogs::LinkDialogs(LinkDriver& driver, ConfigStore& store, const Widgets& 
     connect(&m_engine, &LinkEngine::progressVisibleChanged, m_w.progressBar, &QWidget::setVisible);
     connect(&m_engine, &LinkEngine::versionTextChanged, m_w.versionLabel, &QLabel::setText);
     connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.capacityLabel, &QLabel::setText);
-    connect(&m_engine, &LinkEngine::decoded, this, [this] { m_w.grid->fill(m_store); });
     connect(&m_engine, &LinkEngine::message, this, &LinkDialogs::queueMessage);
     connect(&m_engine, &LinkEngine::transferStarted, this, &LinkDialogs::onTransferStarted);
     connect(&m_engine, &LinkEngine::transferFinished, this, &LinkDialogs::onTransferFinished);
@@ -212,7 +214,8 @@ void LinkDialogs::onTransferCancelled(TransferKind transfer, int bytesDone) {
     if (m_engine.writeInFlight())
         written += QStringLiteral(" nebo %1").arg(bytesDone + 1);
     // The box comes after the handler that cancelled has returned, like every other box.
-    const QString text = kStoreCancelled.arg(written).arg(m_storeSize);
+    const QString text = m_engine.writesComplete() ? kStoreProofCancelled.arg(m_storeSize)
+                                                   : kStoreCancelled.arg(written).arg(m_storeSize);
     QMetaObject::invokeMethod(
         this, [this, text] { informationBox(m_window, text); }, Qt::QueuedConnection);
 }

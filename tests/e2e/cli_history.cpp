@@ -23,7 +23,8 @@ class CliHistoryTest : public QObject {
         p->start(kCtl, args);
         if (stopAfterMs > 0) {
             QTest::qWait(stopAfterMs);
-            ::kill(static_cast<pid_t>(p->processId()), SIGTERM);
+            if (p->processId() > 0) // 0 once it ended: kill(0) would stop the test itself
+                ::kill(static_cast<pid_t>(p->processId()), SIGTERM);
         }
         p->waitForFinished(60000);
         return p;

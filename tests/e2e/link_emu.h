@@ -25,6 +25,9 @@ inline ConfigStore randomConfig(unsigned seed) {
     std::mt19937 rng(seed);
     for (int a = 1; a < image::kConfigSize; ++a)
         store.image[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(rng() % 255 + 1);
+    // Push-button 31 for routes 21..90: none beyond what a 20-route module holds is active.
+    for (int a = image::indexPairAddress(21); a <= image::indexPairAddress(90) + 1; ++a)
+        store.image[static_cast<std::size_t>(a)] |= 0x1F;
     return store;
 }
 

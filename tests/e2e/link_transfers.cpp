@@ -28,6 +28,8 @@ struct Tool {
     LinkRunner runner{driver};
 
     explicit Tool(const QString& ini, bool fast = false) : port(ini) {
+        QObject::connect(&engine, &LinkEngine::imageRead,
+                         [this](const Image& read, int last) { store.takeModuleRead(read, last); });
         driver.setTickInterval(kTick);
         driver.setFastLink(fast);
     }

@@ -56,6 +56,10 @@ struct Window {
             driver, store,
             {PBar1, LBbar1, LBverze1, LBcestMax1, Table1, nullptr, nullptr, statusBar}, storeChoice,
             &window);
+        QObject::connect(&engine, &LinkEngine::imageRead, [this](const Image& read, int last) {
+            store.takeModuleRead(read, last);
+            Table1->fill(store);
+        });
         driver.setTickInterval(5);
         engine.setTickInterval(LinkDriver::kDefaultTickMs); // reply windows of a few ticks
         window.show();

@@ -96,14 +96,19 @@ public:
             }
         }
         qint64 due = m_nowMs + behind;
+        qsizetype onWire = bytes.size();
         for (const ReplyChunk& c : reply) {
             due += c.delayMs;
+            onWire += c.bytes.size();
+            if (m_wireTime) // 9600 baud, ten bits a byte, rounded up to the clock's ms
+                due = std::max(due, m_nowMs + (onWire * 10000 + 9599) / 9600);
             m_due.emplace(due, c.bytes);
         }
     }
     qint64 bytesWaiting() override {
         ++m_receiveSteps;
-        advance(m_tickMs);
+        if (!m_manualClock)
+            advance(m_tickMs);
         return m_open ? m_inbox.size() : 0;
     }
     void discardInput() override {
@@ -119,6 +124,11 @@ public:
     // ---- time
     // How far the line's clock moves at each receive step; 0 leaves it to advance().
     void setTickMs(int ms) { m_tickMs = ms; }
+    // Receive steps leave the clock alone: the test moves it with advance().
+    void setManualClock(bool on) { m_manualClock = on; }
+    // No reply is readable sooner than its command and its bytes take on the wire at 9600 baud.
+    void setWireTime(bool on) { m_wireTime = on; }
+    qsizetype waiting() const { return m_open ? m_inbox.size() : 0; }
     qint64 nowMs() const { return m_nowMs; }
     void advance(qint64 ms) {
         m_nowMs += ms;
@@ -242,6 +252,8 @@ private:
     bool m_present = true;
     bool m_open = false;
     int m_tickMs = 20;
+    bool m_manualClock = false;
+    bool m_wireTime = false;
     qint64 m_nowMs = 0;
     std::multimap<qint64, QByteArray> m_due;
     QByteArray m_inbox;

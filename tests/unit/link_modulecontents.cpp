@@ -51,8 +51,10 @@ private slots:
         twenty.capacity = 20;
         FakeModule fake(twenty);
         fake.open(1);
-        for (int a = 1; a < 3004; ++a)
-            fake.responder().setMemoryAt(a, static_cast<std::uint8_t>(a * 3));
+        for (int a = 1; a < 3004; ++a) // no route beyond the twenty it reports
+            fake.responder().setMemoryAt(a, a < image::indexPairAddress(21) || a > 243
+                                                ? static_cast<std::uint8_t>(a * 3)
+                                                : 0);
         ConfigStore store;
         store.image = fake.responder().image();
         LinkEngine engine(store, fake);

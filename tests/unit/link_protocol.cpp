@@ -199,7 +199,8 @@ private slots:
         }
         got << "|";
         if (kind == 'R' && t.finished()) {
-            t.commit(image);
+            std::copy(t.sentImage().begin() + 1, t.sentImage().begin() + t.end() + 1,
+                      image.begin() + 1);
             for (int a = 0; a < 5; ++a)
                 got << QString::number(image[a]);
         }
