@@ -79,10 +79,9 @@ void ConfigDocument::commit(const ConfigStore& contents, Origin origin, const QS
     announceModified();
 }
 
-void ConfigDocument::takeModuleRead(const Image& image) {
+void ConfigDocument::takeModuleRead(const Image& image, int lastAddress) {
     ConfigStore read = m_store;
-    read.image = image;
-    decodeCurrent(read.image, read.routes); // the descriptions stay those on screen
+    read.takeModuleRead(image, lastAddress); // the descriptions stay those on screen
     std::bitset<image::kRouteCount> foreign;
     for (int n = 1; n <= image::kRouteCount; ++n)
         foreign.set(std::size_t(n - 1),

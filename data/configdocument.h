@@ -48,9 +48,10 @@ public:
     // that file's and saves back to it; from anywhere else it has no file to save to, and the
     // unsaved mark still compares with the last file loaded or saved.
     void replace(const ConfigStore& contents, Origin origin, const QString& file = QString());
-    // The image a module read proved. The module keeps no descriptions: each route keeps the
-    // one on screen, marked where the read brought a different definition.
-    void takeModuleRead(const Image& image);
+    // The bytes 1..lastAddress a module read proved, over the image on screen. The module keeps
+    // no descriptions: each route keeps the one on screen, marked where the read brought a
+    // different definition.
+    void takeModuleRead(const Image& image, int lastAddress);
     // The configuration was just written to `path`: from now on it is that file's.
     void markSavedTo(const QString& path);
     void setLastFolder(const QString& folder) { m_store.lastFolder = folder; }
