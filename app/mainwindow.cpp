@@ -23,8 +23,8 @@
 #include "link/ui/storechoicedialog.h"
 #include "review/configcheck.h"
 #include "review/differences.h"
-#include "review/modulecomparison.h"
 #include "review/historysummary.h"
+#include "review/modulecomparison.h"
 #include "review/ui/differenceswindow.h"
 #include "review/ui/historywindow.h"
 #include "review/ui/routepane.h"
@@ -268,18 +268,16 @@ void MainWindow::followDocument() {
 // The read's result into the document, and its note. The engine hands over the bytes it read
 // and proved; the document tells by the routes on screen which descriptions still belong.
 void MainWindow::takeModuleReads() {
+    connect(&m_engine, &LinkEngine::imageRead, m_document, &ConfigDocument::takeModuleRead);
     connect(&m_engine, &LinkEngine::transferStarted, this, [this] { m_readTaken = false; });
-    connect(&m_engine, &LinkEngine::imageRead, this, [this](const Image& read, int last) {
-        ConfigStore module = m_store;
-        module.takeModuleRead(read, last);
-        m_document->takeModuleRead(module.image);
-        m_readTaken = true;
-    });
+    connect(m_document, &ConfigDocument::replaced, this,
+            [this] { m_readTaken = m_document->origin() == ConfigDocument::Origin::ModuleRead; });
     // After the read's own note: the module keeps no descriptions.
     connect(&m_engine, &LinkEngine::transferFinished, this, [this](TransferKind, bool ok) {
         if (!ok || !std::exchange(m_readTaken, false))
             return;
-        QString note = statusBar()->currentMessage() + QLatin1Char(' ') + t::kDescriptionsKept;
+        // Two blanks, as between the other notes: the read's own ends in its time ("27,8 s").
+        QString note = statusBar()->currentMessage() + QStringLiteral("  ") + t::kDescriptionsKept;
         if (const int foreign = m_document->descriptionsFromElsewhere(); foreign > 0)
             note += t::kDescriptionsForeign.arg(counted(foreign, "cesty", "cest", "cest"));
         statusBar()->showMessage(note, 8000);
@@ -743,11 +741,11 @@ void MainWindow::setUpHistory(QMenu* transferMenu) {
                     before.isEmpty() ? text : before + QStringLiteral("  ") + text, 8000);
                 statusBar()->setToolTip(details);
             });
-    auto* window = new HistoryWindow(
-        {m_store, *m_differencesWindow,
-         [this](const QString& path) { return openHistoryEntry(path); },
-         [this] { m_driver->run([this] { m_link->storeToModule(); }); }},
-        history::defaultFolder(), this);
+    auto* window =
+        new HistoryWindow({m_store, *m_differencesWindow,
+                           [this](const QString& path) { return openHistoryEntry(path); },
+                           [this] { m_driver->run([this] { m_link->storeToModule(); }); }},
+                          history::defaultFolder(), this);
     window->setObjectName(QStringLiteral("HistoryWindow"));
     // An open list shows each new entry as it comes.
     connect(recorder, &HistoryRecorder::written, window, [window] {

@@ -150,17 +150,20 @@ void decodeOlder(const Image& img, RouteTable& routes, int recordSize) {
 }
 } // namespace
 
+void encodeRoute(int n, const RouteRecord& r, Image& img) {
+    if (n < 1 || n > image::kRouteCount)
+        return;
+    u8* p = img.data() + image::indexPairAddress(n);
+    p[0] = static_cast<u8>((r.fromButton & 0x1F) | (r.shuntingRoute ? 0x40 : 0) |
+                           (r.trainRoute ? 0x80 : 0));
+    p[1] = static_cast<u8>((r.toButton & 0x1F) | (r.dccEnabled ? 0x40 : 0) |
+                           (r.testBlocked ? 0x80 : 0));
+    encodeBlock(r, img.data() + image::blockAddress(n));
+}
+
 void encodeRoutes(const RouteTable& routes, Image& img) {
-    for (int n = 1; n <= image::kRouteCount; ++n) {
-        const RouteRecord& r = routes[static_cast<std::size_t>(n - 1)];
-        u8* p = img.data() + image::indexPairAddress(n);
-        p[0] = static_cast<u8>((r.fromButton & 0x1F) | (r.shuntingRoute ? 0x40 : 0) |
-                               (r.trainRoute ? 0x80 : 0));
-        p[1] = static_cast<u8>((r.toButton & 0x1F) | (r.dccEnabled ? 0x40 : 0) |
-                               (r.testBlocked ? 0x80 : 0));
-    }
     for (int n = 1; n <= image::kRouteCount; ++n)
-        encodeBlock(routes[static_cast<std::size_t>(n - 1)], img.data() + image::blockAddress(n));
+        encodeRoute(n, routes[static_cast<std::size_t>(n - 1)], img);
 }
 
 void decodeCurrent(const Image& img, RouteTable& routes) {

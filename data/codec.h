@@ -8,6 +8,9 @@
 
 // Route table -> current layout (index pairs 64..243, bytes 0..20 of blocks 264..2243).
 void encodeRoutes(const RouteTable& routes, Image& img);
+// Route n (1..90) alone: its index pair and block. An edit of one route changes no other
+// route's bytes, even where the file held bits the table does not keep.
+void encodeRoute(int n, const RouteRecord& route, Image& img);
 // Current layout -> route table.
 void decodeCurrent(const Image& img, RouteTable& routes);
 // Older layouts: one 11-byte ("S2.0") or 12-byte ("S2.4") record per route from address 48.

@@ -30,7 +30,7 @@ void ConfigDocument::setRoute(int n, const RouteRecord& route, bool foreignDescr
     if (!inTable(n))
         return;
     m_store.route(n) = route;
-    encodeRoutes(m_store.routes, m_store.image);
+    encodeRoute(n, route, m_store.image);
     m_foreign.set(std::size_t(n - 1), foreignDescription);
     emit routeChanged(n);
     announceModified();
@@ -45,16 +45,6 @@ void ConfigDocument::restoreRoute(int n, const RouteRecord& route, bool foreignD
     m_foreign.set(std::size_t(n - 1), foreignDescription);
     emit routeChanged(n);
     announceModified();
-}
-
-Image ConfigDocument::imageWithRoute(int n, const RouteRecord& route) const {
-    Image img = m_store.image;
-    if (!inTable(n))
-        return img;
-    RouteTable routes = m_store.routes;
-    routes[std::size_t(n - 1)] = route;
-    encodeRoutes(routes, img);
-    return img;
 }
 
 void ConfigDocument::setHeader(const HeaderBytes& header) {
@@ -89,10 +79,9 @@ void ConfigDocument::commit(const ConfigStore& contents, Origin origin, const QS
     announceModified();
 }
 
-void ConfigDocument::takeModuleRead(const Image& image) {
+void ConfigDocument::takeModuleRead(const Image& image, int lastAddress) {
     ConfigStore read = m_store;
-    read.image = image;
-    decodeCurrent(read.image, read.routes); // the descriptions stay those on screen
+    read.takeModuleRead(image, lastAddress); // the descriptions stay those on screen
     std::bitset<image::kRouteCount> foreign;
     for (int n = 1; n <= image::kRouteCount; ++n)
         foreign.set(std::size_t(n - 1),

@@ -36,13 +36,11 @@ public:
     int descriptionsFromElsewhere() const { return int(m_foreign.count()); }
 
     // ---- one route, the header
-    // Route n becomes `route` and the table is packed into the image. `foreignDescription`
+    // Route n becomes `route`, packed into its own bytes of the image only. `foreignDescription`
     // carries the mark of a description kept across a read that changed the route.
     void setRoute(int n, const RouteRecord& route, bool foreignDescription = false);
     // Takes a route change back: route n as it was, with the whole image it was packed in.
     void restoreRoute(int n, const RouteRecord& route, bool foreignDescription, const Image& image);
-    // The image as setRoute(n, route) would leave it, to tell a change from none.
-    Image imageWithRoute(int n, const RouteRecord& route) const;
     void setHeader(const HeaderBytes& header);
 
     // ---- the whole configuration
@@ -50,9 +48,10 @@ public:
     // that file's and saves back to it; from anywhere else it has no file to save to, and the
     // unsaved mark still compares with the last file loaded or saved.
     void replace(const ConfigStore& contents, Origin origin, const QString& file = QString());
-    // The image a module read proved. The module keeps no descriptions: each route keeps the
-    // one on screen, marked where the read brought a different definition.
-    void takeModuleRead(const Image& image);
+    // The bytes 1..lastAddress a module read proved, over the image on screen. The module keeps
+    // no descriptions: each route keeps the one on screen, marked where the read brought a
+    // different definition.
+    void takeModuleRead(const Image& image, int lastAddress);
     // The configuration was just written to `path`: from now on it is that file's.
     void markSavedTo(const QString& path);
     void setLastFolder(const QString& folder) { m_store.lastFolder = folder; }

@@ -7,8 +7,9 @@ RouteStep::RouteStep(ConfigDocument& document, int n, const RouteRecord& after, 
       m_foreignAfter(foreignAfter), m_imageBefore(document.config().image) {}
 
 bool RouteStep::changesAnything() const {
-    return m_after != m_before || m_foreignAfter != m_foreignBefore ||
-           m_document.imageWithRoute(m_route, m_after) != m_imageBefore;
+    // An OK on an unchanged route leaves its bytes as they are, even those the table would
+    // write otherwise (bits a file or the module holds that no field keeps).
+    return m_after != m_before || m_foreignAfter != m_foreignBefore;
 }
 
 void RouteStep::undo() {
