@@ -261,11 +261,12 @@ int identifyCommand(const Invocation& run) {
     if (s->stopped())
         return s->stoppedExit();
     reportErrors(*s, run.err);
-    run.out << s->engine().versionText() << '\n' << s->engine().capacityText() << '\n';
-    if (s->engine().versionText() == QLatin1String("??") ||
-        s->engine().capacityText() == QLatin1String("??")) {
+    const LinkEngine& engine = s->engine();
+    run.out << linktexts::versionText(engine.identifyReply()) << '\n'
+            << linktexts::capacityText(engine.reportedCapacity()) << '\n';
+    if (!engine.identifyReply() || !engine.reportedCapacity()) {
         // Bytes that came but made no answer are not silence: say which it was.
-        run.err << (s->engine().identifyGarbled()
+        run.err << (engine.identifyGarbled()
                         ? "stavnikctl: the module's answer was not understood (other bytes on "
                           "the line)\n"
                         : "stavnikctl: no reply from the module\n");

@@ -441,7 +441,6 @@ void LinkEngine::finishTransfer() {
     if (routesLeftOut())
         return;
     m_state = S::Idle;
-    setProgressVisible(false);
     switch (m_transfer.kind()) {
     case TransferKind::Verify:
         endTransfer(true);
@@ -471,7 +470,6 @@ bool LinkEngine::cancelTransfer() {
     // exchange, which starts on a quiet line.
     m_state = S::Idle;
     unsettle();
-    setProgressVisible(false);
     emit transferCancelled(m_transfer.kind(), transferDone());
     endTransfer(false);
     return true;

@@ -1,5 +1,6 @@
 #include "link/historyrecorder.h"
 
+#include "link/linktexts.h"
 #include "link/modulecontents.h"
 #include "link/transfers.h"
 
@@ -126,9 +127,9 @@ void HistoryRecorder::finished(TransferKind transfer, bool ok) {
     entry->time = QDateTime::currentDateTimeUtc();
     entry->port = m_portName ? m_portName() : QString();
     entry->answer = QString::fromLatin1(m_engine.identifyAnswer().toHex(' '));
-    entry->version = m_engine.versionText();
+    entry->version = linktexts::versionText(m_engine.identifyReply());
     // A store alone never asks the module: its capacity is known only when one was reported.
-    if (transfer == TransferKind::Store && m_engine.capacityText() == QLatin1String("??"))
+    if (transfer == TransferKind::Store && !m_engine.reportedCapacity())
         entry->capacity = 0;
     if (!m_descriptions.isEmpty()) {
         entry->descriptions = m_descriptions;

@@ -79,7 +79,7 @@ bool LinkEngine::startIdentify() {
         m_port.discardInput();
     m_rx.clear();
     send(protocol::identifyCommand());
-    setVersionText(QStringLiteral("??"));
+    setIdentified(std::nullopt);
     startWait(S::IdentifyWait1);
     return true;
 }
@@ -111,7 +111,6 @@ bool LinkEngine::beginTransfer() {
     m_probeAnswer.clear();
     m_otherAnswers.clear();
     setProgress(0);
-    setProgressVisible(true);
     // A clean start: answers to whatever came before (a stopped transfer, a poll) are thrown
     // away, and the first command waits for a reply window without a byte.
     if (m_port.isOpen())
@@ -229,13 +228,11 @@ void LinkEngine::messageClosed(Message message) {
         break;
     case Message::ReadError:
     case Message::WriteError:
-        if (!transferRunning())
-            setProgressVisible(false);
-        break;
     case Message::VerifyEqual:
     case Message::VerifyDifferent:
         break;
     }
+    emit messageDone(message);
 }
 
 // ---- the tick
@@ -274,7 +271,6 @@ void LinkEngine::failAt(Failure::Where where) {
 }
 
 void LinkEngine::fail(const Failure& failure) {
-    // The progress bar stays until the box is closed (messageClosed).
     m_failure = failure;
     m_port.note(LinkNote::Failed, failure.address > 0 ? failure.address : -1);
     m_failure.kind = m_transfer.kind();
@@ -385,20 +381,17 @@ void LinkEngine::send(const QByteArray& bytes) {
     m_port.send(bytes);
 }
 
-void LinkEngine::setVersionText(const QString& text) {
-    if (text == m_versionText)
+void LinkEngine::setIdentified(const std::optional<protocol::IdentifyReply>& reply) {
+    if (reply == m_identified)
         return;
-    m_versionText = text;
-    emit versionTextChanged(text);
+    m_identified = reply;
+    emit identifyReplyChanged();
 }
 
 void LinkEngine::setCapacity(int count) {
     m_store.routeCapacity = count;
-    const QString text = protocol::capacityText(count);
-    if (text == m_capacityText)
-        return;
-    m_capacityText = text;
-    emit capacityTextChanged(text);
+    m_reportedCapacity = count;
+    emit capacityReported(count);
 }
 
 void LinkEngine::setProgress(int percent) {
@@ -412,11 +405,4 @@ void LinkEngine::setProgress(int percent) {
 void LinkEngine::advanceProgress(int percent) {
     if (percent > m_progress)
         setProgress(percent);
-}
-
-void LinkEngine::setProgressVisible(bool visible) {
-    if (visible == m_progressVisible)
-        return;
-    m_progressVisible = visible;
-    emit progressVisibleChanged(visible);
 }

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // The only code that talks to the module. The link state (LinkState) says what the next tick
@@ -86,7 +87,7 @@ public:
 
     // ---- starters
     // "Test comm": from idle only. Discards what waits on the line, sends the identify command,
-    // version text back to "??", state 5. When something else than an answer came, it asks
+    // forgets the identify answer, state 5. When something else than an answer came, it asks
     // again on a quiet line (state 4), at most three times in all.
     bool startIdentify();
     // Whether the last "Test comm" heard bytes it could not take for an answer.
@@ -154,8 +155,8 @@ public:
     bool endSimulation();
 
     // The user closed the box of this message: runs what follows it (the capacity query after
-    // the version warning, hiding the progress bar after an error). A caller without boxes
-    // calls it right after handling message().
+    // the version warning), then says so (messageDone). A caller without boxes calls it right
+    // after handling message().
     void messageClosed(Message message);
 
     // ---- values the windows read
@@ -171,10 +172,13 @@ public:
     StatusValues expansionStatus() const { return m_expStatus; }
     SimulationReply simulationReply() const { return m_simReply; }
 
-    QString versionText() const { return m_versionText; }      // LBverze1
-    QString capacityText() const { return m_capacityText; }    // LBcestMax1
-    int progress() const { return m_progress; }                // PBar1 position
-    bool progressVisible() const { return m_progressVisible; } // PBar1 (LBbar1 follows it)
+    // The module's answer to the last "Test comm"; none from the start of the next one until
+    // the module answers it.
+    const std::optional<protocol::IdentifyReply>& identifyReply() const { return m_identified; }
+    // The route capacity the module last reported; none before it first did.
+    std::optional<int> reportedCapacity() const { return m_reportedCapacity; }
+    // Of the running (or last) transfer, 0..100.
+    int progress() const { return m_progress; }
 
     // Where the last read, verify or store failed, for the details of its error box.
     struct Failure {
@@ -210,12 +214,15 @@ public:
     Failure lastFailure() const { return m_failure; }
 
 signals:
-    void versionTextChanged(const QString& text);
-    void capacityTextChanged(const QString& text);
+    // The identify answer was learned, or forgotten as a "Test comm" began.
+    void identifyReplyChanged();
+    // The module reported its route capacity.
+    void capacityReported(int count);
     void progressChanged(int percent);
-    void progressVisibleChanged(bool visible);
     // Emitted inside tick(): show the box later, never from the timer's own slot.
     void message(LinkEngine::Message message);
+    // The owner said the box of `message` was closed (messageClosed), and what follows it ran.
+    void messageDone(LinkEngine::Message message);
     // A read proved the module's bytes 1..`lastAddress`: `image` holds them over the image as it
     // was when the read started. Whoever owns the configuration takes them in; the engine
     // changes nothing of it.
@@ -234,10 +241,9 @@ private:
     static const StateRow& rowOf(LinkState state);
 
     void send(const QByteArray& bytes);
-    void setVersionText(const QString& text);
+    void setIdentified(const std::optional<protocol::IdentifyReply>& reply);
     void setCapacity(int count);
     void setProgress(int percent);
-    void setProgressVisible(bool visible);
     bool beginTransfer();
     void endTransfer(bool ok);
     void fail(const Failure& failure);
@@ -325,8 +331,7 @@ private:
     std::array<std::uint8_t, 8> m_simData{};
     SimulationReply m_simReply;
 
-    QString m_versionText = QStringLiteral("??");
-    QString m_capacityText = QStringLiteral("??");
+    std::optional<protocol::IdentifyReply> m_identified;
+    std::optional<int> m_reportedCapacity;
     int m_progress = 0;
-    bool m_progressVisible = false;
 };

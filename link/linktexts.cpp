@@ -203,6 +203,14 @@ QString backupNoteText(bool fastLink) {
                      : QStringLiteral("Bez rychlé linky to trvá asi o 45 s déle."));
 }
 
+QString versionText(const std::optional<protocol::IdentifyReply>& reply) {
+    return reply ? protocol::versionText(*reply) : QStringLiteral("??");
+}
+
+QString capacityText(std::optional<int> count) {
+    return count ? protocol::capacityText(*count) : QStringLiteral("??");
+}
+
 QString fastFellBackNote(const LinkEngine& engine) {
     if (!engine.fastLink() || !engine.fastFellBack())
         return QString();

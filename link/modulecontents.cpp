@@ -9,9 +9,11 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
     connect(&engine, &LinkEngine::transferStarted, this,
             [this, &store](TransferKind) { m_verifyStart = store.image; });
     connect(&engine, &LinkEngine::portLost, this, &ModuleContents::forget);
-    connect(&engine, &LinkEngine::versionTextChanged, this, &ModuleContents::identified);
-    connect(&engine, &LinkEngine::capacityTextChanged, this,
-            [this, &store](const QString&) { capacityReported(store.routeCapacity); });
+    connect(&engine, &LinkEngine::identifyReplyChanged, this, [this, &engine] {
+        if (engine.identifyReply())
+            identified(protocol::versionText(*engine.identifyReply()));
+    });
+    connect(&engine, &LinkEngine::capacityReported, this, &ModuleContents::capacityReported);
     connect(&engine, &LinkEngine::transferFinished, this,
             [this, &engine, &store](TransferKind transfer, bool ok) {
                 if (!ok) {

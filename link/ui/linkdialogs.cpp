@@ -43,22 +43,23 @@ QString timeLeftText(int done, int total, qint64 elapsedMs) {
 
 LinkDialogs::LinkDialogs(LinkDriver& driver, ConfigStore& store, const Widgets& widgets,
                          StoreChoiceDialog* storeChoice, QWidget* window)
-    : QObject(window), m_engine(driver.engine()), m_store(store), m_w(widgets),
+    : QObject(window), m_engine(driver.engine()), m_shown(m_engine), m_store(store), m_w(widgets),
       m_storeChoice(storeChoice), m_window(window) {
     m_w.progressBar->setValue(m_engine.progress());
-    m_w.progressBar->setVisible(m_engine.progressVisible());
-    m_w.progressLabel->setVisible(m_engine.progressVisible());
-    m_w.versionLabel->setText(m_engine.versionText());
-    m_w.capacityLabel->setText(m_engine.capacityText());
+    m_w.progressBar->setVisible(m_shown.progressVisible());
+    m_w.progressLabel->setVisible(m_shown.progressVisible());
+    m_w.versionLabel->setText(m_shown.versionText());
+    m_w.capacityLabel->setText(m_shown.capacityText());
 
     // LBbar1 follows PBar1 at the next tick, not at once.
     connect(&driver, &LinkDriver::aboutToTick, this,
-            [this] { m_w.progressLabel->setVisible(m_engine.progressVisible()); });
+            [this] { m_w.progressLabel->setVisible(m_shown.progressVisible()); });
     connect(&driver, &LinkDriver::ticked, this, &LinkDialogs::showTransferControls);
     connect(&m_engine, &LinkEngine::progressChanged, m_w.progressBar, &QProgressBar::setValue);
-    connect(&m_engine, &LinkEngine::progressVisibleChanged, m_w.progressBar, &QWidget::setVisible);
-    connect(&m_engine, &LinkEngine::versionTextChanged, m_w.versionLabel, &QLabel::setText);
-    connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.capacityLabel, &QLabel::setText);
+    connect(&m_shown, &LinkPresenter::progressVisibleChanged, m_w.progressBar,
+            &QWidget::setVisible);
+    connect(&m_shown, &LinkPresenter::versionTextChanged, m_w.versionLabel, &QLabel::setText);
+    connect(&m_shown, &LinkPresenter::capacityTextChanged, m_w.capacityLabel, &QLabel::setText);
     connect(&m_engine, &LinkEngine::message, this, &LinkDialogs::queueMessage);
     connect(&m_engine, &LinkEngine::transferStarted, this, &LinkDialogs::onTransferStarted);
     connect(&m_engine, &LinkEngine::transferFinished, this, &LinkDialogs::onTransferFinished);

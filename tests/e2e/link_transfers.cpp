@@ -6,6 +6,7 @@
 #include "link/linktexts.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
+#include "link/ui/linkpresenter.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +27,7 @@ struct Tool {
     LinkEngine engine{store, port};
     LinkDriver driver{engine, port};
     LinkRunner runner{driver};
+    LinkPresenter shown{engine};
 
     explicit Tool(const QString& ini, bool fast = false) : port(ini) {
         QObject::connect(&engine, &LinkEngine::imageRead,
@@ -77,8 +79,8 @@ private slots:
         Tool tool(ini());
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.run([](LinkEngine& e) { return e.startIdentify(); }));
-        QCOMPARE(tool.engine.versionText(), version);
-        QCOMPARE(tool.engine.capacityText(), capacity);
+        QCOMPARE(tool.shown.versionText(), version);
+        QCOMPARE(tool.shown.capacityText(), capacity);
         QCOMPARE(tool.runner.messages(), warning ? QList<Msg>{Msg::VersionWarning} : QList<Msg>{});
     }
 
@@ -215,7 +217,7 @@ private slots:
         QCOMPARE(tool.runner.messages(), QList<Msg>{Msg(message)});
         QVERIFY(!tool.runner.transferOk());
         QVERIFY(tool.store.image == before);
-        QVERIFY(!tool.engine.progressVisible());
+        QVERIFY(!tool.shown.progressVisible());
         QCOMPARE(tool.engine.linkState(), 0);
     }
 
@@ -243,8 +245,8 @@ private slots:
         QVERIFY(tool.open(link));
         QTest::qWait(60);
         QVERIFY(tool.run([](LinkEngine& e) { return e.startIdentify(); }));
-        QCOMPARE(tool.engine.versionText(), QStringLiteral("V 3.1"));
-        QCOMPARE(tool.engine.capacityText(), QStringLiteral("Max.cest:90"));
+        QCOMPARE(tool.shown.versionText(), QStringLiteral("V 3.1"));
+        QCOMPARE(tool.shown.capacityText(), QStringLiteral("Max.cest:90"));
     }
 };
 
