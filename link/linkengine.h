@@ -5,10 +5,9 @@
 #include "link/linkstate.h"
 #include "link/protocol.h"
 #include "link/quietline.h"
-#include "link/transferprogress.h"
+#include "link/runningtransfer.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -32,8 +31,8 @@ public:
     // What the user must be told, in a modal box with one OK button.
     enum class Message {
         VersionWarning,  // warning; after it is closed the capacity query follows
-        ReadError,       // warning; after it is closed the progress bar goes
-        WriteError,      // warning; after it is closed the progress bar goes
+        ReadError,       // warning; a read or verify failed (lastFailure says where)
+        WriteError,      // warning; a store failed (lastFailure says where)
         VerifyEqual,     // information
         VerifyDifferent, // information; differences() lists what differed
     };
@@ -70,9 +69,9 @@ public:
     void dataArrived();
     // The running (or last) fast transfer went back to the normal pace after retries on
     // kFastGiveUpRun bytes in a row, or on kFastGiveUpMisses of the last 64.
-    bool fastFellBack() const { return m_fastFellBack; }
-    static constexpr int kFastGiveUpRun = 3;
-    static constexpr int kFastGiveUpMisses = 4;
+    bool fastFellBack() const { return m_transfer.fastFellBack(); }
+    static constexpr int kFastGiveUpRun = RunningTransfer::kFastGiveUpRun;
+    static constexpr int kFastGiveUpMisses = RunningTransfer::kFastGiveUpMisses;
     // Milliseconds of a monotonic clock for the fast link windows; tests give the fake line's.
     void setClock(std::function<qint64()> nowMs) { m_line.setClock(std::move(nowMs)); }
 
@@ -115,26 +114,26 @@ public:
     // differs is written again, and still differing after three writes fails the store. Refused
     // for an empty list or an address outside the image.
     bool startStore(std::vector<std::uint32_t> addresses, bool readBack = true);
-    // Ends a running read, verify or store at once: the link goes idle, the progress bar goes,
-    // and no box follows. A read or verify leaves the image as it was; a store leaves the module
-    // partly written. Emits transferCancelled, then transferFinished(kind, false).
+    // Ends a running read, verify or store at once: the link goes idle and no box follows. A read
+    // or verify leaves the image as it was; a store leaves the module partly written. Emits
+    // transferCancelled, then transferFinished(kind, false).
     bool cancelTransfer();
     // A store's writes the module acknowledged, and whether one more was on its way (and may
     // have been carried out) when it ended.
-    int writesDone() const;
-    bool writeInFlight() const { return m_writeInFlight; }
+    int writesDone() const { return m_transfer.writesDone(); }
+    bool writeInFlight() const { return m_transfer.writeInFlight(); }
     // Every write of the store was acknowledged: it was reading them back (or writing again
     // what the read-back found wrong), so only the proof is missing when it ends.
-    bool writesComplete() const;
+    bool writesComplete() const { return m_transfer.writesComplete(); }
     // What the last store sent (the image as it was at its start), its list, and whether its
     // read-back proved every byte.
     const Image& sentImage() const { return m_transfer.sentImage(); }
     const std::vector<std::uint32_t>& storeList() const { return m_transfer.storeList(); }
-    bool storeProven() const { return m_storeProven; }
+    bool storeProven() const { return m_transfer.storeProven(); }
     // The bytes the last complete read received.
     const Image& readImage() const { return m_transfer.sentImage(); }
     // The identify answer the running (or last) transfer's probes got back twice; empty before.
-    const QByteArray& identifyAnswer() const { return m_probeAnswer; }
+    const QByteArray& identifyAnswer() const { return m_transfer.identifyAnswer(); }
 
     // Main-module status poll: idle -> 30; stop: 30..34 -> idle.
     bool startStatusPoll();
@@ -162,7 +161,7 @@ public:
     // ---- values the windows read
     int retryCount() const { return m_transfer.retries(); }
     // Bytes of the running (or last) transfer already confirmed by the module.
-    int transferDone() const;
+    int transferDone() const { return m_transfer.bytesDone(); }
     // Whether the last verify found every byte equal.
     bool matchFlag() const { return m_transfer.differences().empty(); }
     // Bytes the last verify found different, in address order.
@@ -178,40 +177,11 @@ public:
     // The route capacity the module last reported; none before it first did.
     std::optional<int> reportedCapacity() const { return m_reportedCapacity; }
     // Of the running (or last) transfer, 0..100.
-    int progress() const { return m_progress; }
+    int progress() const { return m_transfer.progress(); }
 
     // Where the last read, verify or store failed, for the details of its error box.
-    struct Failure {
-        enum class Where {
-            Nothing,
-            CapacityQuery, // no valid answer; or `answers` that never agreed
-            CapacityRange, // `capacity` outside 20..100
-            Byte,          // `address` without a reply after `attempts` commands
-            Block,         // replies out of step in `address`..`lastAddress`, `attempts` tries
-            Probe,         // the identify answer never came back in its place
-            ReadBack,      // `address` still holds `moduleValue`, not `sentValue`
-            PortGone,      // the serial port went away
-            // The identify answer changed to `laterAnswer` from `firstAnswer`, twice alike:
-            // another module, or the module started again.
-            ModuleChanged,
-            // Done, but the image holds active `routes` beyond the `capacity` the module
-            // reports: a whole store did not send them, a verify did not compare them.
-            RoutesLeftOut,
-        };
-        Where where = Where::Nothing;
-        int address = 0;
-        int attempts = 0; // commands sent for it (Block, Probe: tries of the block)
-        int capacity = 0; // CapacityRange: the count the module reported
-        int lastAddress = 0;
-        int sentValue = 0;
-        int moduleValue = 0;
-        std::vector<int> answers; // CapacityQuery: the counts that came
-        QByteArray firstAnswer;
-        QByteArray laterAnswer;
-        std::vector<int> routes;
-        TransferKind kind = TransferKind::Read; // of the transfer that failed
-    };
-    Failure lastFailure() const { return m_failure; }
+    using Failure = TransferFailure;
+    const Failure& lastFailure() const { return m_transfer.failure(); }
 
 signals:
     // The identify answer was learned, or forgotten as a "Test comm" began.
@@ -247,8 +217,6 @@ private:
     bool beginTransfer();
     void endTransfer(bool ok);
     void fail(const Failure& failure);
-    void failAt(Failure::Where where);
-    void failCapacityQuery();
     void finishTransfer();
     void checkPort();
     bool lineRegular() const;
@@ -293,12 +261,10 @@ private:
     void blockWentWrong(bool atProbe);
     void redoCautiously();
     void probeAnswered();
-    void identifyAnswerSeen(const QByteArray& answer);
     void entryDone(bool irregular);
     bool routesLeftOut();
-    bool fastActive() const { return m_fast && !m_fastFellBack; }
+    bool fastActive() const { return m_fast && !m_transfer.fastFellBack(); }
     bool replyComplete(const StateRow& row) const;
-    void countIrregular(bool irregular);
 
     ConfigStore& m_store;
     BytePort& m_port;
@@ -306,24 +272,13 @@ private:
     QuietLine m_line;
 
     LinkState m_state = LinkState::Idle;
-    TransferProgress m_transfer;
-    bool m_writeInFlight = false; // a write went out and was not acknowledged yet
-    int m_writesAcked = 0;        // entries of the store's list the module acknowledged
-    bool m_storeProven = false;
-    bool m_commitRead = true;
-    Failure m_failure;
-    QByteArray m_probeAnswer; // the module's identify answer, once two probes brought it back
-    // Identify answers not (yet) seen twice: before one is learned, or after it changed.
-    QList<QByteArray> m_otherAnswers;
+    RunningTransfer m_transfer;
     int m_identifyTries = 0;
     bool m_identifyGarbled = false;
     bool m_portWasOpen = false;
 
     bool m_fast = false;
-    bool m_fastFellBack = false;
-    bool m_onArrival = false;            // inside dataArrived(): a look that is not a tick
-    int m_irregularRun = 0;              // bytes in a row that needed more than one attempt
-    std::uint64_t m_recentIrregular = 0; // one bit a byte, the latest lowest
+    bool m_onArrival = false; // inside dataArrived(): a look that is not a tick
 
     StatusValues m_status;
     StatusValues m_expStatus;
@@ -333,5 +288,4 @@ private:
 
     std::optional<protocol::IdentifyReply> m_identified;
     std::optional<int> m_reportedCapacity;
-    int m_progress = 0;
 };
