@@ -531,8 +531,8 @@ void MainWindow::compareWithFile() {
 // After the verify's box, the same differences as its details, in a window beside the grid;
 // the grid's module marks show the same routes.
 void MainWindow::showModuleDifferences() {
-    const QList<differences::Difference> list =
-        moduledifferences::compare(m_store, moduleBytes(m_engine.differences()), m_names.names());
+    const QList<differences::Difference> list = moduledifferences::compare(
+        m_store, moduleBytes(m_engine.transfer().differences()), m_names.names());
     m_differencesWindow->showDifferences(t::kVerifyTitle, list, t::kOnScreen, t::kInModule,
                                          QString());
 }

@@ -354,7 +354,8 @@ void LinkEngine::finishTransfer() {
     switch (m_transfer.kind()) {
     case TransferKind::Verify:
         endTransfer(true);
-        emit message(matchFlag() ? Message::VerifyEqual : Message::VerifyDifferent);
+        emit message(m_transfer.differences().empty() ? Message::VerifyEqual
+                                                      : Message::VerifyDifferent);
         return;
     case TransferKind::Read:
         if (!m_transfer.handsOver())
@@ -379,7 +380,7 @@ bool LinkEngine::cancelTransfer() {
     // exchange, which starts on a quiet line.
     m_state = S::Idle;
     unsettle();
-    emit transferCancelled(m_transfer.kind(), transferDone());
+    emit transferCancelled(m_transfer.kind(), m_transfer.bytesDone());
     endTransfer(false);
     return true;
 }

@@ -31,10 +31,10 @@ public:
     // What the user must be told, in a modal box with one OK button.
     enum class Message {
         VersionWarning,  // warning; after it is closed the capacity query follows
-        ReadError,       // warning; a read or verify failed (lastFailure says where)
-        WriteError,      // warning; a store failed (lastFailure says where)
+        ReadError,       // warning; a read or verify failed (transfer().failure() says where)
+        WriteError,      // warning; a store failed (transfer().failure() says where)
         VerifyEqual,     // information
-        VerifyDifferent, // information; differences() lists what differed
+        VerifyDifferent, // information; transfer().differences() lists what differed
     };
     Q_ENUM(Message)
 
@@ -67,11 +67,6 @@ public:
     // awaited reply on a regular line, does what the next tick would do with it. Nothing without
     // fast link.
     void dataArrived();
-    // The running (or last) fast transfer went back to the normal pace after retries on
-    // kFastGiveUpRun bytes in a row, or on kFastGiveUpMisses of the last 64.
-    bool fastFellBack() const { return m_transfer.fastFellBack(); }
-    static constexpr int kFastGiveUpRun = RunningTransfer::kFastGiveUpRun;
-    static constexpr int kFastGiveUpMisses = RunningTransfer::kFastGiveUpMisses;
     // Milliseconds of a monotonic clock for the fast link windows; tests give the fake line's.
     void setClock(std::function<qint64()> nowMs) { m_line.setClock(std::move(nowMs)); }
 
@@ -105,8 +100,8 @@ public:
 
     // From idle: capacity query, then addresses 1 .. last byte of the last route block. A read
     // fills a copy of the image and hands it over (imageRead) only when every byte came;
-    // without `commit` nothing is handed over and the bytes stay in readImage() only (a copy
-    // kept before a store overwrites the module).
+    // without `commit` nothing is handed over and the bytes stay in transfer().readImage() only (a
+    // copy kept before a store overwrites the module).
     bool startRead(bool commit = true);
     bool startVerify();
     // From idle: one write per entry of the list, in order, of the image as it is now (edits
@@ -118,22 +113,6 @@ public:
     // or verify leaves the image as it was; a store leaves the module partly written. Emits
     // transferCancelled, then transferFinished(kind, false).
     bool cancelTransfer();
-    // A store's writes the module acknowledged, and whether one more was on its way (and may
-    // have been carried out) when it ended.
-    int writesDone() const { return m_transfer.writesDone(); }
-    bool writeInFlight() const { return m_transfer.writeInFlight(); }
-    // Every write of the store was acknowledged: it was reading them back (or writing again
-    // what the read-back found wrong), so only the proof is missing when it ends.
-    bool writesComplete() const { return m_transfer.writesComplete(); }
-    // What the last store sent (the image as it was at its start), its list, and whether its
-    // read-back proved every byte.
-    const Image& sentImage() const { return m_transfer.sentImage(); }
-    const std::vector<std::uint32_t>& storeList() const { return m_transfer.storeList(); }
-    bool storeProven() const { return m_transfer.storeProven(); }
-    // The bytes the last complete read received.
-    const Image& readImage() const { return m_transfer.sentImage(); }
-    // The identify answer the running (or last) transfer's probes got back twice; empty before.
-    const QByteArray& identifyAnswer() const { return m_transfer.identifyAnswer(); }
 
     // Main-module status poll: idle -> 30; stop: 30..34 -> idle.
     bool startStatusPoll();
@@ -159,13 +138,9 @@ public:
     void messageClosed(Message message);
 
     // ---- values the windows read
-    int retryCount() const { return m_transfer.retries(); }
-    // Bytes of the running (or last) transfer already confirmed by the module.
-    int transferDone() const { return m_transfer.bytesDone(); }
-    // Whether the last verify found every byte equal.
-    bool matchFlag() const { return m_transfer.differences().empty(); }
-    // Bytes the last verify found different, in address order.
-    const std::vector<ByteDifference>& differences() const { return m_transfer.differences(); }
+    // The running (or last) read, verify or store: what it read, sent, found different, how
+    // far it got, where it failed.
+    const RunningTransfer& transfer() const { return m_transfer; }
 
     StatusValues status() const { return m_status; }
     StatusValues expansionStatus() const { return m_expStatus; }
@@ -179,9 +154,7 @@ public:
     // Of the running (or last) transfer, 0..100.
     int progress() const { return m_transfer.progress(); }
 
-    // Where the last read, verify or store failed, for the details of its error box.
     using Failure = TransferFailure;
-    const Failure& lastFailure() const { return m_transfer.failure(); }
 
 signals:
     // The identify answer was learned, or forgotten as a "Test comm" began.

@@ -212,7 +212,7 @@ QString capacityText(std::optional<int> count) {
 }
 
 QString fastFellBackNote(const LinkEngine& engine) {
-    if (!engine.fastLink() || !engine.fastFellBack())
+    if (!engine.fastLink() || !engine.transfer().fastFellBack())
         return QString();
     return QStringLiteral("Rychlý přenos po opakovaných pokusech přešel na běžné tempo.");
 }

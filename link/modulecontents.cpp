@@ -26,7 +26,7 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
                 switch (transfer) {
                 case TransferKind::Read:
                     forget();
-                    learn(engine.readImage(), 1, last);
+                    learn(engine.transfer().readImage(), 1, last);
                     break;
                 case TransferKind::Verify:
                     forget();
@@ -36,15 +36,15 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
                     for (int a = 1; a <= last && a < image::kSize; ++a)
                         if (store.image[a] != m_verifyStart[a])
                             m_known.reset(a);
-                    for (const auto& d : engine.differences())
+                    for (const auto& d : engine.transfer().differences())
                         learn(d.address, d.moduleValue);
                     break;
                 case TransferKind::Store:
                     // What was sent (the image as the store found it), and only where the
                     // read-back proved it; a store without it leaves those bytes unknown.
-                    for (std::uint32_t a : engine.storeList()) {
-                        if (engine.storeProven())
-                            learn(static_cast<int>(a), engine.sentImage()[a]);
+                    for (std::uint32_t a : engine.transfer().storeList()) {
+                        if (engine.transfer().storeProven())
+                            learn(static_cast<int>(a), engine.transfer().sentImage()[a]);
                         else if (a < m_known.size())
                             m_known.reset(a);
                     }

@@ -73,7 +73,7 @@ public:
     Probe judgeProbe(const QByteArray& bytes, bool last);
     // `bytes` are the answer learned, or before one is, an answer seen once already.
     bool knownAnswer(const QByteArray& bytes) const;
-    // The identify answer two probes brought back; empty before.
+    // The identify answer two of its probes brought back; empty before.
     const QByteArray& identifyAnswer() const { return m_answer; }
 
     // A byte was taken after one attempt or (irregular) after more. With the fast pace on, too
@@ -86,12 +86,19 @@ public:
     int writeAcknowledged();
     // A store ended well: its read-back, if it had one, proved every byte.
     void storeDone();
+    // A store's writes the module acknowledged, and whether one more was on its way (and may
+    // have been carried out) when it ended.
     bool writeInFlight() const { return m_writeInFlight; }
     int writesDone() const;
+    // Every write of the store was acknowledged: it was reading them back (or writing again
+    // what the read-back found wrong), so only the proof is missing when it ends.
     bool writesComplete() const;
+    // Its read-back proved every byte sent (sentImage(), the image as the store began).
     bool storeProven() const { return m_storeProven; }
     // A store's writes acknowledged, a read's or verify's bytes from address 1.
     int bytesDone() const;
+    // The bytes the last complete read received.
+    const Image& readImage() const { return sentImage(); }
 
     // The percentage shown; false when it stays as it was. A block done again does not move it
     // back.

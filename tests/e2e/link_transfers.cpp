@@ -96,7 +96,7 @@ private slots:
 
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.transferOk(),
-                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.transfer().failure())));
         QVERIFY(tool.runner.messages().isEmpty());
         QCOMPARE(tool.store.routeCapacity, 20);
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
@@ -111,9 +111,9 @@ private slots:
         tool.store.image[0x123] ^= 0x5A;
         QVERIFY(tool.run([](LinkEngine& e) { return e.startVerify(); }));
         QCOMPARE(tool.runner.messages(), QList<Msg>{Msg::VerifyDifferent});
-        QCOMPARE(int(tool.engine.differences().size()), 1);
-        QCOMPARE(tool.engine.differences().front().address, 0x123);
-        QCOMPARE(tool.engine.differences().front().moduleValue, module.image[0x123]);
+        QCOMPARE(int(tool.engine.transfer().differences().size()), 1);
+        QCOMPARE(tool.engine.transfer().differences().front().address, 0x123);
+        QCOMPARE(tool.engine.transfer().differences().front().moduleValue, module.image[0x123]);
     }
 
     void store_data() {
@@ -178,7 +178,7 @@ private slots:
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
-                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.transfer().failure())));
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
 
         // Write a different configuration back through the same faults.
@@ -187,7 +187,7 @@ private slots:
         const auto list = transfers::allAddresses(20);
         QVERIFY(tool.run([&list](LinkEngine& e) { return e.startStore(list); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
-                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.transfer().failure())));
         QVERIFY(emu.stop());
         ConfigStore after;
         QVERIFY(readConfig(saved, after));

@@ -312,7 +312,7 @@ private slots:
                                                10, 11, 12, 12, 10, 10, 10, 11, 12, 12, 0,  0}));
         QCOMPARE(r.messages, QList<Msg>{Msg::ReadError});
         QCOMPARE(r.module.sent(), QList<QByteArray>(4, QByteArray("@M0000*")));
-        QCOMPARE(linktexts::failureText(r.engine.lastFailure()),
+        QCOMPARE(linktexts::failureText(r.engine.transfer().failure()),
                  QStringLiteral("Dotaz na počet cest zůstal bez platné odpovědi. Pokusů: 4."));
         // The bar stays until the box is closed.
         QVERIFY(r.shown.progressVisible());
@@ -350,7 +350,7 @@ private slots:
         QCOMPARE(r.statesOver(2), (QList<int>{16, 17}));
         QCOMPARE(r.statesOver(16),
                  (QList<int>{14, 14, 14, 15, 16, 17, 14, 14, 14, 15, 16, 17, 0, 0, 0, 0}));
-        QCOMPARE(r.engine.retryCount(), 3);
+        QCOMPARE(r.engine.transfer().retries(), 3);
         QCOMPARE(countReadsOf(r.module, 1), 3);
         QCOMPARE(r.messages, QList<Msg>{Msg::ReadError});
     }
@@ -418,7 +418,7 @@ private slots:
             QCOMPARE(r.finished, QList<bool>{true});
             QVERIFY(sameBytes(r.moduleImage(), r.store.image, 1, 703));
             const bool fellBack = droppedBytes >= 3;
-            QCOMPARE(r.engine.fastFellBack(), fellBack);
+            QCOMPARE(r.engine.transfer().fastFellBack(), fellBack);
             // Most replies taken on arrival; a store reads every byte back.
             QVERIFY(ticks < (store ? 2 : 1) * 703 || fellBack || latency > 0);
         }
@@ -626,12 +626,12 @@ private slots:
         if (!ok) {
             QCOMPARE(r.messages, QList<Msg>{op == 'W' ? Msg::WriteError : Msg::ReadError});
             QVERIFY(op == 'W' || r.store.image == before);
-            QVERIFY(!linktexts::failureText(r.engine.lastFailure()).isEmpty());
+            QVERIFY(!linktexts::failureText(r.engine.transfer().failure()).isEmpty());
             if (fault == 'K') // named, with what it holds
-                QCOMPARE(r.engine.lastFailure().moduleValue, r.moduleImage()[from] ^ 1);
+                QCOMPARE(r.engine.transfer().failure().moduleValue, r.moduleImage()[from] ^ 1);
             using Where = LinkEngine::Failure::Where; // the routes left out; another module
-            QVERIFY(fault != 'T' || r.engine.lastFailure().routes.front() > 20);
-            QVERIFY(fault != 'I' || r.engine.lastFailure().where == Where::ModuleChanged);
+            QVERIFY(fault != 'T' || r.engine.transfer().failure().routes.front() > 20);
+            QVERIFY(fault != 'I' || r.engine.transfer().failure().where == Where::ModuleChanged);
             return;
         }
         QCOMPARE(r.messages, op == 'V' ? QList<Msg>{Msg::VerifyEqual} : QList<Msg>{});
@@ -686,11 +686,11 @@ private slots:
         QCOMPARE(r.decoded, 0);
         QCOMPARE(r.messages,
                  QList<Msg>{changed.isEmpty() ? Msg::VerifyEqual : Msg::VerifyDifferent});
-        QCOMPARE(r.engine.matchFlag(), changed.isEmpty());
+        QCOMPARE(r.engine.transfer().differences().empty(), changed.isEmpty());
         std::sort(changed.begin(), changed.end());
-        QCOMPARE(int(r.engine.differences().size()), changed.size());
+        QCOMPARE(int(r.engine.transfer().differences().size()), changed.size());
         for (int i = 0; i < changed.size(); ++i) {
-            const auto& d = r.engine.differences()[static_cast<std::size_t>(i)];
+            const auto& d = r.engine.transfer().differences()[static_cast<std::size_t>(i)];
             QCOMPARE(d.address, changed[i]);
             QCOMPARE(d.imageValue, r.store.image[changed[i]]);
             QCOMPARE(d.moduleValue, r.moduleImage()[changed[i]]);
@@ -707,7 +707,7 @@ private slots:
         QVERIFY(r.engine.startVerify());
         r.runUntilIdle();
         QCOMPARE(r.messages.last(), Msg::VerifyEqual);
-        QVERIFY(r.engine.differences().empty());
+        QVERIFY(r.engine.transfer().differences().empty());
     }
 
     // ---- store
@@ -743,7 +743,7 @@ private slots:
             QCOMPARE(FakeModule::addressOf(writes[i]), first + i);
             QCOMPARE(FakeModule::addressOf(reads[i]), first + i);
         }
-        QVERIFY(r.engine.storeProven());
+        QVERIFY(r.engine.transfer().storeProven());
         const Image written = r.moduleImage();
         for (int a = 0; a < 3004; ++a)
             QCOMPARE(written[a], (a >= first && a <= last) ? r.store.image[a] : 0);
@@ -762,7 +762,7 @@ private slots:
         r.runUntilIdle();
         QCOMPARE(r.finished, QList<bool>{true});
         QCOMPARE(r.module.responder().memoryAt(2), 0x11);
-        QCOMPARE(int(r.engine.sentImage()[2]), 0x11);
+        QCOMPARE(int(r.engine.transfer().sentImage()[2]), 0x11);
     }
 
     void storeRejectsWrongAck_data() {

@@ -125,7 +125,7 @@ private slots:
                 : transfer == TransferKind::Verify
                     ? engine.startVerify()
                     : engine.startStore(transfers::allAddresses(90)));
-        for (int i = 0; i < 5000 && (i == 0 || engine.transferDone() < after); ++i)
+        for (int i = 0; i < 5000 && (i == 0 || engine.transfer().bytesDone() < after); ++i)
             engine.tick();
         QVERIFY(engine.cancelTransfer() && engine.isIdle() && !shown.progressVisible());
         fake.clearSent();
