@@ -99,7 +99,7 @@ void LinkEngine::sendIdentCapacityQuery() {
 bool LinkEngine::beginTransfer() {
     if (!isIdle())
         return false;
-    m_transfer.begin();
+    m_transfer.beginNew();
     setProgress(0);
     // A clean start: answers to whatever came before (a stopped transfer, a poll) are thrown
     // away, and the first command waits for a reply window without a byte.
@@ -350,7 +350,7 @@ void LinkEngine::setIdentified(const std::optional<protocol::IdentifyReply>& rep
 void LinkEngine::setCapacity(int count) {
     m_store.routeCapacity = count;
     m_reportedCapacity = count;
-    emit capacityReported(count);
+    emit capacityLearned(count);
 }
 
 void LinkEngine::setProgress(int percent) {

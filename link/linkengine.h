@@ -160,7 +160,7 @@ signals:
     // The identify answer was learned, or forgotten as a "Test comm" began.
     void identifyReplyChanged();
     // The module reported its route capacity.
-    void capacityReported(int count);
+    void capacityLearned(int count);
     void progressChanged(int percent);
     // Emitted inside tick(): show the box later, never from the timer's own slot.
     void message(LinkEngine::Message message);

@@ -13,7 +13,7 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
         if (engine.identifyReply())
             identified(protocol::versionText(*engine.identifyReply()));
     });
-    connect(&engine, &LinkEngine::capacityReported, this, &ModuleContents::capacityReported);
+    connect(&engine, &LinkEngine::capacityLearned, this, &ModuleContents::capacityReported);
     connect(&engine, &LinkEngine::transferFinished, this,
             [this, &engine, &store](TransferKind transfer, bool ok) {
                 if (!ok) {

@@ -12,7 +12,7 @@ bool isIdentifyAnswer(const QByteArray& b) {
 }
 } // namespace
 
-void RunningTransfer::begin() {
+void RunningTransfer::beginNew() {
     m_failure = TransferFailure();
     m_fastFellBack = false;
     m_irregularRun = 0;

@@ -54,7 +54,7 @@ public:
     static constexpr int kFastGiveUpMisses = 4;
 
     // A new transfer begins: nothing learned, acknowledged or failed yet. Call before a starter.
-    void begin();
+    void beginNew();
     // Every address of a store's list lies in the image.
     static bool storable(const std::vector<std::uint32_t>& addresses);
     // A read hands its bytes over when complete; else they stay in sentImage() only.

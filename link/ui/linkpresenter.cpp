@@ -9,7 +9,7 @@ LinkPresenter::LinkPresenter(LinkEngine& engine, QObject* parent)
       m_progressVisible(engine.transferRunning()) {
     connect(&engine, &LinkEngine::identifyReplyChanged, this,
             [this] { setVersionText(linktexts::versionText(m_engine.identifyReply())); });
-    connect(&engine, &LinkEngine::capacityReported, this,
+    connect(&engine, &LinkEngine::capacityLearned, this,
             [this](int count) { setCapacityText(linktexts::capacityText(count)); });
     connect(&engine, &LinkEngine::transferStarted, this, [this] { setProgressVisible(true); });
     // A failure keeps the bar beside its box.
