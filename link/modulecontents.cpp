@@ -11,7 +11,7 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
     connect(&engine, &LinkEngine::portLost, this, &ModuleContents::forget);
     connect(&engine, &LinkEngine::identifyReplyChanged, this, [this, &engine] {
         if (engine.identifyReply())
-            identified(protocol::versionText(*engine.identifyReply()));
+            identified(*engine.identifyReply());
     });
     connect(&engine, &LinkEngine::capacityLearned, this, &ModuleContents::capacityReported);
     connect(&engine, &LinkEngine::transferFinished, this,
@@ -90,13 +90,10 @@ ModuleContents::changedAddresses(const Image& image,
     return changed;
 }
 
-void ModuleContents::identified(const QString& versionText) {
-    // "??" only says an identify has started.
-    if (versionText == QLatin1String("??"))
-        return;
-    if (!m_version.isEmpty() && versionText != m_version)
+void ModuleContents::identified(const protocol::IdentifyReply& reply) {
+    if (m_version && reply != *m_version)
         forget();
-    m_version = versionText;
+    m_version = reply;
 }
 
 void ModuleContents::capacityReported(int capacity) {
