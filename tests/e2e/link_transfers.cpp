@@ -6,6 +6,7 @@
 #include "link/linktexts.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
+#include "link/ui/linkpresenter.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +27,7 @@ struct Tool {
     LinkEngine engine{store, port};
     LinkDriver driver{engine, port};
     LinkRunner runner{driver};
+    LinkPresenter shown{engine};
 
     explicit Tool(const QString& ini, bool fast = false) : port(ini) {
         QObject::connect(&engine, &LinkEngine::imageRead,
@@ -77,8 +79,8 @@ private slots:
         Tool tool(ini());
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.run([](LinkEngine& e) { return e.startIdentify(); }));
-        QCOMPARE(tool.engine.versionText(), version);
-        QCOMPARE(tool.engine.capacityText(), capacity);
+        QCOMPARE(tool.shown.versionText(), version);
+        QCOMPARE(tool.shown.capacityText(), capacity);
         QCOMPARE(tool.runner.messages(), warning ? QList<Msg>{Msg::VersionWarning} : QList<Msg>{});
     }
 
@@ -94,7 +96,7 @@ private slots:
 
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.transferOk(),
-                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.transfer().failure())));
         QVERIFY(tool.runner.messages().isEmpty());
         QCOMPARE(tool.store.routeCapacity, 20);
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
@@ -109,9 +111,9 @@ private slots:
         tool.store.image[0x123] ^= 0x5A;
         QVERIFY(tool.run([](LinkEngine& e) { return e.startVerify(); }));
         QCOMPARE(tool.runner.messages(), QList<Msg>{Msg::VerifyDifferent});
-        QCOMPARE(int(tool.engine.differences().size()), 1);
-        QCOMPARE(tool.engine.differences().front().address, 0x123);
-        QCOMPARE(tool.engine.differences().front().moduleValue, module.image[0x123]);
+        QCOMPARE(int(tool.engine.transfer().differences().size()), 1);
+        QCOMPARE(tool.engine.transfer().differences().front().address, 0x123);
+        QCOMPARE(tool.engine.transfer().differences().front().moduleValue, module.image[0x123]);
     }
 
     void store_data() {
@@ -176,7 +178,7 @@ private slots:
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.run([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
-                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.transfer().failure())));
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
 
         // Write a different configuration back through the same faults.
@@ -185,7 +187,7 @@ private slots:
         const auto list = transfers::allAddresses(20);
         QVERIFY(tool.run([&list](LinkEngine& e) { return e.startStore(list); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
-                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.transfer().failure())));
         QVERIFY(emu.stop());
         ConfigStore after;
         QVERIFY(readConfig(saved, after));
@@ -215,7 +217,7 @@ private slots:
         QCOMPARE(tool.runner.messages(), QList<Msg>{Msg(message)});
         QVERIFY(!tool.runner.transferOk());
         QVERIFY(tool.store.image == before);
-        QVERIFY(!tool.engine.progressVisible());
+        QVERIFY(!tool.shown.progressVisible());
         QCOMPARE(tool.engine.linkState(), 0);
     }
 
@@ -243,8 +245,8 @@ private slots:
         QVERIFY(tool.open(link));
         QTest::qWait(60);
         QVERIFY(tool.run([](LinkEngine& e) { return e.startIdentify(); }));
-        QCOMPARE(tool.engine.versionText(), QStringLiteral("V 3.1"));
-        QCOMPARE(tool.engine.capacityText(), QStringLiteral("Max.cest:90"));
+        QCOMPARE(tool.shown.versionText(), QStringLiteral("V 3.1"));
+        QCOMPARE(tool.shown.capacityText(), QStringLiteral("Max.cest:90"));
     }
 };
 
