@@ -50,7 +50,7 @@ public:
     int portNumber() const { return m_settings.portNumber; }
     RouteGrid* grid() const { return m_grid; }
     // The configuration on screen, over the store the window was given.
-    ConfigDocument& document() const { return *m_document; }
+    ConfigDocument& configDocument() const { return *m_document; }
     // A data file named from outside (the command line, a file dropped on the window), loaded
     // as "Načíst data" loads the file picked in its dialog.
     void openFile(const QString& path);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "data/configstore.h"
+#include "data/image.h"
+#include "data/routerecord.h"
 
 // Conversions between the route table and the route data of the image. None can fail: every
 // byte pattern decodes to some route and every route encodes, losing bits beyond each field's

@@ -5,8 +5,6 @@
 
 #include <array>
 
-using RouteTable = std::array<RouteRecord, image::kRouteCount>; // [n - 1] = route n
-
 // The one configuration the program works on: module image, the 90 routes decoded from it and
 // the route capacity the module last reported.
 struct ConfigStore {

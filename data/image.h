@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -33,7 +34,6 @@ using HeaderBytes = std::array<std::uint8_t, image::kHeaderSize>;
 
 inline HeaderBytes headerOf(const Image& img) {
     HeaderBytes h{};
-    for (std::size_t a = 0; a < h.size(); ++a)
-        h[a] = img[a];
+    std::copy_n(img.begin(), image::kHeaderSize, h.begin());
     return h;
 }

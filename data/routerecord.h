@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/image.h"
+
 #include <QString>
 
 #include <array>
@@ -46,6 +48,9 @@ struct RouteRecord {
     bool operator==(const RouteRecord& o) const;
     bool operator!=(const RouteRecord& o) const { return !(*this == o); }
 };
+
+using RouteTable = std::array<RouteRecord, image::kRouteCount>; // [n - 1] = route n
+
 // The record's name in the module's documentation.
 using Tcesta_REC = RouteRecord;
 

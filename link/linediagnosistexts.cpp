@@ -8,15 +8,15 @@
 namespace linediag {
 namespace {
 
-QString number(double v) {
+QString oneDecimal(double v) {
     return QLocale(QLocale::Czech).toString(v, 'f', 1);
 }
 
-QString ms(double v) {
-    return number(v) + QStringLiteral(" ms");
+QString inMs(double v) {
+    return oneDecimal(v) + QStringLiteral(" ms");
 }
 
-QString seconds(double v) {
+QString inSeconds(double v) {
     return QLocale(QLocale::Czech).toString(v, 'f', 0) + QStringLiteral(" s");
 }
 
@@ -45,7 +45,7 @@ QString beatAdvice(const Diagnosis& d) {
     const QString beat =
         QStringLiteral("Odpovědi přicházejí v taktu %1: převodník USB–RS232 drží přijatá data do "
                        "uplynutí svého časovače latence.")
-            .arg(ms(d.beatMs));
+            .arg(inMs(d.beatMs));
     switch (d.lowLatency) {
     case LowLatency::NotAvailable:
         return beat + QStringLiteral(" Ve Správci zařízení otevřete Vlastnosti portu převodníku, "
@@ -106,10 +106,11 @@ QStringList reportLines(const Diagnosis& d) {
     if (d.replies.count == 0)
         return out << QStringLiteral("Zkontrolujte číslo portu, kabel a napájení modulu.");
     out << QStringLiteral("Doba odpovědi: nejkratší %1, medián %2, 95 % do %3, nejdelší %4.")
-               .arg(ms(d.replies.min), ms(d.replies.median), ms(d.replies.p95), ms(d.replies.max));
+               .arg(inMs(d.replies.min), inMs(d.replies.median), inMs(d.replies.p95),
+                    inMs(d.replies.max));
     out << QStringLiteral("Výměna trvá na drátu %1, naměřeno %2 (o %3 déle).")
-               .arg(ms(d.wireMs), ms(d.replies.median),
-                    ms(std::max(0.0, d.replies.median - d.wireMs)));
+               .arg(inMs(d.wireMs), inMs(d.replies.median),
+                    inMs(std::max(0.0, d.replies.median - d.wireMs)));
     out << faultLines(d);
     if (d.verdict == Verdict::Dead)
         return out;
@@ -119,11 +120,11 @@ QStringList reportLines(const Diagnosis& d) {
                           "asi %3.")
                .arg(d.suggestedTickMs)
                .arg(d.tickMs)
-               .arg(seconds(d.normalReadS));
+               .arg(inSeconds(d.normalReadS));
     out << (d.fastHelps ? QStringLiteral("Rychlý přenos pomůže: celé čtení asi za %1.")
                         : QStringLiteral("Rychlý přenos tu mnoho nepomůže (celé čtení asi "
                                          "za %1)."))
-               .arg(seconds(d.fastReadS));
+               .arg(inSeconds(d.fastReadS));
     return out;
 }
 
@@ -133,7 +134,8 @@ QStringList histogramLines(const Histogram& h) {
     for (std::size_t i = 0; i < h.counts.size(); ++i) {
         const double from = h.firstMs + i * h.binMs;
         const int bar = most > 0 ? (h.counts[i] * 40 + most - 1) / most : 0;
-        const QString range = QStringLiteral("%1–%2 ms").arg(number(from), number(from + h.binMs));
+        const QString range =
+            QStringLiteral("%1–%2 ms").arg(oneDecimal(from), oneDecimal(from + h.binMs));
         out << QStringLiteral("%1 %2 %3")
                    .arg(range, 16)
                    .arg(QString(bar, QLatin1Char('#')))

@@ -130,7 +130,7 @@ private slots:
         } else {
             d.openHistoryEntry();
         }
-        const ConfigDocument& doc = d.w.document();
+        const ConfigDocument& doc = d.w.configDocument();
         QTRY_COMPARE(d.w.windowTitle(), QStringLiteral("Stavnik V2ext  CFG – %1[*]").arg(source));
         QCOMPARE(doc.saveTarget(), saveTarget ? d.b : QString());
         QCOMPARE(d.w.isWindowModified(), modified);
@@ -148,7 +148,7 @@ private slots:
         Desk d;
         answerNextBox(QMessageBox::Discard);
         d.openHistoryEntry();
-        QTRY_COMPARE(d.w.document().origin(), ConfigDocument::Origin::HistoryEntry);
+        QTRY_COMPARE(d.w.configDocument().origin(), ConfigDocument::Origin::HistoryEntry);
         const QByteArray before = contents(d.a);
         QString offered;
         onNextModal([&](QWidget* m) {
