@@ -781,11 +781,12 @@ private slots:
             r.engine.tick();
         QCOMPARE(r.module.sentWithLetter(letter).size(), sent);
         QVERIFY(r.engine.cancelTransfer());
-        QCOMPARE(r.engine.writesComplete(), complete);
+        QCOMPARE(r.engine.transfer().writesComplete(), complete);
         if (complete)
-            QCOMPARE(r.engine.writesDone(), 200);
+            QCOMPARE(r.engine.transfer().writesDone(), 200);
         else // the write in flight may or may not have landed
-            QVERIFY(r.engine.writesDone() == sent - 1 && r.engine.writeInFlight());
+            QVERIFY(r.engine.transfer().writesDone() == sent - 1 &&
+                    r.engine.transfer().writeInFlight());
     }
 
     void storeSendsTheImageAsItWasAtItsStart() {
