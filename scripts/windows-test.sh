@@ -83,7 +83,7 @@ say "stavnikctl.exe's PDF sheet, read back by pdftotext"
 (cd "$out" && cp "$here/tests/data/s26_mixed.txt" . &&
   wine "$ctl_exe" export s26_mixed.txt sheet.pdf >/dev/null 2>&1) || true
 text="$(pdftotext "$out/sheet.pdf" - 2>/dev/null || true)"
-for want in "ODKUD TL 5 → KAM TL 12" "Vjezd na 1. kolej – Žďár" "s26_mixed.txt"; do
+for want in "TL 5 → TL 12" "Vjezd na 1. kolej – Žďár" "s26_mixed.txt"; do
   check "in the PDF: $want" grep -qF "$want" <<<"$text"
 done
 
@@ -94,6 +94,9 @@ mkdir -p "$com"
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com/COM1.tty" /f >/dev/null 2>&1 ||
   failed "COM1 could not be mapped in Wine's registry"
 restart_wine
+# A server started by a program writes its own report to that program's standard error when it
+# ends, which a compared message must not contain: one server outlives all the link's cases.
+wineserver -p >/dev/null 2>&1 </dev/null || true
 cat >"$com/stavnikctl" <<EOF
 #!/usr/bin/env bash
 # stavnikctl.exe under Wine in place of stavnikctl: --port /dev/... becomes COM1.
@@ -122,8 +125,8 @@ if [ "$have_linux" -eq 1 ]; then
   # Ctrl-C in a read, only changed bytes stored. Cases of Linux alone (SIGTERM, device paths,
   # the settings' [Ports]) are left out.
   e2e() {
-    check "$* (log: $win/$1.log)" bash -c 'cd "$1" && STAVNIK_CTL="$2" timeout 900 "$3/tests/$4" \
-      "${@:5}" -o "$6/$4.log,txt" >/dev/null 2>&1' _ "$out" "$com/stavnikctl" "$linux" "$@" "$win"
+    check "$* (log: $win/$1.log)" bash -c 'cd "$1" && STAVNIK_CTL="$2" timeout 900 "$3/tests/$5" \
+      "${@:6}" -o "$4/$5.log,txt" >/dev/null 2>&1' _ "$out" "$com/stavnikctl" "$linux" "$win" "$@"
   }
   e2e e2e_link_cli identify identifySilentModule readVerifyStore storeHeaderOnly failures
   e2e e2e_link_clistop "run:read, Ctrl-C" "run:only changed: capacity, 2 writes" \
@@ -163,7 +166,7 @@ if [ "$have_linux" -eq 1 ]; then
       n=$((n + 1))
       # shellcheck disable=SC2086 # a step is its words
       (cd "$d" && XDG_CONFIG_HOME="$d/config" XDG_DATA_HOME="$d/data" "$1" $s --port "$2" \
-        >"$n.out" 2>"$n.err"; echo "exit $?" >>"$n.out")
+        >"$n.out" 2>"$n.err" && echo "exit 0" >>"$n.out" || echo "exit $?" >>"$n.out")
       sed -i 's/, [0-9]*,[0-9] s$/, seconds/' "$d/$n.out" # a store's time is its own
     done
     kill "$emu_pid"; wait "$emu_pid" 2>/dev/null || true
