@@ -17,7 +17,18 @@ bool stderrIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 }
 
+namespace {
+bool isConsole(DWORD stdHandle) {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(stdHandle), &mode) != 0;
+}
+} // namespace
+
 bool explainedToExplorer() {
+    // A program that starts stavnikctl with pipes (a script, a service, the window program)
+    // may give it a console of its own too; nobody would press the key there.
+    if (!isConsole(STD_INPUT_HANDLE) || !isConsole(STD_OUTPUT_HANDLE))
+        return false;
     DWORD processes[2];
     if (GetConsoleProcessList(processes, 2) != 1)
         return false;

@@ -9,7 +9,15 @@ LinkDriver::LinkDriver(LinkEngine& engine, BytePort& port, QObject* parent)
     : QObject(parent), m_engine(engine), m_port(port), m_timer(new QTimer(this)) {
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setTimerType(Qt::PreciseTimer); // one exchange per tick: a coarse timer loses ticks
-    connect(m_timer, &QTimer::timeout, this, [this] { tick(); });
+    // A precise timer that fell behind on Windows delivers all the periods it missed at once;
+    // ticks that close together would end a reply window before its reply could come.
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        const qint64 halfPeriodNs = m_timer->interval() * 500'000LL;
+        if (m_lastTimeout.isValid() && m_lastTimeout.nsecsElapsed() < halfPeriodNs)
+            return;
+        m_lastTimeout.start();
+        tick();
+    });
     setTickInterval(kDefaultTickMs);
     // Without fast link the engine ignores it and the ticks take the bytes.
     m_port.setArrivalHandler([this] { m_engine.dataArrived(); });

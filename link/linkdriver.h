@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <functional>
@@ -54,4 +55,5 @@ private:
     LinkEngine& m_engine;
     BytePort& m_port;
     QTimer* m_timer;
+    QElapsedTimer m_lastTimeout; // the timer's last tick taken
 };

@@ -18,7 +18,6 @@ namespace {
 struct LineActivity {
     std::atomic<unsigned> reads{0};              // reads and discards
     std::atomic<long long> sentAtUs{-1'000'000}; // the last send, on the steady clock
-    std::atomic<int> sentBytes{0};
 };
 
 long long nowUs() {
@@ -134,15 +133,13 @@ Woke waitForBytes(HANDLE h, OVERLAPPED& ov, HANDLE stop) {
     return atOnce || !(mask & EV_RXCHAR) ? Woke::AtOnce : Woke::Waited;
 }
 
-// Where the system cannot wait for bytes, how long until the queue is looked at again: not
-// while the last command is still going out (no reply can come before it is out; ten bits a
-// byte at 9600 baud), every millisecond while its reply may come, and at the link's tick
-// otherwise. Fewer looks leave the system's serial service free for the reads and writes.
+// Where the system cannot wait for bytes, how long until the queue is looked at again: every
+// millisecond from a send until its reply may have come, at the link's tick otherwise. From the
+// send, not from when the command is out: the engine times each arrival, and bytes seen only
+// after the command's own wire time would make a line that delivers at once look like one at
+// 9600 baud, on which the quickest replies then seem too early to be true.
 DWORD nextLookMs(const LineActivity& activity) {
     const long long since = nowUs() - activity.sentAtUs;
-    const long long outUs = activity.sentBytes * 10'000'000LL / 9600;
-    if (since >= 0 && since < outUs)
-        return DWORD((outUs - since) / 1000 + 1);
     return since >= 0 && since < 250'000 ? 1 : 20;
 }
 
@@ -258,7 +255,6 @@ bool SerialBytePort::isOpen() const {
 void SerialBytePort::send(const QByteArray& bytes) {
     if (!isOpen())
         return;
-    m_line->activity.sentBytes = int(bytes.size());
     m_line->activity.sentAtUs = nowUs();
     OVERLAPPED ov{};
     ov.hEvent = m_line->writeDone;

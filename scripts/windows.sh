@@ -141,7 +141,7 @@ export WINEDEBUG=-all WINEPREFIX="$cache/wine" WINEDLLOVERRIDES="winemenubuilder
 # Fully static: a DLL the system does not have would stop the program on a user's PC.
 for exe in "$stage"/*.exe; do
   extra="$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' |
-    grep -viE '^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|winspool|winmm|imm32|ws2_32|version|dwmapi|uxtheme|netapi32|userenv|wtsapi32|shlwapi|shcore|d3d9|d3d11|dxgi|dwrite|msvcrt|authz|api-ms-win-[a-z0-9-]*)\.(dll|drv)$' || true)"
+    grep -viE '^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|winspool|winmm|imm32|ws2_32|version|dwmapi|uxtheme|netapi32|mpr|userenv|wtsapi32|shlwapi|shcore|d3d9|d3d11|dxgi|dwrite|msvcrt|authz|api-ms-win-[a-z0-9-]*)\.(dll|drv)$' || true)"
   [ -z "$extra" ] || { echo "windows.sh: $(basename "$exe") needs $extra" >&2; exit 1; }
 done
 (cd "$build" && zip -qr "$(basename "$zip")" "$(basename "$stage")")

@@ -1,4 +1,5 @@
 #include "data/codec.h"
+#include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/linktexts.h"
 #include "link/transfers.h"
@@ -8,6 +9,8 @@
 #include "support/linkstates.h"
 
 #include <QSignalSpy>
+#include <QThread>
+#include <QTimer>
 #include <QtTest>
 
 #include <numeric>
@@ -1132,6 +1135,27 @@ private slots:
         r.module.inject("S0*");
         r.engine.tick();
         QCOMPARE(r.shown.versionText(), QStringLiteral("V 3.0"));
+    }
+
+    // A timer that fell behind delivers its missed periods at once (Windows): one tick of them.
+    void lateTimerPeriodsAreOneTick() {
+        Rig r;
+        LinkDriver driver(r.engine, r.module);
+        QSignalSpy ticks(&driver, &LinkDriver::ticked);
+        auto* timer = driver.findChild<QTimer*>(QStringLiteral("Timer1"));
+        const auto period = [timer] {
+            QTimerEvent e(timer->timerId());
+            QCoreApplication::sendEvent(timer, &e);
+        };
+        driver.setTickInterval(4);
+        driver.start();
+        period();
+        period();
+        period();
+        QCOMPARE(ticks.count(), 1);
+        QThread::msleep(3);
+        period();
+        QCOMPARE(ticks.count(), 2);
     }
 };
 
