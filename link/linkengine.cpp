@@ -110,6 +110,7 @@ bool LinkEngine::beginTransfer() {
     m_storeProven = false;
     m_probeAnswer.clear();
     m_otherAnswers.clear();
+    m_timingProbe = false;
     setProgress(0);
     setProgressVisible(true);
     // A clean start: answers to whatever came before (a stopped transfer, a poll) are thrown

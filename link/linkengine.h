@@ -286,6 +286,7 @@ private:
     void windowWentWrong(LinkState sendState);
     void blockWentWrong(bool atProbe);
     void redoCautiously();
+    void replyCameEarly();
     void probeAnswered();
     void identifyAnswerSeen(const QByteArray& answer);
     void entryDone(bool irregular);
@@ -316,6 +317,7 @@ private:
     bool m_fast = false;
     bool m_fastFellBack = false;
     bool m_onArrival = false;            // inside dataArrived(): a look that is not a tick
+    bool m_timingProbe = false;          // the probe in flight only times the line afresh
     int m_irregularRun = 0;              // bytes in a row that needed more than one attempt
     std::uint64_t m_recentIrregular = 0; // one bit a byte, the latest lowest
 
