@@ -188,16 +188,20 @@ private slots:
         QFETCH(QStringList, emuArgs);
         QFETCH(QString, command);
         QFETCH(QString, err);
-        EmulatorProcess emu;
-        QVERIFY(emu.startFast(emuArgs));
-        emu.holdOpen();
         const QString in = file("in");
         QVERIFY(writeConfig(in, randomConfig(33)));
         const QString out = file("out");
         QStringList args{command, command == QLatin1String("read") ? out : in};
         if (command == QLatin1String("store"))
             args << QStringLiteral("--what") << QStringLiteral("all");
-        const Result r = run(args, emu);
+        // A byte lost to the line before the module falls silent: again, on a fresh module.
+        Result r;
+        for (int i = 0; i < 3 && (i == 0 || (r.err != err && lostToTheLine(r))); ++i) {
+            EmulatorProcess emu;
+            QVERIFY(emu.startFast(emuArgs));
+            emu.holdOpen();
+            r = run(args, emu);
+        }
         QCOMPARE(r.code, 2);
         QCOMPARE(r.err, err);
         QVERIFY(!QFile::exists(out));
