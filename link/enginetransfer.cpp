@@ -63,6 +63,8 @@ void LinkEngine::attemptFailed(LinkState sendState) {
         failAt(Failure::Where::Byte);
         return;
     }
+    if (m_transfer.retries() == TransferProgress::kAttempts - 1)
+        m_line.holdLastAttempt();
     m_state = sendState;
 }
 

@@ -28,6 +28,8 @@ constexpr double kClockMs = 1.0;
 // line (a UART's clock is off by a few per cent at most): the line delivers at once, and how
 // long a reply takes there is the machine's scheduling, not the wire's, so it tells nothing.
 constexpr double kWirePace = 0.9;
+// A byte's last attempt goes out this long after its first at the documented clock: ten ticks.
+constexpr double kLastAttemptMs = 200.0;
 // A fast window lasts this much past the longest turnaround seen lately: a module's turnaround
 // wanders by a few ms, and a USB adapter's latency timer is caught by the longest one seen.
 constexpr double kTurnaroundSlackMs = 8.0;
@@ -174,6 +176,11 @@ void QuietLine::awaitStragglers() {
     m_settleTicks = stragglerTicks();
     m_quietWaited = 0;
     m_heardSinceRestart = false;
+}
+
+void QuietLine::holdLastAttempt() {
+    m_settleTicks =
+        std::max(0, static_cast<int>(std::ceil(kLastAttemptMs / m_tickMs)) - m_byteTicks);
 }
 
 void QuietLine::settleAfterByte() {

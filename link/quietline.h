@@ -108,6 +108,11 @@ public:
     void restartQuiet();
     // A block went wrong: the line must stay quiet for as long as a straggler may come.
     void awaitStragglers();
+    // Before a byte's last attempt: the line stays quiet until the byte has taken as long as at
+    // the documented 20 ms clock, however short the clock. A busy machine has been seen to hold
+    // the line's bytes in its serial driver for 150 ms, longer than two attempts take at a short
+    // clock: the held answers then land in the wait and cost a redone block, not the transfer.
+    void holdLastAttempt();
     // A byte that needed more than one attempt was taken: quiet for as long as a straggler may
     // come, or as this byte took when that was longer.
     void settleAfterByte();

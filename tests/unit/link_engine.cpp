@@ -447,6 +447,19 @@ private slots:
         QCOMPARE(sameBytes(r.store.image, r.moduleImage(), 1, 703), ok);
     }
 
+    // A busy machine holds a byte's three commands in its serial driver for 170 ms: at a short
+    // clock the last attempt waits for the held answers as long as at the documented one.
+    void heldLine() {
+        Rig r(moduleWith(20));
+        r.setTimed(5);
+        for (int i = 0; i < 3; ++i)
+            r.module.late(Commands('R').at(100).after(i).times(1), 170 - 60 * i);
+        r.module.responder().setImage(configImage(7, 20));
+        QVERIFY(r.engine.startRead() && r.runUntilIdle() > 0);
+        QCOMPARE(r.finished, QList<bool>{true});
+        QVERIFY(sameBytes(r.store.image, r.moduleImage(), 1, 703));
+    }
+
     void stragglers_data() {
         QTest::addColumn<bool>("store");
         QTest::addColumn<int>("value101");
