@@ -2,7 +2,6 @@
 
 #include "app/abouttext.h"
 #include "app/mainwindowtexts.h"
-#include "app/moduledifferences.h"
 #include "app/portdialog.h"
 
 #include "data/codec.h"
@@ -25,6 +24,7 @@
 #include "review/differences.h"
 #include "review/historysummary.h"
 #include "review/modulecomparison.h"
+#include "review/moduledifferences.h"
 #include "review/ui/differenceswindow.h"
 #include "review/ui/historywindow.h"
 #include "review/ui/routepane.h"
@@ -77,6 +77,15 @@ QFileDialog* fileDialog(const QString& name, QFileDialog::AcceptMode mode, const
     dialog->setNameFilter(filter);
     dialog->setDefaultSuffix(t::kFileSuffix);
     return dialog;
+}
+
+// The bytes a verify found different, as the module holds them.
+std::vector<moduledifferences::ModuleByte>
+moduleBytes(const std::vector<LinkEngine::ByteDifference>& differences) {
+    std::vector<moduledifferences::ModuleByte> bytes;
+    for (const LinkEngine::ByteDifference& d : differences)
+        bytes.emplace_back(d.address, d.moduleValue);
+    return bytes;
 }
 } // namespace
 
@@ -389,7 +398,7 @@ void MainWindow::createDialogs() {
                              m_storeChoiceDialog, this);
     connect(m_link, &LinkDialogs::verifyDifferencesShown, this, &MainWindow::showModuleDifferences);
     m_link->setDifferencesWriter(
-        [this](const auto& bytes) { return moduleDifferencesText(m_store, bytes); });
+        [this](const auto& bytes) { return moduledifferences::text(m_store, moduleBytes(bytes)); });
 }
 
 void MainWindow::openPort() {
@@ -522,8 +531,8 @@ void MainWindow::compareWithFile() {
 // After the verify's box, the same differences as its details, in a window beside the grid;
 // the grid's module marks show the same routes.
 void MainWindow::showModuleDifferences() {
-    const QList<differences::Difference> list =
-        moduleDifferences(m_store, m_engine.differences(), m_names.names());
+    const QList<differences::Difference> list = moduledifferences::compare(
+        m_store, moduleBytes(m_engine.transfer().differences()), m_names.names());
     m_differencesWindow->showDifferences(t::kVerifyTitle, list, t::kOnScreen, t::kInModule,
                                          QString());
 }

@@ -123,8 +123,8 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
         int lastCount = 0;
         // Counted as they happen: a retry waits some ticks in the send state for a quiet line.
         runner.setTickHook([&] {
-            retries += std::max(0, engine.retryCount() - lastCount);
-            lastCount = engine.retryCount();
+            retries += std::max(0, engine.transfer().retries() - lastCount);
+            lastCount = engine.transfer().retries();
         });
         // Store first, so that read and verify see the bench's configuration.
         for (const QString& op : ops) {
@@ -140,7 +140,7 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
                      runner.transferOk() && store.image == expected;
             } else if (op == QLatin1String("verify")) {
                 ok = runner.run([](LinkEngine& e) { return e.startVerify(); }) &&
-                     runner.transferOk() && engine.matchFlag();
+                     runner.transferOk() && engine.transfer().differences().empty();
             } else {
                 continue;
             }
@@ -149,11 +149,12 @@ int runTransfers(const QString& bin, const QList<int>& ticks, const QStringList&
             std::printf("%4d ms %-7s %8.2f s %8d %9.3f %9.3f %8.2f %8d %s\n", tick, qPrintable(op),
                         seconds, runner.ticks(), runner.ticks() / double(kExchanges),
                         seconds / ideal, seconds / kWireSeconds, retries,
-                        !ok                     ? "FAILED"
-                        : engine.fastFellBack() ? "ok (fell back to the normal pace)"
-                                                : "ok");
+                        !ok                                ? "FAILED"
+                        : engine.transfer().fastFellBack() ? "ok (fell back to the normal pace)"
+                                                           : "ok");
             if (!ok)
-                std::printf("  %s\n", qPrintable(linktexts::failureText(engine.lastFailure())));
+                std::printf("  %s\n",
+                            qPrintable(linktexts::failureText(engine.transfer().failure())));
             std::fflush(stdout);
             failures += ok ? 0 : 1;
         }
@@ -310,7 +311,7 @@ int runSweep(const QString& bin, const QList<int>& ticks, const QStringList& ops
                         std::equal(tool.image.begin() + 1, tool.image.begin() + image::kConfigSize,
                                    module.image.begin() + 1);
                 } else if (op == QLatin1String("verify")) {
-                    right = engine.matchFlag();
+                    right = engine.transfer().differences().empty();
                 } else {
                     ConfigStore after;
                     right = emu.stop() &&
@@ -323,7 +324,7 @@ int runSweep(const QString& bin, const QList<int>& ticks, const QStringList& ops
                 if (!ran || !runner.transferOk()) {
                     ++loud;
                     std::printf("  run %d: %s\n", run,
-                                qPrintable(linktexts::failureText(engine.lastFailure())));
+                                qPrintable(linktexts::failureText(engine.transfer().failure())));
                 } else if (right) {
                     ++exact;
                 } else {
@@ -363,7 +364,7 @@ int runLatencies(const QString& bin, const QList<int>& latencies, int tick) {
                        link.runner.run([](LinkEngine& e) { return e.startRead(); }) &&
                        link.runner.transferOk();
             seconds[fast] = link.runner.elapsedNs() / 1e9;
-            fellBack = fellBack || (fast == 1 && link.engine.fastFellBack());
+            fellBack = fellBack || (fast == 1 && link.engine.transfer().fastFellBack());
         }
         const double ratio = seconds[1] / seconds[0];
         const bool right = ok[0] && ok[1] && ratio <= 1.1;

@@ -203,7 +203,7 @@ void reportErrors(Session& s, QTextStream& err) {
             continue;
         err << linktexts::messageText(m) << '\n';
         // Where a transfer failed, in the words of the window's box details.
-        const QString where = linktexts::failureText(s.engine().lastFailure());
+        const QString where = linktexts::failureText(s.engine().transfer().failure());
         if ((m == LinkEngine::Message::ReadError || m == LinkEngine::Message::WriteError) &&
             !where.isEmpty())
             err << where << '\n';
@@ -261,11 +261,12 @@ int identifyCommand(const Invocation& run) {
     if (s->stopped())
         return s->stoppedExit();
     reportErrors(*s, run.err);
-    run.out << s->engine().versionText() << '\n' << s->engine().capacityText() << '\n';
-    if (s->engine().versionText() == QLatin1String("??") ||
-        s->engine().capacityText() == QLatin1String("??")) {
+    const LinkEngine& engine = s->engine();
+    run.out << linktexts::versionText(engine.identifyReply()) << '\n'
+            << linktexts::capacityText(engine.reportedCapacity()) << '\n';
+    if (!engine.identifyReply() || !engine.reportedCapacity()) {
         // Bytes that came but made no answer are not silence: say which it was.
-        run.err << (s->engine().identifyGarbled()
+        run.err << (engine.identifyGarbled()
                         ? "stavnikctl: the module's answer was not understood (other bytes on "
                           "the line)\n"
                         : "stavnikctl: no reply from the module\n");
@@ -316,11 +317,11 @@ int verifyCommand(const Invocation& run) {
     reportErrors(*s, run.err);
     if (!s->transferOk())
         return exitcode::kTransferFailed;
-    const bool equal = s->engine().matchFlag();
+    const bool equal = s->engine().transfer().differences().empty();
     run.out << linktexts::messageText(equal ? LinkEngine::Message::VerifyEqual
                                             : LinkEngine::Message::VerifyDifferent)
             << '\n';
-    for (const auto& d : s->engine().differences())
+    for (const auto& d : s->engine().transfer().differences())
         run.out << toHex(static_cast<std::uint32_t>(d.address), 4) << ": file "
                 << toHex(d.imageValue, 2) << " module " << toHex(d.moduleValue, 2) << '\n';
     return equal ? exitcode::kOk : exitcode::kDifferent;
@@ -416,7 +417,7 @@ int storeList(Session& s, const AddressList& list, const Invocation& run) {
     QElapsedTimer clock;
     clock.start();
     s.run([&list, readBack](LinkEngine& e) { return e.startStore(list, readBack); });
-    if (s.stopped() && s.engine().writesComplete()) {
+    if (s.stopped() && s.engine().transfer().writesComplete()) {
         run.err << "stavnikctl: all " << list.size()
                 << " bytes written; stopped while reading them back, so only their proof is "
                    "missing\n";
@@ -424,9 +425,9 @@ int storeList(Session& s, const AddressList& list, const Invocation& run) {
     }
     if (s.stopped()) {
         // The write in flight may have been carried out before the stop.
-        const int done = s.engine().writesDone();
+        const int done = s.engine().transfer().writesDone();
         run.err << "stavnikctl: " << done;
-        if (s.engine().writeInFlight())
+        if (s.engine().transfer().writeInFlight())
             run.err << " or " << done + 1;
         run.err << " of " << list.size() << " bytes written, the module is now partly written\n";
         return s.stoppedExit();

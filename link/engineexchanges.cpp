@@ -65,7 +65,7 @@ void LinkEngine::tickIdentify() {
     const bool last = waitTick(2, QuietLine::kIdentifyExchange);
     protocol::IdentifyReply reply;
     if (protocol::matchIdentify(m_rx.bytes(), reply)) {
-        setVersionText(protocol::versionText(reply));
+        setIdentified(reply);
         if (reply.version >= 0x30) {
             sendIdentCapacityQuery();
             return;

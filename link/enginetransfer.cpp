@@ -6,7 +6,6 @@
 #include "link/protocol.h"
 #include "link/transfers.h"
 
-#include <algorithm>
 #include <utility>
 
 using transfers::capacityAccepted;
@@ -53,14 +52,14 @@ void LinkEngine::attemptFailed(LinkState sendState) {
         m_transfer.retry();
         if (m_transfer.retries() >= TransferProgress::kCapacityAttempts ||
             m_transfer.attemptsSent() >= TransferProgress::kCapacityAttempts) {
-            failCapacityQuery();
+            fail(m_transfer.capacityFailure());
             return;
         }
         m_state = S::CapacitySend;
         return;
     }
     if (!m_transfer.retry()) {
-        failAt(Failure::Where::Byte);
+        fail(m_transfer.byteFailure());
         return;
     }
     if (m_transfer.retries() == TransferProgress::kAttempts - 1)
@@ -82,14 +81,10 @@ void LinkEngine::windowWentWrong(LinkState sendState) {
 void LinkEngine::blockWentWrong(bool atProbe) {
     // The probe that opens a transfer closes a block of no bytes: it is simply asked again.
     const bool empty = atProbe && m_transfer.blockEmpty();
-    Failure f;
-    f.where = empty ? Failure::Where::Probe : Failure::Where::Block;
-    f.address = std::max(0, m_transfer.blockFirstAddress());
-    f.lastAddress = std::max(0, m_transfer.blockLastAddress());
-    f.attempts = TransferProgress::kBlockAttempts;
+    const Failure f = m_transfer.blockFailure(empty, TransferProgress::kBlockAttempts);
     m_port.note(LinkNote::BlockRedone, f.address);
     m_line.awaitStragglers();
-    countIrregular(true);
+    m_transfer.countIrregular(true, m_fast);
     if (!m_transfer.redoBlock()) {
         fail(f);
         return;
@@ -112,14 +107,9 @@ void LinkEngine::replyCameEarly() {
 // Bytes were thrown away inside a block, most likely an answer that missed its window: the block
 // is done again on the line just found quiet, without waiting for stragglers once more.
 void LinkEngine::redoCautiously() {
-    countIrregular(true);
+    m_transfer.countIrregular(true, m_fast);
     if (!m_transfer.redoBlock(true)) {
-        Failure f;
-        f.where = Failure::Where::Block;
-        f.address = std::max(0, m_transfer.blockFirstAddress());
-        f.lastAddress = std::max(0, m_transfer.blockLastAddress());
-        f.attempts = TransferProgress::kCautiousRedos;
-        fail(f);
+        fail(m_transfer.blockFailure(false, TransferProgress::kCautiousRedos));
         return;
     }
     m_state = m_transfer.writing() ? S::WriteSend : S::ReadSend;
@@ -187,7 +177,7 @@ void LinkEngine::tickCapacity() {
     // A damaged count is as whole a reply as the right one: only two answers that agree count.
     if (!m_transfer.capacityAnswer(count)) {
         if (m_transfer.attemptsSent() >= TransferProgress::kCapacityAttempts) {
-            failCapacityQuery();
+            fail(m_transfer.capacityFailure());
             return;
         }
         m_state = S::CapacitySend;
@@ -200,8 +190,7 @@ void LinkEngine::tickCapacity() {
     if (!wholeStore)
         m_transfer.setEnd(lastConfigAddress(count));
     if (!capacityAccepted(count)) {
-        Failure f;
-        f.where = Failure::Where::CapacityRange;
+        Failure f = RunningTransfer::failureAt(Failure::Where::CapacityRange);
         f.capacity = count;
         fail(f);
         return;
@@ -216,14 +205,6 @@ void LinkEngine::tickCapacity() {
         sendProbe();
 }
 
-void LinkEngine::failCapacityQuery() {
-    Failure f;
-    f.where = Failure::Where::CapacityQuery;
-    f.attempts = m_transfer.attemptsSent();
-    f.answers = m_transfer.capacityAnswers();
-    fail(f);
-}
-
 // ---- probes
 
 void LinkEngine::sendProbe() {
@@ -233,67 +214,38 @@ void LinkEngine::sendProbe() {
     send(protocol::identifyCommand());
 }
 
-namespace {
-// One identify answer, short or long form, and nothing else.
-bool isIdentifyAnswer(const QByteArray& b) {
-    return (b.size() == 3 && b.at(0) == 'S' && b.at(2) == '*') ||
-           (b.size() == 4 && b.at(0) == 'S' && b.at(3) == '*');
-}
-} // namespace
-
 void LinkEngine::tickProbe() {
     // A byte's window: a module slow to answer is as slow with this answer.
     const bool last = waitTick(3, QuietLine::kIdentifyExchange);
     const QByteArray b = m_rx.bytes();
-    const bool known = !b.isEmpty() && (b == m_probeAnswer ||
-                                        (m_probeAnswer.isEmpty() && m_otherAnswers.contains(b)));
+    const bool emptyBlock = m_transfer.blockEmpty();
+    const RunningTransfer::Probe verdict = m_transfer.judgeProbe(b, last);
+    using P = RunningTransfer::Probe;
     // The command and the answer as long as it came: the short form is a byte less. No reply
-    // passes for it, so its time is not judged: it shows the line's pace.
-    const int onWire = static_cast<int>(protocol::identifyCommand().size() + b.size());
-    if (known) {
-        m_line.provenReply(onWire);
-        if (m_probeAnswer.isEmpty()) {
-            m_probeAnswer = b; // two answers agree
-            m_otherAnswers.clear();
-        }
+    // passes for it, so its time is not judged: it shows the line's pace. Another identify
+    // answer does so only after a block of no bytes (on a quiet line nothing else can have come).
+    const bool answer = verdict != P::Waiting && verdict != P::NotAnAnswer;
+    if (verdict == P::Answered || (answer && emptyBlock))
+        m_line.provenReply(static_cast<int>(protocol::identifyCommand().size() + b.size()));
+    switch (verdict) {
+    case P::Waiting:
+        return;
+    case P::Answered:
         probeAnswered();
         return;
-    }
-    // Anything else is judged at the end of the window, or once it cannot become an answer, so
-    // that a long answer whose letter is "*" is not cut short to the short form.
-    const bool mayGrow = !known && b.size() < 4 && (b.isEmpty() || b.at(0) == 'S');
-    if (!last && mayGrow)
-        return;
-    if (!isIdentifyAnswer(b)) {
-        blockWentWrong(true);
-        return;
-    }
-    // After a block of no bytes (on a quiet line) nothing else can have come.
-    if (m_transfer.blockEmpty())
-        m_line.provenReply(onWire);
-    identifyAnswerSeen(b);
-}
-
-// An identify answer that is not the learned one: damaged on the line, or another module's.
-// Before one is learned the first goes on to the block and the block stands once a later probe
-// brings the same back; once learned, another answer twice alike ends the transfer.
-void LinkEngine::identifyAnswerSeen(const QByteArray& answer) {
-    if (!m_probeAnswer.isEmpty() && m_otherAnswers.contains(answer)) {
-        Failure f;
-        f.where = Failure::Where::ModuleChanged;
-        f.firstAnswer = m_probeAnswer;
-        f.laterAnswer = answer;
-        fail(f);
-        return;
-    }
-    m_otherAnswers.append(answer);
-    if (m_probeAnswer.isEmpty() && m_otherAnswers.size() == 1 && m_transfer.blockEmpty()) {
+    case P::FirstAnswer:
         m_rx.clear();
         m_transfer.blockConfirmed();
         sendNext();
         return;
+    case P::ModuleChanged:
+        fail(m_transfer.moduleChangedFailure());
+        return;
+    case P::OtherAnswer:
+    case P::NotAnAnswer:
+        blockWentWrong(true);
+        return;
     }
-    blockWentWrong(true);
 }
 
 // The block's replies all answered their own commands: its bytes stand.
@@ -311,14 +263,7 @@ void LinkEngine::probeAnswered() {
         return;
     }
     if (!m_transfer.mismatches().empty()) {
-        const auto& d = m_transfer.mismatches().front();
-        Failure f;
-        f.where = Failure::Where::ReadBack;
-        f.address = d.address;
-        f.sentValue = d.imageValue;
-        f.moduleValue = d.moduleValue;
-        f.attempts = TransferProgress::kAttempts;
-        fail(f);
+        fail(m_transfer.readBackFailure());
         return;
     }
     finishTransfer();
@@ -341,7 +286,7 @@ void LinkEngine::sendNext() {
 // and taken for the next byte's it would shift the block. The probe goes out once the line has
 // been quiet for as long as the byte took, and catches what comes later still.
 void LinkEngine::entryDone(bool irregular) {
-    countIrregular(irregular);
+    m_transfer.countIrregular(irregular, m_fast);
     if (irregular)
         settleAfter(S::ProbeSend);
     else if (m_transfer.probeDue())
@@ -356,7 +301,7 @@ void LinkEngine::sendReadRequest() {
     // An accepted capacity keeps every address inside the image; this holds without it too.
     const int address = m_transfer.address();
     if (address < 0) {
-        failAt(Failure::Where::Byte);
+        fail(m_transfer.byteFailure());
         return;
     }
     sendAttempt(protocol::readByteCommand(address), S::ReadWait1);
@@ -386,10 +331,10 @@ void LinkEngine::tickRead() {
 void LinkEngine::sendWriteRequest() {
     const int address = m_transfer.address();
     if (address < 0) {
-        failAt(Failure::Where::Byte);
+        fail(m_transfer.byteFailure());
         return;
     }
-    m_writeInFlight = true;
+    m_transfer.writeSent();
     sendAttempt(protocol::writeByteCommand(address, m_transfer.valueToWrite()), S::WriteWait1);
 }
 
@@ -403,11 +348,7 @@ void LinkEngine::tickWrite() {
         m_port.note(LinkNote::ReplyTaken, m_transfer.address());
         m_rx.clear();
         const bool irregular = m_transfer.irregular();
-        m_writeInFlight = false;
-        const bool mainPass = m_transfer.pass() == TransferProgress::Pass::Main;
-        advanceProgress(m_transfer.acknowledge());
-        if (mainPass)
-            m_writesAcked = std::max(m_writesAcked, m_transfer.position());
+        advanceProgress(m_transfer.writeAcknowledged());
         entryDone(irregular);
         return;
     }
@@ -415,42 +356,12 @@ void LinkEngine::tickWrite() {
         windowWentWrong(S::WriteSend);
 }
 
-bool LinkEngine::writesComplete() const {
-    return m_transfer.kind() == TransferKind::Store && !m_transfer.capacityOnly() &&
-           m_transfer.pass() != TransferProgress::Pass::Main;
-}
-
-int LinkEngine::writesDone() const {
-    if (m_transfer.kind() != TransferKind::Store)
-        return 0;
-    if (m_transfer.pass() == TransferProgress::Pass::Main)
-        return m_writesAcked;
-    return static_cast<int>(m_transfer.storeList().size());
-}
-
 // ---- the end
 
 // A whole store or a verify with a module that reports fewer routes than the image holds active
 // did not do all that was asked: it fails, naming the routes.
 bool LinkEngine::routesLeftOut() {
-    const TransferKind kind = m_transfer.kind();
-    if (kind == TransferKind::Read || m_transfer.capacityOnly())
-        return false;
-    const int capacity = m_store.routeCapacity;
-    const int last = lastConfigAddress(capacity);
-    if (kind == TransferKind::Store) {
-        std::vector<bool> listed(static_cast<std::size_t>(image::kSize), false);
-        for (std::uint32_t a : m_transfer.storeList())
-            listed[a] = true;
-        if (!std::all_of(listed.begin() + 1, listed.begin() + std::min(last + 1, image::kSize),
-                         [](bool b) { return b; }))
-            return false; // a part the user chose: the rest was not asked for
-    }
-    Failure f;
-    f.where = Failure::Where::RoutesLeftOut;
-    f.capacity = capacity;
-    f.routes = transfers::activeRoutesBeyond(
-        kind == TransferKind::Store ? m_transfer.sentImage() : m_store.image, capacity);
+    const Failure f = m_transfer.leftOut(m_store.routeCapacity, m_store.image);
     if (f.routes.empty())
         return false;
     fail(f);
@@ -461,22 +372,21 @@ void LinkEngine::finishTransfer() {
     if (routesLeftOut())
         return;
     m_state = S::Idle;
-    setProgressVisible(false);
     switch (m_transfer.kind()) {
     case TransferKind::Verify:
         endTransfer(true);
-        emit message(matchFlag() ? Message::VerifyEqual : Message::VerifyDifferent);
+        emit message(m_transfer.differences().empty() ? Message::VerifyEqual
+                                                      : Message::VerifyDifferent);
         return;
     case TransferKind::Read:
-        if (!m_commitRead)
+        if (!m_transfer.handsOver())
             break;
         emit imageRead(m_transfer.sentImage(), m_transfer.end());
         break;
     case TransferKind::Store:
         if (m_transfer.capacityOnly())
             break;
-        m_writeInFlight = false;
-        m_storeProven = m_transfer.readsBack();
+        m_transfer.storeDone();
         break;
     }
     endTransfer(true);
@@ -491,15 +401,7 @@ bool LinkEngine::cancelTransfer() {
     // exchange, which starts on a quiet line.
     m_state = S::Idle;
     unsettle();
-    setProgressVisible(false);
-    emit transferCancelled(m_transfer.kind(), transferDone());
+    emit transferCancelled(m_transfer.kind(), m_transfer.bytesDone());
     endTransfer(false);
     return true;
-}
-
-int LinkEngine::transferDone() const {
-    // A store counts the writes acknowledged, a read or verify addresses from 1.
-    if (m_transfer.kind() == TransferKind::Store)
-        return writesDone();
-    return std::max(0, m_transfer.position() - 1);
 }

@@ -1,5 +1,6 @@
 #include "link/historyrecorder.h"
 
+#include "link/linktexts.h"
 #include "link/modulecontents.h"
 #include "link/transfers.h"
 
@@ -108,15 +109,15 @@ void HistoryRecorder::finished(TransferKind transfer, bool ok) {
                    : (m_cancelled ? history::Outcome::Cancelled : history::Outcome::Failed);
     f.capacity = m_store.routeCapacity;
     if (transfer == TransferKind::Read)
-        f.image = m_engine.readImage();
+        f.image = m_engine.transfer().readImage();
     else if (transfer == TransferKind::Verify)
-        f.differences = m_engine.differences();
+        f.differences = m_engine.transfer().differences();
     else {
-        f.image = m_engine.sentImage();
-        f.storeList = m_engine.storeList();
-        f.writesDone = m_engine.writesDone();
-        f.writeInFlight = m_engine.writeInFlight();
-        const LinkEngine::Failure failure = m_engine.lastFailure();
+        f.image = m_engine.transfer().sentImage();
+        f.storeList = m_engine.transfer().storeList();
+        f.writesDone = m_engine.transfer().writesDone();
+        f.writeInFlight = m_engine.transfer().writeInFlight();
+        const LinkEngine::Failure failure = m_engine.transfer().failure();
         if (!ok && failure.where == LinkEngine::Failure::Where::ReadBack)
             f.doubtfulAddress = failure.address;
     }
@@ -125,10 +126,10 @@ void HistoryRecorder::finished(TransferKind transfer, bool ok) {
         return;
     entry->time = QDateTime::currentDateTimeUtc();
     entry->port = m_portName ? m_portName() : QString();
-    entry->answer = QString::fromLatin1(m_engine.identifyAnswer().toHex(' '));
-    entry->version = m_engine.versionText();
+    entry->answer = QString::fromLatin1(m_engine.transfer().identifyAnswer().toHex(' '));
+    entry->version = linktexts::versionText(m_engine.identifyReply());
     // A store alone never asks the module: its capacity is known only when one was reported.
-    if (transfer == TransferKind::Store && m_engine.capacityText() == QLatin1String("??"))
+    if (transfer == TransferKind::Store && !m_engine.reportedCapacity())
         entry->capacity = 0;
     if (!m_descriptions.isEmpty()) {
         entry->descriptions = m_descriptions;

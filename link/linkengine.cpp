@@ -3,8 +3,6 @@
 #include "link/protocol.h"
 #include "link/transfers.h"
 
-#include <algorithm>
-
 using transfers::lastConfigAddress;
 using S = LinkState;
 
@@ -79,7 +77,7 @@ bool LinkEngine::startIdentify() {
         m_port.discardInput();
     m_rx.clear();
     send(protocol::identifyCommand());
-    setVersionText(QStringLiteral("??"));
+    setIdentified(std::nullopt);
     startWait(S::IdentifyWait1);
     return true;
 }
@@ -101,18 +99,9 @@ void LinkEngine::sendIdentCapacityQuery() {
 bool LinkEngine::beginTransfer() {
     if (!isIdle())
         return false;
-    m_failure = Failure();
-    m_fastFellBack = false;
-    m_irregularRun = 0;
-    m_recentIrregular = 0;
-    m_writeInFlight = false;
-    m_writesAcked = 0;
-    m_storeProven = false;
-    m_probeAnswer.clear();
-    m_otherAnswers.clear();
+    m_transfer.beginNew();
     m_timingProbe = false;
     setProgress(0);
-    setProgressVisible(true);
     // A clean start: answers to whatever came before (a stopped transfer, a poll) are thrown
     // away, and the first command waits for a reply window without a byte.
     if (m_port.isOpen())
@@ -133,7 +122,7 @@ bool LinkEngine::startStoreCapacityQuery() {
 bool LinkEngine::startRead(bool commit) {
     if (!beginTransfer())
         return false;
-    m_commitRead = commit;
+    m_transfer.setHandOver(commit);
     m_transfer.startRead(m_store.image, lastConfigAddress(m_store.routeCapacity));
     m_state = S::CapacitySend;
     emit transferStarted(TransferKind::Read);
@@ -150,12 +139,7 @@ bool LinkEngine::startVerify() {
 }
 
 bool LinkEngine::startStore(std::vector<std::uint32_t> addresses, bool readBack) {
-    if (!isIdle() || addresses.empty())
-        return false;
-    const bool inside = std::all_of(addresses.begin(), addresses.end(), [](std::uint32_t a) {
-        return a < static_cast<std::uint32_t>(image::kSize);
-    });
-    if (!inside)
+    if (!isIdle() || addresses.empty() || !RunningTransfer::storable(addresses))
         return false;
     beginTransfer();
     // The image as it is now is what goes to the module, whatever is edited meanwhile.
@@ -230,13 +214,11 @@ void LinkEngine::messageClosed(Message message) {
         break;
     case Message::ReadError:
     case Message::WriteError:
-        if (!transferRunning())
-            setProgressVisible(false);
-        break;
     case Message::VerifyEqual:
     case Message::VerifyDifferent:
         break;
     }
+    emit messageDone(message);
 }
 
 // ---- the tick
@@ -258,27 +240,14 @@ void LinkEngine::checkPort() {
     if (lost)
         emit portLost();
     if (!open && transferRunning())
-        failAt(Failure::Where::PortGone);
+        fail(RunningTransfer::failureAt(Failure::Where::PortGone));
 }
 
 // ---- a transfer that failed
 
-// A failure of the byte in hand, or of what `where` names alone.
-void LinkEngine::failAt(Failure::Where where) {
-    Failure f;
-    f.where = where;
-    if (where == Failure::Where::Byte) {
-        f.address = std::max(0, m_transfer.address());
-        f.attempts = m_transfer.attemptsSent();
-    }
-    fail(f);
-}
-
 void LinkEngine::fail(const Failure& failure) {
-    // The progress bar stays until the box is closed (messageClosed).
-    m_failure = failure;
     m_port.note(LinkNote::Failed, failure.address > 0 ? failure.address : -1);
-    m_failure.kind = m_transfer.kind();
+    m_transfer.failed(failure);
     m_state = S::Idle;
     unsettle();
     endTransfer(false);
@@ -349,27 +318,13 @@ bool LinkEngine::replyComplete(const StateRow& row) const {
     case Awaited::ReadByte:
         return protocol::matchReadByte(m_rx.bytes(), value);
     case Awaited::Probe:
-        return m_rx.bytes() == m_probeAnswer ||
-               (m_probeAnswer.isEmpty() && m_otherAnswers.contains(m_rx.bytes()));
+        return m_transfer.knownAnswer(m_rx.bytes());
     case Awaited::WriteAck:
         return protocol::matchWriteAck(m_rx.bytes());
     case Awaited::Nothing:
         break;
     }
     return false;
-}
-
-// A run of bytes each needing retries, or many of them lately, means the line cannot keep up with
-// replies taken at once (each costs a quiet spell that the fast pace cannot win back): the rest
-// of the transfer goes at the normal pace.
-void LinkEngine::countIrregular(bool irregular) {
-    m_irregularRun = irregular ? m_irregularRun + 1 : 0;
-    m_recentIrregular = (m_recentIrregular << 1) | (irregular ? 1u : 0u);
-    int recent = 0;
-    for (std::uint64_t bits = m_recentIrregular; bits; bits &= bits - 1)
-        ++recent;
-    if (m_fast && (m_irregularRun >= kFastGiveUpRun || recent >= kFastGiveUpMisses))
-        m_fastFellBack = true;
 }
 
 bool LinkEngine::lineRegular() const {
@@ -386,38 +341,25 @@ void LinkEngine::send(const QByteArray& bytes) {
     m_port.send(bytes);
 }
 
-void LinkEngine::setVersionText(const QString& text) {
-    if (text == m_versionText)
+void LinkEngine::setIdentified(const std::optional<protocol::IdentifyReply>& reply) {
+    if (reply == m_identified)
         return;
-    m_versionText = text;
-    emit versionTextChanged(text);
+    m_identified = reply;
+    emit identifyReplyChanged();
 }
 
 void LinkEngine::setCapacity(int count) {
     m_store.routeCapacity = count;
-    const QString text = protocol::capacityText(count);
-    if (text == m_capacityText)
-        return;
-    m_capacityText = text;
-    emit capacityTextChanged(text);
+    m_reportedCapacity = count;
+    emit capacityLearned(count);
 }
 
 void LinkEngine::setProgress(int percent) {
-    if (percent == m_progress)
-        return;
-    m_progress = percent;
-    emit progressChanged(percent);
+    if (m_transfer.setProgress(percent))
+        emit progressChanged(percent);
 }
 
-// A block done again does not move the bar back.
 void LinkEngine::advanceProgress(int percent) {
-    if (percent > m_progress)
-        setProgress(percent);
-}
-
-void LinkEngine::setProgressVisible(bool visible) {
-    if (visible == m_progressVisible)
-        return;
-    m_progressVisible = visible;
-    emit progressVisibleChanged(visible);
+    if (m_transfer.moveProgress(percent))
+        emit progressChanged(percent);
 }

@@ -5,16 +5,16 @@
 #include "link/linkstate.h"
 #include "link/protocol.h"
 #include "link/quietline.h"
-#include "link/transferprogress.h"
+#include "link/runningtransfer.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // The only code that talks to the module. The link state (LinkState) says what the next tick
@@ -31,10 +31,10 @@ public:
     // What the user must be told, in a modal box with one OK button.
     enum class Message {
         VersionWarning,  // warning; after it is closed the capacity query follows
-        ReadError,       // warning; after it is closed the progress bar goes
-        WriteError,      // warning; after it is closed the progress bar goes
+        ReadError,       // warning; a read or verify failed (transfer().failure() says where)
+        WriteError,      // warning; a store failed (transfer().failure() says where)
         VerifyEqual,     // information
-        VerifyDifferent, // information; differences() lists what differed
+        VerifyDifferent, // information; transfer().differences() lists what differed
     };
     Q_ENUM(Message)
 
@@ -67,11 +67,6 @@ public:
     // awaited reply on a regular line, does what the next tick would do with it. Nothing without
     // fast link.
     void dataArrived();
-    // The running (or last) fast transfer went back to the normal pace after retries on
-    // kFastGiveUpRun bytes in a row, or on kFastGiveUpMisses of the last 64.
-    bool fastFellBack() const { return m_fastFellBack; }
-    static constexpr int kFastGiveUpRun = 3;
-    static constexpr int kFastGiveUpMisses = 4;
     // Milliseconds of a monotonic clock for the fast link windows; tests give the fake line's.
     void setClock(std::function<qint64()> nowMs) { m_line.setClock(std::move(nowMs)); }
 
@@ -86,7 +81,7 @@ public:
 
     // ---- starters
     // "Test comm": from idle only. Discards what waits on the line, sends the identify command,
-    // version text back to "??", state 5. When something else than an answer came, it asks
+    // forgets the identify answer, state 5. When something else than an answer came, it asks
     // again on a quiet line (state 4), at most three times in all.
     bool startIdentify();
     // Whether the last "Test comm" heard bytes it could not take for an answer.
@@ -105,8 +100,8 @@ public:
 
     // From idle: capacity query, then addresses 1 .. last byte of the last route block. A read
     // fills a copy of the image and hands it over (imageRead) only when every byte came;
-    // without `commit` nothing is handed over and the bytes stay in readImage() only (a copy
-    // kept before a store overwrites the module).
+    // without `commit` nothing is handed over and the bytes stay in transfer().readImage() only (a
+    // copy kept before a store overwrites the module).
     bool startRead(bool commit = true);
     bool startVerify();
     // From idle: one write per entry of the list, in order, of the image as it is now (edits
@@ -114,26 +109,10 @@ public:
     // differs is written again, and still differing after three writes fails the store. Refused
     // for an empty list or an address outside the image.
     bool startStore(std::vector<std::uint32_t> addresses, bool readBack = true);
-    // Ends a running read, verify or store at once: the link goes idle, the progress bar goes,
-    // and no box follows. A read or verify leaves the image as it was; a store leaves the module
-    // partly written. Emits transferCancelled, then transferFinished(kind, false).
+    // Ends a running read, verify or store at once: the link goes idle and no box follows. A read
+    // or verify leaves the image as it was; a store leaves the module partly written. Emits
+    // transferCancelled, then transferFinished(kind, false).
     bool cancelTransfer();
-    // A store's writes the module acknowledged, and whether one more was on its way (and may
-    // have been carried out) when it ended.
-    int writesDone() const;
-    bool writeInFlight() const { return m_writeInFlight; }
-    // Every write of the store was acknowledged: it was reading them back (or writing again
-    // what the read-back found wrong), so only the proof is missing when it ends.
-    bool writesComplete() const;
-    // What the last store sent (the image as it was at its start), its list, and whether its
-    // read-back proved every byte.
-    const Image& sentImage() const { return m_transfer.sentImage(); }
-    const std::vector<std::uint32_t>& storeList() const { return m_transfer.storeList(); }
-    bool storeProven() const { return m_storeProven; }
-    // The bytes the last complete read received.
-    const Image& readImage() const { return m_transfer.sentImage(); }
-    // The identify answer the running (or last) transfer's probes got back twice; empty before.
-    const QByteArray& identifyAnswer() const { return m_probeAnswer; }
 
     // Main-module status poll: idle -> 30; stop: 30..34 -> idle.
     bool startStatusPoll();
@@ -154,68 +133,39 @@ public:
     bool endSimulation();
 
     // The user closed the box of this message: runs what follows it (the capacity query after
-    // the version warning, hiding the progress bar after an error). A caller without boxes
-    // calls it right after handling message().
+    // the version warning), then says so (messageDone). A caller without boxes calls it right
+    // after handling message().
     void messageClosed(Message message);
 
     // ---- values the windows read
-    int retryCount() const { return m_transfer.retries(); }
-    // Bytes of the running (or last) transfer already confirmed by the module.
-    int transferDone() const;
-    // Whether the last verify found every byte equal.
-    bool matchFlag() const { return m_transfer.differences().empty(); }
-    // Bytes the last verify found different, in address order.
-    const std::vector<ByteDifference>& differences() const { return m_transfer.differences(); }
+    // The running (or last) read, verify or store: what it read, sent, found different, how
+    // far it got, where it failed.
+    const RunningTransfer& transfer() const { return m_transfer; }
 
     StatusValues status() const { return m_status; }
     StatusValues expansionStatus() const { return m_expStatus; }
     SimulationReply simulationReply() const { return m_simReply; }
 
-    QString versionText() const { return m_versionText; }      // LBverze1
-    QString capacityText() const { return m_capacityText; }    // LBcestMax1
-    int progress() const { return m_progress; }                // PBar1 position
-    bool progressVisible() const { return m_progressVisible; } // PBar1 (LBbar1 follows it)
+    // The module's answer to the last "Test comm"; none from the start of the next one until
+    // the module answers it.
+    const std::optional<protocol::IdentifyReply>& identifyReply() const { return m_identified; }
+    // The route capacity the module last reported; none before it first did.
+    std::optional<int> reportedCapacity() const { return m_reportedCapacity; }
+    // Of the running (or last) transfer, 0..100.
+    int progress() const { return m_transfer.progress(); }
 
-    // Where the last read, verify or store failed, for the details of its error box.
-    struct Failure {
-        enum class Where {
-            Nothing,
-            CapacityQuery, // no valid answer; or `answers` that never agreed
-            CapacityRange, // `capacity` outside 20..100
-            Byte,          // `address` without a reply after `attempts` commands
-            Block,         // replies out of step in `address`..`lastAddress`, `attempts` tries
-            Probe,         // the identify answer never came back in its place
-            ReadBack,      // `address` still holds `moduleValue`, not `sentValue`
-            PortGone,      // the serial port went away
-            // The identify answer changed to `laterAnswer` from `firstAnswer`, twice alike:
-            // another module, or the module started again.
-            ModuleChanged,
-            // Done, but the image holds active `routes` beyond the `capacity` the module
-            // reports: a whole store did not send them, a verify did not compare them.
-            RoutesLeftOut,
-        };
-        Where where = Where::Nothing;
-        int address = 0;
-        int attempts = 0; // commands sent for it (Block, Probe: tries of the block)
-        int capacity = 0; // CapacityRange: the count the module reported
-        int lastAddress = 0;
-        int sentValue = 0;
-        int moduleValue = 0;
-        std::vector<int> answers; // CapacityQuery: the counts that came
-        QByteArray firstAnswer;
-        QByteArray laterAnswer;
-        std::vector<int> routes;
-        TransferKind kind = TransferKind::Read; // of the transfer that failed
-    };
-    Failure lastFailure() const { return m_failure; }
+    using Failure = TransferFailure;
 
 signals:
-    void versionTextChanged(const QString& text);
-    void capacityTextChanged(const QString& text);
+    // The identify answer was learned, or forgotten as a "Test comm" began.
+    void identifyReplyChanged();
+    // The module reported its route capacity.
+    void capacityLearned(int count);
     void progressChanged(int percent);
-    void progressVisibleChanged(bool visible);
     // Emitted inside tick(): show the box later, never from the timer's own slot.
     void message(LinkEngine::Message message);
+    // The owner said the box of `message` was closed (messageClosed), and what follows it ran.
+    void messageDone(LinkEngine::Message message);
     // A read proved the module's bytes 1..`lastAddress`: `image` holds them over the image as it
     // was when the read started. Whoever owns the configuration takes them in; the engine
     // changes nothing of it.
@@ -234,15 +184,12 @@ private:
     static const StateRow& rowOf(LinkState state);
 
     void send(const QByteArray& bytes);
-    void setVersionText(const QString& text);
+    void setIdentified(const std::optional<protocol::IdentifyReply>& reply);
     void setCapacity(int count);
     void setProgress(int percent);
-    void setProgressVisible(bool visible);
     bool beginTransfer();
     void endTransfer(bool ok);
     void fail(const Failure& failure);
-    void failAt(Failure::Where where);
-    void failCapacityQuery();
     void finishTransfer();
     void checkPort();
     bool lineRegular() const;
@@ -288,12 +235,10 @@ private:
     void redoCautiously();
     void replyCameEarly();
     void probeAnswered();
-    void identifyAnswerSeen(const QByteArray& answer);
     void entryDone(bool irregular);
     bool routesLeftOut();
-    bool fastActive() const { return m_fast && !m_fastFellBack; }
+    bool fastActive() const { return m_fast && !m_transfer.fastFellBack(); }
     bool replyComplete(const StateRow& row) const;
-    void countIrregular(bool irregular);
 
     ConfigStore& m_store;
     BytePort& m_port;
@@ -301,25 +246,14 @@ private:
     QuietLine m_line;
 
     LinkState m_state = LinkState::Idle;
-    TransferProgress m_transfer;
-    bool m_writeInFlight = false; // a write went out and was not acknowledged yet
-    int m_writesAcked = 0;        // entries of the store's list the module acknowledged
-    bool m_storeProven = false;
-    bool m_commitRead = true;
-    Failure m_failure;
-    QByteArray m_probeAnswer; // the module's identify answer, once two probes brought it back
-    // Identify answers not (yet) seen twice: before one is learned, or after it changed.
-    QList<QByteArray> m_otherAnswers;
+    RunningTransfer m_transfer;
     int m_identifyTries = 0;
     bool m_identifyGarbled = false;
     bool m_portWasOpen = false;
 
     bool m_fast = false;
-    bool m_fastFellBack = false;
-    bool m_onArrival = false;            // inside dataArrived(): a look that is not a tick
-    bool m_timingProbe = false;          // the probe in flight only times the line afresh
-    int m_irregularRun = 0;              // bytes in a row that needed more than one attempt
-    std::uint64_t m_recentIrregular = 0; // one bit a byte, the latest lowest
+    bool m_onArrival = false;   // inside dataArrived(): a look that is not a tick
+    bool m_timingProbe = false; // the probe in flight only times the line afresh
 
     StatusValues m_status;
     StatusValues m_expStatus;
@@ -327,8 +261,6 @@ private:
     std::array<std::uint8_t, 8> m_simData{};
     SimulationReply m_simReply;
 
-    QString m_versionText = QStringLiteral("??");
-    QString m_capacityText = QStringLiteral("??");
-    int m_progress = 0;
-    bool m_progressVisible = false;
+    std::optional<protocol::IdentifyReply> m_identified;
+    std::optional<int> m_reportedCapacity;
 };

@@ -203,8 +203,16 @@ QString backupNoteText(bool fastLink) {
                      : QStringLiteral("Bez rychlé linky to trvá asi o 45 s déle."));
 }
 
+QString versionText(const std::optional<protocol::IdentifyReply>& reply) {
+    return reply ? protocol::versionText(*reply) : QStringLiteral("??");
+}
+
+QString capacityText(std::optional<int> count) {
+    return count ? protocol::capacityText(*count) : QStringLiteral("??");
+}
+
 QString fastFellBackNote(const LinkEngine& engine) {
-    if (!engine.fastLink() || !engine.fastFellBack())
+    if (!engine.fastLink() || !engine.transfer().fastFellBack())
         return QString();
     return QStringLiteral("Rychlý přenos po opakovaných pokusech přešel na běžné tempo.");
 }

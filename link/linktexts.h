@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Every text the link shows the user, in the user's language: the boxes, where a transfer
 // failed, the notes after a transfer, and where an address lies in the configuration.
 namespace linktexts {
@@ -18,6 +20,11 @@ QString failureText(const LinkEngine::Failure& failure);
 // Where an address lies, for the list of bytes a verify found different: "hlavička, bajt 14",
 // "cesta 3, index 1", "cesta 3, bajt 21".
 QString describeAddress(int address);
+
+// The module's version as "Test comm" learned it ("V 3.0b"), and the route capacity it last
+// reported ("Max.cest:90"); "??" while not known.
+QString versionText(const std::optional<protocol::IdentifyReply>& reply);
+QString capacityText(std::optional<int> count);
 
 // "1 bajt", "3 bajty", "2243 bajtů".
 QString bytesText(int n);

@@ -9,9 +9,11 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
     connect(&engine, &LinkEngine::transferStarted, this,
             [this, &store](TransferKind) { m_verifyStart = store.image; });
     connect(&engine, &LinkEngine::portLost, this, &ModuleContents::forget);
-    connect(&engine, &LinkEngine::versionTextChanged, this, &ModuleContents::identified);
-    connect(&engine, &LinkEngine::capacityTextChanged, this,
-            [this, &store](const QString&) { capacityReported(store.routeCapacity); });
+    connect(&engine, &LinkEngine::identifyReplyChanged, this, [this, &engine] {
+        if (engine.identifyReply())
+            identified(*engine.identifyReply());
+    });
+    connect(&engine, &LinkEngine::capacityLearned, this, &ModuleContents::capacityReported);
     connect(&engine, &LinkEngine::transferFinished, this,
             [this, &engine, &store](TransferKind transfer, bool ok) {
                 if (!ok) {
@@ -24,7 +26,7 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
                 switch (transfer) {
                 case TransferKind::Read:
                     forget();
-                    learn(engine.readImage(), 1, last);
+                    learn(engine.transfer().readImage(), 1, last);
                     break;
                 case TransferKind::Verify:
                     forget();
@@ -34,15 +36,15 @@ void ModuleContents::follow(LinkEngine& engine, const ConfigStore& store) {
                     for (int a = 1; a <= last && a < image::kSize; ++a)
                         if (store.image[a] != m_verifyStart[a])
                             m_known.reset(a);
-                    for (const auto& d : engine.differences())
+                    for (const auto& d : engine.transfer().differences())
                         learn(d.address, d.moduleValue);
                     break;
                 case TransferKind::Store:
                     // What was sent (the image as the store found it), and only where the
                     // read-back proved it; a store without it leaves those bytes unknown.
-                    for (std::uint32_t a : engine.storeList()) {
-                        if (engine.storeProven())
-                            learn(static_cast<int>(a), engine.sentImage()[a]);
+                    for (std::uint32_t a : engine.transfer().storeList()) {
+                        if (engine.transfer().storeProven())
+                            learn(static_cast<int>(a), engine.transfer().sentImage()[a]);
                         else if (a < m_known.size())
                             m_known.reset(a);
                     }
@@ -88,13 +90,10 @@ ModuleContents::changedAddresses(const Image& image,
     return changed;
 }
 
-void ModuleContents::identified(const QString& versionText) {
-    // "??" only says an identify has started.
-    if (versionText == QLatin1String("??"))
-        return;
-    if (!m_version.isEmpty() && versionText != m_version)
+void ModuleContents::identified(const protocol::IdentifyReply& reply) {
+    if (m_version && reply != *m_version)
         forget();
-    m_version = versionText;
+    m_version = reply;
 }
 
 void ModuleContents::capacityReported(int capacity) {

@@ -2,9 +2,9 @@
 
 #include "data/configstore.h"
 #include "data/image.h"
+#include "link/protocol.h"
 
 #include <QObject>
-#include <QString>
 
 #include <bitset>
 #include <cstdint>
@@ -49,7 +49,7 @@ public:
 
     // The module answered "Test comm" or a capacity query: another answer than before means
     // another module (or one reconfigured by someone else), so what was known is dropped.
-    void identified(const QString& versionText);
+    void identified(const protocol::IdentifyReply& reply);
     void capacityReported(int capacity);
 
 signals:
@@ -60,6 +60,6 @@ private:
     Image m_bytes{};
     std::bitset<image::kSize> m_known;
     Image m_verifyStart{}; // the image a verify began comparing with
-    QString m_version;
+    std::optional<protocol::IdentifyReply> m_version;
     int m_capacity = 0; // 0: not reported yet
 };

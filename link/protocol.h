@@ -32,6 +32,14 @@ struct IdentifyReply {
     bool hasLetter = false;
     char letter = 0;
 };
+// The same answer: the letter counts only where there is one.
+inline bool operator==(const IdentifyReply& a, const IdentifyReply& b) {
+    return a.version == b.version && a.hasLetter == b.hasLetter &&
+           (!a.hasLetter || a.letter == b.letter);
+}
+inline bool operator!=(const IdentifyReply& a, const IdentifyReply& b) {
+    return !(a == b);
+}
 
 // Inputs of one unit as its status reply reports them.
 struct StatusValues {

@@ -43,22 +43,23 @@ QString timeLeftText(int done, int total, qint64 elapsedMs) {
 
 LinkDialogs::LinkDialogs(LinkDriver& driver, ConfigStore& store, const Widgets& widgets,
                          StoreChoiceDialog* storeChoice, QWidget* window)
-    : QObject(window), m_engine(driver.engine()), m_store(store), m_w(widgets),
+    : QObject(window), m_engine(driver.engine()), m_shown(m_engine), m_store(store), m_w(widgets),
       m_storeChoice(storeChoice), m_window(window) {
     m_w.progressBar->setValue(m_engine.progress());
-    m_w.progressBar->setVisible(m_engine.progressVisible());
-    m_w.progressLabel->setVisible(m_engine.progressVisible());
-    m_w.versionLabel->setText(m_engine.versionText());
-    m_w.capacityLabel->setText(m_engine.capacityText());
+    m_w.progressBar->setVisible(m_shown.progressVisible());
+    m_w.progressLabel->setVisible(m_shown.progressVisible());
+    m_w.versionLabel->setText(m_shown.versionText());
+    m_w.capacityLabel->setText(m_shown.capacityText());
 
     // LBbar1 follows PBar1 at the next tick, not at once.
     connect(&driver, &LinkDriver::aboutToTick, this,
-            [this] { m_w.progressLabel->setVisible(m_engine.progressVisible()); });
+            [this] { m_w.progressLabel->setVisible(m_shown.progressVisible()); });
     connect(&driver, &LinkDriver::ticked, this, &LinkDialogs::showTransferControls);
     connect(&m_engine, &LinkEngine::progressChanged, m_w.progressBar, &QProgressBar::setValue);
-    connect(&m_engine, &LinkEngine::progressVisibleChanged, m_w.progressBar, &QWidget::setVisible);
-    connect(&m_engine, &LinkEngine::versionTextChanged, m_w.versionLabel, &QLabel::setText);
-    connect(&m_engine, &LinkEngine::capacityTextChanged, m_w.capacityLabel, &QLabel::setText);
+    connect(&m_shown, &LinkPresenter::progressVisibleChanged, m_w.progressBar,
+            &QWidget::setVisible);
+    connect(&m_shown, &LinkPresenter::versionTextChanged, m_w.versionLabel, &QLabel::setText);
+    connect(&m_shown, &LinkPresenter::capacityTextChanged, m_w.capacityLabel, &QLabel::setText);
     connect(&m_engine, &LinkEngine::message, this, &LinkDialogs::queueMessage);
     connect(&m_engine, &LinkEngine::transferStarted, this, &LinkDialogs::onTransferStarted);
     connect(&m_engine, &LinkEngine::transferFinished, this, &LinkDialogs::onTransferFinished);
@@ -183,17 +184,19 @@ void LinkDialogs::onTransferFinished(TransferKind transfer, bool ok) {
     const QString seconds = QLocale(QLocale::Czech).toString(m_clock.elapsed() / 1000.0, 'f', 1);
     QString done;
     if (transfer == TransferKind::Store) {
-        done = linktexts::storedText(m_engine.transferDone(), m_engine.storeProven()) +
+        done = linktexts::storedText(m_engine.transfer().bytesDone(),
+                                     m_engine.transfer().storeProven()) +
                QStringLiteral(", %1 s").arg(seconds);
         // The store sent the image as it was at its start; an edit made meanwhile is on screen
         // only.
-        if (m_engine.sentImage() != m_store.image)
+        if (m_engine.transfer().sentImage() != m_store.image)
             done += QStringLiteral(". ") + linktexts::kChangedDuringStoreText;
     } else if (transfer == TransferKind::Verify) {
-        done = linktexts::verifiedText(m_engine.transferDone(),
-                                       static_cast<int>(m_engine.differences().size()), seconds);
+        done = linktexts::verifiedText(m_engine.transfer().bytesDone(),
+                                       static_cast<int>(m_engine.transfer().differences().size()),
+                                       seconds);
     } else {
-        done = kReadDone.arg(linktexts::bytesText(m_engine.transferDone()), seconds);
+        done = kReadDone.arg(linktexts::bytesText(m_engine.transfer().bytesDone()), seconds);
     }
     if (const QString fell = linktexts::fastFellBackNote(m_engine); !fell.isEmpty())
         done += QLatin1Char(' ') + fell;
@@ -211,11 +214,12 @@ void LinkDialogs::onTransferCancelled(TransferKind transfer, int bytesDone) {
     }
     // The write in flight may have been carried out: "N nebo N + 1".
     QString written = QString::number(bytesDone);
-    if (m_engine.writeInFlight())
+    if (m_engine.transfer().writeInFlight())
         written += QStringLiteral(" nebo %1").arg(bytesDone + 1);
     // The box comes after the handler that cancelled has returned, like every other box.
-    const QString text = m_engine.writesComplete() ? kStoreProofCancelled.arg(m_storeSize)
-                                                   : kStoreCancelled.arg(written).arg(m_storeSize);
+    const QString text = m_engine.transfer().writesComplete()
+                             ? kStoreProofCancelled.arg(m_storeSize)
+                             : kStoreCancelled.arg(written).arg(m_storeSize);
     QMetaObject::invokeMethod(
         this, [this, text] { informationBox(m_window, text); }, Qt::QueuedConnection);
 }
@@ -254,12 +258,13 @@ void LinkDialogs::showBox(LinkEngine::Message message) {
         const bool where =
             message == LinkEngine::Message::ReadError || message == LinkEngine::Message::WriteError;
         warningBox(m_window, text, QMessageBox::Ok,
-                   where ? linktexts::failureText(m_engine.lastFailure()) : QString());
+                   where ? linktexts::failureText(m_engine.transfer().failure()) : QString());
         return;
     }
     const bool listDifferences = message == LinkEngine::Message::VerifyDifferent;
     informationBox(m_window, text, QMessageBox::Ok,
-                   listDifferences ? m_differencesWriter(m_engine.differences()) : QString());
+                   listDifferences ? m_differencesWriter(m_engine.transfer().differences())
+                                   : QString());
 }
 
 QString LinkDialogs::differencesText(const std::vector<LinkEngine::ByteDifference>& differences) {

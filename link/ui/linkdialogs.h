@@ -5,6 +5,7 @@
 #include "link/linkdriver.h"
 #include "link/linkengine.h"
 #include "link/modulecontents.h"
+#include "link/ui/linkpresenter.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -96,6 +97,7 @@ private:
     void showBox(LinkEngine::Message message);
 
     LinkEngine& m_engine;
+    LinkPresenter m_shown; // the labels' texts, the progress bar's visibility
     ConfigStore& m_store;
     Widgets m_w;
     StoreChoiceDialog* m_storeChoice;

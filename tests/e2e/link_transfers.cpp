@@ -6,6 +6,7 @@
 #include "link/linktexts.h"
 #include "link/serialport.h"
 #include "link/transfers.h"
+#include "link/ui/linkpresenter.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +36,7 @@ struct Tool {
     LinkEngine engine{store, port};
     LinkDriver driver{engine, port};
     LinkRunner runner{driver};
+    LinkPresenter shown{engine};
 
     explicit Tool(const QString& ini, bool fast = false) : port(ini) {
         QObject::connect(&engine, &LinkEngine::imageRead,
@@ -58,7 +60,7 @@ struct Tool {
     bool runToTheEnd(const std::function<bool(LinkEngine&)>& start) {
         return runAgainIf(start, [this] {
             return !runner.transferOk() &&
-                   engine.lastFailure().where == LinkEngine::Failure::Where::Byte;
+                   engine.transfer().failure().where == TransferFailure::Where::Byte;
         });
     }
     bool unanswered(const QString& text) const { return text == QLatin1String("??"); }
@@ -104,9 +106,9 @@ private slots:
         Tool tool(ini());
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.runAgainIf([](LinkEngine& e) { return e.startIdentify(); },
-                                [&] { return tool.unanswered(tool.engine.capacityText()); }));
-        QCOMPARE(tool.engine.versionText(), version);
-        QCOMPARE(tool.engine.capacityText(), capacity);
+                                [&] { return tool.unanswered(tool.shown.capacityText()); }));
+        QCOMPARE(tool.shown.versionText(), version);
+        QCOMPARE(tool.shown.capacityText(), capacity);
         QCOMPARE(tool.runner.messages(), warning ? QList<Msg>{Msg::VersionWarning} : QList<Msg>{});
     }
 
@@ -122,7 +124,7 @@ private slots:
 
         QVERIFY(tool.runToTheEnd([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.transferOk(),
-                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.transfer().failure())));
         QVERIFY(tool.runner.messages().isEmpty());
         QCOMPARE(tool.store.routeCapacity, 20);
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
@@ -137,9 +139,9 @@ private slots:
         tool.store.image[0x123] ^= 0x5A;
         QVERIFY(tool.runToTheEnd([](LinkEngine& e) { return e.startVerify(); }));
         QCOMPARE(tool.runner.messages(), QList<Msg>{Msg::VerifyDifferent});
-        QCOMPARE(int(tool.engine.differences().size()), 1);
-        QCOMPARE(tool.engine.differences().front().address, 0x123);
-        QCOMPARE(tool.engine.differences().front().moduleValue, module.image[0x123]);
+        QCOMPARE(int(tool.engine.transfer().differences().size()), 1);
+        QCOMPARE(tool.engine.transfer().differences().front().address, 0x123);
+        QCOMPARE(tool.engine.transfer().differences().front().moduleValue, module.image[0x123]);
     }
 
     void store_data() {
@@ -160,7 +162,7 @@ private slots:
         tool.store = randomConfig(22);
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.runAgainIf([](LinkEngine& e) { return e.startCapacityQuery(); },
-                                [&] { return tool.unanswered(tool.engine.capacityText()); }));
+                                [&] { return tool.unanswered(tool.shown.capacityText()); }));
         QCOMPARE(tool.store.routeCapacity, 20);
         const auto list =
             transfers::storeAddresses(choice, route, tool.store.routeCapacity).value();
@@ -212,7 +214,7 @@ private slots:
         QVERIFY(tool.open(emu.device));
         QVERIFY(tool.runToTheEnd([](LinkEngine& e) { return e.startRead(); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
-                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.transfer().failure())));
         QVERIFY(sameBytes(tool.store.image, module.image, 1, 703));
         QVERIFY(!retried || tool.port.again > 0);
 
@@ -223,7 +225,7 @@ private slots:
         tool.port.again = 0;
         QVERIFY(tool.runToTheEnd([&list](LinkEngine& e) { return e.startStore(list); }));
         QVERIFY2(tool.runner.messages().isEmpty(),
-                 qPrintable(linktexts::failureText(tool.engine.lastFailure())));
+                 qPrintable(linktexts::failureText(tool.engine.transfer().failure())));
         QVERIFY(!retried || tool.port.again > 0);
         QVERIFY(emu.stop());
         ConfigStore after;
@@ -254,7 +256,7 @@ private slots:
         QCOMPARE(tool.runner.messages(), QList<Msg>{Msg(message)});
         QVERIFY(!tool.runner.transferOk());
         QVERIFY(tool.store.image == before);
-        QVERIFY(!tool.engine.progressVisible());
+        QVERIFY(!tool.shown.progressVisible());
         QCOMPARE(tool.engine.linkState(), 0);
     }
 
@@ -282,9 +284,9 @@ private slots:
         QVERIFY(tool.open(link));
         QTest::qWait(60);
         QVERIFY(tool.runAgainIf([](LinkEngine& e) { return e.startIdentify(); },
-                                [&] { return tool.unanswered(tool.engine.versionText()); }));
-        QCOMPARE(tool.engine.versionText(), QStringLiteral("V 3.1"));
-        QCOMPARE(tool.engine.capacityText(), QStringLiteral("Max.cest:90"));
+                                [&] { return tool.unanswered(tool.shown.versionText()); }));
+        QCOMPARE(tool.shown.versionText(), QStringLiteral("V 3.1"));
+        QCOMPARE(tool.shown.capacityText(), QStringLiteral("Max.cest:90"));
     }
 };
 

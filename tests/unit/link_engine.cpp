@@ -2,6 +2,7 @@
 #include "link/linkengine.h"
 #include "link/linktexts.h"
 #include "link/transfers.h"
+#include "link/ui/linkpresenter.h"
 #include "support/bytes.h"
 #include "support/fakemodule.h"
 #include "support/linkstates.h"
@@ -48,6 +49,7 @@ struct Rig {
     ConfigStore store;
     FakeModule module;
     LinkEngine engine{store, module};
+    LinkPresenter shown{engine}; // what the labels and the progress bar show
     QList<Msg> messages;
     QList<int> progress;
     QList<bool> finished;
@@ -151,17 +153,17 @@ private slots:
         Rig r(moduleWith(capacity, version, static_cast<char>(letter)));
         r.closeBoxes = false;
         QVERIFY(r.engine.startIdentify());
-        QCOMPARE(r.engine.versionText(), QStringLiteral("??"));
+        QCOMPARE(r.shown.versionText(), QStringLiteral("??"));
         QCOMPARE(r.engine.linkState(), 5);
         r.engine.tick();
-        QCOMPARE(r.engine.versionText(), versionText);
+        QCOMPARE(r.shown.versionText(), versionText);
         QCOMPARE(r.engine.linkState(), 8);
         if (warning) {
             QCOMPARE(r.messages, QList<Msg>{Msg::VersionWarning});
             QCOMPARE(r.module.sentWithLetter('M').size(), 0);
             // The box is open: ticks go on, the unanswered wait ends silently.
             QCOMPARE(r.statesOver(3), (QList<int>{9, 0, 0}));
-            QCOMPARE(r.engine.capacityText(), QStringLiteral("??"));
+            QCOMPARE(r.shown.capacityText(), QStringLiteral("??"));
             r.engine.messageClosed(Msg::VersionWarning);
             QCOMPARE(r.engine.linkState(), 8);
         } else {
@@ -170,7 +172,7 @@ private slots:
         QCOMPARE(r.module.sentWithLetter('M').size(), 1);
         r.engine.tick();
         QCOMPARE(r.engine.linkState(), 0);
-        QCOMPARE(r.engine.capacityText(), QStringLiteral("Max.cest:%1").arg(capacity));
+        QCOMPARE(r.shown.capacityText(), QStringLiteral("Max.cest:%1").arg(capacity));
         QCOMPARE(r.store.routeCapacity, capacity);
         QCOMPARE(r.messages.size(), warning ? 1 : 0);
     }
@@ -202,8 +204,8 @@ private slots:
         QVERIFY(r.engine.startIdentify());
         r.statesOver(40);
         QCOMPARE(r.engine.linkState(), 0);
-        QCOMPARE(r.engine.versionText(), versionText);
-        QCOMPARE(r.engine.capacityText(), capacityText);
+        QCOMPARE(r.shown.versionText(), versionText);
+        QCOMPARE(r.shown.capacityText(), capacityText);
         QCOMPARE(r.engine.identifyGarbled(), noisyAnswers >= 3);
         QCOMPARE(r.module.sentWithLetter('G').size(), std::max(1, std::min(noisyAnswers + 1, 3)));
         QVERIFY(r.messages.isEmpty());
@@ -224,7 +226,7 @@ private slots:
         r.engine.tick(); // the stale reply lands in the buffer while idle
         QVERIFY(r.engine.startIdentify());
         r.statesOver(3);
-        QCOMPARE(r.engine.versionText(), QStringLiteral("??"));
+        QCOMPARE(r.shown.versionText(), QStringLiteral("??"));
     }
 
     // ---- read and verify
@@ -235,7 +237,7 @@ private slots:
         r.store.image[0] = 0xAB;
         r.store.image[2500] = 0xCD;
         QVERIFY(r.engine.startRead());
-        QVERIFY(r.engine.progressVisible());
+        QVERIFY(r.shown.progressVisible());
         const int ticks = r.runUntilIdle();
         // Three quiet ticks, the capacity twice, one tick per byte and per probe (one before the
         // first byte, one after every 128 and after the last), the first probe waiting its
@@ -254,7 +256,7 @@ private slots:
         QVERIFY(expected == r.store.routes);
         QVERIFY(r.messages.isEmpty());
         QCOMPARE(r.finished, QList<bool>{true});
-        QVERIFY(!r.engine.progressVisible());
+        QVERIFY(!r.shown.progressVisible());
         QCOMPARE(r.progress.last(), 100);
         // Every percentage from 1 to 100 appears once, in order.
         QCOMPARE(r.progress.size(), 100);
@@ -282,7 +284,7 @@ private slots:
         QVERIFY(r.engine.startRead());
         QVERIFY(r.runUntilIdle() > 0);
         QCOMPARE(r.store.routeCapacity, capacity);
-        QCOMPARE(r.engine.capacityText(), QStringLiteral("Max.cest:%1").arg(capacity));
+        QCOMPARE(r.shown.capacityText(), QStringLiteral("Max.cest:%1").arg(capacity));
         const auto reads = r.module.sentWithLetter('R');
         if (!ok) {
             QCOMPARE(r.messages, QList<Msg>{Msg::ReadError});
@@ -310,12 +312,12 @@ private slots:
                                                10, 11, 12, 12, 10, 10, 10, 11, 12, 12, 0,  0}));
         QCOMPARE(r.messages, QList<Msg>{Msg::ReadError});
         QCOMPARE(r.module.sent(), QList<QByteArray>(4, QByteArray("@M0000*")));
-        QCOMPARE(linktexts::failureText(r.engine.lastFailure()),
+        QCOMPARE(linktexts::failureText(r.engine.transfer().failure()),
                  QStringLiteral("Dotaz na počet cest zůstal bez platné odpovědi. Pokusů: 4."));
         // The bar stays until the box is closed.
-        QVERIFY(r.engine.progressVisible());
+        QVERIFY(r.shown.progressVisible());
         r.engine.messageClosed(Msg::ReadError);
-        QVERIFY(!r.engine.progressVisible());
+        QVERIFY(!r.shown.progressVisible());
     }
 
     void readFailureLeavesImage() {
@@ -348,7 +350,7 @@ private slots:
         QCOMPARE(r.statesOver(2), (QList<int>{16, 17}));
         QCOMPARE(r.statesOver(16),
                  (QList<int>{14, 14, 14, 15, 16, 17, 14, 14, 14, 15, 16, 17, 0, 0, 0, 0}));
-        QCOMPARE(r.engine.retryCount(), 3);
+        QCOMPARE(r.engine.transfer().retries(), 3);
         QCOMPARE(countReadsOf(r.module, 1), 3);
         QCOMPARE(r.messages, QList<Msg>{Msg::ReadError});
     }
@@ -416,7 +418,7 @@ private slots:
             QCOMPARE(r.finished, QList<bool>{true});
             QVERIFY(sameBytes(r.moduleImage(), r.store.image, 1, 703));
             const bool fellBack = droppedBytes >= 3;
-            QCOMPARE(r.engine.fastFellBack(), fellBack);
+            QCOMPARE(r.engine.transfer().fastFellBack(), fellBack);
             // Most replies taken on arrival; a store reads every byte back.
             QVERIFY(ticks < (store ? 2 : 1) * 703 || fellBack || latency > 0);
         }
@@ -662,12 +664,12 @@ private slots:
         if (!ok) {
             QCOMPARE(r.messages, QList<Msg>{op == 'W' ? Msg::WriteError : Msg::ReadError});
             QVERIFY(op == 'W' || r.store.image == before);
-            QVERIFY(!linktexts::failureText(r.engine.lastFailure()).isEmpty());
+            QVERIFY(!linktexts::failureText(r.engine.transfer().failure()).isEmpty());
             if (fault == 'K') // named, with what it holds
-                QCOMPARE(r.engine.lastFailure().moduleValue, r.moduleImage()[from] ^ 1);
+                QCOMPARE(r.engine.transfer().failure().moduleValue, r.moduleImage()[from] ^ 1);
             using Where = LinkEngine::Failure::Where; // the routes left out; another module
-            QVERIFY(fault != 'T' || r.engine.lastFailure().routes.front() > 20);
-            QVERIFY(fault != 'I' || r.engine.lastFailure().where == Where::ModuleChanged);
+            QVERIFY(fault != 'T' || r.engine.transfer().failure().routes.front() > 20);
+            QVERIFY(fault != 'I' || r.engine.transfer().failure().where == Where::ModuleChanged);
             return;
         }
         QCOMPARE(r.messages, op == 'V' ? QList<Msg>{Msg::VerifyEqual} : QList<Msg>{});
@@ -722,11 +724,11 @@ private slots:
         QCOMPARE(r.decoded, 0);
         QCOMPARE(r.messages,
                  QList<Msg>{changed.isEmpty() ? Msg::VerifyEqual : Msg::VerifyDifferent});
-        QCOMPARE(r.engine.matchFlag(), changed.isEmpty());
+        QCOMPARE(r.engine.transfer().differences().empty(), changed.isEmpty());
         std::sort(changed.begin(), changed.end());
-        QCOMPARE(int(r.engine.differences().size()), changed.size());
+        QCOMPARE(int(r.engine.transfer().differences().size()), changed.size());
         for (int i = 0; i < changed.size(); ++i) {
-            const auto& d = r.engine.differences()[static_cast<std::size_t>(i)];
+            const auto& d = r.engine.transfer().differences()[static_cast<std::size_t>(i)];
             QCOMPARE(d.address, changed[i]);
             QCOMPARE(d.imageValue, r.store.image[changed[i]]);
             QCOMPARE(d.moduleValue, r.moduleImage()[changed[i]]);
@@ -743,7 +745,7 @@ private slots:
         QVERIFY(r.engine.startVerify());
         r.runUntilIdle();
         QCOMPARE(r.messages.last(), Msg::VerifyEqual);
-        QVERIFY(r.engine.differences().empty());
+        QVERIFY(r.engine.transfer().differences().empty());
     }
 
     // ---- store
@@ -779,14 +781,14 @@ private slots:
             QCOMPARE(FakeModule::addressOf(writes[i]), first + i);
             QCOMPARE(FakeModule::addressOf(reads[i]), first + i);
         }
-        QVERIFY(r.engine.storeProven());
+        QVERIFY(r.engine.transfer().storeProven());
         const Image written = r.moduleImage();
         for (int a = 0; a < 3004; ++a)
             QCOMPARE(written[a], (a >= first && a <= last) ? r.store.image[a] : 0);
         QCOMPARE(r.finished, QList<bool>{true});
         QVERIFY(r.messages.isEmpty());
         QCOMPARE(r.engine.progress(), 100);
-        QVERIFY(!r.engine.progressVisible());
+        QVERIFY(!r.shown.progressVisible());
     }
 
     void storeSendsTheImageAsItWasAtItsStart() {
@@ -798,7 +800,7 @@ private slots:
         r.runUntilIdle();
         QCOMPARE(r.finished, QList<bool>{true});
         QCOMPARE(r.module.responder().memoryAt(2), 0x11);
-        QCOMPARE(int(r.engine.sentImage()[2]), 0x11);
+        QCOMPARE(int(r.engine.transfer().sentImage()[2]), 0x11);
     }
 
     void storeRejectsWrongAck_data() {
@@ -828,7 +830,7 @@ private slots:
         Rig r;
         QVERIFY(!r.engine.startStore(list));
         QCOMPARE(r.engine.linkState(), 0);
-        QVERIFY(!r.engine.progressVisible());
+        QVERIFY(!r.shown.progressVisible());
     }
 
     // ---- status, prepared command, simulation
@@ -977,6 +979,48 @@ private slots:
 
     // ---- starters and display
 
+    // What the labels and the bar are told, step by step ("|" after each step): a label changes
+    // only when its text does, and a failure keeps the bar until its box is closed.
+    void shownAlongTheLink_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("identify twice")
+            << QStringList{"identify", "identify"}
+            << "version V 3.0, capacity Max.cest:90 | version ??, version V 3.0 |";
+        QTest::newRow("read") << QStringList{"read"} << "bar 1, capacity Max.cest:90, bar 0 |";
+        QTest::newRow("failed read, then its box")
+            << QStringList{"silent", "read", "close"} << "| bar 1 | bar 0 |";
+        QTest::newRow("cancelled read") << QStringList{"cancel", "identify"}
+                                        << "bar 1, capacity Max.cest:90, bar 0 | version V 3.0 |";
+    }
+    void shownAlongTheLink() {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, shown);
+        Rig r;
+        r.closeBoxes = false;
+        QStringList seen;
+        QObject::connect(&r.shown, &LinkPresenter::versionTextChanged,
+                         [&](const QString& t) { seen << "version " + t; });
+        QObject::connect(&r.shown, &LinkPresenter::capacityTextChanged,
+                         [&](const QString& t) { seen << "capacity " + t; });
+        QObject::connect(&r.shown, &LinkPresenter::progressVisibleChanged,
+                         [&](bool v) { seen << QStringLiteral("bar %1").arg(int(v)); });
+        QStringList all;
+        for (const QString& step : steps) {
+            if (step == "silent")
+                r.module.setSilent(true);
+            else if (step == "close")
+                r.engine.messageClosed(r.messages.last());
+            else if (step == "identify" ? r.engine.startIdentify() : r.engine.startRead())
+                r.runUntilIdle(step == "cancel" ? 40 : 20000);
+            if (step == "cancel")
+                r.engine.cancelTransfer();
+            all << (seen.isEmpty() ? "|" : seen.join(", ") + " |");
+            seen.clear();
+        }
+        QCOMPARE(all.join(QLatin1Char(' ')), shown);
+    }
+
     void startersRefuseWhenBusy_data() {
         QTest::addColumn<int>("state");
         for (int s : {5, 6, 8, 9, 10, 12, 14, 15, 20, 23, 30, 33, 35, 38, 40, 42, 43})
@@ -987,7 +1031,7 @@ private slots:
         Rig r;
         QVERIFY(reachLinkState(r.engine, r.module, state));
         r.module.clearSent();
-        const bool barShown = r.engine.progressVisible();
+        const bool barShown = r.shown.progressVisible();
         QVERIFY(!r.engine.startIdentify());
         QVERIFY(!r.engine.startRead());
         QVERIFY(!r.engine.startVerify());
@@ -997,7 +1041,7 @@ private slots:
         QVERIFY(!r.engine.prepareCommand({}));
         QCOMPARE(r.engine.linkState(), state);
         QVERIFY(r.module.sent().isEmpty());
-        QCOMPARE(r.engine.progressVisible(), barShown);
+        QCOMPARE(r.shown.progressVisible(), barShown);
     }
 
     // Every exchange, answered or not, rests only in named states between ticks.
@@ -1089,7 +1133,7 @@ private slots:
         // Nothing of the flood is left to spoil the answer that follows.
         r.module.inject("S0*");
         r.engine.tick();
-        QCOMPARE(r.engine.versionText(), QStringLiteral("V 3.0"));
+        QCOMPARE(r.shown.versionText(), QStringLiteral("V 3.0"));
     }
 };
 

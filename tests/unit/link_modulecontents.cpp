@@ -1,6 +1,7 @@
 #include "link/linkengine.h"
 #include "link/modulecontents.h"
 #include "link/transfers.h"
+#include "link/ui/linkpresenter.h"
 #include "support/fakemodule.h"
 
 #include <QSignalSpy>
@@ -117,15 +118,16 @@ private slots:
         }
         const Image before = store.image;
         LinkEngine engine(store, fake);
+        const LinkPresenter shown(engine);
         QSignalSpy messages(&engine, &LinkEngine::message);
         QSignalSpy cancelled(&engine, &LinkEngine::transferCancelled);
         QVERIFY(transfer == TransferKind::Read ? engine.startRead()
                 : transfer == TransferKind::Verify
                     ? engine.startVerify()
                     : engine.startStore(transfers::allAddresses(90)));
-        for (int i = 0; i < 5000 && (i == 0 || engine.transferDone() < after); ++i)
+        for (int i = 0; i < 5000 && (i == 0 || engine.transfer().bytesDone() < after); ++i)
             engine.tick();
-        QVERIFY(engine.cancelTransfer() && engine.isIdle() && !engine.progressVisible());
+        QVERIFY(engine.cancelTransfer() && engine.isIdle() && !shown.progressVisible());
         fake.clearSent();
         for (int i = 0; i < 20; ++i)
             engine.tick();

@@ -3,6 +3,7 @@
 #include "review/configcheck.h"
 #include "review/configwords.h"
 #include "review/differences.h"
+#include "review/moduledifferences.h"
 
 #include <QTest>
 
@@ -96,6 +97,29 @@ private slots:
         for (const auto& d : differences::compare(a, b))
             lines << differences::line(d);
         QCOMPARE(lines, expected);
+    }
+
+    // A verify's bytes laid over the screen: the module keeps no descriptions, a byte past the
+    // configuration is listed by address, one outside the image is no byte at all.
+    void verifyInWords_data() {
+        QTest::addColumn<std::vector<moduledifferences::ModuleByte>>("moduleBytes");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("nothing differs")
+            << std::vector<moduledifferences::ModuleByte>{} << QStringList{};
+        QTest::newRow("relay delay")
+            << std::vector<moduledifferences::ModuleByte>{{3, 0x06}}
+            << QStringList{"hlavička: Zpoždění sepnutí relé [x 1 s]  (kromě R13,R14): 0 → 3"};
+        QTest::newRow("past the configuration, outside the image")
+            << std::vector<moduledifferences::ModuleByte>{{-1, 1}, {2500, 0x11}, {3004, 1}}
+            << QStringList{"adresa 2500 (09C4): 00 → 11"};
+    }
+    void verifyInWords() {
+        QFETCH(std::vector<moduledifferences::ModuleByte>, moduleBytes);
+        QFETCH(QStringList, expected);
+        ConfigStore screen;
+        screen.route(90).description = QStringLiteral("Kolej 1");
+        expected.prepend(QStringLiteral("Na obrazovce → v modulu:"));
+        QCOMPARE(moduledifferences::text(screen, moduleBytes).split(QLatin1Char('\n')), expected);
     }
 
     void findingsAcrossRoutes_data() {
