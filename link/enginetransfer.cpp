@@ -6,6 +6,8 @@
 #include "link/protocol.h"
 #include "link/transfers.h"
 
+#include <utility>
+
 using transfers::capacityAccepted;
 using transfers::lastConfigAddress;
 using S = LinkState;
@@ -60,6 +62,8 @@ void LinkEngine::attemptFailed(LinkState sendState) {
         fail(m_transfer.byteFailure());
         return;
     }
+    if (m_transfer.retries() == TransferProgress::kAttempts - 1)
+        m_line.holdLastAttempt();
     m_state = sendState;
 }
 
@@ -86,6 +90,18 @@ void LinkEngine::blockWentWrong(bool atProbe) {
         return;
     }
     m_state = empty ? S::ProbeSend : m_transfer.writing() ? S::WriteSend : S::ReadSend;
+}
+
+// A reply came sooner than the wire allows: a stray one, or the line is quicker than the wire (a
+// virtual module) and the proven answers that timed it came late on a busy machine. Either way
+// the block is done again, and a probe first times the line afresh: a line that answers it
+// sooner than the wire could is not judged by the wire any more.
+void LinkEngine::replyCameEarly() {
+    blockWentWrong(false);
+    if (m_state == S::ReadSend || m_state == S::WriteSend) {
+        m_state = S::ProbeSend;
+        m_timingProbe = true;
+    }
 }
 
 // Bytes were thrown away inside a block, most likely an answer that missed its window: the block
@@ -236,6 +252,11 @@ void LinkEngine::tickProbe() {
 void LinkEngine::probeAnswered() {
     m_port.note(LinkNote::ProbeAnswered, -1);
     m_rx.clear();
+    // A probe that only timed the line closes no block: the block's tries go on counting.
+    if (std::exchange(m_timingProbe, false)) {
+        sendNext();
+        return;
+    }
     m_transfer.blockConfirmed();
     if (!m_transfer.finished() || m_transfer.nextPass()) {
         sendNext();
@@ -295,7 +316,7 @@ void LinkEngine::tickRead() {
         return;
     }
     if (m_line.replyEarly(QuietLine::kByteExchange)) {
-        blockWentWrong(false);
+        replyCameEarly();
         return;
     }
     m_port.note(LinkNote::ReplyTaken, m_transfer.address());
@@ -320,7 +341,7 @@ void LinkEngine::sendWriteRequest() {
 void LinkEngine::tickWrite() {
     const bool last = waitTick(3, QuietLine::kByteExchange);
     if (protocol::matchWriteAck(m_rx.bytes()) && m_line.replyEarly(QuietLine::kByteExchange)) {
-        blockWentWrong(false);
+        replyCameEarly();
         return;
     }
     if (protocol::matchWriteAck(m_rx.bytes())) {

@@ -100,6 +100,7 @@ bool LinkEngine::beginTransfer() {
     if (!isIdle())
         return false;
     m_transfer.beginNew();
+    m_timingProbe = false;
     setProgress(0);
     // A clean start: answers to whatever came before (a stopped transfer, a poll) are thrown
     // away, and the first command waits for a reply window without a byte.

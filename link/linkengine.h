@@ -233,6 +233,7 @@ private:
     void windowWentWrong(LinkState sendState);
     void blockWentWrong(bool atProbe);
     void redoCautiously();
+    void replyCameEarly();
     void probeAnswered();
     void entryDone(bool irregular);
     bool routesLeftOut();
@@ -251,7 +252,8 @@ private:
     bool m_portWasOpen = false;
 
     bool m_fast = false;
-    bool m_onArrival = false; // inside dataArrived(): a look that is not a tick
+    bool m_onArrival = false;   // inside dataArrived(): a look that is not a tick
+    bool m_timingProbe = false; // the probe in flight only times the line afresh
 
     StatusValues m_status;
     StatusValues m_expStatus;

@@ -24,6 +24,12 @@ constexpr int kStragglerWindows = 10;
 constexpr int kCountLimit = 1 << 20;
 // The clock counts whole milliseconds: a reply is early only by more than that.
 constexpr double kClockMs = 1.0;
+// A proven answer that took less than this share of its wire time did not cross a 9600-baud
+// line (a UART's clock is off by a few per cent at most): the line delivers at once, and how
+// long a reply takes there is the machine's scheduling, not the wire's, so it tells nothing.
+constexpr double kWirePace = 0.9;
+// A byte's last attempt goes out this long after its first at the documented clock: ten ticks.
+constexpr double kLastAttemptMs = 200.0;
 // A fast window lasts this much past the longest turnaround seen lately: a module's turnaround
 // wanders by a few ms, and a USB adapter's latency timer is caught by the longest one seen.
 constexpr double kTurnaroundSlackMs = 8.0;
@@ -102,7 +108,8 @@ bool QuietLine::windowTick(int documentedTicks, int exchangeBytes, bool inTime) 
 bool QuietLine::replyEarly(int exchangeBytes) {
     const double took = static_cast<double>(m_arrivedAt - m_sentAt);
     // A line that delivers at once (a virtual module) gives timing nothing to tell by.
-    if (m_timed && m_linePace > 0.5 && took + kClockMs < m_linePace * bareWireMs(exchangeBytes))
+    if (m_timed && m_linePace >= kWirePace &&
+        took + kClockMs < m_linePace * bareWireMs(exchangeBytes))
         return true;
     learnTurnaround(took - bareWireMs(exchangeBytes));
     return false;
@@ -169,6 +176,11 @@ void QuietLine::awaitStragglers() {
     m_settleTicks = stragglerTicks();
     m_quietWaited = 0;
     m_heardSinceRestart = false;
+}
+
+void QuietLine::holdLastAttempt() {
+    m_settleTicks =
+        std::max(0, static_cast<int>(std::ceil(kLastAttemptMs / m_tickMs)) - m_byteTicks);
 }
 
 void QuietLine::settleAfterByte() {

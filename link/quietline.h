@@ -28,6 +28,9 @@
 //   for a byte shifts every later one, and in a shifted stream every reply comes early: the shift
 //   is caught wherever it starts, even when a lost reply further on would line it up again
 //   before the probe.
+//   A line that delivers quicker than the wire (a virtual module) has shown it with a proven answer
+//   that came too soon to have crossed it; there timing judges nothing. So a block redone for an
+//   early reply opens with a probe that times the line afresh.
 // - Bytes thrown away while the line is waited quiet inside a block (a late answer, a stray)
 //   may have lined up such a shift again: the block is done again, as after a wrong probe.
 // What no rule can see is a value byte damaged with its "*" intact: the protocol has no check
@@ -71,7 +74,7 @@ public:
     bool replyEarly(int exchangeBytes);
     // A proven answer (the identify answer, which no other reply can pass for) came: a line
     // quicker than 9600 baud (a virtual module delivering at once) shows in how long it took, and
-    // replies are then held early only against that pace.
+    // no reply is then held early: one slow answer on a busy machine does not make it the wire.
     void provenReply(int exchangeBytes);
     // Milliseconds a fast reply window lasts for this exchange: the wire time plus the longest
     // turnaround seen lately, and a margin.
@@ -105,6 +108,11 @@ public:
     void restartQuiet();
     // A block went wrong: the line must stay quiet for as long as a straggler may come.
     void awaitStragglers();
+    // Before a byte's last attempt: the line stays quiet until the byte has taken as long as at
+    // the documented 20 ms clock, however short the clock. A busy machine has been seen to hold
+    // the line's bytes in its serial driver for 150 ms, longer than two attempts take at a short
+    // clock: the held answers then land in the wait and cost a redone block, not the transfer.
+    void holdLastAttempt();
     // A byte that needed more than one attempt was taken: quiet for as long as a straggler may
     // come, or as this byte took when that was longer.
     void settleAfterByte();

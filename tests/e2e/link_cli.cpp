@@ -45,6 +45,20 @@ class LinkCliTest : public QObject {
         args << QStringLiteral("--port") << emu.device << QStringLiteral("--tick=5");
         return ctl(args, dir.path(), stdoutTo);
     }
+    // A pseudo-terminal on a machine short of CPU has been seen to hold the commands for 150 ms,
+    // longer than a byte's three attempts take at this clock: the command then fails as it must
+    // (that byte, or silence), and a test of the end result runs it again, twice at most.
+    Result runToTheEnd(const QStringList& args, const EmulatorProcess& emu,
+                       const QString& stdoutTo = {}) {
+        Result r = run(args, emu, stdoutTo);
+        for (int i = 0; i < 2 && lostToTheLine(r); ++i)
+            r = run(args, emu, stdoutTo);
+        return r;
+    }
+    static bool lostToTheLine(const Result& r) {
+        return r.code == 2 && (r.err.contains(QStringLiteral(". Pokusů: 3.\n")) ||
+                               r.err.contains(QStringLiteral("no reply from the module")));
+    }
 
 private slots:
     void identify_data() {
@@ -64,7 +78,7 @@ private slots:
         EmulatorProcess emu;
         QVERIFY(emu.startFast(args));
         emu.holdOpen();
-        const Result r = run({"identify"}, emu);
+        const Result r = runToTheEnd({"identify"}, emu);
         QCOMPARE(r.err, err);
         QCOMPARE(r.out, out);
         QCOMPARE(r.code, 0);
@@ -90,7 +104,7 @@ private slots:
 
         // read: the file holds the module's bytes of its 20 routes, zero beyond.
         const QString out = file("read");
-        Result r = run({"read", out}, emu);
+        Result r = runToTheEnd({"read", out}, emu);
         QCOMPARE(r.err, QString());
         QCOMPARE(r.code, 0);
         ConfigStore read;
@@ -98,7 +112,7 @@ private slots:
         for (int a = 1; a < image::kConfigSize; ++a)
             QCOMPARE(read.image[a], a <= 703 ? module.image[a] : 0);
 
-        r = run({"verify", out}, emu);
+        r = runToTheEnd({"verify", out}, emu);
         QCOMPARE(r.out, QStringLiteral("Data v modulu jsou shodná\n"));
         QCOMPARE(r.code, 0);
 
@@ -107,7 +121,7 @@ private slots:
         changed.image[0x2BF] = static_cast<std::uint8_t>(module.image[0x2BF] ^ 0xFF);
         const QString changedFile = file("changed");
         QVERIFY(writeConfig(changedFile, changed));
-        r = run({"verify", changedFile}, emu);
+        r = runToTheEnd({"verify", changedFile}, emu);
         QCOMPARE(r.code, 1);
         const auto hex = [](int v) {
             return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
@@ -119,9 +133,9 @@ private slots:
                                  hex(module.image[0x2BF])));
 
         // store route=2 then everything; the module ends up with the changed file's bytes.
-        r = run({"store", changedFile, "--what", "route=2"}, emu);
+        r = runToTheEnd({"store", changedFile, "--what", "route=2"}, emu);
         QCOMPARE(r.code, 0);
-        r = run({"store", changedFile, "--what=all"}, emu);
+        r = runToTheEnd({"store", changedFile, "--what=all"}, emu);
         QCOMPARE(r.err, QString());
         QCOMPARE(r.code, 0);
         // One line, as the window's note.
@@ -145,7 +159,7 @@ private slots:
         const ConfigStore config = randomConfig(32);
         const QString in = file("in");
         QVERIFY(writeConfig(in, config));
-        QCOMPARE(run({"store", in, "--what", "header"}, emu).code, 0);
+        QCOMPARE(runToTheEnd({"store", in, "--what", "header"}, emu).code, 0);
         QVERIFY(emu.stop());
         ConfigStore after;
         QVERIFY(readConfig(saved, after));
@@ -174,16 +188,20 @@ private slots:
         QFETCH(QStringList, emuArgs);
         QFETCH(QString, command);
         QFETCH(QString, err);
-        EmulatorProcess emu;
-        QVERIFY(emu.startFast(emuArgs));
-        emu.holdOpen();
         const QString in = file("in");
         QVERIFY(writeConfig(in, randomConfig(33)));
         const QString out = file("out");
         QStringList args{command, command == QLatin1String("read") ? out : in};
         if (command == QLatin1String("store"))
             args << QStringLiteral("--what") << QStringLiteral("all");
-        const Result r = run(args, emu);
+        // A byte lost to the line before the module falls silent: again, on a fresh module.
+        Result r;
+        for (int i = 0; i < 3 && (i == 0 || (r.err != err && lostToTheLine(r))); ++i) {
+            EmulatorProcess emu;
+            QVERIFY(emu.startFast(emuArgs));
+            emu.holdOpen();
+            r = run(args, emu);
+        }
         QCOMPARE(r.code, 2);
         QCOMPARE(r.err, err);
         QVERIFY(!QFile::exists(out));
@@ -197,7 +215,7 @@ private slots:
         EmulatorProcess emu;
         QVERIFY(emu.startFast({"--load", loaded}));
         emu.holdOpen();
-        const Result r = run({"read", "-"}, emu, QStringLiteral("/dev/full"));
+        const Result r = runToTheEnd({"read", "-"}, emu, QStringLiteral("/dev/full"));
         QCOMPARE(r.code, 2);
         QVERIFY2(r.err.contains("standard output: No space left on device"), qPrintable(r.err));
         const QString kept = r.err.section(QStringLiteral("is kept in "), 1).trimmed();
@@ -242,7 +260,9 @@ private slots:
         QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ini.write(QStringLiteral("[Ports]\nCOM7=%1\n").arg(emu.device).toUtf8());
         ini.close();
-        const Result r = ctl({"identify", "--tick=5", "--port", port}, dir.path());
+        Result r = ctl({"identify", "--tick=5", "--port", port}, dir.path());
+        for (int i = 0; i < 2 && lostToTheLine(r); ++i)
+            r = ctl({"identify", "--tick=5", "--port", port}, dir.path());
         QFile::remove(ini.fileName());
         QCOMPARE(r.err, QString());
         QCOMPARE(r.out, QStringLiteral("V 3.0\nMax.cest:90\n"));

@@ -427,6 +427,44 @@ private slots:
         }
     }
 
+    // A module answering at once whose identify answers come late on a busy machine, as late as
+    // the wire would take (11 ms) or less: its replies pass once an answer shows it quicker than
+    // the wire. Shown never, it is the wire, and instant replies there are stray.
+    void lineQuickerThanTheWire_data() {
+        QTest::addColumn<int>("lateAnswers"); // from the first; -1: all
+        QTest::addColumn<int>("lateMs");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("first three as late as the wire") << 3 << 11 << true;
+        QTest::newRow("all late, sooner than the wire") << -1 << 8 << true;
+        QTest::newRow("all as late as the wire") << -1 << 11 << false;
+    }
+    void lineQuickerThanTheWire() {
+        QFETCH(int, lateAnswers);
+        QFETCH(int, lateMs);
+        QFETCH(bool, ok);
+        Rig r(moduleWith(20));
+        r.setTimed(5);
+        r.module.setWireTime(false);
+        r.module.late(Commands('G').times(lateAnswers), lateMs);
+        r.module.responder().setImage(configImage(7, 20));
+        QVERIFY(r.engine.startRead() && r.runUntilIdle() > 0);
+        QCOMPARE(r.finished, QList<bool>{ok});
+        QCOMPARE(sameBytes(r.store.image, r.moduleImage(), 1, 703), ok);
+    }
+
+    // A busy machine holds a byte's three commands in its serial driver for 170 ms: at a short
+    // clock the last attempt waits for the held answers as long as at the documented one.
+    void heldLine() {
+        Rig r(moduleWith(20));
+        r.setTimed(5);
+        for (int i = 0; i < 3; ++i)
+            r.module.late(Commands('R').at(100).after(i).times(1), 170 - 60 * i);
+        r.module.responder().setImage(configImage(7, 20));
+        QVERIFY(r.engine.startRead() && r.runUntilIdle() > 0);
+        QCOMPARE(r.finished, QList<bool>{true});
+        QVERIFY(sameBytes(r.store.image, r.moduleImage(), 1, 703));
+    }
+
     void stragglers_data() {
         QTest::addColumn<bool>("store");
         QTest::addColumn<int>("value101");
