@@ -25,6 +25,7 @@
 #include <QLocale>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -247,9 +248,9 @@ std::unique_ptr<Session> openSession(const Invocation& run, ConfigStore& store, 
     return s;
 }
 
-} // namespace
-
-int identifyCommand(const Invocation& run) {
+// For the commands that only ask the module: the options checked and the line opened over an
+// empty configuration, which lives as long as `body` runs on the session.
+int onLineAlone(const Invocation& run, const std::function<int(Session&)>& body) {
     int tick = 0;
     if (const int wrong = optionError(run, tick))
         return wrong;
@@ -257,11 +258,15 @@ int identifyCommand(const Invocation& run) {
     const auto s = openSession(run, store, tick);
     if (!s)
         return exitcode::kTransferFailed;
-    s->run([](LinkEngine& e) { return e.startIdentify(); });
-    if (s->stopped())
-        return s->stoppedExit();
-    reportErrors(*s, run.err);
-    const LinkEngine& engine = s->engine();
+    return body(*s);
+}
+
+int identifyOver(Session& s, const Invocation& run) {
+    s.run([](LinkEngine& e) { return e.startIdentify(); });
+    if (s.stopped())
+        return s.stoppedExit();
+    reportErrors(s, run.err);
+    const LinkEngine& engine = s.engine();
     run.out << linktexts::versionText(engine.identifyReply()) << '\n'
             << linktexts::capacityText(engine.reportedCapacity()) << '\n';
     if (!engine.identifyReply() || !engine.reportedCapacity()) {
@@ -273,6 +278,38 @@ int identifyCommand(const Invocation& run) {
         return exitcode::kTransferFailed;
     }
     return exitcode::kOk;
+}
+
+int lineTestOver(Session& s, const Invocation& run) {
+    if (s.trace())
+        s.trace()->comment(QStringLiteral("diagnostika linky"));
+    LineTestRun test(s.port(), s.tickMs());
+    s.setOnStop([&test] { test.cancel(); });
+    if (stderrIsTerminal())
+        QObject::connect(&test, &LineTestRun::progress, [&run](int done, int planned) {
+            run.err << "\r" << done << " / " << planned;
+            run.err.flush();
+        });
+    const std::vector<linediag::Exchange> exchanges = test.runToEnd();
+    if (stderrIsTerminal())
+        run.err << '\n';
+    if (s.stopped())
+        return s.stoppedExit();
+    const linediag::Diagnosis d = linediag::diagnose(exchanges, s.tickMs(), s.port().lowLatency());
+    for (const QString& line : linediag::reportLines(d))
+        run.out << line << '\n';
+    if (d.replies.count > 0) {
+        run.out << "Rozložení dob odpovědi:\n";
+        for (const QString& line : linediag::histogramLines(d.histogram))
+            run.out << "  " << line << '\n';
+    }
+    return linediag::exitCodeOf(d.verdict);
+}
+
+} // namespace
+
+int identifyCommand(const Invocation& run) {
+    return onLineAlone(run, [&run](Session& s) { return identifyOver(s, run); });
 }
 
 int readCommand(const Invocation& run) {
@@ -328,37 +365,7 @@ int verifyCommand(const Invocation& run) {
 }
 
 int linktestCommand(const Invocation& run) {
-    int tick = 0;
-    if (const int wrong = optionError(run, tick))
-        return wrong;
-    ConfigStore store;
-    const auto s = openSession(run, store, tick);
-    if (!s)
-        return exitcode::kTransferFailed;
-    if (s->trace())
-        s->trace()->comment(QStringLiteral("diagnostika linky"));
-    LineTestRun test(s->port(), s->tickMs());
-    s->setOnStop([&test] { test.cancel(); });
-    if (stderrIsTerminal())
-        QObject::connect(&test, &LineTestRun::progress, [&run](int done, int planned) {
-            run.err << "\r" << done << " / " << planned;
-            run.err.flush();
-        });
-    const std::vector<linediag::Exchange> exchanges = test.runToEnd();
-    if (stderrIsTerminal())
-        run.err << '\n';
-    if (s->stopped())
-        return s->stoppedExit();
-    const linediag::Diagnosis d =
-        linediag::diagnose(exchanges, s->tickMs(), s->port().lowLatency());
-    for (const QString& line : linediag::reportLines(d))
-        run.out << line << '\n';
-    if (d.replies.count > 0) {
-        run.out << "Rozložení dob odpovědi:\n";
-        for (const QString& line : linediag::histogramLines(d.histogram))
-            run.out << "  " << line << '\n';
-    }
-    return linediag::exitCodeOf(d.verdict);
+    return onLineAlone(run, [&run](Session& s) { return lineTestOver(s, run); });
 }
 
 namespace {
