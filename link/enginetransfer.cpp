@@ -81,7 +81,7 @@ void LinkEngine::windowWentWrong(LinkState sendState) {
 void LinkEngine::blockWentWrong(bool atProbe) {
     // The probe that opens a transfer closes a block of no bytes: it is simply asked again.
     const bool empty = atProbe && m_transfer.blockEmpty();
-    const Failure f = m_transfer.blockFailure(empty, TransferProgress::kBlockAttempts);
+    const TransferFailure f = m_transfer.blockFailure(empty, TransferProgress::kBlockAttempts);
     m_port.note(LinkNote::BlockRedone, f.address);
     m_line.awaitStragglers();
     m_transfer.countIrregular(true, m_fast);
@@ -190,7 +190,7 @@ void LinkEngine::tickCapacity() {
     if (!wholeStore)
         m_transfer.setEnd(lastConfigAddress(count));
     if (!capacityAccepted(count)) {
-        Failure f = RunningTransfer::failureAt(Failure::Where::CapacityRange);
+        TransferFailure f = RunningTransfer::failureAt(TransferFailure::Where::CapacityRange);
         f.capacity = count;
         fail(f);
         return;
@@ -361,7 +361,7 @@ void LinkEngine::tickWrite() {
 // A whole store or a verify with a module that reports fewer routes than the image holds active
 // did not do all that was asked: it fails, naming the routes.
 bool LinkEngine::routesLeftOut() {
-    const Failure f = m_transfer.leftOut(m_store.routeCapacity, m_store.image);
+    const TransferFailure f = m_transfer.leftOut(m_store.routeCapacity, m_store.image);
     if (f.routes.empty())
         return false;
     fail(f);

@@ -117,8 +117,8 @@ void HistoryRecorder::finished(TransferKind transfer, bool ok) {
         f.storeList = m_engine.transfer().storeList();
         f.writesDone = m_engine.transfer().writesDone();
         f.writeInFlight = m_engine.transfer().writeInFlight();
-        const LinkEngine::Failure failure = m_engine.transfer().failure();
-        if (!ok && failure.where == LinkEngine::Failure::Where::ReadBack)
+        const TransferFailure failure = m_engine.transfer().failure();
+        if (!ok && failure.where == TransferFailure::Where::ReadBack)
             f.doubtfulAddress = failure.address;
     }
     std::optional<history::Entry> entry = historyEntry(f);

@@ -205,19 +205,11 @@ bool LinkEngine::endSimulation() {
 }
 
 void LinkEngine::messageClosed(Message message) {
-    switch (message) {
-    case Message::VersionWarning:
-        // The two waiting ticks have usually run out while the box was open; the query is
-        // repeated now unless something else has taken the link meanwhile.
-        if (isIdle() || stateWithin(m_state, S::IdentCapacityWait1, S::IdentCapacityWait2))
-            sendIdentCapacityQuery();
-        break;
-    case Message::ReadError:
-    case Message::WriteError:
-    case Message::VerifyEqual:
-    case Message::VerifyDifferent:
-        break;
-    }
+    // After the version warning the two waiting ticks have usually run out while the box was
+    // open; the query is repeated now unless something else has taken the link meanwhile.
+    if (message == Message::VersionWarning &&
+        (isIdle() || stateWithin(m_state, S::IdentCapacityWait1, S::IdentCapacityWait2)))
+        sendIdentCapacityQuery();
     emit messageDone(message);
 }
 
@@ -240,12 +232,12 @@ void LinkEngine::checkPort() {
     if (lost)
         emit portLost();
     if (!open && transferRunning())
-        fail(RunningTransfer::failureAt(Failure::Where::PortGone));
+        fail(RunningTransfer::failureAt(TransferFailure::Where::PortGone));
 }
 
 // ---- a transfer that failed
 
-void LinkEngine::fail(const Failure& failure) {
+void LinkEngine::fail(const TransferFailure& failure) {
     m_port.note(LinkNote::Failed, failure.address > 0 ? failure.address : -1);
     m_transfer.failed(failure);
     m_state = S::Idle;

@@ -154,8 +154,6 @@ public:
     // Of the running (or last) transfer, 0..100.
     int progress() const { return m_transfer.progress(); }
 
-    using Failure = TransferFailure;
-
 signals:
     // The identify answer was learned, or forgotten as a "Test comm" began.
     void identifyReplyChanged();
@@ -189,7 +187,7 @@ private:
     void setProgress(int percent);
     bool beginTransfer();
     void endTransfer(bool ok);
-    void fail(const Failure& failure);
+    void fail(const TransferFailure& failure);
     void finishTransfer();
     void checkPort();
     bool lineRegular() const;

@@ -47,7 +47,7 @@ QString addressText(int a) {
     return QStringLiteral("%1 (%2)").arg(a).arg(toHex(static_cast<std::uint32_t>(a), 4));
 }
 
-QString capacityQueryText(const LinkEngine::Failure& failure) {
+QString capacityQueryText(const TransferFailure& failure) {
     if (failure.answers.size() < 2)
         return QStringLiteral("Dotaz na počet cest zůstal bez platné odpovědi. Pokusů: %1.")
             .arg(failure.attempts);
@@ -84,7 +84,7 @@ QString routeRuns(const std::vector<int>& routes) {
     return runs.join(QStringLiteral(", "));
 }
 
-QString routesLeftOutText(const LinkEngine::Failure& failure) {
+QString routesLeftOutText(const TransferFailure& failure) {
     return QStringLiteral("Modul hlásí %1 cest, konfigurace na obrazovce má platné i cesty za "
                           "nimi: %2 (%3). Ty %4.")
         .arg(failure.capacity)
@@ -119,8 +119,8 @@ bool isWarning(LinkEngine::Message message) {
            message == Message::WriteError;
 }
 
-QString failureText(const LinkEngine::Failure& failure) {
-    using Where = LinkEngine::Failure::Where;
+QString failureText(const TransferFailure& failure) {
+    using Where = TransferFailure::Where;
     switch (failure.where) {
     case Where::Nothing:
         return QString();

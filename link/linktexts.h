@@ -15,7 +15,7 @@ bool isWarning(LinkEngine::Message message);
 
 // "Adresa 1234 (04D2): cesta 45, bajt 8 bloku cesty. Pokusů: 3." and the like; empty when
 // nothing failed.
-QString failureText(const LinkEngine::Failure& failure);
+QString failureText(const TransferFailure& failure);
 
 // Where an address lies, for the list of bytes a verify found different: "hlavička, bajt 14",
 // "cesta 3, index 1", "cesta 3, bajt 21".

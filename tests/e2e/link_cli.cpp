@@ -45,9 +45,7 @@ class LinkCliTest : public QObject {
         args << QStringLiteral("--port") << emu.device << QStringLiteral("--tick=5");
         return ctl(args, dir.path(), stdoutTo);
     }
-    // A pseudo-terminal on a machine short of CPU has been seen to hold the commands for 150 ms,
-    // longer than a byte's three attempts take at this clock: the command then fails as it must
-    // (that byte, or silence), and a test of the end result runs it again, twice at most.
+    // Lost to the line (lostToTheLine), run again, twice at most.
     Result runToTheEnd(const QStringList& args, const EmulatorProcess& emu,
                        const QString& stdoutTo = {}) {
         Result r = run(args, emu, stdoutTo);
@@ -55,10 +53,7 @@ class LinkCliTest : public QObject {
             r = run(args, emu, stdoutTo);
         return r;
     }
-    static bool lostToTheLine(const Result& r) {
-        return r.code == 2 && (r.err.contains(QStringLiteral(". Pokusů: 3.\n")) ||
-                               r.err.contains(QStringLiteral("no reply from the module")));
-    }
+    static bool lostToTheLine(const Result& r) { return linke2e::lostToTheLine(r.code, r.err); }
 
 private slots:
     void identify_data() {

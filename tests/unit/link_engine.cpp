@@ -670,7 +670,7 @@ private slots:
             QVERIFY(!linktexts::failureText(r.engine.transfer().failure()).isEmpty());
             if (fault == 'K') // named, with what it holds
                 QCOMPARE(r.engine.transfer().failure().moduleValue, r.moduleImage()[from] ^ 1);
-            using Where = LinkEngine::Failure::Where; // the routes left out; another module
+            using Where = TransferFailure::Where; // the routes left out; another module
             QVERIFY(fault != 'T' || r.engine.transfer().failure().routes.front() > 20);
             QVERIFY(fault != 'I' || r.engine.transfer().failure().where == Where::ModuleChanged);
             return;
@@ -1120,9 +1120,9 @@ private slots:
             QCOMPARE(linktexts::messageText(m), text);
             QCOMPARE(linktexts::isWarning(m), warning);
         }
-        using Where = LinkEngine::Failure::Where;
+        using Where = TransferFailure::Where;
         const auto byteFailure = [](int address, int attempts) {
-            LinkEngine::Failure f;
+            TransferFailure f;
             f.where = Where::Byte;
             f.address = address;
             f.attempts = attempts;
